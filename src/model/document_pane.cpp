@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#include "model/document_pane.h"
+
+#include <vector>
+
+namespace quillon {
+
+void DestroySubtree(ElementRecord* record) {
+    if (!record || !record->treePane) return;
+    DocumentPane& pane = *record->treePane;
+    const TreeItem top = record->item;
+    // Collect first: releasing a record resets the fields the walk reads.
+    std::vector<ElementRecord*> doomed{record};
+    for (TreeItem it = pane.tree.NextInSubtree(top, top); it; it = pane.tree.NextInSubtree(it, top))
+        if (ElementRecord* r = pane.tree.Data(it)) doomed.push_back(r);
+    for (ElementRecord* r : doomed) ReleaseRecord(r);
+}
+
+void ClearPane(DocumentPane& pane) {
+    // Unpair the other pane's records first, so none points into this pane.
+    for (TreeItem it = pane.tree.Root(); it; it = pane.tree.NextInOrder(it)) {
+        ElementRecord* r = pane.tree.Data(it);
+        if (r && r->partner && r->partner->partner == r) r->partner->partner = nullptr;
+    }
+    pane.tree.DeleteAllItems();
+    pane.records.clear();
+    pane.chars.clear();
+    pane.numbers.clear();
+    pane.progressChars = 0;
+}
+
+DocumentPane::~DocumentPane() { ClearPane(*this); }
+
+ElementRecord* RecordOfItem(const DocumentPane* pane, TreeItem item) {
+    return pane ? pane->tree.Data(item) : nullptr;
+}
+
+ElementRecord* RootRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Root()); }
+
+ElementRecord* FirstChildRecord(const ElementRecord* r) {
+    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.FirstChild(r->item)) : nullptr;
+}
+
+ElementRecord* NextSiblingRecord(const ElementRecord* r) {
+    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.NextSibling(r->item)) : nullptr;
+}
+
+ElementRecord* PrevSiblingRecord(const ElementRecord* r) {
+    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.PrevSibling(r->item)) : nullptr;
+}
+
+ElementRecord* ParentRecord(const ElementRecord* r) {
+    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.Parent(r->item)) : nullptr;
+}
+
+ElementRecord* SelectedRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Selected()); }
+
+ElementRecord* NextInDocumentOrder(const ElementRecord* r) {
+    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.NextInOrder(r->item)) : nullptr;
+}
+
+ElementRecord* PrevInDocumentOrder(const ElementRecord* r) {
+    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.PrevInOrder(r->item)) : nullptr;
+}
+
+ElementRecord* EndOfDocumentRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.LastTopLevel()); }
+
+}  // namespace quillon

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+
+#include "model/arena.h"
+#include "model/element_record.h"
+#include "platform/tree_pane.h"
+
+namespace quillon {
+
+// One side of the comparison: the tree shape, the records it shows and the
+// memory their strings and child-name tables live in.
+struct DocumentPane {
+    TreePane tree;
+    ObjectStore<ElementRecord> records;
+    Arena<char16_t> chars;
+    Arena<std::uint32_t> numbers;
+    // Characters accounted so far while loading; the load progress reads it.
+    std::uint64_t progressChars = 0;
+
+    DocumentPane() = default;
+    DocumentPane(const DocumentPane&) = delete;
+    DocumentPane& operator=(const DocumentPane&) = delete;
+    ~DocumentPane();
+
+    // True while the pane holds records (a loaded document).
+    bool HasDocument() const { return tree.Count() > 0; }
+};
+
+// Tree navigation by record, through the pane; each returns null when there
+// is no such record.
+ElementRecord* RecordOfItem(const DocumentPane* pane, TreeItem item);
+ElementRecord* RootRecord(const DocumentPane& pane);
+ElementRecord* FirstChildRecord(const ElementRecord* record);
+ElementRecord* NextSiblingRecord(const ElementRecord* record);
+ElementRecord* PrevSiblingRecord(const ElementRecord* record);
+ElementRecord* ParentRecord(const ElementRecord* record);
+ElementRecord* SelectedRecord(const DocumentPane& pane);
+ElementRecord* NextInDocumentOrder(const ElementRecord* record);
+ElementRecord* PrevInDocumentOrder(const ElementRecord* record);
+
+// The last top-level record: the end-of-document item of a loaded pane.
+ElementRecord* EndOfDocumentRecord(const DocumentPane& pane);
+
+}  // namespace quillon

@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/tree_pane.h"
+
+namespace quillon {
+
+struct NameEntry;
+struct DocumentPane;
+
+// The contribution of an element's key attribute, kept apart so that pairing
+// by key attribute can compare it alone.
+struct KeyAttrSignature {
+    std::array<std::uint32_t, 4> hash{};
+    std::array<std::uint16_t, 4> hash16{};
+};
+
+// One loaded XML element in compact, hashed form. Every four-entry array is
+// indexed by the comparison mode 0..3. Strings live in the pane's arena and
+// are terminated; text and attribute lengths are kept 32 bits wide so long
+// values are never cut.
+struct ElementRecord {
+    const NameEntry* name = nullptr;
+    std::uint32_t pathHash = 0;  // parent's pathHash * 17 + nameId
+    std::array<std::uint32_t, 4> attrHash{};
+    std::array<std::uint32_t, 4> textHash{};
+    std::uint32_t subtreeTextSum = 0;
+    std::uint32_t subtreeNameSum = 0;
+    std::uint32_t subtreeAttrSum = 0;
+    std::uint32_t subtreeTextProduct = 0;
+    std::uint32_t subtreeAttrProduct = 0;
+    std::uint32_t line = 0;
+    std::uint32_t childCount = 0;
+    std::uint32_t descendantCount = 0;
+    std::uint32_t distinctChildNameCount = 0;
+    const std::uint32_t* childNameIds = nullptr;     // distinctChildNameCount entries
+    const std::uint32_t* childNameCounts = nullptr;  // parallel to childNameIds
+    char16_t* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
+    char16_t* text = nullptr;            // trimmed pieces joined by one blank; null when none
+    TreeItem item = kNoItem;
+    ElementRecord* partner = nullptr;  // while loading: the shadow record, if any
+    std::uint32_t keySum = 0;
+    std::unique_ptr<KeyAttrSignature> keyAttrSignature;
+    DocumentPane* treePane = nullptr;
+    std::uint32_t textLength = 0;
+    std::uint32_t attributesLength = 0;
+    std::uint16_t textWeight = 0;
+    std::uint16_t attrWeight = 0;
+    std::uint16_t subtreeTextWeight = 0;
+    std::uint16_t subtreeAttrWeight = 0;
+    std::uint16_t column = 0;
+    std::array<std::uint16_t, 4> attrHash16{};
+    std::array<std::uint16_t, 4> textHash16{};
+    std::uint8_t ignoreState = 0;  // 0 compared; 1, 3 marks; 2, 4 ignored
+    std::uint8_t diffFlags = 0;    // 1 some equal below, 2 some unpaired below, 4 changed
+    std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
+
+    std::u16string_view textView() const { return {text ? text : u"", textLength}; }
+    std::u16string_view attributesView() const { return {attributesText ? attributesText : u"", attributesLength}; }
+};
+
+// Flags of ruleFlags.
+constexpr std::uint8_t kRuleTextNotCompared = 1;
+constexpr std::uint8_t kRuleAttributesNotCompared = 2;
+constexpr std::uint8_t kRuleListedAttributes = 4;
+constexpr std::uint8_t kRuleFlagsFixed = 32;
+constexpr std::uint8_t kConditionHeld = 64;
+constexpr std::uint8_t kConditionEvaluated = 128;
+
+// Markers that stand for the quotation marks of an attribute value.
+constexpr char16_t kValueOpen = 0x0001;
+constexpr char16_t kValueClose = 0x0002;
+
+// Creates a record in the pane for the given name (interned in the process
+// name table). A null name shows "Element is empty" and leaves `name` null.
+ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength,
+                            std::uint32_t parentPathHash, std::uint32_t line, std::uint32_t column);
+ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
+                            std::uint32_t line, std::uint32_t column);
+
+// A record with every field zero, used only while loading an element.
+std::unique_ptr<ElementRecord> CreateShadowRecord();
+
+// Frees what the record owns and clears its partner's back link. The item is
+// not touched.
+void ReleaseRecord(ElementRecord* record);
+
+// Releases the record and every record beneath it (no recursion).
+void DestroySubtree(ElementRecord* record);
+
+// Destroys every record of the pane and deletes all its items.
+void ClearPane(DocumentPane& pane);
+
+// Inserts the record's item under parent (null = top level) and counts it as
+// the parent's child; a given text is trimmed and appended.
+void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_view text, DocumentPane& pane,
+                   InsertAt where = InsertAt::Last, TreeItem after = kNoItem);
+
+// Appends a trimmed, non-empty piece of character data: stores it behind a
+// blank and folds it into the text signature. An empty piece does nothing.
+void AppendText(ElementRecord* record, std::u16string_view piece);
+
+// The signature half of AppendText (condition, progress, hashes, weight).
+// The tree builder stores an element's joined text once at its end tag.
+void FoldTextPiece(ElementRecord* record, std::u16string_view piece);
+// Replaces the stored text of the record.
+void SetRecordText(ElementRecord* record, std::u16string_view text);
+
+// Folds one attribute into the record's attribute signature. nameHash is the
+// low 16 bits of Hash38 over the attribute name (folded when attribute names
+// are case-insensitive).
+void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
+                  std::u16string_view value);
+
+// The 16-bit attribute-name hash used by AddAttribute and the rules.
+std::uint16_t AttributeNameHash(std::u16string_view name, bool caseSensitive);
+
+// Stores the marked-up attribute string of the record.
+void SetAttributesText(ElementRecord* record, std::u16string_view attributes);
+
+// 0 equal or ignored (also the end-of-document item), 1 changed, 2 without
+// partner. identicalToPartner is the comparison engine's verdict on the pair.
+int ElementState(const ElementRecord& record, bool identicalToPartner);
+
+}  // namespace quillon

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#include "platform/notifier.h"
+
+#include <cstdio>
+
+#include "platform/utf8.h"
+
+namespace quillon {
+namespace {
+
+Notifier* g_current = nullptr;
+
+}  // namespace
+
+MessageAnswer DefaultAnswer(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::YesNo:
+        case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
+        case MessageButtons::AbortRetryIgnore: return MessageAnswer::Abort;
+        default: return MessageAnswer::Ok;
+    }
+}
+
+Notifier& notifier() {
+    static StderrNotifier fallback;
+    return g_current ? *g_current : fallback;
+}
+
+void setNotifier(Notifier* n) { g_current = n; }
+
+MessageAnswer StderrNotifier::show(std::u16string_view title, std::u16string_view text, MessageIcon,
+                                   MessageButtons buttons) {
+    std::fprintf(stderr, "%s: %s\n", ToUtf8(title).c_str(), ToUtf8(text).c_str());
+    return DefaultAnswer(buttons);
+}
+
+MessageAnswer RecordingNotifier::show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                                      MessageButtons buttons) {
+    messages.push_back({std::u16string(title), std::u16string(text), icon, buttons});
+    return answer;
+}
+
+}  // namespace quillon

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace quillon {
+
+struct ElementRecord;
+struct IgnoreRule;
+
+// What the tree builder asks the ignore rules and the key rule while a
+// document loads. Without rules every answer is "no rule".
+
+// The ignore rule that matches an element by (nameId, pathHash), or null.
+const IgnoreRule* MatchIgnoreRule(std::uint32_t nameId, std::uint32_t pathHash);
+// The rule lists attributes to leave out (its flag bit 2).
+bool RuleListsAttributes(const IgnoreRule& rule);
+// The rule carries a condition on an attribute or on the text.
+bool RuleHasCondition(const IgnoreRule& rule);
+// The rule's attribute list contains the name hash.
+bool RuleListsAttribute(const IgnoreRule& rule, std::uint16_t attrNameHash);
+// Condition outcome for one attribute: 0 about another attribute (or the
+// text), 128 about this one and false, 192 about this one and true.
+std::uint8_t EvaluateAttributeCondition(const IgnoreRule& rule, std::uint16_t attrNameHash, std::u16string_view value);
+// Condition outcome on a text piece: 0 not about the text, 128 false, 192 true.
+std::uint8_t EvaluateTextCondition(const IgnoreRule& rule, std::u16string_view text);
+// The element still matches a rule whose condition is "ignore if not exist".
+bool MatchesIfNotExistRule(const ElementRecord& record);
+// The global list of attribute names that are never compared.
+bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash);
+// The attribute is the key attribute of the element named by the key rule.
+bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash);
+
+}  // namespace quillon
