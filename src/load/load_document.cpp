@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include "load/load_document.h"
+
+#include <chrono>
+#include <string>
+
+#include "load/xml_parser.h"
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+std::u16string decimal(std::uint64_t n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
+}  // namespace
+
+LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doctype, std::u16string_view path,
+                        std::function<bool(std::uint64_t)> progress) {
+    const auto start = std::chrono::steady_clock::now();
+    LoadResult result;
+    ClearPane(pane);
+    SAX2CountHandlers& h = parser.handlers();
+    h.ResetForPane(&pane, &doctype, std::move(progress));
+    parser.ConfigureParser(options());
+    std::u16string failure;
+    const bool parsed = parser.Parse(path, &failure);
+    result.elementCount = h.elementCount();
+    result.cancelled = h.cancelled();
+
+    for (const ParseProblem& p : h.problems()) {
+        if (p.kind != ProblemKind::FatalError) continue;
+        result.line = p.line;
+        result.column = p.column;
+        failure = u"line " + decimal(p.line) + u", column " + decimal(p.column) + u": " + p.message;
+        break;
+    }
+    if (parsed && !h.fatalSeen() && !h.cancelled()) {
+        if (!RootRecord(pane) || !h.documentEnded() || h.elementCount() == 0) {
+            failure = u"The document has no root element";
+        } else {
+            result.ok = true;
+        }
+    } else if (failure.empty()) {
+        failure = h.cancelled() ? u"Loading was cancelled" : u"The document could not be parsed";
+    }
+    if (!result.ok) {
+        result.message = failure;
+        ClearPane(pane);
+    }
+    // The handler must not keep a callback that refers to the caller's frame.
+    h.ResetForPane(nullptr, nullptr);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return result;
+}
+
+}  // namespace quillon

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+struct DocumentPane;
+struct DoctypeInfo;
+class XmlParser;
+
+// Outcome of loading one document into a pane.
+struct LoadResult {
+    bool ok = false;
+    bool cancelled = false;
+    std::uint32_t elementCount = 0;  // elements that ended
+    std::uint64_t line = 0;          // position of the first fatal error, if any
+    std::uint64_t column = 0;
+    std::u16string message;          // why the load failed; empty on success
+    double seconds = 0;
+};
+
+// Clears the pane and loads the document named by path or address into it.
+// A fatal parse error, a missing or unreadable file or a document without a
+// root element fails the load; the pane is then left empty. progress gets the
+// characters accounted so far and returns false to cancel.
+LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doctype, std::u16string_view path,
+                        std::function<bool(std::uint64_t)> progress = {});
+
+}  // namespace quillon

@@ -1,0 +1,263 @@
+// SPDX-License-Identifier: MIT
+#include "load/sax_handlers.h"
+
+#include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/line_count.h"
+#include "model/name_table.h"
+#include "model/wide_string.h"
+#include "platform/notifier.h"
+#include "rules/rule_hooks.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+std::u16string_view view(const XMLCh* s) { return s ? std::u16string_view(s) : std::u16string_view(); }
+
+// DoctypeInfo fields hold at most 259 characters.
+std::u16string cut(std::u16string_view s) { return std::u16string(s.substr(0, DoctypeInfo::kCapacity)); }
+
+// How often, in elements, the progress callback is asked.
+constexpr std::uint32_t kProgressInterval = 4096;
+
+// Above this many distinct names a child-name lookup switches from a linear
+// scan to a hash map.
+constexpr std::size_t kLinearNameScan = 32;
+
+}  // namespace
+
+void SAX2CountHandlers::ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, ProgressFn progress) {
+    m_pane = pane;
+    m_doctype = doctype;
+    m_progress = std::move(progress);
+    m_open.clear();
+    if (m_doctype) m_doctype->clear();
+}
+
+bool SAX2CountHandlers::parserHalted() const {
+    return (m_fatalSeen && !options().ContinueAfterFatalError) || m_cancelled;
+}
+
+void SAX2CountHandlers::startDocument() {
+    m_pending.clear();
+    m_open.clear();
+    m_elementCount = 0;
+    m_currentPathHash = 0;
+    m_sinceProgress = 0;
+    m_errorSeen = m_fatalSeen = m_cancelled = false;
+    m_documentEnded = false;
+    m_problems.clear();
+    m_problemCount = 0;
+}
+
+void SAX2CountHandlers::setDocumentLocator(const xercesc::Locator* locator) { m_locator = locator; }
+
+void SAX2CountHandlers::characters(const XMLCh* chars, XMLSize_t length) {
+    if (parserHalted()) return;
+    // All of an element's text is kept, however long: nothing is dropped.
+    m_pending.append(chars, length);
+}
+
+void SAX2CountHandlers::flushText() {
+    if (m_pending.empty()) return;
+    ElementRecord* record = currentRecord();
+    const std::u16string_view piece = TrimBlanks(m_pending);
+    if (record && !piece.empty()) {
+        FoldTextPiece(record, piece);
+        std::u16string& joined = m_texts[m_open.size() - 1];
+        if (!joined.empty()) joined.push_back(u' ');
+        joined.append(piece);
+    }
+    m_pending.clear();
+}
+
+void SAX2CountHandlers::reportProgress() {
+    if (++m_sinceProgress < kProgressInterval) return;
+    m_sinceProgress = 0;
+    if (m_progress && !m_progress(m_pane->progressChars)) {
+        m_cancelled = true;
+        throw LoadCancelled{};
+    }
+}
+
+void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const XMLCh* qname,
+                                     const xercesc::Attributes& attrs) {
+    if (parserHalted() || !m_pane) return;
+    flushText();
+    const XMLCh* name = options().IgnoreNamespaces ? localname : qname;
+    const std::uint32_t line = m_locator ? std::uint32_t(m_locator->getLineNumber()) : 0;
+    const std::uint32_t column = m_locator ? std::uint32_t(m_locator->getColumnNumber()) : 0;
+    ElementRecord* record =
+        CreateRecord(*m_pane, (name && *name) ? name : nullptr, name ? view(name).size() : 0,
+                     m_currentPathHash, line, column);
+    OpenElement open;
+    open.record = record;
+    addAttributes(record, open, attrs);
+    m_currentPathHash = record->pathHash;
+    InsertElement(record, currentRecord(), {}, *m_pane);
+    m_open.push_back(std::move(open));
+    if (m_texts.size() < m_open.size()) m_texts.emplace_back();
+    m_texts[m_open.size() - 1].clear();
+    reportProgress();
+}
+
+void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs) {
+    const Options& o = options();
+    const IgnoreRule* rule = record->name ? MatchIgnoreRule(record->name->nameId, record->pathHash) : nullptr;
+    const bool listsAttributes = rule && RuleListsAttributes(*rule);
+    const bool hasCondition = rule && RuleHasCondition(*rule);
+    m_attributes.clear();
+    if (listsAttributes && hasCondition) {
+        open.shadow = CreateShadowRecord();
+        record->partner = open.shadow.get();
+    }
+    const bool caseSensitive = o.XMLAttributeCaseSensitive != 0;
+    const XMLSize_t count = attrs.getLength();
+    for (XMLSize_t i = 0; i < count; ++i) {
+        const std::u16string_view name = view(o.IgnoreNamespaces ? attrs.getLocalName(i) : attrs.getQName(i));
+        const std::u16string_view value = view(attrs.getValue(i));
+        m_attributes.append(name);
+        m_attributes.push_back(u'=');
+        m_attributes.push_back(kValueOpen);
+        m_attributes.append(value);
+        m_attributes.push_back(kValueClose);
+        m_attributes.push_back(u' ');
+
+        const std::uint16_t nameHash = AttributeNameHash(name, caseSensitive);
+        if (hasCondition && !(record->ruleFlags & kConditionEvaluated))
+            record->ruleFlags = EvaluateAttributeCondition(*rule, nameHash, value);
+        if (open.shadow) AddAttribute(open.shadow.get(), nameHash, name, value);
+        const bool skipped = (listsAttributes && RuleListsAttribute(*rule, nameHash)) || IsCommonIgnoredAttribute(nameHash);
+        if (!skipped) AddAttribute(record, nameHash, name, value);
+    }
+    if (!m_attributes.empty()) {
+        m_pane->progressChars += m_attributes.size();
+        m_attributes.pop_back();  // no trailing blank
+        SetAttributesText(record, m_attributes);
+    }
+}
+
+void SAX2CountHandlers::endElement(const XMLCh*, const XMLCh*, const XMLCh*) {
+    if (parserHalted() || m_open.empty()) return;
+    ++m_elementCount;
+    flushText();
+    ElementRecord* record = m_open.back().record;
+    SetRecordText(record, m_texts[m_open.size() - 1]);
+    buildChildNameTable(record, std::move(m_open.back().shadow));
+    if (options().DisplayFullMode) m_pane->tree.SetHeight(record->item, LineCount(*record, true));
+    m_open.pop_back();
+    if (ElementRecord* parent = currentRecord()) m_currentPathHash = parent->pathHash;
+}
+
+void SAX2CountHandlers::buildChildNameTable(ElementRecord* record, std::unique_ptr<ElementRecord> shadow) {
+    if (shadow) {
+        const bool applies = (record->ruleFlags & kConditionEvaluated) ? (record->ruleFlags & kConditionHeld) != 0
+                                                                      : MatchesIfNotExistRule(*record);
+        if (!applies) {
+            // The rule does not hold: its attributes are compared after all.
+            record->attrWeight = shadow->attrWeight;
+            record->attrHash = shadow->attrHash;
+            record->attrHash16 = shadow->attrHash16;
+        }
+        record->partner = nullptr;
+    }
+    if (record->childCount == 0) return;
+
+    m_childIds.clear();
+    m_childCounts.clear();
+    std::unordered_map<std::uint32_t, std::uint32_t> slots;
+    const TreePane& tree = m_pane->tree;
+    for (TreeItem child = tree.FirstChild(record->item); child; child = tree.NextSibling(child)) {
+        if (m_childIds.size() >= kMaxDistinctChildNames) break;
+        const ElementRecord* c = tree.Data(child);
+        const std::uint32_t id = (c && c->name) ? c->name->nameId : 0;
+        std::size_t slot = m_childIds.size();
+        if (m_childIds.size() <= kLinearNameScan) {
+            slot = std::size_t(std::find(m_childIds.begin(), m_childIds.end(), id) - m_childIds.begin());
+            if (m_childIds.size() == kLinearNameScan && slot == m_childIds.size()) {
+                for (std::size_t k = 0; k < m_childIds.size(); ++k) slots.emplace(m_childIds[k], std::uint32_t(k));
+            }
+        } else if (auto it = slots.find(id); it != slots.end()) {
+            slot = it->second;
+        }
+        if (slot == m_childIds.size()) {
+            m_childIds.push_back(id);
+            m_childCounts.push_back(1);
+            if (m_childIds.size() > kLinearNameScan) slots.emplace(id, std::uint32_t(slot));
+        } else {
+            ++m_childCounts[slot];
+        }
+    }
+    const auto distinct = std::uint32_t(m_childIds.size());
+    if (distinct == kMaxDistinctChildNames)
+        notifier().show(u"Application Error", u"Too many elements", MessageIcon::Error, MessageButtons::Ok);
+    if (distinct == 0) return;
+    std::uint32_t* table = m_pane->numbers.allocate(2 * std::size_t(distinct));
+    std::copy(m_childIds.begin(), m_childIds.end(), table);
+    std::copy(m_childCounts.begin(), m_childCounts.end(), table + distinct);
+    record->distinctChildNameCount = distinct;
+    record->childNameIds = table;
+    record->childNameCounts = table + distinct;
+}
+
+void SAX2CountHandlers::endDocument() {
+    if (!m_pane) return;
+    // Text after the root element belongs to no element.
+    m_pending.clear();
+    ElementRecord* end = CreateRecord(*m_pane, u"", 0, m_currentPathHash, 0, 0);
+    InsertElement(end, nullptr, {}, *m_pane);
+    end->descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
+    buildChildNameTable(end, nullptr);
+    m_pane->tree.SetHeight(end->item, options().DisplayFullMode ? 20 : 1);
+    m_pane->tree.Select(m_pane->tree.Root());
+    m_pane->tree.Select(end->item);
+    m_documentEnded = true;
+}
+
+void SAX2CountHandlers::startDTD(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) {
+    if (!m_doctype) return;
+    m_doctype->rootName = cut(view(name));
+    if (publicId && *publicId) m_doctype->publicId = cut(view(publicId));
+    if (systemId && *systemId) m_doctype->systemId = cut(view(systemId));
+}
+
+void SAX2CountHandlers::noteProblem(ProblemKind kind, const xercesc::SAXParseException& e) {
+    ++m_problemCount;
+    if (m_problems.size() >= kMaxKeptProblems) return;
+    ParseProblem p;
+    p.kind = kind;
+    p.message = std::u16string(view(e.getMessage()));
+    p.systemId = std::u16string(view(e.getSystemId()));
+    p.line = e.getLineNumber();
+    p.column = e.getColumnNumber();
+    m_problems.push_back(std::move(p));
+}
+
+void SAX2CountHandlers::warning(const xercesc::SAXParseException& e) { noteProblem(ProblemKind::Warning, e); }
+
+void SAX2CountHandlers::error(const xercesc::SAXParseException& e) {
+    m_errorSeen = true;
+    noteProblem(ProblemKind::Error, e);
+}
+
+void SAX2CountHandlers::fatalError(const xercesc::SAXParseException& e) {
+    m_fatalSeen = true;
+    noteProblem(ProblemKind::FatalError, e);
+}
+
+void SAX2CountHandlers::resetErrors() { m_errorSeen = false; }
+
+void AdvancedHandler::XMLDecl(const XMLCh*, const XMLCh* encodingStr, const XMLCh*, const XMLCh*) {
+    if (encodingStr && *encodingStr) SetEncodingByName(options(), view(encodingStr), false);
+}
+
+}  // namespace quillon

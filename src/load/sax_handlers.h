@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <xercesc/framework/XMLDocumentHandler.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "load/doctype_info.h"
+#include "load/parse_problem.h"
+#include "model/element_record.h"
+
+namespace quillon {
+
+struct DocumentPane;
+
+// Thrown from a handler to stop the parser at once (the user cancelled).
+struct LoadCancelled {};
+
+// Receives the parser's content, lexical and error events and builds the
+// document tree of one pane from them.
+class SAX2CountHandlers : public xercesc::DefaultHandler {
+public:
+    // Called with the characters accounted so far; returns false to cancel.
+    using ProgressFn = std::function<bool(std::uint64_t chars)>;
+
+    // Prepares for a parse into the pane; empties the pane's document type.
+    void ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, ProgressFn progress = {});
+
+    // ContentHandler
+    void characters(const XMLCh* chars, XMLSize_t length) override;
+    void endDocument() override;
+    void endElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname) override;
+    void setDocumentLocator(const xercesc::Locator* locator) override;
+    void startDocument() override;
+    void startElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname,
+                      const xercesc::Attributes& attrs) override;
+    // ErrorHandler
+    void warning(const xercesc::SAXParseException& e) override;
+    void error(const xercesc::SAXParseException& e) override;
+    void fatalError(const xercesc::SAXParseException& e) override;
+    void resetErrors() override;
+    // LexicalHandler
+    void startDTD(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) override;
+
+    bool errorSeen() const { return m_errorSeen; }
+    bool fatalSeen() const { return m_fatalSeen; }
+    bool cancelled() const { return m_cancelled; }
+    bool documentEnded() const { return m_documentEnded; }
+    std::uint32_t elementCount() const { return m_elementCount; }
+    // Problems in the order reported (the first ones; later ones are only counted).
+    const std::vector<ParseProblem>& problems() const { return m_problems; }
+    std::size_t problemCount() const { return m_problemCount; }
+
+    static constexpr std::size_t kMaxKeptProblems = 100;
+
+private:
+    struct OpenElement {
+        ElementRecord* record = nullptr;
+        std::unique_ptr<ElementRecord> shadow;
+    };
+
+    bool parserHalted() const;
+    ElementRecord* currentRecord() const { return m_open.empty() ? nullptr : m_open.back().record; }
+    void flushText();
+    void addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs);
+    void buildChildNameTable(ElementRecord* record, std::unique_ptr<ElementRecord> shadow);
+    void noteProblem(ProblemKind kind, const xercesc::SAXParseException& e);
+    void reportProgress();
+
+    DocumentPane* m_pane = nullptr;
+    DoctypeInfo* m_doctype = nullptr;
+    ProgressFn m_progress;
+    const xercesc::Locator* m_locator = nullptr;
+    std::vector<OpenElement> m_open;
+    // Joined text of each open element, by depth; strings keep their capacity
+    // between elements so that loading does not allocate per element.
+    std::vector<std::u16string> m_texts;
+    std::u16string m_pending;
+    std::u16string m_attributes;
+    std::vector<std::uint32_t> m_childIds;
+    std::vector<std::uint32_t> m_childCounts;
+    std::uint32_t m_currentPathHash = 0;
+    std::uint32_t m_elementCount = 0;
+    std::uint32_t m_sinceProgress = 0;
+    bool m_errorSeen = false;
+    bool m_fatalSeen = false;
+    bool m_cancelled = false;
+    bool m_documentEnded = false;
+    std::vector<ParseProblem> m_problems;
+    std::size_t m_problemCount = 0;
+};
+
+// Reads the encoding named in the XML declaration; everything else is ignored.
+class AdvancedHandler : public xercesc::XMLDocumentHandler {
+public:
+    void docCharacters(const XMLCh*, const XMLSize_t, const bool) override {}
+    void docComment(const XMLCh*) override {}
+    void docPI(const XMLCh*, const XMLCh*) override {}
+    void endDocument() override {}
+    void endElement(const xercesc::XMLElementDecl&, const unsigned int, const bool, const XMLCh*) override {}
+    void endEntityReference(const xercesc::XMLEntityDecl&) override {}
+    void ignorableWhitespace(const XMLCh*, const XMLSize_t, const bool) override {}
+    void resetDocument() override {}
+    void startDocument() override {}
+    void startElement(const xercesc::XMLElementDecl&, const unsigned int, const XMLCh*,
+                      const xercesc::RefVectorOf<xercesc::XMLAttr>&, const XMLSize_t, const bool,
+                      const bool) override {}
+    void startEntityReference(const xercesc::XMLEntityDecl&) override {}
+    void XMLDecl(const XMLCh* versionStr, const XMLCh* encodingStr, const XMLCh* standaloneStr,
+                 const XMLCh* autoEncodingStr) override;
+};
+
+// The distinct child names an element may list.
+constexpr std::uint32_t kMaxDistinctChildNames = 2048;
+
+}  // namespace quillon

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "load/sax_handlers.h"
+
+#include <xercesc/util/XercesDefs.hpp>
+
+XERCES_CPP_NAMESPACE_BEGIN
+class SAX2XMLReader;
+class SecurityManager;
+XERCES_CPP_NAMESPACE_END
+
+namespace quillon {
+
+struct Options;
+
+// The one XML parser of the program: created once, reused for every load.
+// Construction initialises the parser library; destruction shuts it down.
+class XmlParser {
+public:
+    XmlParser();
+    ~XmlParser();
+    XmlParser(const XmlParser&) = delete;
+    XmlParser& operator=(const XmlParser&) = delete;
+
+    // Sets the reader's features from the options (before every parse).
+    void ConfigureParser(const Options& o);
+
+    // Parses a file path or an http:// / ftp:// address. Parser exceptions
+    // are caught and reported through `failure`; returns false then.
+    // LoadCancelled escapes only as a false return with cancelled() set.
+    bool Parse(std::u16string_view systemId, std::u16string* failure);
+
+    SAX2CountHandlers& handlers() { return m_handlers; }
+
+private:
+    SAX2CountHandlers m_handlers;
+    AdvancedHandler m_advanced;
+    std::unique_ptr<xercesc::SecurityManager> m_security;
+    xercesc::SAX2XMLReader* m_reader = nullptr;
+};
+
+}  // namespace quillon
