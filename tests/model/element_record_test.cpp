@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/hashes.h"
+#include "model/line_count.h"
+#include "model/name_table.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+struct Records : ::testing::Test {
+    void SetUp() override { ResetOptions(options(), false); }
+    void TearDown() override { ResetOptions(options(), false); }
+
+    ElementRecord* make(const char16_t* name, ElementRecord* parent = nullptr) {
+        ElementRecord* r = CreateRecord(pane, name, std::char_traits<char16_t>::length(name),
+                                        parent ? parent->pathHash : 0, 1, 1);
+        InsertElement(r, parent, {}, pane);
+        return r;
+    }
+    void addAttr(ElementRecord* r, std::u16string_view name, std::u16string_view value) {
+        AddAttribute(r, AttributeNameHash(name, options().XMLAttributeCaseSensitive != 0), name, value);
+    }
+
+    DocumentPane pane;
+};
+
+TEST_F(Records, PathHashChainsNameIds) {
+    ElementRecord* root = make(u"root");
+    ElementRecord* child = make(u"child", root);
+    EXPECT_EQ(root->pathHash, root->name->nameId);
+    EXPECT_EQ(child->pathHash, root->pathHash * 17 + child->name->nameId);
+    EXPECT_EQ(root->childCount, 1u);
+    EXPECT_EQ(ParentRecord(child), root);
+    EXPECT_EQ(FirstChildRecord(root), child);
+}
+
+TEST_F(Records, AttributeOrderDoesNotMatterInAnyMode) {
+    for (std::uint32_t caseSensitive : {1u, 0u}) {
+        options().XMLAttributeCaseSensitive = caseSensitive;
+        ElementRecord* x = make(u"x");
+        ElementRecord* y = make(u"y");
+        addAttr(x, u"a", u"1");
+        addAttr(x, u"Bee", u"Two Words");
+        addAttr(y, u"Bee", u"Two Words");
+        addAttr(y, u"a", u"1");
+        EXPECT_EQ(x->attrHash, y->attrHash);
+        EXPECT_EQ(x->attrHash16, y->attrHash16);
+        EXPECT_EQ(x->attrWeight, y->attrWeight);
+        // Weight: value weight + name length + 4 per attribute.
+        EXPECT_EQ(x->attrWeight, (1 + 1 + 4) + (8 + 3 + 4));
+    }
+}
+
+TEST_F(Records, AttributeSignatureSeesNameAndValue) {
+    ElementRecord* x = make(u"x");
+    ElementRecord* y = make(u"y");
+    ElementRecord* z = make(u"z");
+    addAttr(x, u"a", u"1");
+    addAttr(y, u"b", u"1");
+    addAttr(z, u"a", u"2");
+    EXPECT_NE(x->attrHash[0], y->attrHash[0]);
+    EXPECT_NE(x->attrHash[0], z->attrHash[0]);
+    // Ignoring case applies to values in modes 2 and 3.
+    ElementRecord* u = make(u"u");
+    ElementRecord* l = make(u"l");
+    addAttr(u, u"a", u"VALUE");
+    addAttr(l, u"a", u"value");
+    EXPECT_NE(u->attrHash[0], l->attrHash[0]);
+    EXPECT_EQ(u->attrHash[2], l->attrHash[2]);
+    EXPECT_EQ(u->attrHash16[3], l->attrHash16[3]);
+}
+
+TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
+    ElementRecord* one = make(u"one");
+    ElementRecord* two = make(u"two");
+    AppendText(one, u"x y");
+    AppendText(two, u"x");
+    make(u"b", two);
+    AppendText(two, u"y");
+    EXPECT_EQ(one->textView(), u"x y");
+    EXPECT_EQ(two->textView(), u"x y");
+    EXPECT_EQ(two->textLength, 3u);
+    EXPECT_NE(one->textHash[0], two->textHash[0]);
+    EXPECT_EQ(one->textWeight, 2);
+    EXPECT_EQ(two->textWeight, 2);
+}
+
+TEST_F(Records, InsertElementTrimsGivenText) {
+    ElementRecord* r = CreateRecord(pane, u"r", 1, 0, 1, 1);
+    InsertElement(r, nullptr, u"  \n padded \t", pane);
+    EXPECT_EQ(r->textView(), u"padded");
+    ElementRecord* blank = CreateRecord(pane, u"b", 1, 0, 1, 1);
+    InsertElement(blank, nullptr, u"   ", pane);
+    EXPECT_EQ(blank->text, nullptr);
+    EXPECT_EQ(blank->textLength, 0u);
+}
+
+TEST_F(Records, NullNameIsReported) {
+    RecordingNotifier messages;
+    ScopedNotifier scope(messages);
+    ElementRecord* r = CreateRecord(pane, nullptr, 0, 0, 1, 1);
+    EXPECT_EQ(r->name, nullptr);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, u"XML Error");
+    EXPECT_EQ(messages.messages[0].text, u"Element is empty");
+}
+
+TEST_F(Records, ReleasingARecordUnpairsItsPartner) {
+    DocumentPane other;
+    ElementRecord* left = make(u"a");
+    ElementRecord* right = CreateRecord(other, u"a", 1, 0, 1, 1);
+    InsertElement(right, nullptr, {}, other);
+    left->partner = right;
+    right->partner = left;
+    ClearPane(pane);
+    EXPECT_EQ(right->partner, nullptr);
+}
+
+TEST_F(Records, DestroySubtreeReleasesDeepChains) {
+    ElementRecord* parent = make(u"top");
+    for (int i = 0; i < 100000; ++i) parent = make(u"n", parent);
+    const std::size_t before = pane.records.liveCount();
+    DestroySubtree(RootRecord(pane));
+    EXPECT_EQ(pane.records.liveCount(), before - 100001);
+}
+
+TEST_F(Records, ElementStateFromPartnerAndIgnore) {
+    ElementRecord* r = make(u"a");
+    EXPECT_EQ(ElementState(*r, false), 2);
+    ElementRecord other;
+    r->partner = &other;
+    EXPECT_EQ(ElementState(*r, true), 0);
+    EXPECT_EQ(ElementState(*r, false), 1);
+    r->ignoreState = 2;
+    EXPECT_EQ(ElementState(*r, false), 0);
+    r->partner = nullptr;
+    ElementRecord* end = make(u"");
+    EXPECT_EQ(ElementState(*end, false), 0);  // the end-of-document item
+}
+
+TEST_F(Records, LineCountWrapsLongContent) {
+    ElementRecord* r = make(u"a");
+    AppendText(r, std::u16string(130, u'x'));
+    EXPECT_EQ(LineCount(*r, false), 1u);
+    EXPECT_EQ(LineCount(*r, true), 1u + 3u);  // 60 + 60 + 10 characters
+    ElementRecord* s = make(u"s");
+    AppendText(s, u"short");
+    EXPECT_EQ(LineCount(*s, true), 1u);
+}
+
+}  // namespace
+}  // namespace quillon

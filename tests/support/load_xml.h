@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "load/doctype_info.h"
+#include "load/load_document.h"
+#include "model/document_pane.h"
+
+namespace quillon::test {
+
+// Writes xml to a fresh temporary file and returns its path. The file is
+// removed when the test program ends.
+std::string WriteTempFile(std::string_view contents, std::string_view suffix = ".xml");
+
+// Loads inline XML into the pane with the process's one parser.
+LoadResult LoadXml(DocumentPane& pane, std::string_view xml, DoctypeInfo* doctype = nullptr);
+// Loads a file (or address) into the pane.
+LoadResult LoadFile(DocumentPane& pane, const std::string& path, DoctypeInfo* doctype = nullptr);
+
+// The record at a slash-separated path of element names below the root,
+// e.g. "item/b" (first match at each step); "" is the root itself.
+ElementRecord* Find(const DocumentPane& pane, std::string_view path);
+
+// Converts ASCII/UTF-8 test text to UTF-16.
+std::u16string U(std::string_view s);
+
+}  // namespace quillon::test
