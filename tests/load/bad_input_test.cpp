@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/document_pane.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+
+namespace quillon {
+namespace {
+
+using test::LoadFile;
+using test::LoadXml;
+
+struct BadInput : ::testing::Test {
+    void SetUp() override { ResetOptions(options(), false); }
+    void TearDown() override { ResetOptions(options(), false); }
+
+    // A failed load leaves an empty pane and says why.
+    void expectFailure(const LoadResult& r) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.message.empty());
+        EXPECT_EQ(pane.tree.Count(), 0u);
+    }
+    DocumentPane pane;
+};
+
+TEST_F(BadInput, MalformedTruncatedEmptyAndBinaryFilesFail) {
+    expectFailure(LoadXml(pane, "<a><b></a>"));
+    expectFailure(LoadXml(pane, "<a><b>text"));
+    expectFailure(LoadXml(pane, ""));
+    expectFailure(LoadXml(pane, "just some words, no markup"));
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary.push_back(char((i * 131 + 7) & 0xFF));
+    expectFailure(LoadXml(pane, binary));
+}
+
+TEST_F(BadInput, FatalErrorReportsItsPosition) {
+    const LoadResult r = LoadXml(pane, "<a>\n<b>\n</a>");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.line, 3u);
+    EXPECT_NE(r.message.find(u"line 3"), std::u16string::npos);
+}
+
+TEST_F(BadInput, UnknownEncodingFails) {
+    expectFailure(LoadXml(pane, "<?xml version='1.0' encoding='x-no-such-code'?><a/>"));
+}
+
+TEST_F(BadInput, MissingFileAndDirectoryFail) {
+    expectFailure(LoadFile(pane, "/nonexistent/quillon/none.xml"));
+    expectFailure(LoadFile(pane, "/tmp"));
+}
+
+TEST_F(BadInput, FailedLoadAfterGoodOneEmptiesThePane) {
+    ASSERT_TRUE(LoadXml(pane, "<a><b/></a>").ok);
+    expectFailure(LoadXml(pane, "<a>"));
+    ASSERT_TRUE(LoadXml(pane, "<c/>").ok);
+}
+
+TEST_F(BadInput, HundredThousandDeepNestingLoads) {
+    // The parser's own namespace look-up walks its element stack, which is
+    // quadratic at this depth; without namespaces the test stays fast.
+    options().DoNamespaces = 0;
+    constexpr int depth = 100000;
+    std::string xml;
+    xml.reserve(depth * 8);
+    for (int i = 0; i < depth; ++i) xml += "<d>";
+    for (int i = 0; i < depth; ++i) xml += "</d>";
+    const LoadResult r = LoadXml(pane, xml);
+    ASSERT_TRUE(r.ok) << std::string(r.message.begin(), r.message.end());
+    EXPECT_EQ(r.elementCount, std::uint32_t(depth));
+    ClearPane(pane);
+    EXPECT_EQ(pane.tree.Count(), 0u);
+}
+
+TEST_F(BadInput, LongTextAndAttributesAreKeptWhole) {
+    // Longer than the 64K-character text and 128K-character attribute
+    // buffers: nothing is cut and nothing overflows.
+    const std::string text(200000, 't');
+    const std::string value(150000, 'v');
+    ASSERT_TRUE(LoadXml(pane, "<a k='" + value + "'>" + text + "<b/>" + text + "</a>").ok);
+    const ElementRecord* a = RootRecord(pane);
+    EXPECT_EQ(a->textLength, 2 * text.size() + 1);
+    EXPECT_EQ(a->attributesLength, value.size() + 4);
+    EXPECT_EQ(a->textWeight, std::uint16_t(2 * text.size()));  // 16-bit weight wraps
+}
+
+TEST_F(BadInput, EntityExpansionIsBounded) {
+    std::string xml = "<!DOCTYPE a [<!ENTITY e0 'xxxxxxxxxx'>";
+    for (int i = 1; i < 10; ++i)
+        xml += "<!ENTITY e" + std::to_string(i) + " '" + [&] {
+            std::string s;
+            for (int k = 0; k < 10; ++k) s += "&e" + std::to_string(i - 1) + ";";
+            return s;
+        }() + "'>";
+    xml += "]><a>&e9;</a>";
+    const LoadResult r = LoadXml(pane, xml);
+    EXPECT_FALSE(r.ok);
+}
+
+}  // namespace
+}  // namespace quillon

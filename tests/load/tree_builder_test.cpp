@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/document_pane.h"
+#include "model/name_table.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+
+namespace quillon {
+namespace {
+
+using test::Find;
+using test::LoadXml;
+
+struct TreeBuilder : ::testing::Test {
+    void SetUp() override {
+        ResetOptions(options(), false);
+        options().EncodingLocked = false;
+    }
+    void TearDown() override {
+        ResetOptions(options(), false);
+        options().EncodingLocked = false;
+    }
+    DocumentPane pane;
+};
+
+TEST_F(TreeBuilder, RootWithoutChildrenGivesTwoTopLevelItems) {
+    ASSERT_TRUE(LoadXml(pane, "<root/>").ok);
+    const TreeItem root = pane.tree.Root();
+    const TreeItem end = pane.tree.NextSibling(root);
+    ASSERT_NE(end, kNoItem);
+    EXPECT_EQ(pane.tree.NextSibling(end), kNoItem);
+    const ElementRecord* endRecord = pane.tree.Data(end);
+    EXPECT_EQ(endRecord->name->length, 0u);
+    EXPECT_EQ(endRecord->name->hash, 0u);
+    EXPECT_EQ(endRecord->descendantCount, 0u);
+    // The selection ends on the end-of-document item.
+    EXPECT_EQ(pane.tree.Selected(), end);
+}
+
+TEST_F(TreeBuilder, EndOfDocumentItemCountsEveryElement) {
+    const LoadResult r = LoadXml(pane, "<a><b><c/></b><b/><d>t</d></a>");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.elementCount, 5u);
+    EXPECT_EQ(EndOfDocumentRecord(pane)->descendantCount + 1, 5u);
+}
+
+TEST_F(TreeBuilder, TextAroundAChildBelongsToTheParent) {
+    ASSERT_TRUE(LoadXml(pane, "<a> x <b>inner</b>\n y </a>").ok);
+    EXPECT_EQ(Find(pane, "")->textView(), u"x y");
+    EXPECT_EQ(Find(pane, "b")->textView(), u"inner");
+}
+
+TEST_F(TreeBuilder, CommentsPisAndWhiteSpaceNeverBecomeContent) {
+    ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0'?>\n<!-- c --><a>\n  <?pi data?>\n  <!-- note -->\n  <b/>\n</a>").ok);
+    const ElementRecord* a = Find(pane, "");
+    EXPECT_EQ(a->text, nullptr);
+    EXPECT_EQ(a->childCount, 1u);
+}
+
+TEST_F(TreeBuilder, CdataAndEntitiesBecomeText) {
+    ASSERT_TRUE(LoadXml(pane, "<a><![CDATA[<raw> & stuff]]></a>").ok);
+    EXPECT_EQ(Find(pane, "")->textView(), u"<raw> & stuff");
+    ASSERT_TRUE(LoadXml(pane, "<a>fish &amp; chips &#x41;</a>").ok);
+    EXPECT_EQ(Find(pane, "")->textView(), u"fish & chips A");
+}
+
+TEST_F(TreeBuilder, AttributeStringUsesValueMarkers) {
+    ASSERT_TRUE(LoadXml(pane, "<a a=\"1\" b='2'/>").ok);
+    const ElementRecord* a = Find(pane, "");
+    EXPECT_EQ(a->attributesView(), u"a=\u00011\u0002 b=\u00012\u0002");
+    EXPECT_EQ(a->attributesLength, 11u);
+    ASSERT_TRUE(LoadXml(pane, "<a/>").ok);
+    EXPECT_EQ(Find(pane, "")->attributesText, nullptr);
+}
+
+TEST_F(TreeBuilder, SwappedAttributesLoadEqual) {
+    DocumentPane other;
+    ASSERT_TRUE(LoadXml(pane, "<a x='1' y='two words'/>").ok);
+    ASSERT_TRUE(LoadXml(other, "<a y='two words' x='1'/>").ok);
+    EXPECT_EQ(Find(pane, "")->attrHash, Find(other, "")->attrHash);
+    EXPECT_EQ(Find(pane, "")->attrHash16, Find(other, "")->attrHash16);
+}
+
+TEST_F(TreeBuilder, NamesAreInternedOnceAcrossDocuments) {
+    DocumentPane other;
+    ASSERT_TRUE(LoadXml(pane, "<catalog><book/><book/></catalog>").ok);
+    const std::size_t entries = nameTable().entryCount();
+    ASSERT_TRUE(LoadXml(other, "<catalog><book/></catalog>").ok);
+    EXPECT_EQ(nameTable().entryCount(), entries);
+    EXPECT_EQ(Find(pane, "book")->name, Find(other, "book")->name);
+    EXPECT_EQ(Find(pane, "book")->pathHash, Find(other, "book")->pathHash);
+}
+
+TEST_F(TreeBuilder, IgnoringNamespacesUsesLocalNames) {
+    options().IgnoreNamespaces = 1;
+    DocumentPane other;
+    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item p:k='1'/></r>").ok);
+    ASSERT_TRUE(LoadXml(other, "<r xmlns:q='urn:b'><q:item q:k='1'/></r>").ok);
+    const ElementRecord* left = Find(pane, "item");
+    const ElementRecord* right = Find(other, "item");
+    ASSERT_NE(left, nullptr);
+    ASSERT_NE(right, nullptr);
+    EXPECT_EQ(left->name->nameId, right->name->nameId);
+    EXPECT_EQ(left->pathHash, right->pathHash);
+    EXPECT_EQ(left->attrHash, right->attrHash);
+    // With namespaces respected, the prefixed names differ.
+    options().IgnoreNamespaces = 0;
+    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item/></r>").ok);
+    EXPECT_EQ(Find(pane, "item"), nullptr);
+    EXPECT_NE(Find(pane, "p:item"), nullptr);
+}
+
+TEST_F(TreeBuilder, ChildNameTablesCountNamesInFirstAppearanceOrder) {
+    ASSERT_TRUE(LoadXml(pane, "<a><x/><y/><x/><z/><x/></a>").ok);
+    const ElementRecord* a = Find(pane, "");
+    ASSERT_EQ(a->distinctChildNameCount, 3u);
+    EXPECT_EQ(a->childNameIds[0], Find(pane, "x")->name->nameId);
+    EXPECT_EQ(a->childNameIds[1], Find(pane, "y")->name->nameId);
+    EXPECT_EQ(a->childNameIds[2], Find(pane, "z")->name->nameId);
+    EXPECT_EQ(a->childNameCounts[0], 3u);
+    EXPECT_EQ(a->childNameCounts[1], 1u);
+    EXPECT_EQ(a->childNameCounts[2], 1u);
+    EXPECT_EQ(Find(pane, "x")->childNameIds, nullptr);
+}
+
+std::string wideElement(int names) {
+    std::string xml = "<w>";
+    for (int i = 0; i < names; ++i) xml += "<n" + std::to_string(i) + "/><n" + std::to_string(i) + "/>";
+    return xml + "</w>";
+}
+
+TEST_F(TreeBuilder, ExactlyTheChildNameCapacityIsReported) {
+    RecordingNotifier messages;
+    ScopedNotifier scope(messages);
+    ASSERT_TRUE(LoadXml(pane, wideElement(2048)).ok);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, u"Application Error");
+    EXPECT_EQ(messages.messages[0].text, u"Too many elements");
+    const ElementRecord* w = Find(pane, "");
+    EXPECT_EQ(w->distinctChildNameCount, 2048u);
+    // Counting stops once the table is full, so the last name's second child is not counted.
+    EXPECT_EQ(w->childNameCounts[2046], 2u);
+    EXPECT_EQ(w->childNameCounts[2047], 1u);
+}
+
+TEST_F(TreeBuilder, NamesPastTheCapacityAreNotCounted) {
+    RecordingNotifier messages;
+    ScopedNotifier scope(messages);
+    ASSERT_TRUE(LoadXml(pane, wideElement(5000)).ok);
+    const ElementRecord* w = Find(pane, "");
+    EXPECT_EQ(w->distinctChildNameCount, 2048u);
+    EXPECT_EQ(w->childCount, 10000u);
+    EXPECT_EQ(messages.messages.size(), 1u);
+}
+
+TEST_F(TreeBuilder, DeclaredEncodingSetsTheOutputEncoding) {
+    ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0' encoding='utf-8'?><a/>").ok);
+    EXPECT_EQ(options().Encoding, 3u);
+    EXPECT_EQ(options().EncodingString, u"UTF-8");
+    ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0' encoding='ISO-8859-1'?><a>\xe9</a>").ok);
+    EXPECT_EQ(options().Encoding, 1u);
+    EXPECT_EQ(options().EncodingString, u"ISO-8859-1");
+    EXPECT_EQ(Find(pane, "")->textView(), u"\u00e9");
+    // A settings file locked it: documents no longer change it.
+    ASSERT_TRUE(SetEncodingByName(options(), u"utf-16", true));
+    ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0' encoding='ISO-8859-1'?><a/>").ok);
+    EXPECT_EQ(options().Encoding, 4u);
+    EXPECT_EQ(options().EncodingString, u"UTF-16");
+}
+
+TEST_F(TreeBuilder, RecordsKeepTheirSourcePosition) {
+    ASSERT_TRUE(LoadXml(pane, "<a>\n  <b/>\n</a>").ok);
+    EXPECT_EQ(Find(pane, "b")->line, 2u);
+    EXPECT_GT(Find(pane, "b")->column, 2u);
+}
+
+TEST_F(TreeBuilder, MultiLineModeSetsItemHeights) {
+    const std::string longText(130, 'x');
+    ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);
+    EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item), 4u);
+    EXPECT_EQ(pane.tree.Height(EndOfDocumentRecord(pane)->item), 20u);
+    options().DisplayFullMode = 0;
+    ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);
+    EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item), 1u);
+}
+
+}  // namespace
+}  // namespace quillon
