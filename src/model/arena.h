@@ -3,28 +3,31 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
+
+#include "platform/large_block.h"
 
 namespace quillon {
 
 // Bump allocator in large chunks: one document's strings and tables live here
 // instead of in one heap block each, and go away together with the document.
-template <class T, std::size_t ChunkElements = 65536>
+template <class T, std::size_t ChunkBytes = (std::size_t(4) << 20)>
 class Arena {
+    static_assert(std::is_trivially_destructible_v<T>);
+
 public:
-    // n contiguous, uninitialised elements.
+    static constexpr std::size_t kChunkElements = ChunkBytes / sizeof(T);
+
+    // n contiguous elements (zero on first use).
     T* allocate(std::size_t n) {
-        if (m_chunks.empty() || m_chunks.back().capacity - m_chunks.back().used < n) {
-            Chunk c;
-            c.capacity = std::max(ChunkElements, n);
-            c.data = std::make_unique_for_overwrite<T[]>(c.capacity);
-            m_chunks.push_back(std::move(c));
-            m_reserved += m_chunks.back().capacity;
+        if (m_chunks.empty() || capacity(m_chunks.back()) - m_used < n) {
+            m_chunks.emplace_back(std::max(kChunkElements, n) * sizeof(T));
+            m_used = 0;
         }
-        Chunk& c = m_chunks.back();
-        T* p = c.data.get() + c.used;
-        c.used += n;
+        T* p = static_cast<T*>(m_chunks.back().data()) + m_used;
+        m_used += n;
         return p;
     }
 
@@ -32,9 +35,9 @@ public:
     // newest block and there is room, otherwise by copying to a new block.
     T* extend(T* p, std::size_t oldSize, std::size_t add) {
         if (p && !m_chunks.empty()) {
-            Chunk& c = m_chunks.back();
-            if (p + oldSize == c.data.get() + c.used && c.capacity - c.used >= add) {
-                c.used += add;
+            T* base = static_cast<T*>(m_chunks.back().data());
+            if (p + oldSize == base + m_used && capacity(m_chunks.back()) - m_used >= add) {
+                m_used += add;
                 return p;
             }
         }
@@ -46,42 +49,57 @@ public:
     void clear() {
         m_chunks.clear();
         m_chunks.shrink_to_fit();
-        m_reserved = 0;
+        m_used = 0;
     }
-    std::size_t reservedElements() const { return m_reserved; }
+    std::size_t reservedBytes() const {
+        std::size_t total = 0;
+        for (const LargeBlock& b : m_chunks) total += b.size();
+        return total;
+    }
 
 private:
-    struct Chunk {
-        std::unique_ptr<T[]> data;
-        std::size_t used = 0;
-        std::size_t capacity = 0;
-    };
-    std::vector<Chunk> m_chunks;
-    std::size_t m_reserved = 0;
+    static std::size_t capacity(const LargeBlock& b) { return b.size() / sizeof(T); }
+    std::vector<LargeBlock> m_chunks;
+    std::size_t m_used = 0;  // elements used in the newest chunk
 };
 
 // Stable-address storage for objects of one type, with reuse of released slots.
-template <class T, std::size_t ChunkObjects = 4096>
+template <class T, std::size_t ChunkBytes = (std::size_t(4) << 20)>
 class ObjectStore {
 public:
+    static constexpr std::size_t kChunkObjects = ChunkBytes / sizeof(T);
+
+    ObjectStore() = default;
+    ObjectStore(const ObjectStore&) = delete;
+    ObjectStore& operator=(const ObjectStore&) = delete;
+    ~ObjectStore() { clear(); }
+
     T* create() {
         if (!m_free.empty()) {
             T* p = m_free.back();
             m_free.pop_back();
-            *p = T{};
-            return p;
+            return new (p) T{};
         }
-        if (m_chunks.empty() || m_usedInLast == ChunkObjects) {
-            m_chunks.push_back(std::make_unique<T[]>(ChunkObjects));
+        if (m_chunks.empty() || m_usedInLast == kChunkObjects) {
+            m_chunks.emplace_back(kChunkObjects * sizeof(T));
             m_usedInLast = 0;
         }
-        return &m_chunks.back()[m_usedInLast++];
+        T* slot = static_cast<T*>(m_chunks.back().data()) + m_usedInLast++;
+        return new (slot) T{};
     }
     void release(T* p) {
-        *p = T{};
+        p->~T();
         m_free.push_back(p);
     }
     void clear() {
+        // Destroy the live objects; released slots were destroyed already.
+        std::sort(m_free.begin(), m_free.end());
+        for (std::size_t c = 0; c < m_chunks.size(); ++c) {
+            T* base = static_cast<T*>(m_chunks[c].data());
+            const std::size_t used = (c + 1 == m_chunks.size()) ? m_usedInLast : kChunkObjects;
+            for (std::size_t i = 0; i < used; ++i)
+                if (!std::binary_search(m_free.begin(), m_free.end(), base + i)) base[i].~T();
+        }
         m_chunks.clear();
         m_chunks.shrink_to_fit();
         m_free.clear();
@@ -89,11 +107,11 @@ public:
         m_usedInLast = 0;
     }
     std::size_t liveCount() const {
-        return m_chunks.empty() ? 0 : (m_chunks.size() - 1) * ChunkObjects + m_usedInLast - m_free.size();
+        return m_chunks.empty() ? 0 : (m_chunks.size() - 1) * kChunkObjects + m_usedInLast - m_free.size();
     }
 
 private:
-    std::vector<std::unique_ptr<T[]>> m_chunks;
+    std::vector<LargeBlock> m_chunks;
     std::vector<T*> m_free;
     std::size_t m_usedInLast = 0;
 };

@@ -3,11 +3,22 @@
 
 namespace quillon {
 
-TreePane::TreePane() { m_items.resize(1); }
+TreePane::TreePane() = default;
+
+TreeItem TreePane::newSlot() {
+    if (!m_free.empty()) {
+        const TreeItem id = m_free.back();
+        m_free.pop_back();
+        return id;
+    }
+    const TreeItem id = m_slotCount++;
+    if ((id >> kChunkShift) >= m_chunks.size()) m_chunks.emplace_back((std::size_t(1) << kChunkShift) * sizeof(Item));
+    return id;
+}
 
 TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt where, TreeItem after) {
     if (parent != kNoItem && !valid(parent)) return kNoItem;
-    if (where == InsertAt::After && (!valid(after) || m_items[after].parent != parent)) where = InsertAt::Last;
+    if (where == InsertAt::After && (!valid(after) || at(after).parent != parent)) where = InsertAt::Last;
 
     if (m_observer) {
         std::uint32_t row = 0;
@@ -16,33 +27,26 @@ TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt whe
         m_observer->beforeInsert(parent, row);
     }
 
-    TreeItem id;
-    if (!m_free.empty()) {
-        id = m_free.back();
-        m_free.pop_back();
-        m_items[id] = Item{};
-    } else {
-        id = TreeItem(m_items.size());
-        m_items.emplace_back();
-    }
-    Item& it = m_items[id];
+    const TreeItem id = newSlot();
+    Item& it = at(id);
+    it = Item{};
     it.live = true;
     it.parent = parent;
     it.data = data;
     ++m_live;
 
-    TreeItem& first = parent ? m_items[parent].firstChild : m_firstTop;
-    TreeItem& last = parent ? m_items[parent].lastChild : m_lastTop;
+    TreeItem& first = parent ? at(parent).firstChild : m_firstTop;
+    TreeItem& last = parent ? at(parent).lastChild : m_lastTop;
     TreeItem prev = kNoItem;
     if (where == InsertAt::Last) prev = last;
     else if (where == InsertAt::After) prev = after;
-    TreeItem next = prev ? m_items[prev].next : first;
-    m_items[id].prev = prev;
-    m_items[id].next = next;
-    if (prev) m_items[prev].next = id; else first = id;
-    if (next) m_items[next].prev = id; else last = id;
+    TreeItem next = prev ? at(prev).next : first;
+    at(id).prev = prev;
+    at(id).next = next;
+    if (prev) at(prev).next = id; else first = id;
+    if (next) at(next).prev = id; else last = id;
 
-    if (parent) ++m_items[parent].children;
+    if (parent) ++at(parent).children;
     else ++m_topCount;
     m_rowsValid = false;
     if (m_observer) m_observer->afterInsert();
@@ -50,32 +54,32 @@ TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt whe
 }
 
 void TreePane::unlink(TreeItem item) {
-    Item& it = m_items[item];
-    TreeItem& first = it.parent ? m_items[it.parent].firstChild : m_firstTop;
-    TreeItem& last = it.parent ? m_items[it.parent].lastChild : m_lastTop;
-    if (it.prev) m_items[it.prev].next = it.next; else first = it.next;
-    if (it.next) m_items[it.next].prev = it.prev; else last = it.prev;
+    Item& it = at(item);
+    TreeItem& first = it.parent ? at(it.parent).firstChild : m_firstTop;
+    TreeItem& last = it.parent ? at(it.parent).lastChild : m_lastTop;
+    if (it.prev) at(it.prev).next = it.next; else first = it.next;
+    if (it.next) at(it.next).prev = it.prev; else last = it.prev;
 }
 
 void TreePane::DeleteItem(TreeItem item) {
     if (!valid(item)) return;
     if (m_observer) m_observer->beforeRemove(item);
     unlink(item);
-    if (m_items[item].parent == kNoItem) --m_topCount;
-    if (m_items[item].parent) --m_items[m_items[item].parent].children;
+    if (at(item).parent == kNoItem) --m_topCount;
+    if (at(item).parent) --at(at(item).parent).children;
     // Free the subtree without recursion: always free the deepest first child.
     TreeItem cur = item;
     for (;;) {
-        while (m_items[cur].firstChild) cur = m_items[cur].firstChild;
-        const TreeItem parent = m_items[cur].parent;
-        const TreeItem next = m_items[cur].next;
+        while (at(cur).firstChild) cur = at(cur).firstChild;
+        const TreeItem parent = at(cur).parent;
+        const TreeItem next = at(cur).next;
         const bool done = (cur == item);
         if (m_selected == cur) m_selected = kNoItem;
-        m_items[cur] = Item{};
+        at(cur) = Item{};
         m_free.push_back(cur);
         --m_live;
         if (done) break;
-        m_items[parent].firstChild = next;
+        at(parent).firstChild = next;
         cur = next ? next : parent;
     }
     m_rowsValid = false;
@@ -84,9 +88,8 @@ void TreePane::DeleteItem(TreeItem item) {
 
 void TreePane::DeleteAllItems() {
     if (m_observer) m_observer->beforeReset();
-    m_items.clear();
-    m_items.resize(1);
-    m_items.shrink_to_fit();
+    m_chunks.clear();
+    m_slotCount = 1;
     m_free.clear();
     m_firstTop = m_lastTop = m_selected = kNoItem;
     m_live = 0;
@@ -100,41 +103,41 @@ void TreePane::DeleteAllItems() {
 
 TreeItem TreePane::NextInOrder(TreeItem item) const {
     if (!valid(item)) return kNoItem;
-    if (m_items[item].firstChild) return m_items[item].firstChild;
-    for (TreeItem cur = item; cur; cur = m_items[cur].parent)
-        if (m_items[cur].next) return m_items[cur].next;
+    if (at(item).firstChild) return at(item).firstChild;
+    for (TreeItem cur = item; cur; cur = at(cur).parent)
+        if (at(cur).next) return at(cur).next;
     return kNoItem;
 }
 
 TreeItem TreePane::NextInSubtree(TreeItem item, TreeItem top) const {
     if (!valid(item)) return kNoItem;
-    if (m_items[item].firstChild) return m_items[item].firstChild;
-    for (TreeItem cur = item; cur && cur != top; cur = m_items[cur].parent)
-        if (m_items[cur].next) return m_items[cur].next;
+    if (at(item).firstChild) return at(item).firstChild;
+    for (TreeItem cur = item; cur && cur != top; cur = at(cur).parent)
+        if (at(cur).next) return at(cur).next;
     return kNoItem;
 }
 
 TreeItem TreePane::PrevInOrder(TreeItem item) const {
     if (!valid(item)) return kNoItem;
-    TreeItem prev = m_items[item].prev;
-    if (!prev) return m_items[item].parent;
-    while (m_items[prev].lastChild) prev = m_items[prev].lastChild;
+    TreeItem prev = at(item).prev;
+    if (!prev) return at(item).parent;
+    while (at(prev).lastChild) prev = at(prev).lastChild;
     return prev;
 }
 
 void TreePane::buildRowIndex() const {
-    const std::size_t n = m_items.size();
+    const std::size_t n = m_slotCount;
     m_row.assign(n, 0);
     m_childStart.assign(n, 0);
     m_order.clear();
     m_order.reserve(m_live);
     // Slot 0 stands for the top level.
     for (TreeItem parent = 0; parent < n; ++parent) {
-        if (parent != 0 && !m_items[parent].live) continue;
-        TreeItem child = parent ? m_items[parent].firstChild : m_firstTop;
+        if (parent != 0 && !at(TreeItem(parent)).live) continue;
+        TreeItem child = parent ? at(parent).firstChild : m_firstTop;
         m_childStart[parent] = std::uint32_t(m_order.size());
         std::uint32_t row = 0;
-        for (; child; child = m_items[child].next, ++row) {
+        for (; child; child = at(child).next, ++row) {
             m_row[child] = row;
             m_order.push_back(child);
         }
@@ -157,7 +160,7 @@ TreeItem TreePane::ChildAt(TreeItem parent, std::uint32_t row) const {
 
 std::uint32_t TreePane::ChildCount(TreeItem parent) const {
     if (parent == kNoItem) return m_topCount;
-    return valid(parent) ? m_items[parent].children : 0;
+    return valid(parent) ? at(parent).children : 0;
 }
 
 }  // namespace quillon

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/large_block.h"
+
 namespace quillon {
 
 struct ElementRecord;
@@ -34,11 +36,11 @@ public:
 
     TreeItem Root() const { return m_firstTop; }
     TreeItem LastTopLevel() const { return m_lastTop; }
-    TreeItem Parent(TreeItem item) const { return valid(item) ? m_items[item].parent : kNoItem; }
-    TreeItem FirstChild(TreeItem item) const { return valid(item) ? m_items[item].firstChild : kNoItem; }
-    TreeItem LastChild(TreeItem item) const { return valid(item) ? m_items[item].lastChild : kNoItem; }
-    TreeItem NextSibling(TreeItem item) const { return valid(item) ? m_items[item].next : kNoItem; }
-    TreeItem PrevSibling(TreeItem item) const { return valid(item) ? m_items[item].prev : kNoItem; }
+    TreeItem Parent(TreeItem item) const { return valid(item) ? at(item).parent : kNoItem; }
+    TreeItem FirstChild(TreeItem item) const { return valid(item) ? at(item).firstChild : kNoItem; }
+    TreeItem LastChild(TreeItem item) const { return valid(item) ? at(item).lastChild : kNoItem; }
+    TreeItem NextSibling(TreeItem item) const { return valid(item) ? at(item).next : kNoItem; }
+    TreeItem PrevSibling(TreeItem item) const { return valid(item) ? at(item).prev : kNoItem; }
     // Document order: first child, else next sibling, else the next sibling of
     // the nearest ancestor that has one.
     TreeItem NextInOrder(TreeItem item) const;
@@ -48,19 +50,19 @@ public:
     // The deepest last descendant of the previous sibling, else the parent.
     TreeItem PrevInOrder(TreeItem item) const;
 
-    ElementRecord* Data(TreeItem item) const { return valid(item) ? m_items[item].data : nullptr; }
+    ElementRecord* Data(TreeItem item) const { return valid(item) ? at(item).data : nullptr; }
     void SetData(TreeItem item, ElementRecord* data) {
-        if (valid(item)) m_items[item].data = data;
+        if (valid(item)) at(item).data = data;
     }
 
-    bool IsExpanded(TreeItem item) const { return valid(item) && m_items[item].expanded; }
+    bool IsExpanded(TreeItem item) const { return valid(item) && at(item).expanded; }
     void SetExpanded(TreeItem item, bool expanded) {
-        if (valid(item)) m_items[item].expanded = expanded;
+        if (valid(item)) at(item).expanded = expanded;
     }
     // Height in text lines (multi-line display).
-    std::uint32_t Height(TreeItem item) const { return valid(item) ? m_items[item].height : 0; }
+    std::uint32_t Height(TreeItem item) const { return valid(item) ? at(item).height : 0; }
     void SetHeight(TreeItem item, std::uint32_t lines) {
-        if (valid(item)) m_items[item].height = lines ? lines : 1;
+        if (valid(item)) at(item).height = lines ? lines : 1;
     }
 
     TreeItem Selected() const { return m_selected; }
@@ -103,11 +105,21 @@ private:
         bool expanded = false;
     };
 
-    bool valid(TreeItem item) const { return item != kNoItem && item < m_items.size() && m_items[item].live; }
+    // Items live in large chunks so that a big document's tree grows without
+    // reallocating and copying.
+    static constexpr unsigned kChunkShift = 16;
+    static constexpr TreeItem kChunkMask = (TreeItem(1) << kChunkShift) - 1;
+    Item& at(TreeItem id) { return static_cast<Item*>(m_chunks[id >> kChunkShift].data())[id & kChunkMask]; }
+    const Item& at(TreeItem id) const {
+        return static_cast<const Item*>(m_chunks[id >> kChunkShift].data())[id & kChunkMask];
+    }
+    TreeItem newSlot();
+    bool valid(TreeItem item) const { return item != kNoItem && item < m_slotCount && at(item).live; }
     void buildRowIndex() const;
     void unlink(TreeItem item);
 
-    std::vector<Item> m_items;   // slot 0 is never used
+    std::vector<LargeBlock> m_chunks;
+    TreeItem m_slotCount = 1;  // slot 0 is never used
     std::vector<TreeItem> m_free;
     TreeItem m_firstTop = kNoItem;
     TreeItem m_lastTop = kNoItem;
