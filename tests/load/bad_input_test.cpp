@@ -89,13 +89,13 @@ TEST_F(BadInput, LongTextAndAttributesAreKeptWhole) {
 
 TEST_F(BadInput, EntityExpansionIsBounded) {
     std::string xml = "<!DOCTYPE a [<!ENTITY e0 'xxxxxxxxxx'>";
-    for (int i = 1; i < 10; ++i)
+    for (int i = 1; i < 6; ++i)
         xml += "<!ENTITY e" + std::to_string(i) + " '" + [&] {
             std::string s;
             for (int k = 0; k < 10; ++k) s += "&e" + std::to_string(i - 1) + ";";
             return s;
         }() + "'>";
-    xml += "]><a>&e9;</a>";
+    xml += "]><a>&e5;</a>";
     const LoadResult r = LoadXml(pane, xml);
     EXPECT_FALSE(r.ok);
 }
