@@ -36,7 +36,8 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
         if (p.kind != ProblemKind::FatalError) continue;
         result.line = p.line;
         result.column = p.column;
-        failure = u"line " + decimal(p.line) + u", column " + decimal(p.column) + u": " + p.message;
+        failure = p.line ? u"line " + decimal(p.line) + u", column " + decimal(p.column) + u": " + p.message
+                         : p.message;
         break;
     }
     if (parsed && !h.fatalSeen() && !h.cancelled()) {

@@ -53,6 +53,14 @@ TEST_F(BadInput, MissingFileAndDirectoryFail) {
     expectFailure(LoadFile(pane, "/tmp"));
 }
 
+TEST_F(BadInput, FileAddressesLoadLikePaths) {
+    const std::string path = test::WriteTempFile("<a><b/></a>");
+    EXPECT_TRUE(LoadFile(pane, "file://" + path).ok);
+    const LoadResult missing = LoadFile(pane, "file:///nonexistent/quillon/none.xml");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.message.find(u"line 0"), std::u16string::npos);
+}
+
 TEST_F(BadInput, FailedLoadAfterGoodOneEmptiesThePane) {
     ASSERT_TRUE(LoadXml(pane, "<a><b/></a>").ok);
     expectFailure(LoadXml(pane, "<a>"));
