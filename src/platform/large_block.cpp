@@ -21,12 +21,12 @@ LargeBlock::LargeBlock(std::size_t bytes) {
     const std::size_t mapSize = rounded + kHugePage;
     void* map = ::mmap(nullptr, mapSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (map == MAP_FAILED) throw std::bad_alloc();
-    const auto base = reinterpret_cast<std::uintptr_t>(map);
-    const std::uintptr_t aligned = (base + kHugePage - 1) / kHugePage * kHugePage;
-    ::madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+    const auto misalignment = reinterpret_cast<std::uintptr_t>(map) % kHugePage;
+    char* aligned = static_cast<char*>(map) + (misalignment ? kHugePage - misalignment : 0);
+    ::madvise(aligned, rounded, MADV_HUGEPAGE);
     m_map = map;
     m_mapSize = mapSize;
-    m_data = reinterpret_cast<void*>(aligned);
+    m_data = aligned;
     m_size = rounded;
 }
 

@@ -23,7 +23,8 @@ MessageAnswer DefaultAnswer(MessageButtons buttons) {
 
 Notifier& notifier() {
     static StderrNotifier fallback;
-    return g_current ? *g_current : fallback;
+    if (g_current) return *g_current;
+    return fallback;
 }
 
 void setNotifier(Notifier* n) { g_current = n; }
