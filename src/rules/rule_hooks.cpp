@@ -14,5 +14,10 @@ std::uint8_t EvaluateTextCondition(const IgnoreRule&, std::u16string_view) { ret
 bool MatchesIfNotExistRule(const ElementRecord&) { return false; }
 bool IsCommonIgnoredAttribute(std::uint16_t) { return false; }
 bool IsKeyAttribute(std::uint32_t, std::uint32_t, std::uint16_t) { return false; }
+std::uint8_t RuleKind(const IgnoreRule&) { return 0; }
+bool RuleIfNotExist(const IgnoreRule&) { return false; }
+bool IsKeyParent(const ElementRecord&) { return false; }
+bool IsKeyOf(const ElementRecord&, const ElementRecord&) { return false; }
+bool IsKeyAttributeElement(const ElementRecord&) { return false; }
 
 }  // namespace quillon

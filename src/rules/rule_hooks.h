@@ -32,4 +32,19 @@ bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash);
 // The attribute is the key attribute of the element named by the key rule.
 bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash);
 
+// What the comparison's preparation and pairing ask.
+
+// The rule's kind: 0 ignores the entire element; otherwise the flags it puts
+// into the low six bits of the element's ruleFlags.
+std::uint8_t RuleKind(const IgnoreRule& rule);
+// The rule's condition counts as holding for an element that lacks what the
+// condition tests ("Ignore if not exist").
+bool RuleIfNotExist(const IgnoreRule& rule);
+// Some key-element entry names the element as the parent of key children.
+bool IsKeyParent(const ElementRecord& element);
+// Some key-element entry names this child under this parent.
+bool IsKeyOf(const ElementRecord& child, const ElementRecord& parent);
+// The element is of the kind that the key attribute rule names.
+bool IsKeyAttributeElement(const ElementRecord& element);
+
 }  // namespace quillon
