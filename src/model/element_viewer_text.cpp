@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#include "model/element_viewer_text.h"
+
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/name_table.h"
+
+namespace quillon {
+
+std::u16string ElementViewerText(const ElementRecord& record) {
+    const std::u16string_view name = record.name ? record.name->view() : std::u16string_view{};
+    std::u16string out;
+    out += u'<';
+    out += name;
+    const std::u16string_view attributes = record.attributesView();
+    if (!attributes.empty()) {
+        out += u' ';
+        for (char16_t c : attributes) {
+            if (out.size() >= kViewerAttributeLimit) break;
+            out += (c == kValueOpen || c == kValueClose) ? u'"' : c;
+        }
+    }
+    const bool hasChildren = FirstChildRecord(&record) != nullptr || (!record.treePane && record.childCount > 0);
+    const std::u16string_view text = record.textView();
+    if (!text.empty() || hasChildren) {
+        out += u'>';
+        out += text.empty() ? std::u16string_view(u"...") : text;
+        out += u"</";
+        out += name;
+        out += u'>';
+    } else {
+        out += u"/>";
+    }
+    return out;
+}
+
+}  // namespace quillon

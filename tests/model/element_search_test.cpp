@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "model/document_pane.h"
+#include "model/element_search.h"
+#include "model/name_table.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+
+namespace quillon {
+namespace {
+
+using test::Find;
+using test::LoadXml;
+
+struct FindText : ::testing::Test {
+    void SetUp() override { ResetOptions(options(), false); }
+    DocumentPane pane;
+};
+
+TEST_F(FindText, SearchesDownInDocumentOrderAndUpBackwards) {
+    ASSERT_TRUE(LoadXml(pane, "<a><b><hit/></b><c>hit</c><d hit='1'/></a>").ok);
+    const ElementRecord* root = Find(pane, "");
+    const ElementRecord* first = FindElement(root, u"hit", true, true);
+    EXPECT_EQ(first, Find(pane, "b/hit"));
+    const ElementRecord* second = FindElement(first, u"hit", true, true);
+    EXPECT_EQ(second, Find(pane, "c"));
+    EXPECT_EQ(FindElement(second, u"hit", true, true), Find(pane, "d"));
+
+    EXPECT_EQ(FindElement(Find(pane, "d"), u"hit", false, true), Find(pane, "c"));
+    EXPECT_EQ(FindElement(Find(pane, "c"), u"hit", false, true), Find(pane, "b/hit"));
+}
+
+TEST_F(FindText, NeverWrapsAroundAtEitherEnd) {
+    ASSERT_TRUE(LoadXml(pane, "<word><x>word</x><last>word</last></word>").ok);
+    EXPECT_EQ(FindElement(Find(pane, "last"), u"word", true, true), nullptr);
+    EXPECT_EQ(FindElement(Find(pane, ""), u"word", false, true), nullptr);
+}
+
+TEST_F(FindText, SkipsTheCurrentElement) {
+    ASSERT_TRUE(LoadXml(pane, "<a><only>unique</only><other/></a>").ok);
+    EXPECT_EQ(FindElement(Find(pane, "only"), u"unique", true, true), nullptr);
+    EXPECT_EQ(FindElement(Find(pane, "only"), u"unique", false, true), nullptr);
+    EXPECT_EQ(FindElement(Find(pane, ""), u"unique", true, true), Find(pane, "only"));
+}
+
+TEST_F(FindText, WithoutMatchCaseFoldsBothSides) {
+    ASSERT_TRUE(LoadXml(pane, "<r><t>PRICE LIST</t><PriceTag/><y>price</y></r>").ok);
+    const ElementRecord* root = Find(pane, "");
+    EXPECT_EQ(FindElement(root, u"price", true, false), Find(pane, "t"));
+    EXPECT_EQ(FindElement(Find(pane, "t"), u"pRICE", true, false), Find(pane, "PriceTag"));
+    // With match case only the exact spelling counts.
+    EXPECT_EQ(FindElement(root, u"price", true, true), Find(pane, "y"));
+}
+
+TEST_F(FindText, QuotesAroundValuesAreNotPartOfTheSearchedText) {
+    ASSERT_TRUE(LoadXml(pane, "<r><x/><e id=\"42\"/></r>").ok);
+    const ElementRecord* root = Find(pane, "");
+    EXPECT_EQ(FindElement(root, u"id=\"", true, true), nullptr);
+    EXPECT_EQ(FindElement(root, u"42", true, true), Find(pane, "e"));
+    EXPECT_EQ(FindElement(root, u"id=", true, true), Find(pane, "e"));
+}
+
+TEST_F(FindText, AnEmptySearchTextMatchesNothing) {
+    ASSERT_TRUE(LoadXml(pane, "<r><x>a</x></r>").ok);
+    EXPECT_FALSE(ElementContainsText(*Find(pane, "x"), u"", false));
+    EXPECT_EQ(FindElement(Find(pane, ""), u"", true, false), nullptr);
+    EXPECT_EQ(FindElement(nullptr, u"a", true, false), nullptr);
+}
+
+}  // namespace
+}  // namespace quillon
