@@ -1,69 +1,312 @@
 // SPDX-License-Identifier: MIT
-// quillon-diff: loads XML documents through the core, for scripts and CI.
+// quillon-diff: compares two XML documents through the core, for scripts and CI.
+//
+// The command line is one table (kOptions): each row names a flag, its value
+// and help text and says what it does to the DiffRun. Flags that change the
+// options record queue an edit, applied after the defaults and the settings
+// file, so a flag always wins over the file. main() runs the steps in order:
+// arguments, options, loading, comparing, reporting.
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "compare/compare_commands.h"
 #include "load/doctype_info.h"
 #include "load/load_document.h"
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
+#include "platform/notifier.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
 
 namespace {
 
+using namespace quillon;
+
+constexpr int kExitIdentical = 0;
+constexpr int kExitDifferent = 1;
 constexpr int kExitTrouble = 2;
 
-const char* const kUsage =
-    "Usage: quillon-diff [options] LEFT [RIGHT [SETTINGS]]\n"
-    "\n"
-    "Loads one or two XML documents (paths, file:// or http:// / ftp:// addresses).\n"
-    "\n"
-    "Options:\n"
-    "  --stats       print element counts, distinct element names and load times\n"
-    "  --progress    show loading progress on stderr\n"
-    "  -h, --help    show this help\n"
-    "\n"
-    "Exit status: 0 success, 2 trouble (a document failed to load, bad arguments).\n";
-
-struct Arguments {
+// Everything the command line chose.
+struct DiffRun {
+    std::vector<std::string> files;  // LEFT, RIGHT, SETTINGS
     bool stats = false;
     bool progress = false;
-    std::vector<std::string> files;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    // Changes to the options record, applied in order after the defaults and
+    // the settings file.
+    std::vector<std::function<void(Options&)>> optionEdits;
 };
 
-bool parseArguments(int argc, char** argv, Arguments& args, std::string& error) {
-    bool onlyFiles = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (!onlyFiles && a == "--") {
-            onlyFiles = true;
-        } else if (!onlyFiles && a == "--stats") {
-            args.stats = true;
-        } else if (!onlyFiles && a == "--progress") {
-            args.progress = true;
-        } else if (!onlyFiles && a.size() > 1 && a[0] == '-') {
-            error = "unknown option '" + a + "'";
-            return false;
-        } else {
-            args.files.push_back(a);
+enum class ValueKind { None, Required, Optional };
+
+struct CliOption {
+    const char* name;   // "--level"; a row without a name is a section title
+    const char* alias;  // "-h" or null
+    ValueKind valueKind;
+    const char* value;  // placeholder shown in the help
+    const char* help;
+    // Applies the flag; value is empty for a switch. Returns false with a message.
+    bool (*apply)(DiffRun& run, std::string_view value, std::string& error);
+};
+
+// Queues a change of the options record.
+template <class Edit>
+bool edit(DiffRun& run, Edit e) {
+    run.optionEdits.emplace_back(e);
+    return true;
+}
+
+bool parseLevel(std::string_view v, std::uint32_t& level) {
+    static const char* const names[] = {"strict", "fast", "normal", "full"};
+    std::string lower(v);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        if (lower == names[i] || lower == std::to_string(i)) {
+            level = i;
+            return true;
         }
     }
-    if (args.files.empty()) {
-        error = "no document given";
+    return false;
+}
+
+bool parseInt(std::string_view v, int low, int high, int& out) {
+    const std::string s(v);
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(s.c_str(), &end, 10);
+    if (s.empty() || *end || errno || n < low || n > high) return false;
+    out = int(n);
+    return true;
+}
+
+const CliOption kOptions[] = {
+    {nullptr, nullptr, ValueKind::None, nullptr, "Comparison:", nullptr},
+    {"--level", "-l", ValueKind::Required, "LEVEL",
+     "strict, fast, normal or full (default): how hard\n"
+     "leftover elements are matched by similarity",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t level = 0;
+         if (!parseLevel(v, level)) {
+             error = "--level takes strict, fast, normal or full, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [level](Options& o) { o.CompareLevel = level; });
+     }},
+    {"--ignore-order", nullptr, ValueKind::None, nullptr, "pair repeated elements in any order (default)",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreOrderElements = 1; }); }},
+    {"--keep-order", nullptr, ValueKind::None, nullptr, "pair repeated elements in document order",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreOrderElements = 0; }); }},
+    {"--ignore-case", "-i", ValueKind::None, nullptr, "values compare without regard to case",
+     [](DiffRun& r, std::string_view, std::string&) {
+         return edit(r, [](Options& o) { o.FlagComparsion |= kIgnoreCaseBit; });
+     }},
+    {"--ignore-space", "-w", ValueKind::None, nullptr, "white space in values does not count",
+     [](DiffRun& r, std::string_view, std::string&) {
+         return edit(r, [](Options& o) { o.FlagComparsion |= kIgnoreWhiteSpaceBit; });
+     }},
+    {"--ignore-attributes", nullptr, ValueKind::None, nullptr, "attributes never make elements differ",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreAttributes = 1; }); }},
+    {"--ignore-values", nullptr, ValueKind::None, nullptr, "element text never makes elements differ",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreValues = 1; }); }},
+    {"--unique-attributes", nullptr, ValueKind::None, nullptr,
+     "equal non-empty attributes make the same element",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.UniqueAttributes = 1; }); }},
+
+    {nullptr, nullptr, ValueKind::None, nullptr, "Loading (these decide how values are read):", nullptr},
+    {"--ignore-namespaces", nullptr, ValueKind::None, nullptr, "compare names without namespace prefixes",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreNamespaces = 1; }); }},
+    {"--element-names-ignore-case", nullptr, ValueKind::None, nullptr, "element names ignore case",
+     [](DiffRun& r, std::string_view, std::string&) {
+         return edit(r, [](Options& o) { o.XMLElementCaseSensitive = 0; });
+     }},
+    {"--attribute-names-ignore-case", nullptr, ValueKind::None, nullptr,
+     "attribute names ignore case",
+     [](DiffRun& r, std::string_view, std::string&) {
+         return edit(r, [](Options& o) { o.XMLAttributeCaseSensitive = 0; });
+     }},
+    {"--normalize-dates", nullptr, ValueKind::Optional, "WHAT",
+     "equal dates compare equal however written; WHAT\n"
+     "is both (default), date (no time of day) or time",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t code = 0;
+         if (v.empty() || v == "both") code = 1;
+         else if (v == "date") code = 2;
+         else if (v == "time") code = 3;
+         else {
+             error = "--normalize-dates takes both, date or time, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [code](Options& o) { SetDateCode(o, code); });
+     }},
+    {"--normalize-numbers", nullptr, ValueKind::None, nullptr, "1,500.0 compares equal to 1500",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.NormalizeNumber = 1; }); }},
+    {"--decimal-places", nullptr, ValueKind::Required, "N",
+     "numbers compare cut to N decimal places (0-10)",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         int places = 0;
+         if (!parseInt(v, -1, 10, places)) {
+             error = "--decimal-places takes a number from -1 to 10, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [places](Options& o) { o.DecimalPlaces = places; });
+     }},
+    {"--validate", nullptr, ValueKind::Required, "WHEN",
+     "schema validation: auto, never (default), always",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t scheme = 0;
+         if (v == "auto") scheme = 0;
+         else if (v == "never") scheme = 1;
+         else if (v == "always") scheme = 2;
+         else {
+             error = "--validate takes auto, never or always, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [scheme](Options& o) { o.SchemaValidation = scheme; });
+     }},
+    {"--no-namespaces", nullptr, ValueKind::None, nullptr, "no namespace processing in the parser",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.DoNamespaces = 0; }); }},
+    {"--no-schema", nullptr, ValueKind::None, nullptr, "no schema processing in the parser",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.DoSchema = 0; }); }},
+    {"--full-schema-checking", nullptr, ValueKind::None, nullptr, "full schema constraint checking",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.SchemaFullChecking = 1; }); }},
+    {"--validation-errors-fatal", nullptr, ValueKind::None, nullptr, "a validation error fails the load",
+     [](DiffRun& r, std::string_view, std::string&) {
+         return edit(r, [](Options& o) { o.ValidationErrorAsFatal = 1; });
+     }},
+    {"--continue-after-fatal-error", nullptr, ValueKind::None, nullptr, "keep parsing after a fatal error",
+     [](DiffRun& r, std::string_view, std::string&) {
+         return edit(r, [](Options& o) { o.ContinueAfterFatalError = 1; });
+     }},
+
+    {nullptr, nullptr, ValueKind::None, nullptr, "Program:", nullptr},
+    {"--stats", nullptr, ValueKind::None, nullptr,
+     "print element counts, the four comparison\n"
+     "counters, load and compare times",
+     [](DiffRun& r, std::string_view, std::string&) { return r.stats = true; }},
+    {"--progress", nullptr, ValueKind::None, nullptr, "show progress on stderr",
+     [](DiffRun& r, std::string_view, std::string&) { return r.progress = true; }},
+    {"--quiet", "-q", ValueKind::None, nullptr, "no result message, only the exit status",
+     [](DiffRun& r, std::string_view, std::string&) { return r.quiet = true; }},
+    {"--version", nullptr, ValueKind::None, nullptr, "print the version",
+     [](DiffRun& r, std::string_view, std::string&) { return r.version = true; }},
+    {"--help", "-h", ValueKind::None, nullptr, "show this help",
+     [](DiffRun& r, std::string_view, std::string&) { return r.help = true; }},
+};
+
+void printHelp(std::FILE* out) {
+    std::fputs(
+        "Usage: quillon-diff [options] LEFT RIGHT [SETTINGS]\n"
+        "       quillon-diff [options] FILE\n"
+        "\n"
+        "Compares two XML documents element by element and prints the result, worded\n"
+        "as the Quillon window's \"Result\" box words it. Documents are file paths or\n"
+        "http:// / ftp:// addresses. SETTINGS is a Quillon settings file; flags given\n"
+        "here win over it. With a single FILE the document is only loaded (with\n"
+        "--stats: element count and load time).\n",
+        out);
+    for (const CliOption& opt : kOptions) {
+        if (!opt.name) {
+            std::fprintf(out, "\n%s\n", opt.help);
+            continue;
+        }
+        std::string left = "  ";
+        if (opt.alias) left += std::string(opt.alias) + ", ";
+        left += opt.name;
+        if (opt.valueKind == ValueKind::Required) left += std::string(" ") + opt.value;
+        if (opt.valueKind == ValueKind::Optional) left += std::string("[=") + opt.value + "]";
+        const std::string indent(32, ' ');
+        std::string help = opt.help;
+        for (std::size_t p = help.find('\n'); p != std::string::npos; p = help.find('\n', p + 1 + indent.size()))
+            help.insert(p + 1, indent);
+        if (left.size() >= indent.size()) std::fprintf(out, "%s\n%s%s\n", left.c_str(), indent.c_str(), help.c_str());
+        else std::fprintf(out, "%-32s%s\n", left.c_str(), help.c_str());
+    }
+    std::fputs(
+        "\n"
+        "Exit status: 0 the documents are identical, 1 they differ, 2 trouble (a\n"
+        "document failed to load, bad arguments); the reason goes to stderr.\n"
+        "\n"
+        "Examples:\n"
+        "  quillon-diff old.xml new.xml\n"
+        "  quillon-diff --keep-order --level strict a.xml b.xml\n"
+        "  quillon-diff --normalize-dates=date --normalize-numbers --stats a.xml b.xml\n",
+        out);
+}
+
+const CliOption* findOption(std::string_view name) {
+    for (const CliOption& opt : kOptions)
+        if (opt.name && (name == opt.name || (opt.alias && name == opt.alias))) return &opt;
+    return nullptr;
+}
+
+bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
+    bool onlyFiles = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (onlyFiles || a.size() < 2 || a[0] != '-') {
+            run.files.emplace_back(a);
+            continue;
+        }
+        if (a == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        std::string_view name = a, value;
+        bool hasValue = false;
+        if (const std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string_view::npos) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+            hasValue = true;
+        }
+        const CliOption* opt = findOption(name);
+        if (!opt) {
+            error = "unknown option '" + std::string(name) + "'";
+            return false;
+        }
+        if (opt->valueKind == ValueKind::None && hasValue) {
+            error = std::string(opt->name) + " takes no value";
+            return false;
+        }
+        if (opt->valueKind == ValueKind::Required && !hasValue) {
+            if (i + 1 >= argc) {
+                error = std::string(opt->name) + " needs a value (" + opt->value + ")";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (!opt->apply(run, value, error)) return false;
+    }
+    if (run.help || run.version) return true;
+    if (run.files.empty()) {
+        error = "no documents given";
         return false;
     }
-    if (args.files.size() > 3) {
-        error = "too many arguments";
+    if (run.files.size() > 3) {
+        error = "too many arguments: LEFT RIGHT [SETTINGS] expected";
         return false;
     }
     return true;
+}
+
+// The settings file named as the third argument, read before the flags apply.
+bool applySettingsFile(const DiffRun& run, std::string& error) {
+    if (run.files.size() < 3) return true;
+    error = run.files[2] + ": reading settings files is not available yet";
+    return false;
 }
 
 bool isAddress(const std::string& s) {
@@ -90,51 +333,117 @@ std::uint64_t fileSize(const std::string& path) {
     return (!isAddress(path) && ::stat(path.c_str(), &st) == 0) ? std::uint64_t(st.st_size) : 0;
 }
 
+// The "Result" box goes to stdout; every other message to stderr.
+class ConsoleNotifier : public Notifier {
+public:
+    explicit ConsoleNotifier(bool quiet) : m_quiet(quiet) {}
+    MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                       MessageButtons buttons) override {
+        if (title == u"Result") {
+            if (!m_quiet) std::printf("%s\n", ToUtf8(text).c_str());
+        } else {
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), ToUtf8(text).c_str());
+        }
+        (void)icon;
+        return DefaultAnswer(buttons);
+    }
+
+private:
+    bool m_quiet;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace quillon;
-    Arguments args;
+    DiffRun run;
     std::string error;
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (!parseArguments(argc, argv, args, error)) {
-        std::fprintf(stderr, "quillon-diff: %s\n\n%s", error.c_str(), kUsage);
+    if (!parseArguments(argc, argv, run, error)) {
+        std::fprintf(stderr, "quillon-diff: %s\nTry 'quillon-diff --help'.\n", error.c_str());
         return kExitTrouble;
     }
-    const std::size_t documents = args.files.size() >= 2 ? 2 : 1;
+    if (run.help) {
+        printHelp(stdout);
+        return 0;
+    }
+    if (run.version) {
+        std::puts("quillon-diff 0.1.0");
+        return 0;
+    }
+
+    Options& o = options();
+    ResetOptions(o, false);
+    if (!applySettingsFile(run, error)) {
+        std::fprintf(stderr, "quillon-diff: %s\n", error.c_str());
+        return kExitTrouble;
+    }
+    for (const auto& e : run.optionEdits) e(o);
+    if (!o.NormalizeNumber) o.DecimalPlaces = -1;
+    ApplyCompareLevel(o);
+
+    const std::size_t documents = run.files.size() >= 2 ? 2 : 1;
     for (std::size_t i = 0; i < documents; ++i) {
-        if (!checkLocalFile(args.files[i], error)) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", args.files[i].c_str(), error.c_str());
+        if (!checkLocalFile(run.files[i], error)) {
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", run.files[i].c_str(), error.c_str());
             return kExitTrouble;
         }
     }
 
-    ResetOptions(options(), false);
+    ConsoleNotifier console(run.quiet);
+    ScopedNotifier scopedNotifier(console);
     XmlParser parser;
     DocumentPane panes[2];
     DoctypeInfo doctypes[2];
+    std::uint64_t elements = 0;
     for (std::size_t i = 0; i < documents; ++i) {
-        const std::string& file = args.files[i];
+        const std::string& file = run.files[i];
         const std::uint64_t size = fileSize(file);
         std::function<bool(std::uint64_t)> progress;
-        if (args.progress) {
+        if (run.progress) {
             progress = [&file, size](std::uint64_t chars) {
-                if (size) std::fprintf(stderr, "\rLoading %s: %3u%%", file.c_str(), unsigned(std::min<std::uint64_t>(99, chars * 100 / size)));
+                if (size)
+                    std::fprintf(stderr, "\rLoading %s: %3u%%", file.c_str(),
+                                 unsigned(std::min<std::uint64_t>(99, chars * 100 / size)));
                 return true;
             };
         }
         const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FromUtf8(file), progress);
-        if (args.progress) std::fprintf(stderr, "\r%*s\r", int(file.size() + 16), "");
+        if (run.progress) std::fprintf(stderr, "\r%*s\r", int(file.size() + 16), "");
         if (!r.ok) {
             std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), ToUtf8(r.message).c_str());
             return kExitTrouble;
         }
-        if (args.stats)
-            std::printf("%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
+        elements += r.elementCount;
+        if (run.stats) std::printf("%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
     }
-    if (args.stats) std::printf("distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
-    return 0;
+    if (run.stats) std::printf("distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
+    if (documents < 2) return 0;
+
+    PairingProgress progress;
+    if (run.progress && elements > 0) {
+        progress = [elements](std::uint64_t pairs) {
+            std::fprintf(stderr, "\rComparing: %3u%%", unsigned(std::min<std::uint64_t>(99, 2 * pairs * 100 / elements)));
+        };
+    }
+    CompareHost host;
+    const auto compareStart = std::chrono::steady_clock::now();
+    const std::u16string leftName = FromUtf8(run.files[0]), rightName = FromUtf8(run.files[1]);
+    if (!CompareFiles(&panes[0], &panes[1], host, leftName, rightName, progress)) {
+        std::fprintf(stderr, "quillon-diff: the documents could not be compared\n");
+        return kExitTrouble;
+    }
+    const double compareSeconds = secondsSince(compareStart);
+    if (run.progress) std::fprintf(stderr, "\r%16s\r", "");
+    const CompareCounters& c = compareCounters();
+    if (run.stats) {
+        std::printf("EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
+                    (unsigned long long)c.EqualPairs, (unsigned long long)c.ChangedPairs,
+                    (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
+        std::printf("compared in %.3f s\n", compareSeconds);
+    }
+    // Output documents of the comparison are written from here on.
+    return c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent;
 }

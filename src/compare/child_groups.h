@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "model/element_record.h"
+
+namespace quillon {
+
+// Scratch memory for one comparison, released in the reverse order of its
+// use: a pairing step takes what it needs and gives it back when it ends.
+// Addresses stay put while later steps allocate, and blocks are kept for
+// reuse, so pairing a large document allocates almost nothing per element.
+class ScratchArena {
+public:
+    struct Mark {
+        std::size_t block = 0;
+        std::size_t used = 0;
+    };
+
+    // n zeroed objects of a trivially destructible type.
+    template <class T>
+    T* allocate(std::size_t n) {
+        static_assert(std::is_trivially_destructible_v<T> && alignof(T) <= kAlign);
+        return static_cast<T*>(allocateBytes(n * sizeof(T)));
+    }
+    Mark mark() const { return {m_current, m_used}; }
+    // Gives back everything allocated since the mark.
+    void rewind(Mark m) {
+        m_current = m.block;
+        m_used = m.used;
+    }
+    std::size_t reservedBytes() const;
+
+private:
+    static constexpr std::size_t kAlign = alignof(std::max_align_t);
+    static constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+    struct Block {
+        std::unique_ptr<unsigned char[]> bytes;
+        std::size_t size = 0;
+    };
+    void* allocateBytes(std::size_t bytes);
+
+    std::vector<Block> m_blocks;
+    std::size_t m_current = 0;  // block in use
+    std::size_t m_used = 0;     // bytes used in it
+};
+
+// A temporary view of one element's children, grouped by name: group k holds
+// the children named childNameIds[k], in document order, and groups follow
+// childNameIds. Pairing clears slots of `members` to mark children as taken
+// and may reorder a group; the element's own tables are never touched.
+// Children whose name did not fit into the element's name table (past the
+// distinct-name limit) are left out of every group.
+struct ChildGroups {
+    ElementRecord* element = nullptr;
+    ElementRecord** members = nullptr;
+    std::uint32_t memberCount = 0;
+    ElementRecord*** groupStart = nullptr;  // one per distinct child name
+    std::uint32_t groupCount = 0;
+
+    std::uint32_t groupSize(std::uint32_t k) const { return element->childNameCounts[k]; }
+};
+
+// Builds the view of the element's children in the arena.
+ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena);
+
+}  // namespace quillon

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#include "compare/hash_index.h"
+
+#include <bit>
+
+namespace quillon {
+
+HashLongIndex::HashLongIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s,
+                             ElementKeyTerms terms)
+    : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
+    const std::uint32_t buckets = std::bit_ceil(std::max<std::uint32_t>(count / 2, 256));
+    m_mask = buckets - 1;
+    m_block.reset(new std::uint32_t[std::size_t(buckets) + 1 + count]());
+    std::uint32_t* start = m_block.get();
+    std::uint32_t* positions = start + buckets + 1;
+    // Counts go one slot up, so that the prefix sum leaves each bucket's start.
+    for (std::uint32_t i = 0; i < count; ++i) ++start[bucket(*items[i]) + 1];
+    for (std::uint32_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
+    // Fill in ascending order; start[b] walks up and is put back afterwards.
+    for (std::uint32_t i = 0; i < count; ++i) positions[start[bucket(*items[i])]++] = i;
+    for (std::uint32_t b = buckets; b > 0; --b) start[b] = start[b - 1];
+    start[0] = 0;
+}
+
+std::uint32_t HashLongIndex::Find(const ElementRecord* probe) const {
+    if (!probe || !m_block) return NotFound;
+    const std::uint32_t* start = m_block.get();
+    const std::uint32_t* positions = start + m_mask + 2;
+    const std::uint32_t b = bucket(*probe);
+    for (std::uint32_t slot = start[b]; slot < start[b + 1]; ++slot) {
+        const std::uint32_t i = positions[slot];
+        const ElementRecord* candidate = m_items[i];
+        if (candidate && IsIdentical(*candidate, probe, *m_snapshot)) return i;
+    }
+    return NotFound;
+}
+
+void HashLongIndex::Release() { m_block.reset(); }
+
+}  // namespace quillon

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "compare/compare_state.h"
+#include "compare/identity.h"
+
+// Throw-away bucket indexes over one array, probed once per entry of another
+// array. Element indexes find the lowest-indexed untaken element that is
+// identical to the probe; name indexes find a child name id. Construction is
+// a counting sort into buckets: two linear passes and one allocation. Within
+// a bucket positions ascend, so a probe always returns the lowest match, the
+// same answer as a linear scan. The caller owns the indexed array and marks
+// an element as taken by setting its slot to null.
+
+namespace quillon {
+
+constexpr std::uint32_t NotFound = 0xFFFFFFFFu;
+
+// Which digests enter an element's bucket key. A term may only be kept when
+// every pair that the identity test accepts agrees on it: attributes and text
+// drop out when the comparison ignores them (or an ignore rule does for some
+// element of the groups), the path when the two groups stand at different paths.
+struct ElementKeyTerms {
+    bool attributes = true;
+    bool text = true;
+    bool path = true;
+};
+
+// The terms the snapshot alone allows.
+inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) { return {!s.ignoreAttributes, !s.ignoreValues, true}; }
+
+inline std::uint32_t ElementBucketKey(const ElementRecord& r, unsigned mode, ElementKeyTerms t) {
+    const std::uint32_t attributes = t.attributes ? ((r.subtreeAttrSum << 8) | r.attrHash[mode]) : 0u;
+    const std::uint32_t text = t.text ? (r.textHash[mode] | r.subtreeTextSum) : 0u;
+    const std::uint32_t structure = (r.subtreeNameSum << 16) | (t.path ? r.pathHash : 0u);
+    return attributes ^ text ^ structure;
+}
+
+// Base of the element indexes.
+class HashIndex {
+public:
+    virtual ~HashIndex() = default;
+    // Position of the first untaken element identical to the probe, or NotFound.
+    virtual std::uint32_t Find(const ElementRecord* probe) const = 0;
+    // Frees the position array; called right before the index is destroyed.
+    virtual void Release() = 0;
+};
+
+// Base of the child-name indexes.
+class HashNameIndex {
+public:
+    virtual ~HashNameIndex() = default;
+    // Position of the name id in the indexed array, or NotFound.
+    virtual std::uint32_t Find(std::uint32_t nameId) const = 0;
+    virtual void Release() = 0;
+};
+
+namespace detail {
+
+// The shared construction: bucketStart and positions from the entries' buckets.
+template <class Pos, std::uint32_t Buckets, class BucketOf>
+void BuildBuckets(Pos (&bucketStart)[Buckets], std::unique_ptr<Pos[]>& positions, std::uint32_t count,
+                  BucketOf bucketOf) {
+    Pos counter[Buckets] = {};
+    for (std::uint32_t i = 0; i < count; ++i) ++counter[bucketOf(i)];
+    Pos running = 0;
+    for (std::uint32_t b = 0; b < Buckets; ++b) {
+        bucketStart[b] = running;
+        running = Pos(running + counter[b]);
+        counter[b] = 0;
+    }
+    positions.reset(new Pos[count]);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t b = bucketOf(i);
+        positions[bucketStart[b] + counter[b]] = Pos(i);
+        ++counter[b];
+    }
+}
+
+template <class Pos, std::uint32_t Buckets>
+class ElementIndex : public HashIndex {
+public:
+    ElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s, ElementKeyTerms terms)
+        : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
+        BuildBuckets(m_bucketStart, m_positions, count, [&](std::uint32_t i) { return bucket(*items[i]); });
+    }
+    ElementIndex(ElementRecord* const* items, std::uint32_t count)
+        : ElementIndex(items, count, compareSnapshot(), DefaultKeyTerms(compareSnapshot())) {}
+
+    std::uint32_t Find(const ElementRecord* probe) const final {
+        if (!probe || !m_positions) return NotFound;
+        const std::uint32_t b = bucket(*probe);
+        const std::uint32_t end = b + 1 < Buckets ? m_bucketStart[b + 1] : m_count;
+        for (std::uint32_t slot = m_bucketStart[b]; slot < end; ++slot) {
+            const std::uint32_t i = m_positions[slot];
+            const ElementRecord* candidate = m_items[i];
+            if (candidate && IsIdentical(*candidate, probe, *m_snapshot)) return i;
+        }
+        return NotFound;
+    }
+    void Release() final { m_positions.reset(); }
+
+private:
+    std::uint32_t bucket(const ElementRecord& r) const {
+        return ElementBucketKey(r, m_snapshot->mode, m_terms) & (Buckets - 1);
+    }
+
+    Pos m_bucketStart[Buckets];
+    std::unique_ptr<Pos[]> m_positions;
+    std::uint32_t m_count;
+    ElementRecord* const* m_items;
+    const CompareSnapshot* m_snapshot;
+    ElementKeyTerms m_terms;
+};
+
+template <class Pos, std::uint32_t Buckets>
+class NameIndex : public HashNameIndex {
+public:
+    NameIndex(const std::uint32_t* names, std::uint32_t count) : m_names(names), m_count(count) {
+        BuildBuckets(m_bucketStart, m_positions, count, [&](std::uint32_t i) { return names[i] & (Buckets - 1); });
+    }
+    std::uint32_t Find(std::uint32_t nameId) const final {
+        if (!m_positions) return NotFound;
+        const std::uint32_t b = nameId & (Buckets - 1);
+        const std::uint32_t end = b + 1 < Buckets ? m_bucketStart[b + 1] : m_count;
+        for (std::uint32_t slot = m_bucketStart[b]; slot < end; ++slot) {
+            const std::uint32_t i = m_positions[slot];
+            if (m_names[i] == nameId) return i;
+        }
+        return NotFound;
+    }
+    void Release() final { m_positions.reset(); }
+
+private:
+    Pos m_bucketStart[Buckets];
+    std::unique_ptr<Pos[]> m_positions;
+    const std::uint32_t* m_names;
+    std::uint32_t m_count;
+};
+
+}  // namespace detail
+
+// 11 to 255 elements: 32 buckets, 8-bit positions.
+class HashByteIndex final : public detail::ElementIndex<std::uint8_t, 32> {
+    using ElementIndex::ElementIndex;
+};
+// 256 to 65535 elements: 256 buckets, 16-bit positions.
+class HashWordIndex final : public detail::ElementIndex<std::uint16_t, 256> {
+    using ElementIndex::ElementIndex;
+};
+// 11 to 255 names.
+class HashByteNameIndex final : public detail::NameIndex<std::uint8_t, 32> {
+    using NameIndex::NameIndex;
+};
+// 256 to 65535 names.
+class HashWordNameIndex final : public detail::NameIndex<std::uint16_t, 256> {
+    using NameIndex::NameIndex;
+};
+
+// Above 65535 elements: 32-bit positions and about one bucket per two
+// elements, so that very large groups of siblings (a catalog with hundreds of
+// thousands of records) still pair in linear time instead of by a scan of the
+// whole group per element. Same lowest-index-first answers as the others.
+class HashLongIndex final : public HashIndex {
+public:
+    HashLongIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s, ElementKeyTerms terms);
+    std::uint32_t Find(const ElementRecord* probe) const override;
+    void Release() override;
+
+private:
+    std::uint32_t bucket(const ElementRecord& r) const {
+        return ElementBucketMix(ElementBucketKey(r, m_snapshot->mode, m_terms)) & m_mask;
+    }
+    // The key's low bits are enough for 256 buckets; many more need all of them.
+    static std::uint32_t ElementBucketMix(std::uint32_t k) {
+        k ^= k >> 16;
+        k *= 0x45D9F3Bu;
+        k ^= k >> 16;
+        return k;
+    }
+
+    std::unique_ptr<std::uint32_t[]> m_block;  // bucketStart (buckets + 1), then positions
+    std::uint32_t m_mask = 0;
+    std::uint32_t m_count;
+    ElementRecord* const* m_items;
+    const CompareSnapshot* m_snapshot;
+    ElementKeyTerms m_terms;
+};
+
+// The element index for an array of count elements (count at least 11):
+// calls use(index) with the right variant, then releases it.
+template <class Use>
+void WithElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s,
+                      ElementKeyTerms terms, Use&& use) {
+    if (count < 256) {
+        HashByteIndex index(items, count, s, terms);
+        use(static_cast<const HashIndex&>(index));
+        index.Release();
+    } else if (count <= 65535) {
+        HashWordIndex index(items, count, s, terms);
+        use(static_cast<const HashIndex&>(index));
+        index.Release();
+    } else {
+        HashLongIndex index(items, count, s, terms);
+        use(static_cast<const HashIndex&>(index));
+        index.Release();
+    }
+}
+
+}  // namespace quillon

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+
+#include "compare/compare_state.h"
+#include "model/element_record.h"
+#include "model/name_table.h"
+
+// The equality questions of a comparison, answered from the digests that
+// loading and the preparation sweep computed; no string is ever compared.
+// Each takes the snapshot in force; the overloads without one use the
+// process-wide snapshot of the last compare command.
+
+namespace quillon {
+
+inline std::uint32_t NameIdOf(const ElementRecord& r) { return r.name ? r.name->nameId : 0; }
+
+constexpr std::uint8_t kIdenticalBelow = 1;
+constexpr std::uint8_t kUnpairedBelow = 2;
+constexpr std::uint8_t kChangedBelow = 4;
+
+inline bool AttributesEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
+    if (s.ignoreAttributes) return true;
+    if ((a.ruleFlags & b.ruleFlags & kRuleAttributesNotCompared) != 0) return true;
+    const unsigned m = s.mode;
+    return a.attrHash[m] == b.attrHash[m] && a.subtreeAttrSum == b.subtreeAttrSum &&
+           a.attrHash16[m] == b.attrHash16[m] && a.subtreeAttrProduct == b.subtreeAttrProduct &&
+           a.subtreeAttrWeight == b.subtreeAttrWeight && a.attrWeight == b.attrWeight;
+}
+
+inline bool TextEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
+    if (s.ignoreValues) return true;
+    if ((a.ruleFlags & b.ruleFlags & kRuleTextNotCompared) != 0) return true;
+    const unsigned m = s.mode;
+    return a.textHash[m] == b.textHash[m] && a.subtreeTextSum == b.subtreeTextSum &&
+           a.textHash16[m] == b.textHash16[m] && a.subtreeTextProduct == b.subtreeTextProduct &&
+           a.subtreeTextWeight == b.subtreeTextWeight && a.textWeight == b.textWeight;
+}
+
+// Same name, same subtree shape, texts and attributes (own and below), and no
+// difference recorded below either element.
+inline bool IsIdentical(const ElementRecord& a, const ElementRecord* b, const CompareSnapshot& s) {
+    if (!b) return false;
+    if ((a.diffFlags | b->diffFlags) >= 2) return false;
+    return NameIdOf(a) == NameIdOf(*b) && a.subtreeNameSum == b->subtreeNameSum &&
+           a.descendantCount == b->descendantCount && TextEqual(a, *b, s) && AttributesEqual(a, *b, s);
+}
+
+// Only the elements' own name, attributes and text.
+inline bool OwnDataEqual(const ElementRecord& a, const ElementRecord* b, const CompareSnapshot& s) {
+    if (!b || NameIdOf(a) != NameIdOf(*b)) return false;
+    const unsigned m = s.mode;
+    if (!s.ignoreAttributes && (a.ruleFlags & b->ruleFlags & kRuleAttributesNotCompared) == 0) {
+        if (a.attrHash[m] != b->attrHash[m] || a.attrHash16[m] != b->attrHash16[m] || a.attrWeight != b->attrWeight)
+            return false;
+    }
+    if (s.ignoreValues || (a.ruleFlags & b->ruleFlags & kRuleTextNotCompared) != 0) return true;
+    return a.textHash[m] == b->textHash[m] && a.textHash16[m] == b->textHash16[m] && a.textWeight == b->textWeight;
+}
+
+// The element has a partner and its own attributes differ from the partner's.
+inline bool AttributesDiffer(const ElementRecord& e, const CompareSnapshot& s) {
+    const ElementRecord* p = e.partner;
+    if (!p || s.ignoreAttributes || (e.ruleFlags & p->ruleFlags & kRuleAttributesNotCompared) != 0) return false;
+    const unsigned m = s.mode;
+    return e.attrHash[m] != p->attrHash[m] || e.attrHash16[m] != p->attrHash16[m] || e.attrWeight != p->attrWeight;
+}
+
+// The element has a partner and its own text differs from the partner's.
+inline bool TextDiffers(const ElementRecord& e, const CompareSnapshot& s) {
+    const ElementRecord* p = e.partner;
+    if (!p || s.ignoreValues || (e.ruleFlags & p->ruleFlags & kRuleTextNotCompared) != 0) return false;
+    const unsigned m = s.mode;
+    return e.textHash[m] != p->textHash[m] || e.textHash16[m] != p->textHash16[m] || e.textWeight != p->textWeight;
+}
+
+inline bool KeyAttributesEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
+    if (!a.keyAttrSignature || !b.keyAttrSignature) return false;
+    const unsigned m = s.mode;
+    return a.keyAttrSignature->hash[m] == b.keyAttrSignature->hash[m] &&
+           a.keyAttrSignature->hash16[m] == b.keyAttrSignature->hash16[m];
+}
+
+// The signature a key child adds to its parent's keySum.
+inline std::uint32_t KeySignature(const ElementRecord& c, const CompareSnapshot& s) {
+    const unsigned m = s.mode;
+    const std::uint32_t structure = (c.subtreeNameSum << 16) ^ c.pathHash;
+    const std::uint32_t attributes = s.ignoreAttributes ? 0u : ((c.subtreeAttrSum << 8) ^ c.attrHash[m]);
+    const std::uint32_t text = s.ignoreValues ? 0u : ((c.subtreeTextSum << 8) ^ c.textHash[m]);
+    return structure + attributes + text;
+}
+
+// Own attributes equal and not empty: what makes "unique attributes" pair.
+inline bool OwnAttributesEqualNonEmpty(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
+    const unsigned m = s.mode;
+    return a.attrHash[m] == b.attrHash[m] && a.attrHash[m] != 0 && a.attrHash16[m] == b.attrHash16[m] &&
+           a.attrWeight == b.attrWeight && a.attrWeight != 0;
+}
+
+inline bool IsIdentical(const ElementRecord& a, const ElementRecord* b) { return IsIdentical(a, b, compareSnapshot()); }
+inline bool AttributesDiffer(const ElementRecord& e) { return AttributesDiffer(e, compareSnapshot()); }
+inline bool TextDiffers(const ElementRecord& e) { return TextDiffers(e, compareSnapshot()); }
+
+// 0 equal or ignored, 1 changed, 2 without partner, under the last comparison.
+inline int CompareState(const ElementRecord& e) { return ElementState(e, IsIdentical(e, e.partner)); }
+
+}  // namespace quillon

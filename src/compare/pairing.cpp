@@ -1,0 +1,500 @@
+// SPDX-License-Identifier: MIT
+#include "compare/pairing.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "compare/hash_index.h"
+#include "compare/identity.h"
+#include "rules/rule_hooks.h"
+#include "settings/options.h"
+
+// The pairing sweep. Its natural form recurses once per document level; here
+// every "pair these two" and "compare these children" becomes a task on one
+// work stack. A task decides all the pairs among two elements' children at
+// once (nothing those decisions read is changed by pairing the chosen
+// children, since each decision only reads untouched elements and their
+// digests), pushes the chosen pairs as tasks, and a finishing task behind
+// them records the parents' pair once everything below them is done.
+
+namespace quillon {
+namespace {
+
+constexpr std::uint32_t kIndexThreshold = 11;
+
+bool ignored(const ElementRecord* e) { return e->ignoreState > 0; }
+
+// The key terms that keep an index over y equivalent to a scan for probes from x.
+ElementKeyTerms termsFor(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY,
+                         const CompareSnapshot& s) {
+    ElementKeyTerms t = DefaultKeyTerms(s);
+    std::uint8_t anyRule = 0;
+    bool pathSet = false;
+    std::uint32_t path = 0;
+    auto visit = [&](ElementRecord* const* a, std::uint32_t n) {
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const ElementRecord* e = a[i];
+            if (!e) continue;
+            anyRule |= e->ruleFlags;
+            if (!pathSet) {
+                path = e->pathHash;
+                pathSet = true;
+            } else if (e->pathHash != path) {
+                t.path = false;
+            }
+        }
+    };
+    visit(x, nX);
+    visit(y, nY);
+    if (anyRule & kRuleAttributesNotCompared) t.attributes = false;
+    if (anyRule & kRuleTextNotCompared) t.text = false;
+    return t;
+}
+
+std::uint32_t scanIdentical(const ElementRecord& probe, ElementRecord* const* y, std::uint32_t nY,
+                            const CompareSnapshot& s) {
+    for (std::uint32_t j = 0; j < nY; ++j)
+        if (y[j] && IsIdentical(*y[j], &probe, s)) return j;
+    return NotFound;
+}
+
+// Calls fn(k, j) for every child-name group k of a that b has too (as its
+// group j), in a's order, until fn returns false.
+template <class Fn>
+void forEachSharedGroup(const ElementRecord& a, const ElementRecord& b, Fn&& fn) {
+    const std::uint32_t na = a.childNameIds ? a.distinctChildNameCount : 0;
+    const std::uint32_t nb = b.childNameIds ? b.distinctChildNameCount : 0;
+    if (na == 0 || nb == 0) return;
+    auto walk = [&](auto&& lookup) {
+        for (std::uint32_t k = 0; k < na; ++k) {
+            const std::uint32_t j = lookup(a.childNameIds[k]);
+            if (j != NotFound && !fn(k, j)) return;
+        }
+    };
+    if (na >= kIndexThreshold && nb >= kIndexThreshold && nb <= 65535) {
+        if (nb < 256) {
+            HashByteNameIndex index(b.childNameIds, nb);
+            walk([&](std::uint32_t id) { return index.Find(id); });
+            index.Release();
+        } else {
+            HashWordNameIndex index(b.childNameIds, nb);
+            walk([&](std::uint32_t id) { return index.Find(id); });
+            index.Release();
+        }
+        return;
+    }
+    walk([&](std::uint32_t id) {
+        for (std::uint32_t j = 0; j < nb; ++j)
+            if (b.childNameIds[j] == id) return j;
+        return NotFound;
+    });
+}
+
+// Pairs, for each untaken eligible first[i] in order, the lowest-indexed
+// untaken eligible second[j] with the same key. Large groups go through a
+// sorted key table instead of a scan per element.
+template <class Eligible, class KeyOf, class PairFn>
+void pairByKey(ElementRecord** first, std::uint32_t n1, ElementRecord** second, std::uint32_t n2,
+               Eligible&& eligible, KeyOf&& keyOf, PairFn&& pair) {
+    if (n1 < kIndexThreshold || n2 < kIndexThreshold) {
+        for (std::uint32_t i = 0; i < n1; ++i) {
+            if (!first[i] || !eligible(*first[i])) continue;
+            const std::uint64_t key = keyOf(*first[i]);
+            for (std::uint32_t j = 0; j < n2; ++j) {
+                if (second[j] && eligible(*second[j]) && keyOf(*second[j]) == key) {
+                    pair(i, j);
+                    break;
+                }
+            }
+        }
+        return;
+    }
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> table;
+    for (std::uint32_t j = 0; j < n2; ++j)
+        if (second[j] && eligible(*second[j])) table.emplace_back(keyOf(*second[j]), j);
+    std::sort(table.begin(), table.end());
+    // Within one key, entries are taken strictly in ascending order (only
+    // this pass takes them), so one cursor per key run is enough.
+    std::vector<std::uint32_t> next(table.size());
+    for (std::size_t r = 0; r < table.size(); ++r) next[r] = std::uint32_t(r);
+    for (std::uint32_t i = 0; i < n1; ++i) {
+        if (!first[i] || !eligible(*first[i])) continue;
+        const std::uint64_t key = keyOf(*first[i]);
+        const auto it = std::lower_bound(table.begin(), table.end(), std::make_pair(key, std::uint32_t(0)));
+        if (it == table.end() || it->first != key) continue;
+        const std::size_t run = std::size_t(it - table.begin());
+        const std::uint32_t at = next[run];
+        if (at >= table.size() || table[at].first != key) continue;
+        next[run] = at + 1;
+        pair(i, table[at].second);
+    }
+}
+
+class Pairing {
+public:
+    Pairing(const Options& o, const CompareSnapshot& s, CompareCounters& c, const PairingProgress& progress)
+        : m_options(o), m_snapshot(s), m_counters(c), m_progress(progress) {}
+
+    void run(ElementRecord* first, ElementRecord* second) {
+        pushPair(first, second);
+        std::uint32_t sinceProgress = 0;
+        while (!m_tasks.empty()) {
+            const Task task = m_tasks.back();
+            m_tasks.pop_back();
+            switch (task.kind) {
+                case Kind::Pair: pairElements(task.a, task.b); break;
+                case Kind::Children: compareChildren(task.ga, task.gb, task.aligned, m_arena.mark()); break;
+                case Kind::Finish: finishChildren(task); break;
+            }
+            if (m_progress && ++sinceProgress == 65536) {
+                sinceProgress = 0;
+                m_progress(m_counters.EqualPairs + m_counters.ChangedPairs);
+            }
+        }
+    }
+
+private:
+    enum class Kind : std::uint8_t { Pair, Children, Finish };
+    struct Task {
+        Kind kind = Kind::Pair;
+        bool aligned = false;
+        ElementRecord* a = nullptr;
+        ElementRecord* b = nullptr;
+        ChildGroups* ga = nullptr;
+        ChildGroups* gb = nullptr;
+        ScratchArena::Mark mark;
+        std::uint64_t equal0 = 0, ownChanged0 = 0, total0 = 0;
+    };
+
+    void pushPair(ElementRecord* a, ElementRecord* b) {
+        Task t;
+        t.kind = Kind::Pair;
+        t.a = a;
+        t.b = b;
+        m_tasks.push_back(t);
+    }
+    void pushChildren(ChildGroups* ga, ChildGroups* gb, bool aligned) {
+        Task t;
+        t.kind = Kind::Children;
+        t.ga = ga;
+        t.gb = gb;
+        t.aligned = aligned;
+        m_tasks.push_back(t);
+    }
+
+    std::uint64_t recordedTotal() const {
+        return m_counters.EqualPairs + m_counters.ChangedPairs + m_counters.IgnoredElements;
+    }
+
+    void pairElements(ElementRecord* a, ElementRecord* b) {
+        if (ignored(a) || ignored(b)) return;
+        if (a->childCount > 0 && b->childCount > 0) {
+            const ScratchArena::Mark mark = m_arena.mark();
+            ChildGroups* ga = BuildChildGroups(a, m_arena);
+            ChildGroups* gb = BuildChildGroups(b, m_arena);
+            compareChildren(ga, gb, false, mark);
+            return;
+        }
+        RecordPair(a, b);
+    }
+
+    // Decides the pairs among the children of the two elements and queues
+    // them, behind the task that records the two elements' own pair.
+    // Everything allocated since `mark` is given back when that task runs.
+    void compareChildren(ChildGroups* ga, ChildGroups* gb, bool aligned, ScratchArena::Mark mark) {
+        ElementRecord* a = ga->element;
+        ElementRecord* b = gb->element;
+        if (ignored(a) || ignored(b)) {
+            m_arena.rewind(mark);
+            return;
+        }
+        Task finish;
+        finish.kind = Kind::Finish;
+        finish.a = a;
+        finish.b = b;
+        finish.mark = mark;
+        finish.equal0 = m_counters.EqualPairs;
+        finish.ownChanged0 = m_counters.OwnChangedPairs;
+        finish.total0 = recordedTotal();
+        m_tasks.push_back(finish);
+        const std::size_t firstChildTask = m_tasks.size();
+        forEachSharedGroup(*a, *b, [&](std::uint32_t k, std::uint32_t j) {
+            pairGroup(ga->groupStart[k], ga->groupSize(k), gb->groupStart[j], gb->groupSize(j), aligned);
+            return true;
+        });
+        // Run the children in document order.
+        std::reverse(m_tasks.begin() + std::ptrdiff_t(firstChildTask), m_tasks.end());
+    }
+
+    void finishChildren(const Task& t) {
+        ElementRecord* a = t.a;
+        ElementRecord* b = t.b;
+        if (a->distinctChildNameCount > 0) {
+            if (m_counters.EqualPairs != t.equal0) {
+                a->diffFlags |= kIdenticalBelow;
+                b->diffFlags |= kIdenticalBelow;
+            }
+            if (m_counters.OwnChangedPairs != t.ownChanged0) {
+                a->diffFlags |= kChangedBelow;
+                b->diffFlags |= kChangedBelow;
+            }
+        }
+        const std::uint64_t below = recordedTotal() - t.total0;
+        if (below < a->descendantCount) a->diffFlags |= kUnpairedBelow;
+        if (below < b->descendantCount) b->diffFlags |= kUnpairedBelow;
+        RecordPair(a, b);
+        m_arena.rewind(t.mark);
+    }
+
+    void pairGroup(ElementRecord** x, std::uint32_t nX, ElementRecord** y, std::uint32_t nY, bool aligned) {
+        // The smaller group drives; on equal sizes the first element's.
+        ElementRecord** first = x;
+        ElementRecord** second = y;
+        std::uint32_t n1 = nX, n2 = nY;
+        if (nY < nX) {
+            std::swap(first, second);
+            std::swap(n1, n2);
+        }
+        if (n1 == 0 || n2 == 0) return;
+
+        if (!m_options.IgnoreOrderElements) {
+            std::uint32_t i = 0, j = 0;
+            for (;;) {
+                while (i < n1 && (!first[i] || ignored(first[i]))) ++i;
+                while (j < n2 && (!second[j] || ignored(second[j]))) ++j;
+                if (i >= n1 || j >= n2) break;
+                pushPair(first[i], second[j]);
+                first[i++] = nullptr;
+                second[j++] = nullptr;
+            }
+            return;
+        }
+
+        const ElementRecord* first0 = first[0];
+        const ElementRecord* second0 = second[0];
+        std::uint32_t matched = 0;
+        auto pair = [&](std::uint32_t i, std::uint32_t j) {
+            pushPair(first[i], second[j]);
+            first[i] = nullptr;
+            second[j] = nullptr;
+            ++matched;
+        };
+        const CompareSnapshot& s = m_snapshot;
+
+        // Identity pass.
+        if (aligned) {
+            for (std::uint32_t i = 0; i < n1 && i < n2; ++i)
+                if (first[i] && second[i] && IsIdentical(*first[i], second[i], s)) pair(i, i);
+        } else if (n1 < kIndexThreshold || n2 < kIndexThreshold) {
+            for (std::uint32_t i = 0; i < n1; ++i) {
+                if (!first[i]) continue;
+                const std::uint32_t j = scanIdentical(*first[i], second, n2, s);
+                if (j != NotFound) pair(i, j);
+            }
+        } else {
+            WithElementIndex(second, n2, s, termsFor(first, n1, second, n2, s), [&](const HashIndex& index) {
+                for (std::uint32_t i = 0; i < n1; ++i) {
+                    if (!first[i]) continue;
+                    const std::uint32_t j = index.Find(first[i]);
+                    if (j != NotFound) pair(i, j);
+                }
+            });
+        }
+        if (matched == n1 || matched == n2) return;
+
+        // Key element pass.
+        if (first0 && second0 && IsKeyParent(*first0) && IsKeyParent(*second0)) {
+            pairByKey(
+                first, n1, second, n2, [](const ElementRecord& e) { return e.keySum != 0; },
+                [](const ElementRecord& e) { return std::uint64_t(e.keySum); }, pair);
+        }
+        // Key attribute pass.
+        if (first0 && second0 && IsKeyAttributeElement(*first0) && IsKeyAttributeElement(*second0)) {
+            const unsigned m = s.mode;
+            pairByKey(
+                first, n1, second, n2, [](const ElementRecord& e) { return e.keyAttrSignature != nullptr; },
+                [m](const ElementRecord& e) {
+                    return (std::uint64_t(e.keyAttrSignature->hash[m]) << 16) | e.keyAttrSignature->hash16[m];
+                },
+                pair);
+            if (s.uniqueAttributes) return;
+        }
+        if (m_options.CompareLevel == 0 || matched == n1 || matched == n2) return;
+
+        // One left on each side of equal groups: they belong together.
+        if (n1 == n2 && matched == n1 - 1) {
+            std::uint32_t i = 0, j = 0;
+            while (i < n1 && !first[i]) ++i;
+            while (j < n2 && !second[j]) ++j;
+            if (i < n1 && j < n2) pair(i, j);
+            return;
+        }
+        if (SimilarityAllowed(n1, n2, matched)) pairBySimilarity(first, second, n1, n2);
+    }
+
+    struct Candidate {
+        ElementRecord* element;
+        ChildGroups* groups;
+        bool removed;
+    };
+
+    void pairBySimilarity(ElementRecord** first, ElementRecord** second, std::uint32_t n1, std::uint32_t n2) {
+        // The candidates' views live until the task that decided this pass
+        // finishes; the queued comparisons of candidates read them.
+        std::vector<Candidate> la, lb;
+        for (std::uint32_t i = 0; i < n1; ++i)
+            if (first[i]) la.push_back({first[i], BuildChildGroups(first[i], m_arena), false});
+        for (std::uint32_t j = 0; j < n2; ++j)
+            if (second[j]) lb.push_back({second[j], BuildChildGroups(second[j], m_arena), false});
+        const CompareSnapshot& s = m_snapshot;
+
+        for (Candidate& a : la) {
+            std::uint32_t best = 0;
+            Candidate* choice = nullptr;
+            bool byUnique = false;
+            for (Candidate& b : lb) {
+                if (b.removed) continue;
+                const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
+                if (s.uniqueAttributes && sameAttributes) {
+                    choice = &b;
+                    byUnique = true;
+                    break;
+                }
+                const std::uint32_t score =
+                    ScoreCandidate(*a.groups, *b.groups, best, m_arena) + (sameAttributes ? 1u : 0u);
+                if (score > best) {
+                    best = score;
+                    choice = &b;
+                }
+            }
+            if (!choice) continue;
+            if (!ignored(a.element) && !ignored(choice->element)) pushChildren(a.groups, choice->groups, !byUnique);
+            a.removed = true;
+            choice->removed = true;
+        }
+
+        if (m_options.CompareLevel == 3) {
+            // What is left pairs in order: the n-th leftover that takes part
+            // on one side with the n-th on the other.
+            std::size_t p = 0;
+            for (Candidate& a : la) {
+                if (a.removed) continue;
+                for (std::size_t q = p; q < lb.size(); ++q) {
+                    Candidate& b = lb[q];
+                    if (b.removed) continue;
+                    if (ignored(a.element) || ignored(b.element)) continue;
+                    pushChildren(a.groups, b.groups, false);
+                    a.removed = true;
+                    b.removed = true;
+                    p = q;
+                    break;
+                }
+            }
+        }
+    }
+
+    const Options& m_options;
+    const CompareSnapshot& m_snapshot;
+    CompareCounters& m_counters;
+    const PairingProgress& m_progress;
+    std::vector<Task> m_tasks;
+    ScratchArena m_arena;
+};
+
+}  // namespace
+
+void RecordPair(ElementRecord* first, ElementRecord* second) {
+    first->partner = second;
+    second->partner = first;
+    const CompareSnapshot& s = compareSnapshot();
+    CompareCounters& c = compareCounters();
+    if (IsIdentical(*first, second, s)) {
+        ++c.EqualPairs;
+        return;
+    }
+    ++c.ChangedPairs;
+    if (!OwnDataEqual(*first, second, s)) {
+        ++c.OwnChangedPairs;
+        first->diffFlags |= kChangedBelow;
+        second->diffFlags |= kChangedBelow;
+    }
+}
+
+bool SimilarityAllowed(std::uint32_t nX, std::uint32_t nY, std::uint32_t matched) {
+    const Options& o = options();
+    const std::uint64_t uX = nX - matched, uY = nY - matched;
+    // Sum and product in 64 bits: large groups must not wrap into "small".
+    const bool small = uX + uY < o.PairSumLimit && uX * uY < o.PairProductLimit;
+    switch (o.CompareLevel) {
+        case 1: return small && (matched >= uX || matched >= uY);
+        case 2: return small;
+        case 3: return true;
+        default: return false;
+    }
+}
+
+std::uint32_t CountIdentical(ElementRecord** x, std::uint32_t nX, ElementRecord** y, std::uint32_t nY,
+                             ScratchArena& arena) {
+    if (nX > nY) {
+        std::swap(x, y);
+        std::swap(nX, nY);
+    }
+    if (nX == 0) return 0;
+    const CompareSnapshot& s = compareSnapshot();
+    const ScratchArena::Mark mark = arena.mark();
+    ElementRecord** r = arena.allocate<ElementRecord*>(nY);
+    std::uint32_t count = 0;
+    auto take = [&](std::uint32_t i, std::uint32_t j) {
+        r[i] = y[j];
+        y[j] = nullptr;
+        ++count;
+    };
+    if (nX < kIndexThreshold || nY < kIndexThreshold) {
+        for (std::uint32_t i = 0; i < nX; ++i) {
+            if (!x[i]) continue;
+            const std::uint32_t j = scanIdentical(*x[i], y, nY, s);
+            if (j != NotFound) take(i, j);
+        }
+    } else {
+        WithElementIndex(y, nY, s, termsFor(x, nX, y, nY, s), [&](const HashIndex& index) {
+            for (std::uint32_t i = 0; i < nX; ++i) {
+                if (!x[i]) continue;
+                const std::uint32_t j = index.Find(x[i]);
+                if (j != NotFound) take(i, j);
+            }
+        });
+    }
+    if (count > 0) {
+        std::uint32_t slot = 0;
+        for (std::uint32_t j = 0; j < nY; ++j) {
+            if (!y[j]) continue;
+            while (r[slot]) ++slot;
+            r[slot++] = y[j];
+        }
+        std::copy(r, r + nY, y);
+    }
+    arena.rewind(mark);
+    return count;
+}
+
+std::uint32_t ScoreCandidate(const ChildGroups& ga, const ChildGroups& gb, std::uint32_t best, ScratchArena& arena) {
+    const ElementRecord& a = *ga.element;
+    const ElementRecord& b = *gb.element;
+    if (ignored(&a) || ignored(&b)) return 0;
+    std::uint32_t total = 0, seen = 0;
+    forEachSharedGroup(a, b, [&](std::uint32_t k, std::uint32_t j) {
+        total += CountIdentical(ga.groupStart[k], ga.groupSize(k), gb.groupStart[j], gb.groupSize(j), arena);
+        seen += ga.groupSize(k);
+        // Unsigned on purpose: with best above childCount nothing stops early.
+        return std::uint32_t(seen - total) <= std::uint32_t(a.childCount - best);
+    });
+    return total;
+}
+
+void PairElements(ElementRecord* first, ElementRecord* second, const PairingProgress& progress) {
+    if (!first || !second) return;
+    Pairing(options(), compareSnapshot(), compareCounters(), progress).run(first, second);
+}
+
+}  // namespace quillon

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+#include "compare/prepare.h"
+
+#include <vector>
+
+#include "compare/identity.h"
+#include "model/document_pane.h"
+#include "rules/rule_hooks.h"
+
+namespace quillon {
+namespace {
+
+constexpr std::uint8_t kLowRuleBits = 0x3F;
+
+// Steps on entering an element: ignore state, rule flags, cleared results.
+std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& counters) {
+    const IgnoreRule* rule = e.name ? MatchIgnoreRule(e.name->nameId, e.pathHash) : nullptr;
+    bool applies = true;
+    if (rule && RuleHasCondition(*rule)) {
+        applies = (e.ruleFlags & kConditionEvaluated) ? (e.ruleFlags & kConditionHeld) != 0 : RuleIfNotExist(*rule);
+    }
+    std::uint8_t state;
+    if (e.ignoreState == 3 || e.ignoreState == 4) {
+        state = 4;
+    } else if (inherited != 0) {
+        state = inherited;
+    } else {
+        const std::uint8_t kind = rule ? RuleKind(*rule) : 0;
+        state = (rule && kind == 0) ? 2 : 0;
+        if (!(e.ruleFlags & kRuleFlagsFixed))
+            e.ruleFlags = std::uint8_t((e.ruleFlags & ~kLowRuleBits) | (kind & kLowRuleBits));
+    }
+    if (!applies) {
+        state = 0;
+        e.ruleFlags &= std::uint8_t(~kLowRuleBits);
+    }
+    e.ignoreState = state;
+    if (state > 0) ++counters.IgnoredElements;
+
+    // A partner outside the swept subtree must not keep pointing here.
+    if (e.partner && e.partner->partner == &e) e.partner->partner = nullptr;
+    e.partner = nullptr;
+    e.descendantCount = 0;
+    e.subtreeNameSum = 0;
+    e.subtreeTextSum = 0;
+    e.subtreeAttrSum = 0;
+    e.subtreeTextProduct = 0;
+    e.subtreeAttrProduct = 0;
+    e.subtreeTextWeight = 0;
+    e.subtreeAttrWeight = 0;
+    e.diffFlags = 0;
+    e.keySum = 0;
+    return state;
+}
+
+// Adds a prepared child that takes part in the comparison into its parent.
+void addChild(ElementRecord& p, const ElementRecord& c, bool keyed, const CompareSnapshot& s) {
+    if (c.ignoreState != 0) return;
+    const unsigned m = s.mode;
+    if (keyed && IsKeyOf(c, p)) p.keySum += KeySignature(c, s);
+    p.descendantCount += c.descendantCount + 1;
+    const std::uint32_t nameId = NameIdOf(c);
+    p.subtreeNameSum += nameId + c.subtreeNameSum;
+    if (!(c.ruleFlags & kRuleTextNotCompared)) {
+        p.subtreeTextWeight = std::uint16_t(p.subtreeTextWeight + c.subtreeTextWeight + c.textWeight);
+        const std::uint32_t h = c.textHash[m] + c.subtreeTextSum;
+        p.subtreeTextSum += (h + 3) * h;
+        p.subtreeTextProduct += (c.textHash16[m] + c.subtreeTextProduct) * (nameId + 1);
+    }
+    if (!(c.ruleFlags & kRuleAttributesNotCompared)) {
+        p.subtreeAttrWeight = std::uint16_t(p.subtreeAttrWeight + c.subtreeAttrWeight + c.attrWeight);
+        const std::uint32_t h = c.attrHash[m] + c.subtreeAttrSum;
+        p.subtreeAttrSum += (h + 7) * h;
+        p.subtreeAttrProduct += (c.attrHash16[m] + c.subtreeAttrProduct) * (nameId + 1);
+    }
+}
+
+void finish(ElementRecord& e) {
+    e.subtreeTextProduct *= e.subtreeTextSum;
+    e.subtreeAttrProduct *= e.subtreeAttrSum;
+}
+
+}  // namespace
+
+std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
+    if (!start) return 0;
+    const CompareSnapshot& s = compareSnapshot();
+    CompareCounters& counters = compareCounters();
+
+    struct Frame {
+        ElementRecord* element;
+        ElementRecord* nextChild;
+        bool keyed;
+    };
+    std::vector<Frame> stack;
+    enter(*start, inherited, counters);
+    stack.push_back({start, FirstChildRecord(start), IsKeyParent(*start)});
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (ElementRecord* child = top.nextChild) {
+            top.nextChild = NextSiblingRecord(child);
+            ElementRecord* parent = top.element;
+            enter(*child, parent->ignoreState, counters);
+            if (ElementRecord* grandchild = FirstChildRecord(child)) {
+                stack.push_back({child, grandchild, IsKeyParent(*child)});  // `top` is stale from here
+            } else {
+                finish(*child);
+                addChild(*parent, *child, top.keyed, s);
+            }
+            continue;
+        }
+        ElementRecord* done = top.element;
+        finish(*done);
+        stack.pop_back();
+        if (!stack.empty()) addChild(*stack.back().element, *done, stack.back().keyed, s);
+    }
+    return start->ignoreState;
+}
+
+}  // namespace quillon
