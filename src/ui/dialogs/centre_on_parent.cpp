@@ -1,11 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "ui/dialogs/centre_on_parent.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 namespace quillon {
+namespace {
+
+class CentreOnFirstShow : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            CentreOnParent(static_cast<QWidget*>(watched));
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 QPoint CentredPosition(const QRect& area, const QSize& size) {
     return {area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2};
@@ -23,6 +42,10 @@ void CentreOnParent(QWidget* dialog) {
     // then the best guess and differs only by the title bar.
     const QSize size = dialog->isVisible() ? dialog->frameGeometry().size() : dialog->size();
     dialog->move(CentredPosition(area, size));
+}
+
+void CentreWhenShown(QWidget* dialog) {
+    if (dialog) dialog->installEventFilter(new CentreOnFirstShow(dialog));
 }
 
 }  // namespace quillon

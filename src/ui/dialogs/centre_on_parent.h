@@ -17,4 +17,8 @@ QPoint CentredPosition(const QRect& area, const QSize& size);
 // or of the screen when it has no parent.
 void CentreOnParent(QWidget* dialog);
 
+// Centres the dialog over its parent when it is shown for the first time,
+// once its size is known.
+void CentreWhenShown(QWidget* dialog);
+
 }  // namespace quillon

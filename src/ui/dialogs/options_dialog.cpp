@@ -88,6 +88,7 @@ OptionsDialog::OptionsDialog(Options& options, const DifferenceColors& colors, b
       m_services(std::move(services)) {
     setWindowTitle(QStringLiteral("XML Options"));
     setObjectName(QStringLiteral("OptionsDialog"));
+    CentreWhenShown(this);
 
     m_pageList = new QListWidget(this);
     m_pageList->setObjectName(QStringLiteral("PageList"));
@@ -587,14 +588,6 @@ void OptionsDialog::onDefault() {
     }
     ResetOptions(m_options, m_documentLoaded);
     loadControls();
-}
-
-void OptionsDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        CentreOnParent(this);
-    }
 }
 
 OptionsOutcome ShowOptionsDialog(QWidget* owner, Options& options, DifferenceColors& painterColors,

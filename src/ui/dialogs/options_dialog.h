@@ -59,9 +59,6 @@ public:
     // Writes the controls back into the options (OK and "Save").
     void readControls();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QWidget* buildValidationPage();
     QWidget* buildComparisonPage();
@@ -87,7 +84,6 @@ private:
     DifferenceColors m_colors;
     const bool m_documentLoaded;
     OptionsDialogServices m_services;
-    bool m_centred = false;
 
     QListWidget* m_pageList = nullptr;
     QStackedWidget* m_pages = nullptr;

@@ -1,0 +1,435 @@
+// SPDX-License-Identifier: MIT
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <set>
+
+#include "model/document_pane.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/centre_on_parent.h"
+#include "ui/dialogs/element_font.h"
+#include "ui/dialogs/element_viewer.h"
+#include "ui/dialogs/find_dialog.h"
+#include "ui/dialogs/help.h"
+#include "ui/dialogs/tip_of_the_day_dialog.h"
+#include "ui/dialogs/tips.h"
+#include "ui/dialogs/web_addresses.h"
+#include "ui/modal.h"
+
+namespace quillon {
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+template <typename W>
+W* child(QWidget& w, const char* name) {
+    W* c = w.findChild<W*>(S(name));
+    if (!c) qFatal("no control %s", name);
+    return c;
+}
+
+// Waits until deleteLater'd windows are gone.
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class FindTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetOptions(options(), false); }
+    void cleanup() {
+        if (FindDialog* d = ExistingFindDialog()) d->close();
+        settle();
+    }
+
+    void startsDownwardsWithoutMatchCaseAndHoldsAt79Characters() {
+        FindDialog* d = OpenFindDialog(nullptr);
+        QVERIFY(child<QRadioButton>(*d, "Down")->isChecked());
+        QVERIFY(!child<QCheckBox>(*d, "MatchCase")->isChecked());
+        QVERIFY(!child<QPushButton>(*d, "FindNext")->isEnabled());
+        QTest::keyClicks(child<QLineEdit>(*d, "FindWhat"), QString(100, QLatin1Char('x')));
+        QCOMPARE(d->request().text.size(), 79);
+        QVERIFY(child<QPushButton>(*d, "FindNext")->isEnabled());
+    }
+
+    void findNextCarriesTheDialogsChoices() {
+        FindDialog* d = OpenFindDialog(nullptr);
+        FindRequest got;
+        int requests = 0;
+        connect(d, &FindDialog::findNext, this, [&](const FindRequest& r) {
+            got = r;
+            ++requests;
+        });
+        d->setSearchText(S("Price"));
+        child<QRadioButton>(*d, "Up")->setChecked(true);
+        child<QCheckBox>(*d, "MatchCase")->setChecked(true);
+        child<QPushButton>(*d, "FindNext")->click();
+        QCOMPARE(requests, 1);
+        QCOMPARE(got.text, S("Price"));
+        QVERIFY(!got.down);
+        QVERIFY(got.matchCase);
+    }
+
+    void aSecondFindBringsTheOpenDialogForwardAndTheTextSurvivesClosing() {
+        FindDialog* first = OpenFindDialog(nullptr);
+        first->setSearchText(S("isbn"));
+        QCOMPARE(OpenFindDialog(nullptr), first);
+        first->close();
+        settle();
+        QCOMPARE(ExistingFindDialog(), nullptr);
+        FindDialog* again = OpenFindDialog(nullptr);
+        QCOMPARE(again->request().text, S("isbn"));
+        QVERIFY(again->request().down);
+    }
+
+    void notFoundIsReportedAndNothingIsSelected() {
+        DocumentPane pane;
+        QVERIFY(test::LoadXml(pane, "<r><a>alpha</a><b>beta</b></r>").ok);
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        QCOMPARE(RunFindRequest(test::Find(pane, ""), {S("BETA"), true, false}), test::Find(pane, "b"));
+        QVERIFY(messages.messages.empty());
+        QCOMPARE(RunFindRequest(test::Find(pane, "b"), {S("beta"), true, false}), nullptr);
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].title == u"Not found");
+        QVERIFY(messages.messages[0].text == u"The specified text not found");
+        QCOMPARE(messages.messages[0].icon, MessageIcon::Information);
+    }
+
+    void withoutACurrentElementNothingHappens() {
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        QCOMPARE(RunFindRequest(nullptr, {S("x"), true, false}), nullptr);
+        QVERIFY(messages.messages.empty());
+    }
+};
+
+class ViewerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetOptions(options(), false); }
+
+    void withoutAnElementTheUserIsAskedToSelectOne() {
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        ElementViewers viewers(nullptr);
+        viewers.show(PaneSide::Left, nullptr);
+        QCOMPARE(viewers.viewer(PaneSide::Left), nullptr);
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].title == u"Error");
+        QVERIFY(messages.messages[0].text == u"Please select the element you want to display");
+    }
+
+    void opensAtTheBottomCornersOfTheDesktop() {
+        const QRect desktop(0, 0, 1280, 1024);
+        QCOMPARE(ElementViewer::initialGeometry(PaneSide::Left, desktop), QRect(20, 784, 320, 200));
+        QCOMPARE(ElementViewer::initialGeometry(PaneSide::Right, desktop), QRect(930, 784, 320, 200));
+        const QRect second(1280, 0, 1920, 1080);
+        QCOMPARE(ElementViewer::initialGeometry(PaneSide::Right, second).topLeft(), QPoint(1280 + 1920 - 350, 840));
+    }
+
+    void showsTheElementAndFollowsTheSelection() {
+        DocumentPane pane;
+        QVERIFY(test::LoadXml(pane, "<r><book id='1'>Dune</book><book id='2'/></r>").ok);
+        ElementViewers viewers(nullptr);
+        viewers.show(PaneSide::Right, test::Find(pane, "book"));
+        ElementViewer* v = viewers.viewer(PaneSide::Right);
+        QVERIFY(v && v->isVisible());
+        QCOMPARE(viewers.viewer(PaneSide::Left), nullptr);
+        QCOMPARE(v->windowTitle(), S("book"));
+        QVERIFY(v->textControl()->isReadOnly());
+        QCOMPARE(v->textControl()->toPlainText(), S("<book id=\"1\">Dune</book>"));
+
+        // Showing again while open changes nothing; a selection does.
+        viewers.show(PaneSide::Right, test::Find(pane, ""));
+        QCOMPARE(viewers.viewer(PaneSide::Right), v);
+        QCOMPARE(v->textControl()->toPlainText(), S("<book id=\"1\">Dune</book>"));
+        viewers.refresh(PaneSide::Right, test::Find(pane, ""));
+        QCOMPARE(v->textControl()->toPlainText(), S("<r>...</r>"));
+        QCOMPARE(v->windowTitle(), S("r"));
+
+        v->close();
+        settle();
+        QCOMPARE(viewers.viewer(PaneSide::Right), nullptr);
+        viewers.refresh(PaneSide::Right, test::Find(pane, ""));  // closed: nothing to refresh
+        QCOMPARE(viewers.viewer(PaneSide::Right), nullptr);
+    }
+
+    void aChosenFontAppliesFromTheNextElementOn() {
+        DocumentPane pane;
+        QVERIFY(test::LoadXml(pane, "<r><a/></r>").ok);
+        ElementViewers viewers(nullptr);
+        viewers.show(PaneSide::Left, test::Find(pane, "a"));
+        ElementViewer* v = viewers.viewer(PaneSide::Left);
+        const QFont before = v->textControl()->font();
+        QFont chosen(S("Monospace"));
+        chosen.setBold(true);
+        viewers.setFont({chosen, 300});
+        QCOMPARE(v->textControl()->font(), before);
+        viewers.refresh(PaneSide::Left, test::Find(pane, ""));
+        QCOMPARE(v->textControl()->font().pointSizeF(), 15.0);
+        QVERIFY(v->textControl()->font().bold());
+        v->close();
+        settle();
+    }
+
+    void elementFontTextHeightIsInTwentiethsOfAPoint() {
+        QFont f(S("Sans"));
+        f.setPointSizeF(10.5);
+        QCOMPARE(TextHeightOf(f), 210);
+        test::WhenModalOpens<QFontDialog>([](QFontDialog* d) {
+            QFont big(S("Sans"));
+            big.setPointSize(14);
+            d->setCurrentFont(big);
+            d->accept();
+        });
+        const std::optional<ElementWindowFont> chosen = ChooseElementFont(nullptr, {});
+        QVERIFY(chosen && chosen->font);
+        QCOMPARE(chosen->textHeight, 280);
+
+        test::WhenModalOpens<QFontDialog>([](QFontDialog* d) { d->reject(); });
+        QVERIFY(!ChooseElementFont(nullptr, *chosen));
+    }
+
+    void treeFontChooserStartsFromTheCurrentFont() {
+        QFont current(S("Serif"));
+        current.setPointSize(17);
+        QFont offered;
+        test::WhenModalOpens<QFontDialog>([&](QFontDialog* d) {
+            offered = d->currentFont();
+            d->accept();
+        });
+        const std::optional<QFont> chosen = ChooseTreeFont(nullptr, current);
+        QVERIFY(chosen);
+        QCOMPARE(offered.pointSize(), 17);
+        QCOMPARE(chosen->pointSize(), 17);
+    }
+};
+
+class TipTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tipsWrapFromTheLastToTheFirst() {
+        QCOMPARE(NextTip(1801), 1802);
+        QCOMPARE(NextTip(1843), 1801);
+        QCOMPARE(NextTip(0), 1801);
+        QCOMPARE(ValidTip(1900), 1801);
+        std::set<std::u16string_view> texts;
+        for (int tip = kFirstTip; tip <= kLastTip; ++tip) {
+            QVERIFY(!TipText(tip).empty());
+            QVERIFY(TipText(tip).size() <= 511);
+            texts.insert(TipText(tip));
+        }
+        QCOMPARE(texts.size(), std::size_t(43));
+    }
+
+    void closeWithTheBoxCheckedShowsTheNextTipAtTheNextStart() {
+        std::int32_t tip = 1843;
+        TipOfTheDayDialog d(tip);
+        QVERIFY(child<QCheckBox>(d, "ShowTipsOnStartup")->isChecked());
+        child<QPushButton>(d, "Close")->click();
+        QCOMPARE(tip, 1801);
+    }
+
+    void closeWithTheBoxClearedTurnsTipsOff() {
+        std::int32_t tip = 1810;
+        TipOfTheDayDialog d(tip);
+        child<QCheckBox>(d, "ShowTipsOnStartup")->setChecked(false);
+        child<QPushButton>(d, "Close")->click();
+        QCOMPARE(tip, 0);
+    }
+
+    void nextTipStepsThrough() {
+        std::int32_t tip = 1842;
+        TipOfTheDayDialog d(tip);
+        child<QPushButton>(d, "NextTip")->click();
+        QCOMPARE(tip, 1843);
+        child<QPushButton>(d, "NextTip")->click();
+        QCOMPARE(tip, 1801);
+    }
+
+    void openedWhileTipsAreOffAndLeftWithEscapeTurnsThemBackOn() {
+        std::int32_t tip = 0;
+        test::WhenModalOpens<TipOfTheDayDialog>([](TipOfTheDayDialog* d) {
+            QVERIFY(!child<QCheckBox>(*d, "ShowTipsOnStartup")->isChecked());
+            QTest::keyClick(d, Qt::Key_Escape);
+        });
+        ShowTipOfTheDay(nullptr, tip);
+        QCOMPARE(tip, 1801);
+    }
+
+    void aStoredNumberOutsideTheTipsShowsTheFirstTip() {
+        std::int32_t tip = 4711;
+        TipOfTheDayDialog d(tip);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        d.repaint();
+        QCOMPARE(tip, 1801);
+        d.close();
+    }
+};
+
+class AboutAndHelpTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() {
+        if (HelpWindow* w = ExistingHelpWindow()) w->close();
+    }
+
+    void aboutShowsTheVersionAndClosesWithItsButton() {
+        AboutDialog d;
+        QCOMPARE(d.windowTitle(), S("About Quillon"));
+        QCOMPARE(child<QLabel>(d, "Version")->text(), S("Quillon Version 4.71"));
+        QCOMPARE(child<QLabel>(d, "Picture")->pixmap().size(), QSize(48, 48));
+        auto* close = child<QPushButton>(d, "Close");
+        QVERIFY(close->isDefault());
+        d.show();
+        close->click();
+        QVERIFY(!d.isVisible());
+    }
+
+    void dialogsCentreOverTheirOwner() {
+        QCOMPARE(CentredPosition(QRect(100, 50, 801, 600), QSize(300, 201)), QPoint(350, 249));
+        QWidget owner;
+        owner.setGeometry(200, 100, 800, 600);
+        owner.show();
+        AboutDialog d(&owner);
+        d.show();
+        const QPoint centre = d.frameGeometry().center();
+        QVERIFY(qAbs(centre.x() - owner.frameGeometry().center().x()) <= 1);
+        d.close();
+    }
+
+    void everyTopicTheProgramNamesHasAPage() {
+        for (const char* topic : {"htm/validat.htm", "htm/autoload.htm", "htm/autosel.htm", "htm/autocomp.htm",
+                                  "htm/valopt.htm", "htm/compopt.htm", "htm/normal.htm", "htm/openout.htm",
+                                  "htm/view.htm", "htm/colors.htm", "htm/advanced.htm", "htm/igndlg.htm",
+                                  "htm/cmpkeyat.htm", "htm/list.htm"})
+            QVERIFY2(HelpTopicExists(S(topic)), topic);
+    }
+
+    void everyLinkOfTheContentsLeadsToAPage() {
+        ShowHelpTopic(nullptr, DefaultHelpTopic());
+        QTextBrowser* b = ExistingHelpWindow()->browser();
+        const QString html = b->toHtml();
+        int links = 0;
+        for (qsizetype at = html.indexOf(S("href=\"")); at >= 0; at = html.indexOf(S("href=\""), at + 1)) {
+            const qsizetype end = html.indexOf(QLatin1Char('"'), at + 6);
+            const QString target = html.mid(at + 6, end - at - 6);
+            QVERIFY2(HelpTopicExists(S("htm/") + target), qPrintable(target));
+            ++links;
+        }
+        QVERIFY(links >= 14);
+    }
+
+    void helpRequestsGoToTheirTopics() {
+        ShowHelp(nullptr, true, 0x85F50409u);
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/validat.htm")));
+        ShowHelp(nullptr, false, 0x85F50409u);
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/autoload.htm")));
+        ShowHelp(nullptr, false, 0x83F503FEu);
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/autocomp.htm")));
+        ShowHelp(nullptr, false, 12345u);
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
+        ShowHelpTopic(nullptr, S("htm/nosuchpage.htm"));
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
+        QVERIFY(!ExistingHelpWindow()->browser()->toPlainText().isEmpty());
+    }
+};
+
+class WebTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        SetWebBaseAddress(S("https://pages.test/quillon"));
+        SetAddressOpener([this](const QUrl& url) { m_opened.push_back(url); });
+        m_opened.clear();
+    }
+    void cleanup() {
+        SetWebBaseAddress({});
+        SetAddressOpener([](const QUrl& url) { qFatal("would open %s", qPrintable(url.toString())); });
+    }
+
+    void updateCheckAndHomeAddresses() {
+        QCOMPARE(HomePageAddress().toString(), S("https://pages.test/quillon/"));
+        QCOMPARE(UpdateCheckAddress().toString(), S("https://pages.test/quillon/check_update.php?version=471"));
+    }
+
+    void supportAddressCarriesMessageDateTimeAndVersion() {
+        const QDateTime when(QDate(2026, 3, 7), QTime(9, 5, 4));
+        QCOMPARE(SupportAddress(S("Support"), when).toString(),
+                 S("https://pages.test/quillon/support.php?error=Support&sid=&data=&info=03/07/26+09:05:04+(4.71)"));
+    }
+
+    void aMessageCannotBreakTheQuery() {
+        const QUrl url = SupportAddress(S("a&sid=x #1"), QDateTime::currentDateTime());
+        QVERIFY(url.isValid());
+        QVERIFY(url.toString(QUrl::FullyEncoded).contains(S("error=a%26sid%3Dx%20%231&sid=&data=")));
+        QVERIFY(url.fragment().isEmpty());
+    }
+
+    void notificationAsksFirstAndOpensOnlyOnYes() {
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        messages.answer = MessageAnswer::No;
+        NotifyError(S("Creating the toolbar"), false);
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].title == u"Application Error");
+        QVERIFY(messages.messages[0].text ==
+                u"Error message 'Creating the toolbar'\n\nDo you want to send notification?");
+        QCOMPARE(messages.messages[0].buttons, MessageButtons::YesNo);
+        QVERIFY(m_opened.empty());
+
+        messages.answer = MessageAnswer::Yes;
+        NotifyError(S("Creating the toolbar"), false);
+        QCOMPARE(m_opened.size(), std::size_t(1));
+        QVERIFY(m_opened[0].toString(QUrl::FullyEncoded).startsWith(S("https://pages.test/quillon/support.php?error=Creating%20the%20toolbar&")));
+    }
+
+    void technicalSupportOpensWithoutAsking() {
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        NotifyError(S("Support"), true);
+        QVERIFY(messages.messages.empty());
+        QCOMPARE(m_opened.size(), std::size_t(1));
+        QCOMPARE(m_opened[0].path(), S("/quillon/support.php"));
+    }
+
+private:
+    std::vector<QUrl> m_opened;
+};
+
+}  // namespace quillon
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // No test may reach the network or start a browser.
+    quillon::SetAddressOpener([](const QUrl& url) { qFatal("would open %s", qPrintable(url.toString())); });
+    int failed = 0;
+    quillon::FindTest find;
+    failed |= QTest::qExec(&find, argc, argv);
+    quillon::ViewerTest viewer;
+    failed |= QTest::qExec(&viewer, argc, argv);
+    quillon::TipTest tips;
+    failed |= QTest::qExec(&tips, argc, argv);
+    quillon::AboutAndHelpTest about;
+    failed |= QTest::qExec(&about, argc, argv);
+    quillon::WebTest web;
+    failed |= QTest::qExec(&web, argc, argv);
+    return failed;
+}
+
+#include "auxiliary_windows_test.moc"
