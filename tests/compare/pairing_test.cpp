@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: MIT
+// Pairing at the four levels, with and without order: an XML pair in,
+// counters, states and partners out.
+
+#include <string>
+
+#include "compare_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+class PairingTest : public CompareTest {};
+
+std::string Items(int n, const char* value, bool reversed) {
+    std::string s = "<r>";
+    for (int k = 0; k < n; ++k) {
+        const int i = reversed ? n - k : k + 1;
+        s += "<i><k>" + std::to_string(i) + "</k><v>" + value + "</v></i>";
+    }
+    return s + "</r>";
+}
+
+TEST_F(PairingTest, AddedElementIsCountedAsDeletedAndChangesTheRoot) {
+    EXPECT_EQ(Compare("<r><a/><b/></r>", "<r><a/><b/><c/></r>"), Changed(1, 1, 0));
+    EXPECT_EQ(counters().EqualPairs, 2u);
+    EXPECT_EQ(counters().OwnChangedPairs, 0u);
+    EXPECT_EQ(States(left), "r=1 a=0 b=0");
+    EXPECT_EQ(States(right), "r=1 a=0 b=0 c=2");
+    EXPECT_EQ(RootRecord(right)->diffFlags, kIdenticalBelow | kUnpairedBelow);
+    EXPECT_EQ(RootRecord(left)->diffFlags, kIdenticalBelow);
+}
+
+TEST_F(PairingTest, DeletedInTheMiddleShiftsOrderedPairsButNotUnorderedOnes) {
+    const char* l = "<r><i>1</i><i>2</i><i>3</i></r>";
+    const char* r = "<r><i>1</i><i>3</i></r>";
+    options().IgnoreOrderElements = 0;
+    EXPECT_EQ(Compare(l, r), Changed(1, 2, 0));
+    EXPECT_EQ(States(left), "r=1 i(1)=0 i(2)=1 i(3)=2");
+    EXPECT_EQ(PartnerText(Find(left, "i")->partner), "1");
+
+    options().IgnoreOrderElements = 1;
+    EXPECT_EQ(Compare(), Changed(1, 1, 0));
+    EXPECT_EQ(States(left), "r=1 i(1)=0 i(2)=2 i(3)=0");
+}
+
+TEST_F(PairingTest, OrderedPairingSkipsIgnoredChildren) {
+    options().IgnoreOrderElements = 0;
+    Load("<r><i>a</i><i>b</i></r>", "<r><i>x</i><i>a</i><i>b</i></r>");
+    Find(right, "i")->ignoreState = 3;  // "ignore this element" mark
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().IgnoredElements, 1u);
+    EXPECT_EQ(counters().EqualPairs, 3u);
+    EXPECT_EQ(States(right), "r=0 i(x)=0 i(a)=0 i(b)=0");
+    EXPECT_EQ(Find(right, "i")->ignoreState, 4);
+}
+
+TEST_F(PairingTest, ReorderedRepeatedElementsPairByIdentity) {
+    EXPECT_EQ(Compare("<r><x>1</x><x>1</x><y/><x>2</x></r>", "<r><x>2</x><y/><x>1</x><x>1</x></r>"), kIdentical);
+    EXPECT_EQ(counters().EqualPairs, 5u);
+}
+
+TEST_F(PairingTest, ThreeAgainstThreeWithOneChangedAtEachLevel) {
+    const char* l = "<r><i>a</i><i>b</i><i>c</i></r>";
+    const char* r = "<r><i>c</i><i>a</i><i>z</i></r>";
+    Load(l, r);
+    SetLevel(0);
+    EXPECT_EQ(Compare(), Changed(2, 1, 0));
+    EXPECT_EQ(States(left), "r=1 i(a)=0 i(b)=2 i(c)=0");
+    EXPECT_EQ(States(right), "r=1 i(c)=0 i(a)=0 i(z)=2");
+    for (std::uint32_t level : {1u, 2u, 3u}) {
+        SetLevel(level);
+        EXPECT_EQ(Compare(), Changed(0, 2, 0)) << "level " << level;
+        EXPECT_EQ(States(right), "r=1 i(c)=0 i(a)=0 i(z)=1");
+        EXPECT_EQ(PartnerText(NextSiblingRecord(Find(left, "i"))), "z");
+        EXPECT_EQ(counters().OwnChangedPairs, 1u);
+    }
+}
+
+TEST_F(PairingTest, TwoAgainstThreeWithoutIdenticalElements) {
+    Load("<r><i><k>1</k><v>a</v></i><i><k>2</k><v>b</v></i></r>",
+         "<r><i><k>3</k><v>z</v></i><i><k>2</k><v>c</v></i><i><k>1</k><v>d</v></i></r>");
+    SetLevel(1);  // nothing paired yet: Fast does not look for similar ones
+    Compare();
+    EXPECT_EQ(States(right), "r=1 i=2 k(3)=2 v(z)=2 i=2 k(2)=2 v(c)=2 i=2 k(1)=2 v(d)=2");
+    for (std::uint32_t level : {2u, 3u}) {
+        SetLevel(level);
+        EXPECT_EQ(Compare(), Changed(3, 5, 0)) << "level " << level;
+        EXPECT_EQ(States(right), "r=1 i=2 k(3)=2 v(z)=2 i=1 k(2)=0 v(c)=1 i=1 k(1)=0 v(d)=1");
+        EXPECT_EQ(PartnerText(Find(left, "i/v")), "d");
+    }
+}
+
+TEST_F(PairingTest, SimilarityRunsUpToTenAgainstTenAtNormal) {
+    SetLevel(2);
+    Compare(Items(10, "L", false), Items(10, "R", true));
+    EXPECT_EQ(counters().ChangedPairs, 21u);  // ten items, their ten values, the root
+    for (ElementRecord* i = Find(left, "i"); i; i = NextSiblingRecord(i))
+        EXPECT_EQ(FirstChildRecord(i)->partner, FirstChildRecord(i->partner)) << ToUtf8(FirstChildRecord(i)->textView());
+
+    Compare(Items(11, "L", false), Items(11, "R", true));
+    EXPECT_EQ(counters().ChangedPairs, 1u);
+    EXPECT_EQ(counters().EqualPairs, 0u);
+    EXPECT_EQ(CompareState(*Find(left, "i")), 2);
+
+    SetLevel(3);
+    Compare();
+    EXPECT_EQ(counters().ChangedPairs, 23u);
+    EXPECT_EQ(counters().EqualPairs, 11u);  // the keys
+}
+
+TEST_F(PairingTest, EqualScoresGoToTheEarlierCandidate) {
+    SetLevel(2);
+    Compare("<r><i><k>1</k><v>a</v></i></r>", "<r><i><k>1</k><v>x</v></i><i><k>1</k><v>y</v></i></r>");
+    EXPECT_EQ(PartnerText(Find(left, "i/v")), "x");
+}
+
+TEST_F(PairingTest, CandidateSharingNothingPairsOnlyAtFull) {
+    const char* l = "<r><i><k>1</k></i></r>";
+    const char* r = "<r><i><k>2</k></i><i><k>3</k></i></r>";
+    SetLevel(2);
+    Compare(l, r);
+    EXPECT_EQ(States(left), "r=1 i=2 k(1)=2");
+    SetLevel(3);
+    Compare();
+    EXPECT_EQ(States(left), "r=1 i=1 k(1)=1");
+    EXPECT_EQ(PartnerText(Find(left, "i/k")), "2");
+}
+
+TEST_F(PairingTest, UniqueAttributesChooseAtOnce) {
+    const char* l = "<r><i id='7'><k>1</k><m>2</m></i></r>";
+    const char* r = "<r><i id='7'><k>9</k><m>0</m></i><i id='8'><k>1</k><m>2</m></i></r>";
+    Compare(l, r);
+    EXPECT_EQ(PartnerText(Find(left, "i/k")), "1");
+    options().UniqueAttributes = 1;
+    Compare();
+    EXPECT_EQ(PartnerText(Find(left, "i/k")), "9");
+}
+
+TEST_F(PairingTest, ElementIgnoredAloneTakesItsSubtreeAlong) {
+    Load("<r><a><b/><c/></a><d/></r>", "<r><a><b/><c/></a><d/></r>");
+    Find(left, "a")->ignoreState = 3;
+    EXPECT_EQ(Compare(), Changed(3, 1, 3));
+    EXPECT_EQ(Find(left, "a")->ignoreState, 4);
+    EXPECT_EQ(Find(left, "a/c")->ignoreState, 4);
+    EXPECT_EQ(States(left), "r=1 a=0 b=0 c=0 d=0");
+    EXPECT_EQ(States(right), "r=1 a=2 b=2 c=2 d=0");
+}
+
+TEST_F(PairingTest, PairWithChildrenOnOneSideOnlyIsRecordedAtOnce) {
+    EXPECT_EQ(Compare("<r><a><b/></a></r>", "<r><a/></r>"), Changed(1, 2, 0));
+    EXPECT_EQ(counters().OwnChangedPairs, 0u);
+    EXPECT_EQ(Find(left, "a")->diffFlags, 0);
+    EXPECT_EQ(Find(right, "a")->diffFlags, 0);
+    EXPECT_EQ(States(left), "r=1 a=1 b=2");
+    EXPECT_EQ(RootRecord(left)->diffFlags, kUnpairedBelow);
+}
+
+TEST_F(PairingTest, StartingElementsPairWhateverTheirNames) {
+    EXPECT_EQ(Compare("<x><a/></x>", "<y><a/></y>"), Changed(0, 1, 0));
+    EXPECT_EQ(counters().OwnChangedPairs, 1u);
+    EXPECT_EQ(States(left), "x=1 a=0");
+
+    // Identical children of differently named roots are found in large groups too.
+    std::string l = "<x>", r = "<y>";
+    for (int k = 0; k < 12; ++k) l += "<a>" + std::to_string(k) + "</a>", r += "<a>" + std::to_string(11 - k) + "</a>";
+    Compare(l + "</x>", r + "</y>");
+    EXPECT_EQ(counters().EqualPairs, 12u);
+}
+
+TEST_F(PairingTest, DifferentNameOrDepthStaysUnpaired) {
+    Compare("<r><a/></r>", "<r><b/></r>");
+    EXPECT_EQ(States(left), "r=1 a=2");
+    EXPECT_EQ(States(right), "r=1 b=2");
+
+    Compare("<r><a>1</a><b><a>2</a></b></r>", "<r><b><a>2</a></b></r>");
+    EXPECT_EQ(States(left), "r=1 a(1)=2 b=0 a(2)=0");
+}
+
+TEST_F(PairingTest, PairsCoverTwiceTheirCount) {
+    Compare("<r><a><b>1</b><b>2</b></a><c/><c/></r>", "<r><a><b>2</b></a><c/><d/></r>");
+    std::uint64_t unpaired = 0, elements = 0;
+    for (DocumentPane* pane : {&left, &right})
+        for (ElementRecord* e = RootRecord(*pane); e != EndOfDocumentRecord(*pane); e = NextInDocumentOrder(e))
+            ++elements, unpaired += e->partner ? 0 : 1;
+    EXPECT_EQ(elements - unpaired, 2 * (counters().EqualPairs + counters().ChangedPairs));
+}
+
+TEST_F(PairingTest, NamespacesCountUnlessIgnored) {
+    const char* l = "<r xmlns:p='urn:x' xmlns:q='urn:x'><p:a/></r>";
+    const char* r = "<r xmlns:p='urn:x' xmlns:q='urn:x'><q:a/></r>";
+    Compare(l, r);
+    EXPECT_EQ(States(left), "r=1 p:a=2");
+    options().IgnoreNamespaces = 1;
+    EXPECT_EQ(Compare(l, r), kIdentical);
+}
+
+TEST_F(PairingTest, CaseAndWhiteSpaceModes) {
+    struct Case {
+        const char* left;
+        const char* right;
+        bool identicalInMode[4];
+    } cases[] = {
+        {"<r><t>Hello World</t><u a='X'/></r>", "<r><t>HELLO WORLD</t><u a='x'/></r>", {false, false, true, true}},
+        {"<r><t>a b c</t><u a='1 2'/></r>", "<r><t>abc</t><u a='12'/></r>", {false, true, false, true}},
+    };
+    for (const Case& c : cases) {
+        Load(c.left, c.right);
+        for (unsigned mode = 0; mode < 4; ++mode) {
+            options().FlagComparsion = mode;
+            EXPECT_EQ(Compare() == kIdentical, c.identicalInMode[mode]) << c.left << " mode " << mode;
+        }
+    }
+}
+
+TEST_F(PairingTest, IgnoredAttributesPairLargeAndSmallGroupsAlike) {
+    options().IgnoreAttributes = 1;
+    for (int n : {5, 12, 300}) {
+        std::string l = "<r>", r = "<r>";
+        for (int k = 0; k < n; ++k) {
+            l += "<i a='" + std::to_string(k) + "'>" + std::to_string(k % 3) + "</i>";
+            r += "<i a='x" + std::to_string(k) + "'>" + std::to_string((n - 1 - k) % 3) + "</i>";
+        }
+        EXPECT_EQ(Compare(l + "</r>", r + "</r>"), kIdentical) << n;
+        EXPECT_EQ(counters().EqualPairs, std::uint64_t(n + 1)) << n;
+    }
+    options().IgnoreAttributes = 0;
+    EXPECT_EQ(Compare(), Changed(0, 301, 0));  // same order in step: every item changed
+}
+
+TEST_F(PairingTest, SelfComparisonIsIdenticalEverywhere) {
+    const char* doc =
+        "<r xmlns:p='urn:p' a='1'><p:x b='2'>text <i/> more</p:x><i>1</i><i>1</i><i>2</i>"
+        "<j><k c='3'>4</k><k c='3'>4</k></j><j/><m>Mixed CASE  spaces</m><i>1</i></r>";
+    Load(doc, doc);
+    for (std::uint32_t level = 0; level < 4; ++level)
+        for (std::uint32_t order = 0; order < 2; ++order)
+            for (std::uint32_t mode = 0; mode < 4; ++mode)
+                for (std::uint32_t ignore = 0; ignore < 4; ++ignore) {
+                    SetLevel(level);
+                    options().IgnoreOrderElements = order;
+                    options().FlagComparsion = mode;
+                    options().IgnoreAttributes = ignore & 1;
+                    options().IgnoreValues = ignore >> 1;
+                    EXPECT_EQ(Compare(), kIdentical) << level << order << mode << ignore;
+                    EXPECT_EQ(counters().EqualPairs, 12u);
+                }
+}
+
+// A chain of n nested elements named "n" with the text at the bottom, built
+// directly: loading that deep a document takes longer than comparing it.
+void BuildChain(DocumentPane& pane, int depth, std::u16string_view leaf) {
+    ElementRecord* parent = nullptr;
+    std::uint32_t* table = nullptr;
+    for (int i = 0; i < depth; ++i) {
+        ElementRecord* e = CreateRecord(pane, u"n", 1, parent ? parent->pathHash : 0, std::uint32_t(i + 1), 1);
+        InsertElement(e, parent, i + 1 == depth ? leaf : std::u16string_view(), pane);
+        if (parent) {
+            table = pane.numbers.allocate(2);
+            table[0] = NameIdOf(*e);
+            table[1] = 1;
+            parent->distinctChildNameCount = 1;
+            parent->childNameIds = table;
+            parent->childNameCounts = table + 1;
+        }
+        parent = e;
+    }
+}
+
+TEST_F(PairingTest, DeepDocumentsCompareWithoutRecursion) {
+    constexpr int kDepth = 100000;
+    BuildChain(left, kDepth, u"leaf");
+    BuildChain(right, kDepth, u"leaf!");
+    EXPECT_EQ(Compare(), Changed(0, kDepth, 0));
+    EXPECT_EQ(counters().OwnChangedPairs, 1u);
+    ClearPane(right);
+    BuildChain(right, kDepth, u"leaf");
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().EqualPairs, std::uint64_t(kDepth));
+}
+
+}  // namespace
+}  // namespace quillon::test
