@@ -64,7 +64,7 @@ void ColorExample::setPaneFont(const QFont& font, int itemHeight) {
 }
 
 int ColorExample::rowStep() const {
-    const int height = m_itemHeight > 0 ? m_itemHeight : QFontMetrics(m_font).height() + 4;
+    const int height = m_itemHeight > 0 ? m_itemHeight : QFontMetrics(m_font).height() + 6;
     return height + 2;
 }
 

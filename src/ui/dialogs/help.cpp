@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include "ui/dialogs/centre_on_parent.h"
+
 namespace quillon {
 namespace {
 
@@ -98,7 +100,10 @@ void HelpWindow::showTopic(const QString& topic) {
 
 void ShowHelpTopic(QWidget* owner, const QString& topic) {
     QPointer<HelpWindow>& w = helpWindow();
-    if (!w) w = new HelpWindow(owner ? owner->window() : nullptr);
+    if (!w) {
+        w = new HelpWindow(owner ? owner->window() : nullptr);
+        CentreWhenShown(w);
+    }
     w->showTopic(topic);
     w->show();
     w->raise();

@@ -242,6 +242,7 @@ QWidget* OptionsDialog::buildComparisonPage() {
                                 "effect when the documents are loaded again."));
     b.push_back(bind(c, &Options::IgnoreNamespaces));
     comparison->addWidget(c);
+    comparison->addStretch();
 
     auto* mode = new QVBoxLayout;
     m_level = radioGroup(this, mode, "CompareLevel",
@@ -341,7 +342,7 @@ QWidget* OptionsDialog::buildOutputPage() {
     });
     connect(m_browse, &QPushButton::clicked, this, &OptionsDialog::browseApplication);
 
-    auto* encoding = new QHBoxLayout;
+    auto* encodingRow = new QHBoxLayout;
     m_encoding = new QComboBox(this);
     m_encoding->setObjectName(QStringLiteral("Encoding"));
     for (unsigned f = 0; f < kEncodingFamilyCount; ++f) m_encoding->addItem(q(EncodingFamilyLabel(f)));
@@ -352,8 +353,11 @@ QWidget* OptionsDialog::buildOutputPage() {
     m_encodingName->setInsertPolicy(QComboBox::NoInsert);
     m_encodingName->setWhatsThis(QStringLiteral(
         "The encoding name written into the XML declaration; \"<none>\" writes none. Names of up to 31 characters."));
-    encoding->addWidget(m_encoding);
-    encoding->addWidget(m_encodingName, 1);
+    encodingRow->addWidget(m_encoding);
+    encodingRow->addWidget(m_encodingName, 1);
+    auto* encoding = new QVBoxLayout;
+    encoding->addLayout(encodingRow);
+    encoding->addStretch();
     connect(m_encoding, &QComboBox::activated, this, [this](int index) {
         fillEncodingNames(index);
         m_encodingName->setCurrentIndex(0);
