@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+// The console program as a script sees it: output, exit status, messages.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/load_xml.h"
+
+namespace quillon::test {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;  // stdout and stderr together
+};
+
+Outcome Diff(const std::string& arguments) {
+    Outcome r;
+    const std::string command = std::string(QUILLON_DIFF) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+class QuillonDiffTest : public ::testing::Test {
+protected:
+    std::string a = WriteTempFile("<r><a>1</a><b x='1'/></r>");
+    std::string b = WriteTempFile("<r><b x='1'/><a>1</a><c/></r>");
+};
+
+TEST_F(QuillonDiffTest, IdenticalDocumentsExitZero) {
+    const Outcome r = Diff(a + " " + a);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "The two XML Documents are identical ! \n");
+}
+
+TEST_F(QuillonDiffTest, DifferentDocumentsExitOneWithTheResultMessage) {
+    const Outcome r = Diff(a + " " + b);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out,
+              "1 element(s) were deleted\n1 element(s) were changed\n0 element(s) were ignored\n\n"
+              "You may change comparison\u2019s options\n");
+    EXPECT_EQ(Diff("-q " + a + " " + b).out, "");
+}
+
+TEST_F(QuillonDiffTest, StatsPrintCountersAndTimes) {
+    const Outcome r = Diff("--stats --level=normal " + a + " " + b);
+    EXPECT_EQ(r.status, 1);
+    for (const char* line : {"EqualPairs: 2\n", "ChangedPairs: 1\n", "IgnoredElements: 0\n", "OwnChangedPairs: 0\n",
+                             "compared in ", "loaded in "})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << " in\n" << r.out;
+}
+
+TEST_F(QuillonDiffTest, FlagsChangeTheOptions) {
+    const std::string upper = WriteTempFile("<r><a>HELLO</a></r>"), lower = WriteTempFile("<r><a>hello</a></r>");
+    EXPECT_EQ(Diff(upper + " " + lower).status, 1);
+    EXPECT_EQ(Diff("--ignore-case " + upper + " " + lower).status, 0);
+    EXPECT_EQ(Diff("--ignore-values " + upper + " " + lower).status, 0);
+    const std::string ab = WriteTempFile("<r><a/><b/></r>"), ba = WriteTempFile("<r><b/><a/></r>");
+    EXPECT_EQ(Diff(ab + " " + ba).status, 0);
+    EXPECT_EQ(Diff("--keep-order " + ab + " " + ba).status, 0);  // different names pair by name anyway
+    const std::string p1 = WriteTempFile("<r><p>1.50</p></r>"), p2 = WriteTempFile("<r><p>1.5</p></r>");
+    EXPECT_EQ(Diff(p1 + " " + p2).status, 1);
+    EXPECT_EQ(Diff("--normalize-numbers " + p1 + " " + p2).status, 0);
+}
+
+TEST_F(QuillonDiffTest, TroubleExitsTwoWithAReason) {
+    Outcome r = Diff(a + " /nonexistent/file.xml");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("/nonexistent/file.xml: No such file or directory"), std::string::npos) << r.out;
+    r = Diff(a + " " + WriteTempFile("<r><unclosed></r>"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("line 1"), std::string::npos) << r.out;
+    EXPECT_EQ(Diff("--level extreme " + a + " " + b).status, 2);
+    EXPECT_EQ(Diff("--no-such-flag " + a + " " + b).status, 2);
+    EXPECT_EQ(Diff("--level").status, 2);
+    EXPECT_EQ(Diff("").status, 2);
+    EXPECT_EQ(Diff(a + " " + b + " " + a + " " + b).status, 2);
+}
+
+TEST_F(QuillonDiffTest, HelpNamesEveryFlag) {
+    const Outcome r = Diff("--help");
+    EXPECT_EQ(r.status, 0);
+    for (const char* flag : {"--level", "--ignore-order", "--keep-order", "--ignore-case", "--ignore-space",
+                             "--ignore-attributes", "--ignore-values", "--ignore-namespaces", "--normalize-dates",
+                             "--normalize-numbers", "--stats", "--progress", "Exit status"})
+        EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
+}
+
+}  // namespace
+}  // namespace quillon::test
