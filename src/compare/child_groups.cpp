@@ -54,6 +54,8 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     }
 
     const std::uint32_t* ids = element->childNameIds;
+    if (!element->treePane) return g;
+    const TreePane& tree = element->treePane->tree;
     auto place = [&](ElementRecord* child, std::uint32_t k) {
         if (k == NotFound || filled[k] >= element->childNameCounts[k]) return;
         g->groupStart[k][filled[k]++] = child;
@@ -66,7 +68,9 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     // Runs of same-named siblings are common: remember the last group.
     std::uint32_t lastId = 0, lastGroup = NotFound;
     auto walk = [&](auto&& lookup) {
-        for (ElementRecord* c = FirstChildRecord(element); c; c = NextSiblingRecord(c)) {
+        for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
+            ElementRecord* c = tree.Data(it);
+            if (!c) continue;
             const std::uint32_t id = NameIdOf(*c);
             if (lastGroup == NotFound || id != lastId) {
                 lastId = id;

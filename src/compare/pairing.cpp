@@ -137,15 +137,19 @@ public:
         : m_options(o), m_snapshot(s), m_counters(c), m_progress(progress) {}
 
     void run(ElementRecord* first, ElementRecord* second) {
+        m_tasks.reserve(4096);
         pushPair(first, second);
         std::uint32_t sinceProgress = 0;
         while (!m_tasks.empty()) {
             const Task task = m_tasks.back();
             m_tasks.pop_back();
             switch (task.kind) {
-                case Kind::Pair: pairElements(task.a, task.b); break;
-                case Kind::Children: compareChildren(task.ga, task.gb, task.aligned, m_arena.mark()); break;
-                case Kind::Finish: finishChildren(task); break;
+                case Kind::Pair: pairElements(static_cast<ElementRecord*>(task.a), static_cast<ElementRecord*>(task.b)); break;
+                case Kind::Children:
+                    compareChildren(static_cast<ChildGroups*>(task.a), static_cast<ChildGroups*>(task.b), task.aligned,
+                                    m_arena.mark());
+                    break;
+                case Kind::Finish: finishChildren(); break;
             }
             if (m_progress && ++sinceProgress == 65536) {
                 sinceProgress = 0;
@@ -156,31 +160,25 @@ public:
 
 private:
     enum class Kind : std::uint8_t { Pair, Children, Finish };
+    // Pair: two elements; Children: two views; Finish: the top of m_frames.
     struct Task {
-        Kind kind = Kind::Pair;
-        bool aligned = false;
-        ElementRecord* a = nullptr;
-        ElementRecord* b = nullptr;
-        ChildGroups* ga = nullptr;
-        ChildGroups* gb = nullptr;
+        void* a;
+        void* b;
+        Kind kind;
+        bool aligned;
+    };
+    // What recording a pair of parents needs once their children are done.
+    // Frames nest like the tasks, so a Finish task always finds its frame on top.
+    struct Frame {
+        ElementRecord* a;
+        ElementRecord* b;
         ScratchArena::Mark mark;
-        std::uint64_t equal0 = 0, ownChanged0 = 0, total0 = 0;
+        std::uint64_t equal0, ownChanged0, total0;
     };
 
-    void pushPair(ElementRecord* a, ElementRecord* b) {
-        Task t;
-        t.kind = Kind::Pair;
-        t.a = a;
-        t.b = b;
-        m_tasks.push_back(t);
-    }
+    void pushPair(ElementRecord* a, ElementRecord* b) { m_tasks.push_back({a, b, Kind::Pair, false}); }
     void pushChildren(ChildGroups* ga, ChildGroups* gb, bool aligned) {
-        Task t;
-        t.kind = Kind::Children;
-        t.ga = ga;
-        t.gb = gb;
-        t.aligned = aligned;
-        m_tasks.push_back(t);
+        m_tasks.push_back({ga, gb, Kind::Children, aligned});
     }
 
     std::uint64_t recordedTotal() const {
@@ -209,25 +207,19 @@ private:
             m_arena.rewind(mark);
             return;
         }
-        Task finish;
-        finish.kind = Kind::Finish;
-        finish.a = a;
-        finish.b = b;
-        finish.mark = mark;
-        finish.equal0 = m_counters.EqualPairs;
-        finish.ownChanged0 = m_counters.OwnChangedPairs;
-        finish.total0 = recordedTotal();
-        m_tasks.push_back(finish);
-        const std::size_t firstChildTask = m_tasks.size();
+        m_frames.push_back({a, b, mark, m_counters.EqualPairs, m_counters.OwnChangedPairs, recordedTotal()});
+        m_tasks.push_back({nullptr, nullptr, Kind::Finish, false});
+        // The children run in reverse order; nothing they leave behind
+        // depends on the order.
         forEachSharedGroup(*a, *b, [&](std::uint32_t k, std::uint32_t j) {
             pairGroup(ga->groupStart[k], ga->groupSize(k), gb->groupStart[j], gb->groupSize(j), aligned);
             return true;
         });
-        // Run the children in document order.
-        std::reverse(m_tasks.begin() + std::ptrdiff_t(firstChildTask), m_tasks.end());
     }
 
-    void finishChildren(const Task& t) {
+    void finishChildren() {
+        const Frame t = m_frames.back();
+        m_frames.pop_back();
         ElementRecord* a = t.a;
         ElementRecord* b = t.b;
         if (a->distinctChildNameCount > 0) {
@@ -399,6 +391,7 @@ private:
     CompareCounters& m_counters;
     const PairingProgress& m_progress;
     std::vector<Task> m_tasks;
+    std::vector<Frame> m_frames;
     ScratchArena m_arena;
 };
 

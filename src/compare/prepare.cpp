@@ -87,21 +87,30 @@ std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
     const CompareSnapshot& s = compareSnapshot();
     CompareCounters& counters = compareCounters();
 
+    // The whole subtree lives in the start element's pane.
+    if (!start->treePane) {
+        enter(*start, inherited, counters);
+        finish(*start);
+        return start->ignoreState;
+    }
+    const TreePane& tree = start->treePane->tree;
     struct Frame {
         ElementRecord* element;
-        ElementRecord* nextChild;
+        TreeItem nextChild;
         bool keyed;
     };
     std::vector<Frame> stack;
     enter(*start, inherited, counters);
-    stack.push_back({start, FirstChildRecord(start), IsKeyParent(*start)});
+    stack.push_back({start, tree.FirstChild(start->item), IsKeyParent(*start)});
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (ElementRecord* child = top.nextChild) {
-            top.nextChild = NextSiblingRecord(child);
+        if (const TreeItem item = top.nextChild) {
+            top.nextChild = tree.NextSibling(item);
+            ElementRecord* child = tree.Data(item);
+            if (!child) continue;
             ElementRecord* parent = top.element;
             enter(*child, parent->ignoreState, counters);
-            if (ElementRecord* grandchild = FirstChildRecord(child)) {
+            if (const TreeItem grandchild = tree.FirstChild(item)) {
                 stack.push_back({child, grandchild, IsKeyParent(*child)});  // `top` is stale from here
             } else {
                 finish(*child);
