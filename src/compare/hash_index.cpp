@@ -10,14 +10,20 @@ HashLongIndex::HashLongIndex(ElementRecord* const* items, std::uint32_t count, c
     : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
     const std::uint32_t buckets = std::bit_ceil(std::max<std::uint32_t>(count / 2, 256));
     m_mask = buckets - 1;
-    m_block.reset(new std::uint32_t[std::size_t(buckets) + 1 + count]());
+    m_block.reset(new std::uint32_t[std::size_t(buckets) + 1 + 2 * std::size_t(count)]());
     std::uint32_t* start = m_block.get();
     std::uint32_t* positions = start + buckets + 1;
+    std::uint32_t* keys = positions + count;
     // Counts go one slot up, so that the prefix sum leaves each bucket's start.
     for (std::uint32_t i = 0; i < count; ++i) ++start[bucket(*items[i]) + 1];
     for (std::uint32_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
     // Fill in ascending order; start[b] walks up and is put back afterwards.
-    for (std::uint32_t i = 0; i < count; ++i) positions[start[bucket(*items[i])]++] = i;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t k = key(*items[i]);
+        const std::uint32_t slot = start[mix(k) & m_mask]++;
+        positions[slot] = i;
+        keys[slot] = k;
+    }
     for (std::uint32_t b = buckets; b > 0; --b) start[b] = start[b - 1];
     start[0] = 0;
 }
@@ -26,8 +32,11 @@ std::uint32_t HashLongIndex::Find(const ElementRecord* probe) const {
     if (!probe || !m_block) return NotFound;
     const std::uint32_t* start = m_block.get();
     const std::uint32_t* positions = start + m_mask + 2;
-    const std::uint32_t b = bucket(*probe);
+    const std::uint32_t* keys = positions + m_count;
+    const std::uint32_t k = key(*probe);
+    const std::uint32_t b = mix(k) & m_mask;
     for (std::uint32_t slot = start[b]; slot < start[b + 1]; ++slot) {
+        if (keys[slot] != k) continue;
         const std::uint32_t i = positions[slot];
         const ElementRecord* candidate = m_items[i];
         if (candidate && IsIdentical(*candidate, probe, *m_snapshot)) return i;

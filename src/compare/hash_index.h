@@ -61,55 +61,64 @@ public:
 namespace detail {
 
 // The shared construction: bucketStart and positions from the entries' buckets.
-template <class Pos, std::uint32_t Buckets, class BucketOf>
-void BuildBuckets(Pos (&bucketStart)[Buckets], std::unique_ptr<Pos[]>& positions, std::uint32_t count,
-                  BucketOf bucketOf) {
+// With `keys`, each slot also gets its entry's full key (see ElementIndex).
+template <class Pos, std::uint32_t Buckets, class KeyOf>
+void BuildBuckets(Pos (&bucketStart)[Buckets], Pos* positions, std::uint32_t* keys, std::uint32_t count, KeyOf keyOf) {
     Pos counter[Buckets] = {};
-    for (std::uint32_t i = 0; i < count; ++i) ++counter[bucketOf(i)];
+    for (std::uint32_t i = 0; i < count; ++i) ++counter[keyOf(i) & (Buckets - 1)];
     Pos running = 0;
     for (std::uint32_t b = 0; b < Buckets; ++b) {
         bucketStart[b] = running;
         running = Pos(running + counter[b]);
         counter[b] = 0;
     }
-    positions.reset(new Pos[count]);
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint32_t b = bucketOf(i);
-        positions[bucketStart[b] + counter[b]] = Pos(i);
+        const std::uint32_t key = keyOf(i);
+        const std::uint32_t b = key & (Buckets - 1);
+        const std::uint32_t slot = bucketStart[b] + counter[b];
+        positions[slot] = Pos(i);
+        if (keys) keys[slot] = key;
         ++counter[b];
     }
 }
 
+// An element index keeps each slot's full bucket key next to its position
+// (in the same allocation), so that a probe only looks at the elements whose
+// key matches its own: identical elements always have equal keys.
 template <class Pos, std::uint32_t Buckets>
 class ElementIndex : public HashIndex {
 public:
     ElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s, ElementKeyTerms terms)
         : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
-        BuildBuckets(m_bucketStart, m_positions, count, [&](std::uint32_t i) { return bucket(*items[i]); });
+        m_block.reset(new std::uint32_t[count + (std::size_t(count) * sizeof(Pos) + 3) / 4]);
+        BuildBuckets(m_bucketStart, positions(), m_block.get(), count, [&](std::uint32_t i) { return key(*items[i]); });
     }
     ElementIndex(ElementRecord* const* items, std::uint32_t count)
         : ElementIndex(items, count, compareSnapshot(), DefaultKeyTerms(compareSnapshot())) {}
 
     std::uint32_t Find(const ElementRecord* probe) const final {
-        if (!probe || !m_positions) return NotFound;
-        const std::uint32_t b = bucket(*probe);
+        if (!probe || !m_block) return NotFound;
+        const std::uint32_t k = key(*probe);
+        const std::uint32_t b = k & (Buckets - 1);
         const std::uint32_t end = b + 1 < Buckets ? m_bucketStart[b + 1] : m_count;
+        const std::uint32_t* keys = m_block.get();
+        const Pos* pos = positions();
         for (std::uint32_t slot = m_bucketStart[b]; slot < end; ++slot) {
-            const std::uint32_t i = m_positions[slot];
+            if (keys[slot] != k) continue;
+            const std::uint32_t i = pos[slot];
             const ElementRecord* candidate = m_items[i];
             if (candidate && IsIdentical(*candidate, probe, *m_snapshot)) return i;
         }
         return NotFound;
     }
-    void Release() final { m_positions.reset(); }
+    void Release() final { m_block.reset(); }
 
 private:
-    std::uint32_t bucket(const ElementRecord& r) const {
-        return ElementBucketKey(r, m_snapshot->mode, m_terms) & (Buckets - 1);
-    }
+    std::uint32_t key(const ElementRecord& r) const { return ElementBucketKey(r, m_snapshot->mode, m_terms); }
+    Pos* positions() const { return reinterpret_cast<Pos*>(m_block.get() + m_count); }
 
     Pos m_bucketStart[Buckets];
-    std::unique_ptr<Pos[]> m_positions;
+    std::unique_ptr<std::uint32_t[]> m_block;  // keys, then positions
     std::uint32_t m_count;
     ElementRecord* const* m_items;
     const CompareSnapshot* m_snapshot;
@@ -119,8 +128,9 @@ private:
 template <class Pos, std::uint32_t Buckets>
 class NameIndex : public HashNameIndex {
 public:
-    NameIndex(const std::uint32_t* names, std::uint32_t count) : m_names(names), m_count(count) {
-        BuildBuckets(m_bucketStart, m_positions, count, [&](std::uint32_t i) { return names[i] & (Buckets - 1); });
+    NameIndex(const std::uint32_t* names, std::uint32_t count)
+        : m_positions(new Pos[count]), m_names(names), m_count(count) {
+        BuildBuckets(m_bucketStart, m_positions.get(), nullptr, count, [&](std::uint32_t i) { return names[i]; });
     }
     std::uint32_t Find(std::uint32_t nameId) const final {
         if (!m_positions) return NotFound;
@@ -171,18 +181,18 @@ public:
     void Release() override;
 
 private:
-    std::uint32_t bucket(const ElementRecord& r) const {
-        return ElementBucketMix(ElementBucketKey(r, m_snapshot->mode, m_terms)) & m_mask;
-    }
+    std::uint32_t key(const ElementRecord& r) const { return ElementBucketKey(r, m_snapshot->mode, m_terms); }
+    std::uint32_t bucket(const ElementRecord& r) const { return mix(key(r)) & m_mask; }
     // The key's low bits are enough for 256 buckets; many more need all of them.
-    static std::uint32_t ElementBucketMix(std::uint32_t k) {
+    static std::uint32_t mix(std::uint32_t k) {
         k ^= k >> 16;
         k *= 0x45D9F3Bu;
         k ^= k >> 16;
         return k;
     }
 
-    std::unique_ptr<std::uint32_t[]> m_block;  // bucketStart (buckets + 1), then positions
+    // bucketStart (buckets + 1), then positions, then each slot's key
+    std::unique_ptr<std::uint32_t[]> m_block;
     std::uint32_t m_mask = 0;
     std::uint32_t m_count;
     ElementRecord* const* m_items;
