@@ -31,6 +31,13 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     const bool parsed = parser.Parse(path, &failure);
     result.elementCount = h.elementCount();
     result.cancelled = h.cancelled();
+    result.errorSeen = h.errorSeen();
+    result.fatalSeen = h.fatalSeen();
+    result.exception = !parsed && !h.cancelled();
+    if (result.exception) result.exceptionMessage = failure;
+    // With ContinueAfterFatalError the builder never halted, so the tree is
+    // complete as far as the parser could read it and the document stays.
+    const bool halted = h.cancelled() || (h.fatalSeen() && !options().ContinueAfterFatalError);
 
     for (const ParseProblem& p : h.problems()) {
         if (p.kind != ProblemKind::FatalError) continue;
@@ -40,7 +47,7 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
                          : p.message;
         break;
     }
-    if (parsed && !h.fatalSeen() && !h.cancelled()) {
+    if (parsed && !halted) {
         if (!RootRecord(pane) || !h.documentEnded() || h.elementCount() == 0) {
             failure = u"The document has no root element";
         } else {

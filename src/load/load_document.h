@@ -21,11 +21,16 @@ struct LoadResult {
     std::uint64_t column = 0;
     std::u16string message;          // why the load failed; empty on success
     double seconds = 0;
+    bool errorSeen = false;          // the parser reported errors (validation)
+    bool fatalSeen = false;          // the parser reported a fatal error
+    bool exception = false;          // the parser aborted with an exception
+    std::u16string exceptionMessage; // the exception's own message
 };
 
 // Clears the pane and loads the document named by path or address into it.
-// A fatal parse error, a missing or unreadable file or a document without a
-// root element fails the load; the pane is then left empty. progress gets the
+// A fatal parse error (kept only with ContinueAfterFatalError on), a missing
+// or unreadable file or a document without a root element fails the load;
+// the pane is then left empty. progress gets the
 // characters accounted so far and returns false to cancel.
 LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doctype, std::u16string_view path,
                         std::function<bool(std::uint64_t)> progress = {});

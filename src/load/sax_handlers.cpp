@@ -41,6 +41,13 @@ void SAX2CountHandlers::ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, P
     m_progress = std::move(progress);
     m_open.clear();
     if (m_doctype) m_doctype->clear();
+    // A parse that fails before its document starts (an address that cannot
+    // be reached) must not report the previous parse's problems as its own.
+    m_errorSeen = m_fatalSeen = m_cancelled = false;
+    m_documentEnded = false;
+    m_elementCount = 0;
+    m_problems.clear();
+    m_problemCount = 0;
 }
 
 bool SAX2CountHandlers::parserHalted() const {

@@ -37,7 +37,15 @@ MessageAnswer StderrNotifier::show(std::u16string_view title, std::u16string_vie
 
 MessageAnswer RecordingNotifier::show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                                       MessageButtons buttons) {
-    messages.push_back({std::u16string(title), std::u16string(text), icon, buttons});
+    messages.push_back({std::u16string(title), std::u16string(text), icon, buttons, {}, {}});
+    return answer;
+}
+
+MessageAnswer RecordingNotifier::showWithHelp(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                                              MessageButtons buttons, std::u16string_view helpTopic,
+                                              std::u16string_view details) {
+    messages.push_back({std::u16string(title), std::u16string(text), icon, buttons, std::u16string(helpTopic),
+                        std::u16string(details)});
     return answer;
 }
 

@@ -18,6 +18,14 @@ public:
     virtual ~Notifier() = default;
     virtual MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                                MessageButtons buttons) = 0;
+    // The same message with a Help button for a help topic ("validat") and
+    // details the user may unfold; either may be empty. Without an override
+    // it is the plain message.
+    virtual MessageAnswer showWithHelp(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                                       MessageButtons buttons, std::u16string_view /*helpTopic*/,
+                                       std::u16string_view /*details*/) {
+        return show(title, text, icon, buttons);
+    }
 };
 
 // The notifier in use; by default one that prints to stderr and answers Ok/Yes.
@@ -40,9 +48,14 @@ public:
         std::u16string text;
         MessageIcon icon;
         MessageButtons buttons;
+        std::u16string helpTopic = {};
+        std::u16string details = {};
     };
     MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                        MessageButtons buttons) override;
+    MessageAnswer showWithHelp(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                               MessageButtons buttons, std::u16string_view helpTopic,
+                               std::u16string_view details) override;
 
     std::vector<Message> messages;
     MessageAnswer answer = MessageAnswer::Ok;

@@ -36,6 +36,8 @@ XmlParser& parser() {
 
 }  // namespace
 
+XmlParser& Parser() { return parser(); }
+
 std::string WriteTempFile(std::string_view contents, std::string_view suffix) {
     const char* dir = std::getenv("TMPDIR");
     std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/quillon-test-XXXXXX";

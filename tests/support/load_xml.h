@@ -8,7 +8,14 @@
 #include "load/load_document.h"
 #include "model/document_pane.h"
 
+namespace quillon {
+class XmlParser;
+}
+
 namespace quillon::test {
+
+// The one parser of the test program, as the application has one.
+XmlParser& Parser();
 
 // Writes xml to a fresh temporary file and returns its path. The file is
 // removed when the test program ends.

@@ -1,0 +1,374 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "compare/compare_commands.h"
+#include "load/load_pipeline.h"
+#include "platform/notifier.h"
+#include "platform/utf8.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+
+namespace quillon {
+namespace {
+
+using test::U;
+
+// Records what the pipeline asks of the window, in order.
+struct RecordingHost : LoadHost {
+    std::vector<std::string> calls;
+    std::vector<std::u16string> statuses;
+    std::vector<int> percents;
+    std::u16string dialogAnswer;
+    std::u16string dialogTitle;
+    int cancelAfter = -1;  // KeepResponsive answers false after that many calls
+    int responsiveCalls = 0;
+    bool autoLoad = false;
+    bool compareResult = true;
+
+    std::u16string ChooseXmlFile(PaneSide, std::u16string_view title, std::u16string*) override {
+        calls.push_back("dialog");
+        dialogTitle = std::u16string(title);
+        return dialogAnswer;
+    }
+    void PaneLoadStarts(PaneSide s) override { calls.push_back(s == PaneSide::Left ? "start left" : "start right"); }
+    void PaneLoadEnds(PaneSide) override { calls.push_back("end"); }
+    void LoadBeginsReading(PaneSide) override { calls.push_back("grey element commands"); }
+    void SetStatusText(std::u16string_view t) override { statuses.emplace_back(t); }
+    void ShowProgress() override { calls.push_back("show progress"); }
+    void MoveProgress(int p) override { percents.push_back(p); }
+    void HideProgress() override { calls.push_back("hide progress"); }
+    bool KeepResponsive() override { return cancelAfter < 0 || ++responsiveCalls <= cancelAfter; }
+    void AddRecentFile(std::u16string_view) override { calls.push_back("recent"); }
+    void PathHistoryChanged(PaneSide) override { calls.push_back("history"); }
+    void FocusPane(PaneSide) override { calls.push_back("focus"); }
+    bool AutoLoadChecked() override { return autoLoad; }
+    void ReadSettingsFile(std::u16string_view) override { calls.push_back("settings file"); }
+    void UpdateCompareCommands() override { calls.push_back("update compare commands"); }
+    bool CompareFiles() override {
+        calls.push_back("compare");
+        return compareResult;
+    }
+    void RefreshPanes() override { calls.push_back("refresh"); }
+};
+
+std::string tempDir() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/quillon-pipeline-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    return ::mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
+}
+
+void writeFile(const std::string& path, const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
+
+struct Pipeline : ::testing::Test {
+    void SetUp() override {
+        ResetOptions(options(), false);
+        options().LeftDir.clear();
+        options().RightDir.clear();
+        compareCommandState() = {};
+        dir = tempDir();
+        ASSERT_FALSE(dir.empty());
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+        ResetOptions(options(), false);
+        options().LeftDir.clear();
+        options().RightDir.clear();
+        compareCommandState() = {};
+    }
+    std::string file(const std::string& name, const std::string& contents) {
+        const std::string path = dir + "/" + name;
+        writeFile(path, contents);
+        return path;
+    }
+    int load(PaneSide side, const std::string& path, bool allowPartner = true) {
+        const std::u16string p = U(path);
+        const int r = pipeline.LoadDocument(side, std::u16string_view(p), pipeline.pane(side).loaded ? 1 : 0, nullptr,
+                                            allowPartner);
+        pipeline.pane(side).loaded = r != 0;
+        return r;
+    }
+    std::string texts() const {
+        std::string all;
+        for (const auto& m : messages.messages) all += ToUtf8(m.title) + " | ";
+        return all;
+    }
+
+    RecordingNotifier messages;
+    ScopedNotifier scoped{messages};
+    RecordingHost host;
+    LoadPipeline pipeline{test::Parser(), host};
+    std::string dir;
+};
+
+TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
+    const std::string path = file("a.xml", "<a><b/></a>");
+    EXPECT_EQ(load(PaneSide::Left, path), 1);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+    ASSERT_EQ(host.statuses.size(), 2u);
+    EXPECT_EQ(host.statuses[0], u"Loading...");
+    EXPECT_EQ(host.statuses[1], u"Loaded successfully");
+    EXPECT_TRUE(messages.messages.empty()) << texts();
+    const std::vector<std::string> expected{"grey element commands", "start left", "show progress", "end",
+                                            "hide progress", "recent", "history", "focus"};
+    EXPECT_EQ(host.calls, expected);
+    ASSERT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);
+    EXPECT_EQ(pipeline.pane(PaneSide::Left).history[0], U(path));
+}
+
+TEST_F(Pipeline, LoadingClearsThePreviousComparison) {
+    compareCommandState().Compared = true;
+    load(PaneSide::Right, file("a.xml", "<a/>"));
+    EXPECT_FALSE(compareCommandState().Compared);
+}
+
+TEST_F(Pipeline, MissingFileIsReportedAndLeavesThePaneAlone) {
+    ASSERT_EQ(load(PaneSide::Left, file("a.xml", "<a><b/></a>")), 1);
+    host.calls.clear();
+    const std::string missing = dir + "/none.xml";
+    EXPECT_EQ(load(PaneSide::Left, missing), 1);  // the flag it had
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+    EXPECT_TRUE(pipeline.loadRefused());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, u"Error");
+    EXPECT_EQ(messages.messages[0].text, u"File '" + U(missing) + u"' not found !");
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(Pipeline, DirectoryAndUnreadableFileAreRefused) {
+    EXPECT_EQ(load(PaneSide::Left, dir), 0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, u"Error");
+    EXPECT_NE(messages.messages[0].text.find(u"folder"), std::u16string::npos);
+    EXPECT_TRUE(pipeline.loadRefused());
+
+    if (::geteuid() != 0) {  // root reads any file
+        const std::string locked = file("locked.xml", "<a/>");
+        ::chmod(locked.c_str(), 0);
+        EXPECT_EQ(load(PaneSide::Left, locked), 0);
+        EXPECT_EQ(messages.messages.back().text, u"File '" + U(locked) + u"' not found !");
+    }
+}
+
+TEST_F(Pipeline, CancelledDialogKeepsDocumentAndFlag) {
+    ASSERT_EQ(load(PaneSide::Right, file("a.xml", "<a/>")), 1);
+    host.dialogAnswer.clear();
+    EXPECT_EQ(pipeline.LoadDocument(PaneSide::Right, std::nullopt, 1, &options().RightDir, true), 1);
+    EXPECT_EQ(host.dialogTitle, u"Open XML File");
+    EXPECT_TRUE(pipeline.loadRefused());
+    EXPECT_TRUE(pipeline.pane(PaneSide::Right).pane.HasDocument());
+}
+
+TEST_F(Pipeline, DialogChoiceLoads) {
+    host.dialogAnswer = U(file("chosen.xml", "<c/>"));
+    EXPECT_EQ(pipeline.LoadDocument(PaneSide::Left, std::nullopt, 0, &options().LeftDir, true), 1);
+    EXPECT_FALSE(pipeline.loadRefused());
+}
+
+TEST_F(Pipeline, FatalErrorEmptiesAPaneThatHeldADocument) {
+    ASSERT_EQ(load(PaneSide::Left, file("good.xml", "<a><b/></a>")), 1);
+    EXPECT_EQ(load(PaneSide::Left, file("bad.xml", "<a>\n<b>\n</a>")), 0);
+    EXPECT_FALSE(pipeline.pane(PaneSide::Left).loaded);
+    EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+    EXPECT_EQ(host.statuses.back(), u"Fatal error(s)");
+    ASSERT_FALSE(messages.messages.empty());
+    const auto& box = messages.messages.back();
+    EXPECT_EQ(box.title, u"Fatal Error");
+    EXPECT_EQ(box.text,
+              u"There were some fatal error(s) during loading!\n\nFile is not loaded\n\n"
+              u"Please correct the error(s) and then try again");
+    EXPECT_EQ(box.helpTopic, u"validat");
+    EXPECT_NE(box.details.find(u"line 3"), std::u16string::npos);  // says why
+    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);  // only the good file
+}
+
+TEST_F(Pipeline, NonXmlAndEmptyFilesFailWithoutCrashing) {
+    EXPECT_EQ(load(PaneSide::Left, file("words.txt", "just some words")), 0);
+    EXPECT_EQ(load(PaneSide::Left, file("empty.xml", "")), 0);
+    EXPECT_EQ(host.statuses.back(), u"Fatal error(s)");
+    EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+}
+
+TEST_F(Pipeline, ValidationErrorsKeepTheDocument) {
+    options().SchemaValidation = 2;
+    const std::string path = file("v.xml", "<!DOCTYPE a [<!ELEMENT a EMPTY>]><a><b/></a>");
+    EXPECT_EQ(load(PaneSide::Left, path), 1);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+    EXPECT_EQ(host.statuses.back(), u"Loaded with error(s)");
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_EQ(messages.messages.back().title, u"XML Schema Error");
+    EXPECT_EQ(messages.messages.back().text, u"There were some error(s) during loading!\n\nFile is loaded");
+}
+
+TEST_F(Pipeline, ContinueAfterFatalErrorKeepsTheDocument) {
+    options().ContinueAfterFatalError = 1;
+    EXPECT_EQ(load(PaneSide::Left, file("bad.xml", "<a><b x='1' x='2'/></a>")), 1);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+}
+
+TEST_F(Pipeline, CancelDuringParseEmptiesThePane) {
+    std::string xml = "<a>";
+    for (int i = 0; i < 20000; ++i) xml += "<b/>";
+    xml += "</a>";
+    ASSERT_EQ(load(PaneSide::Left, file("good.xml", "<a/>")), 1);
+    host.cancelAfter = 1;
+    EXPECT_EQ(load(PaneSide::Left, file("big.xml", xml)), 0);
+    EXPECT_EQ(host.statuses.back(), u"Canceled");
+    EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+    EXPECT_TRUE(messages.messages.empty()) << texts();
+}
+
+TEST_F(Pipeline, ProgressMovesForwardOnly) {
+    std::string xml = "<a>";
+    for (int i = 0; i < 50000; ++i) xml += "<b x='1'>t</b>";
+    xml += "</a>";
+    ASSERT_EQ(load(PaneSide::Left, file("big.xml", xml)), 1);
+    ASSERT_FALSE(host.percents.empty());
+    for (std::size_t i = 1; i < host.percents.size(); ++i) EXPECT_GT(host.percents[i], host.percents[i - 1]);
+    EXPECT_LE(host.percents.back(), 100);
+}
+
+TEST_F(Pipeline, UnreachableAddressFailsWithItsOwnReason) {
+    // A closed local port: the parser fails at once, nothing leaves the machine.
+    ASSERT_EQ(load(PaneSide::Right, file("bad.xml", "<a>\n<b>\n</a>")), 0);
+    const std::string address = "http://127.0.0.1:1/none.xml";
+    EXPECT_EQ(load(PaneSide::Right, address), 0);
+    ASSERT_FALSE(messages.messages.empty());
+    const auto& box = messages.messages.back();
+    EXPECT_EQ(box.title, u"Fatal Error");
+    // The reason is this address's, not the problem of the file before it.
+    EXPECT_NE(box.details.find(U(address)), std::u16string::npos);
+    EXPECT_EQ(box.details.find(u"line 3"), std::u16string::npos);
+    EXPECT_FALSE(pipeline.pane(PaneSide::Right).pane.HasDocument());
+    EXPECT_TRUE(pipeline.pane(PaneSide::Right).history.empty());
+}
+
+TEST_F(Pipeline, PartnerFileComesFromTheOtherFolder) {
+    std::filesystem::create_directory(dir + "/a");
+    std::filesystem::create_directory(dir + "/b");
+    const std::string left = file("a/x.xml", "<x><y/></x>");
+    file("b/x.xml", "<x><z/></x>");
+    options().LeftDir = U(dir + "/a/");
+    options().RightDir = U(dir + "/b/");
+    host.autoLoad = true;
+    EXPECT_EQ(load(PaneSide::Left, left), 1);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Right).loaded);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Right).pane.HasDocument());
+    ASSERT_EQ(pipeline.pane(PaneSide::Right).history.size(), 1u);
+    EXPECT_EQ(pipeline.pane(PaneSide::Right).history[0], U(dir + "/b/x.xml"));
+}
+
+TEST_F(Pipeline, NoPartnerWithoutAutoLoadOrWithOneFolderOrWhenMissing) {
+    std::filesystem::create_directory(dir + "/a");
+    std::filesystem::create_directory(dir + "/b");
+    const std::string left = file("a/x.xml", "<x/>");
+    const std::string lonely = file("a/only.xml", "<x/>");
+    file("b/x.xml", "<x/>");
+    options().LeftDir = U(dir + "/a/");
+    options().RightDir = U(dir + "/b/");
+    load(PaneSide::Left, left);  // AutoLoad unchecked
+    EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
+
+    host.autoLoad = true;
+    options().RightDir = options().LeftDir;
+    load(PaneSide::Left, left);
+    EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
+
+    options().RightDir = U(dir + "/b/");
+    load(PaneSide::Left, lonely);  // b/only.xml does not exist: silently nothing
+    EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
+    EXPECT_TRUE(messages.messages.empty()) << texts();
+}
+
+TEST_F(Pipeline, PartnerLoadDoesNotChain) {
+    std::filesystem::create_directory(dir + "/a");
+    std::filesystem::create_directory(dir + "/b");
+    file("a/x.xml", "<x/>");
+    const std::string right = file("b/x.xml", "<x/>");
+    options().LeftDir = U(dir + "/a/");
+    options().RightDir = U(dir + "/b/");
+    host.autoLoad = true;
+    load(PaneSide::Right, right);
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
+    int starts = 0;
+    for (const auto& c : host.calls) starts += c.rfind("start", 0) == 0;
+    EXPECT_EQ(starts, 2);
+}
+
+TEST(PathHistory, SameFileOnceNewestFirstAndAtMostTwelve) {
+    std::vector<std::u16string> h;
+    AddToPathHistory(h, u"/d/a.xml", true);
+    AddToPathHistory(h, u"/d/b.xml", true);
+    AddToPathHistory(h, u"/d/A.XML", true);
+    ASSERT_EQ(h.size(), 2u);
+    EXPECT_EQ(h[0], u"/d/A.XML");
+    EXPECT_EQ(h[1], u"/d/b.xml");
+    // An entry that merely begins with the new path is another file.
+    AddToPathHistory(h, u"/d/b.x", true);
+    EXPECT_EQ(h.size(), 3u);
+
+    h.clear();
+    for (int i = 0; i < 12; ++i) AddToPathHistory(h, u"/f" + U(std::to_string(i)), true);
+    ASSERT_EQ(h.size(), 12u);
+    AddToPathHistory(h, u"/new", true);
+    ASSERT_EQ(h.size(), 12u);
+    EXPECT_EQ(h.front(), u"/new");
+    EXPECT_EQ(h.back(), u"/f1");  // /f0 was the oldest
+}
+
+TEST(PathHistory, LocalPathsBecomeAbsoluteAddressesStay) {
+    std::vector<std::u16string> h;
+    AddToPathHistory(h, u"rel/x.xml", true);
+    EXPECT_EQ(h[0], U((std::filesystem::current_path() / "rel/x.xml").string()));
+    AddToPathHistory(h, u"http://host/x.xml", false);
+    EXPECT_EQ(h[0], u"http://host/x.xml");
+}
+
+TEST(Progress, EmptyFileAndOvershootAreSafe) {
+    LoadProgress p;
+    p.Start(0);
+    EXPECT_EQ(p.Advance(0), std::nullopt);
+    EXPECT_EQ(p.Advance(5), 100);
+    p.Start(1000);
+    EXPECT_EQ(p.Advance(5), std::nullopt);  // below one percent
+    EXPECT_EQ(p.Advance(10), 1);
+    EXPECT_EQ(p.Advance(10), std::nullopt);
+    EXPECT_EQ(p.Advance(~std::uint64_t(0)), 100);
+}
+
+TEST_F(Pipeline, CommandLineWithOnlyTheProgramRefreshes) {
+    pipeline.ProcessCommandLine({u"quillon"});
+    EXPECT_EQ(host.calls, std::vector<std::string>{"refresh"});
+}
+
+TEST_F(Pipeline, CommandLineWithOneFileLoadsTheLeftPane) {
+    pipeline.ProcessCommandLine({u"quillon", U(file("l.xml", "<a/>"))});
+    EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
+    EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
+    EXPECT_EQ(host.calls.back(), "refresh");
+}
+
+TEST_F(Pipeline, CommandLineWithTwoFilesAndSettingsCompares) {
+    const std::u16string l = U(file("l.xml", "<a/>")), r = U(file("r.xml", "<a/>")), s = U(file("s.ini", ""));
+    pipeline.ProcessCommandLine({u"quillon", l, r, s, u"extra"});
+    ASSERT_FALSE(host.calls.empty());
+    EXPECT_EQ(host.calls.front(), "settings file");
+    EXPECT_EQ(host.calls.back(), "compare");
+    EXPECT_EQ(host.calls[host.calls.size() - 2], "update compare commands");
+    EXPECT_TRUE(compareCommandState().Compared);
+}
+
+}  // namespace
+}  // namespace quillon
