@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: MIT
+#include "compare/tree_edit.h"
+
+#include <vector>
+
+#include "compare/compare_commands.h"
+#include "compare/identity.h"
+#include "compare/pairing.h"
+#include "compare/prepare.h"
+#include "model/child_name_table.h"
+#include "model/document_pane.h"
+#include "model/line_count.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+// CopyRecord names every field; a new field must be added there too.
+static_assert(sizeof(ElementRecord) == 192, "ElementRecord changed: copy the new field in CopyRecord");
+
+bool isEndOfDocument(const ElementRecord& r) { return r.name && r.name->length == 0 && !ParentRecord(&r); }
+
+bool editable(const ElementRecord* r) { return r && r->treePane && r->item && !isEndOfDocument(*r); }
+
+// Partner links always go both ways: a record that is released clears only
+// the link back to it, so a one-sided link would be left dangling.
+void linkPartners(ElementRecord& a, ElementRecord& b) {
+    for (ElementRecord* r : {&a, &b})
+        if (r->partner && r->partner->partner == r) r->partner->partner = nullptr;
+    a.partner = &b;
+    b.partner = &a;
+}
+
+std::uint32_t childPathHash(const ElementRecord* parent, const ElementRecord& child) {
+    return (parent ? parent->pathHash * 17u : 0u) + NameIdOf(child);
+}
+
+// The item's height follows its content as it does after loading.
+void refreshHeight(const ElementRecord& r) {
+    r.treePane->tree.SetHeight(r.item, options().DisplayFullMode ? LineCount(r, true) : 1);
+}
+
+std::uint64_t subtreeSize(const ElementRecord& r) {
+    const TreePane& tree = r.treePane->tree;
+    std::uint64_t n = 1;
+    for (TreeItem it = tree.NextInSubtree(r.item, r.item); it; it = tree.NextInSubtree(it, r.item)) ++n;
+    return n;
+}
+
+// The end-of-document item shows the number of elements of its document.
+void adjustElementCount(DocumentPane& pane, std::int64_t delta) {
+    ElementRecord* end = EndOfDocumentRecord(pane);
+    if (!end || !isEndOfDocument(*end) || end == RootRecord(pane)) return;
+    const std::int64_t count = std::int64_t(end->descendantCount) + delta;
+    end->descendantCount = count > 0 ? std::uint32_t(count) : 0u;
+}
+
+bool isWithin(const TreePane& tree, TreeItem item, TreeItem top) {
+    for (; item; item = tree.Parent(item))
+        if (item == top) return true;
+    return false;
+}
+
+// The ignore state an element inherits from its parent in a preparation.
+std::uint8_t inheritedIgnoreState(const ElementRecord& e) {
+    const ElementRecord* parent = ParentRecord(&e);
+    if (!parent) return 0;
+    if (parent->ignoreState == 2) return 2;
+    if (parent->ignoreState == 3 || parent->ignoreState == 4) return 4;
+    return 0;
+}
+
+}  // namespace
+
+ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
+    ElementRecord* k = dest.records.create();
+    k->name = s.name;
+    k->pathHash = s.pathHash;
+    k->attrHash = s.attrHash;
+    k->textHash = s.textHash;
+    k->subtreeTextSum = s.subtreeTextSum;
+    k->subtreeNameSum = s.subtreeNameSum;
+    k->subtreeAttrSum = s.subtreeAttrSum;
+    k->subtreeTextProduct = s.subtreeTextProduct;
+    k->subtreeAttrProduct = s.subtreeAttrProduct;
+    k->line = s.line;
+    k->childCount = 0;  // counts the children inserted under the copy
+    k->descendantCount = s.descendantCount;
+    k->keySum = s.keySum;
+    k->treePane = &dest;
+    k->textWeight = s.textWeight;
+    k->attrWeight = s.attrWeight;
+    k->subtreeTextWeight = s.subtreeTextWeight;
+    k->subtreeAttrWeight = s.subtreeAttrWeight;
+    k->column = s.column;
+    k->attrHash16 = s.attrHash16;
+    k->textHash16 = s.textHash16;
+    k->ignoreState = s.ignoreState;
+    k->diffFlags = s.diffFlags;
+    k->ruleFlags = s.ruleFlags;
+    // Strings and tables live in the destination pane and go away with it.
+    SetRecordText(k, s.textView());
+    SetAttributesText(k, s.attributesView());
+    SetChildNameTable(*k, s.childNameIds, s.childNameCounts, s.distinctChildNameCount);
+    if (s.keyAttrSignature) k->keyAttrSignature = std::make_unique<KeyAttrSignature>(*s.keyAttrSignature);
+    linkPartners(*k, s);
+    return k;
+}
+
+std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
+    d.pathHash = childPathHash(ParentRecord(&d), d);
+    if (!d.treePane || !s.treePane) return 0;
+    DocumentPane& pane = *d.treePane;
+    const TreePane& from = s.treePane->tree;
+    // Copying a subtree into itself would never end.
+    if (&pane == s.treePane && isWithin(pane.tree, d.item, s.item)) return 0;
+
+    struct Frame {
+        ElementRecord* copy;
+        TreeItem nextSource;
+    };
+    std::vector<Frame> stack{{&d, from.FirstChild(s.item)}};
+    std::uint64_t created = 0;
+    while (!stack.empty()) {
+        const TreeItem item = stack.back().nextSource;
+        if (!item) {
+            stack.pop_back();
+            continue;
+        }
+        stack.back().nextSource = from.NextSibling(item);
+        ElementRecord* parent = stack.back().copy;
+        ElementRecord* c = from.Data(item);
+        if (!c) continue;
+        ElementRecord* k = CopyRecord(pane, *c);
+        InsertElement(k, parent, {}, pane);
+        k->pathHash = childPathHash(parent, *k);
+        refreshHeight(*k);
+        ++created;
+        if (const TreeItem first = from.FirstChild(item)) stack.push_back({k, first});
+    }
+    return created;
+}
+
+bool RenameChildName(ElementRecord& p, std::uint32_t oldId, std::uint32_t newId) {
+    if (oldId == newId) return true;
+    const std::uint32_t n = p.childNameIds ? p.distinctChildNameCount : 0;
+    const std::uint32_t o = FindChildName(p, oldId);
+    if (o == n) return false;
+    const std::uint32_t w = FindChildName(p, newId);
+    std::vector<std::uint32_t> ids(p.childNameIds, p.childNameIds + n);
+    std::vector<std::uint32_t> counts(p.childNameCounts, p.childNameCounts + n);
+    if (w < n) {
+        ++counts[w];
+        if (--counts[o] == 0) {
+            ids.erase(ids.begin() + o);
+            counts.erase(counts.begin() + o);
+        }
+    } else if (counts[o] == 1) {
+        ids[o] = newId;
+    } else {
+        --counts[o];
+        // A full table keeps its names, as loading does; the renamed child
+        // then joins no name group.
+        if (n < kChildNameCapacity) {
+            ids.push_back(newId);
+            counts.push_back(1);
+        }
+    }
+    SetChildNameTable(p, ids.data(), counts.data(), std::uint32_t(ids.size()));
+    return true;
+}
+
+bool ReplaceAllowed(ElementRecord& target, const ElementRecord& source) {
+    if (target.pathHash != source.pathHash &&
+        notifier().show(u"Warning!", u"The names of elements are not equal\nReplace anywhere?!", MessageIcon::Warning,
+                        MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    ElementRecord* parent = ParentRecord(&target);
+    if (!parent) return true;
+    // Equal name paths normally mean equal names; should two paths share a
+    // hash, the parent's table still has to follow the new name.
+    if (RenameChildName(*parent, NameIdOf(target), NameIdOf(source))) return true;
+    notifier().show(u"Resriction", u"The replacement is not allowed", MessageIcon::Error, MessageButtons::Ok);
+    return false;
+}
+
+ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source) {
+    if (!editable(target) || !editable(source) || target->treePane == source->treePane) return nullptr;
+    DocumentPane& pane = *target->treePane;
+    const TreeItem item = target->item;
+    const std::uint64_t destroyed = subtreeSize(*target);
+
+    DestroySubtree(target);
+    while (const TreeItem child = pane.tree.FirstChild(item)) pane.tree.DeleteItem(child);
+
+    ElementRecord* r = CopyRecord(pane, *source);
+    r->item = item;
+    pane.tree.SetData(item, r);
+    refreshHeight(*r);
+    const std::uint64_t created = 1 + CopyChildren(*r, *source);
+    adjustElementCount(pane, std::int64_t(created) - std::int64_t(destroyed));
+    return r;
+}
+
+ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
+    if (!editable(target) || !editable(source) || target->treePane == source->treePane) return nullptr;
+    ElementRecord* parent = ParentRecord(target);
+    if (!parent) return nullptr;
+    DocumentPane& pane = *target->treePane;
+
+    ElementRecord* k = CopyRecord(pane, *source);
+    InsertElement(k, parent, {}, pane, InsertAt::After, target->item);
+    k->pathHash = childPathHash(parent, *k);
+    refreshHeight(*k);
+    CountChildName(*parent, NameIdOf(*source));
+    const std::uint64_t created = 1 + CopyChildren(*k, *source);
+    adjustElementCount(pane, std::int64_t(created));
+    return k;
+}
+
+void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
+    SetRecordText(&e, from.textView());
+    SetAttributesText(&e, from.attributesView());
+    e.textWeight = from.textWeight;
+    e.attrWeight = from.attrWeight;
+    e.attrHash = from.attrHash;
+    e.attrHash16 = from.attrHash16;
+    e.textHash = from.textHash;
+    e.textHash16 = from.textHash16;
+    // The key attribute's signature follows the attributes it was taken from.
+    // Elements of the same kind would get the very same one when loaded.
+    if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
+        e.keyAttrSignature =
+            from.keyAttrSignature ? std::make_unique<KeyAttrSignature>(*from.keyAttrSignature) : nullptr;
+    }
+    if (e.treePane && e.item) refreshHeight(e);
+}
+
+void Synchronize(ElementRecord& e) {
+    const CompareSnapshot& snapshot = compareSnapshot();
+    std::vector<ElementRecord*> pending{&e};
+    std::vector<ElementRecord*> children;
+    while (!pending.empty()) {
+        ElementRecord* r = pending.back();
+        pending.pop_back();
+        if (r->partner && !OwnDataEqual(*r, r->partner, snapshot)) CopyOwnData(*r, *r->partner);
+        if (!(r->diffFlags & kChangedBelow) || r->childCount == 0) continue;
+        children.clear();
+        for (ElementRecord* c = FirstChildRecord(r); c; c = NextSiblingRecord(c)) children.push_back(c);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+}
+
+void SynchronizeElements(ElementRecord* target, ElementRecord* source) {
+    if (!editable(target) || !editable(source) || target->treePane == source->treePane) return;
+    if (target->partner != source) {
+        // Pairing reads the digests of a prepared subtree and leaves stale
+        // partners alone, so both subtrees are prepared afresh first; copying
+        // own data from a partner of an older comparison would be wrong.
+        // Without a comparison result the options in force are the snapshot.
+        if (!compareCommandState().Compared) TakeCompareSnapshot(options());
+        const CompareCounters kept = compareCounters();
+        PrepareSubtree(target, inheritedIgnoreState(*target));
+        PrepareSubtree(source, inheritedIgnoreState(*source));
+        PairElements(target, source);
+        // The counters keep describing the last compare command.
+        compareCounters() = kept;
+    }
+    Synchronize(*target);
+}
+
+}  // namespace quillon
