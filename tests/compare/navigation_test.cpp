@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: MIT
+// Stepping through the differences of a compared pair: an XML pair in, the
+// elements each navigation command goes to out.
+
+#include <string>
+#include <vector>
+
+#include "compare/navigation.h"
+#include "compare_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+class NavigationTest : public CompareTest {
+protected:
+    void SetUp() override {
+        CompareTest::SetUp();
+        ResetNavigationStates();
+    }
+    void TearDown() override {
+        ResetNavigationStates();
+        CompareTest::TearDown();
+    }
+
+    static std::string Label(const ElementRecord* r) {
+        if (!r) return "none";
+        std::string s = ToUtf8(r->name->view());
+        if (r->textLength) s += "(" + ToUtf8(r->textView()) + ")";
+        return s;
+    }
+
+    // Selects e in its pane as the selection handling does, then follows one
+    // command until it has no target; the labels of the elements visited.
+    std::string Follow(ElementRecord* e, std::uint32_t command, bool ctrlHeld = false) {
+        NavigationTables& tables = navigationTables();
+        NavigationState& state = e->treePane == &left ? tables.left : tables.right;
+        std::string out;
+        for (int guard = 0; e && guard < 100; ++guard) {
+            NavigationSelectionChanged(tables, state, e);
+            e = NavigationTarget(tables, command, ctrlHeld);
+            if (e) out += (out.empty() ? "" : " ") + Label(e);
+        }
+        return out.empty() ? "none" : out;
+    }
+
+    NavigationState At(ElementRecord* e) {
+        NavigationState s;
+        UpdateNavigation(s, e);
+        return s;
+    }
+};
+
+// r=1 a=0 b=1 c=1 d=0 e=1 f=2 g=0 h=0 k=1 on the left; n is added on the right.
+const char* kLeft = "<r><a>1</a><b>x</b><c><d>1</d><e>2</e></c><f/><g><h>1</h></g><k>1</k></r>";
+const char* kRight = "<r><a>1</a><b>y</b><c><d>1</d><e>3</e></c><g><h>1</h></g><k>2</k><n/></r>";
+
+TEST_F(NavigationTest, StepsThroughEveryDifferenceInBothDirectionsWithoutWrapping) {
+    Compare(kLeft, kRight);
+    ASSERT_EQ(States(left), "r=1 a(1)=0 b(x)=1 c=1 d(1)=0 e(2)=1 f=2 g=0 h(1)=0 k(1)=1");
+    EXPECT_EQ(Follow(RootRecord(left), kNextDifference), "b(x) c e(2) k(1)");
+    EXPECT_EQ(Follow(Find(left, "k"), kPreviousDifference), "e(2) c b(x) r");
+    EXPECT_EQ(Follow(RootRecord(left), kNextDeleted), "f");
+    EXPECT_EQ(Follow(Find(left, "k"), kPreviousDeleted), "f");
+    // Past the last difference the command has no target: it does not wrap.
+    const NavigationState last = At(Find(left, "k"));
+    EXPECT_EQ(last.nextChanged, nullptr);
+    EXPECT_EQ(last.nextUnpaired, nullptr);
+    EXPECT_EQ(Label(last.prevDifferent), "f");
+}
+
+TEST_F(NavigationTest, OnTheRightNextDeletedGoesToTheAddedElement) {
+    Compare(kLeft, kRight);
+    EXPECT_EQ(Follow(RootRecord(right), kNextDeleted), "n");
+    EXPECT_EQ(Follow(Find(right, "n"), kPreviousDifference), "k(2) e(3) c b(y) r");
+}
+
+TEST_F(NavigationTest, WalksSkipEverythingBelowEqualOrIgnoredElements) {
+    // The equal g and the ignored m hold nothing the walk may stop at.
+    Load("<r><g><h><i>1</i></h></g><m><z>1</z></m><k>1</k></r>", "<r><g><h><i>1</i></h></g><m><z>2</z></m><k>2</k></r>");
+    Find(left, "m")->ignoreState = 3;
+    Find(right, "m")->ignoreState = 3;
+    Compare();
+    std::uint32_t depth = 0;
+    ElementRecord* lastSameLevel = nullptr;
+    ElementRecord* g = Find(left, "g");
+    EXPECT_EQ(Label(WalkForward(g, true, depth, lastSameLevel)), "k(1)");
+    EXPECT_EQ(depth, 0u);
+    EXPECT_EQ(Label(lastSameLevel), "k(1)");
+    EXPECT_EQ(Label(WalkBackward(Find(left, "k"), true, depth, lastSameLevel)), "r");
+    // Started deep inside the equal subtree, the walk climbs out of it.
+    depth = 0;
+    EXPECT_EQ(Label(WalkForward(Find(left, "g/h/i"), true, depth, lastSameLevel)), "k(1)");
+    EXPECT_EQ(Label(At(Find(left, "g/h/i")).prevChanged), "r");
+}
+
+TEST_F(NavigationTest, SameLevelTargetsSkipDeeperElementsAndClimbPastTheParent) {
+    // r=1 p=1 q=0 s=1 t=1 u=0 v=0 w=1 z=1
+    Compare("<r><p><q>1</q><s><t>1</t></s><u>1</u></p><v>1</v><w><z>1</z></w></r>",
+            "<r><p><q>1</q><s><t>2</t></s><u>1</u></p><v>1</v><w><z>2</z></w></r>");
+    const NavigationState atQ = At(Find(left, "p/q"));
+    EXPECT_EQ(Label(atQ.nextChanged), "s");
+    EXPECT_EQ(Label(atQ.nextChangedSameLevel), "s");  // on the anchor's own level
+
+    const NavigationState atS = At(Find(left, "p/s"));
+    EXPECT_EQ(Label(atS.nextChanged), "t(1)");
+    EXPECT_EQ(Label(atS.nextChangedSameLevel), "w");  // t is deeper; w is past p's end
+    EXPECT_EQ(Label(atS.prevChangedSameLevel), "p");
+
+    const NavigationState atW = At(Find(left, "w"));
+    EXPECT_EQ(Label(atW.prevChanged), "t(1)");
+    EXPECT_EQ(Label(atW.prevChangedSameLevel), "p");
+    EXPECT_EQ(atW.nextChangedSameLevel, nullptr);  // z is deeper than w
+
+    // Ctrl turns the four commands into their same-level forms.
+    EXPECT_EQ(Follow(Find(left, "p/q"), kNextDifference, true), "s w");
+    EXPECT_EQ(Follow(Find(left, "p/q"), kNextDifferenceSameLevel), "s w");
+    EXPECT_EQ(Follow(Find(left, "w"), kPreviousDifference, true), "p r");
+}
+
+TEST_F(NavigationTest, UnpairedSameLevelTargets) {
+    // Added elements on the right, one on the anchor's level, one deeper.
+    Compare("<r><a><b>1</b></a><c/></r>", "<r><a><b>1</b><x/></a><y/><c/></r>");
+    ASSERT_EQ(States(right), "r=1 a=1 b(1)=0 x=2 y=2 c=0");
+    const NavigationState atB = At(Find(right, "a/b"));
+    EXPECT_EQ(Label(atB.nextUnpaired), "x");
+    EXPECT_EQ(Label(atB.nextUnpairedSameLevel), "x");
+    const NavigationState atA = At(Find(right, "a"));
+    EXPECT_EQ(Label(atA.nextUnpaired), "x");
+    EXPECT_EQ(Label(atA.nextUnpairedSameLevel), "y");
+    EXPECT_EQ(Label(NavigationTarget(atA, kNextDeleted, true)), "y");
+    EXPECT_EQ(Label(NavigationTarget(At(Find(right, "c")), kPreviousDeletedSameLevel, false)), "y");
+}
+
+TEST_F(NavigationTest, MovingOntoTheNextDifferenceKeepsTheOtherKindsTarget) {
+    Compare(kLeft, kRight);
+    NavigationState s;
+    UpdateNavigation(s, RootRecord(left));
+    ASSERT_EQ(Label(s.nextDifferent), "b(x)");
+    ASSERT_EQ(Label(s.nextUnpaired), "f");
+    // Stepping onto b: the next unpaired element after b is still f, and that
+    // is what the state keeps rather than searching for it again. Make f look
+    // equal meanwhile: a search would not find it any more.
+    ElementRecord* f = Find(left, "f");
+    f->ignoreState = 4;
+    EXPECT_TRUE(UpdateNavigation(s, Find(left, "b")));
+    EXPECT_EQ(s.nextUnpaired, f);
+    EXPECT_EQ(Label(s.nextChanged), "c");
+    EXPECT_EQ(Label(s.prevChanged), "r");
+    // Selecting the anchor again computes nothing.
+    EXPECT_FALSE(UpdateNavigation(s, Find(left, "b")));
+    EXPECT_FALSE(UpdateNavigation(s, nullptr));
+}
+
+TEST_F(NavigationTest, APaneWithoutChangesNeverSearchesForThemAgain) {
+    EXPECT_EQ(Compare("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>2</b></r>"), kIdentical);
+    NavigationState s;
+    UpdateNavigation(s, Find(left, "a"));
+    for (std::uint32_t command : {kNextDifference, kPreviousDifference, kNextDeleted, kPreviousDeleted,
+                                  kNextDifferenceSameLevel, kPreviousDeletedSameLevel})
+        EXPECT_EQ(NavigationTarget(s, command, false), nullptr) << command;
+    // Nothing was found either way, so the next selection does not look again,
+    // even though b now looks changed.
+    Find(left, "b")->diffFlags = kChangedBelow;
+    EXPECT_TRUE(UpdateNavigation(s, RootRecord(left)));
+    EXPECT_EQ(s.nextChanged, nullptr);
+}
+
+TEST_F(NavigationTest, SelectionsCountOnlyWhileAComparisonResultIsShown) {
+    Load(kLeft, kRight);
+    NavigationTables& tables = navigationTables();
+    EXPECT_FALSE(NavigationSelectionChanged(tables, tables.left, RootRecord(left)));
+    EXPECT_EQ(tables.current, nullptr);
+    EXPECT_EQ(NavigationTarget(tables, kNextDifference, false), nullptr);
+
+    Compare();
+    EXPECT_TRUE(NavigationSelectionChanged(tables, tables.right, RootRecord(right)));
+    EXPECT_EQ(tables.current, &tables.right);
+    EXPECT_EQ(Label(NavigationTarget(tables, kNextDeleted, false)), "n");
+    EXPECT_EQ(NavigationTarget(tables, 999, false), nullptr);
+
+    ResetNavigationStates();
+    EXPECT_EQ(tables.current, nullptr);
+    EXPECT_EQ(tables.right.anchor, nullptr);
+    EXPECT_EQ(NavigationTarget(tables, kNextDeleted, false), nullptr);
+}
+
+TEST_F(NavigationTest, ReachesADifferenceAtTheBottomOfAVeryDeepChain) {
+    constexpr int kDepth = 100000;
+    auto chain = [](const char* leaf) {
+        std::string s;
+        for (int i = 0; i < kDepth; ++i) s += "<d>";
+        s += leaf;
+        for (int i = 0; i < kDepth; ++i) s += "</d>";
+        return s;
+    };
+    options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic in depth
+    Compare(chain("1"), chain("2"));
+    NavigationState s;
+    UpdateNavigation(s, RootRecord(left));
+    ASSERT_NE(s.nextChanged, nullptr);
+    EXPECT_EQ(Label(s.nextChanged), "d");  // the root's child, first of the changed chain
+    ElementRecord* leaf = RootRecord(left);
+    while (FirstChildRecord(leaf)) leaf = FirstChildRecord(leaf);
+    UpdateNavigation(s, leaf);
+    EXPECT_EQ(s.nextChanged, nullptr);
+    // Climbing above the anchor counts as its level.
+    EXPECT_EQ(s.prevChangedSameLevel, ParentRecord(leaf));
+}
+
+}  // namespace
+}  // namespace quillon::test
