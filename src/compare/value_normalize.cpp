@@ -82,14 +82,17 @@ bool recognise(std::u16string_view s, NumberShape& n) {
     return digits > 0;
 }
 
-// The exponent written after the marker, saturated far beyond any real
-// exponent so that it cannot overflow.
+// Exponents are held within +-10^12, far beyond any real one, so that the
+// arithmetic cannot overflow; a canonical form then normalises to itself.
+constexpr std::int64_t kExponentLimit = 1000000000000LL;
+
+// The exponent written after the marker, saturated.
 std::int64_t writtenExponent(std::u16string_view s, std::size_t from) {
     std::int64_t value = 0;
     bool negative = false;
     for (std::size_t i = from; i < s.size(); ++i) {
         if (s[i] == u'-') negative = true;
-        else if (isDigit(s[i])) value = std::min<std::int64_t>(value * 10 + (s[i] - u'0'), 1000000000000LL);
+        else if (isDigit(s[i])) value = std::min<std::int64_t>(value * 10 + (s[i] - u'0'), 10 * kExponentLimit);
     }
     return negative ? -value : value;
 }
@@ -132,6 +135,7 @@ bool NormalizeNumberString(std::u16string_view s, int places, std::u16string& ou
     std::int64_t e = (decimalAt >= 0 ? decimalAt : p + 1) - firstAt;
     if (e > 0) --e;
     if (n.marker < s.size()) e += writtenExponent(s, n.marker + 1);
+    e = std::clamp(e, -kExponentLimit, kExponentLimit);
 
     if (places >= 0) {
         if (places + e < 0) {

@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""Compare benchmark: quillon-diff on catalog pairs against a bare Xerces parse.
+
+  bench/compare_bench.py --build BUILD_DIR [--sizes 10 100] [--runs 1] [--work DIR]
+                         [--variants plain shuffle renotate] [--configs ...]
+
+For each catalog pair (shared/bench/gen_xml.py: plain, --shuffle, --renotate)
+and each comparison setting, runs `quillon-diff --stats LEFT RIGHT` and the
+bare parse of LEFT side by side, in one run, and prints:
+
+  load/bare     mean load time of the two documents / bare parse of one
+  cmp s         compare time (preparation and pairing)
+  cmp/bare      compare time / bare parse of one document
+  cmp/load      compare time / mean load time of one document (target < 1 at Normal)
+  RSS/in        peak resident size / combined size of the two inputs (target <= 3)
+
+and, per setting and variant, the growth of the compare time from the
+smallest to the largest size against the growth in size (linear = 1.0).
+Documents are generated into --work (default /tmp/quillon-bench) and reused.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from load_bench import find_generator, parse_seconds, timed  # noqa: E402
+
+# name -> quillon-diff flags. The renotated pair differs only in notation, so
+# it is compared with both normalisations on.
+CONFIGS = {
+    "strict": ["--level", "strict"],
+    "fast": ["--level", "fast"],
+    "normal": ["--level", "normal"],
+    "normal-ordered": ["--level", "normal", "--keep-order"],
+    "full": ["--level", "full"],
+}
+VARIANT_FLAGS = {"plain": [], "shuffle": ["--shuffle"], "renotate": ["--renotate"]}
+
+
+def generate(gen, work, variant, mb):
+    folder = os.path.join(work, "catalog-%s-%g" % (variant, mb))
+    if not os.path.exists(os.path.join(folder, "right.xml")):
+        subprocess.check_call([sys.executable, gen, "catalog", "--mb", str(mb), "--out", folder] + VARIANT_FLAGS[variant])
+    return os.path.join(folder, "left.xml"), os.path.join(folder, "right.xml")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--build", default=os.path.join(HERE, "..", "build"))
+    ap.add_argument("--sizes", type=float, nargs="+", default=[10, 100])
+    ap.add_argument("--runs", type=int, default=1, help="best of this many runs per cell")
+    ap.add_argument("--work", default="/tmp/quillon-bench")
+    ap.add_argument("--variants", nargs="+", default=list(VARIANT_FLAGS), choices=list(VARIANT_FLAGS))
+    ap.add_argument("--configs", nargs="+", default=list(CONFIGS), choices=list(CONFIGS))
+    ap.add_argument("--gen")
+    args = ap.parse_args()
+
+    gen = find_generator(args.gen)
+    bare = os.path.join(args.build, "bench", "bare_parse")
+    diff = os.path.join(args.build, "src", "app", "quillon-diff")
+    for exe in (bare, diff):
+        if not os.path.exists(exe):
+            sys.exit("missing %s; build first" % exe)
+
+    header = "%-9s %6s %-15s %8s %9s %8s %9s %9s %8s" % (
+        "variant", "MB", "setting", "bare s", "load/bare", "cmp s", "cmp/bare", "cmp/load", "RSS/in")
+    print(header)
+    print("-" * len(header))
+    compare_times = {}
+    for variant in args.variants:
+        for mb in args.sizes:
+            left, right = generate(gen, args.work, variant, mb)
+            inputs = os.path.getsize(left) + os.path.getsize(right)
+            for name in args.configs:
+                flags = CONFIGS[name] + (["--normalize-dates", "--normalize-numbers"] if variant == "renotate" else [])
+                best = None
+                for _ in range(args.runs):
+                    _, _, out = timed([bare, left])
+                    bare_s = parse_seconds(out, r"parsed in ([0-9.]+) s")
+                    _, peak_kb, out = timed([diff, "--stats"] + flags + [left, right])
+                    loads = [float(x) for x in re.findall(r"loaded in ([0-9.]+) s", out)]
+                    cmp_s = parse_seconds(out, r"compared in ([0-9.]+) s")
+                    cell = (cmp_s, bare_s, sum(loads) / len(loads), peak_kb * 1024.0 / inputs)
+                    if best is None or cell[0] < best[0]:
+                        best = cell
+                cmp_s, bare_s, load_s, rss = best
+                compare_times[(variant, name, mb)] = cmp_s
+                print("%-9s %6g %-15s %8.3f %9.2f %8.3f %9.2f %9.2f %8.2f" % (
+                    variant, mb, name, bare_s, load_s / bare_s, cmp_s, cmp_s / bare_s, cmp_s / load_s, rss))
+                sys.stdout.flush()
+    if len(args.sizes) >= 2:
+        small, large = min(args.sizes), max(args.sizes)
+        print("\ncompare-time growth %g MB -> %g MB divided by the size growth (1.0 = linear):" % (small, large))
+        for variant in args.variants:
+            cells = []
+            for name in args.configs:
+                a, b = compare_times.get((variant, name, small)), compare_times.get((variant, name, large))
+                if a and b:
+                    cells.append("%s %.2f" % (name, (b / a) / (large / small)))
+            print("  %-9s %s" % (variant, "  ".join(cells)))
+
+
+if __name__ == "__main__":
+    main()
