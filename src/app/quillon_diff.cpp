@@ -16,8 +16,10 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "compare/compare_commands.h"
@@ -83,6 +85,17 @@ bool parseLevel(std::string_view v, std::uint32_t& level) {
     return false;
 }
 
+// The value of a word from a fixed list.
+bool pick(std::string_view v, std::initializer_list<std::pair<std::string_view, std::uint32_t>> words,
+          std::uint32_t& out) {
+    for (const auto& [word, value] : words) {
+        if (v != word) continue;
+        out = value;
+        return true;
+    }
+    return false;
+}
+
 bool parseInt(std::string_view v, int low, int high, int& out) {
     const std::string s(v);
     char* end = nullptr;
@@ -122,8 +135,7 @@ const CliOption kOptions[] = {
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreAttributes = 1; }); }},
     {"--ignore-values", nullptr, ValueKind::None, nullptr, "element text never makes elements differ",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreValues = 1; }); }},
-    {"--unique-attributes", nullptr, ValueKind::None, nullptr,
-     "equal non-empty attributes make the same element",
+    {"--unique-attributes", nullptr, ValueKind::None, nullptr, "equal non-empty attributes make the same element",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.UniqueAttributes = 1; }); }},
 
     {nullptr, nullptr, ValueKind::None, nullptr, "Loading (these decide how values are read):", nullptr},
@@ -133,8 +145,7 @@ const CliOption kOptions[] = {
      [](DiffRun& r, std::string_view, std::string&) {
          return edit(r, [](Options& o) { o.XMLElementCaseSensitive = 0; });
      }},
-    {"--attribute-names-ignore-case", nullptr, ValueKind::None, nullptr,
-     "attribute names ignore case",
+    {"--attribute-names-ignore-case", nullptr, ValueKind::None, nullptr, "attribute names ignore case",
      [](DiffRun& r, std::string_view, std::string&) {
          return edit(r, [](Options& o) { o.XMLAttributeCaseSensitive = 0; });
      }},
@@ -142,11 +153,8 @@ const CliOption kOptions[] = {
      "equal dates compare equal however written; WHAT\n"
      "is both (default), date (no time of day) or time",
      [](DiffRun& r, std::string_view v, std::string& error) {
-         std::uint32_t code = 0;
-         if (v.empty() || v == "both") code = 1;
-         else if (v == "date") code = 2;
-         else if (v == "time") code = 3;
-         else {
+         std::uint32_t code = 1;
+         if (!v.empty() && !pick(v, {{"both", 1}, {"date", 2}, {"time", 3}}, code)) {
              error = "--normalize-dates takes both, date or time, not '" + std::string(v) + "'";
              return false;
          }
@@ -154,8 +162,7 @@ const CliOption kOptions[] = {
      }},
     {"--normalize-numbers", nullptr, ValueKind::None, nullptr, "1,500.0 compares equal to 1500",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.NormalizeNumber = 1; }); }},
-    {"--decimal-places", nullptr, ValueKind::Required, "N",
-     "numbers compare cut to N decimal places (0-10)",
+    {"--decimal-places", nullptr, ValueKind::Required, "N", "numbers compare cut to N decimal places (0-10)",
      [](DiffRun& r, std::string_view v, std::string& error) {
          int places = 0;
          if (!parseInt(v, -1, 10, places)) {
@@ -164,14 +171,10 @@ const CliOption kOptions[] = {
          }
          return edit(r, [places](Options& o) { o.DecimalPlaces = places; });
      }},
-    {"--validate", nullptr, ValueKind::Required, "WHEN",
-     "schema validation: auto, never (default), always",
+    {"--validate", nullptr, ValueKind::Required, "WHEN", "schema validation: auto, never (default), always",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t scheme = 0;
-         if (v == "auto") scheme = 0;
-         else if (v == "never") scheme = 1;
-         else if (v == "always") scheme = 2;
-         else {
+         if (!pick(v, {{"auto", 0}, {"never", 1}, {"always", 2}}, scheme)) {
              error = "--validate takes auto, never or always, not '" + std::string(v) + "'";
              return false;
          }
@@ -232,8 +235,10 @@ void printHelp(std::FILE* out) {
         std::string help = opt.help;
         for (std::size_t p = help.find('\n'); p != std::string::npos; p = help.find('\n', p + 1 + indent.size()))
             help.insert(p + 1, indent);
-        if (left.size() >= indent.size()) std::fprintf(out, "%s\n%s%s\n", left.c_str(), indent.c_str(), help.c_str());
-        else std::fprintf(out, "%-32s%s\n", left.c_str(), help.c_str());
+        if (left.size() >= indent.size())
+            std::fprintf(out, "%s\n%s%s\n", left.c_str(), indent.c_str(), help.c_str());
+        else
+            std::fprintf(out, "%-32s%s\n", left.c_str(), help.c_str());
     }
     std::fputs(
         "\n"
@@ -425,7 +430,8 @@ int main(int argc, char** argv) {
     PairingProgress progress;
     if (run.progress && elements > 0) {
         progress = [elements](std::uint64_t pairs) {
-            std::fprintf(stderr, "\rComparing: %3u%%", unsigned(std::min<std::uint64_t>(99, 2 * pairs * 100 / elements)));
+            std::fprintf(stderr, "\rComparing: %3u%%",
+                         unsigned(std::min<std::uint64_t>(99, 2 * pairs * 100 / elements)));
         };
     }
     CompareHost host;

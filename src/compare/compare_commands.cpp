@@ -23,9 +23,13 @@ void showResult(std::uint64_t total, bool documents) {
 }
 
 // The end-of-document item is no element to compare.
-bool isEndOfDocument(const ElementRecord* r) { return r && r->name && r->name->length == 0 && !ParentRecord(r); }
+bool isEndOfDocument(const ElementRecord* r) {
+    return r && r->name && r->name->length == 0 && !ParentRecord(r);
+}
 
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool isSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 std::u16string shortenedName(std::u16string_view name) {
     if (name.size() <= 60) return std::u16string(name);
@@ -167,8 +171,10 @@ void FilterView(ElementRecord* start, bool onlySimilarities) {
         ElementRecord* e = pending.back();
         pending.pop_back();
         const int state = CompareState(*e);
-        if (onlySimilarities ? state != 0 : state == 0) removeWithPartner(e);
-        else pushChildren(e);
+        if (onlySimilarities ? state != 0 : state == 0)
+            removeWithPartner(e);
+        else
+            pushChildren(e);
     }
 }
 

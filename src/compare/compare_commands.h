@@ -21,8 +21,8 @@ constexpr std::uint32_t kViewOnlySimilarities = 1088;
 
 // Process-wide state around comparisons.
 struct CompareCommandState {
-    bool Compared = false;       // a comparison result is present in the panes
-    bool ViewFiltered = false;   // items were removed by a filtered view
+    bool Compared = false;      // a comparison result is present in the panes
+    bool ViewFiltered = false;  // items were removed by a filtered view
     std::uint32_t ViewMode = kViewNormal;
 };
 CompareCommandState& compareCommandState();

@@ -23,6 +23,8 @@ void TakeCompareSnapshot(const Options& o) {
     s.uniqueAttributes = o.UniqueAttributes != 0;
 }
 
-void ResetCompareCounters() { compareCounters() = CompareCounters{}; }
+void ResetCompareCounters() {
+    compareCounters() = CompareCounters{};
+}
 
 }  // namespace quillon

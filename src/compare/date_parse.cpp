@@ -10,10 +10,18 @@ namespace {
 // without reading it.
 constexpr std::size_t kMaxDateLength = 64;
 
-char16_t lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+char16_t lower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+bool isLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 // Days from 1 March of year 0 style civil arithmetic (valid for any year).
 std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -25,7 +33,9 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     return era * 146097 + std::int64_t(doe) - 719468;
 }
 
-bool isLeap(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(std::int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 unsigned daysInMonth(std::int64_t y, unsigned m) {
     static const unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -76,8 +86,9 @@ private:
 
 // 1..12 for a month name or its abbreviation (with "sept"), else 0.
 unsigned monthOf(std::u16string_view w) {
-    static const char16_t* const names[] = {u"january", u"february", u"march",     u"april",   u"may",      u"june",
-                                            u"july",    u"august",   u"september", u"october", u"november", u"december"};
+    static const char16_t* const names[] = {u"january",   u"february", u"march",    u"april",
+                                            u"may",       u"june",     u"july",     u"august",
+                                            u"september", u"october",  u"november", u"december"};
     if (w == u"sept") return 9;
     for (unsigned m = 0; m < 12; ++m) {
         const std::u16string_view full = names[m];
@@ -87,7 +98,7 @@ unsigned monthOf(std::u16string_view w) {
 }
 
 bool isWeekday(std::u16string_view w) {
-    static const char16_t* const names[] = {u"monday", u"tuesday", u"wednesday", u"thursday",
+    static const char16_t* const names[] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
                                             u"friday", u"saturday", u"sunday"};
     if (w == u"tues" || w == u"thur" || w == u"thurs") return true;
     for (const char16_t* n : names) {
@@ -102,8 +113,8 @@ struct Moment {
     std::int64_t year = 1899;
     unsigned month = 12, day = 30;
     bool hasTime = false;
-    std::int64_t nanos = 0;          // since midnight
-    std::int64_t zoneMinutes = 0;    // east of UTC
+    std::int64_t nanos = 0;        // since midnight
+    std::int64_t zoneMinutes = 0;  // east of UTC
 };
 
 std::int64_t fullYear(std::uint32_t value, unsigned length) {
@@ -216,8 +227,7 @@ bool readTime(Reader& r, Moment& m) {
     r.skipBlanks();
     const char16_t c = lower(r.peek());
     bool meridiem = false, pm = false;
-    if ((c == u'a' || c == u'p') &&
-        (lower(r.peek(1)) == u'm' || (r.peek(1) == u'.' && lower(r.peek(2)) == u'm'))) {
+    if ((c == u'a' || c == u'p') && (lower(r.peek(1)) == u'm' || (r.peek(1) == u'.' && lower(r.peek(2)) == u'm'))) {
         meridiem = true;
         pm = c == u'p';
         r.seek(r.pos() + (r.peek(1) == u'.' ? 3 : 2));

@@ -44,6 +44,8 @@ std::uint32_t HashLongIndex::Find(const ElementRecord* probe) const {
     return NotFound;
 }
 
-void HashLongIndex::Release() { m_block.reset(); }
+void HashLongIndex::Release() {
+    m_block.reset();
+}
 
 }  // namespace quillon

@@ -30,7 +30,9 @@ struct ElementKeyTerms {
 };
 
 // The terms the snapshot alone allows.
-inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) { return {!s.ignoreAttributes, !s.ignoreValues, true}; }
+inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) {
+    return {!s.ignoreAttributes, !s.ignoreValues, true};
+}
 
 inline std::uint32_t ElementBucketKey(const ElementRecord& r, unsigned mode, ElementKeyTerms t) {
     const std::uint32_t attributes = t.attributes ? ((r.subtreeAttrSum << 8) | r.attrHash[mode]) : 0u;
@@ -203,8 +205,8 @@ private:
 // The element index for an array of count elements (count at least 11):
 // calls use(index) with the right variant, then releases it.
 template <class Use>
-void WithElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s,
-                      ElementKeyTerms terms, Use&& use) {
+void WithElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s, ElementKeyTerms terms,
+                      Use&& use) {
     if (count < 256) {
         HashByteIndex index(items, count, s, terms);
         use(static_cast<const HashIndex&>(index));

@@ -14,7 +14,9 @@
 
 namespace quillon {
 
-inline std::uint32_t NameIdOf(const ElementRecord& r) { return r.name ? r.name->nameId : 0; }
+inline std::uint32_t NameIdOf(const ElementRecord& r) {
+    return r.name ? r.name->nameId : 0;
+}
 
 constexpr std::uint8_t kIdenticalBelow = 1;
 constexpr std::uint8_t kUnpairedBelow = 2;
@@ -98,11 +100,19 @@ inline bool OwnAttributesEqualNonEmpty(const ElementRecord& a, const ElementReco
            a.attrWeight == b.attrWeight && a.attrWeight != 0;
 }
 
-inline bool IsIdentical(const ElementRecord& a, const ElementRecord* b) { return IsIdentical(a, b, compareSnapshot()); }
-inline bool AttributesDiffer(const ElementRecord& e) { return AttributesDiffer(e, compareSnapshot()); }
-inline bool TextDiffers(const ElementRecord& e) { return TextDiffers(e, compareSnapshot()); }
+inline bool IsIdentical(const ElementRecord& a, const ElementRecord* b) {
+    return IsIdentical(a, b, compareSnapshot());
+}
+inline bool AttributesDiffer(const ElementRecord& e) {
+    return AttributesDiffer(e, compareSnapshot());
+}
+inline bool TextDiffers(const ElementRecord& e) {
+    return TextDiffers(e, compareSnapshot());
+}
 
 // 0 equal or ignored, 1 changed, 2 without partner, under the last comparison.
-inline int CompareState(const ElementRecord& e) { return ElementState(e, IsIdentical(e, e.partner)); }
+inline int CompareState(const ElementRecord& e) {
+    return ElementState(e, IsIdentical(e, e.partner));
+}
 
 }  // namespace quillon

@@ -23,7 +23,9 @@ namespace {
 
 constexpr std::uint32_t kIndexThreshold = 11;
 
-bool ignored(const ElementRecord* e) { return e->ignoreState > 0; }
+bool ignored(const ElementRecord* e) {
+    return e->ignoreState > 0;
+}
 
 // The key terms that keep an index over y equivalent to a scan for probes from x.
 ElementKeyTerms termsFor(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY,
@@ -95,8 +97,8 @@ void forEachSharedGroup(const ElementRecord& a, const ElementRecord& b, Fn&& fn)
 // untaken eligible second[j] with the same key. Large groups go through a
 // sorted key table instead of a scan per element.
 template <class Eligible, class KeyOf, class PairFn>
-void pairByKey(ElementRecord** first, std::uint32_t n1, ElementRecord** second, std::uint32_t n2,
-               Eligible&& eligible, KeyOf&& keyOf, PairFn&& pair) {
+void pairByKey(ElementRecord** first, std::uint32_t n1, ElementRecord** second, std::uint32_t n2, Eligible&& eligible,
+               KeyOf&& keyOf, PairFn&& pair) {
     if (n1 < kIndexThreshold || n2 < kIndexThreshold) {
         for (std::uint32_t i = 0; i < n1; ++i) {
             if (!first[i] || !eligible(*first[i])) continue;
@@ -144,12 +146,16 @@ public:
             const Task task = m_tasks.back();
             m_tasks.pop_back();
             switch (task.kind) {
-                case Kind::Pair: pairElements(static_cast<ElementRecord*>(task.a), static_cast<ElementRecord*>(task.b)); break;
+                case Kind::Pair:
+                    pairElements(static_cast<ElementRecord*>(task.a), static_cast<ElementRecord*>(task.b));
+                    break;
                 case Kind::Children:
                     compareChildren(static_cast<ChildGroups*>(task.a), static_cast<ChildGroups*>(task.b), task.aligned,
                                     m_arena.mark());
                     break;
-                case Kind::Finish: finishChildren(); break;
+                case Kind::Finish:
+                    finishChildren();
+                    break;
             }
             if (m_progress && ++sinceProgress == 65536) {
                 sinceProgress = 0;
@@ -420,10 +426,14 @@ bool SimilarityAllowed(std::uint32_t nX, std::uint32_t nY, std::uint32_t matched
     // Sum and product in 64 bits: large groups must not wrap into "small".
     const bool small = uX + uY < o.PairSumLimit && uX * uY < o.PairProductLimit;
     switch (o.CompareLevel) {
-        case 1: return small && (matched >= uX || matched >= uY);
-        case 2: return small;
-        case 3: return true;
-        default: return false;
+        case 1:
+            return small && (matched >= uX || matched >= uY);
+        case 2:
+            return small;
+        case 3:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -10,7 +10,9 @@
 namespace quillon {
 namespace {
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // What recognition learnt about a number.
 struct NumberShape {
@@ -59,8 +61,10 @@ bool recognise(std::u16string_view s, NumberShape& n) {
                 if (separators > 0) return false;
                 n.decimal = c;
             } else if (separators == 0) {
-                if (digits > 3) n.decimal = c;
-                else group = c;
+                if (digits > 3)
+                    n.decimal = c;
+                else
+                    group = c;
             } else {
                 if (n.decimal || sinceSeparator != 3) return false;
                 if (c != group) n.decimal = c;
@@ -91,8 +95,10 @@ std::int64_t writtenExponent(std::u16string_view s, std::size_t from) {
     std::int64_t value = 0;
     bool negative = false;
     for (std::size_t i = from; i < s.size(); ++i) {
-        if (s[i] == u'-') negative = true;
-        else if (isDigit(s[i])) value = std::min<std::int64_t>(value * 10 + (s[i] - u'0'), 10 * kExponentLimit);
+        if (s[i] == u'-')
+            negative = true;
+        else if (isDigit(s[i]))
+            value = std::min<std::int64_t>(value * 10 + (s[i] - u'0'), 10 * kExponentLimit);
     }
     return negative ? -value : value;
 }

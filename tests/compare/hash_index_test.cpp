@@ -2,12 +2,12 @@
 // The child-name indexes answer exactly as a linear scan would: the lowest
 // untaken match, whatever the variant.
 
+#include "compare/hash_index.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <vector>
-
-#include "compare/hash_index.h"
 
 namespace quillon {
 namespace {
