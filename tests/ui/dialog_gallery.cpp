@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Shows one dialog on its own, for looking at it under a real display:
 //   dialog_gallery options [page] | tip | about | find | viewer | help [topic]
+//                  | ignore | ignored | key
 #include <QApplication>
 #include <QMainWindow>
 #include <QTimer>
@@ -12,8 +13,12 @@
 #include "ui/dialogs/element_viewer.h"
 #include "ui/dialogs/find_dialog.h"
 #include "ui/dialogs/help.h"
+#include "ui/dialogs/ignore_element_dialog.h"
+#include "ui/dialogs/ignored_elements_dialog.h"
+#include "ui/dialogs/key_attribute_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/tip_of_the_day_dialog.h"
+#include "ui/fake_rules.h"
 
 using namespace quillon;
 
@@ -42,6 +47,12 @@ int main(int argc, char** argv) {
     DifferenceColors colors = DefaultDifferenceColors();
     ElementViewers viewers(&window);
     std::int32_t tip = 1803;
+    test::FakeRules rules;
+    rules.common = {u"xmlns", u"version"};
+    rules.addRuleFor(*test::Find(pane, "book/price"), true);
+    rules.setCurrentCondition({u"currency", false, 3, true, u"EUR"});
+    rules.addRuleFor(*test::Find(pane, "book/title"), false);
+    rules.setKeyAttribute(*test::Find(pane, "book"), u"id");
 
     QTimer::singleShot(100, [&] {
         if (what == QStringLiteral("options")) {
@@ -57,6 +68,12 @@ int main(int argc, char** argv) {
         } else if (what == QStringLiteral("viewer")) {
             viewers.show(PaneSide::Left, test::Find(pane, "book"));
             viewers.show(PaneSide::Right, test::Find(pane, ""));
+        } else if (what == QStringLiteral("ignore")) {
+            (new IgnoreElementDialog(*test::Find(pane, "book/price"), rules, o, &window))->show();
+        } else if (what == QStringLiteral("ignored")) {
+            (new IgnoredElementsDialog(rules, o, &window))->show();
+        } else if (what == QStringLiteral("key")) {
+            (new KeyAttributeDialog(*test::Find(pane, "book"), rules, &window))->show();
         } else if (what == QStringLiteral("help")) {
             ShowHelpTopic(&window, arg.isEmpty() ? DefaultHelpTopic() : arg);
         }
