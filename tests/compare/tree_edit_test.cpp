@@ -1,0 +1,349 @@
+// SPDX-License-Identifier: MIT
+// Replace, synchronize and insert across the two trees: an XML pair in, the
+// edited tree, its tables and partners, and the states of a new comparison
+// out.
+
+#include <functional>
+#include <string>
+
+#include "compare/edit_commands.h"
+#include "compare/navigation.h"
+#include "compare/tree_edit.h"
+#include "compare_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+struct RecordingHost : EditHost {
+    void RefreshAfterLoad() override {
+        ++refreshes;
+        if (autoCompare) autoCompare();
+    }
+    void NavigationReset() override { ++navigationResets; }
+    std::function<void()> autoCompare;
+    int refreshes = 0;
+    int navigationResets = 0;
+};
+
+class TreeEditTest : public CompareTest {
+protected:
+    // Runs an edit command with the target selected in its pane and the
+    // source in the other, answering questions with `answer`.
+    using Command = ElementRecord* (*)(ElementRecord*, const DocumentPane*, EditHost&);
+    ElementRecord* Run(Command command, ElementRecord* target, ElementRecord* source,
+                       MessageAnswer answer = MessageAnswer::Yes) {
+        DocumentPane& other = target->treePane == &left ? right : left;
+        other.tree.Select(source ? source->item : kNoItem);
+        target->treePane->tree.Select(target->item);
+        notes.messages.clear();
+        notes.answer = answer;
+        ScopedNotifier scoped(notes);
+        return command(target, &other, host);
+    }
+    ElementRecord* Replace(ElementRecord* t, ElementRecord* s, MessageAnswer a = MessageAnswer::Yes) {
+        return Run(ReplaceElementCommand, t, s, a);
+    }
+    ElementRecord* Insert(ElementRecord* t, ElementRecord* s) { return Run(InsertElementCommand, t, s); }
+    ElementRecord* Sync(ElementRecord* t, ElementRecord* s) { return Run(SynchronizeElementsCommand, t, s); }
+
+    void AutoCompare() {
+        host.autoCompare = [this] { lastResult = Compare(); };
+    }
+
+    std::string Messages() const {
+        std::string out;
+        for (const auto& m : notes.messages) out += (out.empty() ? "" : " | ") + ToUtf8(m.title) + ": " + ToUtf8(m.text);
+        return out;
+    }
+
+    // The element's child-name table as name:count, names taken from its
+    // children.
+    static std::string Table(const ElementRecord* e) {
+        std::string out;
+        for (std::uint32_t k = 0; k < e->distinctChildNameCount; ++k) {
+            std::string name = "?";
+            for (const ElementRecord* c = FirstChildRecord(e); c; c = NextSiblingRecord(c))
+                if (NameIdOf(*c) == e->childNameIds[k]) {
+                    name = ToUtf8(c->name->view());
+                    break;
+                }
+            out += (out.empty() ? "" : " ") + name + ":" + std::to_string(e->childNameCounts[k]);
+        }
+        return out;
+    }
+
+    // Every partner link of the pane points back, and every record the pane's
+    // items show has its pathHash and childCount as loading would give them.
+    static void ExpectSoundTree(const DocumentPane& pane) {
+        const ElementRecord* end = EndOfDocumentRecord(pane);
+        std::uint32_t elements = 0;
+        for (ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) {
+            ++elements;
+            if (r->partner) {
+                EXPECT_EQ(r->partner->partner, r) << ToUtf8(r->name->view());
+            }
+            const ElementRecord* p = ParentRecord(r);
+            EXPECT_EQ(r->pathHash, (p ? p->pathHash * 17u : 0u) + NameIdOf(*r)) << ToUtf8(r->name->view());
+            EXPECT_EQ(r->childCount, pane.tree.ChildCount(r->item));
+            EXPECT_EQ(r->treePane, &pane);
+        }
+        ASSERT_NE(end, nullptr);
+        EXPECT_EQ(end->descendantCount + 1, elements);
+    }
+
+    static std::string Attributes(const ElementRecord* e) {
+        std::string s = ToUtf8(e->attributesView());
+        for (char& c : s)
+            if (c == '\1' || c == '\2') c = '"';
+        return s;
+    }
+
+    RecordingHost host;
+    std::string lastResult;
+};
+
+TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithoutAsking) {
+    Compare("<r><a x='1'>t</a><b/></r>", "<r><a x='2'>u<c>1</c><c>2</c></a><b/></r>");
+    ElementRecord* source = Find(right, "a");
+    ElementRecord* copy = Replace(Find(left, "a"), source);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(Messages(), "");
+    EXPECT_EQ(copy, Find(left, "a"));
+    EXPECT_EQ(Attributes(copy), "x=\"2\"");
+    EXPECT_EQ(ToUtf8(copy->textView()), "u");
+    EXPECT_EQ(copy->childCount, 2u);
+    EXPECT_EQ(Table(copy), "c:2");
+    EXPECT_EQ(States(left), "r=1 a(u)=1 c(1)=0 c(2)=0 b=0");  // the old marks stay until a comparison
+    // Copies and sources are partners until the next comparison.
+    EXPECT_EQ(copy->partner, source);
+    EXPECT_EQ(Find(left, "a/c")->partner, Find(right, "a/c"));
+    EXPECT_EQ(NextSiblingRecord(Find(left, "a/c"))->partner, NextSiblingRecord(Find(right, "a/c")));
+    ExpectSoundTree(left);
+    ExpectSoundTree(right);
+    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(Compare(), kIdentical);
+}
+
+TEST_F(TreeEditTest, CopiesLiveInTheDestinationPane) {
+    options().DisplayFullMode = 1;
+    Load("<r><a/></r>", "<r><a k='a long attribute value that needs more than one line in the multi-line display'>"
+                        "text<b>deep</b></a></r>");
+    ElementRecord* copy = Replace(Find(left, "a"), Find(right, "a"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(left.tree.Height(copy->item), right.tree.Height(Find(right, "a")->item));
+    EXPECT_GT(left.tree.Height(copy->item), 1u);
+    EXPECT_NE(copy->text, Find(right, "a")->text);
+    // The source document goes; the copies keep their strings and tables and
+    // point at no released record.
+    ClearPane(right);
+    EXPECT_EQ(copy->partner, nullptr);
+    EXPECT_EQ(ToUtf8(copy->textView()), "text");
+    EXPECT_EQ(ToUtf8(Find(left, "a/b")->textView()), "deep");
+    EXPECT_EQ(Find(left, "a/b")->partner, nullptr);
+    EXPECT_EQ(Table(copy), "b:1");
+}
+
+TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRight) {
+    struct Case {
+        const char* leftXml;
+        const char* table;
+    };
+    for (const Case& c : {Case{"<r><a><b/><d/></a></r>", "c:1 d:1"},          // b's entry becomes c
+                          Case{"<r><a><b/><d/><b/></a></r>", "b:1 d:1 c:1"},  // one b fewer, c appended
+                          Case{"<r><a><b/><c/></a></r>", "c:2"}}) {          // b gone, c counted again
+        Load(c.leftXml, "<r><a><c>1</c></a></r>");
+        ElementRecord* copy = Replace(Find(left, "a/b"), Find(right, "a/c"));
+        ASSERT_NE(copy, nullptr) << c.leftXml;
+        EXPECT_EQ(Messages(), "Warning!: The names of elements are not equal\nReplace anywhere?!");
+        EXPECT_EQ(notes.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(Table(Find(left, "a")), c.table) << c.leftXml;
+        ExpectSoundTree(left);
+        Compare();  // the engine groups children by the edited table
+        EXPECT_EQ(PartnerText(copy), "1");
+    }
+}
+
+TEST_F(TreeEditTest, AnsweringNoChangesNothing) {
+    Load("<r><a><b>1</b></a></r>", "<r><a><c>2</c></a></r>");
+    ElementRecord* b = Find(left, "a/b");
+    EXPECT_EQ(Replace(b, Find(right, "a/c"), MessageAnswer::No), nullptr);
+    EXPECT_EQ(Find(left, "a/b"), b);
+    EXPECT_EQ(ToUtf8(b->textView()), "1");
+    EXPECT_EQ(Table(Find(left, "a")), "b:1");
+    EXPECT_EQ(host.refreshes, 0);
+}
+
+TEST_F(TreeEditTest, ReplacingTheRootWithAnotherRootAsksAndThenTakesItsName) {
+    Load("<r><a/></r>", "<s><x/><y><z/></y></s>");
+    ElementRecord* copy = Replace(RootRecord(left), RootRecord(right));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(ToUtf8(RootRecord(left)->name->view()), "s");
+    EXPECT_EQ(Table(copy), "x:1 y:1");
+    EXPECT_EQ(copy->pathHash, NameIdOf(*copy));
+    ExpectSoundTree(left);  // also: the end-of-document item counts four elements now
+    EXPECT_EQ(Compare(), kIdentical);
+}
+
+TEST_F(TreeEditTest, ANameMissingFromTheParentsTableRefusesTheReplacement) {
+    // Past 2048 distinct names the last child's name is not in the table.
+    std::string many = "<r>";
+    for (int i = 0; i <= 2048; ++i) many += "<n" + std::to_string(i) + "/>";
+    many += "</r>";
+    {
+        RecordingNotifier quiet;
+        ScopedNotifier scoped(quiet);
+        Load(many, "<r><z/></r>");
+    }
+    ElementRecord* last = NextSiblingRecord(Find(left, "n2047"));
+    ASSERT_EQ(ToUtf8(last->name->view()), "n2048");
+    EXPECT_EQ(Replace(last, Find(right, "z")), nullptr);
+    ASSERT_EQ(notes.messages.size(), 2u);
+    EXPECT_EQ(ToUtf8(notes.messages[1].title), "Resriction");
+    EXPECT_EQ(ToUtf8(notes.messages[1].text), "The replacement is not allowed");
+    EXPECT_EQ(notes.messages[1].icon, MessageIcon::Error);
+    EXPECT_EQ(NextSiblingRecord(Find(left, "n2047")), last);
+}
+
+TEST_F(TreeEditTest, InsertPutsACopyRightAfterTheTargetButNeverBesideTheRoot) {
+    Compare("<r><a>1</a><b/></r>", "<r><a>1</a><c>2<d/></c><b/></r>");
+    EXPECT_EQ(Insert(RootRecord(left), Find(right, "c")), nullptr);
+    EXPECT_EQ(Messages(), "");
+    EXPECT_EQ(host.refreshes, 0);
+
+    ElementRecord* a = Find(left, "a");
+    EXPECT_EQ(Insert(a, Find(right, "c")), a);
+    ElementRecord* copy = NextSiblingRecord(a);
+    EXPECT_EQ(ToUtf8(copy->name->view()), "c");
+    EXPECT_EQ(copy->partner, Find(right, "c"));
+    EXPECT_EQ(RootRecord(left)->childCount, 3u);
+    EXPECT_EQ(Table(RootRecord(left)), "a:1 b:1 c:1");
+    ExpectSoundTree(left);
+    EXPECT_EQ(Compare(), kIdentical);
+
+    // A second copy of the same name counts in the existing entry.
+    Insert(Find(left, "b"), Find(right, "c"));
+    EXPECT_EQ(Table(RootRecord(left)), "a:1 b:1 c:2");
+    ExpectSoundTree(left);
+}
+
+TEST_F(TreeEditTest, SynchronizedElementsCompareEqualExceptForAddedOrDeletedChildren) {
+    AutoCompare();
+    Compare("<r><a k='1'>x<b n='5'>1</b><c>2</c><e/></a></r>", "<r><a k='2'>y<b n='6'>9</b><c>2</c><d/></a></r>");
+    EXPECT_EQ(Sync(Find(left, "a"), Find(right, "a")), Find(left, "a"));
+    EXPECT_EQ(ToUtf8(Find(left, "a")->textView()), "y");
+    EXPECT_EQ(Attributes(Find(left, "a")), "k=\"2\"");
+    EXPECT_EQ(Attributes(Find(left, "a/b")), "n=\"6\"");
+    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(lastResult, Changed(2, 2, 0));
+    EXPECT_EQ(States(left), "r=1 a(y)=1 b(9)=0 c(2)=0 e=2");
+    EXPECT_EQ(States(right), "r=1 a(y)=1 b(9)=0 c(2)=0 d=2");
+}
+
+TEST_F(TreeEditTest, SynchronizePairsDifferentlyNamedElementsAndKeepsTheirNames) {
+    Compare("<r><p>1<q>a</q></p></r>", "<r><s>2<q>b</q></s></r>");
+    const CompareCounters before = counters();
+    Sync(Find(left, "p"), Find(right, "s"));
+    EXPECT_EQ(States(left), "r=1 p(2)=1 q(b)=1");
+    EXPECT_EQ(Find(left, "p")->partner, Find(right, "s"));
+    EXPECT_EQ(counters().ChangedPairs, before.ChangedPairs);
+    EXPECT_EQ(counters().EqualPairs, before.EqualPairs);
+}
+
+TEST_F(TreeEditTest, SynchronizeWithAnotherPartnerLeavesNoOneSidedLinks) {
+    // a1 pairs with a1, a2 with a2; then a1 is synchronized with the other a2.
+    Compare("<r><a><b>1</b></a><a><b>2</b></a></r>", "<r><a><b>1</b></a><a><b>3</b></a></r>");
+    ElementRecord* a1 = Find(left, "a");
+    ElementRecord* a2 = NextSiblingRecord(Find(right, "a"));
+    ASSERT_EQ(PartnerText(Find(left, "a/b")), "1");
+    Sync(a1, a2);
+    EXPECT_EQ(a1->partner, a2);
+    EXPECT_EQ(ToUtf8(Find(left, "a/b")->textView()), "3");
+    ExpectSoundTree(left);
+    ExpectSoundTree(right);
+    // The right a1 lost its partner rather than pointing at one that moved on.
+    EXPECT_EQ(Find(right, "a")->partner, nullptr);
+}
+
+TEST_F(TreeEditTest, ASourceThatHadAnotherPartnerLetsGoOfIt) {
+    Compare("<r><i>1</i><i>2</i></r>", "<r><i>1</i><i>3</i></r>");
+    ElementRecord* i1 = Find(left, "i");
+    ASSERT_EQ(PartnerText(i1), "1");
+    ElementRecord* copy = Replace(NextSiblingRecord(i1), Find(right, "i"));
+    EXPECT_EQ(Find(right, "i")->partner, copy);
+    EXPECT_EQ(i1->partner, nullptr);
+    ExpectSoundTree(left);
+    ExpectSoundTree(right);
+    ClearPane(right);
+    EXPECT_EQ(i1->partner, nullptr);
+    EXPECT_EQ(copy->partner, nullptr);
+}
+
+TEST_F(TreeEditTest, WithoutTwoSelectedElementsNothingHappens) {
+    Compare("<r><a/></r>", "<r><a/></r>");
+    const char* message = "Error: Please select two elements on both panels!";
+    EXPECT_EQ(Replace(Find(left, "a"), nullptr), nullptr);
+    EXPECT_EQ(Messages(), message);
+    EXPECT_EQ(notes.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(Sync(Find(left, "a"), EndOfDocumentRecord(right)), nullptr);
+    EXPECT_EQ(Messages(), message);
+    EXPECT_EQ(Insert(EndOfDocumentRecord(left), Find(right, "a")), nullptr);
+    EXPECT_EQ(Messages(), message);
+    EXPECT_EQ(ReplaceElementCommand(nullptr, &right, host), nullptr);
+    EXPECT_EQ(host.refreshes, 0);
+    ExpectSoundTree(left);
+}
+
+TEST_F(TreeEditTest, AnEditClearsTheNavigationTargets) {
+    Compare("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>3</b></r>");
+    NavigationTables& tables = navigationTables();
+    NavigationSelectionChanged(tables, tables.left, Find(left, "a"));
+    ASSERT_EQ(tables.left.nextChanged, Find(left, "b"));
+    // The known target is about to be destroyed.
+    Replace(Find(left, "b"), Find(right, "b"));
+    EXPECT_EQ(tables.left.nextChanged, nullptr);
+    EXPECT_EQ(tables.current, nullptr);
+    EXPECT_EQ(host.navigationResets, 1);
+}
+
+TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplacedAgain) {
+    constexpr int kDepth = 100000;
+    auto chain = [](const char* leaf) {
+        std::string s = "<r>";
+        for (int i = 0; i < kDepth; ++i) s += "<d>";
+        s += leaf;
+        for (int i = 0; i < kDepth; ++i) s += "</d>";
+        return s + "</r>";
+    };
+    options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic in depth
+    Compare(chain("1"), "<r><d>0</d></r>");
+    // The left chain replaces the right one, then the right leaf is edited
+    // by synchronizing with a changed left chain, and is replaced once more.
+    ElementRecord* copy = Replace(Find(right, "d"), Find(left, "d"));
+    ASSERT_NE(copy, nullptr);
+    ElementRecord* leaf = copy;
+    std::uint32_t depth = 1;
+    while (FirstChildRecord(leaf)) {
+        leaf = FirstChildRecord(leaf);
+        ++depth;
+    }
+    EXPECT_EQ(depth, std::uint32_t(kDepth));
+    EXPECT_EQ(ToUtf8(leaf->textView()), "1");
+    EXPECT_EQ(EndOfDocumentRecord(right)->descendantCount, std::uint32_t(kDepth));
+
+    ElementRecord* leftLeaf = Find(left, "d");
+    while (FirstChildRecord(leftLeaf)) leftLeaf = FirstChildRecord(leftLeaf);
+    SetRecordText(leftLeaf, u"2");
+    leftLeaf->textHash[0] += 1;
+    EXPECT_EQ(Compare(), Changed(0, kDepth + 1, 0));
+    Sync(copy, Find(left, "d"));
+    EXPECT_EQ(ToUtf8(leaf->textView()), "2");
+
+    EXPECT_NE(Replace(Find(right, "d"), Find(left, "d")), nullptr);
+    EXPECT_EQ(Compare(), kIdentical);
+    ClearPane(left);
+    EXPECT_EQ(Find(right, "d")->partner, nullptr);
+}
+
+}  // namespace
+}  // namespace quillon::test
