@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBrowser>
+#include <QWhatsThis>
 
 #include "platform/notifier.h"
 #include "settings/options.h"
@@ -31,6 +33,13 @@ W* child(QWidget& dialog, const char* name) {
 
 QCheckBox* check(QWidget& d, const char* name) { return child<QCheckBox>(d, name); }
 void click(QWidget& d, const char* name) { child<QAbstractButton>(d, name)->click(); }
+
+// The pop-up of a "What's This" text is a top-level window of its own.
+bool whatsThisShown() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && QString::fromLatin1(w->metaObject()->className()) == S("QWhatsThat")) return true;
+    return false;
+}
 
 struct Fixture {
     Options options;
@@ -400,6 +409,37 @@ private Q_SLOTS:
         QVERIFY(ExistingHelpWindow());
         QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/normal.htm")));
         ExistingHelpWindow()->close();
+    }
+
+    void f1ShowsTheFocusedControlsPopupOrElseThePagesTopic() {
+        Fixture f;
+        OptionsDialog d(f.options, f.colors, false, f.services());
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QCheckBox* schema = check(d, "DoSchema");
+        schema->setFocus();
+        QTest::keyClick(schema, Qt::Key_F1);
+        QVERIFY(whatsThisShown());
+        QWhatsThis::hideText();
+        QVERIFY(!whatsThisShown());
+
+        // The context menu on a control shows the same pop-up.
+        QCheckBox* messages = check(d, "DisplayMessages");
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2), messages->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(messages, &menu);
+        QVERIFY(whatsThisShown());
+        QWhatsThis::hideText();
+
+        d.setCurrentPage(OptionsDialog::OutputFile);
+        f.options.OpenAfterSave = 1;
+        d.loadControls();
+        QPushButton* browse = child<QPushButton>(d, "Browse");
+        browse->setFocus();
+        QTest::keyClick(browse, Qt::Key_F1);
+        QVERIFY(ExistingHelpWindow());
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/openout.htm")));
+        ExistingHelpWindow()->close();
+        d.close();
     }
 
     void everyOptionControlHasContextHelp() {
