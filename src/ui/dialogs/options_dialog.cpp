@@ -438,7 +438,10 @@ QWidget* OptionsDialog::buildColorsPage() {
     auto* change = new QPushButton(QStringLiteral("Change"), this);
     change->setObjectName(QStringLiteral("Change"));
     change->setWhatsThis(QStringLiteral("Opens the colour chooser for the colour selected in the list."));
+    m_sample->setWhatsThis(QStringLiteral("The colour chosen for the entry selected in the list."));
     m_example = new ColorExample(m_colors, this);
+    m_example->setWhatsThis(QStringLiteral("How the trees look with the colours shown: element names, attributes and "
+                                           "texts, normal, changed and without partner, selected and not."));
     m_example->setPaneFont(m_services.paneFont, m_services.itemHeight);
     connect(m_colorList, &QComboBox::currentIndexChanged, this, [this] { repaintSamples(); });
     connect(change, &QPushButton::clicked, this, &OptionsDialog::changeColor);
