@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <vector>
 
 #include "compare/hash_index.h"
 #include "model/document_pane.h"
@@ -35,63 +37,134 @@ std::size_t ScratchArena::reservedBytes() const {
     return total;
 }
 
+namespace {
+
+// Group position of each name id: the element's own table through a name
+// index (or a scan when it is small), names past the table through a map.
+class GroupLookup {
+public:
+    GroupLookup(const std::uint32_t* ids, std::uint32_t count) : m_ids(ids), m_count(count) {
+        if (count >= 256)
+            m_word = std::make_unique<HashWordNameIndex>(ids, count);
+        else if (count >= 11)
+            m_byte = std::make_unique<HashByteNameIndex>(ids, count);
+    }
+    ~GroupLookup() {
+        if (m_word) m_word->Release();
+        if (m_byte) m_byte->Release();
+    }
+    std::uint32_t find(std::uint32_t id) const {
+        if (m_word) return m_word->Find(id);
+        if (m_byte) return m_byte->Find(id);
+        for (std::uint32_t k = 0; k < m_count; ++k)
+            if (m_ids[k] == id) return k;
+        return NotFound;
+    }
+
+private:
+    const std::uint32_t* m_ids;
+    std::uint32_t m_count;
+    std::unique_ptr<HashByteNameIndex> m_byte;
+    std::unique_ptr<HashWordNameIndex> m_word;
+};
+
+}  // namespace
+
 ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     ChildGroups* g = arena.allocate<ChildGroups>(1);
     g->element = element;
-    const std::uint32_t groups = element->childNameIds ? element->distinctChildNameCount : 0;
-    g->groupCount = groups;
+    if (!element->treePane || element->childCount == 0) return g;
+    const TreePane& tree = element->treePane->tree;
+    const std::uint32_t tableSize = element->childNameIds ? element->distinctChildNameCount : 0;
+    std::uint32_t counted = 0;
+    for (std::uint32_t k = 0; k < tableSize; ++k) counted += element->childNameCounts[k];
+
+    const GroupLookup lookup(element->childNameIds, tableSize);
+    // Runs of same-named siblings are common: remember the last group.
+    std::uint32_t lastId = 0, lastGroup = NotFound;
+    auto groupOf = [&](std::uint32_t id, auto&& orElse) {
+        if (lastGroup == NotFound || id != lastId) {
+            lastId = id;
+            lastGroup = lookup.find(id);
+            if (lastGroup == NotFound) lastGroup = orElse(id);
+        }
+        return lastGroup;
+    };
+
+    if (counted == element->childCount) {
+        // The usual case: the element's table names every child.
+        g->ids = element->childNameIds;
+        g->counts = element->childNameCounts;
+        g->groupCount = tableSize;
+    } else {
+        // Past the distinct-name limit the table stops counting: count every
+        // child here, and give the names it lacks groups of their own.
+        std::vector<std::uint32_t> ids(element->childNameIds, element->childNameIds + tableSize);
+        std::vector<std::uint32_t> counts(tableSize, 0);
+        std::unordered_map<std::uint32_t, std::uint32_t> extra;
+        auto addGroup = [&](std::uint32_t id) {
+            const auto [it, added] = extra.emplace(id, std::uint32_t(ids.size()));
+            if (added) {
+                ids.push_back(id);
+                counts.push_back(0);
+            }
+            return it->second;
+        };
+        for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it))
+            if (const ElementRecord* c = tree.Data(it)) ++counts[groupOf(NameIdOf(*c), addGroup)];
+        const auto n = std::uint32_t(ids.size());
+        std::uint32_t* table = arena.allocate<std::uint32_t>(2 * std::size_t(n));
+        std::copy(ids.begin(), ids.end(), table);
+        std::copy(counts.begin(), counts.end(), table + n);
+        g->ids = table;
+        g->counts = table + n;
+        g->groupCount = n;
+        lastGroup = NotFound;
+        std::uint32_t total = 0;
+        for (std::uint32_t k = 0; k < n; ++k) total += g->counts[k];
+        g->memberCount = total;
+        g->members = arena.allocate<ElementRecord*>(total);
+        g->groupStart = arena.allocate<ElementRecord**>(n);
+        std::uint32_t offset = 0;
+        for (std::uint32_t k = 0; k < n; ++k) {
+            g->groupStart[k] = g->members + offset;
+            offset += g->counts[k];
+        }
+        std::uint32_t* filled = arena.allocate<std::uint32_t>(n);
+        auto known = [&](std::uint32_t id) {
+            const auto it = extra.find(id);
+            return it == extra.end() ? NotFound : it->second;
+        };
+        for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
+            ElementRecord* c = tree.Data(it);
+            if (!c) continue;
+            const std::uint32_t k = groupOf(NameIdOf(*c), known);
+            if (k != NotFound && filled[k] < g->counts[k]) g->groupStart[k][filled[k]++] = c;
+        }
+        return g;
+    }
+
+    const std::uint32_t groups = g->groupCount;
     if (groups == 0) return g;
-    std::uint32_t total = 0;
-    for (std::uint32_t k = 0; k < groups; ++k) total += element->childNameCounts[k];
-    g->memberCount = total;
-    g->members = arena.allocate<ElementRecord*>(total);
+    g->memberCount = counted;
+    g->members = arena.allocate<ElementRecord*>(counted);
     g->groupStart = arena.allocate<ElementRecord**>(groups);
     std::uint32_t* filled = arena.allocate<std::uint32_t>(groups);
     std::uint32_t offset = 0;
     for (std::uint32_t k = 0; k < groups; ++k) {
         g->groupStart[k] = g->members + offset;
-        offset += element->childNameCounts[k];
+        offset += g->counts[k];
     }
-
-    const std::uint32_t* ids = element->childNameIds;
-    if (!element->treePane) return g;
-    const TreePane& tree = element->treePane->tree;
-    auto place = [&](ElementRecord* child, std::uint32_t k) {
-        if (k == NotFound || filled[k] >= element->childNameCounts[k]) return;
-        g->groupStart[k][filled[k]++] = child;
-    };
-    auto scan = [&](std::uint32_t id) -> std::uint32_t {
-        for (std::uint32_t k = 0; k < groups; ++k)
-            if (ids[k] == id) return k;
-        return NotFound;
-    };
-    // Runs of same-named siblings are common: remember the last group.
-    std::uint32_t lastId = 0, lastGroup = NotFound;
-    auto walk = [&](auto&& lookup) {
-        for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
-            ElementRecord* c = tree.Data(it);
-            if (!c) continue;
-            const std::uint32_t id = NameIdOf(*c);
-            if (lastGroup == NotFound || id != lastId) {
-                lastId = id;
-                lastGroup = lookup(id);
-            }
-            place(c, lastGroup);
-        }
-    };
-    if (groups < 11) {
-        walk(scan);
-    } else if (groups < 256) {
-        HashByteNameIndex index(ids, groups);
-        walk([&](std::uint32_t id) { return index.Find(id); });
-        index.Release();
-    } else {
-        HashWordNameIndex index(ids, groups);
-        walk([&](std::uint32_t id) { return index.Find(id); });
-        index.Release();
+    auto none = [](std::uint32_t) { return NotFound; };
+    for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
+        ElementRecord* c = tree.Data(it);
+        if (!c) continue;
+        const std::uint32_t k = groupOf(NameIdOf(*c), none);
+        // A tree that holds more children of a name than the table counts
+        // (edited since) cannot overrun the group; slots left over stay null,
+        // which every pass reads as "taken".
+        if (k != NotFound && filled[k] < g->counts[k]) g->groupStart[k][filled[k]++] = c;
     }
-    // Should the tree hold fewer children than the table counts, the slots
-    // left over stay null, which every pass reads as "taken".
     return g;
 }
 

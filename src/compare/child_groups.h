@@ -51,19 +51,22 @@ private:
 };
 
 // A temporary view of one element's children, grouped by name: group k holds
-// the children named childNameIds[k], in document order, and groups follow
-// childNameIds. Pairing clears slots of `members` to mark children as taken
-// and may reorder a group; the element's own tables are never touched.
-// Children whose name did not fit into the element's name table (past the
-// distinct-name limit) are left out of every group.
+// the children named ids[k], in document order. The groups are the element's
+// childNameIds in their order; when the element has more distinct child names
+// than its table holds, the names past the table follow as further groups, so
+// that every child takes part. Pairing clears slots of `members` to mark
+// children as taken and may reorder a group; the element's own tables are
+// never touched.
 struct ChildGroups {
     ElementRecord* element = nullptr;
     ElementRecord** members = nullptr;
     std::uint32_t memberCount = 0;
-    ElementRecord*** groupStart = nullptr;  // one per distinct child name
+    ElementRecord*** groupStart = nullptr;  // one per group
+    const std::uint32_t* ids = nullptr;     // the name of each group
+    const std::uint32_t* counts = nullptr;  // the size of each group
     std::uint32_t groupCount = 0;
 
-    std::uint32_t groupSize(std::uint32_t k) const { return element->childNameCounts[k]; }
+    std::uint32_t groupSize(std::uint32_t k) const { return counts[k]; }
 };
 
 // Builds the view of the element's children in the arena.

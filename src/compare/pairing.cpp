@@ -61,26 +61,26 @@ std::uint32_t scanIdentical(const ElementRecord& probe, ElementRecord* const* y,
     return NotFound;
 }
 
-// Calls fn(k, j) for every child-name group k of a that b has too (as its
-// group j), in a's order, until fn returns false.
+// Calls fn(k, j) for every child-name group k of a's view that b's view has
+// too (as its group j), in a's order, until fn returns false.
 template <class Fn>
-void forEachSharedGroup(const ElementRecord& a, const ElementRecord& b, Fn&& fn) {
-    const std::uint32_t na = a.childNameIds ? a.distinctChildNameCount : 0;
-    const std::uint32_t nb = b.childNameIds ? b.distinctChildNameCount : 0;
+void forEachSharedGroup(const ChildGroups& a, const ChildGroups& b, Fn&& fn) {
+    const std::uint32_t na = a.groupCount;
+    const std::uint32_t nb = b.groupCount;
     if (na == 0 || nb == 0) return;
     auto walk = [&](auto&& lookup) {
         for (std::uint32_t k = 0; k < na; ++k) {
-            const std::uint32_t j = lookup(a.childNameIds[k]);
+            const std::uint32_t j = lookup(a.ids[k]);
             if (j != NotFound && !fn(k, j)) return;
         }
     };
     if (na >= kIndexThreshold && nb >= kIndexThreshold && nb <= 65535) {
         if (nb < 256) {
-            HashByteNameIndex index(b.childNameIds, nb);
+            HashByteNameIndex index(b.ids, nb);
             walk([&](std::uint32_t id) { return index.Find(id); });
             index.Release();
         } else {
-            HashWordNameIndex index(b.childNameIds, nb);
+            HashWordNameIndex index(b.ids, nb);
             walk([&](std::uint32_t id) { return index.Find(id); });
             index.Release();
         }
@@ -88,7 +88,7 @@ void forEachSharedGroup(const ElementRecord& a, const ElementRecord& b, Fn&& fn)
     }
     walk([&](std::uint32_t id) {
         for (std::uint32_t j = 0; j < nb; ++j)
-            if (b.childNameIds[j] == id) return j;
+            if (b.ids[j] == id) return j;
         return NotFound;
     });
 }
@@ -217,7 +217,7 @@ private:
         m_tasks.push_back({nullptr, nullptr, Kind::Finish, false});
         // The children run in reverse order; nothing they leave behind
         // depends on the order.
-        forEachSharedGroup(*a, *b, [&](std::uint32_t k, std::uint32_t j) {
+        forEachSharedGroup(*ga, *gb, [&](std::uint32_t k, std::uint32_t j) {
             pairGroup(ga->groupStart[k], ga->groupSize(k), gb->groupStart[j], gb->groupSize(j), aligned);
             return true;
         });
@@ -486,7 +486,7 @@ std::uint32_t ScoreCandidate(const ChildGroups& ga, const ChildGroups& gb, std::
     const ElementRecord& b = *gb.element;
     if (ignored(&a) || ignored(&b)) return 0;
     std::uint32_t total = 0, seen = 0;
-    forEachSharedGroup(a, b, [&](std::uint32_t k, std::uint32_t j) {
+    forEachSharedGroup(ga, gb, [&](std::uint32_t k, std::uint32_t j) {
         total += CountIdentical(ga.groupStart[k], ga.groupSize(k), gb.groupStart[j], gb.groupSize(j), arena);
         seen += ga.groupSize(k);
         // Unsigned on purpose: with best above childCount nothing stops early.

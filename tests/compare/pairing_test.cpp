@@ -247,6 +247,30 @@ TEST_F(PairingTest, SelfComparisonIsIdenticalEverywhere) {
                 }
 }
 
+TEST_F(PairingTest, ChildrenPastTheNameLimitStillPair) {
+    // More distinct child names than an element's name table holds; the
+    // names past the table (and a name of the table seen again after it)
+    // still pair.
+    auto wide = [](const char* last) {
+        std::string xml = "<r>";
+        for (int k = 0; k < 2100; ++k)
+            xml += "<n" + std::to_string(k) + ">" + std::to_string(k) + "</n" + std::to_string(k) + ">";
+        return xml + "<n5>again</n5><n2099>" + last + "</n2099></r>";
+    };
+    RecordingNotifier loadMessages;
+    {
+        ScopedNotifier scoped(loadMessages);
+        Load(wide("x"), wide("x"));
+    }
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().EqualPairs, 2103u);
+    {
+        ScopedNotifier scoped(loadMessages);
+        ASSERT_TRUE(LoadXml(right, wide("y")).ok);
+    }
+    EXPECT_EQ(Compare(), Changed(0, 2, 0));
+}
+
 // A chain of n nested elements named "n" with the text at the bottom, built
 // directly: loading that deep a document takes longer than comparing it.
 void BuildChain(DocumentPane& pane, int depth, std::u16string_view leaf) {
