@@ -10,13 +10,11 @@
 #include "load/doctype_info.h"
 #include "load/load_document.h"
 #include "model/document_pane.h"
+#include "model/pane_side.h"
 
 namespace quillon {
 
 class XmlParser;
-
-enum class PaneSide : int { Left = 0, Right = 1 };
-inline PaneSide OtherSide(PaneSide side) { return side == PaneSide::Left ? PaneSide::Right : PaneSide::Left; }
 
 // The status texts of a load.
 inline constexpr std::u16string_view kStatusLoading = u"Loading...";

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include "model/pane_side.h"
 #include "ui/dialogs/element_font.h"
 
 class QPlainTextEdit;
@@ -12,8 +13,6 @@ class QPlainTextEdit;
 namespace quillon {
 
 struct ElementRecord;
-
-enum class PaneSide { Left, Right };
 
 // A modeless window that shows one element as XML text, read-only.
 class ElementViewer : public QWidget {
