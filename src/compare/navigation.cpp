@@ -8,8 +8,12 @@
 namespace quillon {
 namespace {
 
-int stateOf(const ElementRecord* e) { return e ? CompareState(*e) : 0; }
-bool isTarget(int state) { return state == 1 || state == 2; }
+int stateOf(const ElementRecord* e) {
+    return e ? CompareState(*e) : 0;
+}
+bool isTarget(int state) {
+    return state == 1 || state == 2;
+}
 
 // The walks, also handing back the state of the element they stop at so the
 // callers need not ask again.
@@ -84,11 +88,11 @@ struct Direction {
     ElementRecord* (*walk)(ElementRecord*, bool, std::uint32_t&, ElementRecord*&, int&);
 };
 
-constexpr Direction kForward{&NavigationState::nextChanged,          &NavigationState::nextUnpaired,
-                             &NavigationState::nextDifferent,        &NavigationState::nextChangedSameLevel,
+constexpr Direction kForward{&NavigationState::nextChanged,           &NavigationState::nextUnpaired,
+                             &NavigationState::nextDifferent,         &NavigationState::nextChangedSameLevel,
                              &NavigationState::nextUnpairedSameLevel, walkForward};
-constexpr Direction kBackward{&NavigationState::prevChanged,          &NavigationState::prevUnpaired,
-                              &NavigationState::prevDifferent,        &NavigationState::prevChangedSameLevel,
+constexpr Direction kBackward{&NavigationState::prevChanged,           &NavigationState::prevUnpaired,
+                              &NavigationState::prevDifferent,         &NavigationState::prevChangedSameLevel,
                               &NavigationState::prevUnpairedSameLevel, walkBackward};
 
 // The full search in one direction, then the same-level search that goes on
@@ -124,7 +128,9 @@ NavigationTables& navigationTables() {
     return instance;
 }
 
-void ResetNavigationStates(NavigationTables& tables) { tables = NavigationTables{}; }
+void ResetNavigationStates(NavigationTables& tables) {
+    tables = NavigationTables{};
+}
 
 ElementRecord* WalkForward(ElementRecord* e, bool descend, std::uint32_t& depth, ElementRecord*& lastSameLevel) {
     int state = 0;
@@ -151,11 +157,15 @@ bool UpdateNavigation(NavigationState& s, ElementRecord* x) {
         // Moving onto the next (previous) difference leaves the next (previous)
         // target of the other kind where it was.
         if (x == s.nextDifferent) {
-            if (x == s.nextUnpaired) kept.nextChanged = s.nextChanged;
-            else kept.nextUnpaired = s.nextUnpaired;
+            if (x == s.nextUnpaired)
+                kept.nextChanged = s.nextChanged;
+            else
+                kept.nextUnpaired = s.nextUnpaired;
         } else if (x == s.prevDifferent) {
-            if (x == s.prevUnpaired) kept.prevChanged = s.prevChanged;
-            else kept.prevUnpaired = s.prevUnpaired;
+            if (x == s.prevUnpaired)
+                kept.prevChanged = s.prevChanged;
+            else
+                kept.prevUnpaired = s.prevUnpaired;
         }
     }
     s = kept;
@@ -175,15 +185,24 @@ ElementRecord* NavigationTarget(const NavigationState& s, std::uint32_t command,
     if (ctrlHeld && command >= kNextDifference && command <= kPreviousDeleted)
         command += kNextDifferenceSameLevel - kNextDifference;
     switch (command) {
-        case kNextDifference: return s.nextChanged;
-        case kPreviousDifference: return s.prevChanged;
-        case kNextDeleted: return s.nextUnpaired;
-        case kPreviousDeleted: return s.prevUnpaired;
-        case kNextDifferenceSameLevel: return s.nextChangedSameLevel;
-        case kPreviousDifferenceSameLevel: return s.prevChangedSameLevel;
-        case kNextDeletedSameLevel: return s.nextUnpairedSameLevel;
-        case kPreviousDeletedSameLevel: return s.prevUnpairedSameLevel;
-        default: return nullptr;
+        case kNextDifference:
+            return s.nextChanged;
+        case kPreviousDifference:
+            return s.prevChanged;
+        case kNextDeleted:
+            return s.nextUnpaired;
+        case kPreviousDeleted:
+            return s.prevUnpaired;
+        case kNextDifferenceSameLevel:
+            return s.nextChangedSameLevel;
+        case kPreviousDifferenceSameLevel:
+            return s.prevChangedSameLevel;
+        case kNextDeletedSameLevel:
+            return s.nextUnpairedSameLevel;
+        case kPreviousDeletedSameLevel:
+            return s.prevUnpairedSameLevel;
+        default:
+            return nullptr;
     }
 }
 

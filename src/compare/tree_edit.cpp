@@ -19,9 +19,13 @@ namespace {
 // CopyRecord names every field; a new field must be added there too.
 static_assert(sizeof(ElementRecord) == 192, "ElementRecord changed: copy the new field in CopyRecord");
 
-bool isEndOfDocument(const ElementRecord& r) { return r.name && r.name->length == 0 && !ParentRecord(&r); }
+bool isEndOfDocument(const ElementRecord& r) {
+    return r.name && r.name->length == 0 && !ParentRecord(&r);
+}
 
-bool editable(const ElementRecord* r) { return r && r->treePane && r->item && !isEndOfDocument(*r); }
+bool editable(const ElementRecord* r) {
+    return r && r->treePane && r->item && !isEndOfDocument(*r);
+}
 
 // Partner links always go both ways: a record that is released clears only
 // the link back to it, so a one-sided link would be left dangling.

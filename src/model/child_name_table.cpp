@@ -8,8 +8,7 @@
 
 namespace quillon {
 
-void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts,
-                       std::uint32_t n) {
+void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
     if (n == 0 || !ids || !counts || !record.treePane) {
         record.childNameIds = nullptr;
         record.childNameCounts = nullptr;

@@ -2,10 +2,11 @@
 // Stepping through the differences of a compared pair: an XML pair in, the
 // elements each navigation command goes to out.
 
+#include "compare/navigation.h"
+
 #include <string>
 #include <vector>
 
-#include "compare/navigation.h"
 #include "compare_fixture.h"
 
 namespace quillon::test {
@@ -76,7 +77,8 @@ TEST_F(NavigationTest, OnTheRightNextDeletedGoesToTheAddedElement) {
 
 TEST_F(NavigationTest, WalksSkipEverythingBelowEqualOrIgnoredElements) {
     // The equal g and the ignored m hold nothing the walk may stop at.
-    Load("<r><g><h><i>1</i></h></g><m><z>1</z></m><k>1</k></r>", "<r><g><h><i>1</i></h></g><m><z>2</z></m><k>2</k></r>");
+    Load("<r><g><h><i>1</i></h></g><m><z>1</z></m><k>1</k></r>",
+         "<r><g><h><i>1</i></h></g><m><z>2</z></m><k>2</k></r>");
     Find(left, "m")->ignoreState = 3;
     Find(right, "m")->ignoreState = 3;
     Compare();

@@ -3,12 +3,13 @@
 // edited tree, its tables and partners, and the states of a new comparison
 // out.
 
+#include "compare/tree_edit.h"
+
 #include <functional>
 #include <string>
 
 #include "compare/edit_commands.h"
 #include "compare/navigation.h"
-#include "compare/tree_edit.h"
 #include "compare_fixture.h"
 
 namespace quillon::test {
@@ -52,7 +53,8 @@ protected:
 
     std::string Messages() const {
         std::string out;
-        for (const auto& m : notes.messages) out += (out.empty() ? "" : " | ") + ToUtf8(m.title) + ": " + ToUtf8(m.text);
+        for (const auto& m : notes.messages)
+            out += (out.empty() ? "" : " | ") + ToUtf8(m.title) + ": " + ToUtf8(m.text);
         return out;
     }
 
@@ -126,8 +128,9 @@ TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithou
 
 TEST_F(TreeEditTest, CopiesLiveInTheDestinationPane) {
     options().DisplayFullMode = 1;
-    Load("<r><a/></r>", "<r><a k='a long attribute value that needs more than one line in the multi-line display'>"
-                        "text<b>deep</b></a></r>");
+    Load("<r><a/></r>",
+         "<r><a k='a long attribute value that needs more than one line in the multi-line display'>"
+         "text<b>deep</b></a></r>");
     ElementRecord* copy = Replace(Find(left, "a"), Find(right, "a"));
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(left.tree.Height(copy->item), right.tree.Height(Find(right, "a")->item));
@@ -150,7 +153,7 @@ TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRig
     };
     for (const Case& c : {Case{"<r><a><b/><d/></a></r>", "c:1 d:1"},          // b's entry becomes c
                           Case{"<r><a><b/><d/><b/></a></r>", "b:1 d:1 c:1"},  // one b fewer, c appended
-                          Case{"<r><a><b/><c/></a></r>", "c:2"}}) {          // b gone, c counted again
+                          Case{"<r><a><b/><c/></a></r>", "c:2"}}) {           // b gone, c counted again
         Load(c.leftXml, "<r><a><c>1</c></a></r>");
         ElementRecord* copy = Replace(Find(left, "a/b"), Find(right, "a/c"));
         ASSERT_NE(copy, nullptr) << c.leftXml;
