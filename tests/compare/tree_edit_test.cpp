@@ -106,14 +106,17 @@ protected:
 
 TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithoutAsking) {
     Compare("<r><a x='1'>t</a><b/></r>", "<r><a x='2'>u<c>1</c><c>2</c></a><b/></r>");
+    NavigationTables& tables = navigationTables();
+    NavigationSelectionChanged(tables, tables.left, RootRecord(left));
+    ASSERT_EQ(tables.left.nextChanged, Find(left, "a"));  // about to be destroyed
     ElementRecord* source = Find(right, "a");
     ElementRecord* copy = Replace(Find(left, "a"), source);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(Messages(), "");
-    EXPECT_EQ(copy, Find(left, "a"));
+    EXPECT_EQ(tables.left.nextChanged, nullptr);
+    EXPECT_EQ(host.navigationResets, 1);
     EXPECT_EQ(Attributes(copy), "x=\"2\"");
     EXPECT_EQ(ToUtf8(copy->textView()), "u");
-    EXPECT_EQ(copy->childCount, 2u);
     EXPECT_EQ(Table(copy), "c:2");
     EXPECT_EQ(States(left), "r=1 a(u)=1 c(1)=0 c(2)=0 b=0");  // the old marks stay until a comparison
     // Copies and sources are partners until the next comparison.
@@ -126,24 +129,31 @@ TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithou
     EXPECT_EQ(Compare(), kIdentical);
 }
 
-TEST_F(TreeEditTest, CopiesLiveInTheDestinationPane) {
+TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) {
     options().DisplayFullMode = 1;
-    Load("<r><a/></r>",
-         "<r><a k='a long attribute value that needs more than one line in the multi-line display'>"
-         "text<b>deep</b></a></r>");
-    ElementRecord* copy = Replace(Find(left, "a"), Find(right, "a"));
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(left.tree.Height(copy->item), right.tree.Height(Find(right, "a")->item));
+    Compare("<r><i>1</i><i>2</i></r>",
+            "<r><i k='a long attribute value that takes more than one line in the multi-line display'>1</i>"
+            "<i>3<b>deep</b></i></r>");
+    ElementRecord* i1 = Find(left, "i");
+    ASSERT_EQ(PartnerText(i1), "1");
+    // The right i1 was the first left i's partner: that one loses it.
+    ElementRecord* copy = Replace(NextSiblingRecord(i1), Find(right, "i"));
+    EXPECT_EQ(Find(right, "i")->partner, copy);
+    EXPECT_EQ(i1->partner, nullptr);
+    EXPECT_EQ(left.tree.Height(copy->item), right.tree.Height(Find(right, "i")->item));
     EXPECT_GT(left.tree.Height(copy->item), 1u);
-    EXPECT_NE(copy->text, Find(right, "a")->text);
+    ElementRecord* source = NextSiblingRecord(Find(right, "i"));
+    ElementRecord* copy2 = Replace(i1, source);
+    ExpectSoundTree(left);
+    ExpectSoundTree(right);
     // The source document goes; the copies keep their strings and tables and
     // point at no released record.
+    EXPECT_NE(copy2->text, source->text);
     ClearPane(right);
     EXPECT_EQ(copy->partner, nullptr);
-    EXPECT_EQ(ToUtf8(copy->textView()), "text");
-    EXPECT_EQ(ToUtf8(Find(left, "a/b")->textView()), "deep");
-    EXPECT_EQ(Find(left, "a/b")->partner, nullptr);
-    EXPECT_EQ(Table(copy), "b:1");
+    EXPECT_EQ(ToUtf8(copy2->textView()), "3");
+    EXPECT_EQ(ToUtf8(FirstChildRecord(copy2)->textView()), "deep");
+    EXPECT_EQ(Table(copy2), "b:1");
 }
 
 TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRight) {
@@ -164,26 +174,20 @@ TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRig
         Compare();  // the engine groups children by the edited table
         EXPECT_EQ(PartnerText(copy), "1");
     }
-}
-
-TEST_F(TreeEditTest, AnsweringNoChangesNothing) {
+    // No leaves the tree and its tables as they were.
     Load("<r><a><b>1</b></a></r>", "<r><a><c>2</c></a></r>");
     ElementRecord* b = Find(left, "a/b");
     EXPECT_EQ(Replace(b, Find(right, "a/c"), MessageAnswer::No), nullptr);
     EXPECT_EQ(Find(left, "a/b"), b);
-    EXPECT_EQ(ToUtf8(b->textView()), "1");
     EXPECT_EQ(Table(Find(left, "a")), "b:1");
-    EXPECT_EQ(host.refreshes, 0);
 }
 
 TEST_F(TreeEditTest, ReplacingTheRootWithAnotherRootAsksAndThenTakesItsName) {
     Load("<r><a/></r>", "<s><x/><y><z/></y></s>");
     ElementRecord* copy = Replace(RootRecord(left), RootRecord(right));
-    ASSERT_NE(copy, nullptr);
     EXPECT_EQ(notes.messages.size(), 1u);
-    EXPECT_EQ(ToUtf8(RootRecord(left)->name->view()), "s");
+    EXPECT_EQ(copy, RootRecord(left));
     EXPECT_EQ(Table(copy), "x:1 y:1");
-    EXPECT_EQ(copy->pathHash, NameIdOf(*copy));
     ExpectSoundTree(left);  // also: the end-of-document item counts four elements now
     EXPECT_EQ(Compare(), kIdentical);
 }
@@ -201,10 +205,9 @@ TEST_F(TreeEditTest, ANameMissingFromTheParentsTableRefusesTheReplacement) {
     ElementRecord* last = NextSiblingRecord(Find(left, "n2047"));
     ASSERT_EQ(ToUtf8(last->name->view()), "n2048");
     EXPECT_EQ(Replace(last, Find(right, "z")), nullptr);
-    ASSERT_EQ(notes.messages.size(), 2u);
-    EXPECT_EQ(ToUtf8(notes.messages[1].title), "Resriction");
-    EXPECT_EQ(ToUtf8(notes.messages[1].text), "The replacement is not allowed");
-    EXPECT_EQ(notes.messages[1].icon, MessageIcon::Error);
+    EXPECT_EQ(Messages(),
+              "Warning!: The names of elements are not equal\nReplace anywhere?! | "
+              "Resriction: The replacement is not allowed");
     EXPECT_EQ(NextSiblingRecord(Find(left, "n2047")), last);
 }
 
@@ -216,10 +219,7 @@ TEST_F(TreeEditTest, InsertPutsACopyRightAfterTheTargetButNeverBesideTheRoot) {
 
     ElementRecord* a = Find(left, "a");
     EXPECT_EQ(Insert(a, Find(right, "c")), a);
-    ElementRecord* copy = NextSiblingRecord(a);
-    EXPECT_EQ(ToUtf8(copy->name->view()), "c");
-    EXPECT_EQ(copy->partner, Find(right, "c"));
-    EXPECT_EQ(RootRecord(left)->childCount, 3u);
+    EXPECT_EQ(NextSiblingRecord(a)->partner, Find(right, "c"));
     EXPECT_EQ(Table(RootRecord(left)), "a:1 b:1 c:1");
     ExpectSoundTree(left);
     EXPECT_EQ(Compare(), kIdentical);
@@ -243,16 +243,6 @@ TEST_F(TreeEditTest, SynchronizedElementsCompareEqualExceptForAddedOrDeletedChil
     EXPECT_EQ(States(right), "r=1 a(y)=1 b(9)=0 c(2)=0 d=2");
 }
 
-TEST_F(TreeEditTest, SynchronizePairsDifferentlyNamedElementsAndKeepsTheirNames) {
-    Compare("<r><p>1<q>a</q></p></r>", "<r><s>2<q>b</q></s></r>");
-    const CompareCounters before = counters();
-    Sync(Find(left, "p"), Find(right, "s"));
-    EXPECT_EQ(States(left), "r=1 p(2)=1 q(b)=1");
-    EXPECT_EQ(Find(left, "p")->partner, Find(right, "s"));
-    EXPECT_EQ(counters().ChangedPairs, before.ChangedPairs);
-    EXPECT_EQ(counters().EqualPairs, before.EqualPairs);
-}
-
 TEST_F(TreeEditTest, SynchronizeWithAnotherPartnerLeavesNoOneSidedLinks) {
     // a1 pairs with a1, a2 with a2; then a1 is synchronized with the other a2.
     Compare("<r><a><b>1</b></a><a><b>2</b></a></r>", "<r><a><b>1</b></a><a><b>3</b></a></r>");
@@ -266,20 +256,14 @@ TEST_F(TreeEditTest, SynchronizeWithAnotherPartnerLeavesNoOneSidedLinks) {
     ExpectSoundTree(right);
     // The right a1 lost its partner rather than pointing at one that moved on.
     EXPECT_EQ(Find(right, "a")->partner, nullptr);
-}
 
-TEST_F(TreeEditTest, ASourceThatHadAnotherPartnerLetsGoOfIt) {
-    Compare("<r><i>1</i><i>2</i></r>", "<r><i>1</i><i>3</i></r>");
-    ElementRecord* i1 = Find(left, "i");
-    ASSERT_EQ(PartnerText(i1), "1");
-    ElementRecord* copy = Replace(NextSiblingRecord(i1), Find(right, "i"));
-    EXPECT_EQ(Find(right, "i")->partner, copy);
-    EXPECT_EQ(i1->partner, nullptr);
-    ExpectSoundTree(left);
-    ExpectSoundTree(right);
-    ClearPane(right);
-    EXPECT_EQ(i1->partner, nullptr);
-    EXPECT_EQ(copy->partner, nullptr);
+    // Differently named elements pair too, and keep their names; the counters
+    // still describe the last comparison.
+    Compare("<r><p>1<q>a</q></p></r>", "<r><s>2<q>b</q></s></r>");
+    const CompareCounters before = counters();
+    Sync(Find(left, "p"), Find(right, "s"));
+    EXPECT_EQ(States(left), "r=1 p(2)=1 q(b)=1");
+    EXPECT_EQ(counters().ChangedPairs, before.ChangedPairs);
 }
 
 TEST_F(TreeEditTest, WithoutTwoSelectedElementsNothingHappens) {
@@ -294,58 +278,30 @@ TEST_F(TreeEditTest, WithoutTwoSelectedElementsNothingHappens) {
     EXPECT_EQ(Messages(), message);
     EXPECT_EQ(ReplaceElementCommand(nullptr, &right, host), nullptr);
     EXPECT_EQ(host.refreshes, 0);
-    ExpectSoundTree(left);
-}
-
-TEST_F(TreeEditTest, AnEditClearsTheNavigationTargets) {
-    Compare("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>3</b></r>");
-    NavigationTables& tables = navigationTables();
-    NavigationSelectionChanged(tables, tables.left, Find(left, "a"));
-    ASSERT_EQ(tables.left.nextChanged, Find(left, "b"));
-    // The known target is about to be destroyed.
-    Replace(Find(left, "b"), Find(right, "b"));
-    EXPECT_EQ(tables.left.nextChanged, nullptr);
-    EXPECT_EQ(tables.current, nullptr);
-    EXPECT_EQ(host.navigationResets, 1);
 }
 
 TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplacedAgain) {
     constexpr int kDepth = 100000;
-    auto chain = [](const char* leaf) {
-        std::string s = "<r>";
-        for (int i = 0; i < kDepth; ++i) s += "<d>";
-        s += leaf;
-        for (int i = 0; i < kDepth; ++i) s += "</d>";
-        return s + "</r>";
+    std::string open, close;
+    for (int i = 0; i < kDepth; ++i) open += "<d>", close += "</d>";
+    auto leafOf = [](ElementRecord* e) {
+        while (FirstChildRecord(e)) e = FirstChildRecord(e);
+        return e;
     };
     options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic in depth
-    Compare(chain("1"), "<r><d>0</d></r>");
-    // The left chain replaces the right one, then the right leaf is edited
-    // by synchronizing with a changed left chain, and is replaced once more.
+    Compare("<r>" + open + "1" + close + "</r>", "<r><d>0</d></r>");
     ElementRecord* copy = Replace(Find(right, "d"), Find(left, "d"));
-    ASSERT_NE(copy, nullptr);
-    ElementRecord* leaf = copy;
-    std::uint32_t depth = 1;
-    while (FirstChildRecord(leaf)) {
-        leaf = FirstChildRecord(leaf);
-        ++depth;
-    }
-    EXPECT_EQ(depth, std::uint32_t(kDepth));
-    EXPECT_EQ(ToUtf8(leaf->textView()), "1");
+    ExpectSoundTree(right);  // kDepth copies under the root
     EXPECT_EQ(EndOfDocumentRecord(right)->descendantCount, std::uint32_t(kDepth));
-
-    ElementRecord* leftLeaf = Find(left, "d");
-    while (FirstChildRecord(leftLeaf)) leftLeaf = FirstChildRecord(leftLeaf);
+    // A changed left leaf reaches the copy's leaf through the whole chain.
+    ElementRecord* leftLeaf = leafOf(Find(left, "d"));
     SetRecordText(leftLeaf, u"2");
     leftLeaf->textHash[0] += 1;
     EXPECT_EQ(Compare(), Changed(0, kDepth + 1, 0));
     Sync(copy, Find(left, "d"));
-    EXPECT_EQ(ToUtf8(leaf->textView()), "2");
-
+    EXPECT_EQ(ToUtf8(leafOf(copy)->textView()), "2");
     EXPECT_NE(Replace(Find(right, "d"), Find(left, "d")), nullptr);
     EXPECT_EQ(Compare(), kIdentical);
-    ClearPane(left);
-    EXPECT_EQ(Find(right, "d")->partner, nullptr);
 }
 
 }  // namespace
