@@ -17,7 +17,8 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(ElementRecord) == 192, "ElementRecord changed: copy the new field in CopyRecord");
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 192,
+              "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
     return r.name && r.name->length == 0 && !ParentRecord(&r);
