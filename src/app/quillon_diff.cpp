@@ -357,6 +357,18 @@ private:
     bool m_quiet;
 };
 
+// Clears the progress line once pairing is done, before the result prints.
+class ConsoleHost : public CompareHost {
+public:
+    explicit ConsoleHost(bool progress) : m_progress(progress) {}
+    void SetStatusText(std::u16string_view text) override {
+        if (m_progress && text == u"Compared") std::fprintf(stderr, "\r%16s\r", "");
+    }
+
+private:
+    bool m_progress;
+};
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -434,7 +446,7 @@ int main(int argc, char** argv) {
                          unsigned(std::min<std::uint64_t>(99, 2 * pairs * 100 / elements)));
         };
     }
-    CompareHost host;
+    ConsoleHost host(run.progress);
     const auto compareStart = std::chrono::steady_clock::now();
     const std::u16string leftName = FromUtf8(run.files[0]), rightName = FromUtf8(run.files[1]);
     if (!CompareFiles(&panes[0], &panes[1], host, leftName, rightName, progress)) {
@@ -442,7 +454,6 @@ int main(int argc, char** argv) {
         return kExitTrouble;
     }
     const double compareSeconds = secondsSince(compareStart);
-    if (run.progress) std::fprintf(stderr, "\r%16s\r", "");
     const CompareCounters& c = compareCounters();
     if (run.stats) {
         std::printf("EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
