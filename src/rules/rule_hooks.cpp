@@ -1,23 +1,55 @@
 // SPDX-License-Identifier: MIT
 #include "rules/rule_hooks.h"
 
-// No rule set exists yet: every element is loaded as if no rule matched.
+#include "model/element_record.h"
+#include "model/name_table.h"
+#include "rules/ignore_rules.h"
+#include "rules/key_elements.h"
+
+// IsKeyParent, IsKeyOf and IsKeyAttributeElement live with the key lists.
 
 namespace quillon {
 
-const IgnoreRule* MatchIgnoreRule(std::uint32_t, std::uint32_t) { return nullptr; }
-bool RuleListsAttributes(const IgnoreRule&) { return false; }
-bool RuleHasCondition(const IgnoreRule&) { return false; }
-bool RuleListsAttribute(const IgnoreRule&, std::uint16_t) { return false; }
-std::uint8_t EvaluateAttributeCondition(const IgnoreRule&, std::uint16_t, std::u16string_view) { return 0; }
-std::uint8_t EvaluateTextCondition(const IgnoreRule&, std::u16string_view) { return 0; }
-bool MatchesIfNotExistRule(const ElementRecord&) { return false; }
-bool IsCommonIgnoredAttribute(std::uint16_t) { return false; }
-bool IsKeyAttribute(std::uint32_t, std::uint32_t, std::uint16_t) { return false; }
-std::uint8_t RuleKind(const IgnoreRule&) { return 0; }
-bool RuleIfNotExist(const IgnoreRule&) { return false; }
-bool IsKeyParent(const ElementRecord&) { return false; }
-bool IsKeyOf(const ElementRecord&, const ElementRecord&) { return false; }
-bool IsKeyAttributeElement(const ElementRecord&) { return false; }
+const IgnoreRule* MatchIgnoreRule(std::uint32_t nameId, std::uint32_t pathHash) { return MatchRule(nameId, pathHash); }
+
+bool RuleListsAttributes(const IgnoreRule& rule) { return (rule.kind & 4) != 0 && rule.attributes.count() != 0; }
+
+bool RuleHasCondition(const IgnoreRule& rule) { return rule.condition != nullptr; }
+
+bool RuleListsAttribute(const IgnoreRule& rule, std::uint16_t attrNameHash) {
+    return rule.attributes.containsHash(attrNameHash);
+}
+
+std::uint8_t EvaluateAttributeCondition(const IgnoreRule& rule, std::uint16_t attrNameHash, std::u16string_view value) {
+    // A text condition is never answered by an attribute whose hash happens to be 0.
+    if (!rule.condition || rule.condition->onText()) return kConditionNotConcerned;
+    return EvaluateCondition(*rule.condition, attrNameHash, value);
+}
+
+std::uint8_t EvaluateTextCondition(const IgnoreRule& rule, std::u16string_view text) {
+    if (!rule.condition || !rule.condition->onText()) return kConditionNotConcerned;
+    return EvaluateCondition(*rule.condition, 0, text);
+}
+
+bool MatchesIfNotExistRule(const ElementRecord& record) {
+    if (!record.name) return false;
+    const IgnoreRule* rule = MatchRule(record.name->nameId, record.pathHash);
+    return rule && rule->condition && rule->condition->ifNotExist;
+}
+
+bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash) {
+    const AttributeList& common = ignoreRules().commonAttributes;
+    return common.count() != 0 && common.containsHash(attrNameHash);
+}
+
+bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash) {
+    const KeyAttribute& key = keyAttribute();
+    return key.present() && key.elementNameId == nameId && key.elementPathHash == pathHash &&
+           key.attributeId == attrNameHash;
+}
+
+std::uint8_t RuleKind(const IgnoreRule& rule) { return rule.kind; }
+
+bool RuleIfNotExist(const IgnoreRule& rule) { return rule.condition && rule.condition->ifNotExist; }
 
 }  // namespace quillon
