@@ -55,7 +55,9 @@ struct ScopedFlag {
 
 }  // namespace
 
-bool IsAddress(std::u16string_view path) { return WideStartsWith(path, u"http://") || WideStartsWith(path, u"ftp://"); }
+bool IsAddress(std::u16string_view path) {
+    return WideStartsWith(path, u"http://") || WideStartsWith(path, u"ftp://");
+}
 
 void AddToPathHistory(std::vector<std::u16string>& history, std::u16string_view path, bool isLocal) {
     const std::u16string entry = isLocal ? absolutePath(path) : std::u16string(path);

@@ -6,11 +6,8 @@
 #include "model/element_record.h"
 
 namespace quillon {
-namespace {
 
-// 1 + the breaks: one at each line feed and one whenever a line would grow
-// past `width` characters without one.
-std::uint32_t wrappedLines(std::u16string_view s, std::uint32_t width) {
+std::uint32_t WrappedLineCount(std::u16string_view s, std::uint32_t width) {
     std::uint32_t lines = 1;
     std::uint32_t column = 0;
     for (char16_t c : s) {
@@ -28,13 +25,11 @@ std::uint32_t wrappedLines(std::u16string_view s, std::uint32_t width) {
     return lines;
 }
 
-}  // namespace
-
 std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
     if (!fullMode || std::uint64_t(r.attributesLength) + r.textLength < 61) return 1;
     std::uint32_t lines = 1;
-    if (r.attributesText) lines += wrappedLines(r.attributesView(), 55);
-    if (r.text) lines += wrappedLines(r.textView(), 60);
+    if (r.attributesText) lines += WrappedLineCount(r.attributesView(), 55);
+    if (r.text) lines += WrappedLineCount(r.textView(), 60);
     return lines;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace quillon {
 
@@ -11,5 +12,9 @@ struct ElementRecord;
 // or the element is short; otherwise one name line plus the wrapped lines of
 // its attributes (55 characters) and of its text (60 characters).
 std::uint32_t LineCount(const ElementRecord& record, bool fullMode);
+
+// 1 + the breaks of s: one at each line feed and one whenever a line would
+// grow past `width` characters without one.
+std::uint32_t WrappedLineCount(std::u16string_view s, std::uint32_t width);
 
 }  // namespace quillon

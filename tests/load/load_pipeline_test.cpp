@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include <gtest/gtest.h>
+#include "load/load_pipeline.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "compare/compare_commands.h"
-#include "load/load_pipeline.h"
 #include "platform/notifier.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
@@ -68,7 +68,9 @@ std::string tempDir() {
     return ::mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
 }
 
-void writeFile(const std::string& path, const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
+void writeFile(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
 
 struct Pipeline : ::testing::Test {
     void SetUp() override {
@@ -122,7 +124,7 @@ TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
     EXPECT_EQ(host.statuses[1], u"Loaded successfully");
     EXPECT_TRUE(messages.messages.empty()) << texts();
     const std::vector<std::string> expected{"grey element commands", "start left", "show progress", "end",
-                                            "hide progress", "recent", "history", "focus"};
+                                            "hide progress",         "recent",     "history",       "focus"};
     EXPECT_EQ(host.calls, expected);
     ASSERT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);
     EXPECT_EQ(pipeline.pane(PaneSide::Left).history[0], U(path));
@@ -191,7 +193,7 @@ TEST_F(Pipeline, FatalErrorEmptiesAPaneThatHeldADocument) {
               u"Please correct the error(s) and then try again");
     EXPECT_EQ(box.helpTopic, u"validat");
     EXPECT_NE(box.details.find(u"line 3"), std::u16string::npos);  // says why
-    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);  // only the good file
+    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);   // only the good file
 }
 
 TEST_F(Pipeline, NonXmlAndEmptyFilesFailWithoutCrashing) {

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#include "ui/core_links.h"
+
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/name_table.h"
+#include "rules/rule_hooks.h"
+
+namespace quillon {
+
+bool ShownAsKeyElement(const ElementRecord& record) {
+    const ElementRecord* parent = ParentRecord(&record);
+    return parent && IsKeyOf(record, *parent);
+}
+
+bool ShownAsEntireElement(const ElementRecord&) {
+    return false;
+}
+
+bool AttributeNotCompared(const ElementRecord& record, unsigned short hash) {
+    if (IsCommonIgnoredAttribute(hash)) return true;
+    if (!(record.ruleFlags & kRuleListedAttributes) || !record.name) return false;
+    const IgnoreRule* rule = MatchIgnoreRule(record.name->nameId, record.pathHash);
+    return rule && RuleListsAttribute(*rule, hash);
+}
+
+}  // namespace quillon

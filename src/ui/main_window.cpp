@@ -1,0 +1,878 @@
+// SPDX-License-Identifier: MIT
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "load/xml_parser.h"
+#include "model/document_pane.h"
+#include "model/name_table.h"
+#include "platform/notifier.h"
+#include "platform/temporary_files.h"
+#include "settings/options.h"
+#include "ui/art.h"
+#include "ui/command_ids.h"
+#include "ui/command_set.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/file_dialogs.h"
+#include "ui/dialogs/help.h"
+#include "ui/dialogs/tip_of_the_day_dialog.h"
+#include "ui/dialogs/web_addresses.h"
+#include "ui/message_box_notifier.h"
+#include "ui/pane_model.h"
+#include "ui/pane_view.h"
+#include "ui/path_box.h"
+#include "ui/status_parts.h"
+#include "ui/window_layout.h"
+#include "ui/window_settings.h"
+
+namespace quillon {
+namespace {
+
+QString qs(std::u16string_view s) {
+    return QString::fromStdU16String(std::u16string(s));
+}
+
+// The splitter keeps the panes at SplitPercent whenever it is resized.
+class PaneSplitter : public QSplitter {
+public:
+    PaneSplitter(std::function<void()> onResize, QWidget* parent)
+        : QSplitter(parent), m_onResize(std::move(onResize)) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QSplitter::resizeEvent(event);
+        m_onResize();
+    }
+
+private:
+    std::function<void()> m_onResize;
+};
+
+// The commands whose operations the window does not offer yet; they show
+// greyed whatever the enabling rules say.
+constexpr int kUnavailable[] = {
+    cmd::SaveElement,
+    cmd::SaveDifferences,
+    cmd::MergeFiles,
+    cmd::SaveCommon,
+    cmd::SaveChanged,
+    cmd::SaveDeleted,
+    cmd::SaveDeletedAndChanged,
+    cmd::EntireElement,
+    cmd::SaveEntireElements,
+    cmd::LoadEntireElements,
+    cmd::Find,
+    cmd::ViewElement,
+    cmd::NextDifference,
+    cmd::PreviousDifference,
+    cmd::NextDeleted,
+    cmd::PreviousDeleted,
+    cmd::IgnoreElements,
+    cmd::IgnoreParticular,
+    cmd::IgnoredElements,
+    cmd::KeyElement,
+    cmd::KeyAttribute,
+    cmd::SaveKeyElements,
+    cmd::LoadKeyElements,
+    cmd::ReplaceElement,
+    cmd::SynchronizeElements,
+    cmd::InsertElement,
+    cmd::Options,
+};
+
+// Help context ids of the three check boxes.
+constexpr std::uint32_t kAutoLoadHelp = 0x85F50409u, kAutoCompareHelp = 0x83F503FEu, kAutoSelectHelp = 0x82F503FEu;
+
+bool namedElement(const ElementRecord* r) {
+    return r && r->name && r->name->hash != 0;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ShellServices services)
+    : m_services(std::move(services)), m_settings(m_services.settings ? m_services.settings : &ProgramSettings()) {
+    trace("window");
+    setWindowTitle(QStringLiteral("Quillon"));
+    setWindowIcon(ProgramIcon());
+    setObjectName(QStringLiteral("MainWindow"));
+    if (!m_services.notifier) {
+        m_ownNotifier = std::make_unique<MessageBoxNotifier>(this);
+        setNotifier(m_ownNotifier.get());
+    } else {
+        setNotifier(m_services.notifier);
+    }
+
+    m_commands = new CommandSet(this);
+    m_commands->buildMenuBar(menuBar());
+    m_commands->buildContextMenu();
+    for (int id : kUnavailable) m_commands->setAvailable(id, false);
+    connect(m_commands, &CommandSet::triggered, this, [this](int id) { executeCommand(id); });
+
+    createStatusBar();
+    createToolbars();
+
+    trace("parser");
+    m_parser = std::make_unique<XmlParser>();
+    m_pipeline = std::make_unique<LoadPipeline>(*m_parser, *this);
+
+    createPanes();
+    createSplitter();
+    setItemHeightFromFont();
+    createPainter();
+
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right})
+        m_pipeline->pane(side).history = m_pathBoxes[int(side)]->entries();
+    positionPanes();
+
+    trace("recent files");
+    m_recentFiles = m_settings->LoadRecentFiles();
+    m_commands->showRecentFiles(m_recentFiles);
+    updateSplitCommands();
+
+    // F1 asks for help about what has the focus; it is no accelerator.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        QWidget* focus = QApplication::focusWidget();
+        const QVariant id = focus ? focus->property("helpContextId") : QVariant();
+        ShowHelp(this, false, id.isValid() ? std::optional<std::uint32_t>(id.toUInt()) : std::nullopt);
+    });
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    // The models refer to the panes the pipeline owns.
+    for (PaneView* v : m_views)
+        if (v) v->setModel(nullptr);
+    for (PaneModel*& m : m_models) {
+        delete m;
+        m = nullptr;
+    }
+    if (m_ownNotifier)
+        setNotifier(nullptr);
+    else if (m_services.notifier)
+        setNotifier(nullptr);
+}
+
+void MainWindow::trace(std::string_view step) const {
+    if (m_services.trace) m_services.trace(step);
+}
+
+void MainWindow::createStatusBar() {
+    trace("status bar");
+    m_status = new StatusParts(statusBar());
+    m_status->progressBar()->setToolTip(QStringLiteral("Loading; Escape cancels"));
+}
+
+void MainWindow::createToolbars() {
+    trace("toolbars");
+    const std::vector<QIcon> images = ToolbarImages();
+    m_fileBar = new QToolBar(QStringLiteral("Files"), this);
+    m_fileBar->setObjectName(QStringLiteral("FileBar"));
+    m_fileBar->setMovable(false);
+    m_fileBar->setFloatable(false);
+    m_fileBar->setIconSize(QSize(16, 16));
+    const QIcon open = OpenImage();
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
+        auto* box = new PathBox(m_fileBar);
+        box->setObjectName(side == PaneSide::Left ? QStringLiteral("LeftPathBox") : QStringLiteral("RightPathBox"));
+        m_pathBoxes[int(side)] = box;
+        box->showHistory(m_settings->LoadHistory(side));
+        m_fileBar->addWidget(box);
+        QAction* a = m_commands->action(side == PaneSide::Left ? cmd::OpenLeft : cmd::OpenRight);
+        a->setIcon(open);
+        m_fileBar->addAction(a);
+        // A path box asks for its load once the current event is done.
+        connect(
+            box, &PathBox::loadRequested, this, [this, side] { loadFromPathBox(side); }, Qt::QueuedConnection);
+    }
+    addToolBar(Qt::TopToolBarArea, m_fileBar);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    m_commandBar = new QToolBar(QStringLiteral("Commands"), this);
+    m_commandBar->setObjectName(QStringLiteral("CommandBar"));
+    m_commandBar->setMovable(false);
+    m_commandBar->setFloatable(false);
+    m_commandBar->setIconSize(QSize(16, 16));
+    const int buttons[] = {cmd::CompareFiles,
+                           cmd::CompareElements,
+                           0,
+                           cmd::NextDifference,
+                           cmd::PreviousDifference,
+                           cmd::NextDeleted,
+                           cmd::PreviousDeleted,
+                           0,
+                           cmd::Find,
+                           cmd::SaveElement,
+                           cmd::ViewElement,
+                           cmd::IgnoreElements,
+                           cmd::IgnoreParticular};
+    for (int id : buttons) {
+        if (!id) {
+            m_commandBar->addSeparator();
+            continue;
+        }
+        QAction* a = m_commands->action(id);
+        a->setIcon(images[std::size_t(id - cmd::CompareFiles)]);
+        m_commandBar->addAction(a);
+    }
+    auto* spacer = new QWidget(m_commandBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_commandBar->addWidget(spacer);
+    auto check = [this](const char* text, std::uint32_t option, std::uint32_t helpId) {
+        auto* box = new QCheckBox(QString::fromLatin1(text), m_commandBar);
+        box->setObjectName(QString::fromLatin1(text));
+        box->setChecked(option != 0);
+        box->setProperty("helpContextId", helpId);
+        box->setFocusPolicy(Qt::TabFocus);
+        m_commandBar->addWidget(box);
+        return box;
+    };
+    const Options& o = options();
+    m_autoLoad = check("AutoLoad", o.AutoLoad, kAutoLoadHelp);
+    m_autoCompare = check("AutoCompare", o.AutoCompare, kAutoCompareHelp);
+    m_autoSelect = check("AutoSelect", o.AutoSelect, kAutoSelectHelp);
+    addToolBar(Qt::TopToolBarArea, m_commandBar);
+}
+
+void MainWindow::createPanes() {
+    trace("panes");
+    std::vector<QPixmap> icons = TreeIcons(devicePixelRatioF());
+    if (icons.size() < std::size_t(kTreeIconCount)) {
+        m_startupError = QStringLiteral("GetImageCount");
+        return;
+    }
+    if (std::optional<QFont> font = m_settings->LoadTreeFont()) m_treeFont = font;
+    if (std::optional<ElementWindowFont> font = m_settings->LoadElementFont()) {
+        m_elementFont = *font;
+        m_elementFontChosen = true;
+    }
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
+        auto* view = new PaneView(side, this);
+        view->setObjectName(side == PaneSide::Left ? QStringLiteral("LeftPane") : QStringLiteral("RightPane"));
+        auto* model = new PaneModel(m_pipeline->pane(side).pane);
+        view->setPaneModel(model);
+        if (m_treeFont) view->setFont(*m_treeFont);
+        m_views[int(side)] = view;
+        m_models[int(side)] = model;
+        connect(view, &PaneView::selectionMoved, this, &MainWindow::onSelectionMoved);
+        // Loading from inside a drop would hold the dragging program up.
+        connect(view, &PaneView::fileDropped, this, &MainWindow::loadDropped, Qt::QueuedConnection);
+    }
+    auto mirrorAllowed = [this] { return m_pipeline->bothLoaded() && options().AutoScroll != 0; };
+    m_views[0]->setScrollPartner(m_views[1], mirrorAllowed);
+    m_views[1]->setScrollPartner(m_views[0], mirrorAllowed);
+    m_painter = new PanePainter(m_selection, this);
+    m_painter->setTreeIcons(std::move(icons));
+}
+
+void MainWindow::createSplitter() {
+    trace("splitter");
+    m_splitter = new PaneSplitter([this] { positionPanes(); }, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter"));
+    m_splitter->setHandleWidth(kSplitterThickness);
+    m_splitter->setOpaqueResize(false);  // a line follows the mouse; the panes move on release
+    m_splitter->setChildrenCollapsible(true);
+    m_splitter->addWidget(m_views[0]);
+    m_splitter->addWidget(m_views[1]);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this](int position, int) { splitterDropped(position); });
+    setCentralWidget(m_splitter);
+}
+
+void MainWindow::createPainter() {
+    trace("painter");
+    m_painter->setPaneFont(m_views[0]->font());
+    m_painter->setLineHeight(m_itemHeight);
+    DifferenceColors colors = DefaultDifferenceColors();
+    m_settings->LoadColors(colors);
+    m_painter->setColors(colors);
+    for (PaneView* v : m_views) v->setItemDelegate(m_painter);
+    for (PaneView* v : m_views)
+        connect(m_painter, &PanePainter::wantsWidth, v, [v](const QAbstractItemModel* model, int w) {
+            if (v->model() == model) v->widenTo(w);
+        });
+}
+
+void MainWindow::showPlaced() {
+    const Options& o = options();
+    const QRect desktop = screen() ? screen()->geometry() : QRect(0, 0, 1280, 1024);
+    const PlacementMode mode =
+        ChoosePlacement(o.LeftMainPos, o.TopMainPos, o.RightMainPos, o.BottomMainPos, desktop.width());
+    if (mode == PlacementMode::Stored) {
+        setGeometry(o.LeftMainPos, o.TopMainPos, o.RightMainPos - o.LeftMainPos, o.BottomMainPos - o.TopMainPos);
+        show();
+        return;
+    }
+    const QRect available = screen() ? screen()->availableGeometry() : desktop;
+    resize(std::max(640, available.width() * 3 / 4), std::max(480, available.height() * 3 / 4));
+    move(available.center() - rect().center());
+    if (mode == PlacementMode::DefaultMaximized)
+        showMaximized();
+    else
+        show();
+}
+
+void MainWindow::loadAccelerators() {
+    trace("accelerators");
+    m_commands->installAccelerators();
+}
+
+void MainWindow::processCommandLine(const QStringList& arguments) {
+    trace("command line");
+    std::vector<std::u16string> tokens;
+    for (const QString& a : arguments) tokens.push_back(a.toStdU16String());
+    m_pipeline->ProcessCommandLine(tokens);
+}
+
+bool MainWindow::busy() const {
+    return m_pipeline->loading() || m_comparing;
+}
+
+std::u16string* MainWindow::folderOf(PaneSide side) {
+    return side == PaneSide::Left ? &options().LeftDir : &options().RightDir;
+}
+
+// ---- Commands ---------------------------------------------------------
+
+void MainWindow::executeCommand(int id) {
+    if (busy()) return;
+    if (id >= cmd::FirstRecentFile && id <= cmd::LastRecentFile) {
+        openRecent(id - cmd::FirstRecentFile);
+        return;
+    }
+    switch (id) {
+        case cmd::OpenLeft:
+            openFile(PaneSide::Left);
+            break;
+        case cmd::OpenRight:
+            openFile(PaneSide::Right);
+            break;
+        case cmd::ReloadFiles:
+            reloadFiles(false);
+            break;
+        case cmd::Exit:
+            close();
+            break;
+        case cmd::CompareFiles:
+            compareFiles();
+            break;
+        case cmd::CompareElements:
+            CompareElements(&m_pipeline->pane(PaneSide::Left).pane, &m_pipeline->pane(PaneSide::Right).pane, *this);
+            repaintPanes();
+            break;
+        case cmd::ExpandNodes:
+            expandOrCollapseNodes(true);
+            break;
+        case cmd::CollapseNodes:
+            expandOrCollapseNodes(false);
+            break;
+        case cmd::SplitHorizontally:
+        case cmd::SplitVertically:
+            options().SplitVertically = options().SplitVertically ? 0 : 1;
+            updateSplitCommands();
+            layoutMainWindow();
+            break;
+        case cmd::TreeFont:
+            if (std::optional<QFont> font = ChooseTreeFont(this, m_treeFont)) {
+                m_treeFont = font;
+                applyTreeFont(*font);
+            }
+            break;
+        case cmd::ElementWindowFont:
+            if (std::optional<ElementWindowFont> font = ChooseElementFont(this, m_elementFont)) {
+                m_elementFont = *font;
+                m_elementFontChosen = true;
+            }
+            break;
+        case cmd::ViewNormal:
+        case cmd::ViewOnlyDifferences:
+        case cmd::ViewOnlySimilarities:
+            setViewMode(id);
+            break;
+        case cmd::HelpTopics:
+            ShowHelp(this, false);
+            break;
+        case cmd::WebHome:
+            OpenAddress(HomePageAddress());
+            break;
+        case cmd::CheckForUpdates:
+            OpenAddress(UpdateCheckAddress());
+            break;
+        case cmd::TechnicalSupport:
+            NotifyError(QStringLiteral("Support"), true);
+            break;
+        case cmd::TipOfTheDay:
+            ShowTipOfTheDay(this, options().TipOfTheDay);
+            break;
+        case cmd::About:
+            ShowAboutBox(this);
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::openFile(PaneSide side) {
+    PaneDocument& doc = m_pipeline->pane(side);
+    doc.loaded = m_pipeline->LoadDocument(side, std::nullopt, doc.loaded ? 1 : 0, folderOf(side), true) != 0;
+    refreshAfterLoad();
+}
+
+void MainWindow::loadFromPathBox(PaneSide side) {
+    if (busy()) return;
+    const QString text = m_pathBoxes[int(side)]->path();
+    if (text.isEmpty()) return;
+    PaneDocument& doc = m_pipeline->pane(side);
+    const std::u16string path = text.toStdU16String();
+    doc.loaded = m_pipeline->LoadDocument(side, std::u16string_view(path), doc.loaded ? 1 : 0, nullptr, true) != 0;
+    refreshAfterLoad();
+}
+
+void MainWindow::loadDropped(PaneSide side, const QString& path) {
+    if (busy() || path.isEmpty()) return;
+    PaneDocument& doc = m_pipeline->pane(side);
+    const std::u16string p = path.toStdU16String();
+    doc.loaded = m_pipeline->LoadDocument(side, std::u16string_view(p), doc.loaded ? 1 : 0, nullptr, true) != 0;
+    refreshAfterLoad();
+}
+
+void MainWindow::openRecent(int index) {
+    if (index < 0 || std::size_t(index) >= m_recentFiles.size()) return;
+    const std::u16string path = m_recentFiles[std::size_t(index)];
+    PaneDocument& left = m_pipeline->pane(PaneSide::Left);
+    PaneDocument& right = m_pipeline->pane(PaneSide::Right);
+    if (left.loaded && !right.loaded) {
+        right.loaded = m_pipeline->LoadDocument(PaneSide::Right, std::u16string_view(path), 0, nullptr, true) != 0;
+    } else {
+        left.loaded = m_pipeline->LoadDocument(PaneSide::Left, std::u16string_view(path), left.loaded ? 1 : 0, nullptr,
+                                               true) != 0;
+    }
+    refreshAfterLoad();
+}
+
+void MainWindow::setViewMode(int id) {
+    for (int v : {cmd::ViewNormal, cmd::ViewOnlyDifferences, cmd::ViewOnlySimilarities})
+        if (QAction* a = m_commands->action(v)) a->setChecked(v == id);
+    compareCommandState().ViewMode = std::uint32_t(id);
+    reloadFiles(false);
+}
+
+void MainWindow::expandOrCollapseNodes(bool expand) {
+    PaneSide side = PaneSide::Left;
+    TreeItem item = kNoItem;
+    if (m_selection.current && m_currentPane) {
+        side = *m_currentPane;
+        item = m_selection.current->item;
+    } else {
+        item = m_pipeline->pane(PaneSide::Left).pane.tree.Root();
+    }
+    if (!item) return;
+    m_views[int(side)]->setSubtreeExpanded(item, expand);
+}
+
+void MainWindow::reloadFiles(bool ask) {
+    if (!m_pipeline->pane(PaneSide::Left).loaded && !m_pipeline->pane(PaneSide::Right).loaded) return;
+    if (ask &&
+        notifier().show(u"Options were changed",
+                        u"These changes will take effect only after reloading files\n\nDo you want to reload file(s)?",
+                        MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    ReloadBoth();
+    refreshAfterLoad();
+}
+
+void MainWindow::ReloadBoth() {
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
+        PaneDocument& doc = m_pipeline->pane(side);
+        if (!doc.loaded) continue;
+        const std::u16string path = m_pathBoxes[int(side)]->path().toStdU16String();
+        if (path.empty()) continue;
+        doc.loaded = m_pipeline->LoadDocument(side, std::u16string_view(path), 1, folderOf(side), false) != 0;
+    }
+    if (m_pipeline->bothLoaded()) compareCommandState().ViewFiltered = false;
+}
+
+// ---- Enabling -----------------------------------------------------------
+
+void MainWindow::refreshAfterLoad() {
+    updateCompareCommands();
+    if (m_pipeline->bothLoaded() && !m_pipeline->loadRefused() && m_autoCompare->isChecked()) {
+        compareFiles();
+        return;
+    }
+    if (compareCommandState().Compared) return;
+    refreshPanes(nullptr, nullptr);
+}
+
+void MainWindow::updateCompareCommands() {
+    const bool on = m_pipeline->bothLoaded();
+    m_commands->setEnabled(cmd::CompareFiles, on);
+    m_commands->setEnabled(cmd::CompareElements, on);
+    m_commands->insertReplaceEntry()->setEnabled(on);
+    m_commands->contextInsertReplaceEntry()->setEnabled(on);
+}
+
+void MainWindow::EnableSaveCommands() {
+    m_commands->setEnabled(cmd::SaveDifferences, true);
+    m_commands->setEnabled(cmd::MergeFiles, true);
+    m_commands->saveElementsEntry()->setEnabled(true);
+    m_commands->contextSaveElementsEntry()->setEnabled(true);
+}
+
+void MainWindow::enableElementCommands(bool on) {
+    for (int id : {cmd::Find, cmd::SaveElement, cmd::ViewElement, cmd::IgnoreElements, cmd::IgnoreParticular,
+                   cmd::KeyElement, cmd::KeyAttribute, cmd::SaveKeyElements, cmd::ExpandNodes, cmd::CollapseNodes})
+        m_commands->setEnabled(id, on);
+}
+
+void MainWindow::resetNavigation() {
+    for (int id : {cmd::NextDifference, cmd::PreviousDifference, cmd::NextDeleted, cmd::PreviousDeleted})
+        m_commands->setEnabled(id, false);
+}
+
+void MainWindow::updateSplitCommands() {
+    const bool sideBySide = options().SplitVertically != 0;
+    m_commands->setEnabled(cmd::SplitVertically, !sideBySide);
+    m_commands->setEnabled(cmd::SplitHorizontally, sideBySide);
+    m_splitter->setOrientation(sideBySide ? Qt::Horizontal : Qt::Vertical);
+}
+
+// ---- Layout -------------------------------------------------------------
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized()) layoutMainWindow();
+}
+
+void MainWindow::layoutMainWindow() {
+    const int w = width();
+    for (PathBox* box : m_pathBoxes)
+        if (box) box->setFixedWidth(std::max(PathBoxWidth(w), 60));
+    positionPanes();
+}
+
+void MainWindow::positionPanes() {
+    if (!m_splitter) return;
+    const bool sideBySide = m_splitter->orientation() == Qt::Horizontal;
+    const int extent = sideBySide ? m_splitter->width() : m_splitter->height();
+    const SplitSizes s = SplitSizesFor(extent, m_splitPercent);
+    m_splitter->setSizes({s.first, s.second});
+}
+
+void MainWindow::splitterDropped(int position) {
+    const bool sideBySide = m_splitter->orientation() == Qt::Horizontal;
+    const int extent = sideBySide ? m_splitter->width() : m_splitter->height();
+    if (const std::optional<int> percent = PercentAfterDrag(position, extent); percent && *percent != m_splitPercent)
+        m_splitPercent = *percent;
+    // Also when the percentage did not change: the panes go back to it.
+    positionPanes();
+}
+
+void MainWindow::setItemHeightFromFont() {
+    const QFont font = m_views[0] ? m_views[0]->font() : QApplication::font();
+    m_itemHeight = ItemHeightForFont(font, logicalDpiY());
+    if (m_painter) m_painter->setLineHeight(m_itemHeight);
+}
+
+void MainWindow::applyTreeFont(const QFont& font) {
+    for (PaneView* v : m_views) v->setFont(font);
+    setItemHeightFromFont();
+    m_painter->setPaneFont(font);
+    layoutMainWindow();
+    for (PaneModel* m : m_models) {
+        // Row heights come from the font: the views measure again.
+        Q_EMIT m->layoutChanged();
+    }
+    refreshPanes(nullptr, nullptr);
+}
+
+// ---- The pane-view reset and the selection -------------------------------
+
+void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
+    ElementRecord* given[2] = {left, right};
+    TreeItem remembered[2] = {kNoItem, kNoItem};
+    for (int i = 0; i < 2; ++i) {
+        PaneModel* model = m_models[std::size_t(i)];
+        PaneView* view = m_views[std::size_t(i)];
+        if (model->inBulkChange()) {
+            model->endBulkChange();
+            view->showTreeExpansion();
+        }
+        const TreePane& tree = model->tree();
+        remembered[i] = tree.Selected();
+        if (const TreeItem root = tree.Root()) {
+            view->setExpandedItem(root, false);
+            view->setExpandedItem(root, true);
+            if (given[i] && given[i]->treePane == &model->pane()) view->setExpandedItem(given[i]->item, true);
+        }
+    }
+    resetNavigation();
+    m_status->setText(0, QString());
+    m_status->setText(2, QString());
+    for (int i = 0; i < 2; ++i) {
+        const TreePane& tree = m_models[std::size_t(i)]->tree();
+        const TreeItem target = namedElement(tree.Data(remembered[i])) ? remembered[i] : tree.Root();
+        // Selecting again what was selected is no new selection.
+        m_quietSelection = target == remembered[i];
+        m_views[std::size_t(i)]->selectItem(target);
+        m_quietSelection = false;
+    }
+    repaintPanes();
+}
+
+void MainWindow::onSelectionMoved(PaneSide side, TreeItem item) {
+    if (m_quietSelection) return;
+    PaneView* view = m_views[int(side)];
+    ElementRecord* record = view->paneModel() ? view->paneModel()->tree().Data(item) : nullptr;
+    if (record) m_status->setText(side == PaneSide::Left ? 0 : 2, SourcePositionText(record->line, record->column));
+    // While the program selects the partner, the current element stays.
+    if (m_partnerSelecting) return;
+    selectionChanged(side, record);
+}
+
+void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
+    m_selection.partner = nullptr;
+    if (!record) {
+        m_currentPane.reset();
+        m_selection.current = nullptr;
+        repaintPanes();
+        return;
+    }
+    if (m_currentPane == side && m_selection.current == record) return;
+    m_currentPane = side;
+    m_selection.current = record;
+    enableElementCommands(true);
+    if (m_autoSelect->isChecked()) {
+        const PaneSide other = OtherSide(side);
+        ElementRecord* partner = record->partner;
+        m_partnerSelecting = true;
+        m_selection.partner = partner;
+        m_views[int(other)]->selectItem(partner ? partner->item : kNoItem);
+        m_partnerSelecting = false;
+    }
+    repaintPanes();
+}
+
+void MainWindow::repaintPanes() {
+    for (PaneView* v : m_views)
+        if (v) v->viewport()->update();
+}
+
+// ---- Comparison -----------------------------------------------------------
+
+bool MainWindow::compareFiles() {
+    if (busy()) return false;
+    m_comparing = true;
+    // A filtered view removes many items at once (the current element may be
+    // among them); the views follow with one reset.
+    if (compareCommandState().ViewMode != kViewNormal) {
+        m_selection = {};
+        m_currentPane.reset();
+        for (PaneModel* m : m_models) m->beginBulkChange();
+    }
+    blockInput(true);
+    const std::u16string leftName = m_pathBoxes[0]->currentText().toStdU16String();
+    const std::u16string rightName = m_pathBoxes[1]->currentText().toStdU16String();
+    const bool result =
+        quillon::CompareFiles(&m_pipeline->pane(PaneSide::Left).pane, &m_pipeline->pane(PaneSide::Right).pane, *this,
+                              leftName, rightName, [this](std::uint64_t) { keepPainting(); });
+    blockInput(false);
+    for (int i = 0; i < 2; ++i) {
+        if (m_models[std::size_t(i)]->inBulkChange()) {
+            m_models[std::size_t(i)]->endBulkChange();
+            m_views[std::size_t(i)]->showTreeExpansion();
+        }
+    }
+    m_comparing = false;
+    compareCommandState().Compared = result;
+    repaintPanes();
+    if (m_closeRequested) QTimer::singleShot(0, this, &QWidget::close);
+    return result;
+}
+
+void MainWindow::DifferencesExpanded() {
+    for (int i = 0; i < 2; ++i) {
+        if (m_models[std::size_t(i)]->inBulkChange()) m_models[std::size_t(i)]->endBulkChange();
+        m_views[std::size_t(i)]->showTreeExpansion();
+    }
+    repaintPanes();
+}
+
+void MainWindow::SetWindowTitle(std::u16string_view title) {
+    setWindowTitle(qs(title));
+}
+
+// ---- LoadHost ---------------------------------------------------------------
+
+std::u16string MainWindow::ChooseXmlFile(PaneSide, std::u16string_view title, std::u16string* folder) {
+    const QString filter = QStringLiteral("XML files (*.xml);;CSV files (*.csv);;") + AllFilesFilter();
+    return AskFileName(this, FileDialogMode::Open, qs(title), filter, folder, options().LoadSeparate != 0)
+        .toStdU16String();
+}
+
+void MainWindow::LoadBeginsReading(PaneSide) {
+    // The records the selection points at are about to go.
+    m_selection = {};
+    m_currentPane.reset();
+    enableElementCommands(false);
+    resetNavigation();
+}
+
+void MainWindow::PaneLoadStarts(PaneSide side) {
+    m_cancelRequested = false;
+    m_models[int(side)]->beginLoad();
+    blockInput(true);
+}
+
+void MainWindow::PaneLoadEnds(PaneSide side) {
+    blockInput(false);
+    PaneModel* model = m_models[int(side)];
+    model->endLoad();
+    model->setDocumentShown(model->pane().HasDocument());
+    m_views[int(side)]->setRowsUniform(options().DisplayFullMode == 0);
+    if (m_closeRequested) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void MainWindow::SetStatusText(std::u16string_view text) {
+    m_status->setText(1, qs(text));
+}
+
+void MainWindow::ShowProgress() {
+    m_status->showProgress();
+}
+
+void MainWindow::MoveProgress(int percent) {
+    m_status->moveProgress(percent);
+}
+
+void MainWindow::HideProgress() {
+    m_status->hideProgress();
+}
+
+bool MainWindow::KeepResponsive() {
+    keepPainting();
+    return !m_cancelRequested;
+}
+
+void MainWindow::keepPainting() {
+    // Enough to repaint and to see Escape, not so often that it slows the work.
+    if (m_sincePaint.isValid() && m_sincePaint.elapsed() < 50) return;
+    m_sincePaint.start();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void MainWindow::AddRecentFile(std::u16string_view path) {
+    m_recentFiles = m_settings->AddRecentFile(path);
+    m_commands->showRecentFiles(m_recentFiles);
+}
+
+void MainWindow::PathHistoryChanged(PaneSide side) {
+    m_pathBoxes[int(side)]->showHistory(m_pipeline->pane(side).history);
+}
+
+void MainWindow::FocusPane(PaneSide side) {
+    m_views[int(side)]->setFocus();
+}
+
+bool MainWindow::AutoLoadChecked() {
+    return m_autoLoad->isChecked();
+}
+
+void MainWindow::ReadSettingsFile(std::u16string_view path) {
+    m_settings->ReadSettingsFile(path, kAllSections);
+}
+
+// ---- Input while busy ---------------------------------------------------------
+
+void MainWindow::blockInput(bool on) {
+    m_inputBlocked = on;
+    if (on) m_sincePaint.start();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_inputBlocked || QApplication::activeModalWidget()) return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) m_cancelRequested = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            // Clicks while busy are dropped, not saved up for later.
+            return true;
+        default:
+            return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+// ---- Shutdown -----------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (busy()) {
+        // Stop the load first; the window closes once it has ended.
+        m_closeRequested = true;
+        m_cancelRequested = true;
+        event->ignore();
+        return;
+    }
+    shutdown();
+    event->accept();
+    if (m_services.quitOnShutdown) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void MainWindow::shutdown() {
+    if (m_shutDown) return;
+    m_shutDown = true;
+    trace("save recent files");
+    m_settings->SaveRecentFiles();
+    trace("save histories");
+    m_settings->SaveHistory(PaneSide::Left, m_pathBoxes[0]->entries());
+    m_settings->SaveHistory(PaneSide::Right, m_pathBoxes[1]->entries());
+    trace("delete temporary files");
+    DeleteTemporaryFiles();
+    trace("save settings");
+    Options& o = options();
+    // A maximised window keeps its full size, so that it opens maximised again.
+    const QRect r = isMaximized() ? frameGeometry() : normalGeometry();
+    o.LeftMainPos = r.left();
+    o.TopMainPos = r.top();
+    o.RightMainPos = r.left() + r.width();
+    o.BottomMainPos = r.top() + r.height();
+    o.ApplicationVersion = kSettingsVersion;
+    o.AutoSelect = m_autoSelect->isChecked() ? 1 : 0;
+    o.AutoCompare = m_autoCompare->isChecked() ? 1 : 0;
+    o.AutoLoad = m_autoLoad->isChecked() ? 1 : 0;
+    m_settings->SaveSettings(true);
+    trace("save fonts");
+    if (m_treeFont) m_settings->SaveTreeFont(*m_treeFont, m_itemHeight);
+    if (m_elementFontChosen) m_settings->SaveElementFont(m_elementFont);
+    trace("save colours");
+    m_settings->SaveColors(m_painter->colors());
+}
+
+}  // namespace quillon

@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFont>
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compare/compare_commands.h"
+#include "load/load_pipeline.h"
+#include "ui/dialogs/element_font.h"
+#include "ui/pane_painter.h"
+
+class QCheckBox;
+class QSplitter;
+class QToolBar;
+
+namespace quillon {
+
+class CommandSet;
+class Notifier;
+class PaneModel;
+class PaneView;
+class PathBox;
+class StatusParts;
+class WindowSettings;
+class XmlParser;
+
+// What the program around the window provides; tests give doubles.
+struct ShellServices {
+    // The per-user settings; null: the program's store.
+    WindowSettings* settings = nullptr;
+    // Where messages go; null: message boxes owned by the window.
+    Notifier* notifier = nullptr;
+    // Told each start-up and shutdown step, in order.
+    std::function<void(std::string_view)> trace;
+    // Closing the window ends the program (not in tests).
+    bool quitOnShutdown = false;
+};
+
+// The program's one window: the two toolbars with the path boxes and the
+// check boxes, the two tree panes with the splitter, the status bar with its
+// progress bar. It runs the loads, the comparison and the commands it owns,
+// and keeps the shell state (loaded flags, current element, split).
+class MainWindow : public QMainWindow, public LoadHost, public CompareHost {
+    Q_OBJECT
+public:
+    explicit MainWindow(ShellServices services = {});
+    ~MainWindow() override;
+
+    // The short name of the creation step that failed, or empty.
+    QString startupErrorText() const { return m_startupError; }
+    // Applies the stored placement and shows the window.
+    void showPlaced();
+    void loadAccelerators();
+    // The program's arguments, program path first.
+    void processCommandLine(const QStringList& arguments);
+
+    void executeCommand(int id);
+
+    // The operations of the shell that others call.
+    void refreshPanes(ElementRecord* left, ElementRecord* right);
+    void refreshAfterLoad();
+    void updateCompareCommands();
+    void enableElementCommands(bool on);
+    void resetNavigation();
+    void layoutMainWindow();
+    void positionPanes();
+    void setItemHeightFromFont();
+    void updateSplitCommands();
+    bool compareFiles();
+    void reloadFiles(bool ask);
+    void applyTreeFont(const QFont& font);
+
+    LoadPipeline& pipeline() { return *m_pipeline; }
+    PaneView* paneView(PaneSide side) const { return m_views[int(side)]; }
+    PaneModel* paneModel(PaneSide side) const { return m_models[int(side)]; }
+    PathBox* pathBox(PaneSide side) const { return m_pathBoxes[int(side)]; }
+    PanePainter* painter() const { return m_painter; }
+    StatusParts* status() const { return m_status; }
+    CommandSet* commands() const { return m_commands; }
+    QSplitter* splitter() const { return m_splitter; }
+    QToolBar* fileBar() const { return m_fileBar; }
+    QToolBar* commandBar() const { return m_commandBar; }
+    QCheckBox* autoLoadBox() const { return m_autoLoad; }
+    QCheckBox* autoCompareBox() const { return m_autoCompare; }
+    QCheckBox* autoSelectBox() const { return m_autoSelect; }
+    int splitPercent() const { return m_splitPercent; }
+    // The end of a splitter drag at the bar's leading edge.
+    void splitterDropped(int position);
+    const ElementRecord* currentElement() const { return m_selection.current; }
+    int itemHeight() const { return m_itemHeight; }
+    bool busy() const;
+
+    // LoadHost
+    std::u16string ChooseXmlFile(PaneSide side, std::u16string_view title, std::u16string* folder) override;
+    void PaneLoadStarts(PaneSide side) override;
+    void PaneLoadEnds(PaneSide side) override;
+    void LoadBeginsReading(PaneSide side) override;
+    void SetStatusText(std::u16string_view text) override;
+    void ShowProgress() override;
+    void MoveProgress(int percent) override;
+    void HideProgress() override;
+    bool KeepResponsive() override;
+    void AddRecentFile(std::u16string_view path) override;
+    void PathHistoryChanged(PaneSide side) override;
+    void FocusPane(PaneSide side) override;
+    bool AutoLoadChecked() override;
+    void ReadSettingsFile(std::u16string_view path) override;
+    void UpdateCompareCommands() override { updateCompareCommands(); }
+    bool CompareFiles() override { return compareFiles(); }
+    void RefreshPanes() override { refreshPanes(nullptr, nullptr); }
+
+    // CompareHost
+    void ReloadBoth() override;
+    void EnableSaveCommands() override;
+    void SetWindowTitle(std::u16string_view title) override;
+    void RefreshPanes(ElementRecord* left, ElementRecord* right) override { refreshPanes(left, right); }
+    void DifferencesExpanded() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void trace(std::string_view step) const;
+    void createStatusBar();
+    void createToolbars();
+    void createPanes();
+    void createSplitter();
+    void createPainter();
+    void openFile(PaneSide side);
+    void loadFromPathBox(PaneSide side);
+    void loadDropped(PaneSide side, const QString& path);
+    void openRecent(int index);
+    void setViewMode(int id);
+    void expandOrCollapseNodes(bool expand);
+    void onSelectionMoved(PaneSide side, TreeItem item);
+    void selectionChanged(PaneSide side, ElementRecord* record);
+    void repaintPanes();
+    void blockInput(bool on);
+    void keepPainting();
+    void shutdown();
+    std::u16string* folderOf(PaneSide side);
+
+    ShellServices m_services;
+    WindowSettings* m_settings;
+    std::unique_ptr<Notifier> m_ownNotifier;
+    QString m_startupError;
+    std::unique_ptr<XmlParser> m_parser;
+    std::unique_ptr<LoadPipeline> m_pipeline;
+    std::array<PaneModel*, 2> m_models{};
+    std::array<PaneView*, 2> m_views{};
+    std::array<PathBox*, 2> m_pathBoxes{};
+    PanePainter* m_painter = nullptr;
+    StatusParts* m_status = nullptr;
+    CommandSet* m_commands = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QToolBar* m_fileBar = nullptr;
+    QToolBar* m_commandBar = nullptr;
+    QCheckBox* m_autoLoad = nullptr;
+    QCheckBox* m_autoCompare = nullptr;
+    QCheckBox* m_autoSelect = nullptr;
+    std::vector<std::u16string> m_recentFiles;
+
+    PaneSelection m_selection;
+    std::optional<PaneSide> m_currentPane;
+    bool m_partnerSelecting = false;
+    bool m_quietSelection = false;
+    int m_splitPercent = 50;
+    int m_itemHeight = 18;
+    std::optional<QFont> m_treeFont;  // set once loaded from the store or chosen
+    ElementWindowFont m_elementFont;
+    bool m_elementFontChosen = false;
+
+    // While a load or a comparison runs: input is held back (Escape cancels
+    // a load), the window still repaints.
+    bool m_inputBlocked = false;
+    bool m_cancelRequested = false;
+    bool m_closeRequested = false;
+    bool m_comparing = false;
+    bool m_shutDown = false;
+    QElapsedTimer m_sincePaint;
+};
+
+}  // namespace quillon

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "ui/message_box_notifier.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "ui/dialogs/help.h"
+
+namespace quillon {
+namespace {
+
+QString qs(std::u16string_view s) {
+    return QString::fromStdU16String(std::u16string(s));
+}
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons boxButtons(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MessageButtons::AbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
+MessageAnswer answerOf(QMessageBox::StandardButton b, MessageButtons buttons) {
+    switch (b) {
+        case QMessageBox::Ok:
+            return MessageAnswer::Ok;
+        case QMessageBox::Cancel:
+            return MessageAnswer::Cancel;
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Abort:
+            return MessageAnswer::Abort;
+        case QMessageBox::Retry:
+            return MessageAnswer::Retry;
+        case QMessageBox::Ignore:
+            return MessageAnswer::Ignore;
+        default:
+            // Closed with Escape or the window's close box.
+            return buttons == MessageButtons::Ok      ? MessageAnswer::Ok
+                   : buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                      : MessageAnswer::Cancel;
+    }
+}
+
+}  // namespace
+
+MessageAnswer MessageBoxNotifier::show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                                       MessageButtons buttons) {
+    return showWithHelp(title, text, icon, buttons, {}, {});
+}
+
+MessageAnswer MessageBoxNotifier::showWithHelp(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                                               MessageButtons buttons, std::u16string_view helpTopic,
+                                               std::u16string_view details) {
+    QMessageBox box(boxIcon(icon), qs(title), qs(text), boxButtons(buttons), m_owner.data());
+    QAbstractButton* help = helpTopic.empty() ? nullptr : box.addButton(QMessageBox::Help);
+    if (!details.empty()) box.setDetailedText(qs(details));
+    const QString topic = qs(helpTopic);
+    for (;;) {
+        box.exec();
+        if (!help || box.clickedButton() != help) break;
+        ShowHelpTopic(m_owner.data(), topic);
+    }
+    return answerOf(box.standardButton(box.clickedButton()), buttons);
+}
+
+}  // namespace quillon

@@ -1,0 +1,346 @@
+// SPDX-License-Identifier: MIT
+#include "ui/pane_painter.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPalette>
+#include <algorithm>
+
+#include "compare/compare_commands.h"
+#include "compare/identity.h"
+#include "model/document_pane.h"
+#include "model/line_count.h"
+#include "model/name_table.h"
+#include "settings/options.h"
+#include "ui/block_layout.h"
+#include "ui/core_links.h"
+#include "ui/pane_model.h"
+
+namespace quillon {
+namespace {
+
+// A single-line item draws at most this many characters of a string; the
+// rest could never be on screen at once and would only cost time.
+constexpr std::size_t kMaxDrawnChars = 4000;
+
+QString wrapView(std::u16string_view s) {
+    return QString::fromRawData(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size()));
+}
+
+bool isEndOfDocument(const ElementRecord& r) {
+    return !r.name || r.name->hash == 0;
+}
+
+// Win32-style rectangle from (l, t) to (r, b), the right and bottom edges outside.
+QRect spanned(int l, int t, int r, int b) {
+    return QRect(QPoint(l, t), QPoint(std::max(l, r - 1), std::max(t, b - 1)));
+}
+
+}  // namespace
+
+std::u16string DisplayString(std::u16string_view attributes) {
+    std::u16string s(attributes);
+    for (char16_t& c : s)
+        if (c == kValueOpen || c == kValueClose) c = u'"';
+    return s;
+}
+
+int IconIndex(const ElementRecord& r, bool compared, bool hasChildren, bool expanded, bool keyElement) {
+    if (r.ignoreState != 0) return r.ignoreState + 17;
+    int index;
+    if (hasChildren) {
+        if (!compared)
+            index = 0;
+        else if (!r.partner)
+            index = 8;
+        else
+            index = IsIdentical(r, r.partner) ? 0 : 4;
+    } else {
+        if (!compared)
+            index = 12;
+        else if (!r.partner)
+            index = 16;
+        else
+            index = IsIdentical(r, r.partner) ? 12 : 14;
+    }
+    if (index < 18) {
+        if (expanded) index += 2;
+        if (keyElement) index += 22;
+    }
+    return index;
+}
+
+PanePainter::PanePainter(const PaneSelection& selection, QObject* parent)
+    : QStyledItemDelegate(parent), m_selection(selection), m_colors(DefaultDifferenceColors()) {
+    refreshSystemColors();
+    setPaneFont(QApplication::font());
+}
+
+void PanePainter::setPaneFont(const QFont& font) {
+    m_font = font;
+    m_bold = font;
+    m_bold.setWeight(QFont::Bold);
+    const QFontMetrics fm(m_font);
+    m_wrapWidth = int(1.2 * fm.horizontalAdvance(QString(60, QLatin1Char('0'))));
+    m_averageChar = std::max(1, fm.averageCharWidth());
+    m_maxChar = std::max(m_averageChar, fm.maxWidth());
+}
+
+void PanePainter::setColors(const DifferenceColors& colors) {
+    m_colors = colors;
+    refreshSystemColors();
+}
+
+void PanePainter::resetColors() {
+    setColors(DefaultDifferenceColors());
+}
+
+void PanePainter::refreshSystemColors() {
+    const QPalette pal = QApplication::palette();
+    m_window = pal.color(QPalette::Base);
+    const QColor windowText = pal.color(QPalette::Text);
+    const QColor highlightText = pal.color(QPalette::HighlightedText);
+    m_frame = pal.color(QPalette::Mid);
+    m_infoBackground = pal.color(QPalette::ToolTipBase);
+    m_infoText = pal.color(QPalette::ToolTipText);
+    const DifferenceColors& c = m_colors;
+    m_name = {{
+        {pal.color(QPalette::Button), windowText},
+        {c[kChangedNameBackground], c[kChangedNameText]},
+        {c[kDeletedNameBackground], c[kDeletedNameText]},
+        {pal.color(QPalette::Highlight), highlightText},
+        {c[kSelectedChangedNameBackground], highlightText},
+        {c[kSelectedDeletedNameBackground], highlightText},
+        {m_window, QColor(0, 0, 127)},
+        {m_window, QColor(66, 66, 66)},
+    }};
+    m_segment = {{
+        {m_window, windowText},
+        {c[kChangedAttributeBackground], c[kChangedAttributeText]},
+        {c[kDeletedTextBackground], c[kDeletedTextText]},
+        {m_window, QColor(99, 99, 99)},
+        {m_window, c[kDeletedElementText]},
+    }};
+}
+
+PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelIndex& index) const {
+    ItemLook lk;
+    const ElementRecord* r = model.recordOf(index);
+    if (!r) return lk;
+    const TreePane& tree = model.tree();
+    const bool compared = compareCommandState().Compared;
+    lk.state = compared ? CompareState(*r) : 0;
+    const int ignoredClass = r->ignoreState == 0 ? 0 : (r->ignoreState % 2 == 1 ? 1 : 2);
+    lk.nameColorIndex = lk.state;
+    if (r == m_selection.current || (r == m_selection.partner && r))
+        lk.nameColorIndex = lk.state + 3;
+    else if (ignoredClass != 0)
+        lk.nameColorIndex = ignoredClass + 5;
+    const bool ignored = r->ignoreState != 0;
+    if (lk.state == 2)
+        lk.attributeClass = 4;
+    else if ((r->ruleFlags & kRuleAttributesNotCompared) || ignored)
+        lk.attributeClass = 3;
+    if (lk.state == 2)
+        lk.textClass = 4;
+    else if ((r->ruleFlags & kRuleTextNotCompared) || ignored)
+        lk.textClass = 3;
+    lk.icon =
+        IconIndex(*r, compared, tree.FirstChild(r->item) != kNoItem, tree.IsExpanded(r->item), ShownAsKeyElement(*r));
+
+    if (lk.state == 1 && r->partner) {
+        const ElementRecord& p = *r->partner;
+        HighlightSettings st;
+        st.mode = compareSnapshot().mode;
+        st.highlightChars = options().HighlightChars != 0;
+        st.attributeNamesCaseSensitive = options().XMLAttributeCaseSensitive != 0;
+        st.ignoredAttribute = [r](std::uint16_t hash) { return AttributeNotCompared(*r, hash); };
+        if (tree.Height(r->item) <= 1) st.limit = kMaxDrawnChars;
+        if (r->attributesText) lk.attributeRanges = AttributeRanges(r->attributesView(), p.attributesView(), st);
+        if (r->text && TextDiffers(*r)) lk.textRanges = TextRanges(r->textView(), p.textView(), st);
+    }
+    return lk;
+}
+
+int PanePainter::drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, std::u16string_view s,
+                            std::uint32_t from, std::uint32_t length, const std::vector<HighlightRange>& ranges,
+                            int blockClass) const {
+    const std::uint32_t end = std::min<std::uint32_t>(from + length, std::uint32_t(s.size()));
+    int pen = x;
+    auto part = [&](std::uint32_t a, std::uint32_t b, int cls) {
+        if (b <= a) return;
+        const QString text = wrapView(s.substr(a, b - a));
+        const int w = fm.horizontalAdvance(text);
+        const ColorPair& c = m_segment[std::size_t(cls)];
+        p.fillRect(QRect(pen, y, w, fm.height()), c.background);
+        p.setPen(c.text);
+        p.drawText(pen, y + fm.ascent(), text);
+        pen += w;
+    };
+    std::uint32_t pos = from;
+    for (const HighlightRange& r : ranges) {
+        if (r.start + r.length <= pos) continue;
+        if (r.start >= end) break;
+        const std::uint32_t a = std::max(r.start, pos);
+        const std::uint32_t b = std::min(r.start + r.length, end);
+        part(pos, a, blockClass);
+        part(a, b, r.colorClass);
+        pos = b;
+    }
+    part(pos, end, blockClass);
+    return pen - x;
+}
+
+int PanePainter::paintNameBox(QPainter& p, const QRect& text, int boxBottom, const ElementRecord& r, int colorIndex,
+                              const QPen& framePen) const {
+    const QFontMetrics fm(m_bold);
+    const QString name = wrapView(r.name->view());
+    const int nameWidth = fm.horizontalAdvance(name);
+    const int left = text.left() + 1;  // the box sits one pixel in
+    const int top = text.top();
+    const ColorPair& c = m_name[std::size_t(colorIndex)];
+    p.setPen(framePen);
+    p.setBrush(c.background);
+    p.drawRect(spanned(left, top + 1, left + nameWidth + 10, boxBottom - 1));
+    p.setFont(m_bold);
+    p.setPen(c.text);
+    p.drawText(left + 6, top + 2 + fm.ascent(), name);
+    if (ShownAsEntireElement(r)) p.fillRect(QRect(left + 4, boxBottom - 3, nameWidth + 4, 1), c.text);
+    return nameWidth + 10;
+}
+
+int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRecord& r, const ItemLook& lk,
+                                 const QPen& framePen) const {
+    const int left = text.left(), top = text.top(), bottom = text.top() + m_lineHeight;
+    int x = paintNameBox(p, text, bottom, r, lk.nameColorIndex, framePen) + 10;
+    int right = left + x;
+    if (r.attributesText) {
+        const std::u16string s = DisplayString(r.attributesView().substr(0, kMaxDrawnChars));
+        const QFontMetrics fm(m_bold);  // the name's bold font is still the current one
+        const int width = fm.horizontalAdvance(wrapView(s));
+        p.setPen(framePen);
+        p.setBrush(m_window);
+        p.drawRect(spanned(left + x, top + 1, left + x + width + 8, bottom - 1));
+        p.setFont(m_bold);
+        drawRanges(p, fm, left + x + 4, top + 2, s, 0, std::uint32_t(s.size()), lk.attributeRanges, lk.attributeClass);
+        right = left + x + width + 8;
+        x += width + 6;
+    }
+    if (r.text) {
+        const std::u16string_view s = r.textView().substr(0, kMaxDrawnChars);
+        const QFontMetrics fm(m_font);
+        const int width = fm.horizontalAdvance(wrapView(s));
+        p.setPen(framePen);
+        p.setBrush(m_window);
+        p.drawRect(spanned(left + x, top + 1, left + x + width + 8, bottom - 1));
+        p.setFont(m_font);
+        drawRanges(p, fm, left + x + 4, top + 2, s, 0, std::uint32_t(s.size()), lk.textRanges, lk.textClass);
+        right = left + x + width + 8;
+    }
+    return right;
+}
+
+int PanePainter::paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lines,
+                                   const QRect& clip, std::u16string_view s, const std::vector<HighlightRange>& ranges,
+                                   int blockClass, const QPen& framePen) const {
+    p.setPen(framePen);
+    p.setBrush(m_window);
+    p.drawRect(frame);
+    WrapMetrics m;
+    m.width = [&fm](std::u16string_view piece) { return fm.horizontalAdvance(wrapView(piece)); };
+    m.averageCharWidth = std::max(1, fm.averageCharWidth());
+    m.maxCharWidth = std::max(m.averageCharWidth, fm.maxWidth());
+    m.wrapWidth = m_wrapWidth;
+    // Lines below the visible part need not be laid out.
+    const int lastVisible = std::max(0, (clip.bottom() - firstLineTop) / std::max(1, m_lineHeight));
+    int right = frame.right();
+    for (const PlacedRun& run : WrapBlock(s, lines, m, lastVisible)) {
+        const int y = firstLineTop + run.line * m_lineHeight;
+        if (y + m_lineHeight < clip.top() || y > clip.bottom()) continue;
+        const int x = frame.left() + 6 + run.x;
+        right = std::max(right, x + drawRanges(p, fm, x, y, s, run.start, run.length, ranges, blockClass));
+    }
+    return right;
+}
+
+int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& clip, const ElementRecord& r,
+                                const ItemLook& lk, const QPen& framePen, int lines) const {
+    const int left = text.left();
+    int right = left + paintNameBox(p, text, text.top() + m_lineHeight, r, lk.nameColorIndex, framePen);
+    const int attributeLines = r.attributesText ? int(WrappedLineCount(r.attributesView(), 55)) : 0;
+    const int textLines = lines - attributeLines - 1;
+    int blockTop = text.top() + m_lineHeight;
+    if (r.attributesText && attributeLines > 0) {
+        const int blockBottom = blockTop + attributeLines * m_lineHeight;
+        const QRect frame = spanned(left, blockTop - 2, left + m_wrapWidth + 6, blockBottom - 1);
+        p.setFont(m_bold);
+        right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_bold), frame, blockTop, attributeLines, clip,
+                                                  DisplayString(r.attributesView()), lk.attributeRanges,
+                                                  lk.attributeClass, framePen));
+        blockTop = blockBottom;
+    }
+    if (r.text && textLines > 0) {
+        const int blockBottom = blockTop + textLines * m_lineHeight;
+        const QRect frame = spanned(left, blockTop - 2, left + m_wrapWidth + 6, blockBottom - 1);
+        p.setFont(m_font);
+        right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_font), frame, blockTop, textLines, clip,
+                                                  r.textView(), lk.textRanges, lk.textClass, framePen));
+    }
+    return right;
+}
+
+void PanePainter::paintEndOfDocument(QPainter& p, const QRect& text, const ElementRecord& r) const {
+    const QFontMetrics fm(m_font);
+    const QString label = QStringLiteral("%1 (elements)").arg(qulonglong(r.descendantCount) + 1);
+    const int w = fm.horizontalAdvance(label);
+    const QRect box = spanned(text.left() - 20, text.top(), text.left() + w + 10, text.top() + fm.height() + 6);
+    p.setPen(QPen(m_frame, 1));
+    p.setBrush(m_infoBackground);
+    p.drawRect(box);
+    p.setFont(m_font);
+    p.setPen(m_infoText);
+    p.drawText(text.left() - 10, text.top() + 2 + fm.ascent(), label);
+}
+
+void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const auto* model = qobject_cast<const PaneModel*>(index.model());
+    if (!model || !model->documentShown()) return;
+    const ElementRecord* r = model->recordOf(index);
+    if (!r) return;  // an item without its record is not painted
+    QPainter& p = *painter;
+    p.save();
+    const QRect cell = option.rect;
+    // The item's text area begins right of its icon.
+    const QRect text(cell.left() + kIconArea, cell.top(), std::max(0, cell.width() - kIconArea), cell.height());
+    p.fillRect(cell, m_window);
+    if (isEndOfDocument(*r)) {
+        paintEndOfDocument(p, text, *r);
+        p.restore();
+        return;
+    }
+    const ItemLook lk = look(*model, index);
+    if (lk.icon >= 0 && std::size_t(lk.icon) < m_icons.size()) {
+        const QPixmap& icon = m_icons[std::size_t(lk.icon)];
+        const int side = int(icon.width() / icon.devicePixelRatio());
+        p.drawPixmap(cell.left() + 1, cell.top() + std::max(0, (m_lineHeight - side) / 2), icon);
+    }
+    const bool focused = (option.state & QStyle::State_HasFocus) != 0;
+    const QPen framePen = focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
+    const int lines = int(std::max<std::uint32_t>(1, model->tree().Height(r->item)));
+    const QRect clip = option.rect.intersected(painter->clipBoundingRect().toAlignedRect().isEmpty()
+                                                   ? option.rect
+                                                   : painter->clipBoundingRect().toAlignedRect());
+    const int right = lines <= 1 ? paintSingleLine(p, text, *r, lk, framePen)
+                                 : paintMultiLine(p, text, clip, *r, lk, framePen, lines);
+    p.restore();
+    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - cell.left() + 8);
+}
+
+QSize PanePainter::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
+    const auto* model = qobject_cast<const PaneModel*>(index.model());
+    const ElementRecord* r = model ? model->recordOf(index) : nullptr;
+    const int lines = r ? int(std::max<std::uint32_t>(1, model->tree().Height(r->item))) : 1;
+    return QSize(kIconArea + 100, lines * m_lineHeight);
+}
+
+}  // namespace quillon

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPixmap>
+#include <QStyledItemDelegate>
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "ui/dialogs/difference_colors.h"
+#include "ui/highlight.h"
+
+namespace quillon {
+
+struct ElementRecord;
+class PaneModel;
+
+// The element the selection handling made current, and the partner it
+// selected in the other pane; both are painted with the selected colours.
+struct PaneSelection {
+    const ElementRecord* current = nullptr;
+    const ElementRecord* partner = nullptr;
+};
+
+// The picture an item shows: its comparison state, children, expansion and
+// whether it is a key element. Ignored elements show 18..21.
+int IconIndex(const ElementRecord& record, bool compared, bool hasChildren, bool expanded, bool keyElement);
+
+// The colours of one name box or string part.
+struct ColorPair {
+    QColor background;
+    QColor text;
+};
+
+// Draws every item of both panes: a framed name box, the framed attribute
+// string and the framed text, coloured by the element's comparison state,
+// with the differing attributes, words or characters picked out. Nothing is
+// kept per item; each paint computes state, colours, ranges and layout.
+class PanePainter : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    // Room left of an item's text area for its icon.
+    static constexpr int kIconArea = 16 + 5;
+
+    explicit PanePainter(const PaneSelection& selection, QObject* parent = nullptr);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The pane font: derives the bold font, the line metrics and WrapWidth.
+    void setPaneFont(const QFont& font);
+    const QFont& paneFont() const { return m_font; }
+    int wrapWidth() const { return m_wrapWidth; }
+    // The panes' item height in pixels (one line).
+    void setLineHeight(int pixels) { m_lineHeight = pixels; }
+    int lineHeight() const { return m_lineHeight; }
+
+    // The eleven user colours; the others follow the system palette.
+    void setColors(const DifferenceColors& colors);
+    const DifferenceColors& colors() const { return m_colors; }
+    void resetColors();
+    // The system colours changed.
+    void refreshSystemColors();
+
+    // The colours a name box and a string part are painted in.
+    ColorPair nameColors(int index) const { return m_name[std::size_t(index)]; }
+    ColorPair segmentColors(int colorClass) const { return m_segment[std::size_t(colorClass)]; }
+
+    void setTreeIcons(std::vector<QPixmap> icons) { m_icons = std::move(icons); }
+
+    // What a paint of the item decides, without drawing (tests and the
+    // painting share it).
+    struct ItemLook {
+        int state = 0;           // 0 equal / not compared, 1 changed, 2 without partner
+        int nameColorIndex = 0;  // 0..7
+        int attributeClass = 0;  // colour class of the attribute block
+        int textClass = 0;       // colour class of the text block
+        int icon = 0;
+        std::vector<HighlightRange> attributeRanges;
+        std::vector<HighlightRange> textRanges;
+    };
+    ItemLook look(const PaneModel& model, const QModelIndex& index) const;
+
+Q_SIGNALS:
+    // An item was painted wider than its column: the column width it needs.
+    void wantsWidth(const QAbstractItemModel* model, int width) const;
+
+private:
+    int drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, std::u16string_view s, std::uint32_t from,
+                   std::uint32_t length, const std::vector<HighlightRange>& ranges, int blockClass) const;
+    void paintEndOfDocument(QPainter& p, const QRect& text, const ElementRecord& r) const;
+    int paintSingleLine(QPainter& p, const QRect& text, const ElementRecord& r, const ItemLook& look,
+                        const QPen& framePen) const;
+    int paintMultiLine(QPainter& p, const QRect& text, const QRect& clip, const ElementRecord& r, const ItemLook& look,
+                       const QPen& framePen, int lines) const;
+    int paintNameBox(QPainter& p, const QRect& text, int boxBottom, const ElementRecord& r, int colorIndex,
+                     const QPen& framePen) const;
+    int paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lines,
+                          const QRect& clip, std::u16string_view s, const std::vector<HighlightRange>& ranges,
+                          int blockClass, const QPen& framePen) const;
+
+    const PaneSelection& m_selection;
+    DifferenceColors m_colors;
+    std::array<ColorPair, 8> m_name;
+    std::array<ColorPair, 5> m_segment;
+    QColor m_window, m_frame, m_infoBackground, m_infoText;
+    QFont m_font, m_bold;
+    int m_wrapWidth = 0;
+    int m_lineHeight = 18;
+    int m_averageChar = 7;
+    int m_maxChar = 14;
+    std::vector<QPixmap> m_icons;
+};
+
+// The string a block draws: the attribute marks become quotation marks.
+std::u16string DisplayString(std::u16string_view attributes);
+
+}  // namespace quillon

@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: MIT
+#include "ui/pane_view.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPalette>
+#include <QTimer>
+#include <QUrl>
+
+#include "model/document_pane.h"
+#include "ui/pane_model.h"
+
+namespace quillon {
+
+void PaneScrollBar::wheelEvent(QWheelEvent* event) {
+    m_wheeling = true;
+    QScrollBar::wheelEvent(event);
+    m_wheeling = false;
+}
+
+QString DroppedPath(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty()) return {};
+    const QUrl& first = urls.front();  // of several files only the first is loaded
+    if (first.isLocalFile()) return first.toLocalFile();
+    const QString scheme = first.scheme();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("ftp")) return first.toString();
+    return {};
+}
+
+PaneView::PaneView(PaneSide side, QWidget* parent)
+    : QTreeView(parent),
+      m_side(side),
+      m_vertical(new PaneScrollBar(Qt::Vertical, this)),
+      m_horizontal(new PaneScrollBar(Qt::Horizontal, this)) {
+    setWindowTitle(QStringLiteral("XML"));
+    setAccessibleName(side == PaneSide::Left ? QStringLiteral("Left XML pane") : QStringLiteral("Right XML pane"));
+    setVerticalScrollBar(m_vertical);
+    setHorizontalScrollBar(m_horizontal);
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setItemsExpandable(true);
+    setExpandsOnDoubleClick(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are scrolled whole, so the view never needs every row's height.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setUniformRowHeights(true);
+    setAnimated(false);
+    setAutoExpandDelay(-1);
+    setDragEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::Fixed);
+    // The painter shows the selection in the name box; the view itself
+    // paints no selection band beside it.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Highlight, pal.color(QPalette::Base));
+    pal.setColor(QPalette::HighlightedText, pal.color(QPalette::Text));
+    setPalette(pal);
+
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (m_model) m_model->pane().tree.SetExpanded(m_model->itemOf(index), true);
+    });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        if (m_model) m_model->pane().tree.SetExpanded(m_model->itemOf(index), false);
+    });
+    connect(m_vertical, &QAbstractSlider::actionTriggered, this, [this](int action) { mirror(Qt::Vertical, action); });
+    connect(m_horizontal, &QAbstractSlider::actionTriggered, this,
+            [this](int action) { mirror(Qt::Horizontal, action); });
+}
+
+void PaneView::setPaneModel(PaneModel* model) {
+    m_model = model;
+    setModel(model);
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_columnWidth = 0;
+        widenTo(viewport()->width());
+    });
+    widenTo(viewport()->width());
+}
+
+void PaneView::setScrollPartner(PaneView* other, std::function<bool()> mirrorAllowed) {
+    m_partner = other;
+    m_mirrorAllowed = std::move(mirrorAllowed);
+}
+
+void PaneView::mirror(Qt::Orientation orientation, int action) {
+    if (m_mirroring || !m_partner || !m_mirrorAllowed || !m_mirrorAllowed()) return;
+    PaneScrollBar* bar = orientation == Qt::Vertical ? m_vertical : m_horizontal;
+    if (bar->wheeling()) return;
+    m_partner->applyScroll(orientation, action, bar->sliderPosition());
+}
+
+void PaneView::applyScroll(Qt::Orientation orientation, int action, int position) {
+    QScrollBar* bar = orientation == Qt::Vertical ? m_vertical : m_horizontal;
+    m_mirroring = true;
+    if (action == QAbstractSlider::SliderMove)
+        bar->setValue(position);
+    else
+        bar->triggerAction(QAbstractSlider::SliderAction(action));
+    m_mirroring = false;
+}
+
+void PaneView::showTreeExpansion() {
+    if (!m_model) return;
+    const TreePane& tree = m_model->tree();
+    // With a layout pending, each expansion below is only remembered, and
+    // the one layout afterwards costs what the visible rows cost.
+    scheduleDelayedItemsLayout();
+    for (TreeItem it = tree.Root(); it; it = tree.NextInOrder(it)) {
+        if (tree.IsExpanded(it) && tree.FirstChild(it)) setExpanded(m_model->indexOf(it), true);
+    }
+}
+
+void PaneView::setExpandedItem(TreeItem item, bool expanded) {
+    if (!m_model) return;
+    const QModelIndex index = m_model->indexOf(item);
+    if (!index.isValid()) return;
+    m_model->pane().tree.SetExpanded(item, expanded);
+    setExpanded(index, expanded);
+}
+
+void PaneView::setSubtreeExpanded(TreeItem top, bool expanded) {
+    if (!m_model) return;
+    TreePane& tree = m_model->pane().tree;
+    scheduleDelayedItemsLayout();  // one layout for the whole subtree
+    for (TreeItem it = top; it; it = tree.NextInSubtree(it, top)) {
+        if (!tree.FirstChild(it)) continue;
+        tree.SetExpanded(it, expanded);
+        setExpanded(m_model->indexOf(it), expanded);
+    }
+}
+
+void PaneView::selectItem(TreeItem item) {
+    if (!m_model) return;
+    const QModelIndex index = m_model->indexOf(item);
+    if (!index.isValid()) {
+        selectionModel()->clear();
+        return;
+    }
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+TreeItem PaneView::currentItem() const {
+    return m_model ? m_model->itemOf(currentIndex()) : kNoItem;
+}
+
+void PaneView::widenTo(int width) {
+    width = std::max(width, viewport()->width());
+    if (width <= m_columnWidth) return;
+    m_columnWidth = width;
+    // Never resize the column from inside a paint.
+    QTimer::singleShot(0, this, [this] {
+        if (header()->sectionSize(0) < m_columnWidth) setColumnWidth(0, m_columnWidth);
+    });
+}
+
+void PaneView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    widenTo(viewport()->width());
+}
+
+void PaneView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // A selection below the visible rows comes to the top, not the bottom.
+    const bool below = current.isValid() && visualRect(current).top() >= viewport()->height();
+    QTreeView::currentChanged(current, previous);
+    if (below) scrollTo(current, QAbstractItemView::PositionAtTop);
+    const TreeItem item = m_model ? m_model->itemOf(current) : kNoItem;
+    if (m_model) m_model->pane().tree.Select(item);
+    Q_EMIT selectionMoved(m_side, item);
+}
+
+void PaneView::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedPath(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void PaneView::dragMoveEvent(QDragMoveEvent* event) {
+    if (DroppedPath(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void PaneView::dropEvent(QDropEvent* event) {
+    const QString path = DroppedPath(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    Q_EMIT fileDropped(m_side, path);
+}
+
+}  // namespace quillon

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#include "ui/path_box.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace quillon {
+
+PathBox::PathBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setMaxVisibleItems(12);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(8);
+    lineEdit()->installEventFilter(this);
+    setToolTip(QStringLiteral("The file to load: type a path and press Enter, or choose a recent one"));
+    // Only a choice from the list loads; typing does not.
+    connect(this, &QComboBox::activated, this, [this](int) { Q_EMIT loadRequested(); });
+}
+
+bool PathBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+                                  event->type() == QEvent::ShortcutOverride)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (event->type() == QEvent::KeyPress && !key->isAutoRepeat()) Q_EMIT loadRequested();
+            return true;
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
+void PathBox::showHistory(const std::vector<std::u16string>& history) {
+    const QSignalBlocker block(this);
+    clear();
+    for (const std::u16string& entry : history) addItem(QString::fromStdU16String(entry));
+    if (!history.empty()) setCurrentIndex(0);
+}
+
+std::vector<std::u16string> PathBox::entries() const {
+    std::vector<std::u16string> list;
+    list.reserve(std::size_t(count()));
+    for (int i = 0; i < count(); ++i) list.push_back(itemText(i).toStdU16String());
+    return list;
+}
+
+QString PathBox::path() const {
+    return currentText().trimmed();
+}
+
+}  // namespace quillon

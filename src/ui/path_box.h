@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QComboBox>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// The editable drop-down above a pane: the path to load and the pane's
+// history of paths, newest first. Enter or a chosen entry asks for a load;
+// Enter never reaches the edit field itself.
+class PathBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit PathBox(QWidget* parent = nullptr);
+
+    // Shows the history; the first entry becomes the text.
+    void showHistory(const std::vector<std::u16string>& history);
+    std::vector<std::u16string> entries() const;
+    // The path to load: the edit text, blanks around it removed.
+    QString path() const;
+
+Q_SIGNALS:
+    void loadRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+}  // namespace quillon

@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: MIT
+// The panes' highlighting, word wrapping, icons and colours, checked on the
+// decisions the painter takes and on the pixels it paints.
+#include <QApplication>
+#include <QImage>
+#include <QtTest>
+#include <string>
+
+#include "compare/compare_commands.h"
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/line_count.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+#include "ui/block_layout.h"
+#include "ui/highlight.h"
+#include "ui/pane_model.h"
+#include "ui/pane_painter.h"
+#include "ui/pane_view.h"
+
+using namespace quillon;
+using test::U;
+
+namespace {
+
+std::vector<int> marks(std::u16string_view a, std::u16string_view b, unsigned mode = 0) {
+    const std::vector<std::uint8_t> m = MatchCharacters(a, b, mode);
+    return std::vector<int>(m.begin(), m.end());
+}
+
+// Attribute strings are written with | for the opening and ^ for the closing mark.
+std::u16string attrs(std::string_view s) {
+    std::u16string out = U(s);
+    for (char16_t& c : out) {
+        if (c == u'|')
+            c = kValueOpen;
+        else if (c == u'^')
+            c = kValueClose;
+    }
+    return out;
+}
+
+WrapMetrics tenPixelsPerChar(int wrapWidth) {
+    WrapMetrics m;
+    m.width = [](std::u16string_view s) { return int(s.size()) * 10; };
+    m.averageCharWidth = 10;
+    m.maxCharWidth = 10;
+    m.wrapWidth = wrapWidth;
+    return m;
+}
+
+// Two loaded and compared documents with a model and a painter over each.
+struct ComparedPair {
+    DocumentPane left, right;
+    RecordingNotifier messages;
+    PaneSelection selection;
+    PanePainter painter{selection};
+    PaneModel leftModel{left}, rightModel{right};
+
+    ComparedPair(std::string_view a, std::string_view b, bool compare = true) {
+        setNotifier(&messages);
+        test::LoadXml(left, a);
+        test::LoadXml(right, b);
+        leftModel.setDocumentShown(true);
+        rightModel.setDocumentShown(true);
+        CompareHost host;
+        compareCommandState() = {};
+        if (compare) CompareFiles(&left, &right, host);
+    }
+    ~ComparedPair() {
+        setNotifier(nullptr);
+        compareCommandState() = {};
+    }
+    PanePainter::ItemLook look(PaneModel& model, std::string_view path) {
+        ElementRecord* r = test::Find(model.pane(), path);
+        return painter.look(model, model.indexOf(r->item));
+    }
+};
+
+}  // namespace
+
+class PanePaintingTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetOptions(options(), false); }
+
+    // ---- MatchCharacters and MatchWords ----
+    void equalStringsMatchWhole() { QCOMPARE(marks(u"abc", u"abc"), (std::vector<int>{1, 1, 1})); }
+    void aDifferentCharacterStaysUnmatched() { QCOMPARE(marks(u"a1c", u"a2c"), (std::vector<int>{1, 0, 1})); }
+    void ownSideIsProbedBeforePartnerSide() {
+        // (1,0) comes before (0,1): "b" finds its partner first, "a" is left over.
+        QCOMPARE(marks(u"ab", u"ba"), (std::vector<int>{0, 1}));
+    }
+    void caseIsFoldedOnlyInTheFoldingModes() {
+        QCOMPARE(marks(u"ABC", u"abc", 0), (std::vector<int>{0, 0, 0}));
+        QCOMPARE(marks(u"ABC", u"abc", 2), (std::vector<int>{1, 1, 1}));
+    }
+    void aProbeMustBeConfirmedByWhatFollows() {
+        // "b" at (1,1) is confirmed by "c"; the lone "x" at (0,3) is not tried first.
+        QCOMPARE(marks(u"abcd", u"zbcd"), (std::vector<int>{0, 1, 1, 1}));
+    }
+    void pastTheWindowTheSearchStillEnds() {
+        const std::u16string a = std::u16string(100, u'a') + u"Z";
+        const std::u16string b = std::u16string(100, u'b') + u"Z";
+        const std::vector<int> m = marks(a, b);
+        QCOMPARE(m.back(), 1);
+        QCOMPARE(std::count(m.begin(), m.end(), 1), 1L);
+        std::u16string x, y;
+        for (int i = 0; i < 5000; ++i) {
+            x.push_back(char16_t(u'a' + (i * 7) % 26));
+            y.push_back(char16_t(u'a' + (i * 11 + 3) % 26));
+        }
+        QCOMPARE(MatchCharacters(x, y, 0).size(), x.size());
+        QVERIFY(MatchCharacters(u"", u"abc", 0).empty());
+    }
+    void wordsMatchByLengthAndHash() {
+        std::vector<WordEntry> own = SplitWords(u"in stock today, with", 0);
+        std::vector<WordEntry> partner = SplitWords(u"in stock now, with", 0);
+        MatchWords(own, partner);
+        QCOMPARE(own.size(), 4u);
+        QVERIFY(own[0].matched && own[1].matched && !own[2].matched && own[3].matched);
+        QVERIFY(!partner[2].matched);
+    }
+
+    // ---- Ranges ----
+    void changedValueIsGreenOrItsCharacterRed() {
+        HighlightSettings st;
+        const std::u16string own = attrs("a=|x^ b=|1^"), partner = attrs("a=|x^ b=|2^");
+        QCOMPARE(AttributeRanges(own, partner, st), (std::vector<HighlightRange>{{9, 1, 1}}));
+        st.highlightChars = true;
+        QCOMPARE(AttributeRanges(own, partner, st), (std::vector<HighlightRange>{{9, 1, 2}}));
+        const std::u16string longer = attrs("b=|1234^"), other = attrs("b=|1204^");
+        QCOMPARE(AttributeRanges(longer, other, st), (std::vector<HighlightRange>{{5, 1, 2}}));
+    }
+    void attributeOnOneSideIsWhollyRed() {
+        HighlightSettings st;
+        QCOMPARE(AttributeRanges(attrs("a=|x^ b=|y^"), attrs("a=|x^"), st), (std::vector<HighlightRange>{{6, 5, 2}}));
+        // Matching takes name and name length; order does not matter.
+        QCOMPARE(AttributeRanges(attrs("b=|y^ a=|x^"), attrs("a=|x^ b=|y^"), st), std::vector<HighlightRange>{});
+    }
+    void ignoredAttributeIsGrey() {
+        HighlightSettings st;
+        st.ignoredAttribute = [](std::uint16_t hash) { return hash == AttributeNameHash(u"stamp", true); };
+        QCOMPARE(AttributeRanges(attrs("stamp=|1^"), attrs("stamp=|2^"), st), (std::vector<HighlightRange>{{0, 9, 3}}));
+    }
+    void differingWordsOrCharactersOfTheText() {
+        HighlightSettings st;
+        QCOMPARE(TextRanges(u"in stock today, with", u"in stock now, with", st),
+                 (std::vector<HighlightRange>{{9, 6, 2}}));
+        QCOMPARE(TextRanges(u"two words", u"", st), (std::vector<HighlightRange>{{0, 3, 2}, {4, 5, 2}}));
+        st.highlightChars = true;
+        QCOMPARE(TextRanges(u"abcd", u"abxd", st), (std::vector<HighlightRange>{{2, 1, 2}}));
+    }
+    void rangesStopAtTheirLimit() {
+        HighlightSettings st;
+        std::u16string own, partner;
+        for (int i = 0; i < 1000; ++i) {
+            own += u"w" + U(std::to_string(i)) + u" ";
+            partner += u"x ";
+        }
+        QCOMPARE(TextRanges(own, partner, st).size(), kMaxHighlightRanges);
+        std::u16string many;
+        for (int i = 0; i < 500; ++i)
+            many += u"a" + U(std::to_string(i)) + u"=" + kValueOpen + u"v" + kValueClose + u" ";
+        QCOMPARE(ParseAttributeEntries(many, 0, true).size(), kMaxAttributeEntries);
+    }
+    void malformedAttributeStringsAreCutNotOverrun() {
+        QCOMPARE(ParseAttributeEntries(attrs("a=|x^ b=|unterminated"), 0, true).size(), 1u);
+        QCOMPARE(ParseAttributeEntries(attrs("noequals"), 0, true).size(), 0u);
+    }
+
+    // ---- Word wrapping ----
+    void shortStringsStayOnOneLine() {
+        const WrapMetrics m = tenPixelsPerChar(200);
+        QVERIFY(BlockFits(u"aaa bbb", 1, m));
+        QCOMPARE(WrapBlock(u"aaa bbb", 1, m), (std::vector<PlacedRun>{{0, 4, 0, 0}, {4, 3, 40, 0}}));
+    }
+    void aLineFeedStartsANewLine() {
+        const WrapMetrics m = tenPixelsPerChar(200);
+        QCOMPARE(WrapBlock(u"aa\nbb", 2, m), (std::vector<PlacedRun>{{0, 2, 0, 0}, {3, 2, 0, 1}}));
+        QVERIFY(!BlockFits(u"aa\nbb", 1, m));
+    }
+    void wordsWrapWhereTheLineIsFull() {
+        const WrapMetrics m = tenPixelsPerChar(200);
+        // Two chunks of 100 pixels do not fit in 200 - 6; 100 and 90 do.
+        const std::vector<PlacedRun> runs = WrapBlock(u"aaaaaaaaa bbbbbbbbb ccccccccc", 3, m);
+        QCOMPARE(runs.size(), 3u);
+        QCOMPARE(runs[0].line, 0);
+        QCOMPARE(runs[1].line, 1);
+        QCOMPARE(runs[1].x, 0);
+        QCOMPARE(runs[2].line, 1);
+        QCOMPARE(runs[2].x, 100);
+    }
+    void aWordLongerThanALineIsCut() {
+        const WrapMetrics m = tenPixelsPerChar(200);
+        const std::u16string word(50, u'x');
+        QVERIFY(!BlockFits(word, 3, m));
+        const std::vector<PlacedRun> runs = WrapBlock(word, 3, m);
+        std::uint32_t covered = 0;
+        for (const PlacedRun& r : runs) {
+            covered += r.length;
+            if (r.line < 2) QVERIFY(r.x + int(r.length) * 10 <= 200 - 6);
+        }
+        QCOMPARE(covered, 50u);
+        QCOMPARE(runs.back().line, 2);  // the rest stays on the last line
+    }
+    void aTinyWidthStillEnds() {
+        const WrapMetrics m = tenPixelsPerChar(3);
+        std::uint32_t covered = 0;
+        for (const PlacedRun& r : WrapBlock(u"abc def", 4, m)) covered += r.length;
+        QVERIFY(covered >= 6u);
+    }
+    void shortElementsStayOneLineInFullMode() {
+        // The attribute string counts its marks: x=\1...\2 is 24 characters here.
+        DocumentPane pane;
+        test::LoadXml(pane, "<a x='12345678901234567890'>12345678901234567890123456789012345</a>");
+        QCOMPARE(LineCount(*RootRecord(pane), true), 1u);  // 59 together
+        test::LoadXml(pane, "<a x='12345678901234567890'>1234567890123456789012345678901234567</a>");
+        QCOMPARE(LineCount(*RootRecord(pane), true), 3u);  // 61: a name line and a line for each block
+    }
+
+    // ---- Icons, states and colours ----
+    void iconsFollowStateChildrenExpansionAndKeys() {
+        ElementRecord r;
+        QCOMPARE(IconIndex(r, false, true, false, false), 0);
+        QCOMPARE(IconIndex(r, false, true, true, false), 2);
+        QCOMPARE(IconIndex(r, false, false, false, false), 12);
+        QCOMPARE(IconIndex(r, true, true, false, false), 8);  // compared, no partner
+        QCOMPARE(IconIndex(r, true, false, false, true), 16 + 22);
+        r.ignoreState = 3;
+        QCOMPARE(IconIndex(r, true, true, true, true), 20);  // ignored: no additions
+    }
+    void beforeComparingEverythingLooksEqual() {
+        ComparedPair pair("<a><b x='1'/></a>", "<a><b x='2'/></a>", false);
+        const auto lk = pair.look(pair.leftModel, "b");
+        QCOMPARE(lk.state, 0);
+        QCOMPARE(lk.nameColorIndex, 0);
+        QCOMPARE(lk.icon, 12);
+        QVERIFY(lk.attributeRanges.empty());
+        QCOMPARE(pair.painter.nameColors(0).background, QApplication::palette().color(QPalette::Button));
+    }
+    void changedAttributeValueOfAKnownPair() {
+        ComparedPair pair("<a><b x='1' y='k'/></a>", "<a><b x='2' y='k'/></a>");
+        const auto lk = pair.look(pair.leftModel, "b");
+        QCOMPARE(lk.state, 1);
+        QCOMPARE(lk.nameColorIndex, 1);
+        QCOMPARE(lk.icon, 14);
+        QCOMPARE(lk.attributeRanges, (std::vector<HighlightRange>{{3, 1, 1}}));
+        QCOMPARE(pair.painter.nameColors(1).background, QColor(210, 255, 210));
+        QCOMPARE(pair.painter.segmentColors(1).text, QColor(0, 127, 0));
+        options().HighlightChars = 1;
+        QCOMPARE(pair.look(pair.leftModel, "b").attributeRanges, (std::vector<HighlightRange>{{3, 1, 2}}));
+    }
+    void elementWithoutCounterpart() {
+        ComparedPair pair("<a><b/><c z='1'>t</c></a>", "<a><b/></a>");
+        const auto lk = pair.look(pair.leftModel, "c");
+        QCOMPARE(lk.state, 2);
+        QCOMPARE(lk.nameColorIndex, 2);
+        QCOMPARE(lk.attributeClass, 4);
+        QCOMPARE(lk.textClass, 4);
+        QCOMPARE(lk.icon, 16);
+        QCOMPARE(pair.painter.nameColors(2).background, QColor(255, 210, 210));
+        QCOMPARE(pair.painter.segmentColors(4).text, QColor(127, 0, 0));
+    }
+    void selectedChangedElementUsesTheSelectedColours() {
+        ComparedPair pair("<a><b x='1'/></a>", "<a><b x='2'/></a>");
+        pair.selection.current = test::Find(pair.left, "b");
+        QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 4);
+        QCOMPARE(pair.painter.nameColors(4).background, QColor(0, 127, 0));
+        QCOMPARE(pair.painter.nameColors(4).text, QApplication::palette().color(QPalette::HighlightedText));
+        pair.selection.partner = test::Find(pair.right, "b");
+        QCOMPARE(pair.look(pair.rightModel, "b").nameColorIndex, 4);
+    }
+    void ignoredElementsUseTheIgnoreColours() {
+        ComparedPair pair("<a><b/></a>", "<a><b/></a>");
+        test::Find(pair.left, "b")->ignoreState = 1;
+        QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 6);
+        test::Find(pair.left, "b")->ignoreState = 4;
+        QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 7);
+        QCOMPARE(pair.look(pair.leftModel, "b").icon, 21);
+    }
+    void changedColoursReachThePainter() {
+        ComparedPair pair("<a/>", "<a/>");
+        DifferenceColors c = DefaultDifferenceColors();
+        c[kChangedNameBackground] = QColor(1, 2, 3);
+        pair.painter.setColors(c);
+        QCOMPARE(pair.painter.nameColors(1).background, QColor(1, 2, 3));
+        pair.painter.resetColors();
+        QCOMPARE(pair.painter.nameColors(1).background, QColor(210, 255, 210));
+    }
+    void paintedNameBoxHasTheStateColour() {
+        ComparedPair pair("<a><b x='1'/><c/></a>", "<a><b x='2'/></a>");
+        PaneView view(PaneSide::Left);
+        view.setPaneModel(&pair.leftModel);
+        view.setItemDelegate(&pair.painter);
+        pair.painter.setLineHeight(20);
+        view.resize(500, 300);
+        view.expandAll();
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QImage image = view.viewport()->grab().toImage();
+        auto boxColour = [&](std::string_view path) {
+            const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, path)->item));
+            return QColor(image.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10));
+        };
+        QCOMPARE(boxColour("b"), QColor(210, 255, 210));
+        QCOMPARE(boxColour("c"), QColor(255, 210, 210));
+        // An empty pane paints nothing.
+        pair.leftModel.setDocumentShown(false);
+        view.viewport()->repaint();
+        const QImage blank = view.viewport()->grab().toImage();
+        const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, "c")->item));
+        QCOMPARE(QColor(blank.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10)),
+                 view.palette().color(QPalette::Base));
+    }
+    void displayStringShowsQuotationMarks() { QCOMPARE(DisplayString(attrs("a=|x^")), std::u16string(u"a=\"x\"")); }
+};
+
+QTEST_MAIN(PanePaintingTest)
+#include "pane_painting_test.moc"
