@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: MIT
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/utf8.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every test gets a store of its own in a fresh folder; the user's store is
+// never touched.
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "quillon-store-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        path = folder / "Recent.ini";
+        store = std::make_unique<SettingsStore>(FromUtf8(path.string()));
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Replaces the store's file with hand-written INI text.
+    void WriteIni(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+    std::string IniText() const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path folder, path;
+    std::unique_ptr<SettingsStore> store;
+};
+
+// Every field moved off its default.
+Options Unusual() {
+    Options o;
+    o.XMLElementCaseSensitive = 0;
+    o.XMLAttributeCaseSensitive = 0;
+    o.IgnoreOrderElements = 0;
+    o.DecimalPlaces = 4;
+    o.DisplayMessages = 0;
+    o.WriteMessages = 1;
+    o.EndOfLine = 3;
+    o.Encoding = 2;
+    o.EncodingString = u"CP866";
+    o.CompareLevel = 1;
+    o.FlagComparsion = 3;
+    o.IgnoreAttributes = 1;
+    o.IgnoreValues = 1;
+    o.UniqueAttributes = 1;
+    o.IgnoreNamespaces = 1;
+    SetDateCode(o, 3);
+    o.NormalizeNumber = 1;
+    o.IncludeIgnoredElements = 1;
+    o.PrintDoctype = 1;
+    o.InsertPI = 1;
+    o.HighlightChars = 1;
+    o.ExpandDiff = 1;
+    o.AutoScroll = 0;
+    o.DoNamespaces = 0;
+    o.DoSchema = 0;
+    o.SchemaFullChecking = 1;
+    o.ValidationErrorAsFatal = 1;
+    o.ContinueAfterFatalError = 1;
+    o.SchemaValidation = 2;
+    o.IgnoreElementsByFullName = 0;
+    o.DisplayConfirmation = 0;
+    o.LoadSeparate = 0;
+    o.DisplayFullMode = 0;
+    o.OpenAfterSave = 1;
+    o.ExternalApplication = u"/usr/bin/xml viewer, \"quoted\" \\ back";
+    o.AutoSelect = 0;
+    o.AutoCompare = 0;
+    o.AutoLoad = 1;
+    o.SplitVertically = 0;
+    o.TipOfTheDay = 1822;
+    o.TopMainPos = 10;
+    o.BottomMainPos = 610;
+    o.LeftMainPos = -5;
+    o.RightMainPos = 805;
+    o.LeftDir = u"/data/left, old/";
+    o.RightDir = u"/data/r\u00e9ponses/";
+    o.SaveDir = u"/out/";
+    o.OptionsDir = u"/opt/quillon/";
+    ApplyCompareLevel(o);
+    return o;
+}
+
+void ExpectSameOptions(const Options& a, const Options& b) {
+    EXPECT_EQ(a.XMLElementCaseSensitive, b.XMLElementCaseSensitive);
+    EXPECT_EQ(a.XMLAttributeCaseSensitive, b.XMLAttributeCaseSensitive);
+    EXPECT_EQ(a.IgnoreOrderElements, b.IgnoreOrderElements);
+    EXPECT_EQ(a.DecimalPlaces, b.DecimalPlaces);
+    EXPECT_EQ(a.DisplayMessages, b.DisplayMessages);
+    EXPECT_EQ(a.WriteMessages, b.WriteMessages);
+    EXPECT_EQ(a.EndOfLine, b.EndOfLine);
+    EXPECT_EQ(a.Encoding, b.Encoding);
+    EXPECT_EQ(a.EncodingString, b.EncodingString);
+    EXPECT_EQ(a.CompareLevel, b.CompareLevel);
+    EXPECT_EQ(a.PairSumLimit, b.PairSumLimit);
+    EXPECT_EQ(a.FlagComparsion, b.FlagComparsion);
+    EXPECT_EQ(a.IgnoreAttributes, b.IgnoreAttributes);
+    EXPECT_EQ(a.IgnoreValues, b.IgnoreValues);
+    EXPECT_EQ(a.UniqueAttributes, b.UniqueAttributes);
+    EXPECT_EQ(a.IgnoreNamespaces, b.IgnoreNamespaces);
+    EXPECT_EQ(GetDateCode(a), GetDateCode(b));
+    EXPECT_EQ(a.NormalizeNumber, b.NormalizeNumber);
+    EXPECT_EQ(a.IncludeIgnoredElements, b.IncludeIgnoredElements);
+    EXPECT_EQ(a.PrintDoctype, b.PrintDoctype);
+    EXPECT_EQ(a.InsertPI, b.InsertPI);
+    EXPECT_EQ(a.HighlightChars, b.HighlightChars);
+    EXPECT_EQ(a.ExpandDiff, b.ExpandDiff);
+    EXPECT_EQ(a.AutoScroll, b.AutoScroll);
+    EXPECT_EQ(a.DoNamespaces, b.DoNamespaces);
+    EXPECT_EQ(a.DoSchema, b.DoSchema);
+    EXPECT_EQ(a.SchemaFullChecking, b.SchemaFullChecking);
+    EXPECT_EQ(a.ValidationErrorAsFatal, b.ValidationErrorAsFatal);
+    EXPECT_EQ(a.ContinueAfterFatalError, b.ContinueAfterFatalError);
+    EXPECT_EQ(a.SchemaValidation, b.SchemaValidation);
+    EXPECT_EQ(a.IgnoreElementsByFullName, b.IgnoreElementsByFullName);
+    EXPECT_EQ(a.DisplayConfirmation, b.DisplayConfirmation);
+    EXPECT_EQ(a.LoadSeparate, b.LoadSeparate);
+    EXPECT_EQ(a.DisplayFullMode, b.DisplayFullMode);
+    EXPECT_EQ(a.OpenAfterSave, b.OpenAfterSave);
+    EXPECT_EQ(a.ExternalApplication, b.ExternalApplication);
+    EXPECT_EQ(a.AutoSelect, b.AutoSelect);
+    EXPECT_EQ(a.AutoCompare, b.AutoCompare);
+    EXPECT_EQ(a.AutoLoad, b.AutoLoad);
+    EXPECT_EQ(a.SplitVertically, b.SplitVertically);
+    EXPECT_EQ(a.TipOfTheDay, b.TipOfTheDay);
+    EXPECT_EQ(a.TopMainPos, b.TopMainPos);
+    EXPECT_EQ(a.BottomMainPos, b.BottomMainPos);
+    EXPECT_EQ(a.LeftMainPos, b.LeftMainPos);
+    EXPECT_EQ(a.RightMainPos, b.RightMainPos);
+    EXPECT_EQ(a.ApplicationVersion, b.ApplicationVersion);
+    EXPECT_EQ(a.LeftDir, b.LeftDir);
+    EXPECT_EQ(a.RightDir, b.RightDir);
+    EXPECT_EQ(a.SaveDir, b.SaveDir);
+    EXPECT_EQ(a.OptionsDir, b.OptionsDir);
+}
+
+TEST_F(SettingsStoreTest, EmptyStoreKeepsTheDefaultsAndTheFullSaveStoresVersion471) {
+    Options o;
+    store->LoadSettings(o);
+    ExpectSameOptions(o, Options{});
+    EXPECT_NE(o.ApplicationVersion, kSettingsVersion);  // so start-up resets
+    EXPECT_EQ(store->LoadRecentFiles().count, 0u);
+
+    store->SaveSettings(o, true);
+    EXPECT_EQ(o.ApplicationVersion, kSettingsVersion);
+    Options back;
+    store->LoadSettings(back);
+    EXPECT_EQ(back.ApplicationVersion, 471);
+}
+
+TEST_F(SettingsStoreTest, FullSaveRoundTripsEveryOption) {
+    Options saved = Unusual();
+    store->SaveSettings(saved, true);
+    Options back;
+    store->LoadSettings(back);
+    ExpectSameOptions(back, saved);
+    EXPECT_EQ(back.PairSumLimit, 11u);  // ApplyCompareLevel ran for level 1
+}
+
+TEST_F(SettingsStoreTest, SwitchesAreWrittenAsZeroOrOneAndNumbersUnchanged) {
+    Options o;
+    o.HighlightChars = 7;
+    o.DoSchema = 0;
+    SetDateCode(o, 2);  // NormalizeDate 2: stored as 1, the mode stays in FlagNormalizeDate
+    o.DecimalPlaces = -1;
+    o.TopMainPos = -111;
+    store->SaveSettings(o, true);
+    const std::string ini = IniText();
+    EXPECT_NE(ini.find("HighlightChars=1\n"), std::string::npos);
+    EXPECT_NE(ini.find("DoSchema=0\n"), std::string::npos);
+    EXPECT_NE(ini.find("NormalizeDate=1\n"), std::string::npos);
+    EXPECT_NE(ini.find("FlagNormalizeDate=2\n"), std::string::npos);
+    EXPECT_NE(ini.find("DecimalPlaces=-1\n"), std::string::npos);
+    EXPECT_NE(ini.find("TopMainPos=-111\n"), std::string::npos);
+    Options back;
+    store->LoadSettings(back);
+    EXPECT_EQ(GetDateCode(back), 2u);
+}
+
+TEST_F(SettingsStoreTest, OptionsDialogSaveLeavesTheExitOnlyValuesAlone) {
+    Options o = Unusual();
+    store->SaveSettings(o, false);
+    EXPECT_EQ(o.ApplicationVersion, 0);
+    Options back;
+    store->LoadSettings(back);
+    const Options defaults;
+    // Kept only at exit: window rectangle, folders, toolbar states, ignore switches.
+    EXPECT_EQ(back.TopMainPos, defaults.TopMainPos);
+    EXPECT_EQ(back.LeftDir, defaults.LeftDir);
+    EXPECT_EQ(back.AutoCompare, defaults.AutoCompare);
+    EXPECT_EQ(back.IgnoreElementsByFullName, defaults.IgnoreElementsByFullName);
+    EXPECT_EQ(back.DisplayConfirmation, defaults.DisplayConfirmation);
+    EXPECT_EQ(back.ExternalApplication, defaults.ExternalApplication);
+    EXPECT_EQ(back.ApplicationVersion, 0);
+    // Written by both saves.
+    EXPECT_EQ(back.CompareLevel, 1u);
+    EXPECT_EQ(back.EncodingString, u"CP866");
+    EXPECT_EQ(back.XMLElementCaseSensitive, 0u);
+}
+
+TEST_F(SettingsStoreTest, ValuesOfAnotherKindEmptyOrTooLongTextsKeepTheField) {
+    WriteIni(
+        "[General]\n"
+        "CompareLevel=fast\n"
+        "EndOfLine=2\n"
+        "DoSchema=5\n"
+        "TipOfTheDay=99999999999\n"
+        "ExternalApplication=\n"
+        "EncodingString=" +
+        std::string(32, 'x') +
+        "\n"
+        "SaveDir=" +
+        std::string(260, 's') +
+        "\n"
+        "OptionsDir=" +
+        std::string(259, 'o') +
+        "\n"
+        "SchemaValidation=9\n");
+    Options o;
+    store->LoadSettings(o);
+    EXPECT_EQ(o.CompareLevel, 3u);
+    EXPECT_EQ(o.EndOfLine, 2u);
+    EXPECT_EQ(o.DoSchema, 1u);  // a byte switch takes value != 0
+    EXPECT_EQ(o.TipOfTheDay, 1801);
+    EXPECT_EQ(o.ExternalApplication, u"default");
+    EXPECT_EQ(o.EncodingString, u"<none>");  // 32 characters do not fit the field
+    EXPECT_EQ(o.SaveDir, u"");
+    EXPECT_EQ(o.OptionsDir.size(), 259u);
+    EXPECT_EQ(o.SchemaValidation, 9u);  // numbers are taken without a range check
+}
+
+TEST_F(SettingsStoreTest, ColoursStartFromTheDefaultsAndRoundTrip) {
+    Palette p = DefaultPalette();
+    EXPECT_EQ(p[0], Rgb(210, 255, 210));
+    EXPECT_EQ(p[10], Rgb(127, 0, 0));
+    EXPECT_EQ(PaletteValueName(8), u"Text_1");
+
+    store->LoadColors(p);  // nothing stored: unchanged
+    EXPECT_EQ(p, DefaultPalette());
+
+    p[3] = Rgb(1, 2, 3);
+    p[9] = Rgb(250, 251, 252);
+    store->SaveColors(p);
+    Palette back = DefaultPalette();
+    store->LoadColors(back);
+    EXPECT_EQ(back, p);
+    EXPECT_NE(IniText().find("[Colors]"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, OnlyColoursPresentAsNumbersReplaceTheirEntry) {
+    WriteIni("[Colors]\nHeader_2=255\nBk_1=red\n");
+    Palette p = DefaultPalette();
+    store->LoadColors(p);
+    EXPECT_EQ(p[1], Rgb(255, 0, 0));
+    EXPECT_EQ(p[6], Rgb(230, 255, 230));
+}
+
+TEST_F(SettingsStoreTest, FontsAreLaidOverTheStockFont) {
+    LogicalFont stock;
+    stock.FaceName = u"Monospace";
+    stock.Height = -13;
+    EXPECT_FALSE(store->LoadFont(FontSlot::Tree, stock));
+
+    LogicalFont chosen;
+    chosen.Height = -16;
+    chosen.Weight = 700;
+    chosen.Italic = 1;
+    chosen.CharSet = 204;
+    chosen.PitchAndFamily = 49;
+    chosen.FaceName = std::u16string(31, u'F');
+    store->SaveFont(FontSlot::ElementWindow, chosen, 240);
+    const auto back = store->LoadFont(FontSlot::ElementWindow, stock);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->font, chosen);
+    EXPECT_EQ(back->itemHeight, 240);
+    EXPECT_FALSE(store->LoadFont(FontSlot::Tree, stock));
+}
+
+TEST_F(SettingsStoreTest, AFaceNameThatDoesNotFitLeavesTheStockFace) {
+    WriteIni("[Font1]\nFaceName=" + std::string(32, 'F') + "\nWeight=300\n");
+    LogicalFont stock;
+    stock.FaceName = u"Monospace";
+    const auto back = store->LoadFont(FontSlot::Tree, stock);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->font.FaceName, u"Monospace");
+    EXPECT_EQ(back->font.Weight, 300);
+    EXPECT_FALSE(back->itemHeight);
+}
+
+TEST(RecentFileList, AFullListReplacesItsEntriesInTurn) {
+    RecentFileList list;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(list.Add(u"/f" + std::u16string(1, char16_t(u'0' + i))), i);
+    EXPECT_EQ(list.Add(u"/F3"), -1);  // letter case does not make another file
+    EXPECT_EQ(list.count, 8u);
+    EXPECT_EQ(list.Add(u"/ninth"), 0);
+    EXPECT_EQ(list.last, 1u);
+    list.last = 7;
+    EXPECT_EQ(list.Add(u"/tenth"), 7);
+    EXPECT_EQ(list.last, 0u);  // wraps
+    EXPECT_EQ(list.Add(std::u16string(260, u'p')), -1);
+    EXPECT_EQ(list.Add(std::u16string(259, u'p')), 0);
+}
+
+TEST_F(SettingsStoreTest, RecentFilesRoundTripAndLastIsStoredOnlyWhenFull) {
+    RecentFileList list;
+    list.Add(u"/a.xml");
+    list.Add(u"/b, c.xml");
+    store->SaveRecentFiles(list);
+    EXPECT_EQ(IniText().find("Last"), std::string::npos);
+    RecentFileList back = store->LoadRecentFiles();
+    ASSERT_EQ(back.count, 2u);
+    EXPECT_EQ(back.paths[1], u"/b, c.xml");
+
+    for (int i = 0; i < 7; ++i) list.Add(u"/more" + std::u16string(1, char16_t(u'0' + i)));
+    store->SaveRecentFiles(list);
+    back = store->LoadRecentFiles();
+    EXPECT_EQ(back.count, 8u);
+    EXPECT_EQ(back.last, 1u);
+    EXPECT_EQ(back.paths, list.paths);
+}
+
+TEST_F(SettingsStoreTest, StoredRecentFilesStopAtTheFirstGapAndABadLastReadsAsZero) {
+    WriteIni("[General]\nFile1=/one\nFile2=/two\nFile4=/four\nLast=9\n");
+    const RecentFileList list = store->LoadRecentFiles();
+    EXPECT_EQ(list.count, 2u);
+    EXPECT_EQ(list.last, 0u);
+    WriteIni("[General]\nFile1=/one\nLast=5\n");
+    EXPECT_EQ(SettingsStore(FromUtf8(path.string())).LoadRecentFiles().last, 5u);
+}
+
+TEST_F(SettingsStoreTest, HistoriesRoundTripAndAShorterListLosesTheOldTail) {
+    std::vector<std::u16string> left;
+    for (int i = 0; i < 12; ++i) left.push_back(u"/l" + std::u16string(1, char16_t(u'a' + i)));
+    store->SaveHistory(PaneSide::Left, left);
+    store->SaveHistory(PaneSide::Right, {u"/r1"});
+    EXPECT_EQ(store->LoadHistory(PaneSide::Left), left);
+    EXPECT_EQ(store->LoadHistory(PaneSide::Right), std::vector<std::u16string>{u"/r1"});
+
+    store->SaveHistory(PaneSide::Left, {u"/new", u"/la"});
+    EXPECT_EQ(store->LoadHistory(PaneSide::Left), (std::vector<std::u16string>{u"/new", u"/la"}));
+}
+
+TEST_F(SettingsStoreTest, MissingHistoryValuesAreSkipped) {
+    WriteIni("[LIST2]\nFile2=/two\nFile5=/five\n");
+    EXPECT_EQ(store->LoadHistory(PaneSide::Right), (std::vector<std::u16string>{u"/two", u"/five"}));
+    EXPECT_TRUE(store->LoadHistory(PaneSide::Left).empty());
+}
+
+TEST_F(SettingsStoreTest, TheEnvironmentVariableMovesTheProgramsStore) {
+    ASSERT_EQ(::setenv("QUILLON_SETTINGS_FILE", path.c_str(), 1), 0);
+    EXPECT_EQ(SettingsStore::DefaultFile(), FromUtf8(path.string()));
+    SetUpSettingsStore();
+    EXPECT_EQ(settingsStore().file(), FromUtf8(path.string()));
+    ::unsetenv("QUILLON_SETTINGS_FILE");
+    EXPECT_NE(SettingsStore::DefaultFile(), FromUtf8(path.string()));
+    EXPECT_NE(SettingsStore::DefaultFile().find(u"Morvane/Recent.ini"), std::u16string::npos);
+}
+
+TEST(RememberFolder, OnlyWithSeparateFoldersTheFoldersFollowTheChosenFile) {
+    Options o;
+    std::u16string folder = u"/old/";
+    RememberFolder(o, folder, u"/data/in/doc.xml");
+    EXPECT_EQ(folder, u"/data/in/");
+    o.LoadSeparate = 0;
+    RememberFolder(o, folder, u"/else/doc.xml");
+    EXPECT_EQ(folder, u"/data/in/");
+}
+
+}  // namespace
+}  // namespace quillon
