@@ -1,0 +1,298 @@
+// SPDX-License-Identifier: MIT
+#include "rules/rule_list_files.h"
+
+#include <iconv.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/element_record.h"
+#include "model/name_table.h"
+#include "platform/utf8.h"
+#include "rules/ignore_rules.h"
+#include "rules/key_elements.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+constexpr char16_t kBlockHeader[] = u"\r\n#These rows were added by Quillon\r\n";
+constexpr char16_t kTextAttribute[] = u"$TEXT$";
+
+std::u16string_view trim(std::u16string_view s) {
+    while (!s.empty() && s.front() <= 32) s.remove_prefix(1);
+    while (!s.empty() && s.back() <= 32) s.remove_suffix(1);
+    return s;
+}
+
+std::u16string withoutBlanks(std::u16string_view s, std::size_t limit) {
+    std::u16string out;
+    for (char16_t c : s)
+        if (c > 32 && out.size() < limit) out.push_back(c);
+    return out;
+}
+
+struct PathIds {
+    std::uint32_t nameId = 0, pathHash = 0;
+    std::uint32_t parentNameId = 0, parentPathHash = 0;
+};
+
+// Interns every ">"-separated piece; false for an empty piece, which no
+// element name can match.
+bool internPath(std::u16string_view path, PathIds& ids) {
+    const bool caseSensitive = options().XMLElementCaseSensitive != 0;
+    ids = PathIds{};
+    while (true) {
+        const std::size_t end = std::min(path.find(u'>'), path.size());
+        const std::u16string_view piece = trim(path.substr(0, end));
+        if (piece.empty()) return false;
+        const NameEntry* entry = nameTable().InternName(piece, caseSensitive);
+        ids.parentNameId = ids.nameId;
+        ids.parentPathHash = ids.pathHash;
+        ids.nameId = entry->nameId;
+        ids.pathHash = ids.pathHash * 17 + entry->nameId;
+        if (end == path.size()) return true;
+        path.remove_prefix(end + 1);
+    }
+}
+
+std::u16string number(unsigned n) {
+    std::u16string out;
+    for (char c : std::to_string(n)) out.push_back(char16_t(c));
+    return out;
+}
+
+// The condition reader's target: the rule of the last accepted (or already
+// present) "IgnoreElement" line, never a rule that line did not name.
+IgnoreRule* g_readerRule = nullptr;
+
+std::string toAnsi(std::u16string_view s) {
+    std::string out;
+    iconv_t cd = iconv_open("CP1252", "UTF-16LE");
+    for (char16_t c : s) {
+        if (c < 0x80 || cd == iconv_t(-1)) {
+            out.push_back(c < 0x80 ? char(c) : '?');
+            continue;
+        }
+        char in[2] = {char(c & 0xFF), char(c >> 8)};
+        char buf[4];
+        char* ip = in;
+        char* op = buf;
+        std::size_t il = 2, ol = sizeof buf;
+        if (iconv(cd, &ip, &il, &op, &ol) == std::size_t(-1)) out.push_back('?');
+        else out.append(buf, sizeof buf - ol);
+    }
+    if (cd != iconv_t(-1)) iconv_close(cd);
+    return out;
+}
+
+std::u16string fromAnsi(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    iconv_t cd = iconv_open("UTF-16LE", "CP1252");
+    for (char ch : s) {
+        const unsigned char b = static_cast<unsigned char>(ch);
+        if (b < 0x80 || cd == iconv_t(-1)) {
+            out.push_back(b < 0x80 ? char16_t(b) : u'?');
+            continue;
+        }
+        char in[1] = {ch};
+        char buf[4];
+        char* ip = in;
+        char* op = buf;
+        std::size_t il = 1, ol = sizeof buf;
+        if (iconv(cd, &ip, &il, &op, &ol) == std::size_t(-1) || ol != 2) out.push_back(u'?');
+        else out.push_back(char16_t(std::uint8_t(buf[0]) | (std::uint8_t(buf[1]) << 8)));
+    }
+    if (cd != iconv_t(-1)) iconv_close(cd);
+    return out;
+}
+
+// The whole block goes out in one write, so a failure leaves no half block.
+bool appendToFile(const std::u16string& path, std::u16string_view block) {
+    const std::string bytes = toAnsi(block);
+    std::FILE* f = std::fopen(ToUtf8(path).c_str(), "ab");
+    if (!f) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool closed = std::fclose(f) == 0;
+    return written && closed;
+}
+
+}  // namespace
+
+void ReadIgnoreElementLine(std::u16string_view value) {
+    IgnoreRuleSet& set = ignoreRules();
+    g_readerRule = nullptr;
+    if (set.rules.size() >= kMaxIgnoreRules || withoutBlanks(value, 1).empty()) return;
+    value = value.substr(std::min(value.find_first_not_of(u" \t\r\n"), value.size()));
+    const std::size_t blank = std::min(value.find(u' '), value.size());
+    const std::u16string text = withoutBlanks(value.substr(0, blank), kMaxRuleText);
+    std::u16string_view kindPart = blank < value.size() ? value.substr(blank + 1) : std::u16string_view();
+
+    PathIds ids;
+    if (!internPath(text, ids)) return;
+    for (const auto& r : set.rules)
+        if (r->nameId == ids.nameId && (r->pathHash == ids.pathHash || r->pathHash == r->nameId)) {
+            g_readerRule = r.get();
+            return;
+        }
+
+    auto rule = std::make_unique<IgnoreRule>();
+    rule->nameId = ids.nameId;
+    rule->pathHash = ids.pathHash;
+    rule->text = text;
+    while (!kindPart.empty() && kindPart.front() <= 32) kindPart.remove_prefix(1);
+    if (!kindPart.empty()) {
+        unsigned kind = 0;
+        std::size_t i = 0;
+        for (; i < kindPart.size() && kindPart[i] >= u'0' && kindPart[i] <= u'9'; ++i)
+            kind = (kind * 10 + unsigned(kindPart[i] - u'0')) % 256;
+        rule->kind = std::uint8_t(kind);
+        if (kind == 4 || kind == 5) {
+            set.rulesChanged = true;
+            std::u16string_view rest = kindPart.substr(i);
+            while (!rest.empty() && rest.front() <= 32) rest.remove_prefix(1);
+            rule->attributes.set(rest);
+        }
+    }
+    IgnoreRule* added = rule.get();
+    if (AppendRule(std::move(rule))) g_readerRule = added;
+}
+
+void ReadConditionLine(std::u16string_view value) {
+    IgnoreRuleSet& set = ignoreRules();
+    IgnoreRule* rule = g_readerRule;
+    if (!rule || set.rules.empty()) return;
+    bool known = false;
+    for (const auto& r : set.rules) known = known || r.get() == rule;
+    if (!known) return;
+
+    std::size_t i = 0;
+    while (i < value.size() && value[i] <= 32) ++i;
+    const std::size_t nameStart = i;
+    while (i < value.size() && value[i] > 32) ++i;
+    std::u16string_view name = value.substr(nameStart, i - nameStart);
+    if (name.empty() || i >= value.size()) return;
+    std::uint8_t fields[3];
+    for (std::uint8_t& field : fields) {
+        while (i < value.size() && value[i] <= 32) ++i;
+        if (i >= value.size()) return;
+        field = (value[i] >= u'0' && value[i] <= u'9') ? std::uint8_t(value[i] - u'0') : 0;
+        ++i;
+    }
+    if (i < value.size()) ++i;  // the separator before the value
+    const std::u16string_view rest = value.substr(i);
+    if (withoutBlanks(rest, 1).empty()) return;
+    if (name == kTextAttribute) name = {};
+    SetCondition(*rule, name, fields[0], fields[1], fields[2], rest);
+    set.currentRule = rule;
+}
+
+void ReadCommonAttributesLine(std::u16string_view value) { SetCommonAttributes(value); }
+
+void ReadKeyElementLine(std::u16string_view value) {
+    std::vector<KeyElement>& list = keyElements();
+    if (list.size() >= kMaxKeyElements) return;
+    const std::u16string text = withoutBlanks(value, kMaxRuleText);
+    PathIds ids;
+    if (text.empty() || !internPath(text, ids)) return;
+    for (const KeyElement& k : list)
+        if (k.keyNameId == ids.nameId && k.keyPathHash == ids.pathHash && k.parentNameId == ids.parentNameId &&
+            k.parentPathHash == ids.parentPathHash)
+            return;
+    list.push_back({ids.nameId, ids.pathHash, ids.parentPathHash, ids.parentNameId, text});
+}
+
+void ReadKeyAttributeLine(std::u16string_view value) {
+    const std::u16string text = withoutBlanks(value, kMaxRuleText);
+    const std::size_t bar = text.find(u'|');
+    if (bar == std::u16string::npos) return;
+    const std::u16string_view name = trim(std::u16string_view(text).substr(bar + 1));
+    PathIds ids;
+    if (name.empty() || !internPath(std::u16string_view(text).substr(0, bar), ids)) return;
+    ResetKeyAttribute();
+    KeyAttribute& key = keyAttribute();
+    key.elementNameId = ids.nameId;
+    key.elementPathHash = ids.pathHash;
+    key.attributeId = AttributeNameHash(name, options().XMLAttributeCaseSensitive != 0);
+    key.attributeName.assign(name);
+    key.text = text;
+}
+
+bool ReadRuleListLine(std::u16string_view line, unsigned sections) {
+    const std::size_t eq = line.find(u'=');
+    if (eq == std::u16string_view::npos) return false;
+    const std::u16string_view key = trim(line.substr(0, eq));
+    const std::u16string_view value = line.substr(eq + 1);
+    if (sections & kSectionIgnoreRules) {
+        if (key == u"IgnoreElement") return ReadIgnoreElementLine(value), true;
+        if (key == u"Condition") return ReadConditionLine(value), true;
+        if (key == u"CommonIgnoredAttributes") return ReadCommonAttributesLine(value), true;
+    }
+    if (sections & kSectionKeys) {
+        if (key == u"KeyElement") return ReadKeyElementLine(value), true;
+        if (key == u"KeyAttribute") return ReadKeyAttributeLine(value), true;
+    }
+    return false;
+}
+
+bool ReadRuleListFile(const std::u16string& path, unsigned sections) {
+    std::FILE* f = std::fopen(ToUtf8(path).c_str(), "rb");
+    if (!f) return false;
+    std::string bytes;
+    char buf[8192];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+    std::fclose(f);
+    const std::u16string text = fromAnsi(bytes);
+    g_readerRule = nullptr;
+    std::u16string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find(u'\n'), rest.size());
+        std::u16string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
+        if (!line.empty() && line.front() != u'#') ReadRuleListLine(line, sections);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    g_readerRule = nullptr;
+    return true;
+}
+
+std::u16string IgnoredElementsBlock() {
+    const IgnoreRuleSet& set = ignoreRules();
+    std::u16string out = kBlockHeader;
+    for (const auto& r : set.rules) {
+        out += u"IgnoreElement=" + r->text;
+        if (r->kind != 0) out += u" " + number(r->kind);
+        if (r->kind == 4 || r->kind == 5) out += u" " + r->attributes.text;
+        out += u"\r\n";
+        if (const IgnoreCondition* c = r->condition.get()) {
+            out += u"Condition=" + (c->onText() ? std::u16string(kTextAttribute) : c->attributeName) + u" " +
+                   number(c->negate) + u" " + number(c->op) + u" " + number(c->ifNotExist) + u" " + c->value +
+                   u"\r\n";
+        }
+    }
+    if (set.commonAttributes.count()) out += u"CommonIgnoredAttributes=" + set.commonAttributes.text + u"\r\n";
+    return out;
+}
+
+std::u16string KeyElementsBlock() {
+    std::u16string out = kBlockHeader;
+    for (const KeyElement& k : keyElements()) out += u"KeyElement=" + k.text + u"\r\n";
+    if (keyAttribute().present()) out += u"KeyAttribute=" + keyAttribute().text + u"\r\n";
+    return out;
+}
+
+bool SaveIgnoredElements(const std::u16string& path) {
+    const IgnoreRuleSet& set = ignoreRules();
+    if (set.rules.empty() && set.commonAttributes.count() == 0) return true;
+    return appendToFile(path, IgnoredElementsBlock());
+}
+
+bool SaveKeyElements(const std::u16string& path) {
+    if (keyElements().empty() && !keyAttribute().present()) return true;
+    return appendToFile(path, KeyElementsBlock());
+}
+
+}  // namespace quillon

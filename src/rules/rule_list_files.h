@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// Handlers for the lines of a settings file's ignore-rule section (2) and
+// key section (4); the value is the text after "=". Lines that do not fit
+// are skipped without a message.
+void ReadIgnoreElementLine(std::u16string_view value);
+void ReadConditionLine(std::u16string_view value);
+void ReadCommonAttributesLine(std::u16string_view value);
+void ReadKeyElementLine(std::u16string_view value);
+void ReadKeyAttributeLine(std::u16string_view value);
+
+// Section bits of a settings file.
+constexpr unsigned kSectionIgnoreRules = 2;
+constexpr unsigned kSectionKeys = 4;
+
+// Offers one "Key=value" line to the handlers of the chosen sections; true
+// when one of them took the key.
+bool ReadRuleListLine(std::u16string_view line, unsigned sections);
+// Reads a list file (ANSI text) through ReadRuleListLine; false when it
+// cannot be opened.
+bool ReadRuleListFile(const std::u16string& path, unsigned sections);
+
+// The block that saving appends: the comment line, then the rows.
+std::u16string IgnoredElementsBlock();
+std::u16string KeyElementsBlock();
+// Append the block to the file, creating it when missing. Nothing is written
+// (and true is returned) when there is nothing to save; false when the file
+// cannot be written.
+bool SaveIgnoredElements(const std::u16string& path);
+bool SaveKeyElements(const std::u16string& path);
+
+}  // namespace quillon

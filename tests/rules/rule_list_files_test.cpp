@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: MIT
+// The ignored-elements and key-element list files: appended blocks, reading
+// them back, malformed lines.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "rules_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ListFileTest : public RulesTest {
+protected:
+    void SetUp() override {
+        RulesTest::SetUp();
+        path = WriteTempFile("", ".lst");
+        std::remove(path.c_str());
+    }
+    std::u16string Path() const { return U(path); }
+    std::string path;
+};
+
+TEST_F(ListFileTest, IgnoredElementsBlockAsWritten) {
+    ReadIgnoreElementLine(u"catalog>book>price 1");
+    ReadConditionLine(u"currency 0 3 1 EUR");
+    ReadIgnoreElementLine(u"timestamp");
+    ReadIgnoreElementLine(u"item 4 id rev");
+    ReadIgnoreElementLine(u"code 1");
+    ReadConditionLine(u"$TEXT$ 0 0 0 5");
+    ReadCommonAttributesLine(u"xmlns version");
+    ASSERT_TRUE(SaveIgnoredElements(Path()));
+    EXPECT_EQ(ReadAll(path),
+              "\r\n#These rows were added by Quillon\r\n"
+              "IgnoreElement=catalog>book>price 1\r\n"
+              "Condition=currency 0 3 1 EUR\r\n"
+              "IgnoreElement=timestamp\r\n"
+              "IgnoreElement=item 4 id rev\r\n"
+              "IgnoreElement=code 1\r\n"
+              "Condition=$TEXT$ 0 0 0 5\r\n"
+              "CommonIgnoredAttributes=xmlns version\r\n");
+}
+
+TEST_F(ListFileTest, SavedTwiceLoadsEachRuleOnce) {
+    ReadIgnoreElementLine(u"a>b 2");
+    ReadConditionLine(u"k 1 5 0 X");
+    ReadIgnoreElementLine(u"c");
+    ASSERT_TRUE(SaveIgnoredElements(Path()));
+    ASSERT_TRUE(SaveIgnoredElements(Path()));
+    const std::string text = ReadAll(path);
+    std::size_t comments = 0;
+    for (std::size_t p = text.find("#These rows"); p != std::string::npos; p = text.find("#These rows", p + 1))
+        ++comments;
+    EXPECT_EQ(comments, 2u);
+
+    ResetIgnoreRules();
+    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionIgnoreRules));
+    ASSERT_EQ(ignoreRules().rules.size(), 2u);
+    const IgnoreRule& ab = *ignoreRules().rules[0];
+    EXPECT_EQ(ToUtf8(ab.text), "a>b");
+    EXPECT_EQ(ab.kind, 2);
+    ASSERT_TRUE(ab.condition);
+    EXPECT_EQ(ab.condition->negate, 1);
+    EXPECT_EQ(ab.condition->op, kEqualsNoCase);
+    EXPECT_EQ(ToUtf8(ab.condition->value), "X");
+    EXPECT_FALSE(ignoreRules().rules[1]->condition);
+}
+
+TEST_F(ListFileTest, NothingToSaveWritesNothing) {
+    EXPECT_TRUE(SaveIgnoredElements(Path()));
+    EXPECT_TRUE(SaveKeyElements(Path()));
+    EXPECT_FALSE(std::ifstream(path).good());
+}
+
+TEST_F(ListFileTest, UnwritableFileIsAFailure) {
+    ReadIgnoreElementLine(u"a");
+    EXPECT_FALSE(SaveIgnoredElements(u"/nonexistent-dir/list.txt"));
+    EXPECT_FALSE(ReadRuleListFile(u"/nonexistent-dir/list.txt", kSectionIgnoreRules));
+    EXPECT_EQ(ignoreRules().rules.size(), 1u);
+}
+
+TEST_F(ListFileTest, MalformedLinesAreSkippedNothingElseLost) {
+    std::ofstream(path, std::ios::binary) << "IgnoreElement=first 1\r\n"
+                                             "IgnoreElement=   \r\n"
+                                             "IgnoreElement=a>>b\r\n"
+                                             "Condition=status 0 3\r\n"  // too few fields
+                                             "Condition=status\r\n"
+                                             "no equals sign here\r\n"
+                                             "Condition=status 0 3 0 \r\n"  // empty value
+                                             "IgnoreElement=second\r\n"
+                                             "Condition=status 1 x 0 done\r\n"
+                                             "KeyElement=\r\n"
+                                             "KeyAttribute=catalog>book\r\n"
+                                             "KeyElement=catalog>book>isbn\r\n";
+    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionIgnoreRules | kSectionKeys));
+    ASSERT_EQ(ignoreRules().rules.size(), 2u);
+    EXPECT_FALSE(ignoreRules().rules[0]->condition);
+    ASSERT_TRUE(ignoreRules().rules[1]->condition);
+    EXPECT_EQ(ignoreRules().rules[1]->condition->op, 0);  // a non-digit field reads as 0
+    EXPECT_EQ(keyElements().size(), 1u);
+    EXPECT_FALSE(keyAttribute().present());
+}
+
+TEST_F(ListFileTest, ConditionAfterARefusedRuleTouchesNoOtherRule) {
+    ReadIgnoreElementLine(u"keep");
+    for (int i = 1; i < 128; ++i) ReadIgnoreElementLine(U("n" + std::to_string(i)));
+    ReadIgnoreElementLine(u"overflow");
+    ReadConditionLine(u"status 0 3 0 done");
+    for (const auto& r : ignoreRules().rules) EXPECT_FALSE(r->condition) << ToUtf8(r->text);
+}
+
+TEST_F(ListFileTest, OnlyTheChosenSectionsAreRead) {
+    std::ofstream(path, std::ios::binary) << "IgnoreElement=a\r\nKeyElement=r>k\r\n";
+    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionKeys));
+    EXPECT_TRUE(ignoreRules().rules.empty());
+    EXPECT_EQ(keyElements().size(), 1u);
+}
+
+TEST_F(ListFileTest, KindIsTakenModulo256) {
+    ReadIgnoreElementLine(u"a 261");
+    ReadIgnoreElementLine(u"b 99999999999999999999");
+    ASSERT_EQ(ignoreRules().rules.size(), 2u);
+    EXPECT_EQ(ignoreRules().rules[0]->kind, 5);
+}
+
+TEST_F(ListFileTest, KeyElementsBlockAsWrittenAndReadBack) {
+    ReadKeyElementLine(u"catalog>book>isbn");
+    ReadKeyElementLine(u"orders > order > number");
+    ReadKeyAttributeLine(u"catalog>book|id");
+    ASSERT_TRUE(SaveKeyElements(Path()));
+    EXPECT_EQ(ReadAll(path),
+              "\r\n#These rows were added by Quillon\r\n"
+              "KeyElement=catalog>book>isbn\r\n"
+              "KeyElement=orders>order>number\r\n"
+              "KeyAttribute=catalog>book|id\r\n");
+    ResetKeys();
+    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionKeys));
+    EXPECT_EQ(keyElements().size(), 2u);
+    EXPECT_EQ(ToUtf8(keyAttribute().text), "catalog>book|id");
+}
+
+TEST_F(ListFileTest, OnlyAKeyAttributeWritesOneLine) {
+    ReadKeyAttributeLine(u"r>item|id");
+    ASSERT_TRUE(SaveKeyElements(Path()));
+    EXPECT_EQ(ReadAll(path), "\r\n#These rows were added by Quillon\r\nKeyAttribute=r>item|id\r\n");
+}
+
+TEST_F(ListFileTest, AnsiTextBothWays) {
+    ReadIgnoreElementLine(u"pr\u00E9cis");
+    ASSERT_TRUE(SaveIgnoredElements(Path()));
+    EXPECT_NE(ReadAll(path).find("IgnoreElement=pr\xE9" "cis\r\n"), std::string::npos);
+    ResetIgnoreRules();
+    ReadRuleListFile(Path(), kSectionIgnoreRules);
+    ASSERT_EQ(ignoreRules().rules.size(), 1u);
+    EXPECT_EQ(ignoreRules().rules[0]->text, u"pr\u00E9cis");
+}
+
+}  // namespace
+}  // namespace quillon::test
