@@ -30,6 +30,7 @@
 #include "model/name_table.h"
 #include "platform/notifier.h"
 #include "platform/utf8.h"
+#include "rules/rule_list_files.h"
 #include "settings/options.h"
 
 namespace {
@@ -48,6 +49,10 @@ struct DiffRun {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    // Ignore-rule and key list files, read once the options are final,
+    // since names and attribute hashes depend on the case options.
+    std::vector<std::string> ruleFiles;
+    std::vector<std::string> keyFiles;
     // Changes to the options record, applied in order after the defaults and
     // the settings file.
     std::vector<std::function<void(Options&)>> optionEdits;
@@ -135,6 +140,16 @@ const CliOption kOptions[] = {
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreAttributes = 1; }); }},
     {"--ignore-values", nullptr, ValueKind::None, nullptr, "element text never makes elements differ",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreValues = 1; }); }},
+    {"--rules", nullptr, ValueKind::Required, "FILE", "ignore rules and common attributes from a list file",
+     [](DiffRun& r, std::string_view v, std::string&) {
+         r.ruleFiles.emplace_back(v);
+         return true;
+     }},
+    {"--keys", nullptr, ValueKind::Required, "FILE", "key elements and the key attribute from a list file",
+     [](DiffRun& r, std::string_view v, std::string&) {
+         r.keyFiles.emplace_back(v);
+         return true;
+     }},
     {"--unique-attributes", nullptr, ValueKind::None, nullptr, "equal non-empty attributes make the same element",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.UniqueAttributes = 1; }); }},
 
@@ -400,6 +415,14 @@ int main(int argc, char** argv) {
     for (const auto& e : run.optionEdits) e(o);
     if (!o.NormalizeNumber) o.DecimalPlaces = -1;
     ApplyCompareLevel(o);
+    const std::pair<const std::vector<std::string>*, unsigned> listFiles[] = {{&run.ruleFiles, kSectionIgnoreRules},
+                                                                              {&run.keyFiles, kSectionKeys}};
+    for (const auto& [files, section] : listFiles)
+        for (const std::string& file : *files)
+            if (!ReadRuleListFile(FromUtf8(file), section)) {
+                std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), std::strerror(errno));
+                return kExitTrouble;
+            }
 
     const std::size_t documents = run.files.size() >= 2 ? 2 : 1;
     for (std::size_t i = 0; i < documents; ++i) {

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+// quillon-diff with rule and key list files, as a script would run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/load_xml.h"
+
+namespace quillon::test {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+Outcome Diff(const std::string& arguments) {
+    Outcome r;
+    FILE* pipe = ::popen((std::string(QUILLON_DIFF) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(QuillonDiffRules, RulesFileIgnoresElementsAndAttributes) {
+    const std::string a = WriteTempFile("<r v='1'><stamp>1</stamp><a id='1'>x</a></r>");
+    const std::string b = WriteTempFile("<r v='2'><stamp>2</stamp><a id='1'>x</a></r>");
+    const std::string rules =
+        WriteTempFile("\r\n#These rows were added by Quillon\r\nIgnoreElement=stamp\r\nCommonIgnoredAttributes=v\r\n",
+                      ".txt");
+    EXPECT_EQ(Diff("-q " + a + " " + b).status, 1);
+    EXPECT_EQ(Diff("-q --rules " + rules + " " + a + " " + b).status, 0);
+}
+
+TEST(QuillonDiffRules, KeysFileIsReadAndAMissingOneIsTrouble) {
+    const std::string a = WriteTempFile("<r><item id='1'>A</item></r>");
+    const std::string keys = WriteTempFile("KeyElement=r>item>k\r\nKeyAttribute=r>item|id\r\n", ".txt");
+    EXPECT_EQ(Diff("-q --keys " + keys + " " + a + " " + a).status, 0);
+    EXPECT_EQ(Diff("-q --keys /nonexistent/keys.txt " + a + " " + a).status, 2);
+}
+
+TEST(QuillonDiffRules, MissingListFileIsTrouble) {
+    const std::string a = WriteTempFile("<r/>");
+    const Outcome r = Diff("--rules /nonexistent/rules.txt " + a + " " + a);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("/nonexistent/rules.txt"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillon::test
