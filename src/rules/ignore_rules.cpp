@@ -61,18 +61,26 @@ void rebuildBuckets() {
 
 }  // namespace
 
-void AttributeList::set(std::u16string_view names) {
+bool AttributeList::set(std::u16string_view names) {
     clear();
-    if (names.empty()) return;
+    if (names.empty()) return true;
     text.assign(names);
     std::size_t i = 0;
-    while (i < names.size() && ids.size() < kMaxListedAttributes) {
+    bool allTaken = true;
+    while (i < names.size()) {
         const std::size_t end = std::min(names.find(u' ', i), names.size());
         const std::u16string_view name = trim(names.substr(i, end - i));
-        if (!name.empty()) ids.push_back(attributeHash(name));
+        if (!name.empty()) {
+            if (ids.size() == kMaxListedAttributes) {
+                allTaken = false;
+                break;
+            }
+            ids.push_back(attributeHash(name));
+        }
         i = end + 1;
     }
     if (ids.empty()) clear();
+    return allTaken;
 }
 
 void AttributeList::clear() {
@@ -194,9 +202,10 @@ void SetCurrentKind(std::uint8_t kind) {
     set.currentRule->kind = kind;
 }
 
-void SetRuleAttributes(IgnoreRule& rule, std::u16string_view names) {
-    rule.attributes.set(names);
+bool SetRuleAttributes(IgnoreRule& rule, std::u16string_view names) {
+    const bool allTaken = rule.attributes.set(names);
     if (rule.kind >= 4) ignoreRules().rulesChanged = true;
+    return allTaken;
 }
 
 void ClearRuleAttributes(IgnoreRule& rule) {
@@ -226,11 +235,12 @@ void RemoveCondition(IgnoreRule& rule) {
     rule.condition.reset();
 }
 
-void SetCommonAttributes(std::u16string_view names) {
+bool SetCommonAttributes(std::u16string_view names) {
     IgnoreRuleSet& set = ignoreRules();
     const std::vector<std::uint16_t> before = set.commonAttributes.ids;
-    set.commonAttributes.set(names);
+    const bool allTaken = set.commonAttributes.set(names);
     if (set.commonAttributes.ids != before) set.rulesChanged = true;
+    return allTaken;
 }
 
 bool IsRuleAttribute(std::u16string_view name) {

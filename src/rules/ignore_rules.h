@@ -24,14 +24,18 @@ struct AttributeList {
     std::vector<std::uint16_t> ids;  // at most kMaxListedAttributes
 
     std::size_t count() const { return ids.size(); }
-    // An empty text, or one without names, empties the list.
-    void set(std::u16string_view names);
+    // An empty text, or one without names, empties the list. False when
+    // names past kMaxListedAttributes were left out (kAttributeListFullMessage).
+    bool set(std::u16string_view names);
     void clear();
     bool contains(std::u16string_view name) const;
     bool containsHash(std::uint16_t id) const;
     // The names, trimmed, in the order entered.
     std::vector<std::u16string> names() const;
 };
+
+inline constexpr char16_t kAttributeListFullMessage[] =
+    u"No more than 128 attribute names can be listed; the names after the 128th were left out.";
 
 // The condition ops.
 enum ConditionOp : std::uint8_t {
@@ -103,13 +107,14 @@ void RemoveRuleAt(std::size_t index);
 void RemoveAllRules();
 void MakeCurrent(std::size_t index);
 void SetCurrentKind(std::uint8_t kind);
-void SetRuleAttributes(IgnoreRule& rule, std::u16string_view names);
+// False when names past the list's capacity were left out.
+bool SetRuleAttributes(IgnoreRule& rule, std::u16string_view names);
 void ClearRuleAttributes(IgnoreRule& rule);
 // Replaces the rule's condition; true when the new one equals the old one.
 bool SetCondition(IgnoreRule& rule, std::u16string_view attributeName, std::uint8_t negate, std::uint8_t op,
                   std::uint8_t ifNotExist, std::u16string_view value);
 void RemoveCondition(IgnoreRule& rule);
-void SetCommonAttributes(std::u16string_view names);
+bool SetCommonAttributes(std::u16string_view names);
 bool IsRuleAttribute(std::u16string_view name);
 bool IsIgnoredAttribute(std::u16string_view name);
 std::uint8_t EvaluateCondition(const IgnoreCondition& c, std::uint16_t attributeId, std::u16string_view value);

@@ -238,8 +238,9 @@ TEST_F(CommonAttributesTest, EmptyValueEmptiesTheList) {
 TEST_F(CommonAttributesTest, AtMost128Names) {
     std::u16string names;
     for (int i = 0; i < 200; ++i) names += u"a" + U(std::to_string(i)) + u" ";
-    SetCommonAttributes(names);
+    EXPECT_FALSE(SetCommonAttributes(names));
     EXPECT_EQ(ignoreRules().commonAttributes.count(), kMaxListedAttributes);
+    EXPECT_TRUE(SetCommonAttributes(u"a b"));
 }
 
 using RuleSetCapacityTest = RulesTest;
