@@ -271,6 +271,17 @@ private Q_SLOTS:
         QCOMPARE(f.options.IgnoreValues, 1u);
     }
 
+    void coloursConvertToTheStoredFormAndBack() {
+        const DifferenceColors d = DefaultDifferenceColors();
+        QCOMPARE(d[kChangedNameBackground], QColor(210, 255, 210));
+        QCOMPARE(d[kSelectedDeletedNameBackground], QColor(160, 0, 0));
+        QCOMPARE(d[kDeletedElementText], QColor(127, 0, 0));
+        Palette p = DefaultPalette();
+        p[4] = Rgb(1, 2, 3);
+        QVERIFY(PaletteFromColors(ColorsFromPalette(p)) == p);
+        QCOMPARE(ColorsFromPalette(p)[4], QColor(1, 2, 3));
+    }
+
     void changeOpensTheColourChooserOnTheSelectedEntry() {
         Fixture f;
         OptionsDialog d(f.options, f.colors, false, f.services());

@@ -3,31 +3,40 @@
 
 namespace quillon {
 
-const std::array<DifferenceColorEntry, kDifferenceColorCount>& DifferenceColorEntries() {
-    // "Foregroung" is how the list has always spelled it; stored settings
-    // files and users' habits know it so.
-    static const std::array<DifferenceColorEntry, kDifferenceColorCount> entries{{
-        {u"NAME:Changed element:Background", u"Header_1", 210, 255, 210},
-        {u"NAME:Deleted element:Background", u"Header_2", 255, 210, 210},
-        {u"NAME:Selected changed element:Background", u"Header_4", 0, 127, 0},
-        {u"NAME:Selected deleted element:Background", u"Header_5", 160, 0, 0},
-        {u"NAME:Changed element:Foregroung", u"HeaderText_1", 0, 66, 0},
-        {u"NAME:Deleted element:Foregroung", u"HeaderText_2", 99, 0, 0},
-        {u"ATTRIBUTES:Changed attribute:Background", u"Bk_1", 230, 255, 230},
-        {u"CONTENT:Deleted text:Background", u"Bk_2", 255, 230, 230},
-        {u"ATTRIBUTES:Changed attribute:Foregroung", u"Text_1", 0, 127, 0},
-        {u"CONTENT:Deleted text:Foregroung", u"Text_2", 200, 0, 0},
-        {u"CONTENT:Deleted element:Foregroung", u"DeletedElement", 127, 0, 0},
+std::u16string_view DifferenceColorLabel(std::size_t i) {
+    // "Foregroung" is how the list has always spelled it.
+    static constexpr std::array<std::u16string_view, kDifferenceColorCount> labels{{
+        u"NAME:Changed element:Background",
+        u"NAME:Deleted element:Background",
+        u"NAME:Selected changed element:Background",
+        u"NAME:Selected deleted element:Background",
+        u"NAME:Changed element:Foregroung",
+        u"NAME:Deleted element:Foregroung",
+        u"ATTRIBUTES:Changed attribute:Background",
+        u"CONTENT:Deleted text:Background",
+        u"ATTRIBUTES:Changed attribute:Foregroung",
+        u"CONTENT:Deleted text:Foregroung",
+        u"CONTENT:Deleted element:Foregroung",
     }};
-    return entries;
+    return i < labels.size() ? labels[i] : std::u16string_view{};
 }
 
-DifferenceColors DefaultDifferenceColors() {
+DifferenceColors DefaultDifferenceColors() { return ColorsFromPalette(DefaultPalette()); }
+
+DifferenceColors ColorsFromPalette(const Palette& palette) {
     DifferenceColors colors;
-    const auto& entries = DifferenceColorEntries();
-    for (std::size_t i = 0; i < kDifferenceColorCount; ++i)
-        colors[i] = QColor(entries[i].red, entries[i].green, entries[i].blue);
+    for (std::size_t i = 0; i < kDifferenceColorCount; ++i) {
+        const ColorRef c = palette[i];
+        colors[i] = QColor(int(c & 255u), int((c >> 8) & 255u), int((c >> 16) & 255u));
+    }
     return colors;
+}
+
+Palette PaletteFromColors(const DifferenceColors& colors) {
+    Palette palette{};
+    for (std::size_t i = 0; i < kDifferenceColorCount; ++i)
+        palette[i] = Rgb(unsigned(colors[i].red()), unsigned(colors[i].green()), unsigned(colors[i].blue()));
+    return palette;
 }
 
 }  // namespace quillon

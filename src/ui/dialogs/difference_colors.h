@@ -7,11 +7,13 @@
 
 #include <QColor>
 
+#include "settings/settings_store.h"
+
 namespace quillon {
 
 // The eleven user-chosen colours of the difference palette, in the order of
 // the Options dialog's colour list.
-constexpr std::size_t kDifferenceColorCount = 11;
+constexpr std::size_t kDifferenceColorCount = kPaletteSize;
 using DifferenceColors = std::array<QColor, kDifferenceColorCount>;
 
 // Positions in DifferenceColors.
@@ -29,14 +31,13 @@ enum DifferenceColor : std::size_t {
     kDeletedElementText = 10,            // DeletedElement
 };
 
-struct DifferenceColorEntry {
-    std::u16string_view label;      // as the colour list shows it
-    std::u16string_view valueName;  // its name in the Colors group of the settings store
-    int red, green, blue;           // default
-};
-
-const std::array<DifferenceColorEntry, kDifferenceColorCount>& DifferenceColorEntries();
+// The colour list's text for entry i.
+std::u16string_view DifferenceColorLabel(std::size_t i);
 
 DifferenceColors DefaultDifferenceColors();
+
+// Between the stored form (red in the low byte) and the painter's colours.
+DifferenceColors ColorsFromPalette(const Palette& palette);
+Palette PaletteFromColors(const DifferenceColors& colors);
 
 }  // namespace quillon

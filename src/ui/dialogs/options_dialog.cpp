@@ -432,7 +432,7 @@ QWidget* OptionsDialog::buildViewPage() {
 QWidget* OptionsDialog::buildColorsPage() {
     m_colorList = new QComboBox(this);
     m_colorList->setObjectName(QStringLiteral("ColorList"));
-    for (const DifferenceColorEntry& e : DifferenceColorEntries()) m_colorList->addItem(q(e.label));
+    for (std::size_t i = 0; i < kDifferenceColorCount; ++i) m_colorList->addItem(q(DifferenceColorLabel(i)));
     m_colorList->setWhatsThis(QStringLiteral("Choose which colour of the trees to change."));
     m_sample = new ColorSample(this);
     auto* change = new QPushButton(QStringLiteral("Change"), this);
