@@ -16,9 +16,9 @@
 #include "ui/dialogs/ignore_element_dialog.h"
 #include "ui/dialogs/ignored_elements_dialog.h"
 #include "ui/dialogs/key_attribute_dialog.h"
+#include "ui/dialogs/program_rules.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/tip_of_the_day_dialog.h"
-#include "ui/fake_rules.h"
 
 using namespace quillon;
 
@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     DifferenceColors colors = DefaultDifferenceColors();
     ElementViewers viewers(&window);
     std::int32_t tip = 1803;
-    test::FakeRules rules;
-    rules.common = {u"xmlns", u"version"};
+    ProgramRules& rules = programRules();
+    rules.setCommonAttributes(u"xmlns version");
     rules.addRuleFor(*test::Find(pane, "book/price"), true);
     rules.setCurrentCondition({u"currency", false, 3, true, u"EUR"});
     rules.addRuleFor(*test::Find(pane, "book/title"), false);

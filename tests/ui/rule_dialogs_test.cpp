@@ -5,10 +5,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QFile>
 #include <QTest>
 
 #include "model/document_pane.h"
 #include "platform/notifier.h"
+#include "rules/ignore_rules.h"
+#include "rules/key_elements.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 #include "ui/dialogs/file_dialogs.h"
@@ -16,7 +19,7 @@
 #include "ui/dialogs/ignored_elements_dialog.h"
 #include "ui/dialogs/key_attribute_dialog.h"
 #include "ui/dialogs/rule_commands.h"
-#include "ui/fake_rules.h"
+#include "ui/dialogs/program_rules.h"
 #include "ui/modal.h"
 
 namespace quillon {
@@ -48,16 +51,41 @@ const char* kCatalog =
     "<catalog><book id='1' rev='2' lang='en'><item code='a'><sub/></item></book>"
     "<shelf><item code='b'/></shelf><book id='2'/></catalog>";
 
+// The program's own rule set, emptied for every case.
 struct Fixture {
-    Fixture() {
+    Fixture() : options(quillon::options()) {
         ResetOptions(options, false);
+        ResetIgnoreRules();
+        ResetKeys();
         if (!test::LoadXml(pane, kCatalog).ok) qFatal("sample did not load");
     }
+    ~Fixture() {
+        ResetIgnoreRules();
+        ResetKeys();
+    }
     ElementRecord& at(const char* path) { return *test::Find(pane, path); }
-    Options options;
+    IgnoreRule& rule(std::size_t i) { return *ignoreRules().rules.at(i); }
+    bool changed() const { return ignoreRules().rulesChanged; }
+    void setCommon(std::u16string_view names) {
+        SetCommonAttributes(names);
+        ignoreRules().rulesChanged = false;
+    }
+    Options& options;
     DocumentPane pane;
-    test::FakeRules rules;
+    ProgramRules& rules = programRules();
 };
+
+using Names = std::vector<std::u16string>;
+
+// Fills the rule set to its capacity with rules no element of the sample matches.
+void fillRuleSet() {
+    for (std::uint32_t id = 5000; ignoreRules().rules.size() < kMaxIgnoreRules; ++id) {
+        auto r = std::make_unique<IgnoreRule>();
+        r->nameId = r->pathHash = id;
+        r->text = u"filler";
+        AppendRule(std::move(r));
+    }
+}
 
 }  // namespace
 
@@ -111,10 +139,10 @@ private Q_SLOTS:
 
     void withoutAnElementNothingHappens() {
         Fixture f;
-        f.rules.changed = true;
+        ignoreRules().rulesChanged = true;
         const RuleCommandResult r = RunIgnoreCommand(IgnoreCommandKind::Elements, nullptr, f.rules, f.options, nullptr);
         QVERIFY(!r.reloadAsked);
-        QVERIFY(f.rules.changed);  // untouched
+        QVERIFY(f.changed());  // untouched
     }
 
     void withConfirmationCancelAsksNoReload() {
@@ -143,7 +171,34 @@ private Q_SLOTS:
             RunIgnoreCommand(IgnoreCommandKind::Elements, &f.at("book"), f.rules, f.options, nullptr);
         QVERIFY(r.reloadAsked);
         QVERIFY(r.rulesExist);
-        QVERIFY(f.rules.rules[0].attributes == std::vector<std::u16string>{u"rev"});
+        QVERIFY(f.rule(0).attributes.names() == Names{u"rev"});
+    }
+
+    void aFullRuleSetIsReportedAndNothingIsMarked() {
+        Fixture f;
+        f.options.DisplayConfirmation = 0;
+        fillRuleSet();
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        ElementRecord& book = f.at("book");
+        RunIgnoreCommand(IgnoreCommandKind::Elements, &book, f.rules, f.options, nullptr);
+        QCOMPARE(f.rules.ruleCount(), kMaxIgnoreRules);
+        QCOMPARE(int(book.ignoreState), 0);
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].text == kRuleSetFullMessage);
+
+        // The dialog says so too and stays open; marking alone still works.
+        IgnoreElementDialog d(book, f.rules, f.options);
+        d.show();
+        check(d, "IgnoreElement")->setChecked(true);
+        click(d, "OK");
+        QVERIFY(d.isVisible());
+        QCOMPARE(messages.messages.size(), std::size_t(2));
+        QCOMPARE(int(book.ignoreState), 0);
+        radio(d, "OnlySelected")->setChecked(true);
+        click(d, "OK");
+        QVERIFY(!d.isVisible());
+        QCOMPARE(int(book.ignoreState), 3);
     }
 
     void removeAllAsksFirst() {
@@ -169,7 +224,7 @@ class IgnoreElementDialogTest : public QObject {
 private Q_SLOTS:
     void opensUncheckedForAnElementWithoutRules() {
         Fixture f;
-        f.rules.common = {u"xmlns", u"version"};
+        f.setCommon(u"xmlns version");
         f.options.IgnoreElementsByFullName = 0;
         IgnoreElementDialog d(f.at("book"), f.rules, f.options);
         QCOMPARE(d.windowTitle(), S("Ignore Element: book"));
@@ -236,9 +291,9 @@ private Q_SLOTS:
         click(d, "OK");
         QCOMPARE(f.rules.ruleCount(), std::size_t(1));
         QVERIFY(f.rules.ruleText(0) == u"catalog>book>item");
-        QCOMPARE(int(f.rules.rules[0].kind), 0);
+        QCOMPARE(int(f.rule(0).kind), 0);
         QCOMPARE(int(item.ignoreState), 1);
-        QVERIFY(!f.rules.changed);  // kinds 0 to 3 act at the next comparison
+        QVERIFY(!f.changed());  // kinds 0 to 3 act at the next comparison
     }
 
     void containsWithoutCaseSensitiveStoresOp6AndBlanksAreDropped() {
@@ -257,14 +312,14 @@ private Q_SLOTS:
             child<QLineEdit>(d, "Value")->setText(S("e n"));
             click(d, "OK");
         }
-        const RuleCondition& c = *f.rules.rules.at(0).condition;
+        const IgnoreCondition& c = *f.rule(0).condition;
         QCOMPARE(int(c.op), 6);
         QVERIFY(c.attributeName == u"lang");
         QVERIFY(c.value == u"en");
         QVERIFY(c.ifNotExist);
-        QVERIFY(f.rules.changed);  // a new condition acts while loading
+        QVERIFY(f.changed());  // a new condition acts while loading
 
-        f.rules.changed = false;
+        ignoreRules().rulesChanged = false;
         IgnoreElementDialog again(book, f.rules, f.options);
         QCOMPARE(child<QComboBox>(again, "Operator")->currentIndex(), 4);
         QVERIFY(!check(again, "CaseSensitive")->isChecked());
@@ -273,7 +328,7 @@ private Q_SLOTS:
         QVERIFY(check(again, "Condition")->isChecked());
         QVERIFY(radio(again, "ByShortName")->isChecked());
         click(again, "OK");
-        QVERIFY(!f.rules.changed);  // the same condition again is no change
+        QVERIFY(!f.changed());  // the same condition again is no change
     }
 
     void aConditionWithAnEmptyValueIsNotStored() {
@@ -282,7 +337,7 @@ private Q_SLOTS:
         check(d, "IgnoreElement")->setChecked(true);
         check(d, "Condition")->setChecked(true);
         click(d, "OK");
-        QVERIFY(!f.rules.rules.at(0).condition);
+        QVERIFY(!f.rule(0).condition);
     }
 
     void aConditionOnAnAttributeTheElementLacksIsStillShown() {
@@ -297,19 +352,19 @@ private Q_SLOTS:
 
     void cancelAfterAddToCommonLeavesTheCommonList() {
         Fixture f;
-        f.rules.common = {u"xmlns"};
+        f.setCommon(u"xmlns");
         IgnoreElementDialog d(f.at("book"), f.rules, f.options);
         select(child<QListWidget>(d, "ElementAttributes"), S("rev"));
         click(d, "AddToCommon");
         QCOMPARE(texts(child<QListWidget>(d, "CommonAttributes")), (QStringList{S("xmlns"), S("rev")}));
         click(d, "Cancel");
-        QVERIFY(f.rules.common == std::vector<std::u16string>{u"xmlns"});
-        QVERIFY(!f.rules.changed);
+        QVERIFY(f.rules.commonAttributes() == Names{u"xmlns"});
+        QVERIFY(!f.changed());
     }
 
     void okTakesOverTheCommonList() {
         Fixture f;
-        f.rules.common = {u"xmlns", u"version"};
+        f.setCommon(u"xmlns version");
         IgnoreElementDialog d(f.at("book"), f.rules, f.options);
         select(child<QListWidget>(d, "ElementAttributes"), S("id"));
         select(child<QListWidget>(d, "ElementAttributes"), S("lang"));
@@ -318,8 +373,8 @@ private Q_SLOTS:
         select(child<QListWidget>(d, "CommonAttributes"), S("xmlns"));
         click(d, "RemoveFromCommon");
         click(d, "OK");
-        QVERIFY(f.rules.common == (std::vector<std::u16string>{u"version", u"id", u"lang"}));
-        QVERIFY(f.rules.changed);
+        QVERIFY(f.rules.commonAttributes() == (Names{u"version", u"id", u"lang"}));
+        QVERIFY(f.changed());
         QCOMPARE(f.rules.ruleCount(), std::size_t(0));  // "Ignore Element" stayed unchecked
     }
 
@@ -334,8 +389,8 @@ private Q_SLOTS:
             select(child<QListWidget>(d, "ElementAttributes"), S("lang"));
             click(d, "OK");
         }
-        QCOMPARE(int(f.rules.rules[0].kind), 5);
-        QVERIFY(f.rules.rules[0].attributes == (std::vector<std::u16string>{u"id", u"lang"}));
+        QCOMPARE(int(f.rule(0).kind), 5);
+        QVERIFY(f.rule(0).attributes.names() == (Names{u"id", u"lang"}));
         QCOMPARE(int(book.ignoreState), 0);
         QCOMPARE(book.ruleFlags & 7, 5);
 
@@ -389,7 +444,7 @@ private Q_SLOTS:
         Fixture f;
         f.rules.addRuleFor(f.at("book"), false);
         f.rules.addRuleFor(f.at("shelf/item"), true);
-        f.rules.common = {u"xmlns"};
+        f.setCommon(u"xmlns");
         IgnoredElementsDialog d(f.rules, f.options);
         QCOMPARE(d.windowTitle(), S("Ignored Elements"));
         QCOMPARE(texts(child<QListWidget>(d, "IgnoredElements")), (QStringList{S("book"), S("catalog>shelf>item")}));
@@ -398,10 +453,12 @@ private Q_SLOTS:
 
     void removeElementRemovesExactlyTheSelectedRows() {
         Fixture f;
+        std::uint32_t id = 1000;
         for (const char* t : {"r1", "r2", "r3", "r4"}) {
-            test::FakeRules::Rule r;
-            r.text = test::U(t);
-            f.rules.rules.push_back(r);
+            auto r = std::make_unique<IgnoreRule>();
+            r->nameId = r->pathHash = id++;
+            r->text = test::U(t);
+            AppendRule(std::move(r));
         }
         IgnoredElementsDialog d(f.rules, f.options);
         auto* list = child<QListWidget>(d, "IgnoredElements");
@@ -420,13 +477,13 @@ private Q_SLOTS:
         IgnoredElementsDialog d(f.rules, f.options);
         child<QListWidget>(d, "IgnoredElements")->item(0)->setSelected(true);
         click(d, "RemoveElement");
-        QVERIFY(f.rules.changed);
+        QVERIFY(f.changed());
     }
 
     void removeAllKeepsTheCommonNames() {
         Fixture f;
         f.rules.addRuleFor(f.at("book"), false);
-        f.rules.common = {u"xmlns"};
+        f.setCommon(u"xmlns");
         IgnoredElementsDialog d(f.rules, f.options);
         click(d, "RemoveAll");
         QCOMPARE(f.rules.ruleCount(), std::size_t(0));
@@ -436,21 +493,22 @@ private Q_SLOTS:
 
     void removeCommonAttributes() {
         Fixture f;
-        f.rules.common = {u"a", u"b", u"c"};
+        f.setCommon(u"a b c");
         IgnoredElementsDialog d(f.rules, f.options);
         select(child<QListWidget>(d, "CommonAttributes"), S("b"));
         click(d, "RemoveCommon");
-        QVERIFY(f.rules.common == (std::vector<std::u16string>{u"a", u"c"}));
-        QVERIFY(f.rules.changed);
+        QVERIFY(f.rules.commonAttributes() == (Names{u"a", u"c"}));
+        QVERIFY(f.changed());
     }
 
     void loadAndSaveGoThroughTheListFileDialogs() {
         Fixture f;
         f.options.OptionsDir = u"/lists/";
+        const std::string list = test::WriteTempFile("IgnoreElement=catalog>shelf>item 1\r\nKeyElement=a>b\r\n", ".txt");
         std::vector<FileRequest> asked;
         SetFileNameAsker([&](QWidget*, const FileRequest& r) {
             asked.push_back(r);
-            return S("/data/rules.txt");
+            return QString::fromStdString(list);
         });
         IgnoredElementsDialog d(f.rules, f.options);
         click(d, "SaveToFile");  // nothing to save: no dialog
@@ -458,20 +516,25 @@ private Q_SLOTS:
         click(d, "LoadFromFile");
         QCOMPARE(asked.at(0).title, S("Load Ignored Elements"));
         QCOMPARE(asked.at(0).startFolder, S("/lists/"));
-        QVERIFY(f.rules.loaded == std::vector<std::u16string>{u"/data/rules.txt"});
-        QCOMPARE(child<QListWidget>(d, "IgnoredElements")->count(), 1);
-        QVERIFY(f.options.OptionsDir == u"/data/");
+        QCOMPARE(texts(child<QListWidget>(d, "IgnoredElements")), (QStringList{S("catalog>shelf>item")}));
+        QVERIFY(keyElements().empty());  // only the ignore-rule section is read
+        QVERIFY(f.rules.findRule(f.at("shelf/item")));
+        QVERIFY(!f.rules.findRule(f.at("book/item")));
+
         click(d, "SaveToFile");
         QCOMPARE(asked.at(1).title, S("Save Ignored Elements"));
         QCOMPARE(asked.at(1).mode, FileDialogMode::Save);
-        QVERIFY(f.rules.saved == std::vector<std::u16string>{u"/data/rules.txt"});
+        QFile file(QString::fromStdString(list));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY(written.startsWith("IgnoreElement=catalog>shelf>item 1\r\n"));  // appended, not replaced
+        QVERIFY(written.contains("#These rows were added by Quillon\r\nIgnoreElement=catalog>shelf>item 1\r\n"));
     }
 
     void aListFileThatCannotBeWrittenIsReported() {
         Fixture f;
-        f.rules.common = {u"xmlns"};
-        f.rules.saveSucceeds = false;
-        SetFileNameAsker([](QWidget*, const FileRequest&) { return S("/read-only/rules.txt"); });
+        f.setCommon(u"xmlns");
+        SetFileNameAsker([](QWidget*, const FileRequest&) { return S("/nonexistent-folder/rules.txt"); });
         RecordingNotifier messages;
         ScopedNotifier scope(messages);
         IgnoredElementsDialog d(f.rules, f.options);
@@ -500,8 +563,8 @@ private Q_SLOTS:
         click(d, "Edit");
         QCOMPARE(title, S("Ignore Element: book"));
         QCOMPARE(shown, (QStringList{S("id"), S("rev")}));
-        QCOMPARE(int(f.rules.rules[0].kind), 5);
-        QVERIFY(f.rules.rules[0].attributes == (std::vector<std::u16string>{u"id", u"rev"}));
+        QCOMPARE(int(f.rule(0).kind), 5);
+        QVERIFY(f.rule(0).attributes.names() == (Names{u"id", u"rev"}));
     }
 
     void editWithListModeUncheckedRemovesThatRule() {
@@ -543,14 +606,15 @@ private Q_SLOTS:
             KeyAttributeDialog d(f.at("book"), f.rules);
             click(d, "OK");
         }
-        QVERIFY(!f.rules.changed);
+        QVERIFY(!f.changed());
         KeyAttributeDialog d(f.at("book"), f.rules);
         auto* list = child<QListWidget>(d, "Attributes");
         list->clearSelection();
         select(list, S("id"));
         click(d, "OK");
-        QVERIFY(f.rules.changed);
-        QVERIFY(f.rules.keyName == u"id");
+        QVERIFY(f.changed());
+        QVERIFY(keyAttribute().attributeName == u"id");
+        QVERIFY(keyAttribute().text == u"catalog>book|id");
     }
 
     void okWithTheBoxClearedRemovesTheKeyAttributeAndCancelKeepsIt() {
@@ -561,17 +625,17 @@ private Q_SLOTS:
             check(d, "KeyAttribute")->setChecked(false);
             click(d, "Cancel");
         }
-        QVERIFY(f.rules.hasKey);
+        QVERIFY(keyAttribute().present());
         KeyAttributeDialog d(f.at("book"), f.rules);
         check(d, "KeyAttribute")->setChecked(false);
         click(d, "OK");
-        QVERIFY(!f.rules.hasKey);
-        QVERIFY(f.rules.changed);
+        QVERIFY(!keyAttribute().present());
+        QVERIFY(f.changed());
     }
 
     void theCommandClearsTheFlagFirstAndReportsIt() {
         Fixture f;
-        f.rules.changed = true;
+        ignoreRules().rulesChanged = true;
         test::WhenModalOpens<KeyAttributeDialog>([](KeyAttributeDialog* d) { click(*d, "Cancel"); });
         QVERIFY(!RunKeyAttributeCommand(&f.at("book"), f.rules, nullptr).reloadAsked);
         test::WhenModalOpens<KeyAttributeDialog>([](KeyAttributeDialog* d) {

@@ -17,6 +17,8 @@
 #include "model/attribute_names.h"
 #include "model/element_record.h"
 #include "model/name_table.h"
+#include "platform/notifier.h"
+#include "rules/ignore_rules.h"
 #include "settings/options.h"
 #include "ui/dialogs/centre_on_parent.h"
 #include "ui/dialogs/help.h"
@@ -27,7 +29,6 @@ namespace {
 
 QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
-constexpr int kMaxConditionValue = 31;
 
 bool listHas(const QListWidget* list, const QString& text) {
     return !list->findItems(text, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
@@ -124,7 +125,7 @@ void IgnoreElementDialog::build(const QString& title) {
                           QStringLiteral("length great than"), QStringLiteral("equals"), QStringLiteral("contains")});
     m_value = new QLineEdit(this);
     m_value->setObjectName(QStringLiteral("Value"));
-    m_value->setMaxLength(kMaxConditionValue);
+    m_value->setMaxLength(int(kMaxConditionValue));
     m_ifNotExist = new QCheckBox(QStringLiteral("Ignore if not exist"), this);
     m_ifNotExist->setObjectName(QStringLiteral("IfNotExist"));
     m_caseSensitive = new QCheckBox(QStringLiteral("Case sensitive"), this);
@@ -301,6 +302,13 @@ void IgnoreElementDialog::applyCondition() {
 }
 
 void IgnoreElementDialog::onOk() {
+    // A new rule when the set is full: say so and stay open, so that the
+    // user can mark the element alone instead.
+    if (m_element && m_ignore->isChecked() && !m_onlySelected->isChecked() && !m_rules.findRule(*m_element) &&
+        m_rules.ruleCount() >= kMaxIgnoreRules) {
+        notifier().show(u"Error", kRuleSetFullMessage, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
     // The common list is taken over only now, so Cancel leaves it alone.
     m_rules.setCommonAttributes(joined(m_commonAttributes, false).toStdU16String());
     if (m_commonChanged) m_rules.setRulesChanged(true);

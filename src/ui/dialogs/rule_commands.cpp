@@ -3,6 +3,7 @@
 
 #include "model/element_record.h"
 #include "platform/notifier.h"
+#include "rules/ignore_rules.h"
 #include "settings/options.h"
 #include "ui/dialogs/ignore_element_dialog.h"
 #include "ui/dialogs/ignored_elements_dialog.h"
@@ -25,7 +26,10 @@ void toggleAtOnce(IgnoreCommandKind kind, ElementRecord& e, RuleEditing& rules, 
         rules.removeRuleFor(e);
         ClearMarksOfSubtree(e);
     } else if (e.ignoreState == 0) {
-        rules.addRuleFor(e, options.IgnoreElementsByFullName != 0);
+        if (!rules.addRuleFor(e, options.IgnoreElementsByFullName != 0)) {
+            notifier().show(u"Error", kRuleSetFullMessage, MessageIcon::Error, MessageButtons::Ok);
+            return;
+        }
         e.ignoreState = 1;
     }
 }

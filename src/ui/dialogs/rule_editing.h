@@ -37,7 +37,8 @@ public:
     // The rule matching the element becomes the current rule; false when none.
     virtual bool findRule(const ElementRecord& element) = 0;
     // Finds the element's rule or appends a new one; it becomes current.
-    virtual void addRuleFor(const ElementRecord& element, bool byFullName) = 0;
+    // False when the rule set is full.
+    virtual bool addRuleFor(const ElementRecord& element, bool byFullName) = 0;
     virtual void removeRuleFor(const ElementRecord& element) = 0;
     virtual void removeRuleAt(std::size_t index) = 0;
     virtual void removeAllRules() = 0;
