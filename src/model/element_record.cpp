@@ -183,7 +183,7 @@ void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_
         record->attrHash[k] += h[k];
         record->attrHash16[k] = std::uint16_t(record->attrHash16[k] + w[k]);
     }
-    if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash)) {
+    if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name)) {
         auto sig = std::make_unique<KeyAttrSignature>();
         sig->hash = h;
         sig->hash16 = w;

@@ -42,10 +42,11 @@ bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash) {
     return common.count() != 0 && common.containsHash(attrNameHash);
 }
 
-bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash) {
+bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash,
+                    std::u16string_view attrName) {
     const KeyAttribute& key = keyAttribute();
     return key.present() && key.elementNameId == nameId && key.elementPathHash == pathHash &&
-           key.attributeId == attrNameHash;
+           key.attributeId == attrNameHash && IsKeyAttributeName(attrName);
 }
 
 std::uint8_t RuleKind(const IgnoreRule& rule) { return rule.kind; }

@@ -106,6 +106,19 @@ TEST_F(KeyAttributeTest, SetFromAnElementAndReset) {
     EXPECT_EQ(keyAttribute().fingerprint(), before);
 }
 
+TEST_F(KeyAttributeTest, NameCaseFollowsTheAttributeCaseOption) {
+    ReadKeyAttributeLine(u"r>item|id");
+    Load("<r><item ID='1'/></r>", "<r><item id='1'/></r>");
+    EXPECT_EQ(Find(left, "item")->keyAttrSignature, nullptr);
+    EXPECT_NE(Find(right, "item")->keyAttrSignature, nullptr);
+    ClearPane(left);
+    ClearPane(right);
+    options().XMLAttributeCaseSensitive = 0;
+    ReadKeyAttributeLine(u"r>item|id");  // the hash is made under the option
+    Load("<r><item ID='1'/></r>", "<r><item id='1'/></r>");
+    EXPECT_NE(Find(left, "item")->keyAttrSignature, nullptr);
+}
+
 TEST_F(KeyAttributeTest, LineWithoutBarChangesNothingOneWithBarReplaces) {
     ReadKeyAttributeLine(u"r>item|id");
     ReadKeyAttributeLine(u"r>item");
