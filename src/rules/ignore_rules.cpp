@@ -167,6 +167,7 @@ void RemoveRuleAt(std::size_t index) {
     IgnoreRule* r = set.rules[index].get();
     if (r->kind >= 4 || r->condition) set.rulesChanged = true;
     if (set.currentRule == r) set.currentRule = nullptr;
+    if (set.readerRule == r) set.readerRule = nullptr;
     set.rules[index] = std::move(set.rules.back());
     set.rules.pop_back();
     rebuildBuckets();
@@ -186,6 +187,7 @@ void RemoveAllRules() {
         if (r->kind >= 4 || r->condition) set.rulesChanged = true;
     set.rules.clear();
     set.currentRule = nullptr;
+    set.readerRule = nullptr;
     rebuildBuckets();
 }
 
@@ -273,6 +275,7 @@ void ResetIgnoreRules() {
     IgnoreRuleSet& set = ignoreRules();
     set.rules.clear();
     set.currentRule = nullptr;
+    set.readerRule = nullptr;
     set.commonAttributes.clear();
     set.rulesChanged = false;
     rebuildBuckets();

@@ -81,6 +81,9 @@ struct IgnoreRule {
 struct IgnoreRuleSet {
     std::vector<std::unique_ptr<IgnoreRule>> rules;  // at most kMaxIgnoreRules
     IgnoreRule* currentRule = nullptr;
+    // Where the list-file reader sends "Condition" lines: the rule of the
+    // last accepted (or already present) "IgnoreElement" line, or none.
+    IgnoreRule* readerRule = nullptr;
     AttributeList commonAttributes;
     bool rulesChanged = false;
     // Bit per nameId % 256 of some rule, so elements without a rule are

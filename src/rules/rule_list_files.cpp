@@ -64,10 +64,6 @@ std::u16string number(unsigned n) {
     return out;
 }
 
-// The condition reader's target: the rule of the last accepted (or already
-// present) "IgnoreElement" line, never a rule that line did not name.
-IgnoreRule* g_readerRule = nullptr;
-
 std::string toAnsi(std::u16string_view s) {
     std::string out;
     iconv_t cd = iconv_open("CP1252", "UTF-16LE");
@@ -124,7 +120,7 @@ bool appendToFile(const std::u16string& path, std::u16string_view block) {
 
 void ReadIgnoreElementLine(std::u16string_view value) {
     IgnoreRuleSet& set = ignoreRules();
-    g_readerRule = nullptr;
+    set.readerRule = nullptr;
     if (set.rules.size() >= kMaxIgnoreRules || withoutBlanks(value, 1).empty()) return;
     value = value.substr(std::min(value.find_first_not_of(u" \t\r\n"), value.size()));
     const std::size_t blank = std::min(value.find(u' '), value.size());
@@ -135,7 +131,7 @@ void ReadIgnoreElementLine(std::u16string_view value) {
     if (!internPath(text, ids)) return;
     for (const auto& r : set.rules)
         if (r->nameId == ids.nameId && (r->pathHash == ids.pathHash || r->pathHash == r->nameId)) {
-            g_readerRule = r.get();
+            set.readerRule = r.get();
             return;
         }
 
@@ -158,16 +154,13 @@ void ReadIgnoreElementLine(std::u16string_view value) {
         }
     }
     IgnoreRule* added = rule.get();
-    if (AppendRule(std::move(rule))) g_readerRule = added;
+    if (AppendRule(std::move(rule))) set.readerRule = added;
 }
 
 void ReadConditionLine(std::u16string_view value) {
     IgnoreRuleSet& set = ignoreRules();
-    IgnoreRule* rule = g_readerRule;
+    IgnoreRule* rule = set.readerRule;
     if (!rule || set.rules.empty()) return;
-    bool known = false;
-    for (const auto& r : set.rules) known = known || r.get() == rule;
-    if (!known) return;
 
     std::size_t i = 0;
     while (i < value.size() && value[i] <= 32) ++i;
@@ -191,6 +184,8 @@ void ReadConditionLine(std::u16string_view value) {
 }
 
 void ReadCommonAttributesLine(std::u16string_view value) { SetCommonAttributes(value); }
+
+void BeginRuleListReading() { ignoreRules().readerRule = nullptr; }
 
 void ReadKeyElementLine(std::u16string_view value) {
     std::vector<KeyElement>& list = keyElements();
@@ -246,7 +241,7 @@ bool ReadRuleListFile(const std::u16string& path, unsigned sections) {
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
     std::fclose(f);
     const std::u16string text = fromAnsi(bytes);
-    g_readerRule = nullptr;
+    ignoreRules().readerRule = nullptr;
     std::u16string_view rest = text;
     while (!rest.empty()) {
         const std::size_t end = std::min(rest.find(u'\n'), rest.size());
@@ -255,7 +250,7 @@ bool ReadRuleListFile(const std::u16string& path, unsigned sections) {
         if (!line.empty() && line.front() != u'#') ReadRuleListLine(line, sections);
         rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    g_readerRule = nullptr;
+    ignoreRules().readerRule = nullptr;
     return true;
 }
 

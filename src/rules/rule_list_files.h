@@ -15,6 +15,10 @@ void ReadCommonAttributesLine(std::u16string_view value);
 void ReadKeyElementLine(std::u16string_view value);
 void ReadKeyAttributeLine(std::u16string_view value);
 
+// A new file starts: its "Condition" lines go to none of the rules read
+// before it until an "IgnoreElement" line names one.
+void BeginRuleListReading();
+
 // Section bits of a settings file.
 constexpr unsigned kSectionIgnoreRules = 2;
 constexpr unsigned kSectionKeys = 4;

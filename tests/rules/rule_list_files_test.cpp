@@ -116,6 +116,17 @@ TEST_F(ListFileTest, ConditionAfterARefusedRuleTouchesNoOtherRule) {
     for (const auto& r : ignoreRules().rules) EXPECT_FALSE(r->condition) << ToUtf8(r->text);
 }
 
+TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
+    ReadIgnoreElementLine(u"earlier");
+    std::ofstream(path, std::ios::binary) << "Condition=status 0 3 0 done\r\n";
+    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionIgnoreRules));
+    EXPECT_FALSE(ignoreRules().rules[0]->condition);
+    ReadIgnoreElementLine(u"later");
+    RemoveAllRules();
+    ReadConditionLine(u"status 0 3 0 done");  // its rule is gone
+    EXPECT_TRUE(ignoreRules().rules.empty());
+}
+
 TEST_F(ListFileTest, OnlyTheChosenSectionsAreRead) {
     std::ofstream(path, std::ios::binary) << "IgnoreElement=a\r\nKeyElement=r>k\r\n";
     ASSERT_TRUE(ReadRuleListFile(Path(), kSectionKeys));
