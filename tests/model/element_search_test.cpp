@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "model/element_search.h"
+
 #include <gtest/gtest.h>
 
 #include "model/document_pane.h"
-#include "model/element_search.h"
 #include "model/name_table.h"
 #include "settings/options.h"
 #include "support/load_xml.h"

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include "model/element_viewer_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "model/attribute_names.h"
 #include "model/document_pane.h"
-#include "model/element_viewer_text.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 

@@ -8,7 +8,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextBrowser>
-
 #include <set>
 
 #include "model/document_pane.h"
@@ -29,7 +28,9 @@
 namespace quillon {
 namespace {
 
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 template <typename W>
 W* child(QWidget& w, const char* name) {
@@ -314,10 +315,10 @@ private Q_SLOTS:
     }
 
     void everyTopicTheProgramNamesHasAPage() {
-        for (const char* topic : {"htm/validat.htm", "htm/autoload.htm", "htm/autosel.htm", "htm/autocomp.htm",
-                                  "htm/valopt.htm", "htm/compopt.htm", "htm/normal.htm", "htm/openout.htm",
-                                  "htm/view.htm", "htm/colors.htm", "htm/advanced.htm", "htm/igndlg.htm",
-                                  "htm/cmpkeyat.htm", "htm/list.htm"})
+        for (const char* topic :
+             {"htm/validat.htm", "htm/autoload.htm", "htm/autosel.htm", "htm/autocomp.htm", "htm/valopt.htm",
+              "htm/compopt.htm", "htm/normal.htm", "htm/openout.htm", "htm/view.htm", "htm/colors.htm",
+              "htm/advanced.htm", "htm/igndlg.htm", "htm/cmpkeyat.htm", "htm/list.htm"})
             QVERIFY2(HelpTopicExists(S(topic)), topic);
     }
 
@@ -396,7 +397,9 @@ private Q_SLOTS:
         messages.answer = MessageAnswer::Yes;
         NotifyError(S("Creating the toolbar"), false);
         QCOMPARE(m_opened.size(), std::size_t(1));
-        QVERIFY(m_opened[0].toString(QUrl::FullyEncoded).startsWith(S("https://pages.test/quillon/support.php?error=Creating%20the%20toolbar&")));
+        QVERIFY(m_opened[0]
+                    .toString(QUrl::FullyEncoded)
+                    .startsWith(S("https://pages.test/quillon/support.php?error=Creating%20the%20toolbar&")));
     }
 
     void technicalSupportOpensWithoutAsking() {

@@ -16,8 +16,8 @@
 #include "ui/dialogs/ignore_element_dialog.h"
 #include "ui/dialogs/ignored_elements_dialog.h"
 #include "ui/dialogs/key_attribute_dialog.h"
-#include "ui/dialogs/program_rules.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/program_rules.h"
 #include "ui/dialogs/tip_of_the_day_dialog.h"
 
 using namespace quillon;

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <functional>
-
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace quillon::test {
 

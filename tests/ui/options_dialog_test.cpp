@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "ui/dialogs/options_dialog.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -16,13 +18,14 @@
 #include "settings/options.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/help.h"
-#include "ui/dialogs/options_dialog.h"
 #include "ui/modal.h"
 
 namespace quillon {
 namespace {
 
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 template <typename W>
 W* child(QWidget& dialog, const char* name) {
@@ -31,8 +34,12 @@ W* child(QWidget& dialog, const char* name) {
     return w;
 }
 
-QCheckBox* check(QWidget& d, const char* name) { return child<QCheckBox>(d, name); }
-void click(QWidget& d, const char* name) { child<QAbstractButton>(d, name)->click(); }
+QCheckBox* check(QWidget& d, const char* name) {
+    return child<QCheckBox>(d, name);
+}
+void click(QWidget& d, const char* name) {
+    child<QAbstractButton>(d, name)->click();
+}
 
 // The pop-up of a "What's This" text is a top-level window of its own.
 bool whatsThisShown() {
@@ -460,8 +467,10 @@ private Q_SLOTS:
         for (QAbstractButton* b : d.findChildren<QAbstractButton*>()) {
             const bool exempt = b->objectName() == S("OK") || b->objectName() == S("Cancel") ||
                                 b->objectName() == S("Help") || b->objectName() == S("Browse");
-            if (exempt) QVERIFY(b->whatsThis().isEmpty());
-            else QVERIFY2(!b->whatsThis().isEmpty(), qPrintable(b->objectName()));
+            if (exempt)
+                QVERIFY(b->whatsThis().isEmpty());
+            else
+                QVERIFY2(!b->whatsThis().isEmpty(), qPrintable(b->objectName()));
             withHelp += !b->whatsThis().isEmpty();
         }
         QVERIFY(withHelp > 40);

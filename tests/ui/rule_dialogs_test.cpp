@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QFile>
 #include <QTest>
 
 #include "model/document_pane.h"
@@ -18,14 +18,16 @@
 #include "ui/dialogs/ignore_element_dialog.h"
 #include "ui/dialogs/ignored_elements_dialog.h"
 #include "ui/dialogs/key_attribute_dialog.h"
-#include "ui/dialogs/rule_commands.h"
 #include "ui/dialogs/program_rules.h"
+#include "ui/dialogs/rule_commands.h"
 #include "ui/modal.h"
 
 namespace quillon {
 namespace {
 
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 template <typename W>
 W* child(QWidget& w, const char* name) {
@@ -33,9 +35,15 @@ W* child(QWidget& w, const char* name) {
     if (!c) qFatal("no control %s", name);
     return c;
 }
-void click(QWidget& d, const char* name) { child<QAbstractButton>(d, name)->click(); }
-QCheckBox* check(QWidget& d, const char* name) { return child<QCheckBox>(d, name); }
-QRadioButton* radio(QWidget& d, const char* name) { return child<QRadioButton>(d, name); }
+void click(QWidget& d, const char* name) {
+    child<QAbstractButton>(d, name)->click();
+}
+QCheckBox* check(QWidget& d, const char* name) {
+    return child<QCheckBox>(d, name);
+}
+QRadioButton* radio(QWidget& d, const char* name) {
+    return child<QRadioButton>(d, name);
+}
 
 QStringList texts(QListWidget* list, bool selectedOnly = false) {
     QStringList out;
@@ -466,7 +474,7 @@ private Q_SLOTS:
         list->item(3)->setSelected(true);
         click(d, "RemoveElement");
         QCOMPARE(texts(list), (QStringList{S("r3"), S("r2")}));  // the last rule fills the freed place
-        click(d, "RemoveElement");  // nothing selected: nothing removed
+        click(d, "RemoveElement");                               // nothing selected: nothing removed
         QCOMPARE(list->count(), 2);
     }
 
@@ -504,7 +512,8 @@ private Q_SLOTS:
     void loadAndSaveGoThroughTheListFileDialogs() {
         Fixture f;
         f.options.OptionsDir = u"/lists/";
-        const std::string list = test::WriteTempFile("IgnoreElement=catalog>shelf>item 1\r\nKeyElement=a>b\r\n", ".txt");
+        const std::string list =
+            test::WriteTempFile("IgnoreElement=catalog>shelf>item 1\r\nKeyElement=a>b\r\n", ".txt");
         std::vector<FileRequest> asked;
         SetFileNameAsker([&](QWidget*, const FileRequest& r) {
             asked.push_back(r);

@@ -11,7 +11,7 @@ struct Label {
     QString text;
     QColor background;  // behind the text
     QColor textColor;
-    bool filled;        // the box is filled with the background colour
+    bool filled;  // the box is filled with the background colour
     bool bold;
 };
 
@@ -35,7 +35,9 @@ int drawBoxedLabel(QPainter& p, int x, int y, const Label& label, const QFont& n
 
 }  // namespace
 
-ColorSample::ColorSample(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("ColorSample")); }
+ColorSample::ColorSample(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("ColorSample"));
+}
 
 void ColorSample::setColor(const QColor& color) {
     m_color = color;
@@ -68,7 +70,9 @@ int ColorExample::rowStep() const {
     return height + 2;
 }
 
-QSize ColorExample::sizeHint() const { return {300, 8 + 6 * rowStep()}; }
+QSize ColorExample::sizeHint() const {
+    return {300, 8 + 6 * rowStep()};
+}
 
 void ColorExample::paintEvent(QPaintEvent*) {
     const QPalette& pal = palette();
@@ -94,14 +98,18 @@ void ColorExample::paintEvent(QPaintEvent*) {
     };
     const Row rows[6] = {
         {{QStringLiteral("Normal element"), buttonFace, windowText, true, true},
-         {QStringLiteral("Normal text"), window, windowText, false, false}, {}},
+         {QStringLiteral("Normal text"), window, windowText, false, false},
+         {}},
         {{QStringLiteral("Changed element"), c[kChangedNameBackground], c[kChangedNameText], true, true},
-         {QStringLiteral("attribute=\"Changed\""), c[kChangedAttributeBackground], c[kChangedAttributeText], false, true},
+         {QStringLiteral("attribute=\"Changed\""), c[kChangedAttributeBackground], c[kChangedAttributeText], false,
+          true},
          {}},
         {{QStringLiteral("Deleted element"), c[kDeletedNameBackground], c[kDeletedNameText], true, true},
-         {QStringLiteral("Text in deleted element"), window, c[kDeletedElementText], false, false}, {}},
+         {QStringLiteral("Text in deleted element"), window, c[kDeletedElementText], false, false},
+         {}},
         {{QStringLiteral("Selected normal"), highlight, highlightText, true, true},
-         {QStringLiteral("Normal text"), window, windowText, false, false}, highlight},
+         {QStringLiteral("Normal text"), window, windowText, false, false},
+         highlight},
         {{QStringLiteral("Selected changed"), c[kSelectedChangedNameBackground], highlightText, true, true},
          {QStringLiteral("deleted text"), c[kDeletedTextBackground], c[kDeletedTextText], false, false},
          c[kSelectedChangedNameBackground]},

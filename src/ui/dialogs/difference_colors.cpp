@@ -21,7 +21,9 @@ std::u16string_view DifferenceColorLabel(std::size_t i) {
     return i < labels.size() ? labels[i] : std::u16string_view{};
 }
 
-DifferenceColors DefaultDifferenceColors() { return ColorsFromPalette(DefaultPalette()); }
+DifferenceColors DefaultDifferenceColors() {
+    return ColorsFromPalette(DefaultPalette());
+}
 
 DifferenceColors ColorsFromPalette(const Palette& palette) {
     DifferenceColors colors;

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QColor>
 #include <array>
 #include <cstddef>
 #include <string_view>
-
-#include <QColor>
 
 #include "settings/settings_store.h"
 

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ui/dialogs/element_font.h"
 
-#include <cmath>
-
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <cmath>
 
 namespace quillon {
 namespace {

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QFont>
 #include <cstdint>
 #include <optional>
-
-#include <QFont>
 
 class QWidget;
 

@@ -14,7 +14,9 @@
 namespace quillon {
 namespace {
 
-QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+QString q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
 
 QRect desktopArea() {
     const QScreen* screen = QGuiApplication::primaryScreen();

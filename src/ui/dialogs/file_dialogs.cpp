@@ -22,9 +22,13 @@ QString platformAsk(QWidget* owner, const FileRequest& r) {
 
 }  // namespace
 
-QString AllFilesFilter() { return QStringLiteral("All files (*)"); }
+QString AllFilesFilter() {
+    return QStringLiteral("All files (*)");
+}
 
-void SetFileNameAsker(FileNameAsker a) { asker() = std::move(a); }
+void SetFileNameAsker(FileNameAsker a) {
+    asker() = std::move(a);
+}
 
 QString AskFileName(QWidget* owner, FileDialogMode mode, const QString& title, const QString& filter,
                     std::u16string* folderOption, bool loadSeparate) {

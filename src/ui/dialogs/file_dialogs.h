@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <string>
-
-#include <QString>
 
 class QWidget;
 

@@ -32,8 +32,11 @@ QString& lastSearchText() {
 }  // namespace
 
 FindDialog::FindDialog(QWidget* owner)
-    : QDialog(owner), m_text(new QLineEdit(this)), m_matchCase(new QCheckBox(QStringLiteral("Match &case"), this)),
-      m_up(new QRadioButton(QStringLiteral("&Up"), this)), m_down(new QRadioButton(QStringLiteral("&Down"), this)),
+    : QDialog(owner),
+      m_text(new QLineEdit(this)),
+      m_matchCase(new QCheckBox(QStringLiteral("Match &case"), this)),
+      m_up(new QRadioButton(QStringLiteral("&Up"), this)),
+      m_down(new QRadioButton(QStringLiteral("&Down"), this)),
       m_findNext(new QPushButton(QStringLiteral("&Find Next"), this)) {
     setWindowTitle(QStringLiteral("Find"));
     setObjectName(QStringLiteral("FindDialog"));
@@ -78,7 +81,9 @@ FindDialog::FindDialog(QWidget* owner)
     setSearchText(lastSearchText());
 }
 
-FindRequest FindDialog::request() const { return {m_text->text(), m_down->isChecked(), m_matchCase->isChecked()}; }
+FindRequest FindDialog::request() const {
+    return {m_text->text(), m_down->isChecked(), m_matchCase->isChecked()};
+}
 
 void FindDialog::setSearchText(const QString& text) {
     m_text->setText(text.left(kMaxText));
@@ -96,7 +101,9 @@ FindDialog* OpenFindDialog(QWidget* owner) {
     return d;
 }
 
-FindDialog* ExistingFindDialog() { return openDialog(); }
+FindDialog* ExistingFindDialog() {
+    return openDialog();
+}
 
 ElementRecord* RunFindRequest(const ElementRecord* current, const FindRequest& request) {
     if (!current) return nullptr;

@@ -29,8 +29,8 @@ QWidget* withWhatsThis(QWidget* w, QWidget* dialog) {
 }
 
 void showPopup(QWidget* control) {
-    QWhatsThis::showText(control->mapToGlobal(QPoint(control->width() / 2, control->height())),
-                         control->whatsThis(), control);
+    QWhatsThis::showText(control->mapToGlobal(QPoint(control->width() / 2, control->height())), control->whatsThis(),
+                         control);
 }
 
 class ContextMenuHelp : public QObject {
@@ -55,18 +55,28 @@ private:
 
 }  // namespace
 
-QUrl HelpTopicUrl(const QString& topic) { return QUrl(QStringLiteral("qrc:/help/") + topic); }
+QUrl HelpTopicUrl(const QString& topic) {
+    return QUrl(QStringLiteral("qrc:/help/") + topic);
+}
 
-bool HelpTopicExists(const QString& topic) { return QFile::exists(QStringLiteral(":/help/") + topic); }
+bool HelpTopicExists(const QString& topic) {
+    return QFile::exists(QStringLiteral(":/help/") + topic);
+}
 
-QString DefaultHelpTopic() { return QStringLiteral("htm/index.htm"); }
+QString DefaultHelpTopic() {
+    return QStringLiteral("htm/index.htm");
+}
 
 QString HelpTopicForContext(std::uint32_t contextId) {
     switch (contextId) {
-        case 0x85F50409u: return QStringLiteral("htm/autoload.htm");
-        case 0x82F503FEu: return QStringLiteral("htm/autosel.htm");
-        case 0x83F503FEu: return QStringLiteral("htm/autocomp.htm");
-        default: return {};
+        case 0x85F50409u:
+            return QStringLiteral("htm/autoload.htm");
+        case 0x82F503FEu:
+            return QStringLiteral("htm/autosel.htm");
+        case 0x83F503FEu:
+            return QStringLiteral("htm/autocomp.htm");
+        default:
+            return {};
     }
 }
 
@@ -125,7 +135,9 @@ void ShowHelp(QWidget* owner, bool loadingErrorShown, std::optional<std::uint32_
     ShowHelpTopic(owner, DefaultHelpTopic());
 }
 
-HelpWindow* ExistingHelpWindow() { return helpWindow(); }
+HelpWindow* ExistingHelpWindow() {
+    return helpWindow();
+}
 
 void InstallContextHelp(QWidget* dialog, std::function<QString()> pageTopic) {
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), dialog);

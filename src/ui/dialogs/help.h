@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <optional>
-
 #include <QString>
 #include <QUrl>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
 
 class QTextBrowser;
 

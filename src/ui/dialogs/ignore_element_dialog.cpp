@@ -27,8 +27,9 @@
 namespace quillon {
 namespace {
 
-QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
-
+QString q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
 
 bool listHas(const QListWidget* list, const QString& text) {
     return !list->findItems(text, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
@@ -53,7 +54,8 @@ IgnoreElementDialog::IgnoreElementDialog(ElementRecord& element, RuleEditing& ru
     if (haveRule) kind = m_rules.currentKind();
     // An element marked alone keeps showing what its mark leaves out, so OK
     // without a change keeps the mark as it is.
-    else if (ignoring) kind = element.ignoreState >= 3 ? 0 : (element.ruleFlags & 7);
+    else if (ignoring)
+        kind = element.ignoreState >= 3 ? 0 : (element.ruleFlags & 7);
     load(ignoring, haveRule, haveRule && m_rules.currentByFullName(), kind);
 }
 
@@ -91,7 +93,7 @@ void IgnoreElementDialog::build(const QString& title) {
     m_kindGroup = new QGroupBox(this);
     auto* kindLayout = new QVBoxLayout(m_kindGroup);
     m_kind = new QButtonGroup(this);
-    const char* kinds[] = {"The entire Element",    "Content of Element",   "Attributes of Element",
+    const char* kinds[] = {"The entire Element",     "Content of Element",   "Attributes of Element",
                            "Content and Attributes", "Specified Attributes", "Content and Specified Attributes"};
     for (int i = 0; i < 6; ++i) {
         auto* r = new QRadioButton(QString::fromLatin1(kinds[i]), m_kindGroup);
@@ -190,16 +192,17 @@ void IgnoreElementDialog::build(const QString& title) {
 void IgnoreElementDialog::load(bool ignoring, bool haveRule, bool byFullName, int kind) {
     m_ignore->setChecked(ignoring);
     if (ignoring) {
-        if (!haveRule) m_onlySelected->setChecked(true);
-        else (byFullName ? m_byFullName : m_byShortName)->setChecked(true);
+        if (!haveRule)
+            m_onlySelected->setChecked(true);
+        else
+            (byFullName ? m_byFullName : m_byShortName)->setChecked(true);
         if (QAbstractButton* b = m_kind->button(kind)) b->setChecked(true);
     } else {
         m_kind->button(0)->setChecked(true);
         (m_options.IgnoreElementsByFullName ? m_byFullName : m_byShortName)->setChecked(true);
     }
 
-    const std::vector<std::u16string> listed =
-        haveRule ? m_rules.currentAttributes() : std::vector<std::u16string>{};
+    const std::vector<std::u16string> listed = haveRule ? m_rules.currentAttributes() : std::vector<std::u16string>{};
     auto isListed = [&](const QString& name) {
         for (const std::u16string& l : listed)
             if (q(l) == name) return true;
@@ -288,7 +291,8 @@ void IgnoreElementDialog::applyCondition() {
     const bool hadCondition = m_rules.currentCondition().has_value();
     if (m_condition->isChecked() && !m_value->text().isEmpty()) {
         RuleCondition c;
-        if (m_conditionAttribute->currentIndex() > 0) c.attributeName = m_conditionAttribute->currentText().toStdU16String();
+        if (m_conditionAttribute->currentIndex() > 0)
+            c.attributeName = m_conditionAttribute->currentText().toStdU16String();
         c.negate = m_not->isChecked();
         const int index = m_operator->currentIndex();
         c.op = std::uint8_t(index + ((index == 3 || index == 4) && !m_caseSensitive->isChecked() ? 2 : 0));

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstddef>
-
 #include <QDialog>
+#include <cstddef>
 
 class QButtonGroup;
 class QCheckBox;

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "ui/dialogs/ignored_elements_dialog.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "platform/notifier.h"
 #include "settings/options.h"
@@ -21,7 +20,9 @@
 namespace quillon {
 namespace {
 
-QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+QString q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
 
 std::vector<int> selectedRows(const QListWidget* list) {
     std::vector<int> rows;
@@ -33,7 +34,10 @@ std::vector<int> selectedRows(const QListWidget* list) {
 }  // namespace
 
 IgnoredElementsDialog::IgnoredElementsDialog(RuleEditing& rules, Options& options, QWidget* parent)
-    : QDialog(parent), m_rules(rules), m_options(options), m_ruleList(new QListWidget(this)),
+    : QDialog(parent),
+      m_rules(rules),
+      m_options(options),
+      m_ruleList(new QListWidget(this)),
       m_commonList(new QListWidget(this)) {
     setWindowTitle(QStringLiteral("Ignored Elements"));
     setObjectName(QStringLiteral("IgnoredElementsDialog"));
@@ -148,8 +152,10 @@ void IgnoredElementsDialog::removeCommon() {
     QStringList remaining;
     bool removed = false;
     for (int i = 0; i < m_commonList->count(); ++i) {
-        if (m_commonList->item(i)->isSelected()) removed = true;
-        else remaining << m_commonList->item(i)->text();
+        if (m_commonList->item(i)->isSelected())
+            removed = true;
+        else
+            remaining << m_commonList->item(i)->text();
     }
     if (!removed) return;
     m_rules.setCommonAttributes(remaining.join(QLatin1Char(' ')).toStdU16String());

@@ -16,8 +16,12 @@
 namespace quillon {
 
 KeyAttributeDialog::KeyAttributeDialog(const ElementRecord& element, RuleEditing& rules, QWidget* parent)
-    : QDialog(parent), m_element(element), m_rules(rules), m_fingerprint(rules.keyAttributeFingerprint()),
-      m_attributes(new QListWidget(this)), m_isKey(new QCheckBox(QStringLiteral("Key Attribute"), this)) {
+    : QDialog(parent),
+      m_element(element),
+      m_rules(rules),
+      m_fingerprint(rules.keyAttributeFingerprint()),
+      m_attributes(new QListWidget(this)),
+      m_isKey(new QCheckBox(QStringLiteral("Key Attribute"), this)) {
     setWindowTitle(QStringLiteral("Key Attribute"));
     setObjectName(QStringLiteral("KeyAttributeDialog"));
     CentreWhenShown(this);

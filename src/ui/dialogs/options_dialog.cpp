@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/dialogs/options_dialog.h"
 
-#include <vector>
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -18,6 +16,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "platform/notifier.h"
 #include "settings/encoding_names.h"
@@ -30,7 +29,9 @@
 namespace quillon {
 namespace {
 
-QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+QString q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
 
 // One check box and the option it shows. Bools of every width read as
 // "nonzero" and are written as 0 or 1.
@@ -84,7 +85,11 @@ struct OptionsDialog::CheckBindings {
 
 OptionsDialog::OptionsDialog(Options& options, const DifferenceColors& colors, bool documentLoaded,
                              OptionsDialogServices services, QWidget* parent)
-    : QDialog(parent), m_options(options), m_checks(std::make_unique<CheckBindings>()), m_colors(colors), m_documentLoaded(documentLoaded),
+    : QDialog(parent),
+      m_options(options),
+      m_checks(std::make_unique<CheckBindings>()),
+      m_colors(colors),
+      m_documentLoaded(documentLoaded),
       m_services(std::move(services)) {
     setWindowTitle(QStringLiteral("XML Options"));
     setObjectName(QStringLiteral("OptionsDialog"));
@@ -117,10 +122,12 @@ OptionsDialog::OptionsDialog(Options& options, const DifferenceColors& colors, b
     cancel->setObjectName(QStringLiteral("Cancel"));
     reset->setObjectName(QStringLiteral("Default"));
     help->setObjectName(QStringLiteral("Help"));
-    save->setWhatsThis(QStringLiteral("Writes the options shown into a settings file of your choice. "
-                                      "The dialog stays open."));
-    reset->setWhatsThis(QStringLiteral("On the Colors page: puts back the default colours. On any other page: "
-                                       "puts every option back to its default value."));
+    save->setWhatsThis(
+        QStringLiteral("Writes the options shown into a settings file of your choice. "
+                       "The dialog stays open."));
+    reset->setWhatsThis(
+        QStringLiteral("On the Colors page: puts back the default colours. On any other page: "
+                       "puts every option back to its default value."));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &OptionsDialog::onOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -245,12 +252,13 @@ QWidget* OptionsDialog::buildComparisonPage() {
     comparison->addStretch();
 
     auto* mode = new QVBoxLayout;
-    m_level = radioGroup(this, mode, "CompareLevel",
-                         {QStringLiteral("Strict"), QStringLiteral("Fast"), QStringLiteral("Normal"), QStringLiteral("Full")},
-                         {QStringLiteral("Pairs elements only in the order they stand: the fastest mode."),
-                          QStringLiteral("Searches a few partners for unpaired elements."),
-                          QStringLiteral("Searches more partners for unpaired elements."),
-                          QStringLiteral("Searches every possible partner: the most thorough and slowest mode.")});
+    m_level =
+        radioGroup(this, mode, "CompareLevel",
+                   {QStringLiteral("Strict"), QStringLiteral("Fast"), QStringLiteral("Normal"), QStringLiteral("Full")},
+                   {QStringLiteral("Pairs elements only in the order they stand: the fastest mode."),
+                    QStringLiteral("Searches a few partners for unpaired elements."),
+                    QStringLiteral("Searches more partners for unpaired elements."),
+                    QStringLiteral("Searches every possible partner: the most thorough and slowest mode.")});
     mode->addStretch();
 
     auto* page = new QWidget(this);
@@ -317,8 +325,9 @@ QWidget* OptionsDialog::buildOutputPage() {
                  QStringLiteral("A whole written document starts with the document type declaration of its source."));
     b.push_back(bind(c, &Options::PrintDoctype));
     output->addWidget(c);
-    c = addCheck("InsertPI", QStringLiteral("Insert Process Instructions"),
-                 QStringLiteral("Written differences and merges carry processing instructions that mark what changed."));
+    c = addCheck(
+        "InsertPI", QStringLiteral("Insert Process Instructions"),
+        QStringLiteral("Written differences and merges carry processing instructions that mark what changed."));
     b.push_back(bind(c, &Options::InsertPI));
     output->addWidget(c);
     m_openAfterSave = addCheck("OpenAfterSave", QStringLiteral("Open the output XML file with external application"),
@@ -365,12 +374,12 @@ QWidget* OptionsDialog::buildOutputPage() {
 
     auto* eol = new QHBoxLayout;
     auto* eolColumn = new QVBoxLayout;
-    m_endOfLine = radioGroup(this, eolColumn, "EndOfLine",
-                             {QStringLiteral("None"), QStringLiteral("DOS PC"), QStringLiteral("UNIX"), QStringLiteral("Mac")},
-                             {QStringLiteral("Written XML has no line breaks."),
-                              QStringLiteral("Lines end with carriage return and line feed."),
-                              QStringLiteral("Lines end with a line feed."),
-                              QStringLiteral("Lines end with a carriage return.")});
+    m_endOfLine = radioGroup(
+        this, eolColumn, "EndOfLine",
+        {QStringLiteral("None"), QStringLiteral("DOS PC"), QStringLiteral("UNIX"), QStringLiteral("Mac")},
+        {QStringLiteral("Written XML has no line breaks."),
+         QStringLiteral("Lines end with carriage return and line feed."), QStringLiteral("Lines end with a line feed."),
+         QStringLiteral("Lines end with a carriage return.")});
     eol->addLayout(eolColumn);
 
     auto* page = new QWidget(this);
@@ -440,8 +449,9 @@ QWidget* OptionsDialog::buildColorsPage() {
     change->setWhatsThis(QStringLiteral("Opens the colour chooser for the colour selected in the list."));
     m_sample->setWhatsThis(QStringLiteral("The colour chosen for the entry selected in the list."));
     m_example = new ColorExample(m_colors, this);
-    m_example->setWhatsThis(QStringLiteral("How the trees look with the colours shown: element names, attributes and "
-                                           "texts, normal, changed and without partner, selected and not."));
+    m_example->setWhatsThis(
+        QStringLiteral("How the trees look with the colours shown: element names, attributes and "
+                       "texts, normal, changed and without partner, selected and not."));
     m_example->setPaneFont(m_services.paneFont, m_services.itemHeight);
     connect(m_colorList, &QComboBox::currentIndexChanged, this, [this] { repaintSamples(); });
     connect(change, &QPushButton::clicked, this, &OptionsDialog::changeColor);
@@ -484,13 +494,17 @@ QWidget* OptionsDialog::buildAdvancedPage() {
     return page;
 }
 
-int OptionsDialog::currentPage() const { return m_pages->currentIndex(); }
+int OptionsDialog::currentPage() const {
+    return m_pages->currentIndex();
+}
 
-void OptionsDialog::setCurrentPage(int page) { m_pageList->setCurrentRow(page); }
+void OptionsDialog::setCurrentPage(int page) {
+    m_pageList->setCurrentRow(page);
+}
 
 QString OptionsDialog::pageTopic(int page) {
-    static const char* const topics[PageCount] = {"htm/valopt.htm", "htm/compopt.htm", "htm/normal.htm",
-                                                  "htm/openout.htm", "htm/view.htm",   "htm/colors.htm",
+    static const char* const topics[PageCount] = {"htm/valopt.htm",  "htm/compopt.htm", "htm/normal.htm",
+                                                  "htm/openout.htm", "htm/view.htm",    "htm/colors.htm",
                                                   "htm/advanced.htm"};
     return QString::fromLatin1(topics[page >= 0 && page < PageCount ? page : 0]);
 }
@@ -529,7 +543,8 @@ void OptionsDialog::readControls() {
 
     const auto* ignoreWhite = findChild<QCheckBox*>(QStringLiteral("IgnoreWhiteSpaces"));
     const auto* caseSensitive = findChild<QCheckBox*>(QStringLiteral("CaseSensitive"));
-    o.FlagComparsion = (ignoreWhite->isChecked() ? kIgnoreWhiteSpaceBit : 0u) | (caseSensitive->isChecked() ? 0u : kIgnoreCaseBit);
+    o.FlagComparsion =
+        (ignoreWhite->isChecked() ? kIgnoreWhiteSpaceBit : 0u) | (caseSensitive->isChecked() ? 0u : kIgnoreCaseBit);
 
     if (m_dateCode->checkedId() >= 0) SetDateCode(o, std::uint32_t(m_dateCode->checkedId()));
     if (m_level->checkedId() >= 0) o.CompareLevel = std::uint32_t(m_level->checkedId());
@@ -538,8 +553,10 @@ void OptionsDialog::readControls() {
     o.DecimalPlaces = o.NormalizeNumber ? m_decimalPlaces->value() : -1;
 
     const QString application = m_application->text();
-    if (application.isEmpty()) o.ExternalApplication = u"default";
-    else if (application.size() <= 254) o.ExternalApplication = application.toStdU16String();
+    if (application.isEmpty())
+        o.ExternalApplication = u"default";
+    else if (application.size() <= 254)
+        o.ExternalApplication = application.toStdU16String();
 
     const QString encodingName = m_encodingName->currentText();
     o.EncodingString = (encodingName.isEmpty() || std::size_t(encodingName.size()) > kEncodingStringCapacity)
@@ -597,8 +614,8 @@ void OptionsDialog::onDefault() {
     loadControls();
 }
 
-OptionsOutcome ShowOptionsDialog(QWidget* owner, Options& options, DifferenceColors& painterColors,
-                                 bool documentLoaded, const OptionsDialogServices& services) {
+OptionsOutcome ShowOptionsDialog(QWidget* owner, Options& options, DifferenceColors& painterColors, bool documentLoaded,
+                                 const OptionsDialogServices& services) {
     const OptionsNote before = NoteOptions(options);
     OptionsDialog dialog(options, painterColors, documentLoaded, services, owner);
     if (dialog.exec() != QDialog::Accepted) return {};

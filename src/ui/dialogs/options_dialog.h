@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <functional>
-#include <memory>
-
 #include <QDialog>
 #include <QFont>
 #include <QString>
+#include <functional>
+#include <memory>
 
 #include "ui/dialogs/difference_colors.h"
 #include "ui/dialogs/options_decision.h"
@@ -45,8 +44,8 @@ class OptionsDialog : public QDialog {
 public:
     enum Page { Validation, Comparison, Normalization, OutputFile, View, Colors, Advanced, PageCount };
 
-    OptionsDialog(Options& options, const DifferenceColors& colors, bool documentLoaded,
-                  OptionsDialogServices services, QWidget* parent = nullptr);
+    OptionsDialog(Options& options, const DifferenceColors& colors, bool documentLoaded, OptionsDialogServices services,
+                  QWidget* parent = nullptr);
     ~OptionsDialog() override;
 
     const DifferenceColors& workingColors() const { return m_colors; }
@@ -106,7 +105,7 @@ private:
 // Runs the dialog over the options and the painter's colours. On OK the
 // working colours replace painterColors and the result says what the main
 // window does next; on Cancel the result is AfterOptions::Nothing.
-OptionsOutcome ShowOptionsDialog(QWidget* owner, Options& options, DifferenceColors& painterColors,
-                                 bool documentLoaded, const OptionsDialogServices& services);
+OptionsOutcome ShowOptionsDialog(QWidget* owner, Options& options, DifferenceColors& painterColors, bool documentLoaded,
+                                 const OptionsDialogServices& services);
 
 }  // namespace quillon

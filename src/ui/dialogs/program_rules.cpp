@@ -9,31 +9,51 @@
 namespace quillon {
 namespace {
 
-IgnoreRule* current() { return ignoreRules().currentRule; }
+IgnoreRule* current() {
+    return ignoreRules().currentRule;
+}
 
 }  // namespace
 
-std::size_t ProgramRules::ruleCount() const { return ignoreRules().rules.size(); }
+std::size_t ProgramRules::ruleCount() const {
+    return ignoreRules().rules.size();
+}
 
 std::u16string ProgramRules::ruleText(std::size_t index) const {
     const auto& rules = ignoreRules().rules;
     return index < rules.size() ? rules[index]->text : std::u16string();
 }
 
-bool ProgramRules::findRule(const ElementRecord& element) { return FindRule(element) != nullptr; }
+bool ProgramRules::findRule(const ElementRecord& element) {
+    return FindRule(element) != nullptr;
+}
 
 bool ProgramRules::addRuleFor(const ElementRecord& element, bool byFullName) {
     return AddRuleFor(element, byFullName) != nullptr;
 }
 
-void ProgramRules::removeRuleFor(const ElementRecord& element) { RemoveRuleFor(element); }
-void ProgramRules::removeRuleAt(std::size_t index) { RemoveRuleAt(index); }
-void ProgramRules::removeAllRules() { RemoveAllRules(); }
-void ProgramRules::makeCurrent(std::size_t index) { MakeCurrent(index); }
+void ProgramRules::removeRuleFor(const ElementRecord& element) {
+    RemoveRuleFor(element);
+}
+void ProgramRules::removeRuleAt(std::size_t index) {
+    RemoveRuleAt(index);
+}
+void ProgramRules::removeAllRules() {
+    RemoveAllRules();
+}
+void ProgramRules::makeCurrent(std::size_t index) {
+    MakeCurrent(index);
+}
 
-bool ProgramRules::hasCurrentRule() const { return current() != nullptr; }
-bool ProgramRules::currentByFullName() const { return current() && current()->byFullName(); }
-std::uint8_t ProgramRules::currentKind() const { return current() ? current()->kind : 0; }
+bool ProgramRules::hasCurrentRule() const {
+    return current() != nullptr;
+}
+bool ProgramRules::currentByFullName() const {
+    return current() && current()->byFullName();
+}
+std::uint8_t ProgramRules::currentKind() const {
+    return current() ? current()->kind : 0;
+}
 
 std::vector<std::u16string> ProgramRules::currentAttributes() const {
     return current() ? current()->attributes.names() : std::vector<std::u16string>{};
@@ -45,12 +65,16 @@ std::optional<RuleCondition> ProgramRules::currentCondition() const {
     return RuleCondition{c.attributeName, c.negate != 0, c.op, c.ifNotExist != 0, c.value};
 }
 
-void ProgramRules::setCurrentKind(std::uint8_t kind) { SetCurrentKind(kind); }
+void ProgramRules::setCurrentKind(std::uint8_t kind) {
+    SetCurrentKind(kind);
+}
 
 void ProgramRules::setCurrentAttributes(std::u16string_view names) {
     if (!current()) return;
-    if (names.empty()) ClearRuleAttributes(*current());
-    else SetRuleAttributes(*current(), names);
+    if (names.empty())
+        ClearRuleAttributes(*current());
+    else
+        SetRuleAttributes(*current(), names);
 }
 
 bool ProgramRules::setCurrentCondition(const RuleCondition& c) {
@@ -62,27 +86,45 @@ void ProgramRules::removeCurrentCondition() {
     if (current()) RemoveCondition(*current());
 }
 
-std::vector<std::u16string> ProgramRules::commonAttributes() const { return ignoreRules().commonAttributes.names(); }
-void ProgramRules::setCommonAttributes(std::u16string_view names) { SetCommonAttributes(names); }
+std::vector<std::u16string> ProgramRules::commonAttributes() const {
+    return ignoreRules().commonAttributes.names();
+}
+void ProgramRules::setCommonAttributes(std::u16string_view names) {
+    SetCommonAttributes(names);
+}
 
 bool ProgramRules::loadIgnoredElements(const std::u16string& path) {
     return ReadRuleListFile(path, kSectionIgnoreRules);
 }
 
-bool ProgramRules::saveIgnoredElements(const std::u16string& path) { return SaveIgnoredElements(path); }
+bool ProgramRules::saveIgnoredElements(const std::u16string& path) {
+    return SaveIgnoredElements(path);
+}
 
-bool ProgramRules::carriesKeyAttribute(const ElementRecord& element) const { return IsKeyAttributeElement(element); }
-bool ProgramRules::isKeyAttributeName(std::u16string_view name) const { return IsKeyAttributeName(name); }
-std::uint32_t ProgramRules::keyAttributeFingerprint() const { return keyAttribute().fingerprint(); }
+bool ProgramRules::carriesKeyAttribute(const ElementRecord& element) const {
+    return IsKeyAttributeElement(element);
+}
+bool ProgramRules::isKeyAttributeName(std::u16string_view name) const {
+    return IsKeyAttributeName(name);
+}
+std::uint32_t ProgramRules::keyAttributeFingerprint() const {
+    return keyAttribute().fingerprint();
+}
 
 void ProgramRules::setKeyAttribute(const ElementRecord& element, std::u16string_view name) {
     SetKeyAttribute(element, name);
 }
 
-void ProgramRules::resetKeyAttribute() { ResetKeyAttribute(); }
+void ProgramRules::resetKeyAttribute() {
+    ResetKeyAttribute();
+}
 
-bool ProgramRules::rulesChanged() const { return ignoreRules().rulesChanged; }
-void ProgramRules::setRulesChanged(bool changed) { ignoreRules().rulesChanged = changed; }
+bool ProgramRules::rulesChanged() const {
+    return ignoreRules().rulesChanged;
+}
+void ProgramRules::setRulesChanged(bool changed) {
+    ignoreRules().rulesChanged = changed;
+}
 
 ProgramRules& programRules() {
     static ProgramRules instance;

@@ -13,12 +13,16 @@
 namespace quillon {
 namespace {
 
-RuleCommandResult finish(RuleEditing& rules) { return {rules.rulesChanged(), rules.ruleCount() > 0}; }
+RuleCommandResult finish(RuleEditing& rules) {
+    return {rules.rulesChanged(), rules.ruleCount() > 0};
+}
 
 void toggleAtOnce(IgnoreCommandKind kind, ElementRecord& e, RuleEditing& rules, const Options& options) {
     if (kind == IgnoreCommandKind::ParticularElement) {
-        if (e.ignoreState == 3 || e.ignoreState == 4) ClearMarksOfSubtree(e);
-        else if (e.ignoreState == 0) e.ignoreState = 3;
+        if (e.ignoreState == 3 || e.ignoreState == 4)
+            ClearMarksOfSubtree(e);
+        else if (e.ignoreState == 0)
+            e.ignoreState = 3;
         return;
     }
     if (e.ignoreState == 1 || e.ignoreState == 2) {

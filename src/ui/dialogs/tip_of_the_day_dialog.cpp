@@ -60,7 +60,9 @@ private:
 };
 
 TipOfTheDayDialog::TipOfTheDayDialog(std::int32_t& tipOfTheDay, QWidget* parent)
-    : QDialog(parent), m_tip(tipOfTheDay), m_area(new TipArea(tipOfTheDay, this)),
+    : QDialog(parent),
+      m_tip(tipOfTheDay),
+      m_area(new TipArea(tipOfTheDay, this)),
       m_showOnStartup(new QCheckBox(QStringLiteral("Show tips on startup"), this)) {
     setWindowTitle(QStringLiteral("Tip of the Day"));
     setObjectName(QStringLiteral("TipOfTheDayDialog"));

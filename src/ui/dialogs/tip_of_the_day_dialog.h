@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
-
 #include <QDialog>
+#include <cstdint>
 
 class QCheckBox;
 

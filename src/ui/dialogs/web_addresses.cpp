@@ -38,11 +38,17 @@ QString WebBaseAddress() {
     return withSlash(QStringLiteral(QUILLON_WEB_BASE));
 }
 
-void SetWebBaseAddress(const QString& base) { baseOverride() = base; }
+void SetWebBaseAddress(const QString& base) {
+    baseOverride() = base;
+}
 
-QUrl HomePageAddress() { return QUrl(WebBaseAddress()); }
+QUrl HomePageAddress() {
+    return QUrl(WebBaseAddress());
+}
 
-QUrl UpdateCheckAddress() { return QUrl(WebBaseAddress() + QStringLiteral("check_update.php?version=471")); }
+QUrl UpdateCheckAddress() {
+    return QUrl(WebBaseAddress() + QStringLiteral("check_update.php?version=471"));
+}
 
 QUrl SupportAddress(const QString& message, const QDateTime& now) {
     // The message is percent-encoded: an "&", "#" or blank in it would
@@ -57,19 +63,23 @@ QUrl SupportAddress(const QString& message, const QDateTime& now) {
     return url;
 }
 
-void SetAddressOpener(AddressOpener o) { opener() = std::move(o); }
+void SetAddressOpener(AddressOpener o) {
+    opener() = std::move(o);
+}
 
 void OpenAddress(const QUrl& address) {
-    if (opener()) opener()(address);
-    else QDesktopServices::openUrl(address);
+    if (opener())
+        opener()(address);
+    else
+        QDesktopServices::openUrl(address);
 }
 
 void NotifyError(const QString& message, bool withoutAsking) {
     if (!withoutAsking) {
-        const QString text = QStringLiteral("Error message '") + message +
-                             QStringLiteral("'\n\nDo you want to send notification?");
-        if (notifier().show(u"Application Error", text.toStdU16String(), MessageIcon::Error,
-                            MessageButtons::YesNo) != MessageAnswer::Yes)
+        const QString text =
+            QStringLiteral("Error message '") + message + QStringLiteral("'\n\nDo you want to send notification?");
+        if (notifier().show(u"Application Error", text.toStdU16String(), MessageIcon::Error, MessageButtons::YesNo) !=
+            MessageAnswer::Yes)
             return;
     }
     OpenAddress(SupportAddress(message, QDateTime::currentDateTime()));

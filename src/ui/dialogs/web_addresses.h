@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <functional>
-
 #include <QDateTime>
 #include <QString>
 #include <QUrl>
+#include <functional>
 
 namespace quillon {
 
