@@ -145,6 +145,35 @@ TEST_F(ConditionTest, FalseConditionInsideIgnoredParentStillCompared) {
     EXPECT_EQ(Find(left, "box/item")->ignoreState, 0);
 }
 
+TEST_F(ConditionTest, FalseConditionOnSpecifiedAttributesComparesThemAll) {
+    SetCommonAttributes(u"v");
+    Rule("item 4 rev");
+    Condition("kind 0 3 0 draft");
+    EXPECT_EQ(Compare("<r><item kind='draft' rev='1'/></r>", "<r><item kind='draft' rev='2'/></r>"), kIdentical);
+    EXPECT_NE(Compare("<r><item kind='final' rev='1'/></r>", "<r><item kind='final' rev='2'/></r>"), kIdentical);
+    // Where the rule does not hold, even the common attributes count.
+    EXPECT_NE(Compare("<r><item kind='final' v='1'/></r>", "<r><item kind='final' v='2'/></r>"), kIdentical);
+    EXPECT_EQ(Compare("<r><other v='1'/></r>", "<r><other v='2'/></r>"), kIdentical);
+}
+
+TEST_F(ConditionTest, EditsThatActWhileLoadingAskForAReload) {
+    Rule("a");
+    EXPECT_FALSE(ignoreRules().rulesChanged);
+    MakeCurrent(0);
+    SetCurrentKind(1);
+    EXPECT_FALSE(ignoreRules().rulesChanged);
+    SetCurrentKind(4);
+    EXPECT_TRUE(ignoreRules().rulesChanged);
+    ignoreRules().rulesChanged = false;
+    EXPECT_FALSE(SetCondition(*ignoreRules().currentRule, u"k", 0, kEquals, 0, u"x"));
+    EXPECT_TRUE(ignoreRules().rulesChanged);
+    ignoreRules().rulesChanged = false;
+    EXPECT_TRUE(SetCondition(*ignoreRules().currentRule, u"k", 0, kEquals, 0, u"x"));
+    EXPECT_FALSE(ignoreRules().rulesChanged);
+    RemoveCondition(*ignoreRules().currentRule);
+    EXPECT_TRUE(ignoreRules().rulesChanged);
+}
+
 TEST_F(ConditionTest, TextLengthCondition) {
     Rule("code");
     Condition("$TEXT$ 0 0 0 5");
