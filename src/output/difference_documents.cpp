@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: MIT
+#include "output/difference_documents.h"
+
+#include <vector>
+
+#include "compare/identity.h"
+#include "model/document_pane.h"
+#include "output/entire_elements.h"
+#include "output/xml_writer.h"
+#include "settings/options.h"
+
+namespace quillon {
+
+namespace {
+
+// The traversals run on an explicit work stack so that document depth never
+// reaches the call stack. Each entry is one pending piece of work.
+struct Work {
+    enum Kind : std::uint8_t { Filtered, Merge, Children, OtherSide, EndTag, Marker };
+    explicit Work(Kind k) : kind(k) {}
+    Kind kind;
+    bool whole = false;
+    bool filter = false;
+    bool inside = false;
+    bool markerWritten = false;
+    const ElementRecord* element = nullptr;  // or the next child to visit
+    const ElementRecord* owner = nullptr;    // EndTag: the element to close
+    std::u16string_view marker;
+};
+
+bool skipped(const ElementRecord& e, std::uint32_t mode) {
+    const int s = e.ignoreState != 0 ? 2 : CompareState(e);
+    const bool children = e.childCount > 0;
+    const std::uint8_t f = e.diffFlags;
+    switch (mode) {
+        case kModeDifferences:
+            return s == 0;
+        case kModeCommon:
+            return children ? (f & kIdenticalBelow) == 0 : s != 0;
+        case kModeOnlyChanged:
+            return s == 0 || (children ? (f & kChangedBelow) == 0 : s != 1);
+        case kModeOnlyDeleted:
+            return s == 0 || (children ? ((f & kUnpairedBelow) == 0 && s != 2) : s != 2);
+        case kModeDeletedAndChanged:
+            return s == 0 || (children && (f & (kUnpairedBelow | kChangedBelow)) == 0 && s != 2);
+        default:
+            return false;
+    }
+}
+
+class Traversal {
+public:
+    Traversal(XmlWriter& w, std::uint32_t mode) : m_w(w), m_mode(mode), m_insertPI(w.options().InsertPI == 1) {}
+
+    void run(Work first) {
+        m_stack.push_back(first);
+        while (!m_stack.empty()) {
+            Work item = m_stack.back();
+            m_stack.pop_back();
+            switch (item.kind) {
+                case Work::Filtered:
+                    filtered(item);
+                    break;
+                case Work::Merge:
+                    merge(item);
+                    break;
+                case Work::Children:
+                    children(item);
+                    break;
+                case Work::OtherSide:
+                    otherSide(item);
+                    break;
+                case Work::EndTag:
+                    m_w.WriteEndTag(*item.owner);
+                    break;
+                case Work::Marker:
+                    m_w.WriteMarker(item.marker);
+                    break;
+            }
+        }
+    }
+
+private:
+    void pushFiltered(const ElementRecord* e, bool whole, bool filter, bool inside) {
+        Work w(Work::Filtered);
+        w.element = e;
+        w.whole = whole;
+        w.filter = filter;
+        w.inside = inside;
+        m_stack.push_back(w);
+    }
+    void pushMarker(std::u16string_view marker) {
+        Work w(Work::Marker);
+        w.marker = marker;
+        m_stack.push_back(w);
+    }
+
+    void filtered(const Work& item) {
+        const ElementRecord& e = *item.element;
+        if (m_w.options().IncludeIgnoredElements == 0 && e.ignoreState != 0) return;
+        if (item.filter && !item.inside && skipped(e, m_mode)) return;
+        const bool childrenInside = item.inside || IsEntireElement(e);
+        m_w.WriteStartTag(e);
+        if (item.whole && e.childCount == 0 && e.textLength == 0) {
+            m_w.WriteEmptyClose();
+            return;
+        }
+        m_w.WriteElementBody(e);
+        Work end(Work::EndTag);
+        end.owner = &e;
+        m_stack.push_back(end);
+        if (!item.whole && e.partner) {
+            Work other(Work::OtherSide);
+            other.element = FirstChildRecord(e.partner);
+            m_stack.push_back(other);
+        }
+        Work kids(Work::Children);
+        kids.element = FirstChildRecord(&e);
+        kids.whole = item.whole;
+        kids.inside = childrenInside;
+        m_stack.push_back(kids);
+    }
+
+    void children(Work item) {
+        const ElementRecord* c = item.element;
+        if (!c) return;
+        Work next = item;
+        next.element = NextSiblingRecord(c);
+        m_stack.push_back(next);
+        if (item.whole) {
+            pushFiltered(c, true, true, item.inside);
+        } else {
+            Work m(Work::Merge);
+            m.element = c;
+            m.filter = true;
+            m.inside = item.inside;
+            m_stack.push_back(m);
+        }
+    }
+
+    void otherSide(Work item) {
+        const ElementRecord* d = item.element;
+        while (d && d->partner) d = NextSiblingRecord(d);
+        if (!d) {
+            if (item.markerWritten) m_w.WriteMarker(kEndElementsDeleted);
+            return;
+        }
+        if (m_insertPI && !item.markerWritten) {
+            m_w.WriteMarker(kStartElementsDeleted);
+            item.markerWritten = true;
+        }
+        Work next = item;
+        next.element = NextSiblingRecord(d);
+        m_stack.push_back(next);
+        pushFiltered(d, true, true, false);
+    }
+
+    void merge(const Work& item) {
+        const ElementRecord& c = *item.element;
+        const ElementRecord* p = c.partner;
+        const bool identical = p && IsIdentical(c, p);
+        if (m_insertPI) {
+            if (!p) {
+                m_w.WriteMarker(kStartElementsAdded);
+                pushMarker(kEndElementsAdded);
+                pushFiltered(&c, true, item.filter, item.inside);
+            } else if (!identical) {
+                if (AttributesDiffer(c) && p->attributesLength > 0) m_w.WriteComment(p->attributesView());
+                pushFiltered(&c, false, item.filter, item.inside);
+            } else {
+                pushFiltered(&c, true, item.filter, item.inside);
+            }
+            return;
+        }
+        if (p && !identical && !OwnDataEqual(c, p, compareSnapshot())) {
+            // Both versions, the saved side's first.
+            pushFiltered(p, true, item.filter, false);
+            pushFiltered(&c, true, item.filter, item.inside);
+        } else if (p && !identical) {
+            pushFiltered(&c, false, item.filter, item.inside);
+        } else {
+            pushFiltered(&c, true, item.filter, item.inside);
+        }
+    }
+
+    XmlWriter& m_w;
+    std::uint32_t m_mode;
+    bool m_insertPI;
+    std::vector<Work> m_stack;
+};
+
+}  // namespace
+
+void WriteFiltered(XmlWriter& writer, const ElementRecord& element, bool whole, std::uint32_t mode, bool filter,
+                   bool insideEntire) {
+    Work w(Work::Filtered);
+    w.element = &element;
+    w.whole = whole;
+    w.filter = filter;
+    w.inside = insideEntire;
+    Traversal(writer, mode).run(w);
+}
+
+void MergeStep(XmlWriter& writer, const ElementRecord& element, std::uint32_t mode, bool filter, bool insideEntire) {
+    Work w(Work::Merge);
+    w.element = &element;
+    w.filter = filter;
+    w.inside = insideEntire;
+    Traversal(writer, mode).run(w);
+}
+
+void WriteDocumentBody(XmlWriter& writer, const ElementRecord& selected, std::uint32_t command) {
+    if (command == kModeDifferences || command == kModeMerge) {
+        // Without markers a pair whose own data differ is written as two
+        // elements; for the selected element that would give the file two
+        // document elements, so its children are merged under it instead.
+        const ElementRecord* p = selected.partner;
+        if (writer.options().InsertPI != 1 && p && !IsIdentical(selected, p) &&
+            !OwnDataEqual(selected, p, compareSnapshot()))
+            WriteFiltered(writer, selected, false, command, false, false);
+        else
+            MergeStep(writer, selected, command, false, false);
+        return;
+    }
+    if (command >= kModeCommon && command <= kModeDeletedAndChanged)
+        WriteFiltered(writer, selected, true, command, false, false);
+    else
+        WriteSubtree(writer, selected);
+}
+
+}  // namespace quillon

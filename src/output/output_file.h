@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// A file the writer appends bytes to, buffered. Mode Replace writes to a
+// temporary file beside the target and puts it in place only on Commit(), so
+// a failure never leaves a half-written file where the user's file was; mode
+// Append adds to the end of the file (the list files).
+class OutputFile {
+public:
+    enum class Mode { Replace, Append };
+
+    OutputFile() = default;
+    explicit OutputFile(const std::string& path, Mode mode = Mode::Replace) { Open(path, mode); }
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    bool Open(const std::string& path, Mode mode = Mode::Replace);
+    // Open and no write has failed.
+    bool ok() const { return m_fd >= 0 && !m_failed; }
+
+    void Write(const void* bytes, std::size_t size);
+    // Flushes and closes; in mode Replace the file then replaces the target.
+    // False when anything failed (the target is then untouched).
+    bool Commit();
+    // Closes without putting the file in place.
+    void Discard();
+
+private:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+    void flush();
+
+    int m_fd = -1;
+    Mode m_mode = Mode::Replace;
+    bool m_failed = false;
+    std::size_t m_used = 0;
+    std::unique_ptr<std::uint8_t[]> m_buffer;
+    std::string m_path;
+    std::string m_tempPath;
+};
+
+}  // namespace quillon

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillon {
+
+struct ElementRecord;
+struct DoctypeInfo;
+struct Options;
+
+// Command number of "Save XML Element": the plain subtree.
+constexpr std::uint32_t kSaveElementCommand = 568;
+
+struct SaveResult {
+    bool written = false;
+    std::string path;      // the name actually used (".xml" appended when needed)
+    std::u16string error;  // why nothing was written; empty when the file could not be created
+};
+
+// A path without any "." gets ".xml".
+std::string WithXmlExtension(const std::string& path);
+
+// Writes header and body of a save command into path, whole or not at all:
+// the text goes to a temporary file that replaces the target only once it is
+// complete. doctype is the document type of the element's pane (may be null).
+SaveResult SaveXml(const std::string& path, std::uint32_t command, const ElementRecord& element,
+                   const DoctypeInfo* doctype, const Options& options);
+
+// "temp%x%x.xml" in the temporary folder, from the current time.
+std::string MakeTempFileName();
+// Deletes every "temp*.xml" of the temporary folder; those that cannot be
+// deleted stay.
+void RemoveTempFiles();
+
+}  // namespace quillon

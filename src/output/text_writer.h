@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "output/output_file.h"
+
+namespace quillon {
+
+// The code page a family-1/2 EncodingString stands for: its decimal digits in
+// order, the first replaced by 2 when the name begins with "ISO"
+// ("ISO-8859-5" 28595, "Windows-1251" 1251, "CP866" 866). 0 when the name has
+// no digits, meaning the system's ANSI code page.
+std::uint32_t DerivedCodePage(std::u16string_view encodingString);
+
+// The iconv name of a code page number (0: the system ANSI code page, CP1252).
+std::string IconvNameOfCodePage(std::uint32_t codePage);
+
+// Turns wide text into the bytes of one encoding family and appends them to a
+// file: the only way text reaches a file. Families 0-2 convert through iconv
+// and write the code page's default character "?" for what it cannot
+// represent; 3 is UTF-8; 4 UTF-16 little-endian without byte-order mark.
+class TextWriter {
+public:
+    TextWriter(OutputFile& file, unsigned family, std::u16string_view encodingString);
+    ~TextWriter();
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+
+    // False when the family names a code page this system cannot convert to
+    // (or the family is unknown); error() then says which. Nothing is written
+    // by such a writer.
+    bool valid() const { return m_valid; }
+    const std::u16string& error() const { return m_error; }
+
+    void WriteText(std::u16string_view text);
+    // Code-page families: write every non-ASCII character as a character
+    // reference. An XML document whose declaration names no encoding is read
+    // back as UTF-8, so code-page bytes would make it malformed.
+    void SetReferenceNonAscii(bool on) { m_referenceNonAscii = on && m_iconv != reinterpret_cast<void*>(-1); }
+    OutputFile& file() { return m_file; }
+
+private:
+    void writeCodePage(std::u16string_view text);
+
+    OutputFile& m_file;
+    unsigned m_family;
+    bool m_valid = false;
+    bool m_asciiSame = false;  // the code page maps ASCII to itself
+    bool m_referenceNonAscii = false;
+    void* m_iconv = reinterpret_cast<void*>(-1);
+    std::u16string m_error;
+};
+
+// Checks that a family and name can be written; the error text when not.
+bool CheckEncoding(unsigned family, std::u16string_view encodingString, std::u16string* error = nullptr);
+
+// One-off write of a text in a family (settings and list files).
+void WriteText(OutputFile& file, std::u16string_view text, unsigned family,
+               std::u16string_view encodingString = u"<none>");
+
+// Converts single-byte text in the system's ANSI code page (CP1252) to wide
+// characters; bytes it cannot map become U+FFFD.
+std::u16string FromAnsi(std::string_view bytes);
+
+}  // namespace quillon

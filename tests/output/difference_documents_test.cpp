@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: MIT
+// Difference, merge and subset documents, and the entire-element list.
+
+#include <gmock/gmock.h>
+
+#include "output/output_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\"?>";
+
+class DifferenceDocumentsTest : public OutputTest {
+protected:
+    // Saves from the root of one pane; returns the file without its
+    // declaration and the line end behind it.
+    std::string Body(std::uint32_t command, DocumentPane& from) {
+        const std::string bytes = SaveRoot(from, command);
+        EXPECT_EQ(bytes.substr(0, kDeclaration.size()), kDeclaration);
+        std::size_t start = std::min(bytes.size(), kDeclaration.size());
+        while (start < bytes.size() && (bytes[start] == '\r' || bytes[start] == '\n')) ++start;
+        return bytes.substr(start);
+    }
+    std::string Body(std::uint32_t command) { return Body(command, left); }
+
+    // The saved file is a document the parser accepts.
+    void ExpectWellFormed() {
+        DocumentPane back;
+        EXPECT_TRUE(LoadFile(back, path).ok) << ReadBytes(path);
+        ClearPane(back);
+    }
+};
+
+constexpr std::string_view kLeftCatalog = "<catalog><book id='7'><price>10</price></book><book id='9'/></catalog>";
+constexpr std::string_view kRightCatalog = "<catalog><book id='8'><price>12</price></book><book id='11'/></catalog>";
+
+TEST_F(DifferenceDocumentsTest, MergeWithMarkersFollowsTheExample) {
+    Compare(kLeftCatalog, kRightCatalog);
+    ASSERT_EQ(Find(left, "book")->partner, Find(right, "book"));
+    // The example has the books 9 and 11 without counterpart; the engine
+    // pairs the two leftover books, so they are parted here.
+    ElementRecord* nine = NextSiblingRecord(Find(left, "book"));
+    ASSERT_NE(nine->partner, nullptr);
+    nine->partner->partner = nullptr;
+    nine->partner = nullptr;
+    options().InsertPI = 1;
+    EXPECT_EQ(Body(kModeMerge),
+              "<catalog>\r\n"
+              "<!-- id=\"8\" -->\r\n"
+              "<book id=\"7\">\r\n"
+              "<price><?start_value_changed?>\r\n"
+              "12<?end_value_changed?>\r\n"
+              "10</price>\r\n"
+              "</book>\r\n"
+              "<?start_elements_added?>\r\n"
+              "<book id=\"9\"/>\r\n"
+              "<?end_elements_added?>\r\n"
+              "<?start_elements_deleted?>\r\n"
+              "<book id=\"11\"/>\r\n"
+              "<?end_elements_deleted?>\r\n"
+              "</catalog>\r\n");
+    ExpectWellFormed();
+}
+
+TEST_F(DifferenceDocumentsTest, MergeWithoutMarkersWritesBothVersionsSavedSideFirst) {
+    Compare("<r><a>1</a><gone/></r>", "<r><a>2</a><new/></r>");
+    options().EndOfLine = 0;
+    // A changed leaf twice, then the other side's unmatched child, no markers.
+    EXPECT_EQ(Body(kModeMerge, left), "<r><a>1</a><a>2</a><gone/><new/></r>");
+    EXPECT_EQ(Body(kModeMerge, right), "<r><a>2</a><a>1</a><new/><gone/></r>");
+    // Elements whose own data differ are written whole, each version as it is.
+    Compare(kLeftCatalog, kRightCatalog);
+    EXPECT_EQ(Body(kModeMerge, left),
+              "<catalog><book id=\"7\"><price>10</price></book><book id=\"8\"><price>12</price></book>"
+              "<book id=\"9\"/><book id=\"11\"/></catalog>");
+    ExpectWellFormed();
+}
+
+TEST_F(DifferenceDocumentsTest, SelectedElementsWithDifferentOwnDataStayOneDocumentElement) {
+    Compare("<r v='1'><a>1</a><gone/></r>", "<r v='2'><a>1</a><new/></r>");
+    options().EndOfLine = 0;
+    // Written as two versions side by side, the file would hold two roots.
+    EXPECT_EQ(Body(kModeMerge), "<r v=\"1\"><a>1</a><gone/><new/></r>");
+    EXPECT_EQ(Body(kModeDifferences), "<r v=\"1\"><gone/><new/></r>");
+    ExpectWellFormed();
+}
+
+TEST_F(DifferenceDocumentsTest, MergingADocumentWithItselfGivesTheDocument) {
+    const std::string_view xml = "<r a='1'><x>t</x><y><z k='v'>u</z><z/></y>tail</r>";
+    Compare(xml, xml);
+    options().InsertPI = 1;
+    const std::string plain = SaveRoot(left, kSaveElementCommand);
+    EXPECT_EQ(SaveRoot(left, kModeMerge), plain);
+    options().InsertPI = 0;
+    EXPECT_EQ(SaveRoot(left, kModeMerge), plain);
+}
+
+TEST_F(DifferenceDocumentsTest, DifferencesOfIdenticalDocumentsAreTheSelectedElementAlone) {
+    Compare("<r>top<a>1</a><b><c/></b></r>", "<r>top<a>1</a><b><c/></b></r>");
+    EXPECT_EQ(Body(kModeDifferences), "<r>top\r\n</r>\r\n");
+}
+
+TEST_F(DifferenceDocumentsTest, DifferencesKeepWhatIsNotEqualAndTheOtherSidesExtras) {
+    Compare("<r><same>1</same><changed>1</changed><gone/></r>", "<r><same>1</same><changed>2</changed><new/></r>");
+    options().EndOfLine = 0;
+    EXPECT_EQ(Body(kModeDifferences), "<r><changed>1</changed><changed>2</changed><gone/><new/></r>");
+    ExpectWellFormed();
+}
+
+TEST_F(DifferenceDocumentsTest, CommonElementsKeepEqualLeavesAndParentsOfIdenticalChildren) {
+    Compare("<r><a>1</a><b>1</b><p><q>1</q></p><s><t>1</t></s><u/></r>",
+            "<r><a>1</a><b>2</b><p><q>1</q><extra/></p><s><t>2</t></s></r>");
+    options().EndOfLine = 0;
+    EXPECT_EQ(Body(kModeCommon), "<r><a>1</a><p><q>1</q></p></r>");
+    ExpectWellFormed();
+}
+
+TEST_F(DifferenceDocumentsTest, OnlyChangedElementsAndOnlyDeletedOnesWithTheirAncestors) {
+    Compare("<r><a>1</a><b>1</b><deep><mid><gone/><stay/></mid><keep/></deep></r>",
+            "<r><a>1</a><b>2</b><deep><mid><stay/></mid><keep/></deep></r>");
+    options().EndOfLine = 0;
+    EXPECT_EQ(Body(kModeOnlyChanged), "<r><b>1</b></r>");
+    EXPECT_EQ(Body(kModeOnlyDeleted), "<r><deep><mid><gone/></mid></deep></r>");
+    EXPECT_EQ(Body(kModeDeletedAndChanged), "<r><b>1</b><deep><mid><gone/></mid></deep></r>");
+    // Seen from the right, nothing is deleted; the selected element stays.
+    EXPECT_EQ(Body(kModeOnlyDeleted, right), "<r></r>");
+}
+
+TEST_F(DifferenceDocumentsTest, AnEntireElementIsWrittenWholeButItselfStillFiltered) {
+    Compare("<r><box><a>1</a><b>1</b></box><bag><a>1</a><b>1</b></bag></r>",
+            "<r><box><a>1</a><b>2</b></box><bag><a>1</a><b>1</b></bag></r>");
+    options().EndOfLine = 0;
+    EXPECT_EQ(Body(kModeOnlyChanged), "<r><box><b>1</b></box></r>");
+    ASSERT_TRUE(ToggleEntireElement(*Find(left, "box")));
+    EXPECT_EQ(Body(kModeOnlyChanged), "<r><box><a>1</a><b>1</b></box></r>");
+    // bag has nothing changed below it, so even as an entire element it is left out.
+    ASSERT_TRUE(ToggleEntireElement(*Find(left, "bag")));
+    EXPECT_EQ(Body(kModeOnlyChanged), "<r><box><a>1</a><b>1</b></box></r>");
+}
+
+TEST_F(DifferenceDocumentsTest, IncludedIgnoredElementsCountAsWithoutCounterpart) {
+    Load("<r><a>1</a><skip>1</skip></r>", "<r><a>1</a><skip>1</skip></r>");
+    Find(left, "skip")->ignoreState = 3;
+    Find(right, "skip")->ignoreState = 3;
+    Compare();
+    options().EndOfLine = 0;
+    EXPECT_EQ(Body(kModeOnlyDeleted), "<r></r>");
+    options().IncludeIgnoredElements = 1;
+    EXPECT_EQ(Body(kModeOnlyDeleted), "<r><skip>1</skip></r>");
+    EXPECT_EQ(Body(kModeCommon), "<r><a>1</a></r>");
+}
+
+TEST_F(DifferenceDocumentsTest, EveryModeWritesWellFormedXmlWithMarkersAndQuotes) {
+    Compare("<r x='a\"b'><c q='--'>one</c><d>&lt;&amp;</d><e/><f><g>1</g></f></r>",
+            "<r x='a'><c q='-'>two</c><d>&lt;</d><h/><f><g>2</g><i/></f></r>");
+    for (std::uint32_t pi = 0; pi < 2; ++pi) {
+        options().InsertPI = pi;
+        for (std::uint32_t mode = kModeDifferences; mode <= kModeDeletedAndChanged; ++mode) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " markers " << pi);
+            for (DocumentPane* side : {&left, &right}) {
+                SaveRoot(*side, mode);
+                ExpectWellFormed();
+            }
+        }
+    }
+}
+
+TEST_F(DifferenceDocumentsTest, DeepMergesNeedNoRecursion) {
+    options().DoNamespaces = 0;
+    constexpr int kDepth = 100000;
+    std::string a, b;
+    for (int i = 0; i < kDepth; ++i) a += "<d>";
+    b = a;
+    a += "x";
+    b += "y";
+    for (int i = 0; i < kDepth; ++i) {
+        a += "</d>";
+        b += "</d>";
+    }
+    Compare(a, b);
+    options().EndOfLine = 0;
+    const std::string merged = SaveRoot(left, kModeMerge);
+    EXPECT_NE(merged.find("<d>x</d><d>y</d></d>"), std::string::npos);  // both leaves, saved side first
+    const std::string changed = SaveRoot(left, kModeOnlyChanged);
+    EXPECT_EQ(changed.size() + std::string_view("<d>y</d>").size(), merged.size());
+}
+
+TEST_F(DifferenceDocumentsTest, EntireElementListHoldsFourAndRemovesByMovingTheLast) {
+    ASSERT_TRUE(LoadXml(left, "<r><a/><b/><c/><d/><e/></r>").ok);
+    for (const char* n : {"a", "b", "c", "d"}) EXPECT_TRUE(ToggleEntireElement(*Find(left, n)));
+    EXPECT_FALSE(ToggleEntireElement(*Find(left, "e")));  // full
+    EXPECT_EQ(entireElements().count, 4u);
+    EXPECT_TRUE(ToggleEntireElement(*Find(left, "b")));  // removal still works
+    EXPECT_EQ(entireElements().entries[1].pathText, u"r>d");
+    EXPECT_TRUE(IsEntireElement(*Find(left, "a")));
+    EXPECT_FALSE(IsEntireElement(*Find(left, "b")));
+    EXPECT_EQ(entireElements().entries[0].pathText, u"r>a");
+}
+
+TEST_F(DifferenceDocumentsTest, EntireElementLinesMatchTheLoadedElements) {
+    ASSERT_TRUE(LoadXml(left, "<r><a><b/></a></r>").ok);
+    ReadEntireElementLine(u" r > a\t> b ");
+    ReadEntireElementLine(u"r>a>b");  // the same entry again
+    ReadEntireElementLine(u" \t ");
+    ASSERT_EQ(entireElements().count, 1u);
+    EXPECT_EQ(entireElements().entries[0].pathText, u"r>a>b");
+    EXPECT_TRUE(IsEntireElement(*Find(left, "a/b")));
+    EXPECT_FALSE(IsEntireElement(*Find(left, "a")));
+}
+
+TEST_F(DifferenceDocumentsTest, SavedEntireElementsAreAppendedInAnsi) {
+    ASSERT_TRUE(LoadXml(left, "<r><a\xC3\xA9/><b/></r>").ok);
+    const std::string list = WriteTempFile("KeyElement=x\r\n", ".txt");
+    EXPECT_TRUE(SaveEntireElements(list));  // nothing to save: nothing written
+    EXPECT_EQ(ReadBytes(list), "KeyElement=x\r\n");
+    ToggleEntireElement(*FirstChildRecord(RootRecord(left)));
+    ToggleEntireElement(*Find(left, "b"));
+    EXPECT_TRUE(SaveEntireElements(list));
+    EXPECT_EQ(
+        ReadBytes(list),
+        "KeyElement=x\r\n\r\n#These rows were added by Quillon\r\nEntireElement=r>a\xE9\r\nEntireElement=r>b\r\n");
+    EXPECT_FALSE(SaveEntireElements("/nonexistent/folder/list.txt"));
+}
+
+}  // namespace
+}  // namespace quillon::test

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: MIT
+#include <gmock/gmock.h>
+
+#include "output/output_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+constexpr std::string_view kCatalog =
+    "<catalog version='2'><book id='7'><title>A &amp; B</title><note/></book></catalog>";
+
+// The declaration in UTF-16 little-endian, as Encoding 4 writes it.
+std::string Utf16(std::string_view ascii) {
+    std::string out;
+    for (char c : ascii) {
+        out.push_back(c);
+        out.push_back('\0');
+    }
+    return out;
+}
+
+using XmlWriterTest = OutputTest;
+
+TEST_F(XmlWriterTest, WritesTheExampleDocumentLineByLine) {
+    Utf8Crlf();
+    ASSERT_TRUE(LoadXml(left, kCatalog).ok);
+    EXPECT_EQ(SaveRoot(left),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<catalog version=\"2\">\r\n<book id=\"7\">\r\n"
+              "<title>A &amp; B</title>\r\n<note/>\r\n</book>\r\n</catalog>\r\n");
+}
+
+TEST_F(XmlWriterTest, LineEndStyles) {
+    ASSERT_TRUE(LoadXml(left, "<a><b>x</b></a>").ok);
+    options().EndOfLine = 0;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a><b>x</b></a>");
+    options().EndOfLine = 2;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>\n<a>\n<b>x</b>\n</a>\n");
+    options().EndOfLine = 3;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>\r<a>\r<b>x</b>\r</a>\r");
+}
+
+TEST_F(XmlWriterTest, EscapesQuotesAndMarkupButNotApostrophes) {
+    options().EndOfLine = 0;
+    ASSERT_TRUE(LoadXml(left, "<a q='say \"hi\"' r=\"it's\">1 &lt; 2 &gt; 0 &amp; it's</a>").ok);
+    EXPECT_EQ(SaveRoot(left),
+              "<?xml version=\"1.0\"?><a q=\"say &quot;hi&quot;\" r=\"it's\">1 &lt; 2 &gt; 0 &amp; it's</a>");
+}
+
+TEST_F(XmlWriterTest, UnicodeFamilyWritesByteOrderMarkAndUtf16) {
+    options().Encoding = kEncodingUnicode;
+    options().EncodingString = u"UTF-16";
+    options().EndOfLine = 2;
+    ASSERT_TRUE(LoadXml(left, "<a>\xC3\xA9</a>").ok);
+    const std::string bytes = SaveRoot(left);
+    EXPECT_EQ(bytes, "\xFF\xFE" + Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a>") + std::string("\xE9\0", 2) +
+                         Utf16("</a>\n"));
+}
+
+TEST_F(XmlWriterTest, Utf8FamilyHasNoByteOrderMark) {
+    Utf8Crlf();
+    ASSERT_TRUE(LoadXml(left, "<a>\xE2\x82\xAC \xF0\x9F\x98\x80</a>").ok);
+    const std::string bytes = SaveRoot(left);
+    EXPECT_THAT(bytes, StartsWith("<?xml"));
+    EXPECT_THAT(bytes, HasSubstr("<a>\xE2\x82\xAC \xF0\x9F\x98\x80</a>"));
+}
+
+TEST_F(XmlWriterTest, CodePagesComeFromTheEncodingName) {
+    options().EndOfLine = 0;
+    ASSERT_TRUE(LoadXml(left, "<a>\xC5\x91\xC3\xA9</a>").ok);  // o double acute, e acute
+    options().Encoding = kEncodingAnsi;
+    options().EncodingString = u"ISO-8859-2";
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><a>\xF5\xE9</a>");
+    options().EncodingString = u"Windows-1252";  // has no o double acute
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a>?\xE9</a>");
+    // A declaration without encoding is read as UTF-8: references keep it
+    // well-formed and lossless.
+    options().EncodingString = u"<none>";
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>&#x151;&#xE9;</a>");
+    options().Encoding = kEncodingDefault;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>&#x151;&#xE9;</a>");
+    options().Encoding = kEncodingDos;
+    options().EncodingString = u"CP437";
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"CP437\"?><a>?\x82</a>");
+}
+
+TEST_F(XmlWriterTest, DerivedCodePageNumbers) {
+    EXPECT_EQ(DerivedCodePage(u"ISO-8859-5"), 28595u);
+    EXPECT_EQ(DerivedCodePage(u"Windows-1251"), 1251u);
+    EXPECT_EQ(DerivedCodePage(u"CP866"), 866u);
+    EXPECT_EQ(DerivedCodePage(u"<none>"), 0u);
+    EXPECT_EQ(IconvNameOfCodePage(28592), "ISO-8859-2");
+    EXPECT_EQ(IconvNameOfCodePage(0), "CP1252");
+    EXPECT_EQ(IconvNameOfCodePage(1258), "CP1258");
+}
+
+TEST_F(XmlWriterTest, UnknownCodePageIsRefusedAndLeavesTheFileAlone) {
+    ASSERT_TRUE(LoadXml(left, "<a>x</a>").ok);
+    { std::ofstream(path, std::ios::binary) << "precious"; }
+    options().Encoding = kEncodingAnsi;
+    options().EncodingString = u"Klingon-99999";
+    SaveResult r = SaveXml(path, kSaveElementCommand, *RootRecord(left), nullptr, options());
+    EXPECT_FALSE(r.written);
+    EXPECT_THAT(ToUtf8(r.error), HasSubstr("Klingon-99999"));
+    EXPECT_EQ(ReadBytes(path), "precious");
+    options().EncodingString = u"Windows-777777777777";
+    EXPECT_FALSE(SaveXml(path, kSaveElementCommand, *RootRecord(left), nullptr, options()).written);
+}
+
+TEST_F(XmlWriterTest, LongTextIsWrittenWholeInEveryFamily) {
+    const std::string text(10000, 'x');
+    ASSERT_TRUE(LoadXml(left, "<a>" + text + "\xC3\xA9</a>").ok);
+    options().EndOfLine = 0;
+    for (unsigned family = 0; family <= 4; ++family) {
+        options().Encoding = family;
+        options().EncodingString = family == 3   ? u"UTF-8"
+                                   : family == 4 ? u"Unicode"
+                                   : family == 2 ? u"CP850"
+                                                 : u"<none>";
+        const std::string bytes = SaveRoot(left);
+        const std::size_t unit = family == 4 ? 2 : 1;
+        // the e acute: two UTF-8 bytes, a reference without a declared code page
+        const std::size_t extra = family == 3 ? 2 : options().EncodingString == u"<none>" ? 6 : unit;
+        const std::size_t decl = std::string_view("<?xml version=\"1.0\"?>").size() +
+                                 (options().EncodingString == u"<none>"
+                                      ? 0
+                                      : std::string_view(" encoding=\"\"").size() + options().EncodingString.size());
+        EXPECT_EQ(bytes.size(), (family == 4 ? 2 : 0) + unit * (decl + 7 + text.size()) + extra) << family;
+    }
+}
+
+TEST_F(XmlWriterTest, DoctypeOnlyForTheRoot) {
+    Utf8Crlf();
+    options().PrintDoctype = 1;
+    DoctypeInfo doctype;
+    ASSERT_TRUE(LoadXml(left, "<!DOCTYPE a SYSTEM 'a.dtd'><a><b/></a>", &doctype).ok);
+    EXPECT_THAT(Save(RootRecord(left), kSaveElementCommand, &doctype),
+                HasSubstr("?>\r\n<!DOCTYPE a SYSTEM \"a.dtd\">\r\n<a>"));
+    EXPECT_THAT(Save(Find(left, "b"), kSaveElementCommand, &doctype), Not(HasSubstr("DOCTYPE")));
+    options().PrintDoctype = 0;
+    EXPECT_THAT(Save(RootRecord(left), kSaveElementCommand, &doctype), Not(HasSubstr("DOCTYPE")));
+}
+
+TEST_F(XmlWriterTest, IgnoredElementsAreLeftOutUnlessIncluded) {
+    options().EndOfLine = 0;
+    ASSERT_TRUE(LoadXml(left, "<a><b>x</b><c/></a>").ok);
+    Find(left, "b")->ignoreState = 2;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a><c/></a>");
+    EXPECT_EQ(Save(Find(left, "b")), "<?xml version=\"1.0\"?>");
+    options().IncludeIgnoredElements = 1;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a><b>x</b><c/></a>");
+}
+
+TEST_F(XmlWriterTest, CommentsNeverHoldDoubleHyphens) {
+    OutputFile file(path);
+    XmlWriter w(file, options());
+    w.WriteComment(u"a--b-");
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadBytes(path), "<!-- a- -b-  -->\r\n");
+}
+
+TEST_F(XmlWriterTest, DeepDocumentIsWrittenWithoutRecursion) {
+    options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic at this depth
+    constexpr int kDepth = 100000;
+    std::string xml;
+    for (int i = 0; i < kDepth; ++i) xml += "<d>";
+    xml += "x";
+    for (int i = 0; i < kDepth; ++i) xml += "</d>";
+    ASSERT_TRUE(LoadXml(left, xml).ok);
+    options().EndOfLine = 0;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>" + xml);
+}
+
+// Writing a loaded document and loading the result compares identical.
+TEST_F(XmlWriterTest, WriteThenLoadComparesIdenticalInEveryFamily) {
+    const std::string xml =
+        "<r a='1' b='x&quot;y&apos;z'><t>caf\xC3\xA9 &amp; &lt;tea&gt;</t><e/><m>one<i>two</i></m>"
+        "<n xmlns:p='urn:p' p:k='v'>  spaced   out </n></r>";
+    const std::u16string names[] = {u"<none>", u"Windows-1252", u"CP850", u"UTF-8", u"UTF-16"};
+    for (unsigned family = 0; family <= 4; ++family) {
+        for (std::uint32_t eol = 0; eol <= 3; ++eol) {
+            SCOPED_TRACE(testing::Message() << "family " << family << " eol " << eol);
+            ClearPane(left);
+            ClearPane(right);
+            options().Encoding = kEncodingUtf8;
+            ASSERT_TRUE(LoadXml(left, xml).ok);
+            options().Encoding = family;
+            options().EncodingString = names[family];
+            options().EndOfLine = eol;
+            SaveRoot(left);
+            const LoadResult back = LoadFile(right, path);
+            ASSERT_TRUE(back.ok);
+            EXPECT_THAT(Compare(), HasSubstr("identical"));
+            EXPECT_EQ(compareCounters().ChangedPairs, 0u);
+        }
+    }
+}
+
+TEST_F(XmlWriterTest, OutputFileReplacesOnlyOnCommit) {
+    { std::ofstream(path, std::ios::binary) << "old"; }
+    {
+        OutputFile f(path);
+        f.Write("new", 3);
+    }  // destroyed without Commit
+    EXPECT_EQ(ReadBytes(path), "old");
+    OutputFile f(path);
+    f.Write("new", 3);
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_TRUE(f.Commit());
+    EXPECT_EQ(ReadBytes(path), "new");
+    OutputFile bad("/nonexistent-folder/x.xml");
+    EXPECT_FALSE(bad.ok());
+    EXPECT_FALSE(bad.Commit());
+}
+
+TEST_F(XmlWriterTest, NameWithoutDotGetsXmlExtension) {
+    EXPECT_EQ(WithXmlExtension("/tmp/result"), "/tmp/result.xml");
+    EXPECT_EQ(WithXmlExtension("/tmp/result.txt"), "/tmp/result.txt");
+    EXPECT_EQ(WithXmlExtension("/tmp/a.b/result"), "/tmp/a.b/result");
+}
+
+}  // namespace
+}  // namespace quillon::test
