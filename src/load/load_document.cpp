@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+#include "load/load_pipeline.h"
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
@@ -27,8 +28,10 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     SAX2CountHandlers& h = parser.handlers();
     h.ResetForPane(&pane, &doctype, std::move(progress));
     parser.ConfigureParser(options());
+    h.messages().PrepareLog(path, !IsAddress(path));
     std::u16string failure;
     const bool parsed = parser.Parse(path, &failure);
+    h.messages().CloseLog();
     result.elementCount = h.elementCount();
     result.cancelled = h.cancelled();
     result.errorSeen = h.errorSeen();

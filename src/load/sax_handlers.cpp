@@ -237,28 +237,43 @@ void SAX2CountHandlers::startDTD(const XMLCh* name, const XMLCh* publicId, const
     if (systemId && *systemId) m_doctype->systemId = cut(view(systemId));
 }
 
-void SAX2CountHandlers::noteProblem(ProblemKind kind, const xercesc::SAXParseException& e) {
-    ++m_problemCount;
-    if (m_problems.size() >= kMaxKeptProblems) return;
+ParseProblem SAX2CountHandlers::noteProblem(ProblemKind kind, const xercesc::SAXParseException& e) {
     ParseProblem p;
     p.kind = kind;
     p.message = std::u16string(view(e.getMessage()));
     p.systemId = std::u16string(view(e.getSystemId()));
     p.line = e.getLineNumber();
     p.column = e.getColumnNumber();
-    m_problems.push_back(std::move(p));
+    ++m_problemCount;
+    if (m_problems.size() < kMaxKeptProblems) m_problems.push_back(p);
+    return p;
 }
 
-void SAX2CountHandlers::warning(const xercesc::SAXParseException& e) { noteProblem(ProblemKind::Warning, e); }
+void SAX2CountHandlers::cancelLoad() {
+    m_cancelled = true;
+    // The parser would read the rest of the document for nothing; stop it.
+    throw LoadCancelled{};
+}
+
+void SAX2CountHandlers::warning(const xercesc::SAXParseException& e) {
+    if (m_cancelled) return;
+    if (m_messages.Report(ProblemKind::Warning, noteProblem(ProblemKind::Warning, e))) cancelLoad();
+}
 
 void SAX2CountHandlers::error(const xercesc::SAXParseException& e) {
     m_errorSeen = true;
-    noteProblem(ProblemKind::Error, e);
+    if (m_cancelled) return;
+    const bool cancel = m_messages.Report(ProblemKind::Error, noteProblem(ProblemKind::Error, e));
+    m_messages.Log(ProblemKind::Error);
+    if (cancel) cancelLoad();
 }
 
 void SAX2CountHandlers::fatalError(const xercesc::SAXParseException& e) {
     m_fatalSeen = true;
-    noteProblem(ProblemKind::FatalError, e);
+    if (m_cancelled) return;
+    const bool cancel = m_messages.Report(ProblemKind::FatalError, noteProblem(ProblemKind::FatalError, e));
+    m_messages.Log(ProblemKind::FatalError);
+    if (cancel) cancelLoad();
 }
 
 void SAX2CountHandlers::resetErrors() { m_errorSeen = false; }

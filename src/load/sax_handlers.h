@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "load/doctype_info.h"
+#include "load/parse_errors.h"
 #include "load/parse_problem.h"
 #include "model/element_record.h"
 
@@ -55,6 +56,8 @@ public:
     // Problems in the order reported (the first ones; later ones are only counted).
     const std::vector<ParseProblem>& problems() const { return m_problems; }
     std::size_t problemCount() const { return m_problemCount; }
+    // The message boxes and the log of parse problems.
+    ParseMessages& messages() { return m_messages; }
 
     static constexpr std::size_t kMaxKeptProblems = 100;
 
@@ -69,7 +72,9 @@ private:
     void flushText();
     void addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs);
     void buildChildNameTable(ElementRecord* record, std::unique_ptr<ElementRecord> shadow);
-    void noteProblem(ProblemKind kind, const xercesc::SAXParseException& e);
+    ParseProblem noteProblem(ProblemKind kind, const xercesc::SAXParseException& e);
+    // The user answered Cancel: nothing more of this document is processed.
+    [[noreturn]] void cancelLoad();
     void reportProgress();
 
     DocumentPane* m_pane = nullptr;
@@ -93,6 +98,7 @@ private:
     bool m_documentEnded = false;
     std::vector<ParseProblem> m_problems;
     std::size_t m_problemCount = 0;
+    ParseMessages m_messages;
 };
 
 // Reads the encoding named in the XML declaration; everything else is ignored.
@@ -108,8 +114,8 @@ public:
     void resetDocument() override {}
     void startDocument() override {}
     void startElement(const xercesc::XMLElementDecl&, const unsigned int, const XMLCh*,
-                      const xercesc::RefVectorOf<xercesc::XMLAttr>&, const XMLSize_t, const bool,
-                      const bool) override {}
+                      const xercesc::RefVectorOf<xercesc::XMLAttr>&, const XMLSize_t, const bool, const bool) override {
+    }
     void startEntityReference(const xercesc::XMLEntityDecl&) override {}
     void XMLDecl(const XMLCh* versionStr, const XMLCh* encodingStr, const XMLCh* standaloneStr,
                  const XMLCh* autoEncodingStr) override;

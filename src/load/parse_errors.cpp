@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+#include "load/parse_errors.h"
+
+#include <string>
+
+#include "output/output_file.h"
+#include "output/text_writer.h"
+#include "platform/notifier.h"
+#include "platform/utf8.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+bool g_parseMessageShowing = false;
+
+std::u16string decimal(std::uint64_t n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
+// Clears the flag however the box ends.
+struct ShowingParseMessage {
+    ShowingParseMessage() { g_parseMessageShowing = true; }
+    ~ShowingParseMessage() { g_parseMessageShowing = false; }
+    ShowingParseMessage(const ShowingParseMessage&) = delete;
+    ShowingParseMessage& operator=(const ShowingParseMessage&) = delete;
+};
+
+constexpr std::u16string_view kValidationTopic = u"validat";
+
+}  // namespace
+
+void CutToCapacity(std::u16string& text, std::size_t capacity) {
+    if (text.size() <= capacity) return;
+    std::size_t n = capacity;
+    // A high surrogate without its low half would be half a character.
+    if (n > 0 && (text[n - 1] & 0xFC00) == 0xD800) --n;
+    text.resize(n);
+}
+
+std::u16string_view ProblemKindText(ProblemKind kind) {
+    switch (kind) {
+        case ProblemKind::Warning:
+            return u"Warning";
+        case ProblemKind::Error:
+            return u"Error";
+        case ProblemKind::FatalError:
+            return u"Fatal error";
+    }
+    return u"Error";
+}
+
+bool ParseMessageShowing() {
+    return g_parseMessageShowing;
+}
+
+ParseMessages::ParseMessages() = default;
+ParseMessages::~ParseMessages() = default;
+
+void ParseMessages::PrepareLog(std::u16string_view path, bool isLocal) {
+    // A log left open by an earlier parse is dropped, not put in place.
+    m_logFile.reset();
+    m_logFailed = false;
+    m_logFileName.clear();
+    if (!options().WriteMessages) return;
+    std::u16string name = isLocal ? std::u16string(path) + u".log" : std::u16string(u"www.log");
+    if (name.size() > kLogNameCapacity) return;
+    m_logFileName = std::move(name);
+}
+
+bool ParseMessages::Report(ProblemKind kind, const ParseProblem& problem) {
+    m_message = problem.message;
+    CutToCapacity(m_message, kMessageCapacity);
+    m_caption = std::u16string(ProblemKindText(kind)) + u" at file '" + problem.systemId + u"'";
+    CutToCapacity(m_caption, kCaptionCapacity);
+    m_position = u"line " + decimal(problem.line) + u" column " + decimal(problem.column);
+    CutToCapacity(m_position, kPositionCapacity);
+    if (!options().DisplayMessages) return false;
+
+    // The question at the end must survive the cut, so the message gives way.
+    constexpr std::u16string_view kQuestion = u"\n\nContinue?";
+    std::u16string box = m_position + u"\n\n";
+    std::u16string message = m_message;
+    CutToCapacity(message, kBoxCapacity - box.size() - kQuestion.size());
+    box += message;
+    box += kQuestion;
+
+    ShowingParseMessage showing;
+    const MessageAnswer answer =
+        notifier().showWithHelp(m_caption, box, MessageIcon::Error, MessageButtons::OkCancel, kValidationTopic, u"");
+    return answer == MessageAnswer::Cancel;
+}
+
+void ParseMessages::Log(ProblemKind kind) {
+    if (!options().WriteMessages || m_logFileName.empty() || m_logFailed) return;
+    if (!m_logFile) {
+        m_logFile = std::make_unique<OutputFile>(ToUtf8(m_logFileName), OutputFile::Mode::Replace);
+        if (!m_logFile->ok()) {
+            m_logFile.reset();
+            m_logFailed = true;
+            return;
+        }
+    }
+    // The line shares the box's buffer; its end of line is never cut off.
+    std::u16string line = std::u16string(ProblemKindText(kind)) + u" at " + m_position + u" : " + m_message;
+    CutToCapacity(line, kBoxCapacity - 2);
+    line += u"\r\n";
+    WriteText(*m_logFile, line, kEncodingDefault);
+}
+
+void ParseMessages::CloseLog() {
+    if (!m_logFile) return;
+    m_logFile->Commit();
+    m_logFile.reset();
+}
+
+}  // namespace quillon
