@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: MIT
+#include "settings/settings_file.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include "output/entire_elements.h"
+#include "output/output_file.h"
+#include "output/text_writer.h"
+#include "platform/utf8.h"
+#include "rules/rule_list_files.h"
+#include "settings/options.h"
+
+namespace quillon {
+namespace {
+
+// Reads the whole file; false when it cannot be opened or read.
+bool readWholeFile(std::u16string_view path, std::string& bytes) {
+    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buffer[64 * 1024];
+    bool good = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) good = false;
+        if (n <= 0) break;
+        bytes.append(buffer, std::size_t(n));
+    }
+    ::close(fd);
+    return good;
+}
+
+// Converts the whole text to the system's ANSI code page; what it cannot
+// represent becomes "?".
+std::string toAnsi(const char* from, std::string_view text, std::size_t unit) {
+    iconv_t cd = iconv_open("CP1252", from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+    std::string out;
+    char buffer[4096];
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    while (inLeft > 0) {
+        char* o = buffer;
+        std::size_t oLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &o, &oLeft);
+        out.append(buffer, sizeof buffer - oLeft);
+        if (rc == std::size_t(-1) && errno != E2BIG) {
+            const std::size_t skip = inLeft < unit ? inLeft : unit;
+            in += skip;
+            inLeft -= skip;
+            out.push_back('?');
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// The reader works on single-byte text. A settings file written while the
+// output encoding was "Unicode" is UTF-16 without a byte-order mark (every
+// other byte of its ASCII keys is zero), and an editor may have saved one
+// as UTF-8 with a mark; both are brought to the ANSI code page first, so
+// their lines are read like any other.
+std::string singleByteText(std::string bytes) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (bytes.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE)
+        return toAnsi("UTF-16LE", std::string_view(bytes).substr(2), 2);
+    if (bytes.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF)
+        return toAnsi("UTF-16BE", std::string_view(bytes).substr(2), 2);
+    if (bytes.size() >= 2 && at(0) != 0 && at(1) == 0) return toAnsi("UTF-16LE", bytes, 2);
+    if (bytes.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF)
+        return toAnsi("UTF-8", std::string_view(bytes).substr(3), 1);
+    return bytes;
+}
+
+// An optional sign and decimal digits after leading blanks, stopping at the
+// first other character; no digits read as 0. Held within 32 bits.
+std::int32_t numberValue(std::string_view v) {
+    std::size_t i = 0;
+    while (i < v.size() && (v[i] == ' ' || v[i] == '\t' || v[i] == '\v' || v[i] == '\f')) ++i;
+    bool negative = false;
+    if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
+    long long n = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
+        n = n * 10 + (v[i] - '0');
+        if (n > 1LL << 32) n = 1LL << 32;  // far enough past either limit
+    }
+    if (negative) n = -n;
+    if (n > INT_MAX) return INT_MAX;
+    if (n < INT_MIN) return INT_MIN;
+    return std::int32_t(n);
+}
+
+void setBit(std::uint32_t& bits, std::uint32_t bit, bool on) {
+    if (on)
+        bits |= bit;
+    else
+        bits &= ~bit;
+}
+
+constexpr std::uint32_t key(std::string_view name) {
+    return SettingsKeyHash(name);
+}
+
+// Applies a key of the options section; false when the key is not one of them.
+bool applyOption(std::uint32_t h, std::string_view value) {
+    Options& o = options();
+    const auto n = [&] { return numberValue(value); };
+    const auto u = [&] { return std::uint32_t(numberValue(value)); };
+    switch (h) {
+        case key("XMLElementCaseSensitive"):
+            o.XMLElementCaseSensitive = u();
+            return true;
+        case key("XMLAttributeCaseSensitive"):
+            o.XMLAttributeCaseSensitive = u();
+            return true;
+        case key("DoNamespaces"):
+            o.DoNamespaces = n() != 0;
+            return true;
+        case key("DoSchema"):
+            o.DoSchema = n() != 0;
+            return true;
+        case key("SchemaFullChecking"):
+            o.SchemaFullChecking = n() != 0;
+            return true;
+        case key("ValidationErrorAsFatal"):
+            o.ValidationErrorAsFatal = n() != 0;
+            return true;
+        case key("ContinueAfterFatalError"):
+            o.ContinueAfterFatalError = n() != 0;
+            return true;
+        case key("SchemaValidation"):
+            if (n() >= 0 && n() <= 2) o.SchemaValidation = u();
+            return true;
+        case key("CompareLevel"):
+            if (n() >= 0 && n() <= 3) {
+                o.CompareLevel = u();
+                ApplyCompareLevel(o);
+            }
+            return true;
+        case key("CaseSensitive"):
+            setBit(o.FlagComparsion, kIgnoreCaseBit, n() == 0);
+            return true;
+        case key("IgnoreWhitespaces"):
+            setBit(o.FlagComparsion, kIgnoreWhiteSpaceBit, n() != 0);
+            return true;
+        case key("IgnoreNamespaces"):
+            o.IgnoreNamespaces = u();
+            return true;
+        case key("UniqueAttributes"):
+            o.UniqueAttributes = u();
+            return true;
+        case key("DecimalPlaces"):
+            o.DecimalPlaces = n();
+            return true;
+        case key("NormalizeNumber"):
+            o.NormalizeNumber = u();
+            return true;
+        case key("IgnoreAttributes"):
+            o.IgnoreAttributes = u();
+            return true;
+        case key("IgnoreValues"):
+            o.IgnoreValues = u();
+            return true;
+        case key("IgnoreOrderElements"):
+            o.IgnoreOrderElements = u();
+            return true;
+        case key("IncludeIgnoredElements"):
+            o.IncludeIgnoredElements = u();
+            return true;
+        case key("InsertPI"):
+            o.InsertPI = u();
+            return true;
+        case key("HighlightChars"):
+            o.HighlightChars = u();
+            return true;
+        case key("ExpandDiff"):
+            o.ExpandDiff = u();
+            return true;
+        case key("AutoScroll"):
+            o.AutoScroll = u();
+            return true;
+        case key("NormalizeDate"):
+            SetDateCode(o, u());
+            return true;
+        case key("Encoding"):
+            if (value.size() <= kSettingsTextLimit) SetEncodingByName(o, FromAnsi(value), true);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The handler of a text-valued key of sections 2, 4 and 8, or null.
+using LineHandler = void (*)(std::u16string_view);
+LineHandler sectionHandler(std::uint32_t h, unsigned sections) {
+    if (sections & kIgnoreRulesSection) {
+        switch (h) {
+            case key("IgnoreElement"):
+                return ReadIgnoreElementLine;
+            case key("Condition"):
+                return ReadConditionLine;
+            case key("CommonIgnoredAttributes"):
+                return ReadCommonAttributesLine;
+            default:
+                break;
+        }
+    }
+    if (sections & kKeysSection) {
+        switch (h) {
+            case key("KeyElement"):
+                return ReadKeyElementLine;
+            case key("KeyAttribute"):
+                return ReadKeyAttributeLine;
+            default:
+                break;
+        }
+    }
+    if ((sections & kEntireElementsSection) && h == key("EntireElement")) return ReadEntireElementLine;
+    return nullptr;
+}
+
+std::u16string decimal(std::int32_t n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
+}  // namespace
+
+void ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections) {
+    if ((sections & kOptionsSection) && applyOption(keyHash, value)) return;
+    const LineHandler handler = sectionHandler(keyHash, sections);
+    // A text that does not fit the 2048-character conversion is left out
+    // whole: a cut path or condition would name something else.
+    if (handler && value.size() <= kSettingsTextLimit) handler(FromAnsi(value));
+}
+
+void ReadSettingsText(std::string bytes, unsigned sections) {
+    bytes = singleByteText(std::move(bytes));
+    bytes.push_back('\0');
+    char* data = bytes.data();
+    std::uint32_t h = 0;
+    const char* valueStart = nullptr;
+    bool keyClosed = false;
+    const auto endLine = [&] {
+        if (h != 0 && valueStart) ApplySettingsLine(h, std::string_view(valueStart), sections);
+        h = 0;
+        valueStart = nullptr;
+        keyClosed = false;
+    };
+    for (std::size_t i = 0;; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        if (b == 0) break;
+        if (b == '\n' || b == '\r') {
+            data[i] = '\0';
+            endLine();
+        } else if (b == '#') {
+            data[i] = '\0';
+            keyClosed = true;
+        } else if (b == '=') {
+            data[i] = '\0';
+            valueStart = data + i + 1;
+            keyClosed = true;
+        } else if (!keyClosed && b >= 33 && b <= 127) {
+            h = h * 17u + (b % 32u);
+        }
+    }
+    endLine();
+}
+
+bool ReadSettingsFile(std::u16string_view path, unsigned sections) {
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) return false;
+    ReadSettingsText(std::move(bytes), sections);
+    return true;
+}
+
+bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string* error) {
+    std::u16string why;
+    if (!CheckEncoding(o.Encoding, o.EncodingString, &why)) {
+        if (error) *error = why;
+        return false;
+    }
+    const std::pair<std::u16string_view, std::int32_t> numbers[] = {
+        {u"XMLElementCaseSensitive", std::int32_t(o.XMLElementCaseSensitive)},
+        {u"XMLAttributeCaseSensitive", std::int32_t(o.XMLAttributeCaseSensitive)},
+        {u"DoNamespaces", o.DoNamespaces != 0},
+        {u"DoSchema", o.DoSchema != 0},
+        {u"SchemaFullChecking", o.SchemaFullChecking != 0},
+        {u"ValidationErrorAsFatal", o.ValidationErrorAsFatal != 0},
+        {u"ContinueAfterFatalError", o.ContinueAfterFatalError != 0},
+        {u"SchemaValidation", std::int32_t(o.SchemaValidation)},
+        {u"CompareLevel", std::int32_t(o.CompareLevel)},
+        {u"CaseSensitive", (o.FlagComparsion & kIgnoreCaseBit) == 0},
+        {u"IgnoreWhitespaces", (o.FlagComparsion & kIgnoreWhiteSpaceBit) != 0},
+        {u"IgnoreNamespaces", std::int32_t(o.IgnoreNamespaces)},
+        {u"UniqueAttributes", std::int32_t(o.UniqueAttributes)},
+        {u"DecimalPlaces", o.DecimalPlaces},
+        {u"NormalizeNumber", std::int32_t(o.NormalizeNumber)},
+        {u"NormalizeDate", std::int32_t(GetDateCode(o))},
+        {u"IgnoreAttributes", std::int32_t(o.IgnoreAttributes)},
+        {u"IgnoreValues", std::int32_t(o.IgnoreValues)},
+        {u"IgnoreOrderElements", std::int32_t(o.IgnoreOrderElements)},
+        {u"IncludeIgnoredElements", std::int32_t(o.IncludeIgnoredElements)},
+        {u"InsertPI", std::int32_t(o.InsertPI)},
+        {u"HighlightChars", std::int32_t(o.HighlightChars)},
+        {u"ExpandDiff", std::int32_t(o.ExpandDiff)},
+        {u"AutoScroll", std::int32_t(o.AutoScroll)},
+    };
+    std::u16string text;
+    for (const auto& [name, value] : numbers) {
+        text += name;
+        text += u'=';
+        text += decimal(value);
+        text += u"\r\n";
+    }
+    text += u"Encoding=" + o.EncodingString + u"\r\n";
+
+    OutputFile file(ToUtf8(path));
+    if (!file.ok()) {
+        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be created.";
+        return false;
+    }
+    WriteText(file, text, o.Encoding, o.EncodingString);
+    if (!file.Commit()) {
+        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be written.";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillon
