@@ -5,11 +5,13 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QWhatsThis>
@@ -373,6 +375,30 @@ private Q_SLOTS:
         QVERIFY(d.isVisible());
         click(d, "Cancel");
         QCOMPARE(f.options.CompareLevel, 2u);  // read before the file was written
+    }
+
+    void saveWritesARealSettingsFileThatReadsBack() {
+        Fixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(S("options.ini"));
+        SetFileNameAsker([&](QWidget*, const FileRequest&) { return path; });
+        OptionsDialog d(f.options, f.colors, false, f.services());  // no writer given: the program's own
+        child<QRadioButton>(d, "CompareLevel1")->setChecked(true);
+        check(d, "IgnoreWhiteSpaces")->setChecked(true);
+        click(d, "Save");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.contains("CompareLevel=1\r\n"));
+        QVERIFY(text.contains("IgnoreWhitespaces=1\r\n"));
+        QVERIFY(text.contains("Encoding=<none>"));
+
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        SetFileNameAsker([&](QWidget*, const FileRequest&) { return dir.filePath(S("no/such/folder/x.ini")); });
+        click(d, "Save");
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].title == u"Error");
     }
 
     void aFileThatCannotBeWrittenIsReported() {

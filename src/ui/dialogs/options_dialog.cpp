@@ -21,6 +21,7 @@
 #include "platform/notifier.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
+#include "settings/settings_file.h"
 #include "ui/dialogs/centre_on_parent.h"
 #include "ui/dialogs/color_samples.h"
 #include "ui/dialogs/file_dialogs.h"
@@ -595,10 +596,16 @@ void OptionsDialog::onSave() {
     readControls();
     const QString path = AskFileName(this, FileDialogMode::Save, QStringLiteral("Save Options to file"),
                                      AllFilesFilter(), &m_options.OptionsDir, m_options.LoadSeparate != 0);
-    if (path.isEmpty() || !m_services.writeOptionsFile) return;
-    if (!m_services.writeOptionsFile(path, m_options)) {
-        notifier().show(u"Error", (QStringLiteral("Cannot write the file ") + path).toStdU16String(),
-                        MessageIcon::Error, MessageButtons::Ok);
+    if (path.isEmpty()) return;
+    std::u16string reason;
+    const bool written = m_services.writeOptionsFile ? m_services.writeOptionsFile(path, m_options)
+                                                     : WriteOptionsFile(path.toStdU16String(), m_options, &reason);
+    // A settings file the user asked for and did not get must not pass
+    // unnoticed.
+    if (!written) {
+        QString text = QStringLiteral("Cannot write the file ") + path;
+        if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromStdU16String(reason);
+        notifier().show(u"Error", text.toStdU16String(), MessageIcon::Error, MessageButtons::Ok);
     }
 }
 

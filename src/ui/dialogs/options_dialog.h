@@ -30,7 +30,7 @@ struct OptionsDialogServices {
     // The settings-store save made on OK (the options saved in both saves).
     std::function<void(const Options&)> saveSettings;
     // Writes the options section of a settings file; false when the file
-    // could not be written.
+    // could not be written. Unset: the settings module's writer.
     std::function<bool(const QString& path, const Options&)> writeOptionsFile;
     // The panes' font and item height, for the colour example.
     QFont paneFont;

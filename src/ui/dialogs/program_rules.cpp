@@ -5,6 +5,7 @@
 #include "rules/key_elements.h"
 #include "rules/rule_hooks.h"
 #include "rules/rule_list_files.h"
+#include "settings/settings_file.h"
 
 namespace quillon {
 namespace {
@@ -94,7 +95,7 @@ void ProgramRules::setCommonAttributes(std::u16string_view names) {
 }
 
 bool ProgramRules::loadIgnoredElements(const std::u16string& path) {
-    return ReadRuleListFile(path, kSectionIgnoreRules);
+    return ReadSettingsFile(path, kIgnoreRulesSection);
 }
 
 bool ProgramRules::saveIgnoredElements(const std::u16string& path) {
