@@ -28,10 +28,15 @@
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
+#include "model/wide_string.h"
+#include "output/difference_documents.h"
+#include "output/save_document.h"
 #include "platform/notifier.h"
 #include "platform/utf8.h"
 #include "rules/rule_list_files.h"
+#include "settings/encoding_names.h"
 #include "settings/options.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -53,6 +58,9 @@ struct DiffRun {
     // since names and attribute hashes depend on the case options.
     std::vector<std::string> ruleFiles;
     std::vector<std::string> keyFiles;
+    // Documents to write after the comparison: save command and file.
+    std::vector<std::pair<std::uint32_t, std::string>> outputs;
+    bool fromRight = false;  // the right document is the saved side
     // Changes to the options record, applied in order after the defaults and
     // the settings file.
     std::vector<std::function<void(Options&)>> optionEdits;
@@ -108,6 +116,30 @@ bool parseInt(std::string_view v, int low, int high, int& out) {
     const long n = std::strtol(s.c_str(), &end, 10);
     if (s.empty() || *end || errno || n < low || n > high) return false;
     out = int(n);
+    return true;
+}
+
+// Queues a document to write after the comparison.
+bool output(DiffRun& run, std::uint32_t command, std::string_view file) {
+    run.outputs.emplace_back(command, std::string(file));
+    return true;
+}
+
+// A family label ("UTF-8", "Unicode", "DOS", ...) or any name of the writer's
+// encoding lists ("ISO-8859-2", "CP850", "UTF-16", ...).
+bool parseEncoding(std::string_view v, std::uint32_t& family, std::u16string& name) {
+    const std::u16string wanted = FromUtf8(v);
+    for (unsigned f = 0; f < kEncodingFamilyCount; ++f) {
+        if (!WideEqualIgnoringCase(EncodingFamilyLabel(f), wanted)) continue;
+        family = f;
+        const auto names = EncodingNames(f);
+        name = names.empty() ? std::u16string(u"<none>") : std::u16string(names.front());
+        return true;
+    }
+    Options probe;
+    if (!SetEncodingByName(probe, wanted, false)) return false;
+    family = probe.Encoding;
+    name = probe.EncodingString;
     return true;
 }
 
@@ -209,6 +241,61 @@ const CliOption kOptions[] = {
      [](DiffRun& r, std::string_view, std::string&) {
          return edit(r, [](Options& o) { o.ContinueAfterFatalError = 1; });
      }},
+
+    {nullptr, nullptr, ValueKind::None, nullptr, "Output documents (written after the comparison):", nullptr},
+    {"--diff", nullptr, ValueKind::Required, "FILE", "the differences: what is not equal",
+     [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeDifferences, v); }},
+    {"--merge", nullptr, ValueKind::Required, "FILE", "both documents merged into one",
+     [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeMerge, v); }},
+    {"--common", nullptr, ValueKind::Required, "FILE", "the elements both documents have alike",
+     [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeCommon, v); }},
+    {"--changed", nullptr, ValueKind::Required, "FILE", "only the changed elements",
+     [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeOnlyChanged, v); }},
+    {"--deleted", nullptr, ValueKind::Required, "FILE", "only the elements the other document lacks",
+     [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeOnlyDeleted, v); }},
+    {"--deleted-and-changed", nullptr, ValueKind::Required, "FILE", "the deleted and the changed elements",
+     [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeDeletedAndChanged, v); }},
+    {"--from", nullptr, ValueKind::Required, "SIDE",
+     "left (default) or right: the document the output\n"
+     "documents are written from",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t side = 0;
+         if (!pick(v, {{"left", 0}, {"right", 1}}, side)) {
+             error = "--from takes left or right, not '" + std::string(v) + "'";
+             return false;
+         }
+         r.fromRight = side == 1;
+         return true;
+     }},
+    {"--encoding", nullptr, ValueKind::Required, "NAME",
+     "UTF-8, Unicode (UTF-16), Default, or a code page\n"
+     "such as ISO-8859-2, Windows-1251, CP850",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t family = 0;
+         std::u16string name;
+         if (!parseEncoding(v, family, name)) {
+             error = "--encoding: unknown encoding '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [family, name](Options& o) {
+             o.Encoding = family;
+             o.EncodingString = name;
+             o.EncodingLocked = true;  // a document's declaration does not override it
+         });
+     }},
+    {"--eol", nullptr, ValueKind::Required, "STYLE", "line ends: crlf (default), lf, cr or none",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t style = 1;
+         if (!pick(v, {{"none", 0}, {"crlf", 1}, {"lf", 2}, {"cr", 3}}, style)) {
+             error = "--eol takes crlf, lf, cr or none, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [style](Options& o) { o.EndOfLine = style; });
+     }},
+    {"--markers", nullptr, ValueKind::None, nullptr, "mark differences with processing instructions",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.InsertPI = 1; }); }},
+    {"--log", nullptr, ValueKind::None, nullptr, "write parse problems to DOCUMENT.log",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.WriteMessages = 1; }); }},
 
     {nullptr, nullptr, ValueKind::None, nullptr, "Program:", nullptr},
     {"--stats", nullptr, ValueKind::None, nullptr,
@@ -322,11 +409,29 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
     return true;
 }
 
-// The settings file named as the third argument, read before the flags apply.
+// The settings file named as the third argument, read with all its sections
+// before the flags apply.
 bool applySettingsFile(const DiffRun& run, std::string& error) {
     if (run.files.size() < 3) return true;
-    error = run.files[2] + ": reading settings files is not available yet";
+    if (ReadSettingsFile(FromUtf8(run.files[2]), kEverySettingsSection)) return true;
+    error = run.files[2] + ": the settings file cannot be read";
     return false;
+}
+
+// Writes the queued documents from the saved side's root; false after the
+// first one that could not be written.
+bool writeOutputs(const DiffRun& run, DocumentPane (&panes)[2], DoctypeInfo (&doctypes)[2]) {
+    const int side = run.fromRight ? 1 : 0;
+    const ElementRecord* root = RootRecord(panes[side]);
+    for (const auto& [command, file] : run.outputs) {
+        const SaveResult r = SaveXml(file, command, *root, &doctypes[side], options());
+        if (!r.written) {
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", r.path.c_str(),
+                         r.error.empty() ? "the file could not be written" : ToUtf8(r.error).c_str());
+            return false;
+        }
+    }
+    return true;
 }
 
 bool isAddress(const std::string& s) {
@@ -362,7 +467,17 @@ public:
         if (title == u"Result") {
             if (!m_quiet) std::printf("%s\n", ToUtf8(text).c_str());
         } else {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), ToUtf8(text).c_str());
+            // A parse problem's box asks whether to go on; the console goes
+            // on, so it prints the problem on one line.
+            std::string body = ToUtf8(text);
+            constexpr std::string_view kQuestion = "\n\nContinue?";
+            if (body.size() >= kQuestion.size() &&
+                body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0) {
+                body.resize(body.size() - kQuestion.size());
+                for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
+                    body.replace(p, 2, ": ");
+            }
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), body.c_str());
         }
         (void)icon;
         return DefaultAnswer(buttons);
@@ -404,6 +519,11 @@ int main(int argc, char** argv) {
     if (run.version) {
         std::puts("quillon-diff 0.1.0");
         return 0;
+    }
+
+    if (!run.outputs.empty() && run.files.size() < 2) {
+        std::fprintf(stderr, "quillon-diff: output documents need two documents to compare\n");
+        return kExitTrouble;
     }
 
     Options& o = options();
@@ -484,6 +604,6 @@ int main(int argc, char** argv) {
                     (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
         std::printf("compared in %.3f s\n", compareSeconds);
     }
-    // Output documents of the comparison are written from here on.
+    if (!writeOutputs(run, panes, doctypes)) return kExitTrouble;
     return c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent;
 }

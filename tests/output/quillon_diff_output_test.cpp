@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+// quillon-diff writing the output documents, reading a settings file and
+// logging parse problems, as a script runs it.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "output/output_fixture.h"
+
+namespace quillon::test {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;  // stdout and stderr together
+};
+
+Outcome Diff(const std::string& arguments) {
+    Outcome r;
+    const std::string command = std::string(QUILLON_DIFF) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+class QuillonDiffOutputTest : public ::testing::Test {
+protected:
+    std::string left = WriteTempFile("<r><a>1</a><gone/></r>");
+    std::string right = WriteTempFile("<r><a>2</a><new/></r>");
+    std::string out = WriteTempFile("", ".xml");
+};
+
+TEST_F(QuillonDiffOutputTest, OutputDocumentsAreWrittenFromTheLeftOrTheRight) {
+    Outcome r = Diff("-q --eol none --merge " + out + " " + left + " " + right);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><a>1</a><a>2</a><gone/><new/></r>");
+    r = Diff("-q --eol none --from right --deleted " + out + " " + left + " " + right);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><new/></r>");
+    const std::string changed = WriteTempFile("", ".xml"), common = WriteTempFile("", ".xml");
+    r = Diff("-q --eol lf --changed " + changed + " --common " + common + " " + left + " " + right);
+    EXPECT_EQ(ReadBytes(changed), "<?xml version=\"1.0\"?>\n<r>\n<a>1</a>\n</r>\n");
+    EXPECT_EQ(ReadBytes(common), "<?xml version=\"1.0\"?>\n<r>\n</r>\n");
+}
+
+TEST_F(QuillonDiffOutputTest, EncodingAndMarkersFlags) {
+    Diff("-q --eol none --markers --encoding utf-16 --diff " + out + " " + left + " " + right);
+    const std::string bytes = ReadBytes(out);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE<\0", 4));
+    EXPECT_NE(bytes.find(std::string("s\0t\0a\0r\0t\0_\0v\0a\0l\0u\0e\0", 22)), std::string::npos);
+    Diff("-q --eol none --encoding ISO-8859-2 --diff " + out + " " + left + " " + right);
+    EXPECT_EQ(ReadBytes(out).rfind("<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>", 0), 0u);
+    EXPECT_EQ(Diff("--encoding klingon " + left + " " + right).status, 2);
+    EXPECT_EQ(Diff("--eol sometimes " + left + " " + right).status, 2);
+}
+
+TEST_F(QuillonDiffOutputTest, AFileThatCannotBeWrittenIsTroubleAndNeedsTwoDocuments) {
+    Outcome r = Diff("--merge /nonexistent/folder/m.xml " + left + " " + right);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("/nonexistent/folder/m.xml"), std::string::npos) << r.out;
+    r = Diff("--merge " + out + " " + left);
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(QuillonDiffOutputTest, TheThirdArgumentIsASettingsFileWithAllItsSections) {
+    const std::string settings =
+        WriteTempFile("IgnoreValues=1\r\nEntireElement=r>a\r\nInsertPI=0\r\nEncoding=UTF-8\r\n", ".ini");
+    Outcome r = Diff("-q " + left + " " + right + " " + settings);
+    EXPECT_EQ(r.status, 1);  // text ignored, but gone and new still differ
+    r = Diff("-q --eol none --diff " + out + " " + left + " " + right + " " + settings);
+    EXPECT_EQ(ReadBytes(out).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
+    r = Diff(left + " " + right + " /nonexistent/settings.ini");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("settings"), std::string::npos);
+}
+
+TEST_F(QuillonDiffOutputTest, LogAndProblemsOnOneLine) {
+    const std::string bad = WriteTempFile("<r>\n<a></r>");
+    const Outcome r = Diff("--log " + left + " " + bad);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("Fatal error at file '" + bad + "': line 2 column "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Continue?"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadBytes(bad + ".log").rfind("Fatal error at line 2 column ", 0), 0u);
+    std::filesystem::remove(bad + ".log");
+}
+
+}  // namespace
+}  // namespace quillon::test
