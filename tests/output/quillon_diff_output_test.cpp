@@ -3,33 +3,19 @@
 // logging parse problems, as a script runs it.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "support/run_program.h"
 
 #include "output/output_fixture.h"
 
 namespace quillon::test {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;  // stdout and stderr together
-};
-
-Outcome Diff(const std::string& arguments) {
-    Outcome r;
-    const std::string command = std::string(QUILLON_DIFF) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+Outcome Diff(const std::string& arguments) { return RunProgram(QUILLON_DIFF, arguments); }
 
 class QuillonDiffOutputTest : public ::testing::Test {
 protected:

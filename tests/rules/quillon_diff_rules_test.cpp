@@ -1,31 +1,17 @@
 // SPDX-License-Identifier: MIT
 // quillon-diff with rule and key list files, as a script would run it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 
 #include "support/load_xml.h"
+#include "support/run_program.h"
 
 namespace quillon::test {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-Outcome Diff(const std::string& arguments) {
-    Outcome r;
-    FILE* pipe = ::popen((std::string(QUILLON_DIFF) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+Outcome Diff(const std::string& arguments) { return RunProgram(QUILLON_DIFF, arguments); }
 
 TEST(QuillonDiffRules, RulesFileIgnoresElementsAndAttributes) {
     const std::string a = WriteTempFile("<r v='1'><stamp>1</stamp><a id='1'>x</a></r>");
