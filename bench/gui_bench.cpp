@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+// Times the window with big documents: loading into the panes, the first
+// paint, scrolling through the top level, expanding everything and jumping
+// through the expanded tree. Run by gui_bench.py, which makes the documents.
+//   gui_bench LEFT [RIGHT]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScrollBar>
+
+#include <cstdio>
+
+#include "compare/compare_commands.h"
+#include "model/document_pane.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+#include "ui/application.h"
+#include "ui/command_ids.h"
+#include "ui/pane_model.h"
+#include "ui/pane_view.h"
+#include "ui/window_settings.h"
+
+using namespace quillon;
+
+namespace {
+
+// Nothing is read from or written to the user's settings.
+class NoSettings final : public WindowSettings {
+public:
+    void SetUpStore() override {}
+    void LoadSettings() override {
+        options().ApplicationVersion = kSettingsVersion;
+        options().TipOfTheDay = 0;
+        options().LeftMainPos = 0;
+        options().TopMainPos = 0;
+        options().RightMainPos = 1200;
+        options().BottomMainPos = 800;
+    }
+    void SaveSettings(bool) override {}
+    std::vector<std::u16string> LoadHistory(PaneSide) override { return {}; }
+    void SaveHistory(PaneSide, const std::vector<std::u16string>&) override {}
+    std::vector<std::u16string> LoadRecentFiles() override { return {}; }
+    std::vector<std::u16string> AddRecentFile(std::u16string_view) override { return {}; }
+    void SaveRecentFiles() override {}
+    std::optional<QFont> LoadTreeFont() override { return std::nullopt; }
+    void SaveTreeFont(const QFont&, int) override {}
+    std::optional<ElementWindowFont> LoadElementFont() override { return std::nullopt; }
+    void SaveElementFont(const ElementWindowFont&) override {}
+    void LoadColors(DifferenceColors&) override {}
+    void SaveColors(const DifferenceColors&) override {}
+    bool ReadSettingsFile(std::u16string_view, unsigned) override { return false; }
+};
+
+double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+
+void paintNow(MainWindow& w) {
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) w.paneView(side)->viewport()->repaint();
+}
+
+// Steps the left pane's vertical bar through its range in `steps` jumps (0:
+// page by page), painting both panes at each. Returns {jumps, total ms}.
+std::pair<int, double> scrollThrough(MainWindow& w, int steps) {
+    QScrollBar* bar = w.paneView(PaneSide::Left)->verticalScrollBar();
+    const int max = bar->maximum();
+    QElapsedTimer t;
+    t.start();
+    int jumps = 0;
+    if (steps == 0) {
+        bar->setValue(0);
+        while (bar->value() < max) {
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);  // the other pane follows
+            paintNow(w);
+            ++jumps;
+        }
+    } else {
+        for (int i = 1; i <= steps; ++i) {
+            bar->setValue(int(static_cast<long long>(max) * i / steps));
+            bar->triggerAction(QAbstractSlider::SliderMove);
+            paintNow(w);
+            ++jumps;
+        }
+    }
+    return {jumps, ms(t)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: gui_bench LEFT [RIGHT]\n");
+        return 2;
+    }
+    NoSettings settings;
+    RecordingNotifier messages;  // the result box would wait for a click
+    ShellServices services;
+    services.settings = &settings;
+    services.notifier = &messages;
+    QStringList args{QStringLiteral("quillon")};
+    for (int i = 1; i < argc && i < 3; ++i) args << QString::fromLocal8Bit(argv[i]);
+
+    QElapsedTimer total;
+    total.start();
+    std::unique_ptr<MainWindow> w = StartProgram(args, services);
+    const double loaded = ms(total);
+    QElapsedTimer t;
+    t.start();
+    paintNow(*w);
+    const double firstPaint = ms(t);
+    const std::size_t elements = w->pipeline().pane(PaneSide::Left).pane.tree.Count();
+    std::printf("elements in the left pane: %zu\n", elements);
+    std::printf("start, load%s and view reset: %.0f ms\n", argc > 2 ? ", compare" : "", loaded);
+    std::printf("first paint after it: %.1f ms (start to first paint %.0f ms)\n", firstPaint, loaded + firstPaint);
+
+    auto [pages, pageMs] = scrollThrough(*w, 0);
+    std::printf("scroll through the top level: %d pages in %.0f ms (%.2f ms a page)\n", pages, pageMs,
+                pages ? pageMs / pages : 0.0);
+
+    t.restart();
+    w->executeCommand(cmd::ExpandNodes);  // from the root: every element
+    paintNow(*w);
+    std::printf("expand every element and paint: %.0f ms\n", ms(t));
+    auto [jumps, jumpMs] = scrollThrough(*w, 500);
+    std::printf("jump through the expanded tree: %d jumps in %.0f ms (%.2f ms a jump)\n", jumps, jumpMs,
+                jumps ? jumpMs / jumps : 0.0);
+    t.restart();
+    w->executeCommand(cmd::CollapseNodes);
+    paintNow(*w);
+    std::printf("collapse every element and paint: %.0f ms\n", ms(t));
+    w->close();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""Times the window with a document of about a million elements.
+
+  gui_bench.py --build BUILD_DIR [--mb 38] [--pair] [--xvfb]
+
+Makes a catalog document with the shared generator in a temporary folder
+(nothing large is kept), then runs gui_bench on it: load, first paint,
+scrolling, expanding everything. --pair loads and compares both documents.
+--xvfb paints on a virtual X display instead of the offscreen platform.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GENERATOR = os.path.join(HERE, "..", "..", "shared", "bench", "gen_xml.py")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--build", required=True, help="the build folder holding bench/gui_bench")
+    ap.add_argument("--mb", type=int, default=38, help="document size; 38 MB is about a million elements")
+    ap.add_argument("--pair", action="store_true", help="load both documents and compare them")
+    ap.add_argument("--xvfb", action="store_true", help="run under xvfb-run")
+    ap.add_argument("--generator", default=os.environ.get("QUILLON_GEN_XML", GENERATOR))
+    a = ap.parse_args()
+    binary = os.path.join(a.build, "bench", "gui_bench")
+    if not os.path.exists(binary):
+        sys.exit("no %s: build with -DQUILLON_GUI=ON first" % binary)
+    with tempfile.TemporaryDirectory(prefix="quillon-gui-bench-") as tmp:
+        subprocess.run([sys.executable, a.generator, "catalog", "--mb", str(a.mb), "--out", tmp], check=True)
+        files = [os.path.join(tmp, "left.xml")]
+        if a.pair:
+            files.append(os.path.join(tmp, "right.xml"))
+        env = dict(os.environ)
+        env["HOME"] = tmp  # never the user's own settings
+        cmd = [binary] + files
+        if a.xvfb:
+            cmd = ["xvfb-run", "-a", "-s", "-screen 0 1280x900x24"] + cmd
+        else:
+            env["QT_QPA_PLATFORM"] = "offscreen"
+        print("document: %d MB, %s" % (a.mb, "a compared pair" if a.pair else "one pane"))
+        sys.stdout.flush()
+        return subprocess.run(cmd, env=env).returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main())
