@@ -160,30 +160,30 @@ QCheckBox* OptionsDialog::addCheck(const char* name, const QString& text, const 
     return box;
 }
 
+template <typename T>
+QCheckBox* OptionsDialog::addBoundCheck(QBoxLayout* layout, const char* name, const QString& text, const QString& help,
+                                        T Options::*field) {
+    QCheckBox* box = addCheck(name, text, help);
+    m_checks->list.push_back(bind(box, field));
+    layout->addWidget(box);
+    return box;
+}
+
 QWidget* OptionsDialog::buildValidationPage() {
-    auto& b = m_checks->list;
     auto* schema = new QVBoxLayout;
-    QCheckBox* c;
-    c = addCheck("DoSchema", QStringLiteral("Schema checking"),
-                 QStringLiteral("Processes the XML schema named by a document while it loads."));
-    b.push_back(bind(c, &Options::DoSchema));
-    schema->addWidget(c);
-    c = addCheck("SchemaFullChecking", QStringLiteral("Full schema checking"),
-                 QStringLiteral("Also checks the schema itself for constraint errors. This takes more time."));
-    b.push_back(bind(c, &Options::SchemaFullChecking));
-    schema->addWidget(c);
-    c = addCheck("DoNamespaces", QStringLiteral("Name spaces"),
-                 QStringLiteral("Processes name spaces while a document loads."));
-    b.push_back(bind(c, &Options::DoNamespaces));
-    schema->addWidget(c);
-    c = addCheck("ContinueAfterFatalError", QStringLiteral("Continue after fatal error"),
-                 QStringLiteral("Goes on reading a document after a fatal error instead of stopping at it."));
-    b.push_back(bind(c, &Options::ContinueAfterFatalError));
-    schema->addWidget(c);
-    c = addCheck("ValidationErrorAsFatal", QStringLiteral("Validation error as fatal"),
-                 QStringLiteral("Treats every validation error as a fatal error, so the document is not loaded."));
-    b.push_back(bind(c, &Options::ValidationErrorAsFatal));
-    schema->addWidget(c);
+    addBoundCheck(schema, "DoSchema", QStringLiteral("Schema checking"),
+                  QStringLiteral("Processes the XML schema named by a document while it loads."), &Options::DoSchema);
+    addBoundCheck(schema, "SchemaFullChecking", QStringLiteral("Full schema checking"),
+                  QStringLiteral("Also checks the schema itself for constraint errors. This takes more time."),
+                  &Options::SchemaFullChecking);
+    addBoundCheck(schema, "DoNamespaces", QStringLiteral("Name spaces"),
+                  QStringLiteral("Processes name spaces while a document loads."), &Options::DoNamespaces);
+    addBoundCheck(schema, "ContinueAfterFatalError", QStringLiteral("Continue after fatal error"),
+                  QStringLiteral("Goes on reading a document after a fatal error instead of stopping at it."),
+                  &Options::ContinueAfterFatalError);
+    addBoundCheck(schema, "ValidationErrorAsFatal", QStringLiteral("Validation error as fatal"),
+                  QStringLiteral("Treats every validation error as a fatal error, so the document is not loaded."),
+                  &Options::ValidationErrorAsFatal);
     m_schemaValidation = new QComboBox(this);
     m_schemaValidation->setObjectName(QStringLiteral("SchemaValidation"));
     m_schemaValidation->addItems({QStringLiteral("Auto"), QStringLiteral("Never"), QStringLiteral("Always")});
@@ -199,15 +199,13 @@ QWidget* OptionsDialog::buildValidationPage() {
     schema->addLayout(row);
 
     auto* messages = new QVBoxLayout;
-    c = addCheck("WriteMessages", QStringLiteral("Write messages to log file"),
-                 QStringLiteral("Writes the parser's warnings and errors into a log file next to the document "
-                                "(its name with \".log\" appended)."));
-    b.push_back(bind(c, &Options::WriteMessages));
-    messages->addWidget(c);
-    c = addCheck("DisplayMessages", QStringLiteral("Display messages"),
-                 QStringLiteral("Shows the parser's warnings and errors in message boxes while a document loads."));
-    b.push_back(bind(c, &Options::DisplayMessages));
-    messages->addWidget(c);
+    addBoundCheck(messages, "WriteMessages", QStringLiteral("Write messages to log file"),
+                  QStringLiteral("Writes the parser's warnings and errors into a log file next to the document "
+                                 "(its name with \".log\" appended)."),
+                  &Options::WriteMessages);
+    addBoundCheck(messages, "DisplayMessages", QStringLiteral("Display messages"),
+                  QStringLiteral("Shows the parser's warnings and errors in message boxes while a document loads."),
+                  &Options::DisplayMessages);
 
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
@@ -225,31 +223,24 @@ QWidget* OptionsDialog::buildComparisonPage() {
                  QStringLiteral("Compares texts and attribute values with regard to upper and lower case."));
     b.push_back({c, [](const Options& o) { return (o.FlagComparsion & kIgnoreCaseBit) == 0; }, {}});
     comparison->addWidget(c);
-    c = addCheck("UniqueAttributes", QStringLiteral("Unique attributes"),
-                 QStringLiteral("Pairs repeated elements by their attributes first."));
-    b.push_back(bind(c, &Options::UniqueAttributes));
-    comparison->addWidget(c);
+    addBoundCheck(comparison, "UniqueAttributes", QStringLiteral("Unique attributes"),
+                  QStringLiteral("Pairs repeated elements by their attributes first."), &Options::UniqueAttributes);
     c = addCheck("IgnoreWhiteSpaces", QStringLiteral("Ignore white spaces"),
                  QStringLiteral("Blanks, tabs and line breaks inside texts and values do not count."));
     b.push_back({c, [](const Options& o) { return (o.FlagComparsion & kIgnoreWhiteSpaceBit) != 0; }, {}});
     comparison->addWidget(c);
-    c = addCheck("IgnoreAttributes", QStringLiteral("Ignore attributes"),
-                 QStringLiteral("Attributes are not compared at all."));
-    b.push_back(bind(c, &Options::IgnoreAttributes));
-    comparison->addWidget(c);
-    c = addCheck("IgnoreValues", QStringLiteral("Ignore content"),
-                 QStringLiteral("The texts of elements are not compared; only names, attributes and structure."));
-    b.push_back(bind(c, &Options::IgnoreValues));
-    comparison->addWidget(c);
-    c = addCheck("IgnoreOrderElements", QStringLiteral("Ignore order of Elements"),
-                 QStringLiteral("Children are paired regardless of the order in which they stand."));
-    b.push_back(bind(c, &Options::IgnoreOrderElements));
-    comparison->addWidget(c);
-    c = addCheck("IgnoreNamespaces", QStringLiteral("Ignore Namespaces"),
-                 QStringLiteral("Elements and attributes are known by their local names, without prefix. Takes "
-                                "effect when the documents are loaded again."));
-    b.push_back(bind(c, &Options::IgnoreNamespaces));
-    comparison->addWidget(c);
+    addBoundCheck(comparison, "IgnoreAttributes", QStringLiteral("Ignore attributes"),
+                  QStringLiteral("Attributes are not compared at all."), &Options::IgnoreAttributes);
+    addBoundCheck(comparison, "IgnoreValues", QStringLiteral("Ignore content"),
+                  QStringLiteral("The texts of elements are not compared; only names, attributes and structure."),
+                  &Options::IgnoreValues);
+    addBoundCheck(comparison, "IgnoreOrderElements", QStringLiteral("Ignore order of Elements"),
+                  QStringLiteral("Children are paired regardless of the order in which they stand."),
+                  &Options::IgnoreOrderElements);
+    addBoundCheck(comparison, "IgnoreNamespaces", QStringLiteral("Ignore Namespaces"),
+                  QStringLiteral("Elements and attributes are known by their local names, without prefix. Takes "
+                                 "effect when the documents are loaded again."),
+                  &Options::IgnoreNamespaces);
     comparison->addStretch();
 
     auto* mode = new QVBoxLayout;
@@ -315,26 +306,20 @@ QWidget* OptionsDialog::buildNormalizationPage() {
 }
 
 QWidget* OptionsDialog::buildOutputPage() {
-    auto& b = m_checks->list;
     auto* output = new QVBoxLayout;
-    QCheckBox* c;
-    c = addCheck("IncludeIgnoredElements", QStringLiteral("Include ignored elements in output XML file"),
-                 QStringLiteral("Written documents also contain the elements that the comparison ignored."));
-    b.push_back(bind(c, &Options::IncludeIgnoredElements));
-    output->addWidget(c);
-    c = addCheck("PrintDoctype", QStringLiteral("Print !DOCTYPE"),
-                 QStringLiteral("A whole written document starts with the document type declaration of its source."));
-    b.push_back(bind(c, &Options::PrintDoctype));
-    output->addWidget(c);
-    c = addCheck(
-        "InsertPI", QStringLiteral("Insert Process Instructions"),
-        QStringLiteral("Written differences and merges carry processing instructions that mark what changed."));
-    b.push_back(bind(c, &Options::InsertPI));
-    output->addWidget(c);
-    m_openAfterSave = addCheck("OpenAfterSave", QStringLiteral("Open the output XML file with external application"),
-                               QStringLiteral("Opens every saved XML file in the program named below."));
-    b.push_back(bind(m_openAfterSave, &Options::OpenAfterSave));
-    output->addWidget(m_openAfterSave);
+    addBoundCheck(output, "IncludeIgnoredElements", QStringLiteral("Include ignored elements in output XML file"),
+                  QStringLiteral("Written documents also contain the elements that the comparison ignored."),
+                  &Options::IncludeIgnoredElements);
+    addBoundCheck(output, "PrintDoctype", QStringLiteral("Print !DOCTYPE"),
+                  QStringLiteral("A whole written document starts with the document type declaration of its source."),
+                  &Options::PrintDoctype);
+    addBoundCheck(
+        output, "InsertPI", QStringLiteral("Insert Process Instructions"),
+        QStringLiteral("Written differences and merges carry processing instructions that mark what changed."),
+        &Options::InsertPI);
+    m_openAfterSave = addBoundCheck(
+        output, "OpenAfterSave", QStringLiteral("Open the output XML file with external application"),
+        QStringLiteral("Opens every saved XML file in the program named below."), &Options::OpenAfterSave);
     m_application = new QLineEdit(this);
     m_application->setObjectName(QStringLiteral("ExternalApplication"));
     m_application->setWhatsThis(QStringLiteral(
@@ -394,45 +379,36 @@ QWidget* OptionsDialog::buildOutputPage() {
 }
 
 QWidget* OptionsDialog::buildViewPage() {
-    auto& b = m_checks->list;
     auto* layout = new QVBoxLayout;
     QCheckBox* c;
-    c = addCheck("LoadSeparate", QStringLiteral("Load from separate folders"),
-                 QStringLiteral("Each file dialog starts in the folder it was last used in: one for the left file, "
-                                "one for the right, one for saving and one for settings and lists."));
-    b.push_back(bind(c, &Options::LoadSeparate));
-    layout->addWidget(c);
-    c = addCheck("DisplayFullMode", QStringLiteral("Display XML Element in multyline mode"),
-                 QStringLiteral("Long attributes and texts wrap onto several lines in the trees."));
-    b.push_back(bind(c, &Options::DisplayFullMode));
-    layout->addWidget(c);
+    addBoundCheck(layout, "LoadSeparate", QStringLiteral("Load from separate folders"),
+                  QStringLiteral("Each file dialog starts in the folder it was last used in: one for the left file, "
+                                 "one for the right, one for saving and one for settings and lists."),
+                  &Options::LoadSeparate);
+    addBoundCheck(layout, "DisplayFullMode", QStringLiteral("Display XML Element in multyline mode"),
+                  QStringLiteral("Long attributes and texts wrap onto several lines in the trees."),
+                  &Options::DisplayFullMode);
     auto* ignoring = new QVBoxLayout;
-    c = addCheck("IgnoreElementsByFullName", QStringLiteral("Ignore Elements by Full Name"),
-                 QStringLiteral("New ignore rules match the element's full path from the root instead of its name "
-                                "anywhere."));
-    b.push_back(bind(c, &Options::IgnoreElementsByFullName));
-    ignoring->addWidget(c);
-    c = addCheck("DisplayConfirmation", QStringLiteral("Display Confirmation"),
-                 QStringLiteral("F7 and F9 open the Ignore Element dialog; without it they act at once."));
-    b.push_back(bind(c, &Options::DisplayConfirmation));
-    ignoring->addWidget(c);
+    addBoundCheck(ignoring, "IgnoreElementsByFullName", QStringLiteral("Ignore Elements by Full Name"),
+                  QStringLiteral("New ignore rules match the element's full path from the root instead of its name "
+                                 "anywhere."),
+                  &Options::IgnoreElementsByFullName);
+    addBoundCheck(ignoring, "DisplayConfirmation", QStringLiteral("Display Confirmation"),
+                  QStringLiteral("F7 and F9 open the Ignore Element dialog; without it they act at once."),
+                  &Options::DisplayConfirmation);
     layout->addWidget(group(QStringLiteral("Ignoring Elements"), ignoring));
-    c = addCheck("HighlightChars", QStringLiteral("Highlight characters"),
-                 QStringLiteral("Changed texts show the differing characters, not only the differing words."));
-    b.push_back(bind(c, &Options::HighlightChars));
-    layout->addWidget(c);
+    addBoundCheck(layout, "HighlightChars", QStringLiteral("Highlight characters"),
+                  QStringLiteral("Changed texts show the differing characters, not only the differing words."),
+                  &Options::HighlightChars);
     // Kept for the layout users know; it has never stood for an option.
     c = addCheck("DisplayOnlyDifferences", QStringLiteral("Display only differences"),
                  QStringLiteral("Use \"Only Differences\" in the View menu to show only the differences."));
     layout->addWidget(c);
-    c = addCheck("ExpandDiff", QStringLiteral("Expand differences"),
-                 QStringLiteral("After a comparison the trees open so that every difference is visible."));
-    b.push_back(bind(c, &Options::ExpandDiff));
-    layout->addWidget(c);
-    c = addCheck("AutoScroll", QStringLiteral("Auto scrolling Tree Views"),
-                 QStringLiteral("Scrolling one tree scrolls the other along."));
-    b.push_back(bind(c, &Options::AutoScroll));
-    layout->addWidget(c);
+    addBoundCheck(layout, "ExpandDiff", QStringLiteral("Expand differences"),
+                  QStringLiteral("After a comparison the trees open so that every difference is visible."),
+                  &Options::ExpandDiff);
+    addBoundCheck(layout, "AutoScroll", QStringLiteral("Auto scrolling Tree Views"),
+                  QStringLiteral("Scrolling one tree scrolls the other along."), &Options::AutoScroll);
     layout->addStretch();
     auto* page = new QWidget(this);
     page->setLayout(layout);
@@ -473,21 +449,18 @@ QWidget* OptionsDialog::buildColorsPage() {
 }
 
 QWidget* OptionsDialog::buildAdvancedPage() {
-    auto& b = m_checks->list;
     auto* advanced = new QVBoxLayout;
-    QCheckBox* c;
-    c = addCheck("XMLElementCaseSensitive", QStringLiteral("XML Element Case sensitive"),
-                 QStringLiteral("Element names that differ only in case are different elements. Can be changed only "
-                                "while no document is loaded."));
-    b.push_back(bind(c, &Options::XMLElementCaseSensitive));
-    c->setEnabled(!m_documentLoaded);
-    advanced->addWidget(c);
-    c = addCheck("XMLAttributeCaseSensitive", QStringLiteral("XML Attribute Case sensitive"),
-                 QStringLiteral("Attribute names that differ only in case are different attributes. Can be changed "
-                                "only while no document is loaded."));
-    b.push_back(bind(c, &Options::XMLAttributeCaseSensitive));
-    c->setEnabled(!m_documentLoaded);
-    advanced->addWidget(c);
+    // Names are folded while a document loads, so these cannot change under one.
+    addBoundCheck(advanced, "XMLElementCaseSensitive", QStringLiteral("XML Element Case sensitive"),
+                  QStringLiteral("Element names that differ only in case are different elements. Can be changed only "
+                                 "while no document is loaded."),
+                  &Options::XMLElementCaseSensitive)
+        ->setEnabled(!m_documentLoaded);
+    addBoundCheck(advanced, "XMLAttributeCaseSensitive", QStringLiteral("XML Attribute Case sensitive"),
+                  QStringLiteral("Attribute names that differ only in case are different attributes. Can be changed "
+                                 "only while no document is loaded."),
+                  &Options::XMLAttributeCaseSensitive)
+        ->setEnabled(!m_documentLoaded);
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group(QStringLiteral("Advanced"), advanced));

@@ -10,6 +10,7 @@
 #include "ui/dialogs/difference_colors.h"
 #include "ui/dialogs/options_decision.h"
 
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -67,6 +68,10 @@ private:
     QWidget* buildColorsPage();
     QWidget* buildAdvancedPage();
     QCheckBox* addCheck(const char* name, const QString& text, const QString& help);
+    // A check box showing the option field, added to layout.
+    template <typename T>
+    QCheckBox* addBoundCheck(QBoxLayout* layout, const char* name, const QString& text, const QString& help,
+                             T Options::*field);
 
     void fillEncodingNames(int family);
     void changeColor();
