@@ -9,7 +9,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
@@ -29,6 +31,8 @@
 #include "ui/command_set.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/ignore_element_dialog.h"
+#include "ui/dialogs/key_attribute_dialog.h"
+#include "ui/dialogs/program_rules.h"
 #include "ui/main_window_fixture.h"
 #include "ui/modal.h"
 #include "ui/pane_model.h"
@@ -226,6 +230,12 @@ private Q_SLOTS:
             QVERIFY(expanded(p, side, ""));
             QVERIFY(expanded(p, side, "a"));  // x changed below it
         }
+        // Also on filtered panes, which are rebuilt in one go.
+        p.window->commands()->action(cmd::ViewOnlyDifferences)->trigger();
+        QVERIFY(expanded(p, PaneSide::Right, "a"));
+        p.select(PaneSide::Right, "a");
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "a/x"));
     }
     void viewModesFilterThePanesAndNormalBringsThemBack() {
         ComparedPair p;
@@ -308,6 +318,46 @@ private Q_SLOTS:
         QCOMPARE(int(root->ignoreState), 3);
         QCOMPARE(p.window->currentElement(), root);
         QCOMPARE(p.window->paneView(PaneSide::Left)->currentItem(), root->item);
+    }
+    void removingARuleThatOnlyALoadAppliesAsksToReload() {
+        ComparedPair p(kLeft, kRight, [](Options& o) { o.DisplayConfirmation = 0; });
+        p.select(PaneSide::Left, "b");
+        p.key(Qt::Key_F7);
+        QVERIFY(!p.said(u"Options were changed"));
+        // A rule that lists attributes acts while documents load.
+        QVERIFY(programRules().findRule(*p.find(PaneSide::Left, "b")));
+        programRules().setCurrentKind(4);
+        p.key(Qt::Key_F7);
+        QVERIFY(ignoreRules().rules.empty());
+        QCOMPARE(p.lastTitle(), std::u16string(u"Options were changed"));
+        QCOMPARE(p.messages.messages.back().buttons, MessageButtons::YesNo);
+    }
+    void aNewKeyAttributeReloadsAfterAsking() {
+        const char* xml = "<r><a id='1' n='x'/><a id='2' n='y'/></r>";
+        ComparedPair p(xml, xml);
+        p.select(PaneSide::Left, "a");
+        auto chooseInDialog = [](const QString& attribute) {
+            test::WhenModalOpens<KeyAttributeDialog>([attribute](KeyAttributeDialog* d) {
+                auto* list = d->findChild<QListWidget*>(QStringLiteral("Attributes"));
+                for (QListWidgetItem* item : list->findItems(attribute, Qt::MatchExactly)) item->setSelected(true);
+                d->findChild<QCheckBox*>(QStringLiteral("KeyAttribute"))->setChecked(true);
+                d->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+            });
+        };
+        p.messages.answer = MessageAnswer::Yes;
+        chooseInDialog(QStringLiteral("id"));
+        p.key(Qt::Key_F2, Qt::ShiftModifier);
+        QVERIFY(keyAttribute().present());
+        QCOMPARE(keyAttribute().text, std::u16string(u"r>a|id"));
+        QCOMPARE(p.lastTitle(), std::u16string(u"Result"));  // asked, reloaded and compared again
+        QVERIFY(p.said(u"Options were changed"));
+
+        // The same attribute again: nothing to reload.
+        p.messages.messages.clear();
+        p.select(PaneSide::Left, "a");
+        chooseInDialog(QStringLiteral("id"));
+        p.key(Qt::Key_F2, Qt::ShiftModifier);
+        QVERIFY(!p.said(u"Options were changed"));
     }
     void f7WithConfirmationAsksFirst() {
         ComparedPair p;
