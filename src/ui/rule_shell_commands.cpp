@@ -54,6 +54,7 @@ void MainWindow::runRuleCommand(int id) {
             SaveKeyElementsCommand(this);
             break;
         case cmd::LoadKeyElements: {
+            const std::uint32_t before = keyAttribute().fingerprint();
             Options& o = options();
             const QString path = AskFileName(this, FileDialogMode::Open, QStringLiteral("Load Key Elements"),
                                              AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
@@ -61,6 +62,8 @@ void MainWindow::runRuleCommand(int id) {
             m_settings->ReadSettingsFile(path.toStdU16String(), kSectionKeys);
             // Key elements show their own icons.
             repaintPanes();
+            // A key attribute only takes effect while documents load, as after Shift+F2.
+            if (keyAttribute().fingerprint() != before) reloadFiles(true);
             break;
         }
         default:

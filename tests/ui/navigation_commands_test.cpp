@@ -385,6 +385,16 @@ private Q_SLOTS:
         asked.clear();
         p.window->commands()->action(cmd::SaveKeyElements)->trigger();
         QVERIFY(asked.isEmpty());
+
+        QVERIFY(!p.said(u"Options were changed"));
+        // A list with a key attribute: the documents need loading again. (The
+        // settings double reads nothing; the asker stands in for the file.)
+        SetFileNameAsker([&](QWidget*, const FileRequest&) {
+            SetKeyAttribute(*p.find(PaneSide::Left, "a"), u"id");
+            return qpath(file);
+        });
+        p.window->commands()->action(cmd::LoadKeyElements)->trigger();
+        QCOMPARE(p.lastTitle(), std::u16string(u"Options were changed"));
     }
 
     // ---- The element context menu ----
