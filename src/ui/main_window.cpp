@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "compare/navigation.h"
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
@@ -77,17 +78,6 @@ constexpr int kUnavailable[] = {
     cmd::LoadEntireElements,
     cmd::Find,
     cmd::ViewElement,
-    cmd::NextDifference,
-    cmd::PreviousDifference,
-    cmd::NextDeleted,
-    cmd::PreviousDeleted,
-    cmd::IgnoreElements,
-    cmd::IgnoreParticular,
-    cmd::IgnoredElements,
-    cmd::KeyElement,
-    cmd::KeyAttribute,
-    cmd::SaveKeyElements,
-    cmd::LoadKeyElements,
     cmd::ReplaceElement,
     cmd::SynchronizeElements,
     cmd::InsertElement,
@@ -380,6 +370,26 @@ void MainWindow::executeCommand(int id) {
         case cmd::CollapseNodes:
             expandOrCollapseNodes(false);
             break;
+        case cmd::NextDifference:
+        case cmd::PreviousDifference:
+        case cmd::NextDeleted:
+        case cmd::PreviousDeleted:
+        case cmd::NextDifferenceSameLevel:
+        case cmd::PreviousDifferenceSameLevel:
+        case cmd::NextDeletedSameLevel:
+        case cmd::PreviousDeletedSameLevel:
+            goToNavigationTarget(id);
+            break;
+        case cmd::IgnoreElements:
+        case cmd::IgnoreParticular:
+        case cmd::IgnoredElements:
+        case cmd::KeyElement:
+        case cmd::KeyElementQuiet:
+        case cmd::KeyAttribute:
+        case cmd::SaveKeyElements:
+        case cmd::LoadKeyElements:
+            runRuleCommand(id);
+            break;
         case cmd::SplitHorizontally:
         case cmd::SplitVertically:
             options().SplitVertically = options().SplitVertically ? 0 : 1;
@@ -539,11 +549,6 @@ void MainWindow::enableElementCommands(bool on) {
         m_commands->setEnabled(id, on);
 }
 
-void MainWindow::resetNavigation() {
-    for (int id : {cmd::NextDifference, cmd::PreviousDifference, cmd::NextDeleted, cmd::PreviousDeleted})
-        m_commands->setEnabled(id, false);
-}
-
 void MainWindow::updateSplitCommands() {
     const bool sideBySide = options().SplitVertically != 0;
     m_commands->setEnabled(cmd::SplitVertically, !sideBySide);
@@ -653,6 +658,12 @@ void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
         return;
     }
     if (m_currentPane == side && m_selection.current == record) return;
+    if (compareCommandState().Compared) {
+        NavigationTables& tables = navigationTables();
+        NavigationState& state = side == PaneSide::Left ? tables.left : tables.right;
+        if (NavigationSelectionChanged(tables, state, record) || m_currentPane != side)
+            updateNavigationButtons(false);
+    }
     m_currentPane = side;
     m_selection.current = record;
     enableElementCommands(true);
@@ -677,6 +688,9 @@ void MainWindow::repaintPanes() {
 bool MainWindow::compareFiles() {
     if (busy()) return false;
     m_comparing = true;
+    // The targets belong to the old result; with ExpandDiff no pane reset
+    // follows the comparison to clear them.
+    resetNavigation();
     // A filtered view removes many items at once (the current element may be
     // among them); the views follow with one reset.
     if (compareCommandState().ViewMode != kViewNormal) {
@@ -804,6 +818,8 @@ void MainWindow::blockInput(bool on) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    trackCtrlKey(event);
+    if (!m_inputBlocked) offerElementPopup(watched, event);
     if (!m_inputBlocked || QApplication::activeModalWidget()) return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::KeyPress:

@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QFont>
+#include <QIcon>
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
@@ -79,6 +80,14 @@ public:
     void reloadFiles(bool ask);
     void applyTreeFont(const QFont& font);
 
+    // Navigation, the element context menu and the rule commands.
+    void updateNavigationButtons(bool withImages);
+    bool ctrlHeld() const { return m_ctrlHeld; }
+    // A right click at globalPos: the context menu when it is on the text
+    // of the current element's item.
+    void showElementPopup(const QPoint& globalPos);
+    void reselectCurrent();
+
     LoadPipeline& pipeline() { return *m_pipeline; }
     PaneView* paneView(PaneSide side) const { return m_views[int(side)]; }
     PaneModel* paneModel(PaneSide side) const { return m_models[int(side)]; }
@@ -150,6 +159,11 @@ private:
     void keepPainting();
     void shutdown();
     std::u16string* folderOf(PaneSide side);
+    void goToNavigationTarget(int id);
+    void trackCtrlKey(QEvent* event);
+    void offerElementPopup(QObject* watched, QEvent* event);
+    void runRuleCommand(int id);
+    ElementRecord* currentRecord() const;
 
     ShellServices m_services;
     WindowSettings* m_settings;
@@ -175,6 +189,8 @@ private:
     std::optional<PaneSide> m_currentPane;
     bool m_partnerSelecting = false;
     bool m_quietSelection = false;
+    bool m_ctrlHeld = false;
+    std::vector<QIcon> m_navigationImages;  // the command bar's pictures, made once
     int m_splitPercent = 50;
     int m_itemHeight = 18;
     std::optional<QFont> m_treeFont;  // set once loaded from the store or chosen

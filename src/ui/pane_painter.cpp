@@ -303,11 +303,16 @@ void PanePainter::paintEndOfDocument(QPainter& p, const QRect& text, const Eleme
 }
 
 void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const int right = paintItem(*painter, option, index);
+    const QRect cell = option.rect;
+    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - cell.left() + 8);
+}
+
+int PanePainter::paintItem(QPainter& p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const auto* model = qobject_cast<const PaneModel*>(index.model());
-    if (!model || !model->documentShown()) return;
+    if (!model || !model->documentShown()) return -1;
     const ElementRecord* r = model->recordOf(index);
-    if (!r) return;  // an item without its record is not painted
-    QPainter& p = *painter;
+    if (!r) return -1;  // an item without its record is not painted
     p.save();
     const QRect cell = option.rect;
     // The item's text area begins right of its icon.
@@ -316,7 +321,7 @@ void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, c
     if (isEndOfDocument(*r)) {
         paintEndOfDocument(p, text, *r);
         p.restore();
-        return;
+        return -1;
     }
     const ItemLook lk = look(*model, index);
     if (lk.icon >= 0 && std::size_t(lk.icon) < m_icons.size()) {
@@ -327,13 +332,13 @@ void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, c
     const bool focused = (option.state & QStyle::State_HasFocus) != 0;
     const QPen framePen = focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
     const int lines = int(std::max<std::uint32_t>(1, model->tree().Height(r->item)));
-    const QRect clip = option.rect.intersected(painter->clipBoundingRect().toAlignedRect().isEmpty()
+    const QRect clip = option.rect.intersected(p.clipBoundingRect().toAlignedRect().isEmpty()
                                                    ? option.rect
-                                                   : painter->clipBoundingRect().toAlignedRect());
+                                                   : p.clipBoundingRect().toAlignedRect());
     const int right = lines <= 1 ? paintSingleLine(p, text, *r, lk, framePen)
                                  : paintMultiLine(p, text, clip, *r, lk, framePen, lines);
     p.restore();
-    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - cell.left() + 8);
+    return right;
 }
 
 QSize PanePainter::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {

@@ -50,6 +50,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Paints the item and returns the right end of what it drew, or -1 when
+    // it drew no element (no record, the end-of-document line).
+    int paintItem(QPainter& p, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
     // The pane font: derives the bold font, the line metrics and WrapWidth.
     void setPaneFont(const QFont& font);

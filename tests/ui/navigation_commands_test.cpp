@@ -1,0 +1,433 @@
+// SPDX-License-Identifier: MIT
+// The main window's commands driven the way a user drives them, through
+// their keys, menu items and toolbar buttons: stepping through the
+// differences (also the same-level steps with Ctrl), the view modes and
+// the expanded differences after a comparison, the ignore and key element
+// toggles, and the element context menu.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+#include <functional>
+#include <string>
+
+#include "compare/compare_commands.h"
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/name_table.h"
+#include "rules/ignore_rules.h"
+#include "rules/key_elements.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+#include "ui/art.h"
+#include "ui/command_ids.h"
+#include "ui/command_set.h"
+#include "ui/dialogs/file_dialogs.h"
+#include "ui/dialogs/key_attribute_dialog.h"
+#include "ui/dialogs/program_rules.h"
+#include "ui/main_window_fixture.h"
+#include "ui/modal.h"
+#include "ui/pane_model.h"
+#include "ui/pane_painter.h"
+#include "ui/pane_view.h"
+
+using namespace quillon;
+using test::Program;
+using test::qpath;
+
+namespace {
+
+// Left: a (changed below, in x), b equal, c changed, d without partner.
+// Right: the same with e in place of d, which is an added element there.
+const char* kLeft = "<r><a><x>1</x><y/></a><b/><c>1</c><d/></r>";
+const char* kRight = "<r><a><x>2</x><y/></a><b/><c>2</c><e/></r>";
+
+// Both documents on the command line: loaded and compared.
+struct ComparedPair : Program {
+    explicit ComparedPair(const char* left = kLeft, const char* right = kRight,
+                          std::function<void(Options&)> stored = nullptr)
+        : Program({QStringLiteral("quillon"), qpath(test::WriteTempFile(left)), qpath(test::WriteTempFile(right))},
+                  std::move(stored)) {
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window.get());
+    }
+    ElementRecord* find(PaneSide side, std::string_view path) { return test::Find(doc(side).pane, path); }
+    void select(PaneSide side, std::string_view path) { window->paneView(side)->selectItem(find(side, path)->item); }
+    bool enabled(int id) const { return window->commands()->isEnabled(id); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(window.get(), k, m); }
+    int state(PaneSide side, std::string_view path) {
+        PaneModel* model = window->paneModel(side);
+        return window->painter()->look(*model, model->indexOf(find(side, path)->item)).state;
+    }
+};
+
+QString names(const DocumentPane& pane) {
+    QString s;
+    for (const ElementRecord* r = RootRecord(pane); r; r = NextInDocumentOrder(r))
+        if (r->name && r->name->hash)
+            s += QString::fromStdU16String(std::u16string(r->name->view())) + QLatin1Char(' ');
+    return s.trimmed();
+}
+
+}  // namespace
+
+class NavigationCommandsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() {
+        options() = Options{};
+        ResetIgnoreRules();
+        ResetKeys();
+        SetFileNameAsker({});
+    }
+
+    // ---- Stepping through the differences ----
+    void nextAndPreviousDifferenceVisitEveryChangedElement() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "a");
+        QVERIFY(p.enabled(cmd::NextDifference));
+        QVERIFY(p.enabled(cmd::PreviousDifference));  // the changed root
+        QVERIFY(p.enabled(cmd::NextDeleted));
+        QVERIFY(!p.enabled(cmd::PreviousDeleted));
+
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a/x"));
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "c"));
+        QVERIFY(!p.enabled(cmd::NextDifference));  // no wrap to the start
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "c"));
+
+        p.key(Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a/x"));
+        p.key(Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a"));
+        p.key(Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, ""));
+        QVERIFY(!p.enabled(cmd::PreviousDifference));
+        // The partner followed every step (AutoSelect).
+        QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), p.find(PaneSide::Right, "")->item);
+    }
+    void nextDeletedFindsUnpairedOnTheLeftAndAddedOnTheRight() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "b");
+        p.key(Qt::Key_F11);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "d"));
+        QVERIFY(!p.enabled(cmd::NextDeleted));
+        // The partnerless element has no partner to select on the right.
+        QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), kNoItem);
+        p.select(PaneSide::Right, "a/y");
+        QVERIFY(p.enabled(cmd::NextDeleted));
+        p.window->commands()->action(cmd::NextDeleted)->trigger();  // the toolbar button's action
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "e"));
+        p.key(Qt::Key_F11, Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "e"));  // nothing before it
+    }
+    void ctrlSwitchesTheButtonsToTheSameLevelTargets() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "a");
+        QAction* next = p.window->commands()->action(cmd::NextDifference);
+        const std::vector<QIcon> images = ToolbarImages();
+        QCOMPARE(next->icon().pixmap(16).toImage(), images[2].pixmap(16).toImage());
+
+        QTest::keyPress(p.window.get(), Qt::Key_Control);
+        QVERIFY(p.window->ctrlHeld());
+        QCOMPARE(next->icon().pixmap(16).toImage(), images[11].pixmap(16).toImage());
+        QVERIFY(p.enabled(cmd::NextDifference));      // c, on a's level
+        QVERIFY(p.enabled(cmd::PreviousDifference));  // the root, above it
+        QVERIFY(p.enabled(cmd::NextDeleted));         // d
+        // While Ctrl is held the button goes to the same-level target: c, not x.
+        next->trigger();
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "c"));
+        QTest::keyRelease(p.window.get(), Qt::Key_Control);
+        QVERIFY(!p.window->ctrlHeld());
+        QCOMPARE(next->icon().pixmap(16).toImage(), images[2].pixmap(16).toImage());
+
+        // From x, deep below a, nothing changed on its own level follows.
+        p.select(PaneSide::Left, "a/x");
+        QTest::keyPress(p.window.get(), Qt::Key_Control);
+        QVERIFY(p.enabled(cmd::NextDifference));  // c: the level above counts too
+        QTest::keyRelease(p.window.get(), Qt::Key_Control);
+        p.select(PaneSide::Left, "c");
+        QTest::keyPress(p.window.get(), Qt::Key_Control);
+        QVERIFY(!p.enabled(cmd::NextDifference));
+        QVERIFY(p.enabled(cmd::PreviousDifference));
+        QTest::keyRelease(p.window.get(), Qt::Key_Control);
+    }
+    void sameLevelAcceleratorsSkipDeeperElements() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "a");
+        p.key(Qt::Key_F10, Qt::ControlModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "c"));
+        p.key(Qt::Key_F10, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a"));
+        p.key(Qt::Key_F11, Qt::ControlModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "d"));
+        p.key(Qt::Key_F11, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "d"));  // none before
+        QVERIFY(!p.window->ctrlHeld());                                     // the key-up ended it
+    }
+    void navigationDoesNothingWithoutAComparison() {
+        Program p;
+        p.window->autoCompareBox()->setChecked(false);
+        p.typeAndEnter(PaneSide::Left, qpath(test::WriteTempFile(kLeft)));
+        p.typeAndEnter(PaneSide::Right, qpath(test::WriteTempFile(kRight)));
+        QVERIFY(!compareCommandState().Compared);
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        p.window->paneView(PaneSide::Left)->selectItem(test::Find(p.doc(PaneSide::Left).pane, "a")->item);
+        const ElementRecord* before = p.window->currentElement();
+        QVERIFY(before);
+        for (Qt::Key k : {Qt::Key_F10, Qt::Key_F11}) {
+            QTest::keyClick(p.window.get(), k, Qt::ControlModifier);
+            QTest::keyClick(p.window.get(), k);
+        }
+        QCOMPARE(p.window->currentElement(), before);
+        QVERIFY(!p.window->commands()->isEnabled(cmd::NextDifference));
+    }
+    void aNewLoadClearsTheTargets() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "a");
+        QVERIFY(p.enabled(cmd::NextDifference));
+        p.window->autoCompareBox()->setChecked(false);
+        p.window->executeCommand(cmd::ReloadFiles);
+        QVERIFY(!compareCommandState().Compared);
+        QVERIFY(!p.enabled(cmd::NextDifference));
+        p.select(PaneSide::Left, "b");
+        p.key(Qt::Key_F10, Qt::ControlModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "b"));
+    }
+    void comparingAgainDropsTargetsOfTheOldResult() {
+        // With ExpandDiff the panes are not reset after comparing.
+        ComparedPair p(kLeft, kRight, [](Options& o) { o.ExpandDiff = 1; });
+        p.select(PaneSide::Left, "b");
+        QVERIFY(p.enabled(cmd::NextDifference));
+        p.key(Qt::Key_F5);
+        QVERIFY(compareCommandState().Compared);
+        QVERIFY(!p.enabled(cmd::NextDifference));
+    }
+
+    // ---- What a comparison leaves in the window ----
+    void expandDiffShowsEveryDifference() {
+        auto expanded = [](ComparedPair& p, PaneSide side, std::string_view path) {
+            PaneView* view = p.window->paneView(side);
+            return view->isExpanded(view->paneModel()->indexOf(p.find(side, path)->item));
+        };
+        {
+            ComparedPair p;
+            QVERIFY(!expanded(p, PaneSide::Left, "a"));
+        }
+        ComparedPair p(kLeft, kRight, [](Options& o) { o.ExpandDiff = 1; });
+        for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
+            QVERIFY(expanded(p, side, ""));
+            QVERIFY(expanded(p, side, "a"));  // x changed below it
+        }
+        // Also on filtered panes, which are rebuilt in one go.
+        p.window->commands()->action(cmd::ViewOnlyDifferences)->trigger();
+        QVERIFY(expanded(p, PaneSide::Right, "a"));
+        p.select(PaneSide::Right, "a");
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "a/x"));
+    }
+    void viewModesFilterThePanesAndNormalBringsThemBack() {
+        ComparedPair p;
+        p.window->commands()->action(cmd::ViewOnlyDifferences)->trigger();
+        QVERIFY(compareCommandState().Compared);
+        QVERIFY(compareCommandState().ViewFiltered);
+        QVERIFY(p.window->commands()->action(cmd::ViewOnlyDifferences)->isChecked());
+        QCOMPARE(names(p.doc(PaneSide::Left).pane), QStringLiteral("r a x c d"));
+        QCOMPARE(names(p.doc(PaneSide::Right).pane), QStringLiteral("r a x c e"));
+        // Compare Elements is refused on a filtered view.
+        p.select(PaneSide::Left, "a");
+        p.messages.messages.clear();
+        p.key(Qt::Key_F6);
+        QCOMPARE(p.messages.messages.back().text,
+                 std::u16string(u"Please unset the \"Display only differences\" option !"));
+        // Navigation works on what is left.
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a/x"));
+        // Compare Files on the filtered panes loads the documents again first.
+        p.key(Qt::Key_F5);
+        QVERIFY(compareCommandState().Compared);
+        QCOMPARE(names(p.doc(PaneSide::Left).pane), QStringLiteral("r a x c d"));
+        QCOMPARE(compareCounters().ChangedPairs, 4u);
+
+        p.window->commands()->action(cmd::ViewOnlySimilarities)->trigger();
+        QVERIFY(!p.window->commands()->action(cmd::ViewOnlyDifferences)->isChecked());
+        QCOMPARE(names(p.doc(PaneSide::Left).pane), QStringLiteral("r b"));
+        QCOMPARE(names(p.doc(PaneSide::Right).pane), QStringLiteral("r b"));
+
+        p.window->commands()->action(cmd::ViewNormal)->trigger();
+        QVERIFY(!compareCommandState().ViewFiltered);
+        QCOMPARE(names(p.doc(PaneSide::Left).pane), QStringLiteral("r a x y b c d"));
+        QCOMPARE(p.state(PaneSide::Left, "c"), 1);
+        QCOMPARE(p.lastTitle(), std::u16string(u"Result"));
+    }
+    // ---- Ignoring and key elements ----
+    void f7AndF9ToggleAtOnceWithoutConfirmation() {
+        ComparedPair p(kLeft, kRight, [](Options& o) { o.DisplayConfirmation = 0; });
+        p.select(PaneSide::Left, "b");
+        ElementRecord* b = p.find(PaneSide::Left, "b");
+        p.key(Qt::Key_F9);
+        QCOMPARE(int(b->ignoreState), 3);
+        QCOMPARE(p.window->currentElement(), b);
+        p.key(Qt::Key_F9);
+        QCOMPARE(int(b->ignoreState), 0);
+
+        p.key(Qt::Key_F7);
+        QCOMPARE(int(b->ignoreState), 1);
+        QCOMPARE(ignoreRules().rules.size(), std::size_t(1));
+        p.key(Qt::Key_F7);
+        QCOMPARE(int(b->ignoreState), 0);
+        QVERIFY(ignoreRules().rules.empty());
+        QVERIFY(!p.said(u"Options were changed"));  // no reload needed for either
+    }
+    void ignoringTheFirstItemKeepsItSelected() {
+        ComparedPair p(kLeft, kRight, [](Options& o) { o.DisplayConfirmation = 0; });
+        p.select(PaneSide::Left, "b");
+        p.select(PaneSide::Left, "");
+        ElementRecord* root = p.find(PaneSide::Left, "");
+        p.key(Qt::Key_F9);
+        QCOMPARE(int(root->ignoreState), 3);
+        QCOMPARE(p.window->currentElement(), root);
+        QCOMPARE(p.window->paneView(PaneSide::Left)->currentItem(), root->item);
+    }
+    void removingARuleThatOnlyALoadAppliesAsksToReload() {
+        ComparedPair p(kLeft, kRight, [](Options& o) { o.DisplayConfirmation = 0; });
+        p.select(PaneSide::Left, "b");
+        p.key(Qt::Key_F7);
+        QVERIFY(!p.said(u"Options were changed"));
+        // A rule that lists attributes acts while documents load.
+        QVERIFY(programRules().findRule(*p.find(PaneSide::Left, "b")));
+        programRules().setCurrentKind(4);
+        p.key(Qt::Key_F7);
+        QVERIFY(ignoreRules().rules.empty());
+        QCOMPARE(p.lastTitle(), std::u16string(u"Options were changed"));
+        QCOMPARE(p.messages.messages.back().buttons, MessageButtons::YesNo);
+    }
+    void aNewKeyAttributeReloadsAfterAsking() {
+        const char* xml = "<r><a id='1' n='x'/><a id='2' n='y'/></r>";
+        ComparedPair p(xml, xml);
+        p.select(PaneSide::Left, "a");
+        test::WhenModalOpens<KeyAttributeDialog>([](KeyAttributeDialog* d) {
+            d->findChild<QListWidget*>(QStringLiteral("Attributes"))->item(0)->setSelected(true);  // id
+            d->findChild<QCheckBox*>(QStringLiteral("KeyAttribute"))->setChecked(true);
+            d->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+        });
+        p.messages.answer = MessageAnswer::Yes;
+        p.key(Qt::Key_F2, Qt::ShiftModifier);
+        QVERIFY(keyAttribute().present());
+        QCOMPARE(keyAttribute().text, std::u16string(u"r>a|id"));
+        QCOMPARE(p.lastTitle(), std::u16string(u"Result"));  // asked, reloaded and compared again
+        QVERIFY(p.said(u"Options were changed"));
+    }
+    void f2TogglesAKeyElementAndTheRootIsNone() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "a/x");
+        ElementRecord* x = p.find(PaneSide::Left, "a/x");
+        p.key(Qt::Key_F2);
+        QVERIFY(IsKeyElement(*x));
+        QCOMPARE(keyElements().size(), std::size_t(1));
+        QCOMPARE(keyElements().front().text, std::u16string(u"r>a>x"));
+        p.key(Qt::Key_F2);
+        QVERIFY(keyElements().empty());
+
+        p.select(PaneSide::Left, "");
+        p.key(Qt::Key_F2);
+        QVERIFY(keyElements().empty());
+
+        // Ctrl+F2 leaves the panes as they are and the element selected.
+        p.select(PaneSide::Left, "a/x");
+        p.key(Qt::Key_F2, Qt::ControlModifier);
+        QVERIFY(IsKeyElement(*x));
+        QCOMPARE(p.window->currentElement(), x);
+    }
+    void aFullKeyListIsReported() {
+        std::string xml = "<r>";
+        for (int i = 0; i < 13; ++i) xml += "<k" + std::to_string(i) + "/>";
+        xml += "</r>";
+        ComparedPair p(xml.c_str(), xml.c_str());
+        for (int i = 0; i < 13; ++i) {
+            p.select(PaneSide::Left, "k" + std::to_string(i));
+            p.key(Qt::Key_F2);
+        }
+        QCOMPARE(keyElements().size(), kMaxKeyElements);
+        QCOMPARE(p.messages.messages.back().text, std::u16string(kKeyListFullMessage));
+    }
+    void keyElementsSaveAndLoadThroughTheirDialogs() {
+        ComparedPair p;
+        QString asked;
+        const std::string file = test::WriteTempFile("", ".ini");
+        SetFileNameAsker([&](QWidget*, const FileRequest& r) {
+            asked = r.title;
+            return qpath(file);
+        });
+        p.select(PaneSide::Left, "a/x");
+        p.key(Qt::Key_F2);
+        p.window->commands()->action(cmd::SaveKeyElements)->trigger();
+        QCOMPARE(asked, QStringLiteral("Save Key Elements"));
+        QFile saved(qpath(file));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("\r\n#These rows were added by Quillon\r\nKeyElement=r>a>x\r\n"));
+
+        p.window->commands()->action(cmd::LoadKeyElements)->trigger();
+        QCOMPARE(asked, QStringLiteral("Load Key Elements"));
+        QCOMPARE(p.settings.settingsFilesRead.back(), test::U(file));
+
+        // Nothing to save: no dialog.
+        ResetKeys();
+        asked.clear();
+        p.window->commands()->action(cmd::SaveKeyElements)->trigger();
+        QVERIFY(asked.isEmpty());
+
+        QVERIFY(!p.said(u"Options were changed"));
+        // A list with a key attribute: the documents need loading again. (The
+        // settings double reads nothing; the asker stands in for the file.)
+        SetFileNameAsker([&](QWidget*, const FileRequest&) {
+            SetKeyAttribute(*p.find(PaneSide::Left, "a"), u"id");
+            return qpath(file);
+        });
+        p.window->commands()->action(cmd::LoadKeyElements)->trigger();
+        QCOMPARE(p.lastTitle(), std::u16string(u"Options were changed"));
+    }
+
+    // ---- The element context menu ----
+    void rightClickOnTheSelectedTextShowsTheContextMenu() {
+        ComparedPair p;
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        QTRY_VERIFY(view->isVisible());
+        auto rightClick = [&](QPoint at) {
+            QString shown;
+            QTimer::singleShot(50, [&] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    shown = menu->actions().at(2)->text();
+                    menu->close();
+                }
+            });
+            QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, at);
+            QTest::qWait(100);
+            return shown;
+        };
+        const QRect root = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "")->item));
+        const QPoint onText(root.left() + PanePainter::kIconArea + 6, root.center().y());
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, ""));
+        QCOMPARE(rightClick(onText), QStringLiteral("Save XML File                        F8"));
+        QCOMPARE(rightClick(QPoint(root.left() + 4, root.center().y())), QString());  // on the icon
+        QCOMPARE(rightClick(QPoint(view->viewport()->width() - 3, root.center().y())), QString());
+
+        p.select(PaneSide::Left, "b");
+        const QRect b = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "b")->item));
+        QCOMPARE(rightClick(QPoint(b.left() + PanePainter::kIconArea + 6, b.center().y())),
+                 QStringLiteral("Save XML Element                 F8"));
+        QCOMPARE(rightClick(onText), QString());  // another item
+    }
+};
+
+QTEST_MAIN(NavigationCommandsTest)
+#include "navigation_commands_test.moc"
