@@ -19,7 +19,8 @@ struct SaveResult {
     std::u16string error;  // why nothing was written; empty when the file could not be created
 };
 
-// A path without any "." gets ".xml".
+// A file name without any "." gets ".xml". Only the name after the last
+// "/" counts: a dot in a folder name is no extension.
 std::string WithXmlExtension(const std::string& path);
 
 // Writes header and body of a save command into path, whole or not at all:
@@ -27,11 +28,5 @@ std::string WithXmlExtension(const std::string& path);
 // complete. doctype is the document type of the element's pane (may be null).
 SaveResult SaveXml(const std::string& path, std::uint32_t command, const ElementRecord& element,
                    const DoctypeInfo* doctype, const Options& options);
-
-// "temp%x%x.xml" in the temporary folder, from the current time.
-std::string MakeTempFileName();
-// Deletes every "temp*.xml" of the temporary folder; those that cannot be
-// deleted stay.
-void RemoveTempFiles();
 
 }  // namespace quillon

@@ -1,30 +1,71 @@
 // SPDX-License-Identifier: MIT
 #include "platform/temporary_files.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <string>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <system_error>
 
 namespace quillon {
 
+namespace {
+
+bool isTempName(const std::string& name) {
+    return name.size() >= 8 && name.compare(0, 4, "temp") == 0 && name.compare(name.size() - 4, 4, ".xml") == 0;
+}
+
+}  // namespace
+
 std::filesystem::path TemporaryFolder() {
     std::error_code ec;
     std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec) base = "/tmp";
+    if (ec || base.empty()) base = "/tmp";
     return base / ("quillon-" + std::to_string(::getuid()));
 }
 
-void DeleteTemporaryFiles() {
+bool PrepareTemporaryFolder(std::string* error) {
+    const std::string folder = TemporaryFolder().string();
+    auto fail = [&](const char* why) {
+        if (error) *error = folder + ": " + why;
+        return false;
+    };
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return fail(std::strerror(errno));
+    // lstat, not stat: a link planted under our name must not redirect the files.
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) return fail(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode)) return fail("not a folder");
+    if (st.st_uid != ::getuid()) return fail("the folder belongs to another user");
+    if ((st.st_mode & 0077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return fail(std::strerror(errno));
+    return true;
+}
+
+std::string MakeTempFileName() {
+    const std::uint64_t now = std::uint64_t(std::time(nullptr));
+    const unsigned low = unsigned(now & 0xFFFFFFFFu), high = unsigned(now >> 32);
+    const std::filesystem::path folder = TemporaryFolder();
+    char name[64];
+    std::snprintf(name, sizeof name, "temp%x%x.xml", low, high);
+    std::filesystem::path path = folder / name;
+    std::error_code ec;
+    for (unsigned n = 1; std::filesystem::exists(path, ec) && n < 1000; ++n) {
+        std::snprintf(name, sizeof name, "temp%x%x-%u.xml", low, high, n);
+        path = folder / name;
+    }
+    return path.string();
+}
+
+void RemoveTempFiles() {
     std::error_code ec;
     const std::filesystem::path folder = TemporaryFolder();
-    if (!std::filesystem::is_directory(folder, ec)) return;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, ec))) return;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        const bool matches =
-            name.size() >= 8 && name.compare(0, 4, "temp") == 0 && name.compare(name.size() - 4, 4, ".xml") == 0;
         std::error_code fileError;
-        if (matches && entry.is_regular_file(fileError)) std::filesystem::remove(entry.path(), fileError);
+        if (isTempName(entry.path().filename().string()) && entry.is_regular_file(fileError))
+            std::filesystem::remove(entry.path(), fileError);
     }
 }
 

@@ -17,7 +17,7 @@ std::unique_ptr<MainWindow> StartProgram(const QStringList& arguments, ShellServ
     };
     WindowSettings& settings = services.settings ? *services.settings : ProgramSettings();
     trace("delete temporary files");
-    DeleteTemporaryFiles();
+    RemoveTempFiles();
     trace("settings key path");
     settings.SetUpStore();
     trace("load settings");

@@ -4,6 +4,7 @@
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/name_table.h"
+#include "output/entire_elements.h"
 #include "rules/rule_hooks.h"
 
 namespace quillon {
@@ -13,8 +14,8 @@ bool ShownAsKeyElement(const ElementRecord& record) {
     return parent && IsKeyOf(record, *parent);
 }
 
-bool ShownAsEntireElement(const ElementRecord&) {
-    return false;
+bool ShownAsEntireElement(const ElementRecord& record) {
+    return IsEntireElement(record);
 }
 
 bool AttributeNotCompared(const ElementRecord& record, unsigned short hash) {

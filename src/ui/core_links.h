@@ -11,8 +11,7 @@ struct ElementRecord;
 // The element is a key element of its parent (key-element rules).
 bool ShownAsKeyElement(const ElementRecord& record);
 
-// The element is in the entire-element list of the output documents. The
-// list has no home in the core yet, so no element is in it.
+// The element is in the entire-element list of the output documents.
 bool ShownAsEntireElement(const ElementRecord& record);
 
 // The attribute (16-bit name hash) is never compared for this element: the

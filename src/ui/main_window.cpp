@@ -36,6 +36,7 @@
 #include "ui/pane_model.h"
 #include "ui/pane_view.h"
 #include "ui/path_box.h"
+#include "ui/save_commands.h"
 #include "ui/status_parts.h"
 #include "ui/window_layout.h"
 #include "ui/window_settings.h"
@@ -66,16 +67,6 @@ private:
 // The commands whose operations the window does not offer yet; they show
 // greyed whatever the enabling rules say.
 constexpr int kUnavailable[] = {
-    cmd::SaveElement,
-    cmd::SaveDifferences,
-    cmd::MergeFiles,
-    cmd::SaveCommon,
-    cmd::SaveChanged,
-    cmd::SaveDeleted,
-    cmd::SaveDeletedAndChanged,
-    cmd::EntireElement,
-    cmd::SaveEntireElements,
-    cmd::LoadEntireElements,
     cmd::Find,
     cmd::ViewElement,
     cmd::ReplaceElement,
@@ -112,6 +103,7 @@ MainWindow::MainWindow(ShellServices services)
     for (int id : kUnavailable) m_commands->setAvailable(id, false);
     connect(m_commands, &CommandSet::triggered, this, [this](int id) { executeCommand(id); });
 
+    m_saveCommands = std::make_unique<SaveCommands>(this, m_services.openSaved);
     createStatusBar();
     createToolbars();
 
@@ -353,6 +345,26 @@ void MainWindow::executeCommand(int id) {
             break;
         case cmd::ReloadFiles:
             reloadFiles(false);
+            break;
+        case cmd::SaveElement:
+        case cmd::SaveDifferences:
+        case cmd::MergeFiles:
+        case cmd::SaveCommon:
+        case cmd::SaveChanged:
+        case cmd::SaveDeleted:
+        case cmd::SaveDeletedAndChanged:
+            m_saveCommands->save(id, m_selection.current,
+                                 m_currentPane ? &m_pipeline->pane(*m_currentPane).doctype : nullptr);
+            break;
+        case cmd::EntireElement:
+            // The panes are shown afresh so that the mark appears or goes.
+            if (m_saveCommands->toggleEntireElement(m_selection.current)) refreshPanes(nullptr, nullptr);
+            break;
+        case cmd::SaveEntireElements:
+            m_saveCommands->saveEntireElements();
+            break;
+        case cmd::LoadEntireElements:
+            if (m_saveCommands->loadEntireElements()) repaintPanes();
             break;
         case cmd::Exit:
             close();
@@ -870,7 +882,7 @@ void MainWindow::shutdown() {
     m_settings->SaveHistory(PaneSide::Left, m_pathBoxes[0]->entries());
     m_settings->SaveHistory(PaneSide::Right, m_pathBoxes[1]->entries());
     trace("delete temporary files");
-    DeleteTemporaryFiles();
+    RemoveTempFiles();
     trace("save settings");
     Options& o = options();
     // A maximised window keeps its full size, so that it opens maximised again.

@@ -30,6 +30,7 @@ class Notifier;
 class PaneModel;
 class PaneView;
 class PathBox;
+class SaveCommands;
 class StatusParts;
 class WindowSettings;
 class XmlParser;
@@ -44,6 +45,8 @@ struct ShellServices {
     std::function<void(std::string_view)> trace;
     // Closing the window ends the program (not in tests).
     bool quitOnShutdown = false;
+    // Opens a file saved with "open after save"; unset: the desktop's own.
+    std::function<bool(const QString& program, const QString& file)> openSaved;
 };
 
 // The program's one window: the two toolbars with the path boxes and the
@@ -184,6 +187,7 @@ private:
     QCheckBox* m_autoCompare = nullptr;
     QCheckBox* m_autoSelect = nullptr;
     std::vector<std::u16string> m_recentFiles;
+    std::unique_ptr<SaveCommands> m_saveCommands;
 
     PaneSelection m_selection;
     std::optional<PaneSide> m_currentPane;

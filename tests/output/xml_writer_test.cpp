@@ -219,7 +219,10 @@ TEST_F(XmlWriterTest, OutputFileReplacesOnlyOnCommit) {
 TEST_F(XmlWriterTest, NameWithoutDotGetsXmlExtension) {
     EXPECT_EQ(WithXmlExtension("/tmp/result"), "/tmp/result.xml");
     EXPECT_EQ(WithXmlExtension("/tmp/result.txt"), "/tmp/result.txt");
-    EXPECT_EQ(WithXmlExtension("/tmp/a.b/result"), "/tmp/a.b/result");
+    // A dot in a folder name is no extension.
+    EXPECT_EQ(WithXmlExtension("/tmp/a.b/result"), "/tmp/a.b/result.xml");
+    EXPECT_EQ(WithXmlExtension("/tmp/a.b/.result"), "/tmp/a.b/.result");
+    EXPECT_EQ(WithXmlExtension("result"), "result.xml");
 }
 
 }  // namespace

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: MIT
+#include "ui/save_commands.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QProcess>
+#include <QUrl>
+
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/name_table.h"
+#include "output/entire_elements.h"
+#include "output/save_document.h"
+#include "platform/notifier.h"
+#include "platform/temporary_files.h"
+#include "settings/options.h"
+#include "settings/settings_file.h"
+#include "ui/command_set.h"
+#include "ui/dialogs/file_dialogs.h"
+
+namespace quillon {
+namespace {
+
+void showError(const QString& text) {
+    notifier().show(u"Error", text.toStdU16String(), MessageIcon::Error, MessageButtons::Ok);
+}
+
+bool namedElement(const ElementRecord* e) {
+    // The end-of-document item has no name and stands for no element.
+    return e && e->name && e->name->length > 0;
+}
+
+// File names are bytes on Linux; Qt's file-name codec is the one to use both ways.
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+QString fromNativePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+}  // namespace
+
+bool OpenWithDesktop(const QString& program, const QString& file) {
+    if (program.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    // The path is one argument of its own, so blanks in it need no quoting.
+    return QProcess::startDetached(program, {file});
+}
+
+SaveCommands::SaveCommands(QWidget* owner, SavedFileOpener opener)
+    : m_owner(owner), m_opener(opener ? std::move(opener) : SavedFileOpener(OpenWithDesktop)) {}
+
+std::optional<QString> SaveCommands::save(int command, const ElementRecord* selected, const DoctypeInfo* doctype) {
+    if (!namedElement(selected)) {
+        showError(QStringLiteral("Select the element you want to save"));
+        return std::nullopt;
+    }
+    Options& o = options();
+    const bool openAfter = o.OpenAfterSave != 0;
+    QString path;
+    if (openAfter) {
+        std::string why;
+        if (!PrepareTemporaryFolder(&why)) {
+            showError(QStringLiteral("Cannot write the temporary file: ") + fromNativePath(why));
+            return std::nullopt;
+        }
+        path = fromNativePath(MakeTempFileName());
+    } else {
+        path = AskFileName(m_owner, FileDialogMode::Save, QStringLiteral("Save XML file"),
+                           QStringLiteral("XML files (*.xml);;") + AllFilesFilter(), &o.SaveDir, o.LoadSeparate != 0);
+    }
+    if (path.isEmpty()) {
+        showError(QStringLiteral("You must specify a file!"));
+        return std::nullopt;
+    }
+    const SaveResult result = SaveXml(nativePath(path), std::uint32_t(command), *selected, doctype, o);
+    const QString written = fromNativePath(result.path);
+    if (!result.written) {
+        // Nothing to open either: a program shown a missing or stale file
+        // would look like a successful save.
+        showError(result.error.empty() ? QStringLiteral("Cannot write the file ") + written
+                                       : QString::fromStdU16String(result.error));
+        return std::nullopt;
+    }
+    if (openAfter) {
+        const QString program = QString::fromStdU16String(o.ExternalApplication);
+        const bool desktop = program.compare(QStringLiteral("default"), Qt::CaseInsensitive) == 0;
+        // The desktop's own "open" reports nothing worth telling.
+        if (!m_opener(desktop ? QString() : program, written) && !desktop)
+            notifier().show(u"Open with external application", u"Application not found", MessageIcon::Error,
+                            MessageButtons::Ok);
+    }
+    return written;
+}
+
+bool SaveCommands::toggleEntireElement(const ElementRecord* selected) {
+    if (!namedElement(selected)) return false;
+    // A full list adds nothing; the panes are shown again all the same.
+    ToggleEntireElement(*selected);
+    return true;
+}
+
+void SaveCommands::saveEntireElements() {
+    if (entireElements().count == 0) return;
+    Options& o = options();
+    const QString path = AskFileName(m_owner, FileDialogMode::Save, QStringLiteral("Save Entire Elements"),
+                                     AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+    if (path.isEmpty()) return;
+    if (!SaveEntireElements(nativePath(path))) showError(QStringLiteral("Cannot write the file ") + path);
+}
+
+bool SaveCommands::loadEntireElements() {
+    Options& o = options();
+    const QString path = AskFileName(m_owner, FileDialogMode::Open, QStringLiteral("Load Entire Elements"),
+                                     AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+    if (path.isEmpty()) return false;
+    if (!ReadSettingsFile(path.toStdU16String(), kEntireElementsSection)) {
+        showError(QStringLiteral("Cannot read the file ") + path);
+        return false;
+    }
+    return true;
+}
+
+QString SaveItemText(const ElementRecord& current) {
+    return CommandSet::MenuText(ParentRecord(&current) ? std::u16string_view(u"Save XML Element                 F8")
+                                                       : std::u16string_view(u"Save XML File                        F8"));
+}
+
+}  // namespace quillon

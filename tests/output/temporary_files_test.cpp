@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// The temporary files of "open after save": their names, their one folder,
+// and the clean-up at start-up and exit.
+#include "platform/temporary_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+namespace quillon::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void touch(const fs::path& p) {
+    std::ofstream(p) << "x";
+}
+
+// Points the system's temporary folder at a fresh folder for each test.
+class TemporaryFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("TMPDIR");
+        if (old) m_oldTmp = old;
+        m_hadTmp = old != nullptr;
+        char tmpl[] = "/tmp/quillon-tempfiles-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        m_system = tmpl;
+        ::setenv("TMPDIR", tmpl, 1);
+    }
+    void TearDown() override {
+        if (m_hadTmp)
+            ::setenv("TMPDIR", m_oldTmp.c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+        std::error_code ec;
+        fs::remove_all(m_system, ec);
+    }
+    fs::path m_system;
+
+private:
+    std::string m_oldTmp;
+    bool m_hadTmp = false;
+};
+
+TEST_F(TemporaryFilesTest, NamesCarryTheTimeAndDifferWithinOneSecond) {
+    ASSERT_TRUE(PrepareTemporaryFolder());
+    const std::time_t before = std::time(nullptr);
+    const fs::path first = MakeTempFileName();
+    EXPECT_EQ(first.parent_path(), TemporaryFolder());
+    std::smatch m;
+    const std::string name = first.filename().string();
+    ASSERT_TRUE(std::regex_match(name, m, std::regex("temp([0-9a-f]+)0\\.xml"))) << name;
+    const unsigned long stamp = std::stoul(m[1].str(), nullptr, 16);
+    EXPECT_GE(stamp, static_cast<unsigned long>(before));
+    EXPECT_LE(stamp, static_cast<unsigned long>(std::time(nullptr)));
+    // Once the first exists, a save in the same second gets a name of its own.
+    touch(first);
+    const fs::path second = MakeTempFileName();
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(std::regex_match(second.filename().string(), std::regex("temp[0-9a-f]+0(-1)?\\.xml")))
+        << second.filename();
+}
+
+TEST_F(TemporaryFilesTest, TheFolderIsOurOwnPrivateFolderAndNoLink) {
+    EXPECT_EQ(TemporaryFolder().parent_path(), m_system);
+    // An existing folder open to others is closed again.
+    fs::create_directory(TemporaryFolder());
+    ::chmod(TemporaryFolder().c_str(), 0777);
+    ASSERT_TRUE(PrepareTemporaryFolder());
+    struct stat st {};
+    ASSERT_EQ(::lstat(TemporaryFolder().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    fs::remove(TemporaryFolder());
+
+    const fs::path elsewhere = m_system / "elsewhere";
+    fs::create_directory(elsewhere);
+    fs::create_directory_symlink(elsewhere, TemporaryFolder());
+    std::string why;
+    EXPECT_FALSE(PrepareTemporaryFolder(&why));
+    EXPECT_NE(why.find("not a folder"), std::string::npos) << why;
+    // Nor does the clean-up follow it.
+    touch(elsewhere / "temp1.xml");
+    RemoveTempFiles();
+    EXPECT_TRUE(fs::exists(elsewhere / "temp1.xml"));
+}
+
+TEST_F(TemporaryFilesTest, CleanUpRemovesOnlyOurTempFiles) {
+    ASSERT_TRUE(PrepareTemporaryFolder());
+    const fs::path own = TemporaryFolder();
+    for (const char* n : {"temp1.xml", "tempabc0.xml", "temp5f-2.xml"}) touch(own / n);
+    for (const char* n : {"temp.txt", "mytemp1.xml", "temp1.xml.bak", "notes.xml"}) touch(own / n);
+    fs::create_directory(own / "tempdir.xml");
+    // Another program's file of the same pattern in the system's folder stays.
+    touch(m_system / "temp42.xml");
+    RemoveTempFiles();
+    EXPECT_FALSE(fs::exists(own / "temp1.xml"));
+    EXPECT_FALSE(fs::exists(own / "tempabc0.xml"));
+    EXPECT_FALSE(fs::exists(own / "temp5f-2.xml"));
+    for (const char* n : {"temp.txt", "mytemp1.xml", "temp1.xml.bak", "notes.xml", "tempdir.xml"})
+        EXPECT_TRUE(fs::exists(own / n)) << n;
+    EXPECT_TRUE(fs::exists(m_system / "temp42.xml"));
+    // Without the folder there is nothing to do.
+    fs::remove_all(own);
+    RemoveTempFiles();
+    EXPECT_FALSE(fs::exists(own));
+}
+
+}  // namespace
+}  // namespace quillon::test

@@ -1,0 +1,370 @@
+// SPDX-License-Identifier: MIT
+// The window's save commands as the user reaches them: "Save XML Element"
+// from the menu and F8, the derived documents of a compared pair, opening
+// the result in another program, failures that must not cost the user's
+// file, and the entire-element list.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "compare/compare_commands.h"
+#include "model/document_pane.h"
+#include "model/element_record.h"
+#include "model/name_table.h"
+#include "output/entire_elements.h"
+#include "platform/notifier.h"
+#include "platform/temporary_files.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+#include "ui/application.h"
+#include "ui/command_ids.h"
+#include "ui/command_set.h"
+#include "ui/core_links.h"
+#include "ui/dialogs/file_dialogs.h"
+#include "ui/memory_settings.h"
+#include "ui/pane_model.h"
+#include "ui/pane_view.h"
+#include "ui/save_commands.h"
+
+using namespace quillon;
+
+namespace {
+
+const char* kLeft = "<r><a>1</a><gone/><same>x</same></r>";
+const char* kRight = "<r><a>2</a><new/><same>x</same></r>";
+
+std::string readBytes(const QString& path) {
+    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The program with a compared pair, the file dialogs answered from a queue
+// and the external program recorded instead of started.
+struct SavingProgram {
+    test::MemorySettings settings;
+    RecordingNotifier messages;
+    std::unique_ptr<MainWindow> window;
+    std::vector<FileRequest> asked;
+    std::vector<QString> answers;  // the next dialogs' answers; empty: cancelled
+    struct Opened {
+        QString program, file;
+    };
+    std::vector<Opened> opened;
+    bool openSucceeds = true;
+
+    explicit SavingProgram(const char* left = kLeft, const char* right = kRight) {
+        options() = Options{};
+        compareCommandState() = {};
+        entireElements().clear();
+        SetFileNameAsker([this](QWidget*, const FileRequest& r) {
+            asked.push_back(r);
+            if (answers.empty()) return QString();
+            const QString a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+        ShellServices services;
+        services.settings = &settings;
+        services.notifier = &messages;
+        services.openSaved = [this](const QString& program, const QString& file) {
+            opened.push_back({program, file});
+            return openSucceeds;
+        };
+        QStringList args{QStringLiteral("quillon")};
+        for (const char* xml : {left, right})
+            if (xml) args << QString::fromStdString(test::WriteTempFile(xml));
+        window = StartProgram(args, services);
+        // The result message of the comparison is not what the tests look at.
+        messages.messages.clear();
+        options().EndOfLine = 0;
+    }
+    ~SavingProgram() {
+        if (window) window->close();
+        window.reset();
+        SetFileNameAsker({});
+        entireElements().clear();
+        compareCommandState() = {};
+    }
+    DocumentPane& pane(PaneSide side) { return window->pipeline().pane(side).pane; }
+    void select(PaneSide side, std::string_view path) {
+        ElementRecord* r = test::Find(pane(side), path);
+        QVERIFY(r);
+        window->paneView(side)->selectItem(r->item);
+        QCOMPARE(window->currentElement(), r);
+    }
+    QString saveWith(int command, const QString& answer) {
+        answers = {answer};
+        window->executeCommand(command);
+        return answer;
+    }
+    std::u16string lastText() const { return messages.messages.empty() ? u"" : messages.messages.back().text; }
+};
+
+// The element names of a saved file, loaded back, in document order.
+std::string namesIn(const QString& path) {
+    DocumentPane back;
+    if (!test::LoadFile(back, QFile::encodeName(path).toStdString()).ok) return "(not loaded)";
+    std::string names;
+    for (const ElementRecord* e = RootRecord(back); e && e->name && e->name->length; e = NextInDocumentOrder(e)) {
+        if (!names.empty()) names += ' ';
+        for (char16_t c : e->name->view()) names += char(c);
+    }
+    ClearPane(back);
+    return names;
+}
+
+}  // namespace
+
+class SaveCommandsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QTemporaryDir m_systemTemp;
+
+    QString at(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid() && m_systemTemp.isValid());
+        // The temporary files of the program go below a folder of this test's own.
+        qputenv("TMPDIR", QFile::encodeName(m_systemTemp.path()));
+    }
+    void cleanup() { options() = Options{}; }
+
+    // ---- "Save XML Element" ----
+    void anElementSavedFromTheMenuLoadsBack() {
+        SavingProgram p;
+        p.select(PaneSide::Left, "a");
+        p.answers = {at("element")};
+        p.window->commands()->action(cmd::SaveElement)->trigger();
+        QCOMPARE(p.asked.size(), std::size_t(1));
+        QCOMPARE(p.asked[0].mode, FileDialogMode::Save);
+        QCOMPARE(p.asked[0].title, QStringLiteral("Save XML file"));
+        QCOMPARE(p.asked[0].filter, QStringLiteral("XML files (*.xml);;") + AllFilesFilter());
+        // A name without an extension gets ".xml".
+        QVERIFY(!QFile::exists(at("element")));
+        const std::string saved = readBytes(at("element.xml"));
+        QVERIFY2(endsWith(saved, "<a>1</a>"), saved.c_str());
+        QCOMPARE(namesIn(at("element.xml")), std::string("a"));
+        QVERIFY(p.messages.messages.empty());
+        // The folder is remembered for the next save dialog.
+        QCOMPARE(QString::fromStdU16String(options().SaveDir), QDir::toNativeSeparators(m_dir.path()) + QDir::separator());
+    }
+    void f8OnTheRootSavesTheWholeFile() {
+        SavingProgram p;
+        p.select(PaneSide::Right, "same");  // the right root itself is already selected as the partner
+        p.select(PaneSide::Right, "");
+        QVERIFY(p.window->commands()->isEnabled(cmd::SaveElement));
+        p.answers = {at("whole.txt")};
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        QTest::keyClick(p.window.get(), Qt::Key_F8);
+        QCOMPARE(p.asked.size(), std::size_t(1));
+        // An extension of the user's own stays.
+        const std::string saved = readBytes(at("whole.txt"));
+        QVERIFY2(saved.find("<?xml") != std::string::npos, saved.c_str());
+        QVERIFY2(endsWith(saved, std::string("<r>") + "<a>2</a><new/><same>x</same></r>"), saved.c_str());
+        QCOMPARE(namesIn(at("whole.txt")), std::string("r a new same"));
+        // The context menu says which of the two F8 does.
+        QCOMPARE(SaveItemText(*RootRecord(p.pane(PaneSide::Left))), QStringLiteral("Save XML File\tF8"));
+        QCOMPARE(SaveItemText(*test::Find(p.pane(PaneSide::Left), "a")), QStringLiteral("Save XML Element\tF8"));
+    }
+    void withoutElementOrFileNothingIsWritten() {
+        SavingProgram p(nullptr, nullptr);
+        p.window->executeCommand(cmd::SaveElement);
+        QCOMPARE(p.lastText(), std::u16string(u"Select the element you want to save"));
+        QCOMPARE(p.messages.messages.back().title, std::u16string(u"Error"));
+        QCOMPARE(p.messages.messages.back().icon, MessageIcon::Error);
+        QVERIFY(p.asked.empty());
+
+        SavingProgram q;
+        q.select(PaneSide::Left, "a");
+        q.window->executeCommand(cmd::SaveElement);  // the dialog is cancelled
+        QCOMPARE(q.lastText(), std::u16string(u"You must specify a file!"));
+        QCOMPARE(q.messages.messages.back().title, std::u16string(u"Error"));
+        QVERIFY(q.opened.empty());
+    }
+
+    // ---- The derived documents of a compared pair ----
+    void differencesAndMergeOfAKnownPair() {
+        SavingProgram p;
+        QVERIFY(compareCommandState().Compared);
+        QVERIFY(p.window->commands()->isEnabled(cmd::SaveDifferences));
+        QVERIFY(p.window->commands()->isEnabled(cmd::MergeFiles));
+        p.select(PaneSide::Left, "");
+        p.window->commands()->action(cmd::SaveDifferences)->trigger();  // cancelled: asks once, writes nothing
+        QCOMPARE(p.asked.size(), std::size_t(1));
+        QCOMPARE(p.lastText(), std::u16string(u"You must specify a file!"));
+        p.messages.messages.clear();
+        p.saveWith(cmd::SaveDifferences, at("diff.xml"));
+        std::string saved = readBytes(at("diff.xml"));
+        // The changed leaf in both versions and the unmatched children of both sides.
+        QVERIFY2(endsWith(saved, "<r><a>1</a><a>2</a><gone/><new/></r>"), saved.c_str());
+        p.saveWith(cmd::MergeFiles, at("merge.xml"));
+        saved = readBytes(at("merge.xml"));
+        QVERIFY2(endsWith(saved, "<r><a>1</a><a>2</a><gone/><same>x</same><new/></r>"), saved.c_str());
+        // With markers the merge is still one well-formed document.
+        options().InsertPI = 1;
+        p.saveWith(cmd::MergeFiles, at("marked.xml"));
+        saved = readBytes(at("marked.xml"));
+        QVERIFY2(saved.find("<?start_elements_deleted?><new/><?end_elements_deleted?>") != std::string::npos,
+                 saved.c_str());
+        QCOMPARE(namesIn(at("marked.xml")), std::string("r a gone same new"));
+        options().InsertPI = 0;
+        // The "Save Elements" submenu filters from the selected element's children down.
+        QVERIFY(p.window->commands()->saveElementsEntry()->isEnabled());
+        const std::pair<int, const char*> filtered[] = {{cmd::SaveCommon, "<r><same>x</same></r>"},
+                                                        {cmd::SaveChanged, "<r><a>1</a></r>"},
+                                                        {cmd::SaveDeleted, "<r><gone/></r>"},
+                                                        {cmd::SaveDeletedAndChanged, "<r><a>1</a><gone/></r>"}};
+        for (const auto& [command, body] : filtered) {
+            p.saveWith(command, at("filtered.xml"));
+            saved = readBytes(at("filtered.xml"));
+            QVERIFY2(endsWith(saved, body), (std::to_string(command) + ": " + saved).c_str());
+        }
+        QVERIFY(p.messages.messages.empty());
+    }
+    // ---- Opening the saved file in another program ----
+    void openAfterSaveUsesATemporaryFileAndTheDesktop() {
+        SavingProgram p;
+        p.select(PaneSide::Left, "a");
+        options().OpenAfterSave = 1;
+        options().ExternalApplication = u"Default";
+        p.window->executeCommand(cmd::SaveElement);
+        QVERIFY(p.asked.empty());  // no dialog
+        QCOMPARE(p.opened.size(), std::size_t(1));
+        QVERIFY(p.opened[0].program.isEmpty());  // "default" in any case: the desktop's own
+        const QFileInfo file(p.opened[0].file);
+        QCOMPARE(file.absolutePath(), QString::fromStdString(TemporaryFolder().string()));
+        QVERIFY(file.fileName().startsWith(QStringLiteral("temp")) && file.fileName().endsWith(QStringLiteral(".xml")));
+        QVERIFY(endsWith(readBytes(file.filePath()), "<a>1</a>"));
+        // A second save in the same second does not replace the file a viewer may show.
+        p.select(PaneSide::Left, "same");
+        p.window->executeCommand(cmd::SaveElement);
+        QCOMPARE(p.opened.size(), std::size_t(2));
+        QVERIFY(p.opened[1].file != p.opened[0].file);
+        QVERIFY(endsWith(readBytes(p.opened[0].file), "<a>1</a>"));
+        QVERIFY(p.messages.messages.empty());
+        // A named program gets the path as one argument; one that cannot start is told.
+        options().ExternalApplication = u"/opt/viewer with blanks/view";
+        p.openSucceeds = false;
+        p.window->executeCommand(cmd::SaveElement);
+        QCOMPARE(p.opened.back().program, QStringLiteral("/opt/viewer with blanks/view"));
+        QCOMPARE(p.messages.messages.size(), std::size_t(1));
+        QCOMPARE(p.messages.messages[0].title, std::u16string(u"Open with external application"));
+        QCOMPARE(p.messages.messages[0].text, std::u16string(u"Application not found"));
+        // Exit clears the temporary files away.
+        p.window->close();
+        for (const auto& o : p.opened) QVERIFY(!QFile::exists(o.file));
+    }
+    // ---- Failures keep the user's file ----
+    void aFailedWriteLeavesTheExistingFileAndSaysSo() {
+        SavingProgram p;
+        p.select(PaneSide::Left, "");
+        std::ofstream(QFile::encodeName(at("keep.xml")).toStdString()) << "precious";
+        // A full disk, as the file-size limit makes it (root may write anywhere).
+        struct rlimit old {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        struct rlimit small = old;
+        small.rlim_cur = 16;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        options().OpenAfterSave = 0;
+        p.saveWith(cmd::MergeFiles, at("keep.xml"));
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(readBytes(at("keep.xml")), std::string("precious"));
+        QCOMPARE(p.messages.messages.size(), std::size_t(1));
+        QCOMPARE(p.messages.messages[0].title, std::u16string(u"Error"));
+        QCOMPARE(p.lastText(), (QStringLiteral("Cannot write the file ") + at("keep.xml")).toStdU16String());
+        // No stray temporary file beside it either.
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.xml*")}, QDir::Files),
+                 QStringList{QStringLiteral("keep.xml")});
+        // A folder that does not exist.
+        p.saveWith(cmd::SaveElement, at("missing/out.xml"));
+        QCOMPARE(p.lastText(), (QStringLiteral("Cannot write the file ") + at("missing/out.xml")).toStdU16String());
+        // A link planted in place of the temporary folder: told, and nothing opened.
+        namespace fs = std::filesystem;
+        fs::remove_all(TemporaryFolder());
+        fs::create_directory_symlink(m_dir.path().toStdString(), TemporaryFolder());
+        options().OpenAfterSave = 1;
+        p.window->executeCommand(cmd::SaveElement);
+        fs::remove(TemporaryFolder());
+        QVERIFY(p.opened.empty());
+        QVERIFY(p.lastText().find(u"Cannot write the temporary file") == 0);
+    }
+    // ---- Entire elements ----
+    void entireElementTogglesAndShows() {
+        SavingProgram p;
+        p.select(PaneSide::Left, "a");
+        ElementRecord* a = test::Find(p.pane(PaneSide::Left), "a");
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        view->resize(400, 300);
+        const QImage before = view->viewport()->grab().toImage();
+        p.window->executeCommand(cmd::EntireElement);
+        QCOMPARE(entireElements().count, std::size_t(1));
+        QCOMPARE(entireElements().entries[0].pathText, std::u16string(u"r>a"));
+        QVERIFY(ShownAsEntireElement(*a));
+        // The partner has the same path: the mark shows on both sides.
+        QVERIFY(ShownAsEntireElement(*test::Find(p.pane(PaneSide::Right), "a")));
+        QVERIFY(!ShownAsEntireElement(*RootRecord(p.pane(PaneSide::Left))));
+        QCOMPARE(p.window->currentElement(), a);  // the selection survives the reset
+        QVERIFY(view->viewport()->grab().toImage() != before);
+        p.window->executeCommand(cmd::EntireElement);
+        QCOMPARE(entireElements().count, std::size_t(0));
+        QVERIFY(!ShownAsEntireElement(*a));
+        QVERIFY(view->viewport()->grab().toImage() == before);
+    }
+    void theEntireElementListSavesAndLoadsBack() {
+        SavingProgram p;
+        // An empty list asks for no file.
+        p.window->executeCommand(cmd::SaveEntireElements);
+        QVERIFY(p.asked.empty());
+        p.select(PaneSide::Left, "a");
+        p.window->executeCommand(cmd::EntireElement);
+        p.select(PaneSide::Right, "same");
+        p.window->executeCommand(cmd::EntireElement);
+        options().OptionsDir = QDir::toNativeSeparators(m_dir.path() + QLatin1Char('/')).toStdU16String();
+        p.saveWith(cmd::SaveEntireElements, at("entire.txt"));
+        QCOMPARE(p.asked.back().title, QStringLiteral("Save Entire Elements"));
+        QCOMPARE(p.asked.back().filter, AllFilesFilter());
+        QCOMPARE(p.asked.back().startFolder, QString::fromStdU16String(options().OptionsDir));
+        QCOMPARE(readBytes(at("entire.txt")),
+                 std::string("\r\n#These rows were added by Quillon\r\nEntireElement=r>a\r\nEntireElement=r>same\r\n"));
+
+        entireElements().clear();
+        p.saveWith(cmd::LoadEntireElements, at("entire.txt"));
+        QCOMPARE(p.asked.back().title, QStringLiteral("Load Entire Elements"));
+        QCOMPARE(p.asked.back().mode, FileDialogMode::Open);
+        QCOMPARE(p.asked.back().filter, AllFilesFilter());
+        QCOMPARE(entireElements().count, std::size_t(2));
+        QVERIFY(ShownAsEntireElement(*test::Find(p.pane(PaneSide::Left), "a")));
+        QVERIFY(ShownAsEntireElement(*test::Find(p.pane(PaneSide::Left), "same")));
+        // Loading the same list again adds nothing twice.
+        p.saveWith(cmd::LoadEntireElements, at("entire.txt"));
+        QCOMPARE(entireElements().count, std::size_t(2));
+        QVERIFY(p.messages.messages.empty());
+        // A file that cannot be read is told.
+        p.saveWith(cmd::LoadEntireElements, at("no-such-list.txt"));
+        QCOMPARE(p.lastText(), (QStringLiteral("Cannot read the file ") + at("no-such-list.txt")).toStdU16String());
+    }
+};
+
+QTEST_MAIN(SaveCommandsTest)
+#include "save_commands_test.moc"
