@@ -535,8 +535,8 @@ int main(int argc, char** argv) {
     for (const auto& e : run.optionEdits) e(o);
     if (!o.NormalizeNumber) o.DecimalPlaces = -1;
     ApplyCompareLevel(o);
-    const std::pair<const std::vector<std::string>*, unsigned> listFiles[] = {{&run.ruleFiles, kSectionIgnoreRules},
-                                                                              {&run.keyFiles, kSectionKeys}};
+    const std::pair<const std::vector<std::string>*, unsigned> listFiles[] = {{&run.ruleFiles, kIgnoreRulesSection},
+                                                                              {&run.keyFiles, kKeysSection}};
     for (const auto& [files, section] : listFiles)
         for (const std::string& file : *files)
             if (!ReadRuleListFile(FromUtf8(file), section)) {

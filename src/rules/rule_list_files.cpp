@@ -221,12 +221,12 @@ bool ReadRuleListLine(std::u16string_view line, unsigned sections) {
     if (eq == std::u16string_view::npos) return false;
     const std::u16string_view key = trim(line.substr(0, eq));
     const std::u16string_view value = line.substr(eq + 1);
-    if (sections & kSectionIgnoreRules) {
+    if (sections & kIgnoreRulesSection) {
         if (key == u"IgnoreElement") return ReadIgnoreElementLine(value), true;
         if (key == u"Condition") return ReadConditionLine(value), true;
         if (key == u"CommonIgnoredAttributes") return ReadCommonAttributesLine(value), true;
     }
-    if (sections & kSectionKeys) {
+    if (sections & kKeysSection) {
         if (key == u"KeyElement") return ReadKeyElementLine(value), true;
         if (key == u"KeyAttribute") return ReadKeyAttributeLine(value), true;
     }

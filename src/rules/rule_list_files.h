@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settings_file.h"
+
 namespace quillon {
 
 // Handlers for the lines of a settings file's ignore-rule section (2) and
@@ -18,10 +20,6 @@ void ReadKeyAttributeLine(std::u16string_view value);
 // A new file starts: its "Condition" lines go to none of the rules read
 // before it until an "IgnoreElement" line names one.
 void BeginRuleListReading();
-
-// Section bits of a settings file.
-constexpr unsigned kSectionIgnoreRules = 2;
-constexpr unsigned kSectionKeys = 4;
 
 // Offers one "Key=value" line to the handlers of the chosen sections; true
 // when one of them took the key.

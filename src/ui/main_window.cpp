@@ -819,7 +819,7 @@ bool MainWindow::AutoLoadChecked() {
 }
 
 void MainWindow::ReadSettingsFile(std::u16string_view path) {
-    m_settings->ReadSettingsFile(path, kAllSections);
+    m_settings->ReadSettingsFile(path, kEverySettingsSection);
 }
 
 // ---- Input while busy ---------------------------------------------------------

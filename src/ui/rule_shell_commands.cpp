@@ -59,7 +59,7 @@ void MainWindow::runRuleCommand(int id) {
             const QString path = AskFileName(this, FileDialogMode::Open, QStringLiteral("Load Key Elements"),
                                              AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
             if (path.isEmpty()) return;
-            m_settings->ReadSettingsFile(path.toStdU16String(), kSectionKeys);
+            m_settings->ReadSettingsFile(path.toStdU16String(), kKeysSection);
             // Key elements show their own icons.
             repaintPanes();
             // A key attribute only takes effect while documents load, as after Shift+F2.

@@ -1,51 +1,107 @@
 // SPDX-License-Identifier: MIT
 #include "ui/window_settings.h"
 
-#include "model/wide_string.h"
+#include <QFontInfo>
+#include <algorithm>
+#include <cmath>
+
+#include "settings/options.h"
+#include "settings/recent_files.h"
+#include "settings/settings_file.h"
+#include "settings/settings_store.h"
 
 namespace quillon {
+
+// The store keeps a font as a logical-font description: the height in
+// pixels (negative: the character height), the weight on the 100..900 scale
+// Qt uses too, and the face name.
+LogicalFont LogicalFontOf(const QFont& font) {
+    LogicalFont f;
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : int(std::lround(font.pointSizeF() * 96.0 / 72.0));
+    f.Height = -std::max(1, pixels);
+    f.Weight = std::clamp(int(font.weight()), 1, 1000);
+    f.Italic = font.italic() ? 1 : 0;
+    f.Underline = font.underline() ? 1 : 0;
+    // FIXED_PITCH or VARIABLE_PITCH, so a fixed font is asked for as one again.
+    f.PitchAndFamily = QFontInfo(font).fixedPitch() ? 1 : 2;
+    f.FaceName = font.family().left(int(LogicalFont::kFaceNameCapacity)).toStdU16String();
+    return f;
+}
+
+QFont FontOf(const LogicalFont& f) {
+    QFont font(QString::fromStdU16String(f.FaceName));
+    if (f.Height != 0) font.setPixelSize(std::clamp(std::abs(f.Height), 1, 500));
+    font.setWeight(QFont::Weight(std::clamp(f.Weight, 1, 1000)));
+    font.setItalic(f.Italic != 0);
+    font.setUnderline(f.Underline != 0);
+    if (f.PitchAndFamily % 4 == 1) font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
 namespace {
 
-// The program's settings. The per-user store and the settings-file reader
-// belong to the settings code; until it offers them this keeps the values
-// of one run only: recent files are remembered for the session, nothing is
-// written, and settings files are not read.
+// The program's settings: the per-user store of the settings code, and its
+// settings-file reader.
 class ProgramStore final : public WindowSettings {
 public:
-    void SetUpStore() override {}
-    void LoadSettings() override {}
-    void SaveSettings(bool) override {}
+    void SetUpStore() override { SetUpSettingsStore(); }
+    void LoadSettings() override { settingsStore().LoadSettings(options()); }
+    void SaveSettings(bool full) override { settingsStore().SaveSettings(options(), full); }
 
-    std::vector<std::u16string> LoadHistory(PaneSide) override { return {}; }
-    void SaveHistory(PaneSide, const std::vector<std::u16string>&) override {}
-
-    std::vector<std::u16string> LoadRecentFiles() override { return m_recent; }
-    std::vector<std::u16string> AddRecentFile(std::u16string_view path) override {
-        for (const std::u16string& known : m_recent)
-            if (WideEqualIgnoringCase(known, path)) return m_recent;
-        if (m_recent.size() < kRecentFileCapacity) {
-            m_recent.emplace_back(path);
-        } else {
-            m_recent[m_last] = std::u16string(path);
-            m_last = (m_last + 1) % kRecentFileCapacity;
-        }
-        return m_recent;
+    std::vector<std::u16string> LoadHistory(PaneSide side) override { return settingsStore().LoadHistory(side); }
+    void SaveHistory(PaneSide side, const std::vector<std::u16string>& entries) override {
+        settingsStore().SaveHistory(side, entries);
     }
-    void SaveRecentFiles() override {}
 
-    std::optional<QFont> LoadTreeFont() override { return std::nullopt; }
-    void SaveTreeFont(const QFont&, int) override {}
-    std::optional<ElementWindowFont> LoadElementFont() override { return std::nullopt; }
-    void SaveElementFont(const ElementWindowFont&) override {}
+    std::vector<std::u16string> LoadRecentFiles() override {
+        m_recent = settingsStore().LoadRecentFiles();
+        return menuOrder();
+    }
+    std::vector<std::u16string> AddRecentFile(std::u16string_view path) override {
+        m_recent.Add(path);
+        return menuOrder();
+    }
+    void SaveRecentFiles() override { settingsStore().SaveRecentFiles(m_recent); }
 
-    void LoadColors(DifferenceColors&) override {}
-    void SaveColors(const DifferenceColors&) override {}
+    std::optional<QFont> LoadTreeFont() override {
+        const std::optional<StoredFont> stored = settingsStore().LoadFont(FontSlot::Tree, LogicalFont{});
+        if (!stored || stored->font.FaceName.empty()) return std::nullopt;
+        return FontOf(stored->font);
+    }
+    void SaveTreeFont(const QFont& font, int itemHeight) override {
+        settingsStore().SaveFont(FontSlot::Tree, LogicalFontOf(font), itemHeight);
+    }
+    std::optional<ElementWindowFont> LoadElementFont() override {
+        const std::optional<StoredFont> stored = settingsStore().LoadFont(FontSlot::ElementWindow, LogicalFont{});
+        if (!stored || stored->font.FaceName.empty()) return std::nullopt;
+        ElementWindowFont f;
+        f.font = FontOf(stored->font);
+        if (stored->itemHeight && *stored->itemHeight > 0) f.textHeight = *stored->itemHeight;
+        return f;
+    }
+    void SaveElementFont(const ElementWindowFont& font) override {
+        if (!font.font) return;
+        // The element window's group keeps the text height where the tree keeps its item height.
+        settingsStore().SaveFont(FontSlot::ElementWindow, LogicalFontOf(*font.font), font.textHeight);
+    }
 
-    bool ReadSettingsFile(std::u16string_view, unsigned) override { return false; }
+    void LoadColors(DifferenceColors& colors) override {
+        Palette palette = PaletteFromColors(colors);
+        settingsStore().LoadColors(palette);
+        colors = ColorsFromPalette(palette);
+    }
+    void SaveColors(const DifferenceColors& colors) override { settingsStore().SaveColors(PaletteFromColors(colors)); }
+
+    bool ReadSettingsFile(std::u16string_view path, unsigned sections) override {
+        return quillon::ReadSettingsFile(path, sections);
+    }
 
 private:
-    std::vector<std::u16string> m_recent;
-    std::size_t m_last = 0;
+    std::vector<std::u16string> menuOrder() const {
+        return {m_recent.paths.begin(), m_recent.paths.begin() + std::ptrdiff_t(m_recent.count)};
+    }
+
+    RecentFileList m_recent;
 };
 
 }  // namespace

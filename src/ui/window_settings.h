@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "load/load_pipeline.h"
+#include "settings/settings_file.h"
 #include "ui/dialogs/difference_colors.h"
 #include "ui/dialogs/element_font.h"
 
 namespace quillon {
 
-// Settings-file sections (a bit set).
-constexpr unsigned kSectionOptions = 1, kSectionIgnoreRules = 2, kSectionKeys = 4, kSectionEntireElements = 8;
-constexpr unsigned kAllSections = 15;
 constexpr std::size_t kRecentFileCapacity = 8;
 
 // What the window keeps in the per-user settings store and reads from
@@ -57,5 +55,10 @@ public:
 
 // The settings of the running program: the per-user store.
 WindowSettings& ProgramSettings();
+
+struct LogicalFont;
+// Between a font and the description the store keeps of it.
+LogicalFont LogicalFontOf(const QFont& font);
+QFont FontOf(const LogicalFont& font);
 
 }  // namespace quillon

@@ -61,7 +61,7 @@ TEST_F(ListFileTest, SavedTwiceLoadsEachRuleOnce) {
     EXPECT_EQ(comments, 2u);
 
     ResetIgnoreRules();
-    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionIgnoreRules));
+    ASSERT_TRUE(ReadRuleListFile(Path(), kIgnoreRulesSection));
     ASSERT_EQ(ignoreRules().rules.size(), 2u);
     const IgnoreRule& ab = *ignoreRules().rules[0];
     EXPECT_EQ(ToUtf8(ab.text), "a>b");
@@ -82,7 +82,7 @@ TEST_F(ListFileTest, NothingToSaveWritesNothing) {
 TEST_F(ListFileTest, UnwritableFileIsAFailure) {
     ReadIgnoreElementLine(u"a");
     EXPECT_FALSE(SaveIgnoredElements(u"/nonexistent-dir/list.txt"));
-    EXPECT_FALSE(ReadRuleListFile(u"/nonexistent-dir/list.txt", kSectionIgnoreRules));
+    EXPECT_FALSE(ReadRuleListFile(u"/nonexistent-dir/list.txt", kIgnoreRulesSection));
     EXPECT_EQ(ignoreRules().rules.size(), 1u);
 }
 
@@ -99,7 +99,7 @@ TEST_F(ListFileTest, MalformedLinesAreSkippedNothingElseLost) {
                                              "KeyElement=\r\n"
                                              "KeyAttribute=catalog>book\r\n"
                                              "KeyElement=catalog>book>isbn\r\n";
-    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionIgnoreRules | kSectionKeys));
+    ASSERT_TRUE(ReadRuleListFile(Path(), kIgnoreRulesSection | kKeysSection));
     ASSERT_EQ(ignoreRules().rules.size(), 2u);
     EXPECT_FALSE(ignoreRules().rules[0]->condition);
     ASSERT_TRUE(ignoreRules().rules[1]->condition);
@@ -119,7 +119,7 @@ TEST_F(ListFileTest, ConditionAfterARefusedRuleTouchesNoOtherRule) {
 TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
     ReadIgnoreElementLine(u"earlier");
     std::ofstream(path, std::ios::binary) << "Condition=status 0 3 0 done\r\n";
-    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionIgnoreRules));
+    ASSERT_TRUE(ReadRuleListFile(Path(), kIgnoreRulesSection));
     EXPECT_FALSE(ignoreRules().rules[0]->condition);
     ReadIgnoreElementLine(u"later");
     RemoveAllRules();
@@ -129,7 +129,7 @@ TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
 
 TEST_F(ListFileTest, OnlyTheChosenSectionsAreRead) {
     std::ofstream(path, std::ios::binary) << "IgnoreElement=a\r\nKeyElement=r>k\r\n";
-    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionKeys));
+    ASSERT_TRUE(ReadRuleListFile(Path(), kKeysSection));
     EXPECT_TRUE(ignoreRules().rules.empty());
     EXPECT_EQ(keyElements().size(), 1u);
 }
@@ -152,7 +152,7 @@ TEST_F(ListFileTest, KeyElementsBlockAsWrittenAndReadBack) {
               "KeyElement=orders>order>number\r\n"
               "KeyAttribute=catalog>book|id\r\n");
     ResetKeys();
-    ASSERT_TRUE(ReadRuleListFile(Path(), kSectionKeys));
+    ASSERT_TRUE(ReadRuleListFile(Path(), kKeysSection));
     EXPECT_EQ(keyElements().size(), 2u);
     EXPECT_EQ(ToUtf8(keyAttribute().text), "catalog>book|id");
 }
@@ -168,7 +168,7 @@ TEST_F(ListFileTest, AnsiTextBothWays) {
     ASSERT_TRUE(SaveIgnoredElements(Path()));
     EXPECT_NE(ReadAll(path).find("IgnoreElement=pr\xE9" "cis\r\n"), std::string::npos);
     ResetIgnoreRules();
-    ReadRuleListFile(Path(), kSectionIgnoreRules);
+    ReadRuleListFile(Path(), kIgnoreRulesSection);
     ASSERT_EQ(ignoreRules().rules.size(), 1u);
     EXPECT_EQ(ignoreRules().rules[0]->text, u"pr\u00E9cis");
 }

@@ -79,7 +79,7 @@ public:
         colorsSaved = true;
     }
     bool ReadSettingsFile(std::u16string_view path, unsigned sections) override {
-        note(sections == kAllSections ? "ReadSettingsFile 15" : "ReadSettingsFile");
+        note(sections == kEverySettingsSection ? "ReadSettingsFile 15" : "ReadSettingsFile");
         settingsFilesRead.emplace_back(path);
         return true;
     }
