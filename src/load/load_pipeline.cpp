@@ -178,7 +178,8 @@ int LoadPipeline::finishLoad(PaneSide side, std::u16string_view path, bool isLoc
                                 MessageIcon::Error, MessageButtons::Ok, kValidationTopic, r.message);
         return 0;
     }
-    m_host.AddRecentFile(path);
+    // A relative path would name another file once the program runs elsewhere.
+    m_host.AddRecentFile(isLocal ? absolutePath(path) : std::u16string(path));
     AddToPathHistory(pane(side).history, path, isLocal);
     m_host.PathHistoryChanged(side);
     if (r.errorSeen) {

@@ -47,7 +47,11 @@ struct RecordingHost : LoadHost {
     void MoveProgress(int p) override { percents.push_back(p); }
     void HideProgress() override { calls.push_back("hide progress"); }
     bool KeepResponsive() override { return cancelAfter < 0 || ++responsiveCalls <= cancelAfter; }
-    void AddRecentFile(std::u16string_view) override { calls.push_back("recent"); }
+    void AddRecentFile(std::u16string_view path) override {
+        calls.push_back("recent");
+        recent.emplace_back(path);
+    }
+    std::vector<std::u16string> recent;
     void PathHistoryChanged(PaneSide) override { calls.push_back("history"); }
     void FocusPane(PaneSide) override { calls.push_back("focus"); }
     bool AutoLoadChecked() override { return autoLoad; }
@@ -128,6 +132,19 @@ TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
     EXPECT_EQ(host.calls, expected);
     ASSERT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);
     EXPECT_EQ(pipeline.pane(PaneSide::Left).history[0], U(path));
+}
+
+TEST_F(Pipeline, ARelativePathIsRememberedAsTheFileItNames) {
+    file("rel.xml", "<a/>");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const int loaded = load(PaneSide::Left, "rel.xml");
+    std::filesystem::current_path(before);
+    ASSERT_EQ(loaded, 1);
+    // Recent files and histories are opened later from wherever the program runs.
+    ASSERT_EQ(host.recent.size(), 1u);
+    EXPECT_EQ(std::filesystem::path(ToUtf8(host.recent[0])), std::filesystem::path(dir) / "rel.xml");
+    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.at(0), host.recent[0]);
 }
 
 TEST_F(Pipeline, LoadingClearsThePreviousComparison) {
