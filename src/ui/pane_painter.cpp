@@ -2,8 +2,10 @@
 #include "ui/pane_painter.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPalette>
+#include <QTreeView>
 #include <algorithm>
 
 #include "compare/compare_commands.h"
@@ -305,7 +307,11 @@ void PanePainter::paintEndOfDocument(QPainter& p, const QRect& text, const Eleme
 void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const int right = paintItem(*painter, option, index);
     const QRect cell = option.rect;
-    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - cell.left() + 8);
+    // The column starts left of the item's indentation and moves with the
+    // horizontal scroll; the width it needs is measured from there.
+    const auto* view = qobject_cast<const QTreeView*>(option.widget);
+    const int columnLeft = view ? view->header()->sectionViewportPosition(0) : cell.left();
+    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - columnLeft + 8);
 }
 
 int PanePainter::paintItem(QPainter& p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
