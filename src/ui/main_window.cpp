@@ -75,8 +75,6 @@ constexpr int kUnavailable[] = {
     cmd::EntireElement,
     cmd::SaveEntireElements,
     cmd::LoadEntireElements,
-    cmd::Find,
-    cmd::ViewElement,
     cmd::NextDifference,
     cmd::PreviousDifference,
     cmd::NextDeleted,
@@ -88,10 +86,6 @@ constexpr int kUnavailable[] = {
     cmd::KeyAttribute,
     cmd::SaveKeyElements,
     cmd::LoadKeyElements,
-    cmd::ReplaceElement,
-    cmd::SynchronizeElements,
-    cmd::InsertElement,
-    cmd::Options,
 };
 
 // Help context ids of the three check boxes.
@@ -261,6 +255,7 @@ void MainWindow::createPanes() {
         m_elementFont = *font;
         m_elementFontChosen = true;
     }
+    m_viewers.setFont(m_elementFont);
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
         auto* view = new PaneView(side, this);
         view->setObjectName(side == PaneSide::Left ? QStringLiteral("LeftPane") : QStringLiteral("RightPane"));
@@ -396,7 +391,22 @@ void MainWindow::executeCommand(int id) {
             if (std::optional<ElementWindowFont> font = ChooseElementFont(this, m_elementFont)) {
                 m_elementFont = *font;
                 m_elementFontChosen = true;
+                m_viewers.setFont(m_elementFont);
             }
+            break;
+        case cmd::Options:
+            showOptionsDialog();
+            break;
+        case cmd::Find:
+            openFind();
+            break;
+        case cmd::ViewElement:
+            viewElement();
+            break;
+        case cmd::ReplaceElement:
+        case cmd::SynchronizeElements:
+        case cmd::InsertElement:
+            runEditCommand(id);
             break;
         case cmd::ViewNormal:
         case cmd::ViewOnlyDifferences:
@@ -656,12 +666,14 @@ void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
     m_currentPane = side;
     m_selection.current = record;
     enableElementCommands(true);
+    m_viewers.refresh(side, record);
     if (m_autoSelect->isChecked()) {
         const PaneSide other = OtherSide(side);
         ElementRecord* partner = record->partner;
         m_partnerSelecting = true;
         m_selection.partner = partner;
         m_views[int(other)]->selectItem(partner ? partner->item : kNoItem);
+        m_viewers.refresh(other, partner);
         m_partnerSelecting = false;
     }
     repaintPanes();

@@ -16,6 +16,7 @@
 #include "compare/compare_commands.h"
 #include "load/load_pipeline.h"
 #include "ui/dialogs/element_font.h"
+#include "ui/dialogs/element_viewer.h"
 #include "ui/pane_painter.h"
 
 class QCheckBox;
@@ -32,6 +33,7 @@ class PathBox;
 class StatusParts;
 class WindowSettings;
 class XmlParser;
+struct FindRequest;
 
 // What the program around the window provides; tests give doubles.
 struct ShellServices {
@@ -78,6 +80,17 @@ public:
     bool compareFiles();
     void reloadFiles(bool ask);
     void applyTreeFont(const QFont& font);
+
+    // The dialog and edit commands: Options, Find, View XML Element, and
+    // Replace / Synchronize / Insert (dialog_commands.cpp, edit_shell_commands.cpp).
+    void showOptionsDialog();
+    void openFind();
+    // A "Find Next" of the Find dialog: searches the current element's pane
+    // from the current element on and selects what it finds.
+    void findNext(const FindRequest& request);
+    void viewElement();
+    void runEditCommand(int id);
+    ElementViewers& viewers() { return m_viewers; }
 
     LoadPipeline& pipeline() { return *m_pipeline; }
     PaneView* paneView(PaneSide side) const { return m_views[int(side)]; }
@@ -150,6 +163,9 @@ private:
     void keepPainting();
     void shutdown();
     std::u16string* folderOf(PaneSide side);
+    struct EditShell;
+    void afterTreeEdit(PaneSide side, TreeItem item);
+    void applyItemHeights();
 
     ShellServices m_services;
     WindowSettings* m_settings;
@@ -180,6 +196,7 @@ private:
     std::optional<QFont> m_treeFont;  // set once loaded from the store or chosen
     ElementWindowFont m_elementFont;
     bool m_elementFontChosen = false;
+    ElementViewers m_viewers{this};
 
     // While a load or a comparison runs: input is held back (Escape cancels
     // a load), the window still repaints.

@@ -35,22 +35,20 @@
 #include "ui/command_ids.h"
 #include "ui/command_set.h"
 #include "ui/dialogs/file_dialogs.h"
-#include "ui/memory_settings.h"
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
 #include "ui/path_box.h"
+#include "ui/started_program.h"
 #include "ui/status_parts.h"
 #include "ui/window_layout.h"
 
 using namespace quillon;
 using test::U;
+using test::Program;
+using test::qpath;
 
 namespace {
-
-QString qpath(const std::string& p) {
-    return QString::fromStdString(p);
-}
 
 const char* kLeft = "<catalog v='1'><book id='b1'><title>Sea</title></book><book id='b2' lang='en'/></catalog>";
 const char* kRight = "<catalog v='2'><book id='b1'><title>Sea</title></book><book id='b2' lang='de'/></catalog>";
@@ -60,50 +58,6 @@ std::string manyChildren(int n, const char* name = "b") {
     for (int i = 0; i < n; ++i) xml += std::string("<") + name + " i='" + std::to_string(i) + "'/>";
     return xml + "</a>";
 }
-
-// One started program with its doubles; the window is closed at the end.
-struct Program {
-    test::MemorySettings settings;
-    RecordingNotifier messages;
-    std::vector<std::string> steps;
-    std::unique_ptr<MainWindow> window;
-
-    explicit Program(const QStringList& args = {QStringLiteral("quillon")},
-                     std::function<void(Options&)> stored = nullptr) {
-        options() = Options{};
-        compareCommandState() = {};
-        if (stored) {
-            settings.stored = [stored](Options& o) {
-                o.ApplicationVersion = kSettingsVersion;
-                o.TipOfTheDay = 0;
-                stored(o);
-            };
-        }
-        settings.trace = [this](std::string_view s) { steps.emplace_back(s); };
-        ShellServices services;
-        services.settings = &settings;
-        services.notifier = &messages;
-        services.trace = [this](std::string_view s) { steps.emplace_back(s); };
-        window = StartProgram(args, services);
-    }
-    ~Program() {
-        if (window) window->close();
-        window.reset();
-        compareCommandState() = {};
-    }
-    PaneDocument& doc(PaneSide side) { return window->pipeline().pane(side); }
-    std::u16string lastTitle() const { return messages.messages.empty() ? u"" : messages.messages.back().title; }
-    bool said(std::u16string_view title) const {
-        return std::any_of(messages.messages.begin(), messages.messages.end(),
-                           [&](const auto& m) { return m.title == title; });
-    }
-    void typeAndEnter(PaneSide side, const QString& text) {
-        PathBox* box = window->pathBox(side);
-        box->setEditText(text);
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
-        QCoreApplication::processEvents();  // the load is queued behind the key
-    }
-};
 
 void sendDrop(QWidget* target, const QList<QUrl>& urls) {
     QMimeData data;
