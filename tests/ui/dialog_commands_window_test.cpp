@@ -8,6 +8,7 @@
 #include <QColorDialog>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QTextBrowser>
 #include <QtTest>
 #include <string>
 
@@ -19,7 +20,9 @@
 #include "ui/command_ids.h"
 #include "ui/dialogs/element_viewer.h"
 #include "ui/dialogs/find_dialog.h"
+#include "ui/dialogs/help.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/tip_of_the_day_dialog.h"
 #include "ui/modal.h"
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
@@ -259,6 +262,39 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         select(p, PaneSide::Left, "book");
         QVERIFY(!p.window->viewers().viewer(PaneSide::Left));
+    }
+
+    // ---- Tip of the Day and help ----
+    void theTipShowsAtStartUpWhenTipsAreOn() {
+        bool shown = false;
+        test::WhenModalOpens<TipOfTheDayDialog>([&shown](TipOfTheDayDialog* d) {
+            shown = true;
+            click(*d, "Close");
+        });
+        Program p({S("quillon")}, [](Options& o) { o.TipOfTheDay = 1843; });
+        QVERIFY(shown);
+        QCOMPARE(options().TipOfTheDay, 1801);  // the next start shows the first tip
+        const auto tip = std::find(p.steps.begin(), p.steps.end(), "tip of the day");
+        QVERIFY(tip != p.steps.end());
+        QVERIFY(tip > std::find(p.steps.begin(), p.steps.end(), "accelerators"));
+        QVERIFY(tip < std::find(p.steps.begin(), p.steps.end(), "command line"));
+    }
+    void helpRequestsReachTheHelpWindow() {
+        Program p;
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        p.window->autoCompareBox()->setFocus();
+        QTest::keyClick(p.window->autoCompareBox(), Qt::Key_F1);
+        QVERIFY(ExistingHelpWindow());
+        QVERIFY(ExistingHelpWindow()->browser()->source().toString().endsWith(S("htm/autocomp.htm")));
+        p.window->executeCommand(cmd::HelpTopics);
+        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
+        // The Options dialog's Help button opens the topic of its page.
+        runOptions(p, [](OptionsDialog* d) {
+            d->setCurrentPage(OptionsDialog::Normalization);
+            click(*d, "Help");
+            QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/normal.htm")));
+            click(*d, "Cancel");
+        });
     }
 
     // ---- Replace, synchronize, insert ----
