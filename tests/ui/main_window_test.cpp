@@ -44,9 +44,9 @@
 #include "ui/window_layout.h"
 
 using namespace quillon;
-using test::U;
 using test::Program;
 using test::qpath;
+using test::U;
 
 namespace {
 
