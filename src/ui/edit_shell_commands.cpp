@@ -2,6 +2,7 @@
 // Replace Element with, Synchronize Elements and Insert Element in the main
 // window: the core edits the records and the tree, the window brings the
 // edited pane's view and the selection up to date and refreshes.
+#include "compare/compare_commands.h"
 #include "compare/edit_commands.h"
 #include "model/document_pane.h"
 #include "ui/command_ids.h"
@@ -73,6 +74,12 @@ void MainWindow::afterTreeEdit(PaneSide side, TreeItem item) {
     m_currentPane.reset();
     view->selectItem(item);
     repaintPanes();
+    // A filtered view is compared by reloading both files first, which would
+    // throw the edit away at once; the trees keep their old marks instead.
+    if (compareCommandState().ViewFiltered) {
+        updateCompareCommands();
+        return;
+    }
     refreshAfterLoad();
 }
 

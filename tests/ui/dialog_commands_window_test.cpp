@@ -382,12 +382,21 @@ private Q_SLOTS:
         QCOMPARE(stateOf(p, PaneSide::Right, "c"), 0);
         QCOMPARE(stateOf(p, PaneSide::Left, "c"), 0);
     }
-    void anEditNeedsASelectionInTheOtherPane() {
-        Program p({S("quillon"), qpath(test::WriteTempFile("<a><b/></a>"))});
+    void anEditInAFilteredViewIsNotReloadedAway() {
+        Program p = loaded("<a><b x='1'/><c/></a>", "<a><b x='2'/><c/></a>");
+        p.window->executeCommand(cmd::ViewOnlyDifferences);
+        QVERIFY(compareCommandState().ViewFiltered);
+        QVERIFY(!test::Find(paneOf(p, PaneSide::Right), "c"));  // only the difference is left
+        const int results = count(p, u"Result");
+        p.window->autoSelectBox()->setChecked(false);
         select(p, PaneSide::Left, "b");
+        select(p, PaneSide::Right, "");
+        select(p, PaneSide::Right, "b");
         p.window->executeCommand(cmd::ReplaceElement);
-        QCOMPARE(p.messages.messages.back().text, std::u16string(u"Please select two elements on both panels!"));
-        QCOMPARE(shownChildren(p, PaneSide::Left, ""), QStringList{S("b")});
+        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView(),
+                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QCOMPARE(count(p, u"Result"), results);
+        QCOMPARE(p.window->currentElement(), test::Find(paneOf(p, PaneSide::Right), "b"));
     }
 };
 
