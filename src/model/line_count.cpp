@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "model/document_pane.h"
 #include "model/element_record.h"
 
 namespace quillon {
@@ -31,6 +32,14 @@ std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
     if (r.attributesText) lines += WrappedLineCount(r.attributesView(), 55);
     if (r.text) lines += WrappedLineCount(r.textView(), 60);
     return lines;
+}
+
+void SetItemHeights(const ElementRecord& record, bool fullMode) {
+    if (!record.treePane || !record.item) return;
+    TreePane& tree = record.treePane->tree;
+    // In document order without recursion: a deep tree must not exhaust the stack.
+    for (TreeItem it = record.item; it; it = tree.NextInSubtree(it, record.item))
+        if (const ElementRecord* r = tree.Data(it)) tree.SetHeight(it, LineCount(*r, fullMode));
 }
 
 }  // namespace quillon

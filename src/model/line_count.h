@@ -17,4 +17,8 @@ std::uint32_t LineCount(const ElementRecord& record, bool fullMode);
 // grow past `width` characters without one.
 std::uint32_t WrappedLineCount(std::u16string_view s, std::uint32_t width);
 
+// Gives the record's item and every item below it the height LineCount
+// answers for the display mode, as loading would have.
+void SetItemHeights(const ElementRecord& record, bool fullMode);
+
 }  // namespace quillon

@@ -64,17 +64,6 @@ private:
     std::function<void()> m_onResize;
 };
 
-// The commands whose operations the window does not offer yet; they show
-// greyed whatever the enabling rules say.
-constexpr int kUnavailable[] = {
-    cmd::Find,
-    cmd::ViewElement,
-    cmd::ReplaceElement,
-    cmd::SynchronizeElements,
-    cmd::InsertElement,
-    cmd::Options,
-};
-
 // Help context ids of the three check boxes.
 constexpr std::uint32_t kAutoLoadHelp = 0x85F50409u, kAutoCompareHelp = 0x83F503FEu, kAutoSelectHelp = 0x82F503FEu;
 
@@ -100,7 +89,6 @@ MainWindow::MainWindow(ShellServices services)
     m_commands = new CommandSet(this);
     m_commands->buildMenuBar(menuBar());
     m_commands->buildContextMenu();
-    for (int id : kUnavailable) m_commands->setAvailable(id, false);
     connect(m_commands, &CommandSet::triggered, this, [this](int id) { executeCommand(id); });
 
     m_saveCommands = std::make_unique<SaveCommands>(this, m_services.openSaved);
@@ -243,6 +231,7 @@ void MainWindow::createPanes() {
         m_elementFont = *font;
         m_elementFontChosen = true;
     }
+    m_viewers.setFont(m_elementFont);
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
         auto* view = new PaneView(side, this);
         view->setObjectName(side == PaneSide::Left ? QStringLiteral("LeftPane") : QStringLiteral("RightPane"));
@@ -418,7 +407,22 @@ void MainWindow::executeCommand(int id) {
             if (std::optional<ElementWindowFont> font = ChooseElementFont(this, m_elementFont)) {
                 m_elementFont = *font;
                 m_elementFontChosen = true;
+                m_viewers.setFont(m_elementFont);
             }
+            break;
+        case cmd::Options:
+            showOptionsDialog();
+            break;
+        case cmd::Find:
+            openFind();
+            break;
+        case cmd::ViewElement:
+            viewElement();
+            break;
+        case cmd::ReplaceElement:
+        case cmd::SynchronizeElements:
+        case cmd::InsertElement:
+            runEditCommand(id);
             break;
         case cmd::ViewNormal:
         case cmd::ViewOnlyDifferences:
@@ -679,12 +683,14 @@ void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
     m_currentPane = side;
     m_selection.current = record;
     enableElementCommands(true);
+    m_viewers.refresh(side, record);
     if (m_autoSelect->isChecked()) {
         const PaneSide other = OtherSide(side);
         ElementRecord* partner = record->partner;
         m_partnerSelecting = true;
         m_selection.partner = partner;
         m_views[int(other)]->selectItem(partner ? partner->item : kNoItem);
+        m_viewers.refresh(other, partner);
         m_partnerSelecting = false;
     }
     repaintPanes();

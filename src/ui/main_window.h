@@ -17,6 +17,7 @@
 #include "compare/compare_commands.h"
 #include "load/load_pipeline.h"
 #include "ui/dialogs/element_font.h"
+#include "ui/dialogs/element_viewer.h"
 #include "ui/pane_painter.h"
 
 class QCheckBox;
@@ -34,6 +35,7 @@ class SaveCommands;
 class StatusParts;
 class WindowSettings;
 class XmlParser;
+struct FindRequest;
 
 // What the program around the window provides; tests give doubles.
 struct ShellServices {
@@ -90,6 +92,16 @@ public:
     // of the current element's item.
     void showElementPopup(const QPoint& globalPos);
     void reselectCurrent();
+    // The dialog and edit commands: Options, Find, View XML Element, and
+    // Replace / Synchronize / Insert (dialog_commands.cpp, edit_shell_commands.cpp).
+    void showOptionsDialog();
+    void openFind();
+    // A "Find Next" of the Find dialog: searches the current element's pane
+    // from the current element on and selects what it finds.
+    void findNext(const FindRequest& request);
+    void viewElement();
+    void runEditCommand(int id);
+    ElementViewers& viewers() { return m_viewers; }
 
     LoadPipeline& pipeline() { return *m_pipeline; }
     PaneView* paneView(PaneSide side) const { return m_views[int(side)]; }
@@ -167,6 +179,9 @@ private:
     void offerElementPopup(QObject* watched, QEvent* event);
     void runRuleCommand(int id);
     ElementRecord* currentRecord() const;
+    struct EditShell;
+    void afterTreeEdit(PaneSide side, TreeItem item);
+    void applyItemHeights();
 
     ShellServices m_services;
     WindowSettings* m_settings;
@@ -200,6 +215,7 @@ private:
     std::optional<QFont> m_treeFont;  // set once loaded from the store or chosen
     ElementWindowFont m_elementFont;
     bool m_elementFontChosen = false;
+    ElementViewers m_viewers{this};
 
     // While a load or a comparison runs: input is held back (Escape cancels
     // a load), the window still repaints.

@@ -107,8 +107,13 @@ void PaneModel::beginBulkChange() {
     m_pane.tree.SetObserver(nullptr);
 }
 
-void PaneModel::endBulkChange() {
+void PaneModel::endBulkChange(bool changed) {
     if (!m_bulk) return;
+    if (!changed) {
+        m_bulk = false;
+        m_pane.tree.SetObserver(this);
+        return;
+    }
     beginResetModel();
     m_bulk = false;
     m_pane.tree.SetObserver(this);

@@ -40,9 +40,11 @@ public:
     void beginLoad();
     void endLoad();
     // The same around operations that change many items at once (filtered
-    // views); the view keeps its rows until endBulkChange resets it.
+    // views, edits of a subtree); the view keeps its rows until
+    // endBulkChange resets it. Unchanged: the tree stayed as it was, so the
+    // view keeps its rows, current item and scroll position.
     void beginBulkChange();
-    void endBulkChange();
+    void endBulkChange(bool changed = true);
     bool inBulkChange() const { return m_bulk; }
 
     // The pane holds a loaded document: only then are items painted.

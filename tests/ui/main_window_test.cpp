@@ -36,7 +36,6 @@
 #include "ui/command_ids.h"
 #include "ui/command_set.h"
 #include "ui/dialogs/file_dialogs.h"
-#include "ui/memory_settings.h"
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
