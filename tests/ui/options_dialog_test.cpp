@@ -536,9 +536,10 @@ private Q_SLOTS:
     }
 
     void comparisonOptionsCompareAgainWithoutAsking() {
-        for (int which = 0; which < 5; ++which) {
+        for (int which = 0; which < 6; ++which) {
             Options o;
             const OptionsNote before = NoteOptions(o);
+            if (which == 5) o.IgnoreOrderElements = o.IgnoreOrderElements ? 0 : 1;
             if (which == 0) o.CompareLevel = 0;
             if (which == 1) o.IgnoreValues = 1;
             if (which == 2) o.UniqueAttributes = 1;

@@ -10,8 +10,9 @@ struct Options;
 // The options whose change decides what follows the Options dialog, as they
 // were when it opened.
 struct OptionsNote {
-    // Compared by the engine: a change compares again.
-    std::uint32_t IgnoreValues, UniqueAttributes, IgnoreAttributes, FlagComparsion, CompareLevel;
+    // Compared by the engine: a change compares again. The order of elements
+    // decides the pairing as much as the level does, so it counts too.
+    std::uint32_t IgnoreValues, UniqueAttributes, IgnoreAttributes, FlagComparsion, CompareLevel, IgnoreOrderElements;
     // Applied while a document loads: a change needs a reload.
     std::int32_t DecimalPlaces;
     std::uint32_t FlagNormalizeDate, NormalizeNumber, NormalizeDate, IgnoreNamespaces;
