@@ -66,6 +66,15 @@ void MainWindow::trackCtrlKey(QEvent* event) {
     // A key press reaches the filter once per widget it passes, and again as
     // a shortcut override; the state only changes on the first sight.
     const QEvent::Type type = event->type();
+    if (type == QEvent::WindowDeactivate) {
+        // The key-up of a Ctrl held while switching to another window comes
+        // to that window, never here.
+        if (m_ctrlHeld) {
+            m_ctrlHeld = false;
+            updateNavigationButtons(true);
+        }
+        return;
+    }
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::KeyRelease) return;
     const auto* key = static_cast<const QKeyEvent*>(event);
     bool held = m_ctrlHeld;

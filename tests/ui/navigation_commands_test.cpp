@@ -159,6 +159,14 @@ private Q_SLOTS:
         QVERIFY(!p.enabled(cmd::NextDifference));
         QVERIFY(p.enabled(cmd::PreviousDifference));
         QTest::keyRelease(p.window.get(), Qt::Key_Control);
+
+        // Ctrl held while the user switches to another window: its key-up
+        // goes there, and the buttons must not stay on the same level.
+        QTest::keyPress(p.window.get(), Qt::Key_Control);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(p.window.get(), &deactivate);
+        QVERIFY(!p.window->ctrlHeld());
+        QCOMPARE(next->icon().pixmap(16).toImage(), images[2].pixmap(16).toImage());
     }
     void sameLevelAcceleratorsSkipDeeperElements() {
         ComparedPair p;
