@@ -77,14 +77,12 @@ void MainWindow::trackCtrlKey(QEvent* event) {
     }
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::KeyRelease) return;
     const auto* key = static_cast<const QKeyEvent*>(event);
+    // Menu keys leave the state as it is; any other key, and every key-up, ends it.
+    const bool menuKey = key->key() == Qt::Key_F10 || (key->modifiers() & Qt::AltModifier) || key->key() == Qt::Key_Alt;
     bool held = m_ctrlHeld;
-    if (type == QEvent::KeyRelease) {
-        held = false;
-    } else if (key->key() == Qt::Key_Control) {
+    if (type != QEvent::KeyRelease && key->key() == Qt::Key_Control) {
         if (!key->isAutoRepeat()) held = true;
-    } else if (key->key() == Qt::Key_F10 || (key->modifiers() & Qt::AltModifier) || key->key() == Qt::Key_Alt) {
-        // Menu keys: they leave the state as it is.
-    } else {
+    } else if (type == QEvent::KeyRelease || !menuKey) {
         held = false;
     }
     if (held == m_ctrlHeld) return;
