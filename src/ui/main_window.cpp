@@ -132,10 +132,9 @@ MainWindow::~MainWindow() {
         delete m;
         m = nullptr;
     }
-    if (m_ownNotifier)
-        setNotifier(nullptr);
-    else if (m_services.notifier)
-        setNotifier(nullptr);
+    // The window set the process notifier at construction; it must not
+    // outlive the window.
+    setNotifier(nullptr);
 }
 
 void MainWindow::trace(std::string_view step) const {
