@@ -61,6 +61,7 @@ void MainWindow::runEditCommand(int id) {
 }
 
 void MainWindow::afterTreeEdit(PaneSide side, TreeItem item) {
+    m_treeEdited[int(side)] = true;
     PaneModel* model = m_models[int(side)];
     PaneView* view = m_views[int(side)];
     if (model->inBulkChange()) {

@@ -490,6 +490,8 @@ void MainWindow::openRecent(int index) {
 }
 
 void MainWindow::setViewMode(int id) {
+    // A view is made by loading both files again.
+    if (!editsMayBeDropped()) return;
     for (int v : {cmd::ViewNormal, cmd::ViewOnlyDifferences, cmd::ViewOnlySimilarities})
         if (QAction* a = m_commands->action(v)) a->setChecked(v == id);
     compareCommandState().ViewMode = std::uint32_t(id);
@@ -704,6 +706,8 @@ void MainWindow::repaintPanes() {
 
 bool MainWindow::compareFiles() {
     if (busy()) return false;
+    // In a filtered view the comparison starts by loading both files again.
+    if (compareCommandState().ViewFiltered && !editsMayBeDropped()) return false;
     m_comparing = true;
     // The targets belong to the old result; with ExpandDiff no pane reset
     // follows the comparison to clear them.
@@ -755,7 +759,16 @@ std::u16string MainWindow::ChooseXmlFile(PaneSide, std::u16string_view title, st
         .toStdU16String();
 }
 
-void MainWindow::LoadBeginsReading(PaneSide) {
+bool MainWindow::editsMayBeDropped() {
+    if (!m_treeEdited[0] && !m_treeEdited[1]) return true;
+    return notifier().show(u"Quillon",
+                           u"Both files will be loaded again, and the changes made in the trees will be lost.\n\n"
+                           u"Do you want to continue?",
+                           MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+void MainWindow::LoadBeginsReading(PaneSide side) {
+    m_treeEdited[int(side)] = false;
     // The records the selection points at are about to go.
     m_selection = {};
     m_currentPane.reset();

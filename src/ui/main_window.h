@@ -181,6 +181,9 @@ private:
     ElementRecord* currentRecord() const;
     struct EditShell;
     void afterTreeEdit(PaneSide side, TreeItem item);
+    // False when the trees hold edits and the user would rather keep them
+    // than have both files loaded again.
+    bool editsMayBeDropped();
     void applyItemHeights();
 
     ShellServices m_services;
@@ -207,6 +210,7 @@ private:
     PaneSelection m_selection;
     std::optional<PaneSide> m_currentPane;
     bool m_partnerSelecting = false;
+    std::array<bool, 2> m_treeEdited{};  // since the pane's last load
     bool m_quietSelection = false;
     bool m_ctrlHeld = false;
     std::vector<QIcon> m_navigationImages;  // the command bar's pictures, made once

@@ -378,6 +378,23 @@ private Q_SLOTS:
                  test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
         QCOMPARE(count(p, u"Result"), results);
         QCOMPARE(p.window->currentElement(), test::Find(paneOf(p, PaneSide::Right), "b"));
+
+        // F5 here, or another view, would load both files again: asked
+        // first, and No keeps the edit.
+        p.messages.answer = MessageAnswer::No;
+        p.window->executeCommand(cmd::CompareFiles);
+        QCOMPARE(p.lastTitle(), std::u16string(u"Quillon"));
+        p.window->executeCommand(cmd::ViewNormal);
+        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView(),
+                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QCOMPARE(count(p, u"Result"), results);
+        QCOMPARE(count(p, u"Quillon"), 2);
+        // Yes: compared afresh from the files, the edit is gone as announced.
+        p.messages.answer = MessageAnswer::Yes;
+        p.window->executeCommand(cmd::CompareFiles);
+        QCOMPARE(count(p, u"Result"), results + 1);
+        QVERIFY(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView() !=
+                test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
     }
 };
 
