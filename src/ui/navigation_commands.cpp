@@ -21,6 +21,7 @@
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
+#include "ui/save_commands.h"
 
 namespace quillon {
 
@@ -114,8 +115,7 @@ void MainWindow::showElementPopup(const QPoint& globalPos) {
     if (!text.contains(view->viewport()->mapFromGlobal(globalPos))) return;
 
     QAction* save = m_commands->contextAction(cmd::SaveElement);
-    save->setText(ParentRecord(current) ? QStringLiteral("Save XML Element                 F8")
-                                        : QStringLiteral("Save XML File                        F8"));
+    save->setText(SaveItemText(*current));
     save->setEnabled(m_commands->available(cmd::SaveElement));
     m_commands->contextMenu()->exec(globalPos);
 }
