@@ -116,7 +116,7 @@ void MainWindow::showElementPopup(const QPoint& globalPos) {
 
     QAction* save = m_commands->contextAction(cmd::SaveElement);
     save->setText(SaveItemText(*current));
-    save->setEnabled(m_commands->available(cmd::SaveElement));
+    save->setEnabled(true);
     m_commands->contextMenu()->exec(globalPos);
 }
 
