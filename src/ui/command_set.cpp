@@ -90,7 +90,6 @@ QAction* CommandSet::make(int id, std::u16string_view text, bool enabled) {
     if (auto it = tooltips().find(id); it != tooltips().end())
         a->setToolTip(QString::fromStdU16String(std::u16string(it->second)));
     connect(a, &QAction::triggered, this, [this, id] { Q_EMIT triggered(id); });
-    if (enabled) m_wanted.insert(id);
     return a;
 }
 
@@ -250,24 +249,11 @@ QAction* CommandSet::contextAction(int id) const {
     return it == m_contextActions.end() ? nullptr : it->second;
 }
 
-void CommandSet::setAvailable(int id, bool availableNow) {
-    if (availableNow)
-        m_unavailable.erase(id);
-    else
-        m_unavailable.insert(id);
-    setEnabled(id, m_wanted.count(id) != 0);
-}
-
 void CommandSet::setEnabled(int id, bool on) {
-    if (on)
-        m_wanted.insert(id);
-    else
-        m_wanted.erase(id);
-    const bool effective = on && available(id);
-    if (QAction* a = action(id)) a->setEnabled(effective);
+    if (QAction* a = action(id)) a->setEnabled(on);
     // The context menu's expand and collapse entries stay on.
     if (id == cmd::ExpandNodes || id == cmd::CollapseNodes) return;
-    if (QAction* a = contextAction(id)) a->setEnabled(effective);
+    if (QAction* a = contextAction(id)) a->setEnabled(on);
 }
 
 bool CommandSet::isEnabled(int id) const {

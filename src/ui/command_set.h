@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QString>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,10 +33,6 @@ public:
     // The menu item's text as written in the command table, with its key.
     static QString MenuText(std::u16string_view text);
 
-    // A command whose operation is not part of the program yet stays greyed
-    // whatever the enabling rules say.
-    void setAvailable(int id, bool available);
-    bool available(int id) const { return !m_unavailable.count(id); }
     void setEnabled(int id, bool on);
     bool isEnabled(int id) const;
 
@@ -66,8 +61,6 @@ private:
     QWidget* m_window;
     std::map<int, QAction*> m_actions;
     std::map<int, QAction*> m_contextActions;
-    std::set<int> m_unavailable;
-    std::set<int> m_wanted;  // enabled by the rules (when available)
     QMenu* m_file = nullptr;
     QMenu* m_xml = nullptr;
     QMenu* m_saveElements = nullptr;

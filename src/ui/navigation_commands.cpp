@@ -21,6 +21,7 @@
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
+#include "ui/save_commands.h"
 
 namespace quillon {
 
@@ -121,9 +122,8 @@ void MainWindow::showElementPopup(const QPoint& globalPos) {
     if (!text.contains(view->viewport()->mapFromGlobal(globalPos))) return;
 
     QAction* save = m_commands->contextAction(cmd::SaveElement);
-    save->setText(ParentRecord(current) ? QStringLiteral("Save XML Element                 F8")
-                                        : QStringLiteral("Save XML File                        F8"));
-    save->setEnabled(m_commands->available(cmd::SaveElement));
+    save->setText(SaveItemText(*current));
+    save->setEnabled(true);
     m_commands->contextMenu()->exec(globalPos);
 }
 

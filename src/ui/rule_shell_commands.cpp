@@ -6,12 +6,12 @@
 #include "model/element_record.h"
 #include "platform/notifier.h"
 #include "rules/key_elements.h"
+#include "rules/rule_list_files.h"
 #include "settings/options.h"
 #include "ui/command_ids.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/program_rules.h"
 #include "ui/dialogs/rule_commands.h"
-#include "ui/key_list_commands.h"
 #include "ui/main_window.h"
 #include "ui/window_settings.h"
 
@@ -50,9 +50,18 @@ void MainWindow::runRuleCommand(int id) {
             if (!current) return;
             if (RunKeyAttributeCommand(current, rules, this).reloadAsked) reloadFiles(true);
             break;
-        case cmd::SaveKeyElements:
-            SaveKeyElementsCommand(this);
+        case cmd::SaveKeyElements: {
+            // Nothing to write: no question either.
+            if (keyElements().empty() && !keyAttribute().present()) return;
+            Options& o = options();
+            const QString path = AskFileName(this, FileDialogMode::Save, QStringLiteral("Save Key Elements"),
+                                             AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+            if (path.isEmpty()) return;
+            if (!SaveKeyElements(path.toStdU16String()))
+                notifier().show(u"Error", (QStringLiteral("Cannot write the file ") + path).toStdU16String(),
+                                MessageIcon::Error, MessageButtons::Ok);
             break;
+        }
         case cmd::LoadKeyElements: {
             const std::uint32_t before = keyAttribute().fingerprint();
             Options& o = options();

@@ -8,6 +8,7 @@
 #include <QColorDialog>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextBrowser>
 #include <QtTest>
 #include <string>
@@ -276,6 +277,56 @@ private Q_SLOTS:
         QVERIFY(ExistingHelpWindow()->browser()->source().toString().endsWith(S("htm/autocomp.htm")));
         p.window->executeCommand(cmd::HelpTopics);
         QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
+    }
+    void f1InFindAndInAViewerOpensTheContentsWhichOutliveThem() {
+        Program p = loaded(kLeft, kRight);
+        auto pressF1 = [&](QWidget* window, QWidget* focus) {
+            // A topic of its own first, so that the contents must come from F1.
+            ShowHelpTopic(p.window.get(), S("htm/view.htm"));
+            ExistingHelpWindow()->close();
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_F1);
+            QVERIFY(ExistingHelpWindow()->isVisible());
+            QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
+        };
+        p.window->executeCommand(cmd::Find);
+        FindDialog* find = ExistingFindDialog();
+        pressF1(find, find->findChild<QWidget*>(S("FindWhat")));
+        find->close();
+        QTRY_VERIFY(!ExistingFindDialog());
+        QVERIFY(ExistingHelpWindow() && ExistingHelpWindow()->isVisible());
+
+        p.window->autoSelectBox()->setChecked(false);
+        p.window->executeCommand(cmd::ViewElement);
+        QPointer<ElementViewer> viewer = p.window->viewers().viewer(PaneSide::Left);
+        QVERIFY(viewer);
+        pressF1(viewer, viewer->textControl());
+        viewer->close();
+        QTRY_VERIFY(!viewer);
+        QVERIFY(ExistingHelpWindow() && ExistingHelpWindow()->isVisible());
+    }
+    void helpAskedForInAModalDialogWorksThereAndStaysOpenAfterIt() {
+        Program p;
+        for (const bool alreadyOpen : {false, true}) {
+            QPointer<HelpWindow> help;
+            bool insideTheDialog = false;
+            QString topic;
+            runOptions(p, [&](OptionsDialog* d) {
+                click(*d, "Help");
+                help = ExistingHelpWindow();
+                topic = OptionsDialog::pageTopic(d->currentPage());
+                // Input to any window outside a modal dialog is blocked.
+                insideTheDialog = help && help->isVisible() && help->parentWidget() == d;
+                click(*d, "Cancel");
+            });
+            QVERIFY2(insideTheDialog, alreadyOpen ? "already open" : "first opened");
+            QVERIFY(help);
+            QVERIFY(help->isVisible());
+            QCOMPARE(help->browser()->source(), HelpTopicUrl(topic));
+            QCOMPARE(help->parentWidget(), p.window.get());  // it goes when the program ends
+        }
     }
 
     // ---- Replace, synchronize, insert ----

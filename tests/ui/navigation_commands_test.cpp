@@ -425,14 +425,14 @@ private Q_SLOTS:
         const QRect root = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "")->item));
         const QPoint onText(root.left() + PanePainter::kIconArea + 6, root.center().y());
         QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, ""));
-        QCOMPARE(rightClick(onText), QStringLiteral("Save XML File                        F8"));
+        QCOMPARE(rightClick(onText), QStringLiteral("Save XML File\tF8"));
         QCOMPARE(rightClick(QPoint(root.left() + 4, root.center().y())), QString());  // on the icon
         QCOMPARE(rightClick(QPoint(view->viewport()->width() - 3, root.center().y())), QString());
 
         p.select(PaneSide::Left, "b");
         const QRect b = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "b")->item));
         QCOMPARE(rightClick(QPoint(b.left() + PanePainter::kIconArea + 6, b.center().y())),
-                 QStringLiteral("Save XML Element                 F8"));
+                 QStringLiteral("Save XML Element\tF8"));
         QCOMPARE(rightClick(onText), QString());  // another item
     }
 };

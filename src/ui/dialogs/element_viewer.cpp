@@ -10,6 +10,7 @@
 #include "model/element_viewer_text.h"
 #include "model/name_table.h"
 #include "platform/notifier.h"
+#include "ui/dialogs/help.h"
 
 namespace quillon {
 namespace {
@@ -36,6 +37,7 @@ ElementViewer::ElementViewer(PaneSide side, QWidget* owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_text);
     setGeometry(initialGeometry(side, desktopArea()));
+    InstallContextHelp(this, [] { return DefaultHelpTopic(); });
 }
 
 QRect ElementViewer::initialGeometry(PaneSide side, const QRect& desktop) {

@@ -14,6 +14,7 @@
 
 #include "model/element_search.h"
 #include "platform/notifier.h"
+#include "ui/dialogs/help.h"
 
 namespace quillon {
 namespace {
@@ -79,6 +80,8 @@ FindDialog::FindDialog(QWidget* owner)
     layout->addLayout(buttons, 0, 3, 2, 1);
     layout->setColumnStretch(1, 1);
     setSearchText(lastSearchText());
+    // There is no page of its own: F1 opens the contents, as in the main window.
+    InstallContextHelp(this, [] { return DefaultHelpTopic(); });
 }
 
 FindRequest FindDialog::request() const {

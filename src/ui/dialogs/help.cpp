@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/dialogs/help.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -26,6 +28,61 @@ QWidget* withWhatsThis(QWidget* w, QWidget* dialog) {
     for (; w && w != dialog; w = w->parentWidget())
         if (!w->whatsThis().isEmpty()) return w;
     return nullptr;
+}
+
+// The window help belongs to for good: the outermost one above owner, so that
+// closing the dialog that asked for help leaves help open. A dialog without
+// such a window comes and goes; help then stands alone.
+QWidget* lastingOwner(QWidget* owner) {
+    QWidget* w = owner ? owner->window() : nullptr;
+    while (w && w->parentWidget()) w = w->parentWidget()->window();
+    return qobject_cast<QDialog*>(w) ? nullptr : w;
+}
+
+void moveHelpWindow(HelpWindow* w, QWidget* parent) {
+    if (w->parentWidget() == parent) return;
+    const bool shown = w->isVisible();
+    const QRect at = w->geometry();
+    w->setParent(parent, w->windowFlags());  // this hides it
+    w->setGeometry(at);
+    if (shown) w->show();
+}
+
+void placeHelpWindow(HelpWindow* w, QWidget* owner, QWidget* closing = nullptr);
+
+// Takes help out of a modal dialog when the dialog closes.
+class LeaveWhenHidden : public QObject {
+public:
+    explicit LeaveWhenHidden(QWidget* dialog) : QObject(dialog), m_dialog(dialog) {
+        dialog->installEventFilter(this);
+        setObjectName(kName);
+    }
+    static constexpr const char* kName = "LeaveWhenHidden";
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_dialog && event->type() == QEvent::Hide && !event->spontaneous()) {
+            HelpWindow* w = helpWindow();
+            if (w && w->parentWidget() == m_dialog) placeHelpWindow(w, m_dialog, m_dialog);
+            m_dialog->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_dialog;
+};
+
+// A modal dialog blocks every window outside it, so while one is open help
+// lives inside it, and moves on when it closes; otherwise help lives with
+// its lasting owner.
+void placeHelpWindow(HelpWindow* w, QWidget* owner, QWidget* closing) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == closing) modal = nullptr;
+    moveHelpWindow(w, modal ? modal : lastingOwner(owner));
+    if (modal && !modal->findChild<QObject*>(QLatin1String(LeaveWhenHidden::kName), Qt::FindDirectChildrenOnly))
+        new LeaveWhenHidden(modal);
 }
 
 void showPopup(QWidget* control) {
@@ -111,9 +168,10 @@ void HelpWindow::showTopic(const QString& topic) {
 void ShowHelpTopic(QWidget* owner, const QString& topic) {
     QPointer<HelpWindow>& w = helpWindow();
     if (!w) {
-        w = new HelpWindow(owner ? owner->window() : nullptr);
+        w = new HelpWindow(lastingOwner(owner));
         CentreWhenShown(w);
     }
+    placeHelpWindow(w, owner);
     w->showTopic(topic);
     w->show();
     w->raise();
