@@ -201,6 +201,10 @@ void SetAttributesText(ElementRecord* record, std::u16string_view attributes) {
     record->attributesLength = std::uint32_t(attributes.size());
 }
 
+bool IsNamedElement(const ElementRecord* record) {
+    return record && record->name && record->name->length > 0;
+}
+
 int ElementState(const ElementRecord& record, bool identicalToPartner) {
     if (record.ignoreState > 0) return 0;
     if (!record.name || record.name->hash == 0) return 0;

@@ -123,6 +123,10 @@ std::uint16_t AttributeNameHash(std::u16string_view name, bool caseSensitive);
 // Stores the marked-up attribute string of the record.
 void SetAttributesText(ElementRecord* record, std::u16string_view attributes);
 
+// The record stands for an element of the document: not null, not the
+// nameless end-of-document item.
+bool IsNamedElement(const ElementRecord* record);
+
 // 0 equal or ignored (also the end-of-document item), 1 changed, 2 without
 // partner. identicalToPartner is the comparison engine's verdict on the pair.
 int ElementState(const ElementRecord& record, bool identicalToPartner);

@@ -67,10 +67,6 @@ private:
 // Help context ids of the three check boxes.
 constexpr std::uint32_t kAutoLoadHelp = 0x85F50409u, kAutoCompareHelp = 0x83F503FEu, kAutoSelectHelp = 0x82F503FEu;
 
-bool namedElement(const ElementRecord* r) {
-    return r && r->name && r->name->hash != 0;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(ShellServices services)
@@ -647,7 +643,7 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
     m_status->setText(2, QString());
     for (int i = 0; i < 2; ++i) {
         const TreePane& tree = m_models[std::size_t(i)]->tree();
-        const TreeItem target = namedElement(tree.Data(remembered[i])) ? remembered[i] : tree.Root();
+        const TreeItem target = IsNamedElement(tree.Data(remembered[i])) ? remembered[i] : tree.Root();
         // Selecting again what was selected is no new selection.
         m_quietSelection = target == remembered[i];
         m_views[std::size_t(i)]->selectItem(target);

@@ -25,11 +25,6 @@ void showError(const QString& text) {
     notifier().show(u"Error", text.toStdU16String(), MessageIcon::Error, MessageButtons::Ok);
 }
 
-bool namedElement(const ElementRecord* e) {
-    // The end-of-document item has no name and stands for no element.
-    return e && e->name && e->name->length > 0;
-}
-
 // File names are bytes on Linux; Qt's file-name codec is the one to use both ways.
 std::string nativePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -50,7 +45,7 @@ SaveCommands::SaveCommands(QWidget* owner, SavedFileOpener opener)
     : m_owner(owner), m_opener(opener ? std::move(opener) : SavedFileOpener(OpenWithDesktop)) {}
 
 std::optional<QString> SaveCommands::save(int command, const ElementRecord* selected, const DoctypeInfo* doctype) {
-    if (!namedElement(selected)) {
+    if (!IsNamedElement(selected)) {
         showError(QStringLiteral("Select the element you want to save"));
         return std::nullopt;
     }
@@ -93,7 +88,7 @@ std::optional<QString> SaveCommands::save(int command, const ElementRecord* sele
 }
 
 bool SaveCommands::toggleEntireElement(const ElementRecord* selected) {
-    if (!namedElement(selected)) return false;
+    if (!IsNamedElement(selected)) return false;
     // A full list adds nothing; the panes are shown again all the same.
     ToggleEntireElement(*selected);
     return true;
