@@ -53,9 +53,8 @@ void MainWindow::runRuleCommand(int id) {
         case cmd::SaveKeyElements: {
             // Nothing to write: no question either.
             if (keyElements().empty() && !keyAttribute().present()) return;
-            Options& o = options();
-            const QString path = AskFileName(this, FileDialogMode::Save, QStringLiteral("Save Key Elements"),
-                                             AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+            const QString path =
+                AskListFile(this, FileDialogMode::Save, QStringLiteral("Save Key Elements"), options());
             if (path.isEmpty()) return;
             if (!SaveKeyElements(path.toStdU16String()))
                 notifier().show(u"Error", (QStringLiteral("Cannot write the file ") + path).toStdU16String(),
@@ -64,9 +63,8 @@ void MainWindow::runRuleCommand(int id) {
         }
         case cmd::LoadKeyElements: {
             const std::uint32_t before = keyAttribute().fingerprint();
-            Options& o = options();
-            const QString path = AskFileName(this, FileDialogMode::Open, QStringLiteral("Load Key Elements"),
-                                             AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+            const QString path =
+                AskListFile(this, FileDialogMode::Open, QStringLiteral("Load Key Elements"), options());
             if (path.isEmpty()) return;
             m_settings->ReadSettingsFile(path.toStdU16String(), kKeysSection);
             // Key elements show their own icons.

@@ -96,17 +96,13 @@ bool SaveCommands::toggleEntireElement(const ElementRecord* selected) {
 
 void SaveCommands::saveEntireElements() {
     if (entireElements().count == 0) return;
-    Options& o = options();
-    const QString path = AskFileName(m_owner, FileDialogMode::Save, QStringLiteral("Save Entire Elements"),
-                                     AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+    const QString path = AskListFile(m_owner, FileDialogMode::Save, QStringLiteral("Save Entire Elements"), options());
     if (path.isEmpty()) return;
     if (!SaveEntireElements(nativePath(path))) showError(QStringLiteral("Cannot write the file ") + path);
 }
 
 bool SaveCommands::loadEntireElements() {
-    Options& o = options();
-    const QString path = AskFileName(m_owner, FileDialogMode::Open, QStringLiteral("Load Entire Elements"),
-                                     AllFilesFilter(), &o.OptionsDir, o.LoadSeparate != 0);
+    const QString path = AskListFile(m_owner, FileDialogMode::Open, QStringLiteral("Load Entire Elements"), options());
     if (path.isEmpty()) return false;
     if (!ReadSettingsFile(path.toStdU16String(), kEntireElementsSection)) {
         showError(QStringLiteral("Cannot read the file ") + path);
@@ -116,8 +112,9 @@ bool SaveCommands::loadEntireElements() {
 }
 
 QString SaveItemText(const ElementRecord& current) {
-    return CommandSet::MenuText(ParentRecord(&current) ? std::u16string_view(u"Save XML Element                 F8")
-                                                       : std::u16string_view(u"Save XML File                        F8"));
+    return CommandSet::MenuText(ParentRecord(&current)
+                                    ? std::u16string_view(u"Save XML Element                 F8")
+                                    : std::u16string_view(u"Save XML File                        F8"));
 }
 
 }  // namespace quillon

@@ -46,4 +46,8 @@ QString AskFileName(QWidget* owner, FileDialogMode mode, const QString& title, c
     return path;
 }
 
+QString AskListFile(QWidget* owner, FileDialogMode mode, const QString& title, Options& options) {
+    return AskFileName(owner, mode, title, AllFilesFilter(), &options.OptionsDir, options.LoadSeparate != 0);
+}
+
 }  // namespace quillon

@@ -9,6 +9,8 @@ class QWidget;
 
 namespace quillon {
 
+struct Options;
+
 enum class FileDialogMode { Open, Save };
 
 struct FileRequest {
@@ -34,5 +36,9 @@ void SetFileNameAsker(FileNameAsker asker);
 // with it off, or without a folder option, no folder is given or remembered.
 QString AskFileName(QWidget* owner, FileDialogMode mode, const QString& title, const QString& filter,
                     std::u16string* folderOption, bool loadSeparate);
+
+// The same for the list and settings files: all files, with the folder
+// option OptionsDir of the given options.
+QString AskListFile(QWidget* owner, FileDialogMode mode, const QString& title, Options& options);
 
 }  // namespace quillon

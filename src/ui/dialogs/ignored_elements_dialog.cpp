@@ -122,8 +122,7 @@ void IgnoredElementsDialog::removeSelected() {
 }
 
 void IgnoredElementsDialog::loadFromFile() {
-    const QString path = AskFileName(this, FileDialogMode::Open, QStringLiteral("Load Ignored Elements"),
-                                     AllFilesFilter(), &m_options.OptionsDir, m_options.LoadSeparate != 0);
+    const QString path = AskListFile(this, FileDialogMode::Open, QStringLiteral("Load Ignored Elements"), m_options);
     if (path.isEmpty()) return;
     m_rules.loadIgnoredElements(path.toStdU16String());
     refresh();
@@ -131,8 +130,7 @@ void IgnoredElementsDialog::loadFromFile() {
 
 void IgnoredElementsDialog::saveToFile() {
     if (m_rules.ruleCount() == 0 && m_rules.commonAttributes().empty()) return;
-    const QString path = AskFileName(this, FileDialogMode::Save, QStringLiteral("Save Ignored Elements"),
-                                     AllFilesFilter(), &m_options.OptionsDir, m_options.LoadSeparate != 0);
+    const QString path = AskListFile(this, FileDialogMode::Save, QStringLiteral("Save Ignored Elements"), m_options);
     if (path.isEmpty()) return;
     if (!m_rules.saveIgnoredElements(path.toStdU16String()))
         notifier().show(u"Error", (QStringLiteral("Cannot write the file ") + path).toStdU16String(),
