@@ -66,7 +66,11 @@ void MainWindow::runRuleCommand(int id) {
             const QString path =
                 AskListFile(this, FileDialogMode::Open, QStringLiteral("Load Key Elements"), options());
             if (path.isEmpty()) return;
-            m_settings->ReadSettingsFile(path.toStdU16String(), kKeysSection);
+            if (!m_settings->ReadSettingsFile(path.toStdU16String(), kKeysSection)) {
+                notifier().show(u"Error", (QStringLiteral("Cannot read the file ") + path).toStdU16String(),
+                                MessageIcon::Error, MessageButtons::Ok);
+                return;
+            }
             // Key elements show their own icons.
             repaintPanes();
             // A key attribute only takes effect while documents load, as after Shift+F2.

@@ -81,8 +81,9 @@ public:
     bool ReadSettingsFile(std::u16string_view path, unsigned sections) override {
         note(sections == kEverySettingsSection ? "ReadSettingsFile 15" : "ReadSettingsFile");
         settingsFilesRead.emplace_back(path);
-        return true;
+        return !settingsFileUnreadable;
     }
+    bool settingsFileUnreadable = false;
 
 private:
     void note(std::string_view what) {

@@ -387,6 +387,11 @@ private Q_SLOTS:
         p.window->commands()->action(cmd::LoadKeyElements)->trigger();
         QCOMPARE(asked, QStringLiteral("Load Key Elements"));
         QCOMPARE(p.settings.settingsFilesRead.back(), test::U(file));
+        // A file that cannot be read says so rather than loading nothing quietly.
+        p.settings.settingsFileUnreadable = true;
+        p.window->commands()->action(cmd::LoadKeyElements)->trigger();
+        QCOMPARE(p.lastTitle(), std::u16string(u"Error"));
+        p.settings.settingsFileUnreadable = false;
 
         // Nothing to save: no dialog.
         ResetKeys();
