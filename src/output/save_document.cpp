@@ -25,7 +25,7 @@ SaveResult SaveXml(const std::string& path, std::uint32_t command, const Element
         return result;
     }
     std::u16string error;
-    if (!CheckEncoding(options.Encoding, options.EncodingString, &error)) {
+    if (!CheckDocumentEncoding(options, &error)) {
         // Refused before the file is touched: an existing file stays as it was.
         result.error = error;
         return result;
@@ -35,6 +35,12 @@ SaveResult SaveXml(const std::string& path, std::uint32_t command, const Element
     XmlWriter writer(file, options);
     writer.WriteHeader(element, doctype);
     WriteDocumentBody(writer, element, command);
+    if (!writer.valid()) {
+        // A name the encoding cannot hold: no file rather than a broken one.
+        file.Discard();
+        result.error = writer.error();
+        return result;
+    }
     result.written = file.Commit();
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -50,7 +51,31 @@ void appendUtf8(std::vector<std::uint8_t>& out, std::u16string_view text) {
     }
 }
 
+// Letters, digits, ".", "_" and "-", beginning with a letter: what an XML
+// declaration accepts, and nothing that iconv would read as a suffix such as
+// "//TRANSLIT".
+bool isEncodingName(std::u16string_view s) {
+    if (s.empty() || s.size() > 64) return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        if (i == 0 ? !letter : !(letter || (c >= u'0' && c <= u'9') || c == u'.' || c == u'_' || c == u'-'))
+            return false;
+    }
+    return true;
+}
+
+void appendReference(std::string& out, std::uint32_t c) {
+    char ref[16];
+    std::snprintf(ref, sizeof ref, "&#x%X;", unsigned(c));
+    out += ref;
+}
+
 }  // namespace
+
+bool IsXmlEncodingName(std::u16string_view name) {
+    return isEncodingName(name);
+}
 
 std::uint32_t DerivedCodePage(std::u16string_view s) {
     std::uint32_t n = 0;
@@ -90,12 +115,22 @@ TextWriter::TextWriter(OutputFile& file, unsigned family, std::u16string_view en
         return;
     }
     const std::uint32_t cp = family == kEncodingDefault ? 0 : DerivedCodePage(encodingString);
-    // A DOS name without digits stands for the DOS code page, not the ANSI one.
-    const std::string name = cp == 0xFFFFFFFFu                     ? std::string()
-                             : (cp == 0 && family == kEncodingDos) ? std::string("CP437")
-                                                                   : IconvNameOfCodePage(cp);
-    iconv_t cd = name.empty() ? kNoIconv : iconv_open(name.c_str(), "UTF-16LE");
+    iconv_t cd = kNoIconv;
+    if (cp != 0 && cp != 0xFFFFFFFFu) {  // no code page is that long
+        m_codePage = IconvNameOfCodePage(cp);
+        cd = iconv_open(m_codePage.c_str(), "UTF-16LE");
+    }
+    if (cd == kNoIconv && family != kEncodingDefault && isEncodingName(encodingString)) {
+        m_codePage = std::string(encodingString.begin(), encodingString.end());
+        cd = iconv_open(m_codePage.c_str(), "UTF-16LE");
+    }
+    if (cd == kNoIconv && cp == 0) {
+        // A DOS name without digits stands for the DOS code page, not the ANSI one.
+        m_codePage = family == kEncodingDos ? "CP437" : kSystemAnsi;
+        cd = iconv_open(m_codePage.c_str(), "UTF-16LE");
+    }
     if (cd == kNoIconv) {
+        m_codePage.clear();
         m_error = u"The encoding \"" + std::u16string(encodingString) +
                   u"\" names no code page this system can write; nothing was written.";
         return;
@@ -123,8 +158,8 @@ TextWriter::~TextWriter() {
     if (m_iconv != kNoIconv) iconv_close(static_cast<iconv_t>(m_iconv));
 }
 
-void TextWriter::WriteText(std::u16string_view text) {
-    if (!m_valid || text.empty()) return;
+bool TextWriter::WriteText(std::u16string_view text, Unmappable unmappable) {
+    if (!m_valid || text.empty()) return true;
     switch (m_family) {
         case kEncodingUnicode: {
             // Two bytes per code unit, low byte first, whatever the host order.
@@ -139,7 +174,7 @@ void TextWriter::WriteText(std::u16string_view text) {
                 buf[used++] = std::uint8_t(c >> 8);
             }
             m_file.Write(buf, used);
-            return;
+            return true;
         }
         case kEncodingUtf8: {
             std::size_t i = 0;
@@ -160,52 +195,42 @@ void TextWriter::WriteText(std::u16string_view text) {
                     i = j;
                 }
             }
-            return;
+            return true;
         }
         default:
-            writeCodePage(text);
+            return writeCodePage(text, unmappable);
     }
 }
 
-void TextWriter::writeCodePage(std::u16string_view text) {
-    if (m_referenceNonAscii) {
-        std::string out;
-        out.reserve(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            std::uint32_t c = text[i];
-            if (c < 0x80) {
-                out.push_back(char(c));
-                continue;
-            }
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-            else if (c >= 0xD800 && c <= 0xDFFF)
-                c = 0xFFFD;
-            char ref[16];
-            std::snprintf(ref, sizeof ref, "&#x%X;", unsigned(c));
-            out += ref;
-        }
-        m_file.Write(out.data(), out.size());
-        return;
-    }
+bool TextWriter::writeCodePage(std::u16string_view text, Unmappable unmappable) {
     iconv_t cd = static_cast<iconv_t>(m_iconv);
+    bool allMapped = true;
+    // Chunks keep the output buffer small whatever the text's length; no code
+    // page needs more than 4 bytes a unit, and a reference is at most 10.
+    constexpr std::size_t kChunk = 2048;
+    std::string out;
     std::size_t i = 0;
-    std::vector<char> out;
     while (i < text.size()) {
         if (m_asciiSame) {
-            std::uint8_t buf[4096];
-            std::size_t used = 0;
-            while (i < text.size() && text[i] < 0x80 && used < sizeof buf) buf[used++] = std::uint8_t(text[i++]);
-            if (used) m_file.Write(buf, used);
-            if (i == text.size()) break;
+            std::size_t j = i;
+            while (j < text.size() && text[j] < 0x80 && j - i < kChunk) ++j;
+            if (j > i) {
+                out.assign(text.begin() + std::ptrdiff_t(i), text.begin() + std::ptrdiff_t(j));
+                m_file.Write(out.data(), out.size());
+                i = j;
+                continue;
+            }
         }
-        std::size_t j = i;
+        std::size_t j = std::min(text.size(), i + kChunk);
         if (m_asciiSame)
-            while (j < text.size() && text[j] >= 0x80) ++j;
-        else
-            j = text.size();
-        // Sized for the whole run: no code page needs more than 4 bytes a unit.
-        out.resize((j - i) * 4 + 16);
+            for (std::size_t k = i; k < j; ++k)
+                if (text[k] < 0x80) {
+                    j = k;
+                    break;
+                }
+        // A surrogate pair stays in one chunk.
+        if (j < text.size() && j > i + 1 && text[j - 1] >= 0xD800 && text[j - 1] <= 0xDBFF) --j;
+        out.resize((j - i) * 10 + 16);
         char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data() + i));
         std::size_t inLeft = (j - i) * 2;
         char* o = out.data();
@@ -213,25 +238,36 @@ void TextWriter::writeCodePage(std::u16string_view text) {
         while (inLeft > 0) {
             if (iconv(cd, &in, &inLeft, &o, &outLeft) != std::size_t(-1)) break;
             if (errno == E2BIG) break;  // cannot happen with the sizing above
-            // Not representable (EILSEQ) or a lone surrogate (EINVAL): the
-            // default character stands in for one code unit or a whole pair.
-            const char16_t c = char16_t(std::uint8_t(in[0]) | (std::uint8_t(in[1]) << 8));
+            // Not representable (EILSEQ) or a lone surrogate (EINVAL): one code
+            // unit or a whole pair stands for one character.
+            std::uint32_t c = std::uint8_t(in[0]) | (std::uint8_t(in[1]) << 8);
             std::size_t skip = 2;
             if (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) {
-                const char16_t d = char16_t(std::uint8_t(in[2]) | (std::uint8_t(in[3]) << 8));
-                if (d >= 0xDC00 && d <= 0xDFFF) skip = 4;
+                const std::uint32_t d = std::uint8_t(in[2]) | (std::uint8_t(in[3]) << 8);
+                if (d >= 0xDC00 && d <= 0xDFFF) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00);
+                    skip = 4;
+                }
             }
             in += skip;
             inLeft -= skip;
-            if (outLeft > 0) {
-                *o++ = '?';
-                --outLeft;
+            std::string stand = "?";
+            if (unmappable == Unmappable::Reference && m_asciiSame) {
+                stand.clear();
+                appendReference(stand, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+            }
+            if (unmappable == Unmappable::Refuse) allMapped = false;
+            if (outLeft >= stand.size()) {
+                std::memcpy(o, stand.data(), stand.size());
+                o += stand.size();
+                outLeft -= stand.size();
             }
         }
         iconv(cd, nullptr, nullptr, &o, &outLeft);
         m_file.Write(out.data(), std::size_t(o - out.data()));
         i = j;
     }
+    return allMapped;
 }
 
 bool CheckEncoding(unsigned family, std::u16string_view encodingString, std::u16string* error) {

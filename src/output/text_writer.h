@@ -12,16 +12,28 @@ namespace quillon {
 // The code page a family-1/2 EncodingString stands for: its decimal digits in
 // order, the first replaced by 2 when the name begins with "ISO"
 // ("ISO-8859-5" 28595, "Windows-1251" 1251, "CP866" 866). 0 when the name has
-// no digits, meaning the system's ANSI code page.
+// no digits, meaning the system's ANSI code page. When that code page does
+// not exist but iconv knows the name itself ("ISO-8859-15", "KOI8-R",
+// "ASCII"), the name is used as it is.
 std::uint32_t DerivedCodePage(std::u16string_view encodingString);
+
+// Letters, digits, ".", "_" and "-", beginning with a letter: the names an
+// XML declaration may carry.
+bool IsXmlEncodingName(std::u16string_view name);
 
 // The iconv name of a code page number (0: the system ANSI code page, CP1252).
 std::string IconvNameOfCodePage(std::uint32_t codePage);
 
+// What a code page does with a character it cannot represent.
+enum class Unmappable {
+    DefaultCharacter,  // "?" (settings and list files)
+    Reference,         // an XML character reference, legal in text and values
+    Refuse,            // nothing can stand in (names): the write reports failure
+};
+
 // Turns wide text into the bytes of one encoding family and appends them to a
-// file: the only way text reaches a file. Families 0-2 convert through iconv
-// and write the code page's default character "?" for what it cannot
-// represent; 3 is UTF-8; 4 UTF-16 little-endian without byte-order mark.
+// file: the only way text reaches a file. Families 0-2 convert through iconv;
+// 3 is UTF-8; 4 UTF-16 little-endian without byte-order mark.
 class TextWriter {
 public:
     TextWriter(OutputFile& file, unsigned family, std::u16string_view encodingString);
@@ -35,22 +47,23 @@ public:
     bool valid() const { return m_valid; }
     const std::u16string& error() const { return m_error; }
 
-    void WriteText(std::u16string_view text);
-    // Code-page families: write every non-ASCII character as a character
-    // reference. An XML document whose declaration names no encoding is read
-    // back as UTF-8, so code-page bytes would make it malformed.
-    void SetReferenceNonAscii(bool on) { m_referenceNonAscii = on && m_iconv != reinterpret_cast<void*>(-1); }
+    // False when a character had to be refused (only with Unmappable::Refuse).
+    bool WriteText(std::u16string_view text, Unmappable unmappable = Unmappable::DefaultCharacter);
     OutputFile& file() { return m_file; }
+    // The iconv name of the code page written (empty for families 3 and 4).
+    const std::string& codePage() const { return m_codePage; }
+    // ASCII is written as the same single bytes (false for families 3 and 4).
+    bool asciiSame() const { return m_asciiSame; }
 
 private:
-    void writeCodePage(std::u16string_view text);
+    bool writeCodePage(std::u16string_view text, Unmappable unmappable);
 
     OutputFile& m_file;
     unsigned m_family;
     bool m_valid = false;
     bool m_asciiSame = false;  // the code page maps ASCII to itself
-    bool m_referenceNonAscii = false;
     void* m_iconv = reinterpret_cast<void*>(-1);
+    std::string m_codePage;
     std::u16string m_error;
 };
 

@@ -19,26 +19,51 @@ inline constexpr std::u16string_view kEndElementsAdded = u"<?end_elements_added?
 inline constexpr std::u16string_view kStartElementsDeleted = u"<?start_elements_deleted?>";
 inline constexpr std::u16string_view kEndElementsDeleted = u"<?end_elements_deleted?>";
 
+// The encoding a document is written in: its family, the name the text
+// writer converts with, and the name its declaration states (empty: no
+// encoding attribute). Without a declared name a code page would be read
+// back as UTF-8, so UTF-8 is written; "Unicode" is declared as "UTF-16".
+struct DocumentEncoding {
+    unsigned family = 3;
+    std::u16string name;
+    std::u16string declared;
+};
+DocumentEncoding DocumentEncodingOf(const Options& options);
+
+// Checks that documents can be written with the options' encoding; the
+// error text when not.
+bool CheckDocumentEncoding(const Options& options, std::u16string* error = nullptr);
+
 // The pieces of XML output over one file, in the encoding, line end and
 // marker options given (normally the process-wide options).
 class XmlWriter {
 public:
     XmlWriter(OutputFile& file, const Options& options);
 
-    // False when the encoding cannot be written; see TextWriter::error.
-    bool valid() const { return m_text.valid(); }
-    const std::u16string& error() const { return m_text.error(); }
+    // False when the encoding cannot be written, or a name could not be
+    // written in it; error() says which. The file must then be discarded.
+    bool valid() const { return m_error.empty(); }
+    const std::u16string& error() const { return m_error; }
     const Options& options() const { return m_options; }
 
     void WriteText(std::u16string_view text) { m_text.WriteText(text); }
     void WriteLineEnd();
-    // Character data and attribute text: U+0001/U+0002 become double quotes,
-    // and " & < > their entities.
+    // Character data: " & < > as entities, CR as a character reference (a
+    // reader would turn it into LF), U+0001/U+0002 as double quotes, and a
+    // character the code page lacks as a character reference.
     void WriteEscaped(std::u16string_view text);
+    // Marked-up attributes (name=U+0001 value U+0002, separated by blanks):
+    // names as they are, values escaped as text and LF, TAB, CR as character
+    // references, since a reader normalises them to blanks.
+    void WriteAttributes(std::u16string_view attributes);
     // Byte-order mark, declaration, and with PrintDoctype the document type
     // of a root element (doctype may be null).
     void WriteHeader(const ElementRecord& element, const DoctypeInfo* doctype);
-    void WriteStartTag(const ElementRecord& element);
+    // declarations: namespace declarations to add, marked up as attributes.
+    void WriteStartTag(const ElementRecord& element, std::u16string_view declarations = {});
+    // "<name></name>" without attributes or content: what stands for a
+    // selected element that is left out, so that the document has a root.
+    void WriteEmptyElement(const ElementRecord& element, std::u16string_view declarations = {});
     void WriteElementBody(const ElementRecord& element);
     void WriteEmptyClose();
     void WriteEndTag(const ElementRecord& element);
@@ -46,9 +71,19 @@ public:
     void WriteMarker(std::u16string_view marker);
 
 private:
+    // Names and the document type: a character the code page lacks has no
+    // stand-in there, so the document is refused.
+    // False when it could not be written (and nothing was refused before).
+    bool writeStrict(std::u16string_view text);
+    void refuse(std::u16string_view what, std::u16string_view text);
+    void writeName(const ElementRecord& element);
+    void writeEscaped(std::u16string_view text, bool attributeValue);
+
+    DocumentEncoding m_encoding;
     TextWriter m_text;
     const Options& m_options;
     std::u16string_view m_lineEnd;
+    std::u16string m_error;
 };
 
 // The whole element with all its descendants (no recursion, so any depth).

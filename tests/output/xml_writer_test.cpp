@@ -52,12 +52,68 @@ TEST_F(XmlWriterTest, EscapesQuotesAndMarkupButNotApostrophes) {
 
 TEST_F(XmlWriterTest, UnicodeFamilyWritesByteOrderMarkAndUtf16) {
     options().Encoding = kEncodingUnicode;
-    options().EncodingString = u"UTF-16";
     options().EndOfLine = 2;
     ASSERT_TRUE(LoadXml(left, "<a>\xC3\xA9</a>").ok);
-    const std::string bytes = SaveRoot(left);
-    EXPECT_EQ(bytes, "\xFF\xFE" + Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a>") + std::string("\xE9\0", 2) +
-                         Utf16("</a>\n"));
+    // "Unicode" is the family's name for the user; readers know "UTF-16".
+    for (const char16_t* name : {u"UTF-16", u"Unicode"}) {
+        options().EncodingString = name;
+        EXPECT_EQ(SaveRoot(left), "\xFF\xFE" + Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a>") +
+                                      std::string("\xE9\0", 2) + Utf16("</a>\n"));
+    }
+}
+
+// Names are never escaped: without a declared encoding they are UTF-8.
+TEST_F(XmlWriterTest, NonAsciiNamesAreWrittenAsTheyAre) {
+    options().EndOfLine = 0;
+    const std::string xml =
+        "<Stra\xC3\x9F"
+        "e Gr\xC3\xB6\xC3\x9F"
+        "e=\"\xE6\xBC\xA2\">\xC3\xBC</Stra\xC3\x9F"
+        "e>";
+    ASSERT_TRUE(LoadXml(left, xml).ok);
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>" + xml);
+    options().Encoding = kEncodingAnsi;
+    options().EncodingString = u"ISO-8859-1";
+    EXPECT_EQ(SaveRoot(left),
+              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Stra\xDF"
+              "e Gr\xF6\xDF"
+              "e=\"&#x6F22;\">\xFC</Stra\xDF"
+              "e>");
+}
+
+// A name the code page cannot hold has no stand-in: the save is refused
+// and the file that was there stays.
+TEST_F(XmlWriterTest, NameOutsideTheCodePageRefusesTheFile) {
+    options().Encoding = kEncodingAnsi;
+    options().EncodingString = u"ISO-8859-5";
+    for (const std::string xml : {"<r><Stra\xC3\x9F"
+                                  "e/></r>",
+                                  "<r><s Gr\xC3\xB6\xC3\x9F"
+                                  "e='1'/></r>"}) {
+        ClearPane(left);
+        ASSERT_TRUE(LoadXml(left, xml).ok);
+        { std::ofstream(path, std::ios::binary) << "precious"; }
+        const SaveResult r = SaveXml(path, kSaveElementCommand, *RootRecord(left), nullptr, options());
+        EXPECT_FALSE(r.written);
+        EXPECT_THAT(ToUtf8(r.error), HasSubstr("ISO-8859-5"));
+        EXPECT_THAT(ToUtf8(r.error), HasSubstr("\xC3\x9F"
+                                               "e\""));
+        EXPECT_EQ(ReadBytes(path), "precious");
+    }
+    // A declared name a reader could not parse, or one no code page stands behind.
+    options().Encoding = kEncodingDefault;
+    for (const char16_t* name : {u"ISO 8859-1", u"Latin", u"UTF-16"}) {
+        options().EncodingString = name;
+        EXPECT_FALSE(CheckDocumentEncoding(options())) << ToUtf8(name);
+    }
+}
+
+// A reader turns LF, TAB and CR in attribute values into blanks and CR in
+// text into LF; character references keep them.
+TEST_F(XmlWriterTest, LineBreaksAndTabsInValuesSurviveReading) {
+    options().EndOfLine = 0;
+    ASSERT_TRUE(LoadXml(left, "<a v='1&#10;2&#9;3&#13;4'>x&#13;y&#10;z&#9;w</a>").ok);
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a v=\"1&#10;2&#9;3&#13;4\">x&#13;y\nz\tw</a>");
 }
 
 TEST_F(XmlWriterTest, Utf8FamilyHasNoByteOrderMark) {
@@ -74,17 +130,21 @@ TEST_F(XmlWriterTest, CodePagesComeFromTheEncodingName) {
     options().Encoding = kEncodingAnsi;
     options().EncodingString = u"ISO-8859-2";
     EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><a>\xF5\xE9</a>");
-    options().EncodingString = u"Windows-1252";  // has no o double acute
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a>?\xE9</a>");
-    // A declaration without encoding is read as UTF-8: references keep it
-    // well-formed and lossless.
-    options().EncodingString = u"<none>";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>&#x151;&#xE9;</a>");
-    options().Encoding = kEncodingDefault;
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>&#x151;&#xE9;</a>");
+    // What the code page lacks becomes a character reference, not "?".
+    options().EncodingString = u"Windows-1252";
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a>&#x151;\xE9</a>");
     options().Encoding = kEncodingDos;
     options().EncodingString = u"CP437";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"CP437\"?><a>?\x82</a>");
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"CP437\"?><a>&#x151;\x82</a>");
+    // A typed name that no digits describe is used as iconv knows it.
+    options().Encoding = kEncodingAnsi;
+    options().EncodingString = u"ISO-8859-15";
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?><a>&#x151;\xE9</a>");
+    // A declaration without encoding is read as UTF-8, so UTF-8 is written.
+    options().EncodingString = u"<none>";
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>\xC5\x91\xC3\xA9</a>");
+    options().Encoding = kEncodingDefault;
+    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>\xC5\x91\xC3\xA9</a>");
 }
 
 TEST_F(XmlWriterTest, DerivedCodePageNumbers) {
@@ -122,12 +182,12 @@ TEST_F(XmlWriterTest, LongTextIsWrittenWholeInEveryFamily) {
                                                  : u"<none>";
         const std::string bytes = SaveRoot(left);
         const std::size_t unit = family == 4 ? 2 : 1;
-        // the e acute: two UTF-8 bytes, a reference without a declared code page
-        const std::size_t extra = family == 3 ? 2 : options().EncodingString == u"<none>" ? 6 : unit;
-        const std::size_t decl = std::string_view("<?xml version=\"1.0\"?>").size() +
-                                 (options().EncodingString == u"<none>"
-                                      ? 0
-                                      : std::string_view(" encoding=\"\"").size() + options().EncodingString.size());
+        // the e acute: two UTF-8 bytes, also without a declared code page
+        const std::size_t extra = family == 3 || options().EncodingString == u"<none>" ? 2 : unit;
+        const std::size_t declared = family == 4 ? 6 : options().EncodingString.size();  // "UTF-16"
+        const std::size_t decl =
+            std::string_view("<?xml version=\"1.0\"?>").size() +
+            (options().EncodingString == u"<none>" ? 0 : std::string_view(" encoding=\"\"").size() + declared);
         EXPECT_EQ(bytes.size(), (family == 4 ? 2 : 0) + unit * (decl + 7 + text.size()) + extra) << family;
     }
 }
