@@ -6,6 +6,7 @@
 #include "compare/identity.h"
 #include "model/document_pane.h"
 #include "output/entire_elements.h"
+#include "output/namespace_scopes.h"
 #include "output/xml_writer.h"
 #include "settings/options.h"
 
@@ -23,9 +24,18 @@ struct Work {
     bool filter = false;
     bool inside = false;
     bool markerWritten = false;
+    bool top = false;                        // the selected element
     const ElementRecord* element = nullptr;  // or the next child to visit
     const ElementRecord* owner = nullptr;    // EndTag: the element to close
     std::u16string_view marker;
+    // Namespaces around the element (Filtered, Merge) or its siblings
+    // (Children, OtherSide): in its own document, and in the output.
+    const NamespaceBinding* source = nullptr;
+    const NamespaceBinding* written = nullptr;
+    // The partner of the element's parent and the bindings inside it (merged
+    // traversal: the other side's elements are written from there).
+    const ElementRecord* otherParent = nullptr;
+    const NamespaceBinding* otherInside = nullptr;
 };
 
 bool skipped(const ElementRecord& e, std::uint32_t mode) {
@@ -53,6 +63,13 @@ public:
     Traversal(XmlWriter& w, std::uint32_t mode) : m_w(w), m_mode(mode), m_insertPI(w.options().InsertPI == 1) {}
 
     void run(Work first) {
+        // The selected element stands where its document had ancestors.
+        first.top = true;
+        first.source = m_scopes.Around(*first.element);
+        if (const ElementRecord* p = first.element->partner) {
+            first.otherParent = ParentRecord(p);
+            first.otherInside = m_scopes.Around(*p);
+        }
         m_stack.push_back(first);
         while (!m_stack.empty()) {
             Work item = m_stack.back();
@@ -81,13 +98,23 @@ public:
     }
 
 private:
-    void pushFiltered(const ElementRecord* e, bool whole, bool filter, bool inside) {
+    // A Filtered item for e placed where `at` (a Merge or Children item) is.
+    void pushFiltered(const ElementRecord* e, bool whole, bool filter, bool inside, const Work& at) {
         Work w(Work::Filtered);
         w.element = e;
         w.whole = whole;
         w.filter = filter;
         w.inside = inside;
+        w.source = at.source;
+        w.written = at.written;
+        w.otherParent = at.otherParent;
+        w.otherInside = at.otherInside;
         m_stack.push_back(w);
+    }
+    // The bindings around e in its document, from those of a known parent.
+    const NamespaceBinding* around(const ElementRecord& e, const ElementRecord* parent,
+                                   const NamespaceBinding* inside) {
+        return ParentRecord(&e) == parent ? inside : m_scopes.Around(e);
     }
     void pushMarker(std::u16string_view marker) {
         Work w(Work::Marker);
@@ -97,10 +124,26 @@ private:
 
     void filtered(const Work& item) {
         const ElementRecord& e = *item.element;
-        if (m_w.options().IncludeIgnoredElements == 0 && e.ignoreState != 0) return;
+        const NamespaceBinding* inside = m_scopes.Enter(e, item.source);
+        const NamespaceBinding* written = item.written;
+        std::u16string declarations;
+        if (m_w.options().IncludeIgnoredElements == 0 && e.ignoreState != 0) {
+            // A document needs a root: the selected element stands empty.
+            if (item.top) {
+                m_scopes.Declare(e, false, inside, written, declarations);
+                m_w.WriteEmptyElement(e, declarations);
+            }
+            return;
+        }
         if (item.filter && !item.inside && skipped(e, m_mode)) return;
         const bool childrenInside = item.inside || IsEntireElement(e);
-        m_w.WriteStartTag(e);
+        if (item.source == item.written) {
+            written = inside;  // in its own place: its own declarations suffice
+        } else {
+            written = m_scopes.Enter(e, item.written);
+            m_scopes.Declare(e, true, inside, written, declarations);
+        }
+        m_w.WriteStartTag(e, declarations);
         if (item.whole && e.childCount == 0 && e.textLength == 0) {
             m_w.WriteEmptyClose();
             return;
@@ -109,12 +152,19 @@ private:
         Work end(Work::EndTag);
         end.owner = &e;
         m_stack.push_back(end);
-        if (!item.whole && e.partner) {
-            Work other(Work::OtherSide);
-            other.element = FirstChildRecord(e.partner);
-            m_stack.push_back(other);
-        }
         Work kids(Work::Children);
+        kids.source = inside;
+        kids.written = written;
+        if (!item.whole && e.partner) {
+            const ElementRecord& p = *e.partner;
+            Work other(Work::OtherSide);
+            other.element = FirstChildRecord(&p);
+            other.source = m_scopes.Enter(p, around(p, item.otherParent, item.otherInside));
+            other.written = written;
+            m_stack.push_back(other);
+            kids.otherParent = &p;
+            kids.otherInside = other.source;
+        }
         kids.element = FirstChildRecord(&e);
         kids.whole = item.whole;
         kids.inside = childrenInside;
@@ -128,12 +178,12 @@ private:
         next.element = NextSiblingRecord(c);
         m_stack.push_back(next);
         if (item.whole) {
-            pushFiltered(c, true, true, item.inside);
+            pushFiltered(c, true, true, item.inside, item);
         } else {
-            Work m(Work::Merge);
+            Work m = item;
+            m.kind = Work::Merge;
             m.element = c;
             m.filter = true;
-            m.inside = item.inside;
             m_stack.push_back(m);
         }
     }
@@ -152,7 +202,7 @@ private:
         Work next = item;
         next.element = NextSiblingRecord(d);
         m_stack.push_back(next);
-        pushFiltered(d, true, true, false);
+        pushFiltered(d, true, true, false, item);
     }
 
     void merge(const Work& item) {
@@ -163,30 +213,36 @@ private:
             if (!p) {
                 m_w.WriteMarker(kStartElementsAdded);
                 pushMarker(kEndElementsAdded);
-                pushFiltered(&c, true, item.filter, item.inside);
+                pushFiltered(&c, true, item.filter, item.inside, item);
             } else if (!identical) {
                 if (AttributesDiffer(c) && p->attributesLength > 0) m_w.WriteComment(p->attributesView());
-                pushFiltered(&c, false, item.filter, item.inside);
+                pushFiltered(&c, false, item.filter, item.inside, item);
             } else {
-                pushFiltered(&c, true, item.filter, item.inside);
+                pushFiltered(&c, true, item.filter, item.inside, item);
             }
+            m_stack.back().top = item.top;
             return;
         }
         if (p && !identical && !OwnDataEqual(c, p, compareSnapshot())) {
-            // Both versions, the saved side's first.
-            pushFiltered(p, true, item.filter, false);
-            pushFiltered(&c, true, item.filter, item.inside);
+            // Both versions, the saved side's first; the other side's comes
+            // from under the partner of c's parent.
+            Work at = item;
+            at.source = around(*p, item.otherParent, item.otherInside);
+            pushFiltered(p, true, item.filter, false, at);
+            pushFiltered(&c, true, item.filter, item.inside, item);
         } else if (p && !identical) {
-            pushFiltered(&c, false, item.filter, item.inside);
+            pushFiltered(&c, false, item.filter, item.inside, item);
         } else {
-            pushFiltered(&c, true, item.filter, item.inside);
+            pushFiltered(&c, true, item.filter, item.inside, item);
         }
+        m_stack.back().top = item.top;
     }
 
     XmlWriter& m_w;
     std::uint32_t m_mode;
     bool m_insertPI;
     std::vector<Work> m_stack;
+    NamespaceScopes m_scopes;
 };
 
 }  // namespace

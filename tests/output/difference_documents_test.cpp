@@ -168,6 +168,40 @@ TEST_F(DifferenceDocumentsTest, EveryModeWritesWellFormedXmlWithMarkersAndQuotes
     }
 }
 
+TEST_F(DifferenceDocumentsTest, AnIgnoredSelectedElementLeavesAnEmptyRoot) {
+    Compare("<r a='1'><x/></r>", "<r a='2'><y/></r>");
+    RootRecord(left)->ignoreState = 2;
+    options().EndOfLine = 0;
+    for (std::uint32_t pi = 0; pi < 2; ++pi) {
+        options().InsertPI = pi;
+        for (std::uint32_t mode = kModeDifferences; mode <= kModeDeletedAndChanged; ++mode) {
+            // (with markers a merge still shows the other side's attributes first)
+            EXPECT_THAT(Body(mode), testing::EndsWith("<r></r>")) << mode;
+            ExpectWellFormed();
+        }
+    }
+}
+
+// An element written away from its own ancestors declares the prefixes its
+// name and attributes use, also when the output binds their URI to another.
+TEST_F(DifferenceDocumentsTest, ElementsFromTheOtherSideDeclareTheirNamespaces) {
+    options().EndOfLine = 0;
+    options().InsertPI = 1;
+    Compare("<r xmlns:q='urn:q'><a/></r>", "<r xmlns='urn:d' xmlns:p='urn:q'><a/><p:n p:k='1'><m/></p:n></r>");
+    EXPECT_EQ(Body(kModeMerge),
+              "<!-- xmlns=\"urn:d\" xmlns:p=\"urn:q\" --><r xmlns:q=\"urn:q\"><a/><?start_elements_deleted?>"
+              "<p:n p:k=\"1\" xmlns:p=\"urn:q\"><m xmlns=\"urn:d\"/></p:n><?end_elements_deleted?></r>");
+    ExpectWellFormed();
+    // Saved alone, an element declares what its ancestors did.
+    EXPECT_EQ(Save(Find(right, "p:n")),
+              "<?xml version=\"1.0\"?><p:n p:k=\"1\" xmlns:p=\"urn:q\"><m xmlns=\"urn:d\"/></p:n>");
+    // Both versions side by side: the other one keeps its own binding.
+    options().InsertPI = 0;
+    Compare("<r xmlns:q='urn:1'><q:a>1</q:a></r>", "<r xmlns:q='urn:2'><q:a>2</q:a></r>");
+    EXPECT_EQ(Body(kModeMerge), "<r xmlns:q=\"urn:1\"><q:a>1</q:a><q:a xmlns:q=\"urn:2\">2</q:a></r>");
+    ExpectWellFormed();
+}
+
 TEST_F(DifferenceDocumentsTest, DeepMergesNeedNoRecursion) {
     options().DoNamespaces = 0;
     constexpr int kDepth = 100000;
