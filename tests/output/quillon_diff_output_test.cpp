@@ -57,6 +57,21 @@ TEST_F(QuillonDiffOutputTest, AFileThatCannotBeWrittenIsTroubleAndNeedsTwoDocume
     EXPECT_EQ(r.status, 2);
 }
 
+// Without --encoding the last document's declared code page decides: what it
+// lacks becomes a reference in text, and a name it lacks is trouble.
+TEST_F(QuillonDiffOutputTest, CharactersTheCodePageLacks) {
+    const std::string latin = WriteTempFile("<?xml version='1.0' encoding='ISO-8859-1'?><r><a>2</a></r>");
+    const std::string han = WriteTempFile("<r><a>\xE6\xBC\xA2</a></r>");
+    Outcome r = Diff("-q --eol none --merge " + out + " " + han + " " + latin);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a>&#x6F22;</a><a>2</a></r>");
+    const std::string hanName = WriteTempFile("<r><\xE6\xBC\xA2/></r>");
+    r = Diff("-q --merge " + out + " " + hanName + " " + latin);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("ISO-8859-1"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadBytes(out).find("\xE6"), std::string::npos);  // the earlier file stays
+}
+
 TEST_F(QuillonDiffOutputTest, TheThirdArgumentIsASettingsFileWithAllItsSections) {
     const std::string settings =
         WriteTempFile("IgnoreValues=1\r\nEntireElement=r>a\r\nInsertPI=0\r\nEncoding=UTF-8\r\n", ".ini");

@@ -274,6 +274,22 @@ private Q_SLOTS:
         for (const auto& o : p.opened) QVERIFY(!QFile::exists(o.file));
     }
     // ---- Failures keep the user's file ----
+    void aNameTheEncodingCannotHoldIsRefusedInTheErrorBox() {
+        SavingProgram p(
+            "<r><Stra\xC3\x9F"
+            "e/></r>",
+            "<r/>");
+        p.select(PaneSide::Left, "");
+        std::ofstream(QFile::encodeName(at("name.xml")).toStdString()) << "precious";
+        options().OpenAfterSave = 0;
+        options().Encoding = kEncodingAnsi;
+        options().EncodingString = u"ISO-8859-5";  // Cyrillic: no sharp s
+        p.saveWith(cmd::MergeFiles, at("name.xml"));
+        QCOMPARE(readBytes(at("name.xml")), std::string("precious"));
+        QCOMPARE(p.messages.messages.back().title, std::u16string(u"Error"));
+        QVERIFY(p.lastText().find(u"\"Stra\u00DFe\" cannot be written in the encoding \"ISO-8859-5\"") !=
+                std::u16string::npos);
+    }
     void aFailedWriteLeavesTheExistingFileAndSaysSo() {
         SavingProgram p;
         p.select(PaneSide::Left, "");
