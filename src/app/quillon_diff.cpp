@@ -34,6 +34,7 @@
 #include "output/output_paths.h"
 #include "output/save_document.h"
 #include "platform/notifier.h"
+#include "platform/terminal_text.h"
 #include "platform/utf8.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
@@ -505,7 +506,7 @@ public:
     MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                        MessageButtons buttons) override {
         if (title == u"Result") {
-            if (!m_quiet) std::fprintf(m_report, "%s\n", ToUtf8(text).c_str());
+            if (!m_quiet) std::fprintf(m_report, "%s\n", TerminalText(ToUtf8(text)).c_str());
         } else {
             // A parse problem's box asks whether to go on; the console goes
             // on, so it prints the problem on one line.
@@ -517,7 +518,9 @@ public:
                 for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
                     body.replace(p, 2, ": ");
             }
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), body.c_str());
+            // Names and messages may carry a document's control characters.
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(ToUtf8(title)).c_str(),
+                         TerminalText(body).c_str());
         }
         (void)icon;
         return DefaultAnswer(buttons);
@@ -608,7 +611,8 @@ int main(int argc, char** argv) {
         const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FromUtf8(file), progress);
         if (run.progress) std::fprintf(stderr, "\r%*s\r", int(file.size() + 16), "");
         if (!r.ok) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), ToUtf8(r.message).c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(),
+                         TerminalText(ToUtf8(r.message)).c_str());
             return kExitTrouble;
         }
         elements += r.elementCount;

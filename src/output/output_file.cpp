@@ -94,13 +94,12 @@ bool OutputFile::openTemporary(const std::string& target) {
     m_tempPath = target + ".XXXXXX";
     std::vector<char> name(m_tempPath.begin(), m_tempPath.end());
     name.push_back('\0');
-    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    m_fd = MakePendingFile(name.data(), &m_pendingSlot);
     if (m_fd < 0) {
         m_tempPath.clear();
         return fail(errno);
     }
     m_tempPath = name.data();
-    m_pendingSlot = RegisterPendingFile(m_tempPath.c_str());
     // mkstemp creates 0600; give the file the permissions a plain create would.
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0)

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "platform/interrupted_writes.h"
 
+#include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -59,6 +63,20 @@ int RegisterPendingFile(const char* path) {
         return i;
     }
     return -1;
+}
+
+int MakePendingFile(char* nameTemplate, int* slot) {
+    installHandlers();
+    sigset_t held, old;
+    sigemptyset(&held);
+    for (const int sig : kSignals) sigaddset(&held, sig);
+    ::pthread_sigmask(SIG_BLOCK, &held, &old);
+    const int fd = ::mkostemp(nameTemplate, O_CLOEXEC);
+    *slot = fd >= 0 ? RegisterPendingFile(nameTemplate) : -1;
+    const int error = errno;
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    errno = error;
+    return fd;
 }
 
 void ForgetPendingFile(int slot) {

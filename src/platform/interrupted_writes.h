@@ -14,4 +14,9 @@ namespace quillon {
 int RegisterPendingFile(const char* path);
 void ForgetPendingFile(int slot);
 
+// mkostemp(nameTemplate, O_CLOEXEC) and RegisterPendingFile with the
+// signals held back in between, so that no signal finds the file made but
+// not yet registered. The slot goes to *slot.
+int MakePendingFile(char* nameTemplate, int* slot);
+
 }  // namespace quillon
