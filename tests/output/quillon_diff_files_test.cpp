@@ -154,12 +154,12 @@ TEST_F(FilesTest, ListFilesAreReadOneWayWithTheFlagsAlreadyInForce) {
     // What only the settings-file reader knew: any case of the key, blanks,
     // a remark, CR line ends.
     const std::string list = at("list.txt");
-    std::ofstream(list) << "# made by hand\r ignoreelement = R>STAMP # the clock\r";
-    std::ofstream(left, std::ios::trunc) << "<r><stamp>1</stamp></r>";
-    std::ofstream(right, std::ios::trunc) << "<r><stamp>2</stamp></r>";
+    std::ofstream(list) << "# made by hand\r commonignoredattributes = V # the clock\r";
+    std::ofstream(left, std::ios::trunc) << "<r v='1'/>";
+    std::ofstream(right, std::ios::trunc) << "<r v='2'/>";
     for (const std::string& way : {"--rules " + list + " " + left + " " + right, left + " " + right + " " + list}) {
-        EXPECT_EQ(Diff("-q " + way).status, 1) << way;  // STAMP is not stamp
-        EXPECT_EQ(Diff("-q --element-names-ignore-case " + way).status, 0) << way;
+        EXPECT_EQ(Diff("-q " + way).status, 1) << way;  // V is not v
+        EXPECT_EQ(Diff("-q --attribute-names-ignore-case " + way).status, 0) << way;
     }
     // A folder or a file of nothing known.
     Outcome r = Diff("--rules " + dir.string() + " " + left + " " + right);
