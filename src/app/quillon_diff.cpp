@@ -30,10 +30,12 @@
 #include "model/name_table.h"
 #include "model/wide_string.h"
 #include "output/difference_documents.h"
+#include "output/output_file.h"
+#include "output/output_paths.h"
 #include "output/save_document.h"
 #include "platform/notifier.h"
+#include "platform/terminal_text.h"
 #include "platform/utf8.h"
-#include "rules/rule_list_files.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
 #include "settings/settings_file.h"
@@ -409,13 +411,38 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
     return true;
 }
 
-// The settings file named as the third argument, read with all its sections
-// before the flags apply.
-bool applySettingsFile(const DiffRun& run, std::string& error) {
-    if (run.files.size() < 3) return true;
-    if (ReadSettingsFile(FromUtf8(run.files[2]), kEverySettingsSection)) return true;
-    error = run.files[2] + ": the settings file cannot be read";
-    return false;
+// Reads a settings or list file with the chosen sections; false with the
+// system's reason when it cannot be read. lines counts what was recognised.
+bool readSettings(const std::string& file, unsigned sections, unsigned& lines) {
+    SettingsFileReport report;
+    const bool read = ReadSettingsFile(FromUtf8(file), sections, &report);
+    if (!read) std::fprintf(stderr, "quillon-diff: %s: cannot be read: %s\n", file.c_str(), report.error.c_str());
+    lines += report.recognisedLines;
+    return read;
+}
+
+// The settings file (its options first), the flags, then every list: names
+// are interned with the case options in force, so the flags that change
+// them must hold before any list is read, whichever file it comes from.
+bool applySettingsAndLists(const DiffRun& run) {
+    Options& o = options();
+    const std::string* settings = run.files.size() >= 3 ? &run.files[2] : nullptr;
+    unsigned settingsLines = 0;
+    if (settings && !readSettings(*settings, kOptionsSection, settingsLines)) return false;
+    for (const auto& e : run.optionEdits) e(o);
+    if (!o.NormalizeNumber) o.DecimalPlaces = -1;
+    ApplyCompareLevel(o);
+    std::vector<std::pair<const std::string*, unsigned>> lists;
+    if (settings) lists.emplace_back(settings, kEverySettingsSection & ~kOptionsSection);
+    for (const std::string& f : run.ruleFiles) lists.emplace_back(&f, kIgnoreRulesSection);
+    for (const std::string& f : run.keyFiles) lists.emplace_back(&f, kKeysSection);
+    for (const auto& [file, sections] : lists) {
+        unsigned lines = file == settings ? settingsLines : 0;
+        if (!readSettings(*file, sections, lines)) return false;
+        if (lines == 0)
+            std::fprintf(stderr, "quillon-diff: %s: warning: no line of it was recognised\n", file->c_str());
+    }
+    return true;
 }
 
 // Writes the queued documents from the saved side's root; false after the
@@ -427,15 +454,29 @@ bool writeOutputs(const DiffRun& run, DocumentPane (&panes)[2], DoctypeInfo (&do
         const SaveResult r = SaveXml(file, command, *root, &doctypes[side], options());
         if (!r.written) {
             std::fprintf(stderr, "quillon-diff: %s: %s\n", r.path.c_str(),
-                         r.error.empty() ? "the file could not be written" : ToUtf8(r.error).c_str());
+                         r.error.empty() ? ("could not be written: " + r.reason).c_str() : ToUtf8(r.error).c_str());
             return false;
         }
+        if (r.path != file && !run.quiet) std::fprintf(stderr, "quillon-diff: wrote %s\n", r.path.c_str());
     }
     return true;
 }
 
 bool isAddress(const std::string& s) {
     return s.rfind("http://", 0) == 0 || s.rfind("ftp://", 0) == 0 || s.rfind("file://", 0) == 0;
+}
+
+// Refused before anything is read or written: an output never replaces an
+// input, nor another output.
+bool checkOutputPaths(const DiffRun& run, std::string& error) {
+    std::vector<std::string> inputs, outputs;
+    for (const std::string& f : run.files)
+        if (!isAddress(f)) inputs.push_back(f);
+    inputs.insert(inputs.end(), run.ruleFiles.begin(), run.ruleFiles.end());
+    inputs.insert(inputs.end(), run.keyFiles.begin(), run.keyFiles.end());
+    for (const auto& [command, file] : run.outputs) outputs.push_back(WithXmlExtension(file));
+    error = CheckOutputPaths(outputs, inputs);
+    return error.empty();
 }
 
 // Catches the cases the parser words poorly before it sees them.
@@ -461,11 +502,11 @@ std::uint64_t fileSize(const std::string& path) {
 // The "Result" box goes to stdout; every other message to stderr.
 class ConsoleNotifier : public Notifier {
 public:
-    explicit ConsoleNotifier(bool quiet) : m_quiet(quiet) {}
+    ConsoleNotifier(bool quiet, std::FILE* report) : m_quiet(quiet), m_report(report) {}
     MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                        MessageButtons buttons) override {
         if (title == u"Result") {
-            if (!m_quiet) std::printf("%s\n", ToUtf8(text).c_str());
+            if (!m_quiet) std::fprintf(m_report, "%s\n", TerminalText(ToUtf8(text)).c_str());
         } else {
             // A parse problem's box asks whether to go on; the console goes
             // on, so it prints the problem on one line.
@@ -477,7 +518,9 @@ public:
                 for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
                     body.replace(p, 2, ": ");
             }
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), body.c_str());
+            // Names and messages may carry a document's control characters.
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(ToUtf8(title)).c_str(),
+                         TerminalText(body).c_str());
         }
         (void)icon;
         return DefaultAnswer(buttons);
@@ -485,6 +528,7 @@ public:
 
 private:
     bool m_quiet;
+    std::FILE* m_report;
 };
 
 // Clears the progress line once pairing is done, before the result prints.
@@ -526,23 +570,17 @@ int main(int argc, char** argv) {
         return kExitTrouble;
     }
 
-    Options& o = options();
-    ResetOptions(o, false);
-    if (!applySettingsFile(run, error)) {
-        std::fprintf(stderr, "quillon-diff: %s\n", error.c_str());
+    if (!checkOutputPaths(run, error)) {
+        std::fprintf(stderr, "quillon-diff: %s; nothing was written\n", error.c_str());
         return kExitTrouble;
     }
-    for (const auto& e : run.optionEdits) e(o);
-    if (!o.NormalizeNumber) o.DecimalPlaces = -1;
-    ApplyCompareLevel(o);
-    const std::pair<const std::vector<std::string>*, unsigned> listFiles[] = {{&run.ruleFiles, kIgnoreRulesSection},
-                                                                              {&run.keyFiles, kKeysSection}};
-    for (const auto& [files, section] : listFiles)
-        for (const std::string& file : *files)
-            if (!ReadRuleListFile(FromUtf8(file), section)) {
-                std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), std::strerror(errno));
-                return kExitTrouble;
-            }
+    // A document written to standard output has it to itself.
+    const bool outputToStdout =
+        std::any_of(run.outputs.begin(), run.outputs.end(), [](const auto& o) { return o.second == "-"; });
+    std::FILE* const report = outputToStdout ? stderr : stdout;
+
+    ResetOptions(options(), false);
+    if (!applySettingsAndLists(run)) return kExitTrouble;
 
     const std::size_t documents = run.files.size() >= 2 ? 2 : 1;
     for (std::size_t i = 0; i < documents; ++i) {
@@ -552,7 +590,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    ConsoleNotifier console(run.quiet);
+    ConsoleNotifier console(run.quiet, report);
     ScopedNotifier scopedNotifier(console);
     XmlParser parser;
     DocumentPane panes[2];
@@ -573,13 +611,15 @@ int main(int argc, char** argv) {
         const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FromUtf8(file), progress);
         if (run.progress) std::fprintf(stderr, "\r%*s\r", int(file.size() + 16), "");
         if (!r.ok) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), ToUtf8(r.message).c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(),
+                         TerminalText(ToUtf8(r.message)).c_str());
             return kExitTrouble;
         }
         elements += r.elementCount;
-        if (run.stats) std::printf("%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
+        if (run.stats)
+            std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
     }
-    if (run.stats) std::printf("distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
+    if (run.stats) std::fprintf(report, "distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
     if (documents < 2) return 0;
 
     PairingProgress progress;
@@ -599,10 +639,10 @@ int main(int argc, char** argv) {
     const double compareSeconds = secondsSince(compareStart);
     const CompareCounters& c = compareCounters();
     if (run.stats) {
-        std::printf("EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
-                    (unsigned long long)c.EqualPairs, (unsigned long long)c.ChangedPairs,
-                    (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
-        std::printf("compared in %.3f s\n", compareSeconds);
+        std::fprintf(report, "EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
+                     (unsigned long long)c.EqualPairs, (unsigned long long)c.ChangedPairs,
+                     (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
+        std::fprintf(report, "compared in %.3f s\n", compareSeconds);
     }
     if (!writeOutputs(run, panes, doctypes)) return kExitTrouble;
     return c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent;

@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "load/load_document.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 
 #include "load/load_pipeline.h"
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
+#include "platform/utf8.h"
 #include "settings/options.h"
 
 namespace quillon {
@@ -25,6 +31,17 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     const auto start = std::chrono::steady_clock::now();
     LoadResult result;
     ClearPane(pane);
+    // The parser words every unreadable file as "unable to open primary
+    // document entity"; the system's reason ("Permission denied") says more.
+    // Non-blocking, so that probing a pipe does not wait for a writer.
+    if (path.find(u"://") == std::u16string_view::npos) {
+        const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            result.message = u"The file cannot be read: " + FromUtf8(std::strerror(errno));
+            return result;
+        }
+        ::close(fd);
+    }
     SAX2CountHandlers& h = parser.handlers();
     h.ResetForPane(&pane, &doctype, std::move(progress));
     parser.ConfigureParser(options());

@@ -97,8 +97,8 @@ void ParseMessages::Log(ProblemKind kind) {
     if (!m_logFile) {
         m_logFile = std::make_unique<OutputFile>(ToUtf8(m_logFileName), OutputFile::Mode::Replace);
         if (!m_logFile->ok()) {
+            reportLogFailure(m_logFile->error());
             m_logFile.reset();
-            m_logFailed = true;
             return;
         }
     }
@@ -106,12 +106,19 @@ void ParseMessages::Log(ProblemKind kind) {
     std::u16string line = std::u16string(ProblemKindText(kind)) + u" at " + m_position + u" : " + m_message;
     CutToCapacity(line, kBoxCapacity - 2);
     line += u"\r\n";
-    WriteText(*m_logFile, line, kEncodingDefault);
+    WriteText(*m_logFile, line, kEncodingUtf8, u"UTF-8");
+}
+
+// Said once per load: the problems are still shown, only the log is missing.
+void ParseMessages::reportLogFailure(const std::string& reason) {
+    m_logFailed = true;
+    notifier().show(u"Error", u"The log file '" + m_logFileName + u"' cannot be written: " + FromUtf8(reason),
+                    MessageIcon::Error, MessageButtons::Ok);
 }
 
 void ParseMessages::CloseLog() {
     if (!m_logFile) return;
-    m_logFile->Commit();
+    if (!m_logFile->Commit()) reportLogFailure(m_logFile->error());
     m_logFile.reset();
 }
 

@@ -40,9 +40,9 @@ public:
     // answered Cancel.
     bool Report(ProblemKind kind, const ParseProblem& problem);
     // With WriteMessages on, writes the last reported problem to the log as
-    // "<kind> at <position> : <message>" and CR LF, in the system's ANSI code
-    // page. The log is created at the first problem; when it cannot be, no
-    // further attempt is made during this load.
+    // "<kind> at <position> : <message>" and CR LF, in UTF-8. The log is
+    // created at the first problem; when it cannot be, that is said once and
+    // no further attempt is made during this load.
     void Log(ProblemKind kind);
     // Puts the log in place (it replaces an older log only now, complete).
     void CloseLog();
@@ -53,6 +53,7 @@ public:
     const std::u16string& captionText() const { return m_caption; }
 
 private:
+    void reportLogFailure(const std::string& reason);
     std::u16string m_logFileName;
     std::unique_ptr<OutputFile> m_logFile;
     bool m_logFailed = false;

@@ -93,7 +93,7 @@ bool SaveEntireElements(const std::string& path) {
     if (list.count == 0) return true;
     OutputFile file(path, OutputFile::Mode::Append);
     if (!file.ok()) return false;
-    TextWriter w(file, kEncodingDefault, u"<none>");
+    TextWriter w(file, kEncodingUtf8, u"UTF-8");
     w.WriteText(u"\r\n#These rows were added by Quillon\r\n");
     for (std::size_t i = 0; i < list.count; ++i) {
         w.WriteText(u"EntireElement=");

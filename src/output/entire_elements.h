@@ -36,7 +36,7 @@ bool ToggleEntireElement(const ElementRecord& element);
 // control characters are dropped; more than 2047 characters are cut.
 void ReadEntireElementLine(std::u16string_view value);
 
-// Appends the list to a list file in the system's ANSI code page; false when
+// Appends the list to a list file in UTF-8; false when
 // the file cannot be opened. An empty list writes nothing.
 bool SaveEntireElements(const std::string& path);
 

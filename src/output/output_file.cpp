@@ -9,43 +9,100 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/interrupted_writes.h"
+
 namespace quillon {
+namespace {
+
+// The file a chain of symbolic links ends at (the path itself when it is no
+// link); a dangling link yields the missing file it names, which then gets
+// created there.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::string target(std::size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || std::size_t(n) >= target.size()) break;
+        target.resize(std::size_t(n));
+        if (target[0] != '/') {
+            const std::size_t slash = path.rfind('/');
+            if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        }
+        path = target;
+    }
+    return path;
+}
+
+}  // namespace
 
 OutputFile::~OutputFile() {
     if (m_fd >= 0) {
-        if (m_mode == Mode::Append)
+        if (m_mode == Mode::Append || m_direct)
             Commit();
         else
             Discard();
     }
 }
 
+bool OutputFile::fail(int error) {
+    m_failed = true;
+    if (m_error.empty()) m_error = std::strerror(error);
+    return false;
+}
+
 bool OutputFile::Open(const std::string& path, Mode mode) {
     if (m_fd >= 0) Discard();
-    m_path = path;
     m_mode = mode;
     m_failed = false;
+    m_direct = false;
     m_used = 0;
+    m_error.clear();
     if (!m_buffer) m_buffer = std::make_unique<std::uint8_t[]>(kBufferSize);
-    if (path.empty()) return false;
-    if (mode == Mode::Append) {
-        m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        return m_fd >= 0;
+    if (path.empty()) return fail(ENOENT);
+    if (mode == Mode::Replace && path == kStandardOutput) {
+        m_fd = STDOUT_FILENO;
+        m_direct = true;
+        return true;
     }
-    // The temporary file lives in the target's folder so the rename stays on
-    // one file system and is atomic.
-    m_tempPath = path + ".XXXXXX";
+    m_target = followLinks(path);
+    struct stat st {};
+    const bool exists = ::stat(m_target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return fail(EISDIR);
+    if (exists && S_ISREG(st.st_mode)) {
+        // Renaming over a file needs no write permission on it, only on its
+        // folder; refuse what the user could not write, as cp and the shell do
+        // (also for root, who may write anything: the mode says "keep").
+        if (::access(m_target.c_str(), W_OK) != 0) return fail(errno);
+        if ((st.st_mode & 0222) == 0) {
+            m_error = "the file is write-protected";
+            return fail(EACCES);
+        }
+    }
+    if (mode == Mode::Append || (exists && !S_ISREG(st.st_mode))) {
+        const int flags = mode == Mode::Append ? O_APPEND | O_CREAT : O_TRUNC;
+        m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+        m_direct = mode == Mode::Replace;
+        return m_fd >= 0 || fail(errno);
+    }
+    return openTemporary(m_target);
+}
+
+// The temporary file lives in the target's folder so the rename stays on one
+// file system and is atomic.
+bool OutputFile::openTemporary(const std::string& target) {
+    m_tempPath = target + ".XXXXXX";
     std::vector<char> name(m_tempPath.begin(), m_tempPath.end());
     name.push_back('\0');
-    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    m_fd = MakePendingFile(name.data(), &m_pendingSlot);
     if (m_fd < 0) {
         m_tempPath.clear();
-        return false;
+        return fail(errno);
     }
     m_tempPath = name.data();
     // mkstemp creates 0600; give the file the permissions a plain create would.
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
+    if (::stat(target.c_str(), &st) == 0)
         ::fchmod(m_fd, st.st_mode & 07777);
     else {
         const mode_t mask = ::umask(0);
@@ -61,7 +118,7 @@ void OutputFile::flush() {
         const ssize_t n = ::write(m_fd, m_buffer.get() + done, m_used - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            m_failed = true;
+            fail(errno);
         } else {
             done += std::size_t(n);
         }
@@ -86,27 +143,33 @@ void OutputFile::Write(const void* bytes, std::size_t size) {
     }
 }
 
+void OutputFile::closeFile() {
+    if (m_fd != STDOUT_FILENO && ::close(m_fd) != 0) fail(errno);
+    m_fd = -1;
+}
+
 bool OutputFile::Commit() {
     if (m_fd < 0) return false;
     flush();
-    bool good = !m_failed;
-    if (m_mode == Mode::Replace && good && ::fsync(m_fd) != 0) good = false;
-    if (::close(m_fd) != 0) good = false;
-    m_fd = -1;
-    if (m_mode == Mode::Replace) {
-        if (good && std::rename(m_tempPath.c_str(), m_path.c_str()) != 0) good = false;
-        if (!good) ::unlink(m_tempPath.c_str());
+    const bool replacing = m_mode == Mode::Replace && !m_direct;
+    if (replacing && !m_failed && ::fsync(m_fd) != 0) fail(errno);
+    closeFile();
+    if (replacing) {
+        if (!m_failed && std::rename(m_tempPath.c_str(), m_target.c_str()) != 0) fail(errno);
+        if (m_failed) ::unlink(m_tempPath.c_str());
+        ForgetPendingFile(m_pendingSlot);
+        m_pendingSlot = -1;
         m_tempPath.clear();
     }
-    m_failed = !good;
-    return good;
+    return !m_failed;
 }
 
 void OutputFile::Discard() {
     if (m_fd < 0) return;
-    ::close(m_fd);
-    m_fd = -1;
-    if (m_mode == Mode::Replace && !m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+    closeFile();
+    if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+    ForgetPendingFile(m_pendingSlot);
+    m_pendingSlot = -1;
     m_tempPath.clear();
     m_used = 0;
 }

@@ -4,6 +4,7 @@
 #include "model/element_record.h"
 #include "model/name_table.h"
 #include "output/difference_documents.h"
+#include "output/output_file.h"
 #include "output/xml_writer.h"
 #include "settings/options.h"
 
@@ -12,6 +13,7 @@ namespace quillon {
 std::string WithXmlExtension(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (path == OutputFile::kStandardOutput) return path;
     return path.find('.', nameStart) == std::string::npos ? path + ".xml" : path;
 }
 
@@ -31,7 +33,10 @@ SaveResult SaveXml(const std::string& path, std::uint32_t command, const Element
         return result;
     }
     OutputFile file(result.path);
-    if (!file.ok()) return result;
+    if (!file.ok()) {
+        result.reason = file.error();
+        return result;
+    }
     XmlWriter writer(file, options);
     writer.WriteHeader(element, doctype);
     WriteDocumentBody(writer, element, command);
@@ -42,6 +47,7 @@ SaveResult SaveXml(const std::string& path, std::uint32_t command, const Element
         return result;
     }
     result.written = file.Commit();
+    if (!result.written) result.reason = file.error();
     return result;
 }
 

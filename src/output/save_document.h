@@ -17,6 +17,7 @@ struct SaveResult {
     bool written = false;
     std::string path;      // the name actually used (".xml" appended when needed)
     std::u16string error;  // why nothing was written; empty when the file could not be created
+    std::string reason;    // then the system's reason ("Permission denied", "No space left on device")
 };
 
 // A file name without any "." gets ".xml". Only the name after the last

@@ -18,6 +18,17 @@ bool isTempName(const std::string& name) {
     return name.size() >= 8 && name.compare(0, 4, "temp") == 0 && name.compare(name.size() - 4, 4, ".xml") == 0;
 }
 
+// Why the folder is not one to trust with our files (empty when it is): a
+// link planted under our name must not redirect them, nor may a folder
+// someone else made first.
+const char* untrustedFolder(const std::string& folder, struct stat& st) {
+    // lstat, not stat: a link is refused, not followed.
+    if (::lstat(folder.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return "not a folder";
+    if (st.st_uid != ::getuid()) return "the folder belongs to another user";
+    return nullptr;
+}
+
 }  // namespace
 
 std::filesystem::path TemporaryFolder() {
@@ -34,11 +45,8 @@ bool PrepareTemporaryFolder(std::string* error) {
         return false;
     };
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return fail(std::strerror(errno));
-    // lstat, not stat: a link planted under our name must not redirect the files.
     struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0) return fail(std::strerror(errno));
-    if (!S_ISDIR(st.st_mode)) return fail("not a folder");
-    if (st.st_uid != ::getuid()) return fail("the folder belongs to another user");
+    if (const char* why = untrustedFolder(folder, st)) return fail(why);
     if ((st.st_mode & 0077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return fail(std::strerror(errno));
     return true;
 }
@@ -61,7 +69,8 @@ std::string MakeTempFileName() {
 void RemoveTempFiles() {
     std::error_code ec;
     const std::filesystem::path folder = TemporaryFolder();
-    if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, ec))) return;
+    struct stat st {};
+    if (untrustedFolder(folder.string(), st)) return;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         std::error_code fileError;
         if (isTempName(entry.path().filename().string()) && entry.is_regular_file(fileError))

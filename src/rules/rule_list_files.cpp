@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "rules/rule_list_files.h"
 
-#include <iconv.h>
-
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/element_record.h"
 #include "model/name_table.h"
+#include "output/output_file.h"
 #include "platform/utf8.h"
 #include "rules/ignore_rules.h"
 #include "rules/key_elements.h"
@@ -64,56 +62,15 @@ std::u16string number(unsigned n) {
     return out;
 }
 
-std::string toAnsi(std::u16string_view s) {
-    std::string out;
-    iconv_t cd = iconv_open("CP1252", "UTF-16LE");
-    for (char16_t c : s) {
-        if (c < 0x80 || cd == iconv_t(-1)) {
-            out.push_back(c < 0x80 ? char(c) : '?');
-            continue;
-        }
-        char in[2] = {char(c & 0xFF), char(c >> 8)};
-        char buf[4];
-        char* ip = in;
-        char* op = buf;
-        std::size_t il = 2, ol = sizeof buf;
-        if (iconv(cd, &ip, &il, &op, &ol) == std::size_t(-1)) out.push_back('?');
-        else out.append(buf, sizeof buf - ol);
-    }
-    if (cd != iconv_t(-1)) iconv_close(cd);
-    return out;
-}
-
-std::u16string fromAnsi(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    iconv_t cd = iconv_open("UTF-16LE", "CP1252");
-    for (char ch : s) {
-        const unsigned char b = static_cast<unsigned char>(ch);
-        if (b < 0x80 || cd == iconv_t(-1)) {
-            out.push_back(b < 0x80 ? char16_t(b) : u'?');
-            continue;
-        }
-        char in[1] = {ch};
-        char buf[4];
-        char* ip = in;
-        char* op = buf;
-        std::size_t il = 1, ol = sizeof buf;
-        if (iconv(cd, &ip, &il, &op, &ol) == std::size_t(-1) || ol != 2) out.push_back(u'?');
-        else out.push_back(char16_t(std::uint8_t(buf[0]) | (std::uint8_t(buf[1]) << 8)));
-    }
-    if (cd != iconv_t(-1)) iconv_close(cd);
-    return out;
-}
-
-// The whole block goes out in one write, so a failure leaves no half block.
+// The whole block goes out in one write (it is far smaller than the file's
+// buffer), so a failure leaves no half block; UTF-8, as every text file of
+// this system.
 bool appendToFile(const std::u16string& path, std::u16string_view block) {
-    const std::string bytes = toAnsi(block);
-    std::FILE* f = std::fopen(ToUtf8(path).c_str(), "ab");
-    if (!f) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    return written && closed;
+    OutputFile file(ToUtf8(path), OutputFile::Mode::Append);
+    if (!file.ok()) return false;
+    const std::string bytes = ToUtf8(block);
+    file.Write(bytes.data(), bytes.size());
+    return file.Commit();
 }
 
 }  // namespace
@@ -214,44 +171,6 @@ void ReadKeyAttributeLine(std::u16string_view value) {
     key.attributeId = AttributeNameHash(name, options().XMLAttributeCaseSensitive != 0);
     key.attributeName.assign(name);
     key.text = text;
-}
-
-bool ReadRuleListLine(std::u16string_view line, unsigned sections) {
-    const std::size_t eq = line.find(u'=');
-    if (eq == std::u16string_view::npos) return false;
-    const std::u16string_view key = trim(line.substr(0, eq));
-    const std::u16string_view value = line.substr(eq + 1);
-    if (sections & kIgnoreRulesSection) {
-        if (key == u"IgnoreElement") return ReadIgnoreElementLine(value), true;
-        if (key == u"Condition") return ReadConditionLine(value), true;
-        if (key == u"CommonIgnoredAttributes") return ReadCommonAttributesLine(value), true;
-    }
-    if (sections & kKeysSection) {
-        if (key == u"KeyElement") return ReadKeyElementLine(value), true;
-        if (key == u"KeyAttribute") return ReadKeyAttributeLine(value), true;
-    }
-    return false;
-}
-
-bool ReadRuleListFile(const std::u16string& path, unsigned sections) {
-    std::FILE* f = std::fopen(ToUtf8(path).c_str(), "rb");
-    if (!f) return false;
-    std::string bytes;
-    char buf[8192];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-    std::fclose(f);
-    const std::u16string text = fromAnsi(bytes);
-    ignoreRules().readerRule = nullptr;
-    std::u16string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find(u'\n'), rest.size());
-        std::u16string_view line = rest.substr(0, end);
-        if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
-        if (!line.empty() && line.front() != u'#') ReadRuleListLine(line, sections);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    ignoreRules().readerRule = nullptr;
-    return true;
 }
 
 std::u16string IgnoredElementsBlock() {

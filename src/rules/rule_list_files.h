@@ -18,15 +18,9 @@ void ReadKeyElementLine(std::u16string_view value);
 void ReadKeyAttributeLine(std::u16string_view value);
 
 // A new file starts: its "Condition" lines go to none of the rules read
-// before it until an "IgnoreElement" line names one.
+// before it until an "IgnoreElement" line names one. The settings-file
+// reader calls it at the start and end of every file.
 void BeginRuleListReading();
-
-// Offers one "Key=value" line to the handlers of the chosen sections; true
-// when one of them took the key.
-bool ReadRuleListLine(std::u16string_view line, unsigned sections);
-// Reads a list file (ANSI text) through ReadRuleListLine; false when it
-// cannot be opened.
-bool ReadRuleListFile(const std::u16string& path, unsigned sections);
 
 // The block that saving appends: the comment line, then the rows.
 std::u16string IgnoredElementsBlock();

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "output/entire_elements.h"
@@ -19,27 +20,28 @@
 namespace quillon {
 namespace {
 
-// Reads the whole file; false when it cannot be opened or read.
+// Reads the whole file; false with errno set when it cannot be opened or
+// read (a folder opens but cannot be read).
 bool readWholeFile(std::u16string_view path, std::string& bytes) {
     const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     char buffer[64 * 1024];
-    bool good = true;
+    int error = 0;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) good = false;
+        if (n < 0) error = errno;
         if (n <= 0) break;
         bytes.append(buffer, std::size_t(n));
     }
     ::close(fd);
-    return good;
+    errno = error;
+    return error == 0;
 }
 
-// Converts the whole text to the system's ANSI code page; what it cannot
-// represent becomes "?".
-std::string toAnsi(const char* from, std::string_view text, std::size_t unit) {
-    iconv_t cd = iconv_open("CP1252", from);
+// Converts text to UTF-8; what cannot be converted becomes "?".
+std::string toUtf8(const char* from, std::string_view text, std::size_t unit) {
+    iconv_t cd = iconv_open("UTF-8", from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
     std::string out;
     char buffer[4096];
@@ -61,21 +63,47 @@ std::string toAnsi(const char* from, std::string_view text, std::size_t unit) {
     return out;
 }
 
-// The reader works on single-byte text. A settings file written while the
-// output encoding was "Unicode" is UTF-16 without a byte-order mark (every
-// other byte of its ASCII keys is zero), and an editor may have saved one
-// as UTF-8 with a mark; both are brought to the ANSI code page first, so
-// their lines are read like any other.
-std::string singleByteText(std::string bytes) {
+bool isUtf8(std::string_view text) {
+    iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    char buffer[4096];
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    bool valid = true;
+    while (valid && inLeft > 0) {
+        char* o = buffer;
+        std::size_t oLeft = sizeof buffer;
+        if (iconv(cd, &in, &inLeft, &o, &oLeft) == std::size_t(-1) && errno != E2BIG) valid = false;
+    }
+    iconv_close(cd);
+    return valid;
+}
+
+// The reader works on UTF-8, what text files on this system are written
+// in. A file with a byte-order mark, or UTF-16 without one (every other byte
+// of its ASCII keys is zero: written while the output encoding was
+// "Unicode"), is converted whole. Otherwise each line that is not valid
+// UTF-8 is taken as the single-byte code page that earlier versions wrote,
+// so a list file holding blocks of both kinds reads right.
+std::string utf8Text(std::string bytes) {
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     if (bytes.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE)
-        return toAnsi("UTF-16LE", std::string_view(bytes).substr(2), 2);
+        return toUtf8("UTF-16LE", std::string_view(bytes).substr(2), 2);
     if (bytes.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF)
-        return toAnsi("UTF-16BE", std::string_view(bytes).substr(2), 2);
-    if (bytes.size() >= 2 && at(0) != 0 && at(1) == 0) return toAnsi("UTF-16LE", bytes, 2);
-    if (bytes.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF)
-        return toAnsi("UTF-8", std::string_view(bytes).substr(3), 1);
-    return bytes;
+        return toUtf8("UTF-16BE", std::string_view(bytes).substr(2), 2);
+    if (bytes.size() >= 2 && at(0) != 0 && at(1) == 0) return toUtf8("UTF-16LE", bytes, 2);
+    if (bytes.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) bytes.erase(0, 3);
+    if (isUtf8(bytes)) return bytes;
+    std::string out;
+    out.reserve(bytes.size());
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size() - 1) + 1;
+        const std::string_view line = rest.substr(0, end);
+        out += isUtf8(line) ? std::string(line) : toUtf8("CP1252", line, 1);
+        rest.remove_prefix(end);
+    }
+    return out;
 }
 
 // An optional sign and decimal digits after leading blanks, stopping at the
@@ -189,7 +217,7 @@ bool applyOption(std::uint32_t h, std::string_view value) {
             SetDateCode(o, u());
             return true;
         case key("Encoding"):
-            if (value.size() <= kSettingsTextLimit) SetEncodingByName(o, FromAnsi(value), true);
+            if (value.size() <= kSettingsTextLimit) SetEncodingByName(o, FromUtf8(value), true);
             return true;
         default:
             return false;
@@ -232,23 +260,30 @@ std::u16string decimal(std::int32_t n) {
 
 }  // namespace
 
-void ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections) {
-    if ((sections & kOptionsSection) && applyOption(keyHash, value)) return;
+bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections) {
+    if ((sections & kOptionsSection) && applyOption(keyHash, value)) return true;
     const LineHandler handler = sectionHandler(keyHash, sections);
+    if (!handler) return false;
     // A text that does not fit the 2048-character conversion is left out
     // whole: a cut path or condition would name something else.
-    if (handler && value.size() <= kSettingsTextLimit) handler(FromAnsi(value));
+    const std::u16string text = FromUtf8(value);
+    if (text.size() <= kSettingsTextLimit) handler(text);
+    return true;
 }
 
-void ReadSettingsText(std::string bytes, unsigned sections) {
-    bytes = singleByteText(std::move(bytes));
+unsigned ReadSettingsText(std::string bytes, unsigned sections) {
+    bytes = utf8Text(std::move(bytes));
     bytes.push_back('\0');
+    // Every file starts afresh: a "Condition" line before the file's first
+    // "IgnoreElement" belongs to no rule read earlier.
+    BeginRuleListReading();
+    unsigned recognised = 0;
     char* data = bytes.data();
     std::uint32_t h = 0;
     const char* valueStart = nullptr;
     bool keyClosed = false;
     const auto endLine = [&] {
-        if (h != 0 && valueStart) ApplySettingsLine(h, std::string_view(valueStart), sections);
+        if (h != 0 && valueStart && ApplySettingsLine(h, std::string_view(valueStart), sections)) ++recognised;
         h = 0;
         valueStart = nullptr;
         keyClosed = false;
@@ -271,12 +306,18 @@ void ReadSettingsText(std::string bytes, unsigned sections) {
         }
     }
     endLine();
+    BeginRuleListReading();
+    return recognised;
 }
 
-bool ReadSettingsFile(std::u16string_view path, unsigned sections) {
+bool ReadSettingsFile(std::u16string_view path, unsigned sections, SettingsFileReport* report) {
     std::string bytes;
-    if (!readWholeFile(path, bytes)) return false;
-    ReadSettingsText(std::move(bytes), sections);
+    if (!readWholeFile(path, bytes)) {
+        if (report) report->error = std::strerror(errno);
+        return false;
+    }
+    const unsigned recognised = ReadSettingsText(std::move(bytes), sections);
+    if (report) report->recognisedLines += recognised;
     return true;
 }
 
@@ -323,12 +364,13 @@ bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string
 
     OutputFile file(ToUtf8(path));
     if (!file.ok()) {
-        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be created.";
+        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be created: " + FromUtf8(file.error());
         return false;
     }
-    WriteText(file, text, o.Encoding, o.EncodingString);
+    // UTF-8 whatever the output encoding, as every text file of this system.
+    WriteText(file, text, kEncodingUtf8, u"UTF-8");
     if (!file.Commit()) {
-        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be written.";
+        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be written: " + FromUtf8(file.error());
         return false;
     }
     return true;

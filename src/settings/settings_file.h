@@ -33,14 +33,24 @@ constexpr std::uint32_t SettingsKeyHash(std::string_view key) {
     return h;
 }
 
-// Applies the lines of the chosen sections of a settings file. False only
-// when the file cannot be opened (then nothing changes).
-bool ReadSettingsFile(std::u16string_view path, unsigned sections);
-// The same over the file's bytes.
-void ReadSettingsText(std::string bytes, unsigned sections);
+// What reading a settings or list file found, for the caller to report.
+struct SettingsFileReport {
+    std::string error;             // the system's reason when the file could not be read
+    unsigned recognisedLines = 0;  // lines whose key one of the chosen sections knows
+};
 
-// One line: key hash and the value's bytes (system ANSI code page).
-void ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections);
+// Applies the lines of the chosen sections of a settings file; the same
+// reader serves the list files of rules, keys and entire elements. The text
+// is UTF-8, or the single-byte code page where a line is not valid UTF-8;
+// a file with a byte-order mark or in UTF-16 is converted first. False only
+// when the file cannot be read (then nothing changes).
+bool ReadSettingsFile(std::u16string_view path, unsigned sections, SettingsFileReport* report = nullptr);
+// The same over the file's bytes; the count of recognised lines.
+unsigned ReadSettingsText(std::string bytes, unsigned sections);
+
+// One line: key hash and the value's bytes (UTF-8); false when no chosen
+// section knows the key.
+bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections);
 
 // Writes the options section of a settings file, whole or not at all, in the
 // current output encoding. False with a reason when it could not be written.

@@ -72,7 +72,8 @@ std::optional<QString> SaveCommands::save(int command, const ElementRecord* sele
     if (!result.written) {
         // Nothing to open either: a program shown a missing or stale file
         // would look like a successful save.
-        showError(result.error.empty() ? QStringLiteral("Cannot write the file ") + written
+        showError(result.error.empty() ? QStringLiteral("Cannot write the file ") + written + QStringLiteral(": ") +
+                                             QString::fromStdString(result.reason)
                                        : QString::fromStdU16String(result.error));
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -106,6 +108,18 @@ TEST_F(BadInput, EntityExpansionIsBounded) {
     xml += "]><a>&e5;</a>";
     const LoadResult r = LoadXml(pane, xml);
     EXPECT_FALSE(r.ok);
+}
+
+// The system's reason, not the parser's "unable to open primary document entity".
+TEST_F(BadInput, AFileThatCannotBeOpenedSaysWhy) {
+    LoadResult r = LoadFile(pane, "/nonexistent/folder/a.xml");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(u"No such file or directory"), std::u16string::npos);
+    if (::geteuid() == 0) return;  // root reads every file
+    const std::string locked = test::WriteTempFile("<a/>");
+    ::chmod(locked.c_str(), 0);
+    r = LoadFile(pane, locked);
+    EXPECT_NE(r.message.find(u"Permission denied"), std::u16string::npos);
 }
 
 }  // namespace

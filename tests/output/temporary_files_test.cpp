@@ -92,6 +92,19 @@ TEST_F(TemporaryFilesTest, TheFolderIsOurOwnPrivateFolderAndNoLink) {
     EXPECT_TRUE(fs::exists(elsewhere / "temp1.xml"));
 }
 
+// The clean-up trusts the folder no more than the preparation does.
+TEST_F(TemporaryFilesTest, CleanUpLeavesAFolderOfAnotherUserAlone) {
+    fs::create_directory(TemporaryFolder());
+    touch(TemporaryFolder() / "temp1.xml");
+    if (::chown(TemporaryFolder().c_str(), ::getuid() + 1, ::getgid()) != 0)
+        GTEST_SKIP() << "only root can give the folder away";
+    std::string why;
+    EXPECT_FALSE(PrepareTemporaryFolder(&why));
+    EXPECT_NE(why.find("another user"), std::string::npos) << why;
+    RemoveTempFiles();
+    EXPECT_TRUE(fs::exists(TemporaryFolder() / "temp1.xml"));
+}
+
 TEST_F(TemporaryFilesTest, CleanUpRemovesOnlyOurTempFiles) {
     ASSERT_TRUE(PrepareTemporaryFolder());
     const fs::path own = TemporaryFolder();

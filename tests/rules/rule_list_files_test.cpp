@@ -61,7 +61,7 @@ TEST_F(ListFileTest, SavedTwiceLoadsEachRuleOnce) {
     EXPECT_EQ(comments, 2u);
 
     ResetIgnoreRules();
-    ASSERT_TRUE(ReadRuleListFile(Path(), kIgnoreRulesSection));
+    ASSERT_TRUE(ReadSettingsFile(Path(), kIgnoreRulesSection));
     ASSERT_EQ(ignoreRules().rules.size(), 2u);
     const IgnoreRule& ab = *ignoreRules().rules[0];
     EXPECT_EQ(ToUtf8(ab.text), "a>b");
@@ -82,7 +82,7 @@ TEST_F(ListFileTest, NothingToSaveWritesNothing) {
 TEST_F(ListFileTest, UnwritableFileIsAFailure) {
     ReadIgnoreElementLine(u"a");
     EXPECT_FALSE(SaveIgnoredElements(u"/nonexistent-dir/list.txt"));
-    EXPECT_FALSE(ReadRuleListFile(u"/nonexistent-dir/list.txt", kIgnoreRulesSection));
+    EXPECT_FALSE(ReadSettingsFile(u"/nonexistent-dir/list.txt", kIgnoreRulesSection));
     EXPECT_EQ(ignoreRules().rules.size(), 1u);
 }
 
@@ -99,7 +99,7 @@ TEST_F(ListFileTest, MalformedLinesAreSkippedNothingElseLost) {
                                              "KeyElement=\r\n"
                                              "KeyAttribute=catalog>book\r\n"
                                              "KeyElement=catalog>book>isbn\r\n";
-    ASSERT_TRUE(ReadRuleListFile(Path(), kIgnoreRulesSection | kKeysSection));
+    ASSERT_TRUE(ReadSettingsFile(Path(), kIgnoreRulesSection | kKeysSection));
     ASSERT_EQ(ignoreRules().rules.size(), 2u);
     EXPECT_FALSE(ignoreRules().rules[0]->condition);
     ASSERT_TRUE(ignoreRules().rules[1]->condition);
@@ -119,7 +119,7 @@ TEST_F(ListFileTest, ConditionAfterARefusedRuleTouchesNoOtherRule) {
 TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
     ReadIgnoreElementLine(u"earlier");
     std::ofstream(path, std::ios::binary) << "Condition=status 0 3 0 done\r\n";
-    ASSERT_TRUE(ReadRuleListFile(Path(), kIgnoreRulesSection));
+    ASSERT_TRUE(ReadSettingsFile(Path(), kIgnoreRulesSection));
     EXPECT_FALSE(ignoreRules().rules[0]->condition);
     ReadIgnoreElementLine(u"later");
     RemoveAllRules();
@@ -129,7 +129,7 @@ TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
 
 TEST_F(ListFileTest, OnlyTheChosenSectionsAreRead) {
     std::ofstream(path, std::ios::binary) << "IgnoreElement=a\r\nKeyElement=r>k\r\n";
-    ASSERT_TRUE(ReadRuleListFile(Path(), kKeysSection));
+    ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
     EXPECT_TRUE(ignoreRules().rules.empty());
     EXPECT_EQ(keyElements().size(), 1u);
 }
@@ -152,7 +152,7 @@ TEST_F(ListFileTest, KeyElementsBlockAsWrittenAndReadBack) {
               "KeyElement=orders>order>number\r\n"
               "KeyAttribute=catalog>book|id\r\n");
     ResetKeys();
-    ASSERT_TRUE(ReadRuleListFile(Path(), kKeysSection));
+    ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
     EXPECT_EQ(keyElements().size(), 2u);
     EXPECT_EQ(ToUtf8(keyAttribute().text), "catalog>book|id");
 }
@@ -163,14 +163,49 @@ TEST_F(ListFileTest, OnlyAKeyAttributeWritesOneLine) {
     EXPECT_EQ(ReadAll(path), "\r\n#These rows were added by Quillon\r\nKeyAttribute=r>item|id\r\n");
 }
 
-TEST_F(ListFileTest, AnsiTextBothWays) {
-    ReadIgnoreElementLine(u"pr\u00E9cis");
+// Names in any script survive a save and a load: the file is UTF-8; a block
+// an earlier version appended in the single-byte code page still reads.
+TEST_F(ListFileTest, Utf8BothWaysAndOlderSingleByteBlocksStillRead) {
+    ReadIgnoreElementLine(u"Gr\u00F6\u00DFe");
+    ReadIgnoreElementLine(u"\u0426\u0435\u043D\u0430>\u6F22\u5B57");
     ASSERT_TRUE(SaveIgnoredElements(Path()));
-    EXPECT_NE(ReadAll(path).find("IgnoreElement=pr\xE9" "cis\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(path).find("IgnoreElement=Gr\xC3\xB6\xC3\x9F"
+                                 "e\r\n"),
+              std::string::npos);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "IgnoreElement=pr\xE9"
+                                                             "cis\r\n";
     ResetIgnoreRules();
-    ReadRuleListFile(Path(), kIgnoreRulesSection);
-    ASSERT_EQ(ignoreRules().rules.size(), 1u);
-    EXPECT_EQ(ignoreRules().rules[0]->text, u"pr\u00E9cis");
+    ASSERT_TRUE(ReadSettingsFile(Path(), kIgnoreRulesSection));
+    ASSERT_EQ(ignoreRules().rules.size(), 3u);
+    EXPECT_EQ(ignoreRules().rules[0]->text, u"Gr\u00F6\u00DFe");
+    EXPECT_EQ(ignoreRules().rules[1]->text, u"\u0426\u0435\u043D\u0430>\u6F22\u5B57");
+    EXPECT_EQ(ignoreRules().rules[2]->text, u"pr\u00E9cis");
+}
+
+// What the old list reader refused: any letter case in keys, CR-only line
+// ends, comments, a byte-order mark, UTF-16.
+TEST_F(ListFileTest, ListFilesAreReadLikeSettingsFiles) {
+    const auto utf16le = [](std::u16string_view text) {
+        std::string bytes;
+        for (const char16_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
+        return bytes;
+    };
+    const std::string forms[] = {
+        "ignoreelement = a>b  # remark\rKEYELEMENT=r>k\r",
+        "\xEF\xBB\xBFIgnoreElement=a>b\nKeyElement=r>k\n",
+        utf16le(u"\uFEFFIgnoreElement=a>b\nKeyElement=r>k"),
+        utf16le(u"IgnoreElement=a>b\r\nKeyElement=r>k\r\n"),
+    };
+    for (const std::string& form : forms) {
+        ResetIgnoreRules();
+        ResetKeys();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << form;
+        ASSERT_TRUE(ReadSettingsFile(Path(), kIgnoreRulesSection | kKeysSection));
+        ASSERT_EQ(ignoreRules().rules.size(), 1u) << form;
+        EXPECT_EQ(ToUtf8(ignoreRules().rules[0]->text), "a>b");
+        ASSERT_EQ(keyElements().size(), 1u) << form;
+        EXPECT_EQ(ToUtf8(keyElements()[0].text), "r>k");
+    }
 }
 
 }  // namespace

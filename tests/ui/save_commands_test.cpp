@@ -308,13 +308,22 @@ private Q_SLOTS:
         QCOMPARE(readBytes(at("keep.xml")), std::string("precious"));
         QCOMPARE(p.messages.messages.size(), std::size_t(1));
         QCOMPARE(p.messages.messages[0].title, std::u16string(u"Error"));
-        QCOMPARE(p.lastText(), (QStringLiteral("Cannot write the file ") + at("keep.xml")).toStdU16String());
+        QCOMPARE(p.lastText(),
+                 (QStringLiteral("Cannot write the file ") + at("keep.xml") + QStringLiteral(": File too large"))
+                     .toStdU16String());
         // No stray temporary file beside it either.
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.xml*")}, QDir::Files),
                  QStringList{QStringLiteral("keep.xml")});
         // A folder that does not exist.
         p.saveWith(cmd::SaveElement, at("missing/out.xml"));
-        QCOMPARE(p.lastText(), (QStringLiteral("Cannot write the file ") + at("missing/out.xml")).toStdU16String());
+        QCOMPARE(p.lastText(), (QStringLiteral("Cannot write the file ") + at("missing/out.xml") +
+                                QStringLiteral(": No such file or directory"))
+                                   .toStdU16String());
+        // A write-protected file is kept, with the reason.
+        QFile::setPermissions(at("keep.xml"), QFile::ReadOwner | QFile::ReadGroup);
+        p.saveWith(cmd::SaveElement, at("keep.xml"));
+        QCOMPARE(readBytes(at("keep.xml")), std::string("precious"));
+        QVERIFY(p.lastText().find(u"write-protected") != std::u16string::npos);
         // A link planted in place of the temporary folder: told, and nothing opened.
         namespace fs = std::filesystem;
         fs::remove_all(TemporaryFolder());

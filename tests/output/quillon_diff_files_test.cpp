@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+// quillon-diff and the files around the documents: outputs that must not
+// destroy anything, standard output, links, list and settings files.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "output/output_fixture.h"
+#include "platform/terminal_text.h"
+#include "support/run_program.h"
+
+namespace quillon::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+Outcome Diff(const std::string& arguments) {
+    return RunProgram(QUILLON_DIFF, arguments);
+}
+
+constexpr const char* kDifferences = "<?xml version=\"1.0\"?><r><a>1</a><a>2</a><stamp>1</stamp><stamp>2</stamp></r>";
+
+// Two documents in a folder of the test's own.
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/quillon-diff-files-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        left = at("left.xml");
+        right = at("right.xml");
+        std::ofstream(left) << "<r><a>1</a><stamp>1</stamp></r>";
+        std::ofstream(right) << "<r><a>2</a><stamp>2</stamp></r>";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+    std::size_t entries() const { return std::size_t(std::distance(fs::directory_iterator(dir), {})); }
+
+    fs::path dir;
+    std::string left, right;
+};
+
+TEST_F(FilesTest, AnOutputNeverReplacesAnInputOrAnotherOutput) {
+    const std::string leftText = ReadBytes(left);
+    const std::string settings = at("s.ini"), rules = at("rules.txt");
+    std::ofstream(settings) << "InsertPI=1\n";
+    std::ofstream(rules) << "IgnoreElement=stamp\n";
+    fs::create_symlink(left, at("link.xml"));
+    const std::string cases[] = {
+        "--diff " + left + " " + left + " " + right,
+        "--merge " + at("left") + " " + left + " " + right,  // ".xml" is added
+        "--merge " + at("link.xml") + " " + left + " " + right,
+        "--diff " + at("./left.xml") + " " + left + " " + right,
+        "--common " + settings + " " + left + " " + right + " " + settings,
+        "--rules " + rules + " --diff " + rules + " " + left + " " + right,
+        "--diff " + at("out.xml") + " --merge " + at("out") + " " + left + " " + right,
+        "--diff - --merge - " + left + " " + right,
+    };
+    for (const std::string& arguments : cases) {
+        const Outcome r = Diff(arguments);
+        EXPECT_EQ(r.status, 2) << arguments << "\n" << r.out;
+        EXPECT_NE(r.out.find("nothing was written"), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(ReadBytes(left), leftText);
+    EXPECT_EQ(ReadBytes(settings), "InsertPI=1\n");
+    EXPECT_EQ(ReadBytes(rules), "IgnoreElement=stamp\n");
+    EXPECT_FALSE(fs::exists(at("out.xml")));
+    EXPECT_EQ(entries(), 5u);
+}
+
+TEST_F(FilesTest, AWriteProtectedOutputIsKeptWithTheReason) {
+    const std::string out = at("out.xml");
+    std::ofstream(out) << "keep";
+    ::chmod(out.c_str(), 0444);
+    const Outcome r = Diff("--diff " + out + " " + left + " " + right);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("write-protected"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadBytes(out), "keep");
+    EXPECT_EQ(entries(), 3u);
+}
+
+TEST_F(FilesTest, DashIsStandardOutputAndHoldsOnlyTheDocument) {
+    const std::string err = at("err.txt");
+    const Outcome r = RunProgram(
+        "{", std::string(QUILLON_DIFF) + " --stats --eol none --diff - " + left + " " + right + " 2>" + err + "; }");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, kDifferences);
+    EXPECT_NE(ReadBytes(err).find("EqualPairs"), std::string::npos);
+}
+
+TEST_F(FilesTest, TheAddedExtensionIsToldAndALinkKeepsPointingAtItsTarget) {
+    Outcome r = Diff("--diff " + at("plain") + " " + left + " " + right);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("wrote " + at("plain.xml")), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::exists(at("plain.xml")));
+
+    fs::create_directory(at("real"));
+    std::ofstream(at("real/target.xml")) << "old";
+    fs::create_symlink("real/target.xml", at("link.xml"));
+    r = Diff("-q --eol none --diff " + at("link.xml") + " " + left + " " + right);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(fs::is_symlink(at("link.xml")));
+    EXPECT_EQ(ReadBytes(at("real/target.xml")), kDifferences);
+    EXPECT_EQ(std::distance(fs::directory_iterator(at("real")), {}), 1);
+}
+
+// A signal while a large document is being written leaves no temporary file.
+TEST_F(FilesTest, ASignalDuringAWriteLeavesNoTemporaryFile) {
+    {
+        std::ofstream big(left);
+        big << "<r>";
+        for (int i = 0; i < 400000; ++i) big << "<item n='" << i << "'>some text of the item " << i << "</item>";
+        big << "</r>";
+    }
+    const std::string out = at("out.xml");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(QUILLON_DIFF, QUILLON_DIFF, "-q", "--merge", out.c_str(), left.c_str(), right.c_str(), nullptr);
+        ::_exit(127);
+    }
+    // Stop it once the temporary file is there, so the signal surely comes
+    // in the middle of the write.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool stopped = false;
+    while (!stopped && std::chrono::steady_clock::now() < deadline) {
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename().string().rfind("out.xml.", 0) == 0) stopped = ::kill(child, SIGSTOP) == 0;
+        if (!stopped) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ASSERT_TRUE(stopped);
+    ASSERT_EQ(entries(), 3u);  // the write is still going on
+    ::kill(child, SIGTERM);
+    ::kill(child, SIGCONT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    for (const auto& e : fs::directory_iterator(dir)) EXPECT_TRUE(e.path() == left || e.path() == right) << e.path();
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(FilesTest, ListFilesAreReadOneWayWithTheFlagsAlreadyInForce) {
+    // What only the settings-file reader knew: any case of the key, blanks,
+    // a remark, CR line ends.
+    const std::string list = at("list.txt");
+    std::ofstream(list) << "# made by hand\r commonignoredattributes = V # the clock\r";
+    std::ofstream(left, std::ios::trunc) << "<r v='1'/>";
+    std::ofstream(right, std::ios::trunc) << "<r v='2'/>";
+    for (const std::string& way : {"--rules " + list + " " + left + " " + right, left + " " + right + " " + list}) {
+        EXPECT_EQ(Diff("-q " + way).status, 1) << way;  // V is not v
+        EXPECT_EQ(Diff("-q --attribute-names-ignore-case " + way).status, 0) << way;
+    }
+    // A folder or a file of nothing known.
+    Outcome r = Diff("--rules " + dir.string() + " " + left + " " + right);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("Is a directory"), std::string::npos) << r.out;
+    std::ofstream(list, std::ios::trunc) << "IgnoreElemnt=stamp\n";
+    r = Diff("--keys " + list + " " + left + " " + right);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find(list + ": warning: no line of it was recognised"), std::string::npos) << r.out;
+}
+
+TEST(TerminalText, ControlCharactersAreShownNotObeyed) {
+    EXPECT_EQ(TerminalText("a\x1B[31mb\tc\nd\x7F"), "a\\x1B[31mb\tc\nd\\x7F");
+    EXPECT_EQ(TerminalText("\xC2\x9B"
+                           "2J caf\xC3\xA9 \xE6\xBC\xA2"),
+              "\\u009B2J caf\xC3\xA9 \xE6\xBC\xA2");
+    EXPECT_EQ(TerminalText("\xFF\xC3"), "\\xFF\\xC3");
+}
+
+TEST_F(FilesTest, ANameThatWouldDriveTheTerminalIsEscaped) {
+    const std::string bad = at("bad\x1B]0;owned\x07.xml");
+    std::ofstream(bad) << "<r><a></r>";
+    const Outcome r = Diff(left + " '" + bad + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out.find('\x1B'), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("bad\\x1B]0;owned\\x07.xml"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace quillon::test
