@@ -245,7 +245,7 @@ TEST_F(DifferenceDocumentsTest, EntireElementLinesMatchTheLoadedElements) {
     EXPECT_FALSE(IsEntireElement(*Find(left, "a")));
 }
 
-TEST_F(DifferenceDocumentsTest, SavedEntireElementsAreAppendedInAnsi) {
+TEST_F(DifferenceDocumentsTest, SavedEntireElementsAreAppendedInUtf8) {
     ASSERT_TRUE(LoadXml(left, "<r><a\xC3\xA9/><b/></r>").ok);
     const std::string list = WriteTempFile("KeyElement=x\r\n", ".txt");
     EXPECT_TRUE(SaveEntireElements(list));  // nothing to save: nothing written
@@ -255,7 +255,7 @@ TEST_F(DifferenceDocumentsTest, SavedEntireElementsAreAppendedInAnsi) {
     EXPECT_TRUE(SaveEntireElements(list));
     EXPECT_EQ(
         ReadBytes(list),
-        "KeyElement=x\r\n\r\n#These rows were added by Quillon\r\nEntireElement=r>a\xE9\r\nEntireElement=r>b\r\n");
+        "KeyElement=x\r\n\r\n#These rows were added by Quillon\r\nEntireElement=r>a\xC3\xA9\r\nEntireElement=r>b\r\n");
     EXPECT_FALSE(SaveEntireElements("/nonexistent/folder/list.txt"));
 }
 
