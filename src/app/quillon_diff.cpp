@@ -244,7 +244,7 @@ const CliOption kOptions[] = {
          return edit(r, [](Options& o) { o.ContinueAfterFatalError = 1; });
      }},
 
-    {nullptr, nullptr, ValueKind::None, nullptr, "Output documents (written after the comparison):", nullptr},
+    {nullptr, nullptr, ValueKind::None, nullptr, "Output documents (written after the comparison; - is standard output):", nullptr},
     {"--diff", nullptr, ValueKind::Required, "FILE", "the differences: what is not equal",
      [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeDifferences, v); }},
     {"--merge", nullptr, ValueKind::Required, "FILE", "both documents merged into one",
