@@ -30,8 +30,9 @@ void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHa
     r->pathHash = parentPathHash * 17u + (name ? name->nameId : 0u);
 }
 
-// A value's signature after date and number normalisation. Dates fold into
-// fixed hashes; `dateHash` decides how a date's 32-bit fold is kept.
+// A value's signature after date and number normalisation. A date gives the
+// same hashes in every mode; attribute and text dates alike keep the whole
+// 32-bit fold, since cutting it to 16 bits makes dates 2,048 days apart equal.
 struct FoldedValue {
     std::array<std::uint32_t, 4> h{};
     std::array<std::uint16_t, 4> w{};
@@ -44,7 +45,7 @@ FoldedValue foldValue(std::u16string_view value, std::size_t minDateLength, bool
     FoldedValue f;
     double date = 0;
     if (o.NormalizeDate && value.size() >= minDateLength && ParseDate(o, value, date)) {
-        const std::uint32_t h = attribute ? (DateFold32(date) & 0xFFFFu) : DateFold32(date);
+        const std::uint32_t h = DateFold32(date);
         const std::uint16_t w = DateFold16(date);
         f.h = {h, h, h, h};
         f.w = {w, w, w, w};
@@ -127,10 +128,17 @@ void FoldTextPiece(ElementRecord* record, std::u16string_view piece) {
         }
     }
     if (record->treePane) record->treePane->progressChars += piece.size() + 2;
+    // Each piece steps the running hash before it is added, so that the text
+    // signature follows the order of the pieces ("red", "blue" is not "blue",
+    // "red"). A single piece keeps the plain value signature. The multipliers
+    // are odd with (m - 1) / 2 odd: swapping two pieces can only go unseen
+    // when they differ by a multiple of 2^31 (2^15).
+    constexpr std::uint32_t kPieceStep = 0x9E3779B7u;
+    constexpr std::uint32_t kPieceStep16 = 0x9E37u;
     const FoldedValue f = foldValue(piece, 6, false);
     for (int k = 0; k < 4; ++k) {
-        record->textHash[k] += f.h[k];
-        record->textHash16[k] = std::uint16_t(record->textHash16[k] + f.w[k]);
+        record->textHash[k] = record->textHash[k] * kPieceStep + f.h[k];
+        record->textHash16[k] = std::uint16_t(std::uint32_t(record->textHash16[k]) * kPieceStep16 + f.w[k]);
     }
     record->textWeight = std::uint16_t(record->textWeight + f.weight);
 }

@@ -213,6 +213,44 @@ TEST_F(PairingTest, CaseAndWhiteSpaceModes) {
     }
 }
 
+// The pieces of an element's text around its children count in their order,
+// in every comparison mode; the modes themselves still decide case and blanks.
+TEST_F(PairingTest, OrderOfTextPiecesCounts) {
+    struct Case {
+        const char* left;
+        const char* right;
+        bool identicalInMode[4];
+    } cases[] = {
+        {"<r><li>red<sep/>blue</li></r>", "<r><li>blue<sep/>red</li></r>", {false, false, false, false}},
+        {"<r><li>a<s/>b<s/>c</li></r>", "<r><li>c<s/>a<s/>b</li></r>", {false, false, false, false}},
+        {"<r><li>x<s/>x<s/>y</li></r>", "<r><li>x<s/>y<s/>x</li></r>", {false, false, false, false}},
+        {"<r><li>Red<sep/>Blue</li></r>", "<r><li>red<sep/>blue</li></r>", {false, false, true, true}},
+        {"<r><li>r e d<sep/>blue</li></r>", "<r><li>red<sep/>blue</li></r>", {false, true, false, true}},
+        {"<r><li>red<sep/>blue</li></r>", "<r><li>red<sep/>blue</li></r>", {true, true, true, true}},
+    };
+    for (const Case& c : cases) {
+        Load(c.left, c.right);
+        for (unsigned mode = 0; mode < 4; ++mode) {
+            options().FlagComparsion = mode;
+            EXPECT_EQ(Compare() == kIdentical, c.identicalInMode[mode]) << c.left << " mode " << mode;
+        }
+    }
+    options().FlagComparsion = 0;
+    Compare(cases[0].left, cases[0].right);
+    EXPECT_EQ(States(left), "r=1 li(red blue)=1 sep=0");
+    EXPECT_EQ(counters().OwnChangedPairs, 1u);
+}
+
+TEST_F(PairingTest, ReorderedElementsWithSeveralTextPiecesStillFindEachOther) {
+    std::string l = "<r>", r = "<r>";
+    for (int i = 0; i < 12; ++i) {
+        l += "<li>" + std::to_string(i) + "<s/>x</li>";
+        r += "<li>" + std::to_string(11 - i) + "<s/>x</li>";
+    }
+    EXPECT_EQ(Compare(l + "</r>", r + "</r>"), kIdentical);
+    EXPECT_EQ(Compare(l + "<li>y<s/>x</li></r>", r + "<li>x<s/>y</li></r>"), Changed(0, 2, 0));
+}
+
 TEST_F(PairingTest, IgnoredAttributesPairLargeAndSmallGroupsAlike) {
     options().IgnoreAttributes = 1;
     for (int n : {5, 12, 300}) {

@@ -127,6 +127,26 @@ TEST_F(NormalizedCompareTest, OnlyDateAndOnlyTime) {
     EXPECT_EQ(Compare("<r><d>1/2/2003 08:00</d></r>", "<r><d>5/6/2010 8:00 AM</d></r>"), kIdentical);
 }
 
+// 2,048 days apart, so the two differ only above the low 16 bits of the fold.
+TEST_F(NormalizedCompareTest, AttributeDatesFarApartDiffer) {
+    SetDateCode(options(), 1);
+    EXPECT_NE(Compare("<invoice date='2003-01-02'/>", "<invoice date='2008-08-11'/>"), kIdentical);
+    EXPECT_NE(Compare("<r><i at='2003-01-02T10:30'/></r>", "<r><i at='2008-08-11T10:30'/></r>"), kIdentical);
+    EXPECT_NE(Compare("<r><i at='1/2/2003'/></r>", "<r><i at='2014-03-21'/></r>"), kIdentical);  // 4,096 days
+    EXPECT_EQ(Compare("<r><i at='1/2/2003' b='x'/></r>", "<r><i b='x' at='2003-01-02'/></r>"), kIdentical);
+    SetDateCode(options(), 2);
+    EXPECT_NE(Compare("<r><i at='2003-01-02T10:30'/></r>", "<r><i at='2008-08-11T10:30'/></r>"), kIdentical);
+    EXPECT_EQ(Compare("<r><i at='2003-01-02T10:30'/></r>", "<r><i at='1/2/2003 17:45'/></r>"), kIdentical);
+}
+
+// Dates split by a child element keep their order like any other text.
+TEST_F(NormalizedCompareTest, DatePiecesCountInTheirOrder) {
+    SetDateCode(options(), 1);
+    EXPECT_NE(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>2004-05-06<s/>2003-01-02</d></r>"),
+              kIdentical);
+    EXPECT_EQ(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>1/2/2003<s/>5/6/2004</d></r>"), kIdentical);
+}
+
 TEST_F(NormalizedCompareTest, ShortValuesAreNeverDates) {
     SetDateCode(options(), 1);
     EXPECT_EQ(Compare("<r><d>1/2/03</d></r>", "<r><d>01/02/2003</d></r>"), kIdentical);
