@@ -26,6 +26,21 @@ std::u16string_view view(const XMLCh* s) { return s ? std::u16string_view(s) : s
 // DoctypeInfo fields hold at most 259 characters.
 std::u16string cut(std::u16string_view s) { return std::u16string(s.substr(0, DoctypeInfo::kCapacity)); }
 
+// The name an element or attribute is known by: the local name when
+// namespaces are ignored, else the qualified name. Without namespace
+// processing the parser reports no local name for elements and the whole
+// qualified name for attributes; the qualified name's part after its prefix
+// stands in, so that no name is left empty and no prefix is kept.
+std::u16string_view nameOf(const XMLCh* localname, const XMLCh* qname) {
+    const std::u16string_view qualified = view(qname);
+    if (!options().IgnoreNamespaces) return qualified;
+    const std::u16string_view local = view(localname);
+    if (!local.empty() && local.find(u':') == std::u16string_view::npos) return local;
+    const std::size_t colon = qualified.find(u':');
+    if (colon == std::u16string_view::npos || colon + 1 == qualified.size()) return qualified;
+    return qualified.substr(colon + 1);
+}
+
 // How often, in elements, the progress callback is asked.
 constexpr std::uint32_t kProgressInterval = 4096;
 
@@ -100,12 +115,11 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
                                      const xercesc::Attributes& attrs) {
     if (parserHalted() || !m_pane) return;
     flushText();
-    const XMLCh* name = options().IgnoreNamespaces ? localname : qname;
+    const std::u16string_view name = nameOf(localname, qname);
     const std::uint32_t line = m_locator ? std::uint32_t(m_locator->getLineNumber()) : 0;
     const std::uint32_t column = m_locator ? std::uint32_t(m_locator->getColumnNumber()) : 0;
-    ElementRecord* record =
-        CreateRecord(*m_pane, (name && *name) ? name : nullptr, name ? view(name).size() : 0,
-                     m_currentPathHash, line, column);
+    ElementRecord* record = CreateRecord(*m_pane, name.empty() ? nullptr : name.data(), name.size(),
+                                         m_currentPathHash, line, column);
     OpenElement open;
     open.record = record;
     addAttributes(record, open, attrs);
@@ -130,7 +144,7 @@ void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, 
     const bool caseSensitive = o.XMLAttributeCaseSensitive != 0;
     const XMLSize_t count = attrs.getLength();
     for (XMLSize_t i = 0; i < count; ++i) {
-        const std::u16string_view name = view(o.IgnoreNamespaces ? attrs.getLocalName(i) : attrs.getQName(i));
+        const std::u16string_view name = nameOf(attrs.getLocalName(i), attrs.getQName(i));
         const std::u16string_view value = view(attrs.getValue(i));
         m_attributes.append(name);
         m_attributes.push_back(u'=');

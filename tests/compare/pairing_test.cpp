@@ -195,6 +195,15 @@ TEST_F(PairingTest, NamespacesCountUnlessIgnored) {
     EXPECT_EQ(Compare(l, r), kIdentical);
 }
 
+TEST_F(PairingTest, NamesSurviveIgnoredNamespacesWithoutNamespaceProcessing) {
+    options().DoNamespaces = 0;
+    options().IgnoreNamespaces = 1;
+    EXPECT_EQ(Compare("<a><b>1</b></a>", "<x><y>2</y></x>"), Changed(2, 1, 0));
+    EXPECT_EQ(States(left), "a=1 b(1)=2");
+    EXPECT_EQ(Compare("<r><p:a p:k='1'/></r>", "<r><q:a k='1'/></r>"), kIdentical);
+    EXPECT_EQ(Compare("<r><p:a k='1'/></r>", "<r><p:a k='2'/></r>"), Changed(0, 2, 0));
+}
+
 TEST_F(PairingTest, CaseAndWhiteSpaceModes) {
     struct Case {
         const char* left;

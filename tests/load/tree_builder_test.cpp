@@ -114,6 +114,23 @@ TEST_F(TreeBuilder, IgnoringNamespacesUsesLocalNames) {
     EXPECT_NE(Find(pane, "p:item"), nullptr);
 }
 
+// Without namespace processing the parser reports no local names; the part
+// of the qualified name after its colon stands in, silently.
+TEST_F(TreeBuilder, IgnoringNamespacesWithoutNamespaceProcessingKeepsNames) {
+    options().IgnoreNamespaces = 1;
+    options().DoNamespaces = 0;
+    RecordingNotifier messages;
+    ScopedNotifier scope(messages);
+    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item p:k='1' plain='2'/><other:x/></r>").ok);
+    EXPECT_TRUE(messages.messages.empty());
+    ASSERT_NE(Find(pane, ""), nullptr);
+    EXPECT_EQ(Find(pane, "")->name->view(), u"r");
+    const ElementRecord* item = Find(pane, "item");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->attributesView(), u"k=\u0001" "1\u0002 plain=\u0001" "2\u0002");
+    EXPECT_NE(Find(pane, "x"), nullptr);
+}
+
 TEST_F(TreeBuilder, ChildNameTablesCountNamesInFirstAppearanceOrder) {
     ASSERT_TRUE(LoadXml(pane, "<a><x/><y/><x/><z/><x/></a>").ok);
     const ElementRecord* a = Find(pane, "");
