@@ -347,7 +347,8 @@ void printHelp(std::FILE* out) {
     std::fputs(
         "\n"
         "Exit status: 0 the documents are identical, 1 they differ, 2 trouble (a\n"
-        "document failed to load, bad arguments); the reason goes to stderr.\n"
+        "document failed to load or had a fatal error, bad arguments); the reason\n"
+        "goes to stderr.\n"
         "\n"
         "Examples:\n"
         "  quillon-diff old.xml new.xml\n"
@@ -596,6 +597,7 @@ int main(int argc, char** argv) {
     DocumentPane panes[2];
     DoctypeInfo doctypes[2];
     std::uint64_t elements = 0;
+    bool fatal[2] = {false, false};
     for (std::size_t i = 0; i < documents; ++i) {
         const std::string& file = run.files[i];
         const std::uint64_t size = fileSize(file);
@@ -615,12 +617,24 @@ int main(int argc, char** argv) {
                          TerminalText(ToUtf8(r.message)).c_str());
             return kExitTrouble;
         }
+        fatal[i] = r.fatalSeen;
         elements += r.elementCount;
         if (run.stats)
             std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
     }
     if (run.stats) std::fprintf(report, "distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
-    if (documents < 2) return 0;
+    // Kept after a fatal error, a document is only what the parser could
+    // read: its result may look identical, so the exit status says trouble.
+    const auto fatalStatus = [&](int status) {
+        for (std::size_t i = 0; i < documents; ++i) {
+            if (!fatal[i]) continue;
+            std::fprintf(stderr, "quillon-diff: %s: the document has fatal errors; the result is not reliable\n",
+                         TerminalText(run.files[i]).c_str());
+            status = kExitTrouble;
+        }
+        return status;
+    };
+    if (documents < 2) return fatalStatus(0);
 
     PairingProgress progress;
     if (run.progress && elements > 0) {
@@ -645,5 +659,5 @@ int main(int argc, char** argv) {
         std::fprintf(report, "compared in %.3f s\n", compareSeconds);
     }
     if (!writeOutputs(run, panes, doctypes)) return kExitTrouble;
-    return c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent;
+    return fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent);
 }

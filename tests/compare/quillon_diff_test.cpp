@@ -70,6 +70,19 @@ TEST_F(QuillonDiffTest, TroubleExitsTwoWithAReason) {
     EXPECT_EQ(Diff(a + " " + b + " " + a + " " + b).status, 2);
 }
 
+// A document kept after a fatal error is only what the parser could read.
+TEST_F(QuillonDiffTest, AFatalErrorNeverPassesAsIdentical) {
+    const std::string full = WriteTempFile("<r><a>1</a></r>"), truncated = WriteTempFile("<r><a>1</a>");
+    const std::string cut = WriteTempFile("<r><a>1</a><b>2</b");
+    for (const std::string& pair : {full + " " + truncated, truncated + " " + full, truncated + " " + truncated,
+                                    cut + " " + full, "-q " + full + " " + cut}) {
+        const Outcome r = Diff("--continue-after-fatal-error " + pair);
+        EXPECT_EQ(r.status, 2) << pair << "\n" << r.out;
+        EXPECT_NE(r.out.find("fatal errors; the result is not reliable"), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(Diff("--continue-after-fatal-error " + full + " " + full).status, 0);
+}
+
 TEST_F(QuillonDiffTest, HelpNamesEveryFlag) {
     const Outcome r = Diff("--help");
     EXPECT_EQ(r.status, 0);
