@@ -4,7 +4,7 @@
   bench/compare_bench.py --build BUILD_DIR [--sizes 10 100] [--runs 1] [--work DIR]
                          [--variants plain shuffle renotate] [--configs ...]
 
-For each catalog pair (shared/bench/gen_xml.py: plain, --shuffle, --renotate)
+For each catalog pair (bench/gen_catalog.py: plain, --shuffle, --renotate)
 and each comparison setting, runs `quillon-diff --stats LEFT RIGHT` and the
 bare parse of LEFT side by side, in one run, and prints:
 

@@ -4,7 +4,7 @@
 
   gui_bench.py --build BUILD_DIR [--mb 38] [--pair] [--xvfb]
 
-Makes a catalog document with the shared generator in a temporary folder
+Makes a catalog document with bench/gen_catalog.py in a temporary folder
 (nothing large is kept), then runs gui_bench on it: load, first paint,
 scrolling, expanding everything. --pair loads and compares both documents.
 A bare Xerces parse of the same files is timed in the same run, and the time
@@ -19,7 +19,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-GENERATOR = os.path.join(HERE, "..", "..", "shared", "bench", "gen_xml.py")
+GENERATOR = os.path.join(HERE, "gen_catalog.py")
 
 
 def main():
@@ -28,7 +28,7 @@ def main():
     ap.add_argument("--mb", type=int, default=38, help="document size; 38 MB is about a million elements")
     ap.add_argument("--pair", action="store_true", help="load both documents and compare them")
     ap.add_argument("--xvfb", action="store_true", help="run under xvfb-run")
-    ap.add_argument("--generator", default=os.environ.get("QUILLON_GEN_XML", GENERATOR))
+    ap.add_argument("--generator", default=GENERATOR)
     a = ap.parse_args()
     binary = os.path.join(a.build, "bench", "gui_bench")
     if not os.path.exists(binary):

@@ -3,7 +3,7 @@
 
   bench/load_bench.py --build BUILD_DIR [--sizes 10 100] [--runs 3] [--work DIR]
 
-Generates catalog documents with shared/bench/gen_xml.py (or reuses them in
+Generates catalog documents with bench/gen_catalog.py (or reuses them in
 --work), then, in one run and alternating, times the bare parse and
 `quillon-diff --stats` on the same file. Prints the best wall time of each,
 their ratio (target <= 1.5) and the peak resident memory of quillon-diff per
@@ -17,14 +17,14 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-GEN = os.path.normpath(os.path.join(HERE, "..", "..", "shared", "bench", "gen_xml.py"))
+GEN = os.path.join(HERE, "gen_catalog.py")
 
 
 def find_generator(explicit):
-    for path in (explicit, GEN, "/work/shared/bench/gen_xml.py"):
-        if path and os.path.exists(path):
-            return path
-    sys.exit("gen_xml.py not found; pass --gen")
+    path = explicit or GEN
+    if not os.path.exists(path):
+        sys.exit("%s not found" % path)
+    return path
 
 
 def timed(cmd):

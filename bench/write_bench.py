@@ -4,7 +4,7 @@
   bench/write_bench.py --build BUILD_DIR [--sizes 100] [--runs 3] [--work DIR]
                        [--encodings UTF-8 Windows-1252 UTF-16]
 
-Generates catalog documents with shared/bench/gen_xml.py (or reuses them in
+Generates catalog documents with bench/gen_catalog.py (or reuses them in
 --work). For each size and output encoding, runs write_back (load, then
 "Save XML Element" on the root, each timed inside the same process) beside
 the bare Xerces parse of the same file, and prints the best times and the
