@@ -118,8 +118,8 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
     const std::u16string_view name = nameOf(localname, qname);
     const std::uint32_t line = m_locator ? std::uint32_t(m_locator->getLineNumber()) : 0;
     const std::uint32_t column = m_locator ? std::uint32_t(m_locator->getColumnNumber()) : 0;
-    ElementRecord* record = CreateRecord(*m_pane, name.empty() ? nullptr : name.data(), name.size(),
-                                         m_currentPathHash, line, column);
+    ElementRecord* record =
+        CreateRecord(*m_pane, name.empty() ? nullptr : name.data(), name.size(), m_currentPathHash, line, column);
     OpenElement open;
     open.record = record;
     addAttributes(record, open, attrs);

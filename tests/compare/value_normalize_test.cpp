@@ -142,8 +142,7 @@ TEST_F(NormalizedCompareTest, AttributeDatesFarApartDiffer) {
 // Dates split by a child element keep their order like any other text.
 TEST_F(NormalizedCompareTest, DatePiecesCountInTheirOrder) {
     SetDateCode(options(), 1);
-    EXPECT_NE(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>2004-05-06<s/>2003-01-02</d></r>"),
-              kIdentical);
+    EXPECT_NE(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>2004-05-06<s/>2003-01-02</d></r>"), kIdentical);
     EXPECT_EQ(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>1/2/2003<s/>5/6/2004</d></r>"), kIdentical);
 }
 

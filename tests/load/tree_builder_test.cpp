@@ -127,7 +127,7 @@ TEST_F(TreeBuilder, IgnoringNamespacesWithoutNamespaceProcessingKeepsNames) {
     EXPECT_EQ(Find(pane, "")->name->view(), u"r");
     const ElementRecord* item = Find(pane, "item");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->attributesView(), u"k=\u0001" "1\u0002 plain=\u0001" "2\u0002");
+    EXPECT_EQ(item->attributesView(), u"k=\u00011\u0002 plain=\u00012\u0002");
     EXPECT_NE(Find(pane, "x"), nullptr);
 }
 
