@@ -245,16 +245,37 @@ private:
         m_arena.rewind(t.mark);
     }
 
+    // Clears the slots of ignored elements, so that no pass can give one a
+    // partner its identical sibling should have; returns how many remain.
+    static std::uint32_t dropIgnored(ElementRecord** a, std::uint32_t n) {
+        std::uint32_t left = 0;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (a[i] && ignored(a[i])) a[i] = nullptr;
+            if (a[i]) ++left;
+        }
+        return left;
+    }
+
     void pairGroup(ElementRecord** x, std::uint32_t nX, ElementRecord** y, std::uint32_t nY, bool aligned) {
+        if (nX == 0 || nY == 0) return;
+        const bool keyParents = x[0] && y[0] && IsKeyParent(*x[0]) && IsKeyParent(*y[0]);
+        const bool keyAttributes = x[0] && y[0] && IsKeyAttributeElement(*x[0]) && IsKeyAttributeElement(*y[0]);
+        std::uint32_t takingPartX = nX, takingPartY = nY;
+        if (m_options.IgnoreOrderElements) {
+            takingPartX = dropIgnored(x, nX);
+            takingPartY = dropIgnored(y, nY);
+        }
         // The smaller group drives; on equal sizes the first element's.
         ElementRecord** first = x;
         ElementRecord** second = y;
         std::uint32_t n1 = nX, n2 = nY;
-        if (nY < nX) {
+        std::uint32_t p1 = takingPartX, p2 = takingPartY;
+        if (takingPartY < takingPartX) {
             std::swap(first, second);
             std::swap(n1, n2);
+            std::swap(p1, p2);
         }
-        if (n1 == 0 || n2 == 0) return;
+        if (p1 == 0 || p2 == 0) return;
 
         if (!m_options.IgnoreOrderElements) {
             std::uint32_t i = 0, j = 0;
@@ -269,8 +290,6 @@ private:
             return;
         }
 
-        const ElementRecord* first0 = first[0];
-        const ElementRecord* second0 = second[0];
         std::uint32_t matched = 0;
         auto pair = [&](std::uint32_t i, std::uint32_t j) {
             pushPair(first[i], second[j]);
@@ -299,16 +318,16 @@ private:
                 }
             });
         }
-        if (matched == n1 || matched == n2) return;
+        if (matched == p1 || matched == p2) return;
 
         // Key element pass.
-        if (first0 && second0 && IsKeyParent(*first0) && IsKeyParent(*second0)) {
+        if (keyParents) {
             pairByKey(
                 first, n1, second, n2, [](const ElementRecord& e) { return e.keySum != 0; },
                 [](const ElementRecord& e) { return std::uint64_t(e.keySum); }, pair);
         }
         // Key attribute pass.
-        if (first0 && second0 && IsKeyAttributeElement(*first0) && IsKeyAttributeElement(*second0)) {
+        if (keyAttributes) {
             const unsigned m = s.mode;
             pairByKey(
                 first, n1, second, n2, [](const ElementRecord& e) { return e.keyAttrSignature != nullptr; },
@@ -318,17 +337,17 @@ private:
                 pair);
             if (s.uniqueAttributes) return;
         }
-        if (m_options.CompareLevel == 0 || matched == n1 || matched == n2) return;
+        if (m_options.CompareLevel == 0 || matched == p1 || matched == p2) return;
 
         // One left on each side of equal groups: they belong together.
-        if (n1 == n2 && matched == n1 - 1) {
+        if (p1 == p2 && matched == p1 - 1) {
             std::uint32_t i = 0, j = 0;
             while (i < n1 && !first[i]) ++i;
             while (j < n2 && !second[j]) ++j;
             if (i < n1 && j < n2) pair(i, j);
             return;
         }
-        if (SimilarityAllowed(n1, n2, matched)) pairBySimilarity(first, second, n1, n2);
+        if (SimilarityAllowed(p1, p2, matched)) pairBySimilarity(first, second, n1, n2);
     }
 
     struct Candidate {
