@@ -545,7 +545,7 @@ class ConsoleHost : public CompareHost {
 public:
     explicit ConsoleHost(bool progress) : m_progress(progress) {}
     void SetStatusText(std::u16string_view text) override {
-        if (m_progress && text == u"Compared") std::fprintf(stderr, "\r%16s\r", "");
+        if (m_progress && text.starts_with(u"Compared")) std::fprintf(stderr, "\r%16s\r", "");
     }
 
 private:

@@ -2,6 +2,7 @@
 #include "compare/pairing.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -32,6 +33,8 @@ constexpr std::uint32_t kIndexThreshold = 11;
 // plus a share per child of the candidates.
 constexpr std::uint64_t kSimilarityWorkBase = std::uint64_t(1) << 22;
 constexpr std::uint64_t kSimilarityWorkPerChild = 64;
+// Up to this many candidate pairs, scoring all of them is the cheaper way.
+constexpr std::uint64_t kDirectScanPairs = 256;
 
 // Pairs that are never made: both carry the group's inferred key (with
 // different values, or the key pass would have paired them).
@@ -440,14 +443,17 @@ private:
         }
         const CompareSnapshot& s = m_snapshot;
 
-        SimilarityIndex index(la, lb, s, m_arena);
+        // Few candidates are scored against each other directly; building
+        // an index would cost more than it saves.
+        std::optional<SimilarityIndex> index;
+        if (std::uint64_t(la.size()) * lb.size() > kDirectScanPairs) index.emplace(la, lb, s, m_arena);
         const std::uint64_t budget = kSimilarityWorkBase + kSimilarityWorkPerChild * children;
         for (SimilarityCandidate& a : la) {
-            if (index.Work() > budget) {
+            if (index && index->Work() > budget) {
                 ++pairingReport().cappedGroups;
                 break;
             }
-            const std::uint32_t j = index.Choose(a);
+            const std::uint32_t j = index ? index->Choose(a) : scanForPartner(a, lb);
             if (j == NotFound) continue;
             SimilarityCandidate& b = lb[j];
             const bool byUnique = s.uniqueAttributes && OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
@@ -477,6 +483,25 @@ private:
             a.removed = true;
             b.removed = true;
         }
+    }
+
+    // The old way, for a few candidates: score a against every one.
+    std::uint32_t scanForPartner(const SimilarityCandidate& a, const std::vector<SimilarityCandidate>& lb) {
+        const CompareSnapshot& s = m_snapshot;
+        std::uint32_t best = 0, choice = NotFound;
+        for (std::uint32_t j = 0; j < lb.size(); ++j) {
+            const SimilarityCandidate& b = lb[j];
+            if (b.removed || (a.keyed && b.keyed)) continue;
+            const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
+            if (s.uniqueAttributes && sameAttributes) return j;
+            const std::uint32_t score =
+                ScoreCandidate(*a.groups, *b.groups, best, m_arena) + (sameAttributes ? 1u : 0u);
+            if (score > best) {
+                best = score;
+                choice = j;
+            }
+        }
+        return choice;
     }
 
     // Something in common: equal own text, an attribute of the same name and

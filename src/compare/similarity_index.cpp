@@ -60,6 +60,7 @@ SimilarityIndex::SimilarityIndex(const std::vector<SimilarityCandidate>& from, s
         m_postings.push_back(entries[e].second);
     }
     m_start.push_back(std::uint32_t(entries.size()));
+    m_firstOpen.assign(m_start.begin(), m_start.end() - 1);
     m_stamp.assign(to.size(), 0);
 }
 
@@ -80,6 +81,13 @@ std::uint32_t SimilarityIndex::score(const SimilarityCandidate& a, std::uint32_t
     return ScoreCandidate(*a.groups, *b.groups, 0, m_arena) + (sameAttributes ? 1u : 0u);
 }
 
+std::uint32_t SimilarityIndex::firstOpen(std::size_t key) {
+    // Taken candidates never come back: skip them once for all later calls.
+    std::uint32_t& p = m_firstOpen[key];
+    while (p < m_start[key + 1] && m_to[m_postings[p]].removed) ++p, ++m_work;
+    return p;
+}
+
 std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
     ++m_call;
     m_scratchKeys.clear();
@@ -93,7 +101,7 @@ std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
         const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), m_scratchKeys[i]);
         if (it != m_keys.end() && *it == m_scratchKeys[i]) {
             const std::size_t at = std::size_t(it - m_keys.begin());
-            m_runs.push_back({m_start[at], m_start[at + 1], std::uint32_t(k - i)});
+            m_runs.push_back({std::uint32_t(at), m_start[at + 1] - firstOpen(at), std::uint32_t(k - i)});
             reachable += std::uint32_t(k - i);
         }
         i = k;
@@ -108,7 +116,7 @@ std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
         const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), ownAttributesKey(e, m));
         if (e.attrHash[m] != 0 && e.attrWeight != 0 && it != m_keys.end() && *it == ownAttributesKey(e, m)) {
             const std::size_t at = std::size_t(it - m_keys.begin());
-            for (std::uint32_t p = m_start[at]; p < m_start[at + 1]; ++p) {
+            for (std::uint32_t p = firstOpen(at); p < m_start[at + 1]; ++p) {
                 const std::uint32_t j = m_postings[p];
                 ++m_work;
                 if (open(j) && OwnAttributesEqualNonEmpty(e, *m_to[j].element, m_snapshot)) return j;
@@ -116,8 +124,8 @@ std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
         }
     }
 
-    std::sort(m_runs.begin(), m_runs.end(),
-              [](const Run& x, const Run& y) { return x.end - x.begin < y.end - y.begin; });
+    std::sort(m_runs.begin(), m_runs.end(), [](const Run& x, const Run& y) { return x.length < y.length; });
+    const std::uint32_t most = reachable;
     m_gathered.clear();
     std::size_t scored = 0;
     std::uint32_t best = 0, choice = NotFound;
@@ -132,17 +140,25 @@ std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
         }
     };
     for (const Run& r : m_runs) {
-        if (r.end - r.begin > kCommonDigest) {
+        const bool common = r.length > kCommonDigest;
+        if (common) {
             scoreGathered();
             if (best > reachable) break;
         }
-        for (std::uint32_t p = r.begin; p < r.end; ++p) {
+        const std::uint32_t begin = firstOpen(r.key), end = m_start[r.key + 1];
+        for (std::uint32_t p = begin; p < end; ++p) {
             const std::uint32_t j = m_postings[p];
+            ++m_work;
             if (m_stamp[j] == m_call || !open(j)) continue;
             m_stamp[j] = m_call;
             m_gathered.push_back(j);
+            if (common) {
+                // A candidate with every digest of a cannot be beaten, and
+                // any earlier one as good shares this digest too: seen already.
+                scoreGathered();
+                if (best == most) return choice;
+            }
         }
-        m_work += r.end - r.begin;
         reachable -= r.weight;
     }
     scoreGathered();

@@ -37,8 +37,9 @@ public:
 
 private:
     struct Run {
-        std::uint32_t begin, end, weight;
+        std::uint32_t key, length, weight;  // digest position, open postings, a's count of it
     };
+    std::uint32_t firstOpen(std::size_t key);
     void addKeys(const SimilarityCandidate& c, std::vector<std::uint64_t>& out) const;
     std::uint32_t score(const SimilarityCandidate& a, std::uint32_t j);
 
@@ -49,6 +50,7 @@ private:
     std::vector<std::uint64_t> m_keys;      // distinct digests, ascending
     std::vector<std::uint32_t> m_start;     // m_keys.size() + 1 offsets into m_postings
     std::vector<std::uint32_t> m_postings;  // candidates of `to` per digest, ascending
+    std::vector<std::uint32_t> m_firstOpen; // per digest: postings before it are all taken
     std::vector<std::uint32_t> m_stamp;     // per candidate: the call that last gathered it
     std::uint32_t m_call = 0;
     std::uint64_t m_work = 0;
