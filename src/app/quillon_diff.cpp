@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "compare/compare_commands.h"
+#include "compare/compare_state.h"
 #include "load/doctype_info.h"
 #include "load/load_document.h"
 #include "load/xml_parser.h"
@@ -186,6 +187,14 @@ const CliOption kOptions[] = {
      }},
     {"--unique-attributes", nullptr, ValueKind::None, nullptr, "equal non-empty attributes make the same element",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.UniqueAttributes = 1; }); }},
+    {"--pair-related-only", nullptr, ValueKind::None, nullptr,
+     "leftovers pair only with related elements, and repeated\n"
+     "elements pair by a key attribute found in them (default)",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.PairRelatedOnly = 1; }); }},
+    {"--pair-unrelated", nullptr, ValueKind::None, nullptr,
+     "the last pass pairs leftovers in order, whatever they\n"
+     "hold; no key attribute is looked for",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.PairRelatedOnly = 0; }); }},
 
     {nullptr, nullptr, ValueKind::None, nullptr, "Loading (these decide how values are read):", nullptr},
     {"--ignore-namespaces", nullptr, ValueKind::None, nullptr, "compare names without namespace prefixes",
@@ -537,7 +546,7 @@ class ConsoleHost : public CompareHost {
 public:
     explicit ConsoleHost(bool progress) : m_progress(progress) {}
     void SetStatusText(std::u16string_view text) override {
-        if (m_progress && text == u"Compared") std::fprintf(stderr, "\r%16s\r", "");
+        if (m_progress && text.starts_with(u"Compared")) std::fprintf(stderr, "\r%16s\r", "");
     }
 
 private:
@@ -656,6 +665,12 @@ int main(int argc, char** argv) {
         std::fprintf(report, "EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
                      (unsigned long long)c.EqualPairs, (unsigned long long)c.ChangedPairs,
                      (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
+        for (const InferredKeyUse& k : pairingReport().inferredKeys)
+            std::fprintf(report, "inferred key: %s@%s (%llu group(s))\n", ToUtf8(k.element).c_str(),
+                         ToUtf8(k.attribute).c_str(), (unsigned long long)k.groups);
+        if (pairingReport().cappedGroups > 0)
+            std::fprintf(report, "similarity pairing limited (paired in order) in %llu group(s)\n",
+                         (unsigned long long)pairingReport().cappedGroups);
         std::fprintf(report, "compared in %.3f s\n", compareSeconds);
     }
     if (!writeOutputs(run, panes, doctypes)) return kExitTrouble;

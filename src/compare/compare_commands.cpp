@@ -125,7 +125,8 @@ bool CompareFiles(DocumentPane* left, DocumentPane* right, CompareHost& host, st
     } else {
         host.RefreshPanes(nullptr, nullptr);
     }
-    host.SetStatusText(u"Compared");
+    const std::u16string pairing = PairingSummary(pairingReport());
+    host.SetStatusText(pairing.empty() ? std::u16string(u"Compared") : u"Compared. " + pairing);
     showResult(std::uint64_t(leftRoot->descendantCount) + rightRoot->descendantCount + 2, true);
     return true;
 }

@@ -15,6 +15,28 @@ CompareCounters& compareCounters() {
     return instance;
 }
 
+PairingReport& pairingReport() {
+    static PairingReport instance;
+    return instance;
+}
+
+std::u16string PairingSummary(const PairingReport& r) {
+    std::u16string out;
+    if (!r.inferredKeys.empty()) {
+        out = u"Inferred keys: ";
+        for (std::size_t i = 0; i < r.inferredKeys.size(); ++i) {
+            if (i > 0) out += u", ";
+            out += r.inferredKeys[i].element + u"@" + r.inferredKeys[i].attribute;
+        }
+    }
+    if (r.cappedGroups > 0) {
+        if (!out.empty()) out += u"; ";
+        const std::string n = std::to_string(r.cappedGroups);
+        out += u"similarity pairing limited in " + std::u16string(n.begin(), n.end()) + u" group(s)";
+    }
+    return out;
+}
+
 void TakeCompareSnapshot(const Options& o) {
     CompareSnapshot& s = compareSnapshot();
     s.mode = ComparisonMode(o);
@@ -25,6 +47,7 @@ void TakeCompareSnapshot(const Options& o) {
 
 void ResetCompareCounters() {
     compareCounters() = CompareCounters{};
+    pairingReport() = PairingReport{};
 }
 
 }  // namespace quillon

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace quillon {
 
@@ -26,13 +28,32 @@ struct CompareCounters {
     std::uint64_t OwnChangedPairs = 0;
 };
 
+// A key attribute pairing found from the data, for one element name.
+struct InferredKeyUse {
+    std::u16string element, attribute;
+    std::uint64_t groups = 0;  // sibling groups it paired
+};
+
+// How the last comparison paired, beyond the counters.
+struct PairingReport {
+    std::vector<InferredKeyUse> inferredKeys;
+    // Sibling groups whose similarity pairing stopped at the work limit and
+    // paired the rest the cheaper way.
+    std::uint64_t cappedGroups = 0;
+};
+
+// One line for the window's status bar: the inferred keys ("book@id,
+// item@sku") and the capped groups; empty when there is nothing to say.
+std::u16string PairingSummary(const PairingReport& r);
+
 // The process-wide snapshot and counters.
 CompareSnapshot& compareSnapshot();
 CompareCounters& compareCounters();
+PairingReport& pairingReport();
 
 // Copies FlagComparsion, IgnoreAttributes, IgnoreValues and UniqueAttributes.
 void TakeCompareSnapshot(const Options& o);
-// Sets the four counters to 0.
+// Sets the four counters to 0 and empties the pairing report.
 void ResetCompareCounters();
 
 }  // namespace quillon

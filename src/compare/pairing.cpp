@@ -2,11 +2,16 @@
 #include "compare/pairing.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "compare/hash_index.h"
 #include "compare/identity.h"
+#include "compare/key_inference.h"
+#include "compare/similarity_index.h"
+#include "model/name_table.h"
 #include "rules/rule_hooks.h"
 #include "settings/options.h"
 
@@ -22,6 +27,22 @@ namespace quillon {
 namespace {
 
 constexpr std::uint32_t kIndexThreshold = 11;
+
+// The similarity work one parent may take (postings read, children scored)
+// before its remaining leftovers pair the cheaper way: a fixed allowance
+// plus a share per child of the candidates.
+constexpr std::uint64_t kSimilarityWorkBase = std::uint64_t(1) << 22;
+constexpr std::uint64_t kSimilarityWorkPerChild = 64;
+// Up to this many candidate pairs, scoring all of them is the cheaper way.
+constexpr std::uint64_t kDirectScanPairs = 256;
+
+// Pairs that are never made: both carry the group's inferred key (with
+// different values, or the key pass would have paired them).
+struct KeyedSlots {
+    const std::uint8_t* first = nullptr;
+    const std::uint8_t* second = nullptr;
+    bool blocked(std::uint32_t i, std::uint32_t j) const { return first && first[i] && second[j]; }
+};
 
 bool ignored(const ElementRecord* e) {
     return e->ignoreState > 0;
@@ -245,16 +266,37 @@ private:
         m_arena.rewind(t.mark);
     }
 
+    // Clears the slots of ignored elements, so that no pass can give one a
+    // partner its identical sibling should have; returns how many remain.
+    static std::uint32_t dropIgnored(ElementRecord** a, std::uint32_t n) {
+        std::uint32_t left = 0;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (a[i] && ignored(a[i])) a[i] = nullptr;
+            if (a[i]) ++left;
+        }
+        return left;
+    }
+
     void pairGroup(ElementRecord** x, std::uint32_t nX, ElementRecord** y, std::uint32_t nY, bool aligned) {
+        if (nX == 0 || nY == 0) return;
+        const bool keyParents = x[0] && y[0] && IsKeyParent(*x[0]) && IsKeyParent(*y[0]);
+        const bool keyAttributes = x[0] && y[0] && IsKeyAttributeElement(*x[0]) && IsKeyAttributeElement(*y[0]);
+        std::uint32_t takingPartX = nX, takingPartY = nY;
+        if (m_options.IgnoreOrderElements) {
+            takingPartX = dropIgnored(x, nX);
+            takingPartY = dropIgnored(y, nY);
+        }
         // The smaller group drives; on equal sizes the first element's.
         ElementRecord** first = x;
         ElementRecord** second = y;
         std::uint32_t n1 = nX, n2 = nY;
-        if (nY < nX) {
+        std::uint32_t p1 = takingPartX, p2 = takingPartY;
+        if (takingPartY < takingPartX) {
             std::swap(first, second);
             std::swap(n1, n2);
+            std::swap(p1, p2);
         }
-        if (n1 == 0 || n2 == 0) return;
+        if (p1 == 0 || p2 == 0) return;
 
         if (!m_options.IgnoreOrderElements) {
             std::uint32_t i = 0, j = 0;
@@ -269,8 +311,19 @@ private:
             return;
         }
 
-        const ElementRecord* first0 = first[0];
-        const ElementRecord* second0 = second[0];
+        const CompareSnapshot& s = m_snapshot;
+        // The whole group, as it was before any pass took members: a key is
+        // found from all of them, not only from the leftovers.
+        ElementRecord** all1 = nullptr;
+        ElementRecord** all2 = nullptr;
+        const bool mayInfer = m_options.PairRelatedOnly && !keyParents && !keyAttributes && !s.ignoreAttributes &&
+                              p1 >= 2 && p2 >= 2;
+        if (mayInfer) {
+            all1 = m_arena.allocate<ElementRecord*>(n1);
+            all2 = m_arena.allocate<ElementRecord*>(n2);
+            std::copy(first, first + n1, all1);
+            std::copy(second, second + n2, all2);
+        }
         std::uint32_t matched = 0;
         auto pair = [&](std::uint32_t i, std::uint32_t j) {
             pushPair(first[i], second[j]);
@@ -278,7 +331,6 @@ private:
             second[j] = nullptr;
             ++matched;
         };
-        const CompareSnapshot& s = m_snapshot;
 
         // Identity pass.
         if (aligned) {
@@ -299,16 +351,16 @@ private:
                 }
             });
         }
-        if (matched == n1 || matched == n2) return;
+        if (matched == p1 || matched == p2) return;
 
         // Key element pass.
-        if (first0 && second0 && IsKeyParent(*first0) && IsKeyParent(*second0)) {
+        if (keyParents) {
             pairByKey(
                 first, n1, second, n2, [](const ElementRecord& e) { return e.keySum != 0; },
                 [](const ElementRecord& e) { return std::uint64_t(e.keySum); }, pair);
         }
         // Key attribute pass.
-        if (first0 && second0 && IsKeyAttributeElement(*first0) && IsKeyAttributeElement(*second0)) {
+        if (keyAttributes) {
             const unsigned m = s.mode;
             pairByKey(
                 first, n1, second, n2, [](const ElementRecord& e) { return e.keyAttrSignature != nullptr; },
@@ -318,78 +370,154 @@ private:
                 pair);
             if (s.uniqueAttributes) return;
         }
-        if (m_options.CompareLevel == 0 || matched == n1 || matched == n2) return;
+        KeyedSlots keyed;
+        if (mayInfer && matched < p1 && matched < p2) keyed = pairByInferredKey(all1, first, n1, all2, second, n2, pair);
+        if (m_options.CompareLevel == 0 || matched == p1 || matched == p2) return;
 
         // One left on each side of equal groups: they belong together.
-        if (n1 == n2 && matched == n1 - 1) {
+        if (p1 == p2 && matched == p1 - 1) {
             std::uint32_t i = 0, j = 0;
             while (i < n1 && !first[i]) ++i;
             while (j < n2 && !second[j]) ++j;
-            if (i < n1 && j < n2) pair(i, j);
+            if (i < n1 && j < n2 && !keyed.blocked(i, j)) pair(i, j);
             return;
         }
-        if (SimilarityAllowed(n1, n2, matched)) pairBySimilarity(first, second, n1, n2);
+        if (SimilarityAllowed(p1, p2, matched)) pairBySimilarity(first, second, n1, n2, keyed);
     }
 
-    struct Candidate {
-        ElementRecord* element;
-        ChildGroups* groups;
-        bool removed;
-    };
+    // Pairs the leftovers by the key attribute the whole group shows, when it
+    // has one; returns which slots carry it.
+    template <class PairFn>
+    KeyedSlots pairByInferredKey(ElementRecord** all1, ElementRecord** first, std::uint32_t n1, ElementRecord** all2,
+                                 ElementRecord** second, std::uint32_t n2, PairFn&& pair) {
+        const InferredKey key = InferKeyAttribute(all1, n1, all2, n2);
+        if (key.attribute.empty()) return {};
+        std::uint32_t named = 0;
+        while (!all1[named]) ++named;  // the group has members: the key was found from them
+        noteInferredKey(*all1[named], key.attribute);
+        std::uint8_t* keyed1 = m_arena.allocate<std::uint8_t>(n1);
+        std::uint8_t* keyed2 = m_arena.allocate<std::uint8_t>(n2);
+        for (std::uint32_t i = 0; i < n1; ++i) keyed1[i] = key.valuesX[i] != 0;
+        for (std::uint32_t j = 0; j < n2; ++j) keyed2[j] = key.valuesY[j] != 0;
+        // Values are unique on each side, so one lookup per leftover decides.
+        std::unordered_map<std::uint64_t, std::uint32_t> leftover;
+        for (std::uint32_t j = 0; j < n2; ++j)
+            if (second[j] && keyed2[j]) leftover.emplace(key.valuesY[j], j);
+        for (std::uint32_t i = 0; i < n1 && !leftover.empty(); ++i) {
+            if (!first[i] || !keyed1[i]) continue;
+            const auto it = leftover.find(key.valuesX[i]);
+            if (it == leftover.end()) continue;
+            pair(i, it->second);
+            leftover.erase(it);
+        }
+        return {keyed1, keyed2};
+    }
 
-    void pairBySimilarity(ElementRecord** first, ElementRecord** second, std::uint32_t n1, std::uint32_t n2) {
+    void noteInferredKey(const ElementRecord& member, const std::u16string& attribute) {
+        std::vector<InferredKeyUse>& keys = pairingReport().inferredKeys;
+        const std::u16string_view element = member.name ? member.name->view() : std::u16string_view();
+        for (InferredKeyUse& k : keys) {
+            if (k.element == element && k.attribute == attribute) {
+                ++k.groups;
+                return;
+            }
+        }
+        keys.push_back({std::u16string(element), attribute, 1});
+    }
+
+    void pairBySimilarity(ElementRecord** first, ElementRecord** second, std::uint32_t n1, std::uint32_t n2,
+                          KeyedSlots keyed) {
         // The candidates' views live until the task that decided this pass
         // finishes; the queued comparisons of candidates read them.
-        std::vector<Candidate> la, lb;
-        for (std::uint32_t i = 0; i < n1; ++i)
-            if (first[i]) la.push_back({first[i], BuildChildGroups(first[i], m_arena), false});
-        for (std::uint32_t j = 0; j < n2; ++j)
-            if (second[j]) lb.push_back({second[j], BuildChildGroups(second[j], m_arena), false});
+        std::vector<SimilarityCandidate> la, lb;
+        std::uint64_t children = 0;
+        for (std::uint32_t i = 0; i < n1; ++i) {
+            if (!first[i]) continue;
+            la.push_back({first[i], BuildChildGroups(first[i], m_arena), false, keyed.first && keyed.first[i]});
+            children += first[i]->childCount + 1;
+        }
+        for (std::uint32_t j = 0; j < n2; ++j) {
+            if (!second[j]) continue;
+            lb.push_back({second[j], BuildChildGroups(second[j], m_arena), false, keyed.second && keyed.second[j]});
+            children += second[j]->childCount + 1;
+        }
         const CompareSnapshot& s = m_snapshot;
 
-        for (Candidate& a : la) {
-            std::uint32_t best = 0;
-            Candidate* choice = nullptr;
-            bool byUnique = false;
-            for (Candidate& b : lb) {
-                if (b.removed) continue;
-                const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
-                if (s.uniqueAttributes && sameAttributes) {
-                    choice = &b;
-                    byUnique = true;
-                    break;
-                }
-                const std::uint32_t score =
-                    ScoreCandidate(*a.groups, *b.groups, best, m_arena) + (sameAttributes ? 1u : 0u);
-                if (score > best) {
-                    best = score;
-                    choice = &b;
-                }
+        // Few candidates are scored against each other directly; building
+        // an index would cost more than it saves.
+        std::optional<SimilarityIndex> index;
+        if (std::uint64_t(la.size()) * lb.size() > kDirectScanPairs) index.emplace(la, lb, s, m_arena);
+        const std::uint64_t budget = kSimilarityWorkBase + kSimilarityWorkPerChild * children;
+        for (SimilarityCandidate& a : la) {
+            if (index && index->Work() > budget) {
+                ++pairingReport().cappedGroups;
+                break;
             }
-            if (!choice) continue;
-            if (!ignored(a.element) && !ignored(choice->element)) pushChildren(a.groups, choice->groups, !byUnique);
+            const std::uint32_t j = index ? index->Choose(a) : scanForPartner(a, lb);
+            if (j == NotFound) continue;
+            SimilarityCandidate& b = lb[j];
+            const bool byUnique = s.uniqueAttributes && OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
+            // Scoring may have left either side aligned to another candidate.
+            if (!byUnique) ScoreCandidate(*a.groups, *b.groups, 0, m_arena);
+            pushChildren(a.groups, b.groups, !byUnique);
             a.removed = true;
-            choice->removed = true;
+            b.removed = true;
         }
+        if (m_options.CompareLevel != 3) return;
 
-        if (m_options.CompareLevel == 3) {
-            // What is left pairs in order: the n-th leftover that takes part
-            // on one side with the n-th on the other.
-            std::size_t p = 0;
-            for (Candidate& a : la) {
-                if (a.removed) continue;
-                for (std::size_t q = p; q < lb.size(); ++q) {
-                    Candidate& b = lb[q];
-                    if (b.removed) continue;
-                    if (ignored(a.element) || ignored(b.element)) continue;
-                    pushChildren(a.groups, b.groups, false);
-                    a.removed = true;
-                    b.removed = true;
-                    p = q;
-                    break;
-                }
+        // What is left pairs in order: the n-th leftover on one side with the
+        // n-th on the other; when only related ones pair, an unrelated pair
+        // stays apart unless it is all that is left on both sides.
+        std::vector<SimilarityCandidate*> ra, rb;
+        for (SimilarityCandidate& a : la)
+            if (!a.removed) ra.push_back(&a);
+        for (SimilarityCandidate& b : lb)
+            if (!b.removed) rb.push_back(&b);
+        const bool onlyRelated = m_options.PairRelatedOnly != 0;
+        const bool lastOfTheirName = ra.size() == 1 && rb.size() == 1;
+        for (std::size_t k = 0; k < ra.size() && k < rb.size(); ++k) {
+            SimilarityCandidate& a = *ra[k];
+            SimilarityCandidate& b = *rb[k];
+            if (onlyRelated && ((a.keyed && b.keyed) || (!lastOfTheirName && !related(a, b)))) continue;
+            pushChildren(a.groups, b.groups, false);
+            a.removed = true;
+            b.removed = true;
+        }
+    }
+
+    // The old way, for a few candidates: score a against every one.
+    std::uint32_t scanForPartner(const SimilarityCandidate& a, const std::vector<SimilarityCandidate>& lb) {
+        const CompareSnapshot& s = m_snapshot;
+        std::uint32_t best = 0, choice = NotFound;
+        for (std::uint32_t j = 0; j < lb.size(); ++j) {
+            const SimilarityCandidate& b = lb[j];
+            if (b.removed || (a.keyed && b.keyed)) continue;
+            const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
+            if (s.uniqueAttributes && sameAttributes) return j;
+            const std::uint32_t score =
+                ScoreCandidate(*a.groups, *b.groups, best, m_arena) + (sameAttributes ? 1u : 0u);
+            if (score > best) {
+                best = score;
+                choice = j;
             }
         }
+        return choice;
+    }
+
+    // Something in common: equal own text, an attribute of the same name and
+    // value, or an identical child.
+    bool related(const SimilarityCandidate& a, const SimilarityCandidate& b) {
+        const ElementRecord& x = *a.element;
+        const ElementRecord& y = *b.element;
+        const CompareSnapshot& s = m_snapshot;
+        const unsigned m = s.mode;
+        if (!s.ignoreValues && x.textWeight != 0 && !((x.ruleFlags | y.ruleFlags) & kRuleTextNotCompared) &&
+            x.textHash[m] == y.textHash[m] && x.textHash16[m] == y.textHash16[m] && x.textWeight == y.textWeight)
+            return true;
+        if (!s.ignoreAttributes && !((x.ruleFlags | y.ruleFlags) & kRuleAttributesNotCompared) &&
+            ShareAttributeValue(x, y))
+            return true;
+        return ScoreCandidate(*a.groups, *b.groups, 0, m_arena) > 0;
     }
 
     const Options& m_options;

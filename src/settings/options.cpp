@@ -37,6 +37,7 @@ void ResetOptions(Options& o, bool documentLoaded) {
     o.IgnoreAttributes = 0;
     o.IgnoreValues = 0;
     o.UniqueAttributes = 0;
+    o.PairRelatedOnly = 1;
     o.IgnoreNamespaces = 0;
     o.IgnoreOrderElements = 1;
     o.IncludeIgnoredElements = 0;

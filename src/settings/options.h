@@ -40,6 +40,9 @@ struct Options {
     std::uint32_t IgnoreAttributes = 0;
     std::uint32_t IgnoreValues = 0;
     std::uint32_t UniqueAttributes = 0;
+    // Leftover elements pair only with related ones, and repeated siblings
+    // pair by a key attribute found from the data.
+    std::uint32_t PairRelatedOnly = 1;
     std::uint32_t IgnoreNamespaces = 0;
     std::uint32_t NormalizeDate = 0;
     std::uint32_t FlagNormalizeDate = 0;  // 0 date and time, 1 only time, 2 only date

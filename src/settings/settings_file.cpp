@@ -183,6 +183,9 @@ bool applyOption(std::uint32_t h, std::string_view value) {
         case key("UniqueAttributes"):
             o.UniqueAttributes = u();
             return true;
+        case key("PairRelatedOnly"):
+            o.PairRelatedOnly = u();
+            return true;
         case key("DecimalPlaces"):
             o.DecimalPlaces = n();
             return true;
@@ -341,6 +344,7 @@ bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string
         {u"IgnoreWhitespaces", (o.FlagComparsion & kIgnoreWhiteSpaceBit) != 0},
         {u"IgnoreNamespaces", std::int32_t(o.IgnoreNamespaces)},
         {u"UniqueAttributes", std::int32_t(o.UniqueAttributes)},
+        {u"PairRelatedOnly", std::int32_t(o.PairRelatedOnly)},
         {u"DecimalPlaces", o.DecimalPlaces},
         {u"NormalizeNumber", std::int32_t(o.NormalizeNumber)},
         {u"NormalizeDate", std::int32_t(GetDateCode(o))},

@@ -112,6 +112,7 @@ constexpr NumberField kAlwaysNumbersAfterText[] = {
     {u"FlagNormalizeDate", &Options::FlagNormalizeDate, Form::Number},
     {u"IgnoreAttributes", &Options::IgnoreAttributes, Form::Switch},
     {u"UniqueAttributes", &Options::UniqueAttributes, Form::Switch},
+    {u"PairRelatedOnly", &Options::PairRelatedOnly, Form::Switch},
     {u"IgnoreValues", &Options::IgnoreValues, Form::Switch},
     {u"IgnoreNamespaces", &Options::IgnoreNamespaces, Form::Switch},
     {u"IgnoreOrderElements", &Options::IgnoreOrderElements, Form::Switch},

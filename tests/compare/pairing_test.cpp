@@ -116,6 +116,7 @@ TEST_F(PairingTest, EqualScoresGoToTheEarlierCandidate) {
 }
 
 TEST_F(PairingTest, CandidateSharingNothingPairsOnlyAtFull) {
+    options().PairRelatedOnly = 0;
     const char* l = "<r><i><k>1</k></i></r>";
     const char* r = "<r><i><k>2</k></i><i><k>3</k></i></r>";
     SetLevel(2);
@@ -272,6 +273,7 @@ TEST_F(PairingTest, IgnoredAttributesPairLargeAndSmallGroupsAlike) {
         EXPECT_EQ(counters().EqualPairs, std::uint64_t(n + 1)) << n;
     }
     options().IgnoreAttributes = 0;
+    options().PairRelatedOnly = 0;
     EXPECT_EQ(Compare(), Changed(0, 301, 0));  // same order in step: every item changed
 }
 

@@ -128,6 +128,24 @@ TEST_F(ConditionTest, AttributeConditionThatHoldsIgnores) {
     EXPECT_EQ(RootRecord(left) ? FirstChildRecord(RootRecord(left))->ignoreState : 9, 2);
 }
 
+TEST_F(ConditionTest, IgnoredElementNeverTakesItsIdenticalSiblingsPartner) {
+    SetCommonAttributes(u"del");
+    Rule("i");
+    Condition("del 0 3 0 1");
+    for (const char* l : {"<r><i del='1'>x</i><i>x</i></r>", "<r><i>x</i><i del='1'>x</i></r>"}) {
+        EXPECT_EQ(Compare(l, "<r><i>x</i></r>"), kIdentical) << l;
+        EXPECT_EQ(counters().EqualPairs, 2u);
+        EXPECT_EQ(Find(right, "i")->partner->ignoreState, 0);
+    }
+    // The same for elements marked one by one, and past the indexed group size.
+    std::string many = "<r>";
+    for (int k = 0; k < 12; ++k) many += "<j>x</j>";
+    Load(many + "<j>x</j></r>", many + "</r>");
+    Find(left, "j")->ignoreState = 3;
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(Find(right, "j")->partner, NextSiblingRecord(Find(left, "j")));
+}
+
 TEST_F(ConditionTest, FalseConditionLeavesTheElementCompared) {
     Rule("item");
     Condition("status 0 3 0 done");

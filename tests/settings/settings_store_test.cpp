@@ -61,6 +61,7 @@ Options Unusual() {
     o.IgnoreAttributes = 1;
     o.IgnoreValues = 1;
     o.UniqueAttributes = 1;
+    o.PairRelatedOnly = 0;
     o.IgnoreNamespaces = 1;
     SetDateCode(o, 3);
     o.NormalizeNumber = 1;
@@ -115,6 +116,7 @@ void ExpectSameOptions(const Options& a, const Options& b) {
     EXPECT_EQ(a.IgnoreAttributes, b.IgnoreAttributes);
     EXPECT_EQ(a.IgnoreValues, b.IgnoreValues);
     EXPECT_EQ(a.UniqueAttributes, b.UniqueAttributes);
+    EXPECT_EQ(a.PairRelatedOnly, b.PairRelatedOnly);
     EXPECT_EQ(a.IgnoreNamespaces, b.IgnoreNamespaces);
     EXPECT_EQ(GetDateCode(a), GetDateCode(b));
     EXPECT_EQ(a.NormalizeNumber, b.NormalizeNumber);

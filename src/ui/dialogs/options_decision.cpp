@@ -7,8 +7,9 @@ namespace quillon {
 
 OptionsNote NoteOptions(const Options& o) {
     return {o.IgnoreValues,    o.UniqueAttributes,    o.IgnoreAttributes, o.FlagComparsion,
-            o.CompareLevel,    o.IgnoreOrderElements, o.DecimalPlaces,    o.FlagNormalizeDate,
-            o.NormalizeNumber, o.NormalizeDate,       o.IgnoreNamespaces, o.DisplayFullMode};
+            o.CompareLevel,    o.IgnoreOrderElements,
+            o.PairRelatedOnly, o.DecimalPlaces,       o.FlagNormalizeDate, o.NormalizeNumber,
+            o.NormalizeDate,   o.IgnoreNamespaces,    o.DisplayFullMode};
 }
 
 OptionsOutcome DecideAfterOptions(const OptionsNote& before, const Options& now, bool documentLoaded) {
@@ -24,7 +25,8 @@ OptionsOutcome DecideAfterOptions(const OptionsNote& before, const Options& now,
     const bool compareOptionChanged =
         before.IgnoreValues != after.IgnoreValues || before.UniqueAttributes != after.UniqueAttributes ||
         before.IgnoreAttributes != after.IgnoreAttributes || before.FlagComparsion != after.FlagComparsion ||
-        before.CompareLevel != after.CompareLevel || before.IgnoreOrderElements != after.IgnoreOrderElements;
+        before.CompareLevel != after.CompareLevel || before.IgnoreOrderElements != after.IgnoreOrderElements ||
+        before.PairRelatedOnly != after.PairRelatedOnly;
     outcome.action = compareOptionChanged ? AfterOptions::Recompare : AfterOptions::Repaint;
     return outcome;
 }

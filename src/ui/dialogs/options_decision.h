@@ -13,6 +13,7 @@ struct OptionsNote {
     // Compared by the engine: a change compares again. The order of elements
     // decides the pairing as much as the level does, so it counts too.
     std::uint32_t IgnoreValues, UniqueAttributes, IgnoreAttributes, FlagComparsion, CompareLevel, IgnoreOrderElements;
+    std::uint32_t PairRelatedOnly;
     // Applied while a document loads: a change needs a reload.
     std::int32_t DecimalPlaces;
     std::uint32_t FlagNormalizeDate, NormalizeNumber, NormalizeDate, IgnoreNamespaces;

@@ -225,6 +225,10 @@ QWidget* OptionsDialog::buildComparisonPage() {
     comparison->addWidget(c);
     addBoundCheck(comparison, "UniqueAttributes", QStringLiteral("Unique attributes"),
                   QStringLiteral("Pairs repeated elements by their attributes first."), &Options::UniqueAttributes);
+    addBoundCheck(comparison, "PairRelatedOnly", QStringLiteral("Pair only related elements"),
+                  QStringLiteral("Repeated elements pair by a key attribute found in them (shown in the status bar), "
+                                 "and leftovers that have nothing in common are reported deleted and added."),
+                  &Options::PairRelatedOnly);
     c = addCheck("IgnoreWhiteSpaces", QStringLiteral("Ignore white spaces"),
                  QStringLiteral("Blanks, tabs and line breaks inside texts and values do not count."));
     b.push_back({c, [](const Options& o) { return (o.FlagComparsion & kIgnoreWhiteSpaceBit) != 0; }, {}});

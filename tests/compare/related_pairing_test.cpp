@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+// Pairing that needs no configuration: repeated siblings pair by a key
+// attribute found in them, and leftovers with nothing in common stay apart.
+// Each case names the records that pair, by their first child's text.
+
+#include <string>
+
+#include "compare/compare_state.h"
+#include "compare_fixture.h"
+#include "platform/utf8.h"
+
+namespace quillon::test {
+namespace {
+
+class RelatedPairingTest : public CompareTest {
+protected:
+    // Each root child as label->partner label ("-" unpaired), in document order.
+    static std::string Pairs(const DocumentPane& pane) {
+        std::string out;
+        for (const ElementRecord* e = FirstChildRecord(RootRecord(pane)); e; e = NextSiblingRecord(e)) {
+            if (!out.empty()) out += ' ';
+            out += Label(e) + ">" + (e->partner ? Label(e->partner) : "-");
+        }
+        return out;
+    }
+    static std::string Label(const ElementRecord* e) {
+        const ElementRecord* c = FirstChildRecord(e);
+        return ToUtf8((c ? c : e)->textView());
+    }
+};
+
+// Records with a key attribute, a name and a quantity.
+std::string Items(std::initializer_list<const char*> records, const char* attribute = "sku") {
+    std::string s = "<r>";
+    for (const char* r : records) {
+        const std::string v(r);
+        const auto colon = v.find(':');
+        s += std::string("<item ") + attribute + "='" + v.substr(0, colon) + "'><name>" + v.substr(colon + 1) +
+             "</name><qty>5</qty></item>";
+    }
+    return s + "</r>";
+}
+
+TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
+    const std::string l = Items({"A-100:Bolt", "A-200:Washer", "A-300:Nut", "A-500:Screw"});
+    const std::string r = Items({"A-100:Bolt", "A-300:Nut", "A-500:Screw", "A-400:Rivet"});
+    Compare(l, r);
+    EXPECT_EQ(Pairs(left), "Bolt>Bolt Washer>- Nut>Nut Screw>Screw");
+    EXPECT_EQ(Pairs(right), "Bolt>Bolt Nut>Nut Screw>Screw Rivet>-");
+    ASSERT_EQ(pairingReport().inferredKeys.size(), 1u);
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
+
+    // As before: the two leftovers (sharing qty) are one changed record.
+    options().PairRelatedOnly = 0;
+    Compare();
+    EXPECT_EQ(Pairs(left), "Bolt>Bolt Washer>Rivet Nut>Nut Screw>Screw");
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+}
+
+TEST_F(RelatedPairingTest, ReorderedAndChangedRecordsFollowTheirKey) {
+    // Every name changed and the order reversed; the key is not called id.
+    Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), Items({"k3:z", "k2:y", "k1:x"}, "code"));
+    EXPECT_EQ(Pairs(left), "a>x b>y c>z");
+    EXPECT_EQ(counters().OwnChangedPairs, 3u);  // the names
+
+    // Strict pairs by key as well: it only skips the similarity passes.
+    SetLevel(0);
+    Compare();
+    EXPECT_EQ(Pairs(left), "a>x b>y c>z");
+}
+
+TEST_F(RelatedPairingTest, AttributeThatRepeatsOrChangesEverywhereIsNoKey) {
+    // "kind" looks like a key on the right but repeats on the left.
+    const char* l = "<r><i kind='a'><n>1</n><m>x</m></i><i kind='a'><n>2</n><m>y</m></i><i kind='b'><n>3</n></i></r>";
+    const char* r = "<r><i kind='c'><n>3</n></i><i kind='a'><n>2</n><m>q</m></i><i kind='b'><n>1</n><m>x</m></i></r>";
+    Compare(l, r);
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+    EXPECT_EQ(Pairs(left), "1>1 2>2 3>3");
+
+    // A time stamp rewritten everywhere, one value recurring by chance.
+    Compare("<r><i at='t1'><v>a</v></i><i at='t2'><v>b</v></i><i at='t3'><v>c</v></i></r>",
+            "<r><i at='t9'><v>a</v></i><i at='t8'><v>b</v></i><i at='t1'><v>z</v></i></r>");
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+    EXPECT_EQ(Pairs(left), "a>a b>b c>z");
+}
+
+TEST_F(RelatedPairingTest, MembersWithoutTheKeyPairAmongThemselves) {
+    const char* l = "<r><p n='a'><v>1</v></p><p n='b'><v>2</v></p><p n='c'><v>3</v></p><p><v>4</v><w/></p></r>";
+    const char* r = "<r><p><v>5</v><w/></p><p n='c'><v>6</v></p><p n='d'><v>7</v></p><p n='a'><v>8</v></p></r>";
+    Compare(l, r);
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: p@n");
+    EXPECT_EQ(Pairs(left), "1>8 2>- 3>6 4>5");
+    EXPECT_EQ(Pairs(right), "5>4 6>3 7>- 8>1");
+
+    // Carried by fewer than half the members: an occasional reference, no key.
+    Compare("<r><p ref='a'><v>1</v></p><p ref='b'><v>2</v></p><p><v>3</v></p><p><v>4</v></p><p><v>5</v></p></r>",
+            "<r><p ref='b'><v>9</v></p><p ref='a'><v>8</v></p><p><v>3</v></p><p><v>4</v></p><p><v>5</v></p></r>");
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+}
+
+TEST_F(RelatedPairingTest, SingleElementOfANameStaysChanged) {
+    for (const auto& [l, r] : {std::pair{"<r><note id='1'><t>a</t></note></r>", "<r><note id='2'><t>b</t></note></r>"},
+                               std::pair{"<r><note><t>a</t></note><x/></r>", "<r><note><t>b</t></note></r>"}}) {
+        Compare(l, r);
+        EXPECT_EQ(PartnerText(Find(left, "note/t")), "b") << l;
+    }
+    // The last leftover on each side of a larger group pairs too.
+    Compare("<r><i><t>a</t></i><i><t>b</t></i><i><t>c</t></i></r>", "<r><i><t>x</t></i><i><t>b</t></i><i><t>c</t></i></r>");
+    EXPECT_EQ(Pairs(left), "a>x b>b c>c");
+}
+
+TEST_F(RelatedPairingTest, UnrelatedLeftoversPairOnlyWhenTheOptionIsOff) {
+    // No attribute, text or child in common between the leftovers.
+    const char* l = "<r><i><t>a</t></i><i><t>b</t></i><i><u>c</u></i></r>";
+    const char* r = "<r><i><t>d</t></i><i><t>b</t></i><i><u>e</u></i><i><t>f</t><u>c</u></i></r>";
+    Compare(l, r);
+    EXPECT_EQ(Pairs(left), "a>- b>b c>f");
+    options().PairRelatedOnly = 0;
+    Compare();
+    EXPECT_EQ(Pairs(left), "a>d b>b c>f");
+
+    // Equal own text or an attribute value in common make them related.
+    options().PairRelatedOnly = 1;
+    Compare("<r><i c='red' w='1'><t>a</t></i><i c='red' w='3'><t>b</t></i><i>x<t>e</t></i><i><t>f</t></i></r>",
+            "<r><i c='red' w='2'><t>g</t></i><i c='blue' w='4'><t>h</t></i><i>x<t>k</t></i><i><t>m</t></i></r>");
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+    EXPECT_EQ(Pairs(left), "a>g b>- e>k f>-");
+}
+
+}  // namespace
+}  // namespace quillon::test
