@@ -18,7 +18,7 @@ packages="
     build-essential cmake ninja-build pkg-config file
     libxerces-c-dev qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth git desktop-file-utils groff-base man-db
+    xvfb xauth libxml2-utils git desktop-file-utils groff-base man-db
 "
 
 # sudo resets the environment, so the frontend setting rides on env.
