@@ -28,7 +28,8 @@ public:
             // A parse problem's box asks whether to go on; the run goes on.
             std::string body = ToUtf8(text);
             constexpr std::string_view kQuestion = "\n\nContinue?";
-            if (body.size() >= kQuestion.size() && body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0)
+            if (body.size() >= kQuestion.size() &&
+                body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0)
                 body.resize(body.size() - kQuestion.size());
             for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
                 body.replace(p, 2, ": ");

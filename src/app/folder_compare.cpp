@@ -20,11 +20,21 @@ std::string jsonString(std::string_view s) {
     std::string out = "\"";
     for (const char c : s) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char buf[8];
@@ -72,9 +82,9 @@ public:
         }
         unsigned long long total = 0;
         for (const unsigned long long n : m_counts) total += n;
-        std::printf("%llu file(s): %llu identical, %llu different, %llu only in %s, %llu only in %s, %llu failed to load\n",
-                    total, m_counts[0], m_counts[1], m_counts[2], m_left.c_str(), m_counts[3], m_right.c_str(),
-                    m_counts[4]);
+        std::printf(
+            "%llu file(s): %llu identical, %llu different, %llu only in %s, %llu only in %s, %llu failed to load\n",
+            total, m_counts[0], m_counts[1], m_counts[2], m_left.c_str(), m_counts[3], m_right.c_str(), m_counts[4]);
     }
 
     int exitStatus(bool unreadable) const {
@@ -141,7 +151,9 @@ private:
 
 }  // namespace
 
-bool AreFolders(const std::string& left, const std::string& right) { return isFolder(left) && isFolder(right); }
+bool AreFolders(const std::string& left, const std::string& right) {
+    return isFolder(left) && isFolder(right);
+}
 
 int CompareFolders(const std::string& left, const std::string& right, const FolderRun& run) {
     const FolderListing listings[2] = {ListFiles(left, run.filter), ListFiles(right, run.filter)};

@@ -9,7 +9,7 @@ namespace quillon {
 
 struct FolderRun {
     FileFilter filter;
-    bool verbose = false;   // each differing pair's result text under its line
+    bool verbose = false;  // each differing pair's result text under its line
     bool json = false;
     bool progress = false;  // "[k/n] path" on stderr
     bool quiet = false;     // only the exit status

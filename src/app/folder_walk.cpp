@@ -75,7 +75,9 @@ bool FileFilter::takesFile(const std::string& relative) const {
     return anyMatches(include.empty() ? xmlOnly : include, relative) && !anyMatches(exclude, relative);
 }
 
-bool FileFilter::takesFolder(const std::string& relative) const { return !anyMatches(exclude, relative); }
+bool FileFilter::takesFolder(const std::string& relative) const {
+    return !anyMatches(exclude, relative);
+}
 
 FolderListing ListFiles(const std::string& root, const FileFilter& filter) {
     FolderListing out;

@@ -12,14 +12,17 @@ namespace {
 
 // "." stands for an absent side.
 bool isHex(const std::string& s) {
-    return s == "." || (s.size() >= 4 && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c); }));
+    return s == "." ||
+           (s.size() >= 4 && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c); }));
 }
 
 bool isMode(const std::string& s) {
     return s == "." || (s.size() == 6 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '7'; }));
 }
 
-bool absent(const std::string& file) { return file == "/dev/null"; }
+bool absent(const std::string& file) {
+    return file == "/dev/null";
+}
 
 }  // namespace
 
@@ -31,7 +34,8 @@ bool ParseGitDiffArguments(const std::vector<std::string>& files, GitDiffArgumen
 }
 
 int RunGitDiff(const GitDiffArguments& git) {
-    const std::string title = git.newPath.empty() || git.newPath == git.path ? git.path : git.path + " -> " + git.newPath;
+    const std::string title =
+        git.newPath.empty() || git.newPath == git.path ? git.path : git.path + " -> " + git.newPath;
     if (absent(git.oldFile) || absent(git.newFile)) {
         std::printf("%s: %s\n", title.c_str(), absent(git.oldFile) ? "added" : "deleted");
         return 0;

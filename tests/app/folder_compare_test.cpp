@@ -108,12 +108,14 @@ TEST_F(FolderCompareTest, JsonGivesTheSameEntries) {
     write("L/only \"quoted\".xml", "<r/>");
     const Outcome r = diff("--format json --verbose");
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(has(r, "{\"path\": \"a.xml\", \"status\": \"different\", \"deleted\": 0, \"changed\": 2, "
-                       "\"ignored\": 0, \"listing\": \"0 element(s) were deleted\\n"))
+    EXPECT_TRUE(has(r,
+                    "{\"path\": \"a.xml\", \"status\": \"different\", \"deleted\": 0, \"changed\": 2, "
+                    "\"ignored\": 0, \"listing\": \"0 element(s) were deleted\\n"))
         << r.out;
     EXPECT_TRUE(has(r, "{\"path\": \"only \\\"quoted\\\".xml\", \"status\": \"only-left\"}")) << r.out;
-    EXPECT_TRUE(has(r, "\"summary\": {\"identical\": 0, \"different\": 1, \"only-left\": 1, \"only-right\": 0, "
-                       "\"failed\": 0}}\n"))
+    EXPECT_TRUE(has(r,
+                    "\"summary\": {\"identical\": 0, \"different\": 1, \"only-left\": 1, \"only-right\": 0, "
+                    "\"failed\": 0}}\n"))
         << r.out;
     EXPECT_EQ(diff("--format yaml").status, 2);
 }
