@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/folder_compare.h"
+#include "app/git_diff.h"
 #include "compare/compare_commands.h"
 #include "compare/compare_state.h"
 #include "load/doctype_info.h"
@@ -67,6 +69,7 @@ struct DiffRun {
     // Changes to the options record, applied in order after the defaults and
     // the settings file.
     std::vector<std::function<void(Options&)>> optionEdits;
+    FolderRun folders;  // when LEFT and RIGHT are folders
 };
 
 enum class ValueKind { None, Required, Optional };
@@ -308,15 +311,41 @@ const CliOption kOptions[] = {
     {"--log", nullptr, ValueKind::None, nullptr, "write parse problems to DOCUMENT.log",
      [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.WriteMessages = 1; }); }},
 
+    {nullptr, nullptr, ValueKind::None, nullptr, "Folders (LEFT and RIGHT are folders):", nullptr},
+    {"--include", nullptr, ValueKind::Required, "PATTERN",
+     "compare the files matching PATTERN (default *.xml);\n"
+     "a PATTERN with a / matches the relative path",
+     [](DiffRun& r, std::string_view v, std::string&) {
+         r.folders.filter.include.emplace_back(v);
+         return true;
+     }},
+    {"--exclude", nullptr, ValueKind::Required, "PATTERN", "leave out the files and folders matching PATTERN",
+     [](DiffRun& r, std::string_view v, std::string&) {
+         r.folders.filter.exclude.emplace_back(v);
+         return true;
+     }},
+    {"--verbose", "-v", ValueKind::None, nullptr, "print the result of each differing pair",
+     [](DiffRun& r, std::string_view, std::string&) { return r.folders.verbose = true; }},
+    {"--format", nullptr, ValueKind::Required, "FORMAT", "text (default) or json: how folder entries print",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t json = 0;
+         if (!pick(v, {{"text", 0}, {"json", 1}}, json)) {
+             error = "--format takes text or json, not '" + std::string(v) + "'";
+             return false;
+         }
+         r.folders.json = json == 1;
+         return true;
+     }},
+
     {nullptr, nullptr, ValueKind::None, nullptr, "Program:", nullptr},
     {"--stats", nullptr, ValueKind::None, nullptr,
      "print element counts, the four comparison\n"
      "counters, load and compare times",
      [](DiffRun& r, std::string_view, std::string&) { return r.stats = true; }},
     {"--progress", nullptr, ValueKind::None, nullptr, "show progress on stderr",
-     [](DiffRun& r, std::string_view, std::string&) { return r.progress = true; }},
+     [](DiffRun& r, std::string_view, std::string&) { return r.progress = r.folders.progress = true; }},
     {"--quiet", "-q", ValueKind::None, nullptr, "no result message, only the exit status",
-     [](DiffRun& r, std::string_view, std::string&) { return r.quiet = true; }},
+     [](DiffRun& r, std::string_view, std::string&) { return r.quiet = r.folders.quiet = true; }},
     {"--version", nullptr, ValueKind::None, nullptr, "print the version",
      [](DiffRun& r, std::string_view, std::string&) { return r.version = true; }},
     {"--help", "-h", ValueKind::None, nullptr, "show this help",
@@ -327,12 +356,15 @@ void printHelp(std::FILE* out) {
     std::fputs(
         "Usage: quillon-diff [options] LEFT RIGHT [SETTINGS]\n"
         "       quillon-diff [options] FILE\n"
+        "       quillon-diff [options] DIR1 DIR2\n"
         "\n"
         "Compares two XML documents element by element and prints the result, worded\n"
         "as the Quillon window's \"Result\" box words it. Documents are file paths or\n"
         "http:// / ftp:// addresses. SETTINGS is a Quillon settings file; flags given\n"
         "here win over it. With a single FILE the document is only loaded (with\n"
-        "--stats: element count and load time).\n",
+        "--stats: element count and load time). With two folders every XML file at\n"
+        "the same relative path is compared, recursively. Called by git as an external\n"
+        "diff (seven arguments), it prints the repository path and the result.\n",
         out);
     for (const CliOption& opt : kOptions) {
         if (!opt.name) {
@@ -357,7 +389,9 @@ void printHelp(std::FILE* out) {
         "\n"
         "Exit status: 0 the documents are identical, 1 they differ, 2 trouble (a\n"
         "document failed to load or had a fatal error, bad arguments); the reason\n"
-        "goes to stderr.\n"
+        "goes to stderr. For folders: 0 every pair identical and no file alone,\n"
+        "1 otherwise, 2 a file failed to load. As git's external diff: 0 once the\n"
+        "pair is shown.\n"
         "\n"
         "Examples:\n"
         "  quillon-diff old.xml new.xml\n"
@@ -414,7 +448,7 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
         error = "no documents given";
         return false;
     }
-    if (run.files.size() > 3) {
+    if (GitDiffArguments git; run.files.size() > 3 && !ParseGitDiffArguments(run.files, git)) {
         error = "too many arguments: LEFT RIGHT [SETTINGS] expected";
         return false;
     }
@@ -436,7 +470,8 @@ bool readSettings(const std::string& file, unsigned sections, unsigned& lines) {
 // them must hold before any list is read, whichever file it comes from.
 bool applySettingsAndLists(const DiffRun& run) {
     Options& o = options();
-    const std::string* settings = run.files.size() >= 3 ? &run.files[2] : nullptr;
+    // git's seven arguments hold no settings file.
+    const std::string* settings = run.files.size() == 3 ? &run.files[2] : nullptr;
     unsigned settingsLines = 0;
     if (settings && !readSettings(*settings, kOptionsSection, settingsLines)) return false;
     for (const auto& e : run.optionEdits) e(o);
@@ -571,7 +606,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (run.version) {
-        std::puts("quillon-diff 0.1.0");
+        std::puts("quillon-diff " QUILLON_VERSION);
         return 0;
     }
 
@@ -591,6 +626,15 @@ int main(int argc, char** argv) {
 
     ResetOptions(options(), false);
     if (!applySettingsAndLists(run)) return kExitTrouble;
+
+    if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) return RunGitDiff(git);
+    if (run.files.size() >= 2 && AreFolders(run.files[0], run.files[1])) {
+        if (!run.outputs.empty()) {
+            std::fprintf(stderr, "quillon-diff: output documents are written for two documents, not folders\n");
+            return kExitTrouble;
+        }
+        return CompareFolders(run.files[0], run.files[1], run.folders);
+    }
 
     const std::size_t documents = run.files.size() >= 2 ? 2 : 1;
     for (std::size_t i = 0; i < documents; ++i) {

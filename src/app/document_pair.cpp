@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#include "app/document_pair.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "compare/compare_commands.h"
+#include "load/load_document.h"
+#include "platform/notifier.h"
+#include "platform/utf8.h"
+
+namespace quillon {
+namespace {
+
+// Keeps the "Result" box's text and prints every other message (parse
+// problems) on stderr, one line each.
+class KeepingNotifier : public Notifier {
+public:
+    MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon,
+                       MessageButtons buttons) override {
+        if (title == u"Result") {
+            result = ToUtf8(text);
+        } else {
+            // A parse problem's box asks whether to go on; the run goes on.
+            std::string body = ToUtf8(text);
+            constexpr std::string_view kQuestion = "\n\nContinue?";
+            if (body.size() >= kQuestion.size() &&
+                body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0)
+                body.resize(body.size() - kQuestion.size());
+            for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
+                body.replace(p, 2, ": ");
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), body.c_str());
+        }
+        return DefaultAnswer(buttons);
+    }
+    std::string result;
+};
+
+// The parser words a folder or a missing file poorly; say it plainly.
+bool readableFile(const std::string& path, std::string& why) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        why = "is a directory";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+PairOutcome PairComparer::compare(const std::string& left, const std::string& right) {
+    PairOutcome out;
+    KeepingNotifier keeping;
+    ScopedNotifier scoped(keeping);
+    const std::string* paths[2] = {&left, &right};
+    for (int i = 0; i < 2; ++i) {
+        out.failedPath = *paths[i];
+        if (!readableFile(*paths[i], out.failure)) return out;
+        const LoadResult r = LoadDocument(m_parser, m_panes[i], m_doctypes[i], FromUtf8(*paths[i]));
+        if (!r.ok) {
+            out.failure = r.message.empty() ? "the document could not be loaded" : ToUtf8(r.message);
+            return out;
+        }
+    }
+    out.failedPath.clear();
+    CompareHost host;
+    if (!CompareFiles(&m_panes[0], &m_panes[1], host, FromUtf8(left), FromUtf8(right))) {
+        out.failure = "the documents could not be compared";
+        return out;
+    }
+    const CompareCounters& c = compareCounters();
+    const ElementRecord* roots[2] = {RootRecord(m_panes[0]), RootRecord(m_panes[1])};
+    const std::uint64_t total = std::uint64_t(roots[0]->descendantCount) + roots[1]->descendantCount + 2;
+    out.kind = c.ChangedPairs == 0 ? PairOutcome::Kind::Identical : PairOutcome::Kind::Different;
+    out.deleted = UnpairedCount(c, total);
+    out.changed = c.ChangedPairs;
+    out.ignored = c.IgnoredElements;
+    out.listing = keeping.result;
+    return out;
+}
+
+}  // namespace quillon
