@@ -256,6 +256,30 @@ const CliOption kOptions[] = {
          return edit(r, [](Options& o) { o.ContinueAfterFatalError = 1; });
      }},
 
+    {"--resolve-entities", nullptr, ValueKind::None, nullptr,
+     "read the local files external entities name\n"
+     "(off: their references stay in the text as written)",
+     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.ResolveEntities = 1; }); }},
+    {"--max-depth", nullptr, ValueKind::Required, "N", "refuse documents nested deeper than N elements\n(default 10000)",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         int depth = 0;
+         if (!parseInt(v, 1, 100000000, depth)) {
+             error = "--max-depth takes a number from 1 to 100000000, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [depth](Options& o) { o.MaxDepth = std::uint32_t(depth); });
+     }},
+    {"--network-timeout", nullptr, ValueKind::Required, "S",
+     "seconds a network fetch waits to connect or for data\n(default 30)",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         int seconds = 0;
+         if (!parseInt(v, 1, 86400, seconds)) {
+             error = "--network-timeout takes a number of seconds from 1 to 86400, not '" + std::string(v) + "'";
+             return false;
+         }
+         return edit(r, [seconds](Options& o) { o.NetworkTimeout = std::uint32_t(seconds); });
+     }},
+
     {nullptr, nullptr, ValueKind::None, nullptr, "Output documents (written after the comparison; - is standard output):", nullptr},
     {"--diff", nullptr, ValueKind::Required, "FILE", "the differences: what is not equal",
      [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeDifferences, v); }},
@@ -671,6 +695,7 @@ int main(int argc, char** argv) {
             return kExitTrouble;
         }
         fatal[i] = r.fatalSeen;
+        if (!r.notice.empty()) std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), ToUtf8(r.notice).c_str());
         elements += r.elementCount;
         if (run.stats)
             std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "load/external_entities.h"
 #include "load/load_pipeline.h"
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
@@ -53,7 +54,10 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     result.cancelled = h.cancelled();
     result.errorSeen = h.errorSeen();
     result.fatalSeen = h.fatalSeen();
-    result.exception = !parsed && !h.cancelled();
+    // A load ended for a stated reason (a bound, a fetch) is a fatal failure
+    // with that reason, not a parser exception.
+    if (parser.aborted()) result.fatalSeen = true;
+    result.exception = !parsed && !h.cancelled() && !parser.aborted();
     if (result.exception) result.exceptionMessage = failure;
     // With ContinueAfterFatalError the builder never halted, so the tree is
     // complete as far as the parser could read it and the document stays.
@@ -63,8 +67,9 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
         if (p.kind != ProblemKind::FatalError) continue;
         result.line = p.line;
         result.column = p.column;
-        failure = p.line ? u"line " + decimal(p.line) + u", column " + decimal(p.column) + u": " + p.message
-                         : p.message;
+        if (!parser.aborted())
+            failure = p.line ? u"line " + decimal(p.line) + u", column " + decimal(p.column) + u": " + p.message
+                             : p.message;
         break;
     }
     if (parsed && !halted) {
@@ -76,6 +81,7 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     } else if (failure.empty()) {
         failure = h.cancelled() ? u"Loading was cancelled" : u"The document could not be parsed";
     }
+    if (result.ok && parser.entitiesNotRead() > 0) result.notice = std::u16string(kEntitiesNotLoaded);
     if (!result.ok) {
         result.message = failure;
         ClearPane(pane);

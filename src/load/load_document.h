@@ -25,6 +25,9 @@ struct LoadResult {
     bool fatalSeen = false;          // the parser reported a fatal error
     bool exception = false;          // the parser aborted with an exception
     std::u16string exceptionMessage; // the exception's own message
+    // Said once for a document that loaded: external entities that were not
+    // read (their references stay in the text); empty otherwise.
+    std::u16string notice;
 };
 
 // Clears the pane and loads the document named by path or address into it.

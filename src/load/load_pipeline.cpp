@@ -189,6 +189,8 @@ int LoadPipeline::finishLoad(PaneSide side, std::u16string_view path, bool isLoc
     } else {
         m_host.SetStatusText(kStatusLoaded);
     }
+    if (!r.notice.empty()) m_host.SetStatusText(std::u16string(r.errorSeen ? kStatusLoadedWithErrors : kStatusLoaded) +
+                                                u" \u2014 " + r.notice);
     pane(side).loaded = true;
     m_host.FocusPane(side);
     if (allowPartner && options().LoadSeparate) loadPartnerFile(side, path);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "load/external_entities.h"
+#include "load/load_aborted.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/line_count.h"
@@ -41,6 +43,11 @@ std::u16string_view nameOf(const XMLCh* localname, const XMLCh* qname) {
     return qualified.substr(colon + 1);
 }
 
+std::u16string decimalText(std::uint64_t n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
 // How often, in elements, the progress callback is asked.
 constexpr std::uint32_t kProgressInterval = 4096;
 
@@ -63,6 +70,7 @@ void SAX2CountHandlers::ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, P
     m_elementCount = 0;
     m_problems.clear();
     m_problemCount = 0;
+    m_fatalCount = 0;
 }
 
 bool SAX2CountHandlers::parserHalted() const {
@@ -79,12 +87,16 @@ void SAX2CountHandlers::startDocument() {
     m_documentEnded = false;
     m_problems.clear();
     m_problemCount = 0;
+    m_fatalCount = 0;
 }
 
 void SAX2CountHandlers::setDocumentLocator(const xercesc::Locator* locator) { m_locator = locator; }
 
 void SAX2CountHandlers::characters(const XMLCh* chars, XMLSize_t length) {
     if (parserHalted()) return;
+    if (m_entityDepth > 0) {
+        if (std::u16string why = m_expansion.Deliver(length); !why.empty()) abortLoad(std::move(why));
+    }
     // All of an element's text is kept, however long: nothing is dropped.
     m_pending.append(chars, length);
 }
@@ -114,6 +126,17 @@ void SAX2CountHandlers::reportProgress() {
 void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const XMLCh* qname,
                                      const xercesc::Attributes& attrs) {
     if (parserHalted() || !m_pane) return;
+    // The parser's namespace look-up walks its element stack for every
+    // element, so deep nesting costs the square of the depth; without
+    // namespaces it stays linear and needs no limit.
+    if (options().DoNamespaces && options().MaxDepth && m_open.size() >= options().MaxDepth) {
+        abortLoad(u"The document nests elements more than " + decimalText(options().MaxDepth) +
+                  u" levels deep and is not loaded (with name spaces on, deep nesting makes loading very "
+                  u"slow). To load it, raise the limit with --max-depth or the MaxDepth option, or turn name "
+                  u"spaces off (--no-namespaces).");
+    }
+    if (m_gate) m_gate->TakeRefused();  // a refusal in the DTD concerns no reference here
+    if (!m_entitiesChecked) endDTD();     // the parser did not say where its DTD ended
     flushText();
     const std::u16string_view name = nameOf(localname, qname);
     const std::uint32_t line = m_locator ? std::uint32_t(m_locator->getLineNumber()) : 0;
@@ -244,7 +267,60 @@ void SAX2CountHandlers::endDocument() {
     m_documentEnded = true;
 }
 
+void SAX2CountHandlers::PrepareEntities(ExternalEntityGate* gate, std::uint64_t documentBytes,
+                                        std::uint64_t expansionLimit) {
+    m_gate = gate;
+    m_expansion.Reset(documentBytes);
+    m_expansionLimit = expansionLimit;
+    m_entityDepth = 0;
+    m_entitiesChecked = false;
+}
+
+void SAX2CountHandlers::endDTD() {
+    if (m_gate) m_gate->TakeRefused();
+    if (m_entitiesChecked) return;
+    m_entitiesChecked = true;
+    // Attribute values expand entities without telling: measure them all now,
+    // and let the parser expand only so often that even the largest entity
+    // each time stays within what the document may produce.
+    if (std::u16string why = m_expansion.CheckAll(); !why.empty()) abortLoad(std::move(why));
+    const std::uint64_t limit = m_expansion.budget() / m_expansion.largest();
+    if (limit < m_expansionLimit) throw ParseRestart{limit};
+}
+
+void SAX2CountHandlers::internalEntityDecl(const XMLCh* name, const XMLCh* value) {
+    m_expansion.Declare(view(name), view(value));
+}
+
+void SAX2CountHandlers::startEntity(const XMLCh* name) {
+    const std::u16string_view n = view(name);
+    if (n == u"[dtd]") {
+        if (m_gate) m_gate->EnterDtdSubset();
+        return;
+    }
+    if (n.empty() || n.front() == u'%') return;
+    ++m_entityDepth;
+    if (m_gate && m_gate->TakeRefused() && !parserHalted()) {
+        // Not read: the reference stays in the text as written.
+        m_pending.push_back(u'&');
+        m_pending.append(n);
+        m_pending.push_back(u';');
+    }
+    if (std::u16string why = m_expansion.Check(n); !why.empty()) abortLoad(std::move(why));
+}
+
+void SAX2CountHandlers::endEntity(const XMLCh* name) {
+    const std::u16string_view n = view(name);
+    if (n == u"[dtd]") {
+        if (m_gate) m_gate->LeaveDtdSubset();
+        return;
+    }
+    if (n.empty() || n.front() == u'%') return;
+    if (m_entityDepth) --m_entityDepth;
+}
+
 void SAX2CountHandlers::startDTD(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) {
+    if (m_gate) m_gate->NoteDoctype(view(systemId));
     if (!m_doctype) return;
     m_doctype->rootName = cut(view(name));
     if (publicId && *publicId) m_doctype->publicId = cut(view(publicId));
@@ -263,6 +339,18 @@ ParseProblem SAX2CountHandlers::noteProblem(ProblemKind kind, const xercesc::SAX
     return p;
 }
 
+void SAX2CountHandlers::abortLoad(std::u16string message) {
+    m_fatalSeen = true;
+    throw LoadAborted{std::move(message)};
+}
+
+void SAX2CountHandlers::checkProblemBound(const ParseProblem& p) {
+    if (m_problemCount < kMaxProblems && m_fatalCount < kMaxFatalErrors) return;
+    std::u16string text = u"Loading stopped after " + decimalText(m_problemCount) + u" problems; the last: ";
+    if (p.line) text += u"line " + decimalText(p.line) + u", column " + decimalText(p.column) + u": ";
+    abortLoad(text + p.message);
+}
+
 void SAX2CountHandlers::cancelLoad() {
     m_cancelled = true;
     // The parser would read the rest of the document for nothing; stop it.
@@ -271,23 +359,35 @@ void SAX2CountHandlers::cancelLoad() {
 
 void SAX2CountHandlers::warning(const xercesc::SAXParseException& e) {
     if (m_cancelled) return;
-    if (m_messages.Report(ProblemKind::Warning, noteProblem(ProblemKind::Warning, e))) cancelLoad();
+    const ParseProblem p = noteProblem(ProblemKind::Warning, e);
+    if (m_messages.Report(ProblemKind::Warning, p)) cancelLoad();
+    checkProblemBound(p);
 }
 
 void SAX2CountHandlers::error(const xercesc::SAXParseException& e) {
     m_errorSeen = true;
     if (m_cancelled) return;
-    const bool cancel = m_messages.Report(ProblemKind::Error, noteProblem(ProblemKind::Error, e));
+    const ParseProblem p = noteProblem(ProblemKind::Error, e);
+    const bool cancel = m_messages.Report(ProblemKind::Error, p);
     m_messages.Log(ProblemKind::Error);
     if (cancel) cancelLoad();
+    checkProblemBound(p);
 }
 
 void SAX2CountHandlers::fatalError(const xercesc::SAXParseException& e) {
     m_fatalSeen = true;
     if (m_cancelled) return;
-    const bool cancel = m_messages.Report(ProblemKind::FatalError, noteProblem(ProblemKind::FatalError, e));
+    ++m_fatalCount;
+    const ParseProblem p = noteProblem(ProblemKind::FatalError, e);
+    // The parser's own bound on entity expansions: going on would only
+    // repeat it for every further reference.
+    if (p.message.find(u"entity expansions") != std::u16string::npos)
+        abortLoad(u"Entity references in this document expand to more than a document of this size may "
+                  u"produce; the document is not loaded");
+    const bool cancel = m_messages.Report(ProblemKind::FatalError, p);
     m_messages.Log(ProblemKind::FatalError);
     if (cancel) cancelLoad();
+    checkProblemBound(p);
 }
 
 void SAX2CountHandlers::resetErrors() { m_errorSeen = false; }

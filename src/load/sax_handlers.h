@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "load/doctype_info.h"
+#include "load/entity_expansion.h"
 #include "load/parse_errors.h"
 #include "load/parse_problem.h"
 #include "model/element_record.h"
@@ -18,6 +19,7 @@
 namespace quillon {
 
 struct DocumentPane;
+class ExternalEntityGate;
 
 // Thrown from a handler to stop the parser at once (the user cancelled).
 struct LoadCancelled {};
@@ -47,6 +49,18 @@ public:
     void resetErrors() override;
     // LexicalHandler
     void startDTD(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) override;
+    void endDTD() override;
+    void startEntity(const XMLCh* name) override;
+    void endEntity(const XMLCh* name) override;
+    // DeclHandler
+    void internalEntityDecl(const XMLCh* name, const XMLCh* value) override;
+
+    // Before a parse: the gate that refuses external entities (its refusals
+    // leave the reference in the text) and the document's size, which sets
+    // how much entity expansion may produce.
+    // expansionLimit is the parser's count of entity expansions for this
+    // parse: once the entities are measured, a lower one restarts the parse.
+    void PrepareEntities(ExternalEntityGate* gate, std::uint64_t documentBytes, std::uint64_t expansionLimit);
 
     bool errorSeen() const { return m_errorSeen; }
     bool fatalSeen() const { return m_fatalSeen; }
@@ -60,6 +74,10 @@ public:
     ParseMessages& messages() { return m_messages; }
 
     static constexpr std::size_t kMaxKeptProblems = 100;
+    // A load stops after this many problems, or this many fatal errors,
+    // whatever ContinueAfterFatalError says.
+    static constexpr std::size_t kMaxProblems = 1000;
+    static constexpr std::size_t kMaxFatalErrors = 100;
 
 private:
     struct OpenElement {
@@ -75,6 +93,10 @@ private:
     ParseProblem noteProblem(ProblemKind kind, const xercesc::SAXParseException& e);
     // The user answered Cancel: nothing more of this document is processed.
     [[noreturn]] void cancelLoad();
+    // Ends the load with a message (a bound was exceeded).
+    [[noreturn]] void abortLoad(std::u16string message);
+    // After a reported problem: stops the load when it was one too many.
+    void checkProblemBound(const ParseProblem& p);
     void reportProgress();
 
     DocumentPane* m_pane = nullptr;
@@ -98,7 +120,14 @@ private:
     bool m_documentEnded = false;
     std::vector<ParseProblem> m_problems;
     std::size_t m_problemCount = 0;
+    std::size_t m_fatalCount = 0;
     ParseMessages m_messages;
+    ExternalEntityGate* m_gate = nullptr;
+    EntityExpansionGuard m_expansion;
+    std::uint64_t m_expansionLimit = 0;
+    // General entities being expanded in content (their text is counted).
+    std::uint32_t m_entityDepth = 0;
+    bool m_entitiesChecked = false;
 };
 
 // Reads the encoding named in the XML declaration; everything else is ignored.

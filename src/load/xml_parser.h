@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "load/external_entities.h"
 #include "load/sax_handlers.h"
 
 #include <xercesc/util/XercesDefs.hpp>
@@ -31,18 +32,26 @@ public:
     // Sets the reader's features from the options (before every parse).
     void ConfigureParser(const Options& o);
 
-    // Parses a file path or an http:// / ftp:// address. Parser exceptions
-    // are caught and reported through `failure`; returns false then.
-    // LoadCancelled escapes only as a false return with cancelled() set.
+    // Parses a file path or an http:// / ftp:// address (fetched with the
+    // options' timeout). Parser exceptions are caught and reported through
+    // `failure`; returns false then. LoadCancelled escapes only as a false
+    // return with cancelled() set; a load ended for a reason the user is
+    // told (a bound exceeded, a failed fetch) sets aborted().
     bool Parse(std::u16string_view systemId, std::u16string* failure);
 
     SAX2CountHandlers& handlers() { return m_handlers; }
+    bool aborted() const { return m_aborted; }
+    // External entities the last parse did not read.
+    std::uint32_t entitiesNotRead() const { return m_gate.refusedCount(); }
 
 private:
     SAX2CountHandlers m_handlers;
     AdvancedHandler m_advanced;
     std::unique_ptr<xercesc::SecurityManager> m_security;
+    ExternalEntityGate m_gate;
     xercesc::SAX2XMLReader* m_reader = nullptr;
+    bool m_loadExternalDtd = false;
+    bool m_aborted = false;
 };
 
 }  // namespace quillon

@@ -31,6 +31,9 @@ void ResetOptions(Options& o, bool documentLoaded) {
     o.ValidationErrorAsFatal = 0;
     o.ContinueAfterFatalError = 0;
     o.SchemaValidation = 1;
+    o.ResolveEntities = 0;
+    o.MaxDepth = 10000;
+    o.NetworkTimeout = 30;
     o.Encoding = kEncodingDefault;
     o.CompareLevel = 3;
     o.EndOfLine = 1;

@@ -59,6 +59,15 @@ struct Options {
     std::uint8_t ValidationErrorAsFatal = 0;
     std::uint8_t ContinueAfterFatalError = 0;
     std::uint32_t SchemaValidation = 1;   // 0 Auto, 1 Never, 2 Always
+    // External entities are read only when this is on; a document from disk
+    // may then name local files only.
+    std::uint8_t ResolveEntities = 0;
+    // With namespace processing on, documents nested deeper than this many
+    // elements are refused (0: no limit): the parser's namespace look-up
+    // slows with the square of the depth.
+    std::uint32_t MaxDepth = 10000;
+    // Seconds a network fetch may wait to connect, and between data.
+    std::uint32_t NetworkTimeout = 30;
     std::uint32_t IgnoreElementsByFullName = 1;
     std::uint32_t DisplayConfirmation = 1;
     std::uint32_t LoadSeparate = 1;

@@ -162,6 +162,15 @@ bool applyOption(std::uint32_t h, std::string_view value) {
         case key("ContinueAfterFatalError"):
             o.ContinueAfterFatalError = n() != 0;
             return true;
+        case key("ResolveEntities"):
+            o.ResolveEntities = n() != 0;
+            return true;
+        case key("MaxDepth"):
+            if (n() > 0) o.MaxDepth = u();
+            return true;
+        case key("NetworkTimeout"):
+            if (n() > 0) o.NetworkTimeout = u();
+            return true;
         case key("SchemaValidation"):
             if (n() >= 0 && n() <= 2) o.SchemaValidation = u();
             return true;
@@ -356,6 +365,9 @@ bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string
         {u"HighlightChars", std::int32_t(o.HighlightChars)},
         {u"ExpandDiff", std::int32_t(o.ExpandDiff)},
         {u"AutoScroll", std::int32_t(o.AutoScroll)},
+        {u"ResolveEntities", o.ResolveEntities != 0},
+        {u"MaxDepth", std::int32_t(o.MaxDepth)},
+        {u"NetworkTimeout", std::int32_t(o.NetworkTimeout)},
     };
     std::u16string text;
     for (const auto& [name, value] : numbers) {

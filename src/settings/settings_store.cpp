@@ -129,6 +129,9 @@ constexpr NumberField kAlwaysNumbersAfterText[] = {
     {u"AutoScroll", &Options::AutoScroll, Form::Switch},
     {u"XMLElementCaseSensitive", &Options::XMLElementCaseSensitive, Form::Switch},
     {u"XMLAttributeCaseSensitive", &Options::XMLAttributeCaseSensitive, Form::Switch},
+    {u"ResolveEntities", &Options::ResolveEntities, Form::Switch},
+    {u"MaxDepth", &Options::MaxDepth, Form::Number},
+    {u"NetworkTimeout", &Options::NetworkTimeout, Form::Number},
 };
 
 struct TextField {

@@ -181,6 +181,11 @@ QWidget* OptionsDialog::buildValidationPage() {
     addBoundCheck(schema, "ContinueAfterFatalError", QStringLiteral("Continue after fatal error"),
                   QStringLiteral("Goes on reading a document after a fatal error instead of stopping at it."),
                   &Options::ContinueAfterFatalError);
+    addBoundCheck(schema, "ResolveEntities", QStringLiteral("Read external entities"),
+                  QStringLiteral("Reads the files that a document's external entities name (local files only, "
+                                 "unless the document itself came from the network). Off, their references "
+                                 "stay in the text as written."),
+                  &Options::ResolveEntities);
     addBoundCheck(schema, "ValidationErrorAsFatal", QStringLiteral("Validation error as fatal"),
                   QStringLiteral("Treats every validation error as a fatal error, so the document is not loaded."),
                   &Options::ValidationErrorAsFatal);

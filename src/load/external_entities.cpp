@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+#include "load/external_entities.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <set>
+
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/util/XMLResourceIdentifier.hpp>
+#include <xercesc/util/XMLURL.hpp>
+
+#include "load/load_aborted.h"
+#include "model/wide_string.h"
+#include "platform/network_fetch.h"
+#include "platform/utf8.h"
+
+namespace quillon {
+namespace {
+
+using namespace xercesc;
+
+std::u16string_view view(const XMLCh* s) { return s ? std::u16string_view(s) : std::u16string_view(); }
+
+bool isNetwork(std::u16string_view s) {
+    return WideStartsWith(s, u"http://") || WideStartsWith(s, u"https://") || WideStartsWith(s, u"ftp://");
+}
+
+// The absolute address or path of a system identifier; empty when it names
+// something that cannot be read (another scheme, a malformed address).
+std::u16string locate(std::u16string_view systemId, std::u16string_view base) {
+    if (isNetwork(systemId)) return std::u16string(systemId);
+    if (WideStartsWith(systemId, u"file://")) {
+        std::u16string_view rest = systemId.substr(7);
+        if (WideStartsWith(rest, u"localhost/")) rest.remove_prefix(9);
+        return rest.empty() || rest.front() != u'/' ? std::u16string() : std::u16string(rest);
+    }
+    if (systemId.find(u"://") != std::u16string_view::npos) return {};
+    if (isNetwork(base)) {
+        try {
+            const std::u16string b(base), s(systemId);
+            XMLURL url(b.c_str(), s.c_str());
+            return std::u16string(view(url.getURLText()));
+        } catch (...) {
+            return {};
+        }
+    }
+    if (!systemId.empty() && systemId.front() == u'/') return std::u16string(systemId);
+    const std::size_t slash = base.rfind(u'/');
+    return (slash == std::u16string_view::npos ? std::u16string() : std::u16string(base.substr(0, slash + 1))) +
+           std::u16string(systemId);
+}
+
+enum class FileKind { Missing, Regular, Other };
+
+FileKind fileKind(const std::u16string& path) {
+    struct stat st {};
+    if (::stat(ToUtf8(path).c_str(), &st) != 0) return FileKind::Missing;
+    return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+bool nameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':'; }
+bool nameChar(char c) { return nameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+// The text as single bytes: UTF-16 is folded to its ASCII characters.
+std::string asciiView(std::string_view bytes) {
+    if (bytes.size() < 2) return std::string(bytes);
+    const auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
+    int low = -1;
+    if ((b0 == 0xFF && b1 == 0xFE) || (b0 == '<' && b1 == 0)) low = 0;
+    if ((b0 == 0xFE && b1 == 0xFF) || (b0 == 0 && b1 == '<')) low = 1;
+    if (low < 0) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const char lo = bytes[i + std::size_t(low)], hi = bytes[i + 1 - std::size_t(low)];
+        out.push_back(hi == 0 ? lo : '\x80');
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::u16string> ReferencedEntityNames(std::string_view bytes, std::size_t limit) {
+    const std::string text = asciiView(bytes);
+    static const std::set<std::string> predefined = {"amp", "lt", "gt", "apos", "quot"};
+    std::set<std::string> seen;
+    std::vector<std::u16string> names;
+    for (std::size_t i = text.find('&'); i != std::string::npos && names.size() < limit;
+         i = text.find('&', i + 1)) {
+        std::size_t j = i + 1;
+        if (j >= text.size() || !nameStart(text[j])) continue;
+        while (j < text.size() && nameChar(text[j])) ++j;
+        if (j >= text.size() || text[j] != ';') continue;
+        std::string name = text.substr(i + 1, j - i - 1);
+        if (predefined.count(name) || !seen.insert(name).second) continue;
+        names.emplace_back(name.begin(), name.end());
+    }
+    return names;
+}
+
+std::vector<std::u16string> ReferencedEntityNamesOfFile(const std::string& path, std::size_t limit) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ReferencedEntityNames(bytes, limit);
+}
+
+void ExternalEntityGate::Reset(ExternalReadPolicy policy) {
+    m_policy = std::move(policy);
+    m_doctypeSystemId.clear();
+    m_dtdDepth = 0;
+    m_refused = 0;
+    m_subsetGiven = false;
+    m_lastRefused = false;
+    m_buffers.clear();
+}
+
+InputSource* ExternalEntityGate::refuse(const XMLCh* systemId) {
+    ++m_refused;
+    m_lastRefused = true;
+    static const XMLByte nothing[1] = {0};
+    return new MemBufInputSource(nothing, 0, systemId ? systemId : u"", false);
+}
+
+InputSource* ExternalEntityGate::fetch(const std::u16string& address, const XMLCh* systemId) {
+    std::string body, error;
+    if (!FetchAddress(ToUtf8(address), m_policy.timeoutSeconds, &body, &error)) throw LoadAborted{FromUtf8(error)};
+    m_buffers.push_back(std::move(body));
+    const std::string& kept = m_buffers.back();
+    (void)systemId;
+    return new MemBufInputSource(reinterpret_cast<const XMLByte*>(kept.data()), kept.size(), address.c_str(), false);
+}
+
+InputSource* ExternalEntityGate::declaringSubset(const XMLCh* systemId) {
+    // The external DTD is not read; the entities it would declare are
+    // declared here to stand for themselves ("&#38;#38;" leaves "&"), so a
+    // reference such as &euro; stays in the text as written.
+    std::vector<std::u16string> names = m_policy.referencedNames;
+    if (names.empty() && !m_policy.documentFromNetwork)
+        names = ReferencedEntityNamesOfFile(ToUtf8(m_policy.documentId), kMaxDeclaredNames);
+    std::string text;
+    for (const std::u16string& n : names) {
+        const std::string name = ToUtf8(n);
+        text += "<!ENTITY " + name + " \"&#38;#38;" + name + ";\">\n";
+    }
+    m_buffers.push_back(std::move(text));
+    const std::string& kept = m_buffers.back();
+    return new MemBufInputSource(reinterpret_cast<const XMLByte*>(kept.data()), kept.size(),
+                                 systemId ? systemId : u"", false);
+}
+
+InputSource* ExternalEntityGate::resolveEntity(XMLResourceIdentifier* resource) {
+    m_lastRefused = false;
+    if (!resource) return nullptr;
+    const XMLCh* systemId = resource->getSystemId();
+    const std::u16string_view id = view(systemId);
+    const std::u16string where = locate(id, view(resource->getBaseURI()));
+
+    bool trusted = resource->getResourceIdentifierType() != XMLResourceIdentifier::ExternalEntity;
+    if (!trusted && !m_subsetGiven && m_dtdDepth == 0 && id == m_doctypeSystemId) {
+        // The external DTD subset.
+        m_subsetGiven = true;
+        if (!m_policy.loadExternalDtd) return declaringSubset(systemId);
+        trusted = true;
+    } else if (!trusted && m_dtdDepth > 0 && m_policy.loadExternalDtd) {
+        trusted = true;  // a parameter entity of the external DTD belongs to it
+    }
+    if (where.empty()) return refuse(systemId);
+    if (isNetwork(where)) {
+        if (trusted || (m_policy.resolveEntities && m_policy.documentFromNetwork)) return fetch(where, systemId);
+        return refuse(systemId);
+    }
+    if (!trusted && !m_policy.resolveEntities) return refuse(systemId);
+    switch (fileKind(where)) {
+        case FileKind::Regular: return new LocalFileInputSource(where.c_str());
+        case FileKind::Missing: return trusted ? nullptr : refuse(systemId);  // the parser says it is missing
+        case FileKind::Other: return refuse(systemId);  // a FIFO or device would block or never end
+    }
+    return refuse(systemId);
+}
+
+}  // namespace quillon
