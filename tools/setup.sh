@@ -16,7 +16,7 @@ fi
 
 packages="
     build-essential cmake ninja-build pkg-config file
-    libxerces-c-dev qt6-base-dev
+    libxerces-c-dev libcurl4-openssl-dev qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libxml2-utils git desktop-file-utils groff-base man-db
 "

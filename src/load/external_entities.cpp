@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -167,6 +168,11 @@ InputSource* ExternalEntityGate::resolveEntity(XMLResourceIdentifier* resource) 
         trusted = true;  // a parameter entity of the external DTD belongs to it
     }
     if (where.empty()) return refuse(systemId);
+    if (!m_policy.onlyUnder.empty()) {
+        const std::string inside = std::filesystem::path(ToUtf8(where)).lexically_normal().string();
+        if (isNetwork(where) || !WideStartsWith(FromUtf8(inside), m_policy.onlyUnder + u"/"))
+            return refuse(systemId);
+    }
     if (isNetwork(where)) {
         if (trusted || (m_policy.resolveEntities && m_policy.documentFromNetwork)) return fetch(where, systemId);
         return refuse(systemId);

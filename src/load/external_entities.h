@@ -18,6 +18,9 @@ struct ExternalReadPolicy {
     bool resolveEntities = false;   // the ResolveEntities option
     bool loadExternalDtd = false;   // the validation options ask for the DTD
     unsigned timeoutSeconds = 30;
+    // When set, nothing is read but regular files below this folder, and
+    // nothing from the network (the fuzzer's scratch folder).
+    std::u16string onlyUnder;
     // The names the document refers to, when the document is in memory
     // (fetched); a local document is read for them when needed.
     std::vector<std::u16string> referencedNames;

@@ -104,8 +104,14 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
     policy.resolveEntities = o.ResolveEntities != 0;
     policy.loadExternalDtd = m_loadExternalDtd;
     policy.timeoutSeconds = o.NetworkTimeout;
+    policy.onlyUnder = m_confinedTo;
     std::string body;
     std::uint64_t bytes = 0;
+    if (policy.documentFromNetwork && !m_confinedTo.empty()) {
+        if (failure) *failure = u"Network addresses are not read here";
+        m_aborted = true;
+        return false;
+    }
     if (policy.documentFromNetwork) {
         std::string error;
         if (!FetchAddress(ToUtf8(id), o.NetworkTimeout, &body, &error)) {

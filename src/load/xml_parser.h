@@ -40,6 +40,9 @@ public:
     bool Parse(std::u16string_view systemId, std::u16string* failure);
 
     SAX2CountHandlers& handlers() { return m_handlers; }
+    // Confines every external read to regular files below the folder and
+    // keeps the parser off the network (for fuzzing); empty lifts it.
+    void ConfineExternalReads(std::u16string folder) { m_confinedTo = std::move(folder); }
     bool aborted() const { return m_aborted; }
     // External entities the last parse did not read.
     std::uint32_t entitiesNotRead() const { return m_gate.refusedCount(); }
@@ -52,6 +55,7 @@ private:
     xercesc::SAX2XMLReader* m_reader = nullptr;
     bool m_loadExternalDtd = false;
     bool m_aborted = false;
+    std::u16string m_confinedTo;
 };
 
 }  // namespace quillon

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+// Fuzzes the readers of the files a user may be handed: the settings file
+// (every section) and the rule and key list files, line by line as the list
+// reader takes them. Nothing may crash, and reading is repeatable.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/notifier.h"
+#include "rules/ignore_rules.h"
+#include "rules/key_elements.h"
+#include "rules/rule_list_files.h"
+#include "settings/options.h"
+#include "settings/settings_file.h"
+
+using namespace quillon;
+
+namespace {
+
+class QuietNotifier : public Notifier {
+public:
+    MessageAnswer show(std::u16string_view, std::u16string_view, MessageIcon, MessageButtons b) override {
+        return DefaultAnswer(b);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static QuietNotifier quiet;
+    setNotifier(&quiet);
+    if (size < 1) return 0;
+    // First byte: the sections read (1 options, 2 ignore rules, 4 keys, 8 the rest).
+    const unsigned sections = data[0] & 15u;
+    const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    ResetOptions(options(), false);
+    ResetIgnoreRules();
+    ResetKeys();
+    ReadSettingsText(bytes, sections);
+
+    BeginRuleListReading();
+    std::u16string line;
+    for (const char c : bytes) {
+        if (c == '\n') {
+            ReadRuleListLine(line, sections | 6u);
+            line.clear();
+        } else if (c != '\r') {
+            line.push_back(char16_t(static_cast<unsigned char>(c)));
+        }
+    }
+    ReadRuleListLine(line, sections | 6u);
+    (void)IgnoredElementsBlock();
+    (void)KeyElementsBlock();
+    return 0;
+}
