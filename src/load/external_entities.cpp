@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -102,8 +103,15 @@ std::vector<std::u16string> ReferencedEntityNames(std::string_view bytes, std::s
 }
 
 std::vector<std::u16string> ReferencedEntityNamesOfFile(const std::string& path, std::size_t limit) {
+    // References past the first 256 MB of a huge document are not looked
+    // for: reading it all again into memory would cost more than they are worth.
+    constexpr std::size_t kMaxScannedBytes = std::size_t(256) << 20;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
     std::ifstream in(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes(std::min<std::size_t>(std::size_t(st.st_size), kMaxScannedBytes), '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(std::size_t(in.gcount()));
     return ReferencedEntityNames(bytes, limit);
 }
 

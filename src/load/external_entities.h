@@ -77,7 +77,7 @@ private:
 // ASCII-compatible and UTF-16 encodings are read; names are ASCII-only.
 std::vector<std::u16string> ReferencedEntityNames(std::string_view bytes, std::size_t limit);
 
-// Reads the referenced entity names of a local file.
+// Reads the referenced entity names of a local file (its first 256 MB).
 std::vector<std::u16string> ReferencedEntityNamesOfFile(const std::string& path, std::size_t limit);
 
 // A message for loads that refused external entities.
