@@ -695,7 +695,8 @@ int main(int argc, char** argv) {
             return kExitTrouble;
         }
         fatal[i] = r.fatalSeen;
-        if (!r.notice.empty()) std::fprintf(stderr, "quillon-diff: %s: %s\n", file.c_str(), ToUtf8(r.notice).c_str());
+        if (!r.notice.empty())
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), ToUtf8(r.notice).c_str());
         elements += r.elementCount;
         if (run.stats)
             std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
