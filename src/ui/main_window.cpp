@@ -716,8 +716,9 @@ bool MainWindow::compareFiles() {
         for (PaneModel* m : m_models) m->beginBulkChange();
     }
     blockInput(true);
-    const std::u16string leftName = m_pathBoxes[0]->currentText().toStdU16String();
-    const std::u16string rightName = m_pathBoxes[1]->currentText().toStdU16String();
+    // The names of the documents in the panes, not whatever was typed since.
+    const std::u16string leftName = loadedName(PaneSide::Left);
+    const std::u16string rightName = loadedName(PaneSide::Right);
     const bool result =
         quillon::CompareFiles(&m_pipeline->pane(PaneSide::Left).pane, &m_pipeline->pane(PaneSide::Right).pane, *this,
                               leftName, rightName, [this](std::uint64_t) { keepPainting(); });
@@ -733,6 +734,12 @@ bool MainWindow::compareFiles() {
     repaintPanes();
     if (m_closeRequested) QTimer::singleShot(0, this, &QWidget::close);
     return result;
+}
+
+std::u16string MainWindow::loadedName(PaneSide side) const {
+    // A load that succeeds puts its path at the top of the pane's history.
+    const PaneDocument& doc = m_pipeline->pane(side);
+    return doc.loaded && !doc.history.empty() ? doc.history.front() : std::u16string();
 }
 
 void MainWindow::DifferencesExpanded() {

@@ -163,6 +163,7 @@ private:
     void createPainter();
     void openFile(PaneSide side);
     void loadFromPathBox(PaneSide side);
+    std::u16string loadedName(PaneSide side) const;
     void loadDropped(PaneSide side, const QString& path);
     void openRecent(int index);
     void setViewMode(int id);
