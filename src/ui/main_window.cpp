@@ -670,8 +670,8 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
 void MainWindow::restartNavigation() {
     if (!compareCommandState().Compared) return;
     const PaneSide side = m_selection.current && m_currentPane ? *m_currentPane : PaneSide::Left;
-    ElementRecord* anchor = m_selection.current && m_currentPane ? currentRecord()
-                                                                 : RootRecord(m_pipeline->pane(side).pane);
+    ElementRecord* anchor =
+        m_selection.current && m_currentPane ? currentRecord() : RootRecord(m_pipeline->pane(side).pane);
     if (!anchor) return;
     NavigationTables& tables = navigationTables();
     NavigationSelectionChanged(tables, side == PaneSide::Left ? tables.left : tables.right, anchor);

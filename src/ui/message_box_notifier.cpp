@@ -81,8 +81,8 @@ MessageAnswer MessageBoxNotifier::showWithHelp(std::u16string_view title, std::u
                                                std::u16string_view details) {
     // Over the window the user works in (Find, say), which gets the focus back.
     QWidget* active = QApplication::activeWindow();
-    QWidget* parent = active && m_owner && (active == m_owner || active->parentWidget() == m_owner) ? active
-                                                                                                   : m_owner.data();
+    QWidget* parent =
+        active && m_owner && (active == m_owner || active->parentWidget() == m_owner) ? active : m_owner.data();
     QMessageBox box(boxIcon(icon), qs(title), qs(text), boxButtons(buttons), parent);
     QAbstractButton* help = helpTopic.empty() ? nullptr : box.addButton(QMessageBox::Help);
     // With Help beside it, Escape would find no single button to press.

@@ -2,10 +2,10 @@
 #include "ui/status_parts.h"
 
 #include <QLabel>
-#include <algorithm>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace quillon {
 namespace {

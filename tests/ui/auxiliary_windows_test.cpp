@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <QTextBrowser>
+#include <QTimer>
 #include <set>
 
 #include "model/document_pane.h"
@@ -126,8 +126,8 @@ private Q_SLOTS:
             boxParent = box->parentWidget();
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        const MessageAnswer a = boxes.showWithHelp(u"Fatal Error", u"x", MessageIcon::Error, MessageButtons::Ok,
-                                                   u"htm/validat.htm", u"");
+        const MessageAnswer a =
+            boxes.showWithHelp(u"Fatal Error", u"x", MessageIcon::Error, MessageButtons::Ok, u"htm/validat.htm", u"");
         QCOMPARE(a, MessageAnswer::Ok);
         QCOMPARE(boxParent, d);  // the window manager gives the focus back to it
     }
@@ -259,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(texts.size(), std::size_t(43));
         QCOMPARE(TipText(1801), std::u16string_view(u"You can load XML files, by using drag and drop operations."));
         QCOMPARE(TipText(1843), std::u16string_view(u"You can compare XML files by key attribute, by choosing the "
-                                                     u"element and pressing Shift-F2."));
+                                                    u"element and pressing Shift-F2."));
     }
 
     void closeWithTheBoxCheckedShowsTheNextTipAtTheNextStart() {

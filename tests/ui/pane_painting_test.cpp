@@ -240,7 +240,9 @@ private Q_SLOTS:
         // Next Difference / Next Deleted, their upward and same-level forms,
         // and the two Ignore commands: told apart without their colours.
         const std::vector<QIcon> images = ToolbarImages();
-        auto grey = [&](int i) { return images[std::size_t(i)].pixmap(16).toImage().convertToFormat(QImage::Format_Grayscale8); };
+        auto grey = [&](int i) {
+            return images[std::size_t(i)].pixmap(16).toImage().convertToFormat(QImage::Format_Grayscale8);
+        };
         for (auto [a, b] : {std::pair{2, 4}, std::pair{3, 5}, std::pair{11, 13}, std::pair{12, 14}, std::pair{9, 10}}) {
             const QImage x = grey(a), y = grey(b);
             int differing = 0;

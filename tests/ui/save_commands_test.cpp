@@ -3,6 +3,10 @@
 // from the menu and F8, the derived documents of a compared pair, opening
 // the result in another program, failures that must not cost the user's
 // file, and the entire-element list.
+#include "ui/save_commands.h"
+
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -10,10 +14,8 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
-
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -34,11 +36,10 @@
 #include "ui/command_set.h"
 #include "ui/core_links.h"
 #include "ui/dialogs/file_dialogs.h"
-#include "ui/status_parts.h"
 #include "ui/memory_settings.h"
 #include "ui/pane_model.h"
 #include "ui/pane_view.h"
-#include "ui/save_commands.h"
+#include "ui/status_parts.h"
 
 using namespace quillon;
 
