@@ -84,14 +84,12 @@ void drawLeaf(QPainter& p, const QColor& c) {
 void drawIgnored(QPainter& p, bool byRule, bool done) {
     const QColor c = done ? QColor(120, 120, 120) : QColor(40, 60, 170);
     p.setPen(QPen(c, 1.6));
-    p.setBrush(done ? QColor(225, 225, 225) : Qt::white);
+    // Every element of a name: a hollow sign; one particular element: a solid
+    // one, which tells them apart without their colours too.
+    p.setBrush(byRule ? (done ? QColor(225, 225, 225) : QColor(Qt::white)) : c);
     p.drawEllipse(QRectF(2, 2, 12, 12));
+    if (!byRule) p.setPen(QPen(Qt::white, 1.8));
     p.drawLine(QPointF(4.3, 11.7), QPointF(11.7, 4.3));
-    if (!byRule) {  // one particular element: a dot in the middle
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        p.drawEllipse(QRectF(6.2, 6.2, 3.6, 3.6));
-    }
 }
 
 // The small golden key in the lower right corner of a key element's picture.
@@ -122,7 +120,9 @@ void drawTreeIcon(QPainter& p, int index) {
     if (key) drawKeyMark(p);
 }
 
-void arrow(QPainter& p, bool down, const QColor& c, bool sameLevel) {
+// A deleted-element arrow is hollow, so that it differs from the
+// difference arrow in shape as well as in colour.
+void arrow(QPainter& p, bool down, const QColor& c, bool sameLevel, bool hollow = false) {
     QPainterPath a;
     if (down) {
         a.moveTo(6, 2);
@@ -142,8 +142,8 @@ void arrow(QPainter& p, bool down, const QColor& c, bool sameLevel) {
         a.lineTo(6, 8);
     }
     a.closeSubpath();
-    p.setPen(QPen(c.darker(150), 1));
-    p.setBrush(c);
+    p.setPen(hollow ? QPen(c, 1.6) : QPen(c.darker(150), 1));
+    p.setBrush(hollow ? QColor(Qt::white) : c);
     if (sameLevel) {
         // The same level: the arrow runs along a bar it may not leave.
         p.save();
@@ -191,10 +191,10 @@ void drawToolbarImage(QPainter& p, int i) {
             arrow(p, false, green, false);
             break;
         case 4:
-            arrow(p, true, red, false);
+            arrow(p, true, red, false, true);
             break;
         case 5:
-            arrow(p, false, red, false);
+            arrow(p, false, red, false, true);
             break;
         case 6:  // find: a magnifier
             p.setPen(QPen(QColor(60, 60, 60), 1.6));
@@ -233,10 +233,10 @@ void drawToolbarImage(QPainter& p, int i) {
             arrow(p, false, green, true);
             break;
         case 13:
-            arrow(p, true, red, true);
+            arrow(p, true, red, true, true);
             break;
         case 14:
-            arrow(p, false, red, true);
+            arrow(p, false, red, true, true);
             break;
         default:
             break;

@@ -236,6 +236,8 @@ void MainWindow::createPanes() {
         m_views[int(side)] = view;
         m_models[int(side)] = model;
         connect(view, &PaneView::selectionMoved, this, &MainWindow::onSelectionMoved);
+        connect(view, &PaneView::currentItemPressed, this, &MainWindow::onSelectionMoved);
+        connect(view, &PaneView::contextPressed, this, &MainWindow::showElementPopup);
         // Loading from inside a drop would hold the dragging program up.
         connect(view, &PaneView::fileDropped, this, &MainWindow::loadDropped, Qt::QueuedConnection);
     }
@@ -337,8 +339,9 @@ void MainWindow::executeCommand(int id) {
         case cmd::SaveChanged:
         case cmd::SaveDeleted:
         case cmd::SaveDeletedAndChanged:
-            m_saveCommands->save(id, m_selection.current,
-                                 m_currentPane ? &m_pipeline->pane(*m_currentPane).doctype : nullptr);
+            if (const std::optional<QString> written = m_saveCommands->save(
+                    id, m_selection.current, m_currentPane ? &m_pipeline->pane(*m_currentPane).doctype : nullptr))
+                m_status->setText(1, QStringLiteral("Saved to ") + *written);
             break;
         case cmd::EntireElement:
             // The panes are shown afresh so that the mark appears or goes.
@@ -448,6 +451,7 @@ void MainWindow::executeCommand(int id) {
 }
 
 void MainWindow::openFile(PaneSide side) {
+    if (!paneEditsMayBeDropped(side)) return;
     PaneDocument& doc = m_pipeline->pane(side);
     doc.loaded = m_pipeline->LoadDocument(side, std::nullopt, doc.loaded ? 1 : 0, folderOf(side), true) != 0;
     refreshAfterLoad();
@@ -457,6 +461,12 @@ void MainWindow::loadFromPathBox(PaneSide side) {
     if (busy()) return;
     const QString text = m_pathBoxes[int(side)]->path();
     if (text.isEmpty()) return;
+    if (!paneEditsMayBeDropped(side)) {
+        // Kept: the box names the document in the pane again, so that a
+        // reload does not pick up the refused path.
+        PathHistoryChanged(side);
+        return;
+    }
     PaneDocument& doc = m_pipeline->pane(side);
     const std::u16string path = text.toStdU16String();
     doc.loaded = m_pipeline->LoadDocument(side, std::u16string_view(path), doc.loaded ? 1 : 0, nullptr, true) != 0;
@@ -464,7 +474,7 @@ void MainWindow::loadFromPathBox(PaneSide side) {
 }
 
 void MainWindow::loadDropped(PaneSide side, const QString& path) {
-    if (busy() || path.isEmpty()) return;
+    if (busy() || path.isEmpty() || !paneEditsMayBeDropped(side)) return;
     PaneDocument& doc = m_pipeline->pane(side);
     const std::u16string p = path.toStdU16String();
     doc.loaded = m_pipeline->LoadDocument(side, std::u16string_view(p), doc.loaded ? 1 : 0, nullptr, true) != 0;
@@ -476,7 +486,9 @@ void MainWindow::openRecent(int index) {
     const std::u16string path = m_recentFiles[std::size_t(index)];
     PaneDocument& left = m_pipeline->pane(PaneSide::Left);
     PaneDocument& right = m_pipeline->pane(PaneSide::Right);
-    if (left.loaded && !right.loaded) {
+    const PaneSide side = left.loaded && !right.loaded ? PaneSide::Right : PaneSide::Left;
+    if (!paneEditsMayBeDropped(side)) return;
+    if (side == PaneSide::Right) {
         right.loaded = m_pipeline->LoadDocument(PaneSide::Right, std::u16string_view(path), 0, nullptr, true) != 0;
     } else {
         left.loaded = m_pipeline->LoadDocument(PaneSide::Left, std::u16string_view(path), left.loaded ? 1 : 0, nullptr,
@@ -488,6 +500,7 @@ void MainWindow::openRecent(int index) {
 void MainWindow::setViewMode(int id) {
     // A view is made by loading both files again.
     if (!editsMayBeDropped()) return;
+    m_treeEdited = {};  // given up: the reload need not ask again
     for (int v : {cmd::ViewNormal, cmd::ViewOnlyDifferences, cmd::ViewOnlySimilarities})
         if (QAction* a = m_commands->action(v)) a->setChecked(v == id);
     compareCommandState().ViewMode = std::uint32_t(id);
@@ -514,6 +527,7 @@ void MainWindow::reloadFiles(bool ask) {
                         u"These changes will take effect only after reloading files\n\nDo you want to reload file(s)?",
                         MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
+    if (!editsMayBeDropped()) return;
     ReloadBoth();
     refreshAfterLoad();
 }
@@ -649,14 +663,30 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
         m_views[std::size_t(i)]->selectItem(target);
         m_quietSelection = false;
     }
+    restartNavigation();
     repaintPanes();
+}
+
+void MainWindow::restartNavigation() {
+    if (!compareCommandState().Compared) return;
+    const PaneSide side = m_selection.current && m_currentPane ? *m_currentPane : PaneSide::Left;
+    ElementRecord* anchor =
+        m_selection.current && m_currentPane ? currentRecord() : RootRecord(m_pipeline->pane(side).pane);
+    if (!anchor) return;
+    NavigationTables& tables = navigationTables();
+    NavigationSelectionChanged(tables, side == PaneSide::Left ? tables.left : tables.right, anchor);
+    updateNavigationButtons(false);
 }
 
 void MainWindow::onSelectionMoved(PaneSide side, TreeItem item) {
     if (m_quietSelection) return;
     PaneView* view = m_views[int(side)];
     ElementRecord* record = view->paneModel() ? view->paneModel()->tree().Data(item) : nullptr;
-    if (record) m_status->setText(side == PaneSide::Left ? 0 : 2, SourcePositionText(record->line, record->column));
+    // The end-of-document line stands for no element: the commands that need
+    // one say so, as with no selection.
+    if (!IsNamedElement(record)) record = nullptr;
+    m_status->setText(side == PaneSide::Left ? 0 : 2,
+                      record ? SourcePositionText(record->line, record->column) : QString());
     // While the program selects the partner, the current element stays.
     if (m_partnerSelecting) return;
     selectionChanged(side, record);
@@ -716,8 +746,9 @@ bool MainWindow::compareFiles() {
         for (PaneModel* m : m_models) m->beginBulkChange();
     }
     blockInput(true);
-    const std::u16string leftName = m_pathBoxes[0]->currentText().toStdU16String();
-    const std::u16string rightName = m_pathBoxes[1]->currentText().toStdU16String();
+    // The names of the documents in the panes, not whatever was typed since.
+    const std::u16string leftName = loadedName(PaneSide::Left);
+    const std::u16string rightName = loadedName(PaneSide::Right);
     const bool result =
         quillon::CompareFiles(&m_pipeline->pane(PaneSide::Left).pane, &m_pipeline->pane(PaneSide::Right).pane, *this,
                               leftName, rightName, [this](std::uint64_t) { keepPainting(); });
@@ -730,9 +761,17 @@ bool MainWindow::compareFiles() {
     }
     m_comparing = false;
     compareCommandState().Compared = result;
+    // Without a pane reset after it (ExpandDiff) nothing else would.
+    if (!navigationTables().current) restartNavigation();
     repaintPanes();
     if (m_closeRequested) QTimer::singleShot(0, this, &QWidget::close);
     return result;
+}
+
+std::u16string MainWindow::loadedName(PaneSide side) const {
+    // A load that succeeds puts its path at the top of the pane's history.
+    const PaneDocument& doc = m_pipeline->pane(side);
+    return doc.loaded && !doc.history.empty() ? doc.history.front() : std::u16string();
 }
 
 void MainWindow::DifferencesExpanded() {
@@ -760,6 +799,14 @@ bool MainWindow::editsMayBeDropped() {
     return notifier().show(u"Quillon",
                            u"Both files will be loaded again, and the changes made in the trees will be lost.\n\n"
                            u"Do you want to continue?",
+                           MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+bool MainWindow::paneEditsMayBeDropped(PaneSide side) {
+    if (!m_treeEdited[int(side)]) return true;
+    return notifier().show(u"Quillon",
+                           u"Another file will be loaded into the pane, and the changes made in its tree will be "
+                           u"lost.\n\nDo you want to continue?",
                            MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
@@ -845,7 +892,6 @@ void MainWindow::blockInput(bool on) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     trackCtrlKey(event);
-    if (!m_inputBlocked) offerElementPopup(watched, event);
     if (!m_inputBlocked || QApplication::activeModalWidget()) return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::KeyPress:

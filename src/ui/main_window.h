@@ -88,8 +88,8 @@ public:
     // Navigation, the element context menu and the rule commands.
     void updateNavigationButtons(bool withImages);
     bool ctrlHeld() const { return m_ctrlHeld; }
-    // A right click at globalPos: the context menu when it is on the text
-    // of the current element's item.
+    // A right click at globalPos, after the pane selected what it was on:
+    // the context menu when it is on the text of the current element's item.
     void showElementPopup(const QPoint& globalPos);
     void reselectCurrent();
     // The dialog and edit commands: Options, Find, View XML Element, and
@@ -163,6 +163,7 @@ private:
     void createPainter();
     void openFile(PaneSide side);
     void loadFromPathBox(PaneSide side);
+    std::u16string loadedName(PaneSide side) const;
     void loadDropped(PaneSide side, const QString& path);
     void openRecent(int index);
     void setViewMode(int id);
@@ -176,7 +177,6 @@ private:
     std::u16string* folderOf(PaneSide side);
     void goToNavigationTarget(int id);
     void trackCtrlKey(QEvent* event);
-    void offerElementPopup(QObject* watched, QEvent* event);
     void runRuleCommand(int id);
     ElementRecord* currentRecord() const;
     struct EditShell;
@@ -184,6 +184,11 @@ private:
     // False when the trees hold edits and the user would rather keep them
     // than have both files loaded again.
     bool editsMayBeDropped();
+    // The same for a load into one pane, which loses that pane's edits.
+    bool paneEditsMayBeDropped(PaneSide side);
+    // After a comparison or a pane reset: the navigation targets from the
+    // current element, or from the top when there is none.
+    void restartNavigation();
     void applyItemHeights();
 
     ShellServices m_services;

@@ -2,6 +2,7 @@
 #include "ui/message_box_notifier.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -78,8 +79,14 @@ MessageAnswer MessageBoxNotifier::show(std::u16string_view title, std::u16string
 MessageAnswer MessageBoxNotifier::showWithHelp(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                                                MessageButtons buttons, std::u16string_view helpTopic,
                                                std::u16string_view details) {
-    QMessageBox box(boxIcon(icon), qs(title), qs(text), boxButtons(buttons), m_owner.data());
+    // Over the window the user works in (Find, say), which gets the focus back.
+    QWidget* active = QApplication::activeWindow();
+    QWidget* parent =
+        active && m_owner && (active == m_owner || active->parentWidget() == m_owner) ? active : m_owner.data();
+    QMessageBox box(boxIcon(icon), qs(title), qs(text), boxButtons(buttons), parent);
     QAbstractButton* help = helpTopic.empty() ? nullptr : box.addButton(QMessageBox::Help);
+    // With Help beside it, Escape would find no single button to press.
+    if (buttons == MessageButtons::Ok) box.setEscapeButton(QMessageBox::Ok);
     if (!details.empty()) box.setDetailedText(qs(details));
     const QString topic = qs(helpTopic);
     for (;;) {

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPicture>
 #include <QToolBar>
@@ -89,15 +88,6 @@ void MainWindow::trackCtrlKey(QEvent* event) {
     if (held == m_ctrlHeld) return;
     m_ctrlHeld = held;
     updateNavigationButtons(true);
-}
-
-void MainWindow::offerElementPopup(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress || !m_selection.current || !m_currentPane) return;
-    const auto* mouse = static_cast<const QMouseEvent*>(event);
-    // The press reaches the viewport first; the copies its parents get later
-    // must not open the menu again.
-    if (mouse->button() != Qt::RightButton || watched != m_views[int(*m_currentPane)]->viewport()) return;
-    showElementPopup(mouse->globalPosition().toPoint());
 }
 
 void MainWindow::showElementPopup(const QPoint& globalPos) {

@@ -138,6 +138,7 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
         lk.nameColorIndex = lk.state + 3;
     else if (ignoredClass != 0)
         lk.nameColorIndex = ignoredClass + 5;
+    lk.selectedAside = r != m_selection.current && r != m_selection.partner && tree.Selected() == r->item;
     const bool ignored = r->ignoreState != 0;
     if (lk.state == 2)
         lk.attributeClass = 4;
@@ -336,7 +337,8 @@ int PanePainter::paintItem(QPainter& p, const QStyleOptionViewItem& option, cons
         p.drawPixmap(cell.left() + 1, cell.top() + std::max(0, (m_lineHeight - side) / 2), icon);
     }
     const bool focused = (option.state & QStyle::State_HasFocus) != 0;
-    const QPen framePen = focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
+    QPen framePen = focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
+    if (!focused && lk.selectedAside) framePen = QPen(m_name[std::size_t(lk.state + 3)].background, 1, Qt::DashLine);
     const int lines = int(std::max<std::uint32_t>(1, model->tree().Height(r->item)));
     const QRect clip = option.rect.intersected(p.clipBoundingRect().toAlignedRect().isEmpty()
                                                    ? option.rect

@@ -83,6 +83,10 @@ public:
         int attributeClass = 0;  // colour class of the attribute block
         int textClass = 0;       // colour class of the text block
         int icon = 0;
+        // Selected in its pane without being the current element or its
+        // partner (AutoSelect off): the source that F6 and the edit commands
+        // take from the other pane, framed quietly.
+        bool selectedAside = false;
         std::vector<HighlightRange> attributeRanges;
         std::vector<HighlightRange> textRanges;
     };

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QTimer>
 #include <QUrl>
@@ -177,6 +178,18 @@ void PaneView::currentChanged(const QModelIndex& current, const QModelIndex& pre
     const TreeItem item = m_model ? m_model->itemOf(current) : kNoItem;
     if (m_model) m_model->pane().tree.Select(item);
     Q_EMIT selectionMoved(m_side, item);
+}
+
+void PaneView::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex before = currentIndex();
+    const QPoint at = event->position().toPoint();
+    QTreeView::mousePressEvent(event);
+    const QModelIndex pressed = indexAt(at);
+    // Not the expand button: only a press on the item itself selects it.
+    if (m_model && pressed.isValid() && pressed == before && pressed == currentIndex() &&
+        visualRect(pressed).contains(at))
+        Q_EMIT currentItemPressed(m_side, m_model->itemOf(pressed));
+    if (event->button() == Qt::RightButton) Q_EMIT contextPressed(event->globalPosition().toPoint());
 }
 
 void PaneView::dragEnterEvent(QDragEnterEvent* event) {

@@ -63,9 +63,15 @@ public:
 Q_SIGNALS:
     void fileDropped(PaneSide side, const QString& path);
     void selectionMoved(PaneSide side, TreeItem item);
+    // A press on an item that already was the view's current one (the
+    // partner the program selected, say): it becomes the current element.
+    void currentItemPressed(PaneSide side, TreeItem item);
+    // A right press, after the view has selected what it pressed on.
+    void contextPressed(const QPoint& globalPos);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

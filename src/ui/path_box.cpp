@@ -18,11 +18,28 @@ PathBox::PathBox(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, [this](int) { Q_EMIT loadRequested(); });
 }
 
+namespace {
+
+bool isEnter(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+}  // namespace
+
+void PathBox::keyPressEvent(QKeyEvent* event) {
+    if (isEnter(event)) {
+        if (!event->isAutoRepeat()) Q_EMIT loadRequested();
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
 bool PathBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lineEdit() && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
                                   event->type() == QEvent::ShortcutOverride)) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (isEnter(key)) {
             if (event->type() == QEvent::KeyPress && !key->isAutoRepeat()) Q_EMIT loadRequested();
             return true;
         }

@@ -8,8 +8,8 @@
 namespace quillon {
 
 // The editable drop-down above a pane: the path to load and the pane's
-// history of paths, newest first. Enter or a chosen entry asks for a load;
-// Enter never reaches the edit field itself.
+// history of paths, newest first. Enter (Return or the keypad's) or a chosen
+// entry asks for a load; Enter never reaches the edit field itself.
 class PathBox : public QComboBox {
     Q_OBJECT
 public:
@@ -25,6 +25,9 @@ Q_SIGNALS:
     void loadRequested();
 
 protected:
+    // Typed keys come to the box, which hands them to its edit field
+    // directly, past any filter there.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 

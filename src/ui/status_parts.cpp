@@ -5,8 +5,14 @@
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace quillon {
+namespace {
+
+constexpr int kMessageWidth = 120;  // the least width of the message part
+
+}  // namespace
 
 QString SourcePositionText(unsigned line, unsigned column) {
     return QStringLiteral("Line %1  Col %2").arg(line).arg(column);
@@ -27,7 +33,7 @@ StatusParts::StatusParts(QStatusBar* bar) : QObject(bar) {
     m_progress->setMaximumHeight(16);
     m_first->addWidget(m_labels[0]);
     m_first->addWidget(m_progress);
-    m_labels[1]->setFixedWidth(120);
+    m_labels[1]->setFixedWidth(kMessageWidth);
     bar->addWidget(m_first);
     bar->addWidget(m_labels[1]);
     bar->addWidget(m_labels[2], 1);
@@ -38,6 +44,12 @@ void StatusParts::setText(int part, const QString& text) {
     QLabel* label = m_labels[std::size_t(part)];
     if (label->text() == text) return;
     label->setText(text);
+    // The message part grows to its text (a saved file's path) and shrinks
+    // back; the right part takes what is left.
+    if (part == 1) {
+        const int margins = label->indent() + label->contentsMargins().left() + label->contentsMargins().right() + 8;
+        label->setFixedWidth(std::max(kMessageWidth, label->fontMetrics().horizontalAdvance(text) + margins));
+    }
     label->repaint();
 }
 

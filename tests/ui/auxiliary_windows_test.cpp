@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontDialog>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <set>
 
 #include "model/document_pane.h"
@@ -23,6 +25,7 @@
 #include "ui/dialogs/tip_of_the_day_dialog.h"
 #include "ui/dialogs/tips.h"
 #include "ui/dialogs/web_addresses.h"
+#include "ui/message_box_notifier.h"
 #include "ui/modal.h"
 
 namespace quillon {
@@ -108,6 +111,25 @@ private Q_SLOTS:
         QVERIFY(messages.messages[0].title == u"Not found");
         QVERIFY(messages.messages[0].text == u"The specified text not found");
         QCOMPARE(messages.messages[0].icon, MessageIcon::Information);
+    }
+
+    void escapeClosesABoxWithHelpAndFocusGoesBackToFind() {
+        QWidget owner;
+        owner.show();
+        MessageBoxNotifier boxes(&owner);
+        FindDialog* d = OpenFindDialog(&owner);
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QWidget* boxParent = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            boxParent = box->parentWidget();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        const MessageAnswer a =
+            boxes.showWithHelp(u"Fatal Error", u"x", MessageIcon::Error, MessageButtons::Ok, u"htm/validat.htm", u"");
+        QCOMPARE(a, MessageAnswer::Ok);
+        QCOMPARE(boxParent, d);  // the window manager gives the focus back to it
     }
 
     void withoutACurrentElementNothingHappens() {
@@ -235,6 +257,9 @@ private Q_SLOTS:
             texts.insert(TipText(tip));
         }
         QCOMPARE(texts.size(), std::size_t(43));
+        QCOMPARE(TipText(1801), std::u16string_view(u"You can load XML files, by using drag and drop operations."));
+        QCOMPARE(TipText(1843), std::u16string_view(u"You can compare XML files by key attribute, by choosing the "
+                                                    u"element and pressing Shift-F2."));
     }
 
     void closeWithTheBoxCheckedShowsTheNextTipAtTheNextStart() {
@@ -314,6 +339,14 @@ private Q_SLOTS:
         d.close();
     }
 
+    void theHelpWindowNamesItselfOnceAndEscapeClosesIt() {
+        ShowHelpTopic(nullptr, DefaultHelpTopic());
+        HelpWindow* w = ExistingHelpWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QVERIFY(!w->windowTitle().startsWith(S("Quillon Help - Quillon Help")));
+        QTest::keyClick(w->browser(), Qt::Key_Escape);
+        QTRY_VERIFY(!w->isVisible());
+    }
     void everyTopicTheProgramNamesHasAPage() {
         for (const char* topic :
              {"htm/validat.htm", "htm/autoload.htm", "htm/autosel.htm", "htm/autocomp.htm", "htm/valopt.htm",

@@ -335,6 +335,13 @@ private Q_SLOTS:
         p.window->autoSelectBox()->setChecked(false);
         select(p, PaneSide::Left, "b");   // the source
         select(p, PaneSide::Right, "b");  // the target, now current
+        // The source stays visible, framed apart from the current element.
+        auto aside = [&](PaneSide side) {
+            PaneModel* m = p.window->paneModel(side);
+            return p.window->painter()->look(*m, m->indexOf(test::Find(m->pane(), "b")->item)).selectedAside;
+        };
+        QVERIFY(aside(PaneSide::Left));
+        QVERIFY(!aside(PaneSide::Right));
         p.window->executeCommand(cmd::ReplaceElement);
         QCOMPARE(count(p, u"Warning!"), 0);  // same name path: no question
         QCOMPARE(shownChildren(p, PaneSide::Right, "b"), (QStringList{S("d"), S("e")}));
@@ -361,6 +368,32 @@ private Q_SLOTS:
         p.window->executeCommand(cmd::ReplaceElement);
         QCOMPARE(shownChildren(p, PaneSide::Right, ""), (QStringList{S("c"), S("c")}));
         QCOMPARE(p.window->currentElement(), test::Find(paneOf(p, PaneSide::Right), "c"));
+    }
+    void reloadingOrLoadingOverAnEditAsksFirst() {
+        Program p = loaded("<a><b x='1'/></a>", "<a><b x='2'/></a>");
+        p.window->autoSelectBox()->setChecked(false);
+        select(p, PaneSide::Left, "b");
+        select(p, PaneSide::Right, "b");
+        p.window->executeCommand(cmd::SynchronizeElements);
+        const std::u16string synced(test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        auto edited = [&] { return test::Find(paneOf(p, PaneSide::Right), "b")->attributesView() == synced; };
+        auto asked = [&] {
+            return std::count_if(p.messages.messages.begin(), p.messages.messages.end(),
+                                 [](const auto& m) { return m.text.find(u"will be lost") != std::u16string::npos; });
+        };
+        QVERIFY(edited());
+        p.messages.answer = MessageAnswer::No;
+        p.window->executeCommand(cmd::ReloadFiles);
+        QVERIFY(edited());
+        p.typeAndEnter(PaneSide::Right, qpath(test::WriteTempFile("<z/>")));
+        QVERIFY(edited());
+        QCOMPARE(asked(), 2);
+        // The other pane holds no edit: it loads without a question.
+        p.typeAndEnter(PaneSide::Left, qpath(test::WriteTempFile("<a><b x='3'/></a>")));
+        QCOMPARE(asked(), 2);
+        p.messages.answer = MessageAnswer::Yes;
+        p.window->executeCommand(cmd::ReloadFiles);
+        QVERIFY(!edited());
     }
     void synchronizeEqualsTheValuesButKeepsExtraChildren() {
         Program p = loaded("<a><b x='1'><d>1</d></b></a>", "<a><b x='2'><d>2</d><g/></b></a>");

@@ -3,6 +3,7 @@
 // settings store in memory and a notifier that records the messages.
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QStringList>
@@ -63,11 +64,23 @@ struct Program {
         return std::any_of(messages.messages.begin(), messages.messages.end(),
                            [&](const auto& m) { return m.title == title; });
     }
-    void typeAndEnter(PaneSide side, const QString& text) {
+    // Types into the path box as a keyboard does: the keys go to the focus
+    // widget of the active window, not to the edit field inside the box.
+    void type(PaneSide side, const QString& text) {
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window.get());
         PathBox* box = window->pathBox(side);
-        box->setEditText(text);
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        box->setFocus(Qt::MouseFocusReason);
+        box->lineEdit()->selectAll();  // what a click into the box and Ctrl+A give
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+    void enter(Qt::Key key = Qt::Key_Return) {
+        QTest::keyClick(QApplication::focusWidget(), key);
         QCoreApplication::processEvents();  // the load is queued behind the key
+    }
+    void typeAndEnter(PaneSide side, const QString& text, Qt::Key key = Qt::Key_Return) {
+        type(side, text);
+        enter(key);
     }
 };
 

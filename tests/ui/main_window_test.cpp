@@ -230,6 +230,13 @@ private Q_SLOTS:
         QCOMPARE(compareCounters().ChangedPairs, 0u);  // identical now
         QCOMPARE(p.messages.messages.back().text, std::u16string(u"The two XML Documents are identical ! "));
     }
+    void aTypedPathNotLoadedStaysOutOfTheTitle() {
+        const std::string l = test::WriteTempFile(kLeft), r = test::WriteTempFile(kRight);
+        Program p({QStringLiteral("quillon"), qpath(l), qpath(r)});
+        p.type(PaneSide::Left, QStringLiteral("/typed/but/never/loaded.xml"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QCOMPARE(p.window->windowTitle(), qpath(l) + QStringLiteral(" - ") + qpath(r) + QStringLiteral(" [Quillon]"));
+    }
     void expandAndCollapseNodes() {
         const std::string l = test::WriteTempFile("<a><b><c><d/></c></b><e><f/></e></a>");
         Program p({QStringLiteral("quillon"), qpath(l)});
@@ -249,7 +256,9 @@ private Q_SLOTS:
         const std::string a = test::WriteTempFile("<a/>");
         p.typeAndEnter(PaneSide::Left, qpath(a));
         QVERIFY(p.doc(PaneSide::Left).loaded);
-        p.typeAndEnter(PaneSide::Left, qpath(test::WriteTempFile("<b/>")));
+        QCOMPARE(p.window->status()->text(1), QStringLiteral("Loaded successfully"));
+        p.typeAndEnter(PaneSide::Left, qpath(test::WriteTempFile("<b/>")), Qt::Key_Enter);  // the keypad's
+        QCOMPARE(RootRecord(p.doc(PaneSide::Left).pane)->name->view(), std::u16string_view(u"b"));
         p.typeAndEnter(PaneSide::Left, qpath(a));
         const std::vector<std::u16string> list = p.window->pathBox(PaneSide::Left)->entries();
         QCOMPARE(list.size(), 2u);
@@ -334,12 +343,13 @@ private Q_SLOTS:
     void escapeCancelsALongLoad() {
         Program p;
         const std::string big = test::WriteTempFile(manyChildren(400000));
+        p.type(PaneSide::Left, qpath(big));
         // The key arrives while the parser runs.
         QTimer::singleShot(0, p.window.get(), [&p] {
             QCoreApplication::postEvent(p.window.get(),
                                         new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         });
-        p.typeAndEnter(PaneSide::Left, qpath(big));
+        p.enter();
         QCOMPARE(p.window->status()->text(1), QStringLiteral("Canceled"));
         QVERIFY(!p.doc(PaneSide::Left).loaded);
         QVERIFY(!p.doc(PaneSide::Left).pane.HasDocument());
@@ -348,6 +358,7 @@ private Q_SLOTS:
     void clicksDuringALoadAreDropped() {
         Program p;
         const std::string big = test::WriteTempFile(manyChildren(400000));
+        p.type(PaneSide::Left, qpath(big));
         // A click on "Open 2" that arrives while the load runs must not open a dialog later.
         QToolBar* bar = p.window->fileBar();
         QWidget* open2 = bar->widgetForAction(p.window->commands()->action(cmd::OpenRight));
@@ -364,7 +375,7 @@ private Q_SLOTS:
             asked = true;
             return QString();
         });
-        p.typeAndEnter(PaneSide::Left, qpath(big));
+        p.enter();
         QCoreApplication::processEvents();
         SetFileNameAsker({});
         QVERIFY(p.doc(PaneSide::Left).loaded);

@@ -36,6 +36,7 @@
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
+#include "ui/status_parts.h"
 
 using namespace quillon;
 using test::Program;
@@ -216,9 +217,37 @@ private Q_SLOTS:
         ComparedPair p(kLeft, kRight, [](Options& o) { o.ExpandDiff = 1; });
         p.select(PaneSide::Left, "b");
         QVERIFY(p.enabled(cmd::NextDifference));
+        p.window->autoSelectBox()->setChecked(false);
+        p.select(PaneSide::Left, "a/y");
+        p.select(PaneSide::Right, "c");
         p.key(Qt::Key_F5);
         QVERIFY(compareCommandState().Compared);
+        // The new targets start from the current element, in its pane.
         QVERIFY(!p.enabled(cmd::NextDifference));
+        QVERIFY(p.enabled(cmd::PreviousDifference));
+        p.key(Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "a/x"));
+    }
+    void afterAPaneResetNavigationGoesOn() {
+        ComparedPair p;  // nothing selected yet: from the top
+        QVERIFY(p.enabled(cmd::NextDifference));
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a"));
+        p.window->executeCommand(cmd::EntireElement);  // resets the panes
+        QVERIFY(p.enabled(cmd::NextDifference));
+        p.key(Qt::Key_F10);
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a/x"));
+    }
+    void theEndOfDocumentLineIsNoElement() {
+        ComparedPair p;
+        p.select(PaneSide::Left, "b");
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_End);
+        QVERIFY(!p.window->currentElement());
+        QCOMPARE(p.window->status()->text(0), QString());
+        p.key(Qt::Key_F3);
+        QCOMPARE(p.messages.messages.back().text, std::u16string(u"Please select the element you want to display"));
     }
 
     // ---- What a comparison leaves in the window ----
@@ -438,7 +467,24 @@ private Q_SLOTS:
         const QRect b = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "b")->item));
         QCOMPARE(rightClick(QPoint(b.left() + PanePainter::kIconArea + 6, b.center().y())),
                  QStringLiteral("Save XML Element\tF8"));
-        QCOMPARE(rightClick(onText), QString());  // another item
+        // Another item: selected and its menu shown with the one click.
+        QCOMPARE(rightClick(onText), QStringLiteral("Save XML File\tF8"));
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, ""));
+    }
+    void aClickOnTheSelectedPartnerMakesItCurrent() {
+        ComparedPair p;
+        PaneView* right = p.window->paneView(PaneSide::Right);
+        QTRY_VERIFY(right->isVisible());
+        p.select(PaneSide::Left, "c");  // AutoSelect selects the right c
+        QCOMPARE(right->currentItem(), p.find(PaneSide::Right, "c")->item);
+        const QRect c = right->visualRect(right->paneModel()->indexOf(p.find(PaneSide::Right, "c")->item));
+        QTest::mouseClick(right->viewport(), Qt::LeftButton, Qt::NoModifier, c.center());
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "c"));
+        // The expand button of an item selects nothing.
+        p.select(PaneSide::Left, "a");
+        const QRect a = right->visualRect(right->paneModel()->indexOf(p.find(PaneSide::Right, "a")->item));
+        QTest::mouseClick(right->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(a.left() - 8, a.center().y()));
+        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a"));
     }
 };
 

@@ -3,15 +3,19 @@
 // from the menu and F8, the derived documents of a compared pair, opening
 // the result in another program, failures that must not cost the user's
 // file, and the entire-element list.
+#include "ui/save_commands.h"
+
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
-
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -35,7 +39,7 @@
 #include "ui/memory_settings.h"
 #include "ui/pane_model.h"
 #include "ui/pane_view.h"
-#include "ui/save_commands.h"
+#include "ui/status_parts.h"
 
 using namespace quillon;
 
@@ -181,6 +185,13 @@ private Q_SLOTS:
         QVERIFY2(saved.find("<?xml") != std::string::npos, saved.c_str());
         QVERIFY2(endsWith(saved, std::string("<r>") + "<a>2</a><new/><same>x</same></r>"), saved.c_str());
         QCOMPARE(namesIn(at("whole.txt")), std::string("r a new same"));
+        // The status bar says where it went, in full.
+        const QString said = p.window->status()->text(1);
+        QCOMPARE(said, QStringLiteral("Saved to ") + at("whole.txt"));
+        const QList<QLabel*> parts = p.window->statusBar()->findChildren<QLabel*>();
+        auto part = std::find_if(parts.begin(), parts.end(), [&](QLabel* l) { return l->text() == said; });
+        QVERIFY(part != parts.end());
+        QVERIFY((*part)->width() > (*part)->fontMetrics().horizontalAdvance(said));
         // The context menu says which of the two F8 does.
         QCOMPARE(SaveItemText(*RootRecord(p.pane(PaneSide::Left))), QStringLiteral("Save XML File\tF8"));
         QCOMPARE(SaveItemText(*test::Find(p.pane(PaneSide::Left), "a")), QStringLiteral("Save XML Element\tF8"));

@@ -27,7 +27,11 @@ QRect desktopArea() {
 }  // namespace
 
 ElementViewer::ElementViewer(PaneSide side, QWidget* owner)
-    : QWidget(owner, Qt::Window), m_side(side), m_text(new QPlainTextEdit(this)) {
+    // A dialog-type window is kept above its owner by the window manager; the
+    // buttons keep it sizable like any window.
+    : QWidget(owner, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_side(side),
+      m_text(new QPlainTextEdit(this)) {
     setObjectName(side == PaneSide::Left ? QStringLiteral("LeftElementViewer") : QStringLiteral("RightElementViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_text->setObjectName(QStringLiteral("ElementText"));

@@ -149,8 +149,11 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), m_browser(n
     connect(contents, &QPushButton::clicked, this, [this] { showTopic(DefaultHelpTopic()); });
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = m_browser->documentTitle();
-        setWindowTitle(title.isEmpty() ? QStringLiteral("Quillon Help") : QStringLiteral("Quillon Help - ") + title);
+        const QString own = QStringLiteral("Quillon Help");
+        // The contents page carries the window's own name already.
+        setWindowTitle(title.isEmpty() || title == own ? own : own + QStringLiteral(" - ") + title);
     });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(back);
     buttons->addWidget(contents);
