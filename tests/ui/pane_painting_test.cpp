@@ -14,7 +14,7 @@
 #include "settings/options.h"
 #include "support/load_xml.h"
 #include "ui/block_layout.h"
-#include "ui/highlight.h"
+#include "compare/value_differences.h"
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
