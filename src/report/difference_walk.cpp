@@ -33,12 +33,13 @@ struct Frame {
     bool rightScope = false;
     SiblingPositions leftPositions;
     // Right children that are added, by the left child whose partner they
-    // follow (null: before every paired child).
+    // follow (null: before every paired child). They are reported with the
+    // deleted ones that follow the same paired child, after them, as diff
+    // puts removed lines before added ones.
     std::unordered_map<const ElementRecord*, std::vector<Added>> addedAfter;
+    const ElementRecord* lastPaired = nullptr;
     // Positions and forms of right children with a changed partner.
     std::unordered_map<const ElementRecord*, std::pair<std::uint32_t, StepForm>> rightSteps;
-    // Added siblings of this pair in the parent, reported when it is left.
-    std::vector<Added> addedAfterThis;
     std::uint64_t equalSiblings = 0;
     std::uint64_t equalElements = 0;
 };
@@ -86,20 +87,19 @@ private:
                 if (ParentRecord(c->partner) == f.left) anchor = c->partner;
             }
         }
-        if (auto it = f.addedAfter.find(nullptr); it != f.addedAfter.end()) {
-            report(f, it->second);
-            f.addedAfter.erase(it);
-        }
     }
 
     void child(Frame& f, const ElementRecord& c) {
         const StepForm form = StepFormOf(c, f.leftScope, m_prefixesDropped);
         const std::uint32_t position = f.leftPositions.next(c, form);
         const int state = CompareState(c);
+        if (c.partner) {
+            reportAddedAfter(f, f.lastPaired);
+            f.lastPaired = &c;
+        }
         if (state == 0) {
             ++f.equalSiblings;
             f.equalElements += SubtreeSize(c);
-            reportAddedAfter(f, c);
             return;
         }
         flushEqual(f);
@@ -124,10 +124,7 @@ private:
         d.rightPath = m_rightPath;
         d.ownChange = !OwnDataEqual(c, &p, compareSnapshot());
         if (d.ownChange) m_visitor.difference(d);
-        if (!FirstChildRecord(&c) && !FirstChildRecord(&p)) {
-            reportAddedAfter(f, c);
-            return;
-        }
+        if (!FirstChildRecord(&c) && !FirstChildRecord(&p)) return;
         m_visitor.enter(d);
         Frame next;
         next.left = &c;
@@ -136,32 +133,27 @@ private:
         next.rightPathLength = m_rightPath.size();
         next.leftScope = DefaultNamespaceBelow(c, f.leftScope);
         next.rightScope = DefaultNamespaceBelow(p, f.rightScope);
-        if (auto it = f.addedAfter.find(&c); it != f.addedAfter.end()) {
-            next.addedAfterThis = std::move(it->second);
-            f.addedAfter.erase(it);
-        }
         m_frames.push_back(std::move(next));
         open(m_frames.back());
     }
 
     void close() {
         Frame& f = m_frames.back();
+        reportAddedAfter(f, f.lastPaired);
         flushEqual(f);
         // Added elements whose anchor was paired across parents.
         std::vector<Added> rest;
         for (auto& [anchor, added] : f.addedAfter) rest.insert(rest.end(), added.begin(), added.end());
         std::sort(rest.begin(), rest.end(), [](const Added& a, const Added& b) { return a.record->line < b.record->line; });
         report(f, rest);
-        std::vector<Added> after = std::move(f.addedAfterThis);
         const bool entered = f.left != nullptr;
         m_frames.pop_back();
         if (entered) m_visitor.leave();
-        if (!m_frames.empty()) report(m_frames.back(), after);
     }
 
-    void reportAddedAfter(Frame& f, const ElementRecord& c) {
+    void reportAddedAfter(Frame& f, const ElementRecord* anchor) {
         if (f.addedAfter.empty()) return;
-        auto it = f.addedAfter.find(&c);
+        auto it = f.addedAfter.find(anchor);
         if (it == f.addedAfter.end()) return;
         report(f, it->second);
         f.addedAfter.erase(it);
