@@ -7,6 +7,8 @@
 #include <iostream>
 #include <streambuf>
 
+#include "compare/compare_commands.h"
+#include "model/document_pane.h"
 #include "output/output_file.h"
 #include "platform/utf8.h"
 #include "report/html_report.h"
@@ -102,6 +104,13 @@ bool WriteReports(const ReportRequest& rq, const DocumentPane& left, const Docum
         input.message = message;
         WriteHtmlReport(out, left, right, input);
     });
+}
+
+std::u16string ResultSentence(const DocumentPane& left, const DocumentPane& right) {
+    const ElementRecord* l = RootRecord(left);
+    const ElementRecord* r = RootRecord(right);
+    const std::uint64_t total = (l ? l->descendantCount + 2ull : 0) + (r ? r->descendantCount + 2ull : 0);
+    return BuildResultMessage(compareCounters(), total, true).text;
 }
 
 bool SaveHtmlReport(const std::string& path, const DocumentPane& left, const DocumentPane& right,

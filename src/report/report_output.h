@@ -35,6 +35,9 @@ struct ReportRequest {
 bool WriteReports(const ReportRequest& request, const DocumentPane& left, const DocumentPane& right,
                   std::u16string_view message, std::string& error);
 
+// The result sentence of the last comparison of the two documents.
+std::u16string ResultSentence(const DocumentPane& left, const DocumentPane& right);
+
 // Writes the HTML page alone to the file (the window's Save Report); the
 // input's names are the documents' files, which are never replaced.
 bool SaveHtmlReport(const std::string& path, const DocumentPane& left, const DocumentPane& right,
