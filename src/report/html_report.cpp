@@ -38,9 +38,14 @@ std::string css(ColorRef c) {
     return buffer;
 }
 
-// A value with its changed runs against other in <mark>, cut when long.
+// A value with its changed runs against other in <mark>, cut when long. When
+// every word changed nothing is marked: the cell's colour says it already.
 void markedValue(std::string& out, std::u16string_view value, std::u16string_view other, bool compare) {
-    const std::vector<ChangedRun> runs = compare ? ChangedRuns(value, other) : std::vector<ChangedRun>{};
+    std::vector<ChangedRun> runs = compare ? ChangedRuns(value, other) : std::vector<ChangedRun>{};
+    std::size_t changed = 0, visible = 0;
+    for (const ChangedRun& r : runs) changed += r.length;
+    for (char16_t c : value) visible += c > 0x20;
+    if (changed >= visible) runs.clear();
     const Excerpt e = ShortenedValue(value, runs, kValueWidth);
     std::size_t at = 0;
     for (const auto& [from, to] : e.marks) {
@@ -53,6 +58,12 @@ void markedValue(std::string& out, std::u16string_view value, std::u16string_vie
     escape(out, std::string_view(e.text).substr(at));
 }
 
+// Rows are kept small, as a large pair can have tens of thousands: the class
+// is the kind letter and the depth (c changed, d deleted, a added, p an
+// ancestor, e equal siblings), end tags are left out where HTML allows, and
+// a cell's <i> holds only the last step of its path and the line; the page's
+// script puts the ancestors' path in front. A path that does not continue its
+// parent's (a pair across parents) is written whole after "=".
 class HtmlRows : public DifferenceVisitor {
 public:
     explicit HtmlRows(std::ostream& out) : m_out(out) {}
@@ -63,111 +74,130 @@ public:
             case DifferenceKind::Changed: {
                 ++tally.changed;
                 const OwnChanges c = OwnChangesOf(*d.left, *d.right);
-                open("c", d.depth);
-                changedCell(*d.left, d.leftPath, c, true);
-                changedCell(*d.right, d.rightPath, c, false);
+                open('c', d.depth);
+                changedCell(*d.left, d, c, true);
+                changedCell(*d.right, d, c, false);
                 m_lastChanged = d.left;
                 break;
             }
             case DifferenceKind::Deleted:
                 ++tally.deleted;
                 tally.deletedElements += SubtreeSize(*d.left);
-                open("d", d.depth);
-                aloneCell(*d.left, d.leftPath);
-                m_row += "<td class=\"x\"></td>";
+                open('d', d.depth);
+                aloneCell(*d.left, d.leftPath, m_leftPaths, d.depth);
+                m_row += "<td class=x>";
                 break;
             case DifferenceKind::Added:
                 ++tally.added;
                 tally.addedElements += SubtreeSize(*d.right);
-                open("a", d.depth);
-                m_row += "<td class=\"x\"></td>";
-                aloneCell(*d.right, d.rightPath);
+                open('a', d.depth);
+                m_row += "<td class=x>";
+                aloneCell(*d.right, d.rightPath, m_rightPaths, d.depth);
                 break;
         }
-        m_row += "</tr>\n";
+        m_row += '\n';
         m_out << m_row;
     }
 
     void enter(const Difference& d) override {
         ++m_depth;
+        remember(m_leftPaths, d.depth, d.leftPath);
+        remember(m_rightPaths, d.depth, d.rightPath);
         if (d.left == m_lastChanged) return;  // its row is already there
         m_row.clear();
-        open("p", d.depth);
+        open('p', d.depth);
+        const std::string leftStep = step(m_leftPaths, d.depth, d.leftPath);
+        const std::string rightStep = step(m_rightPaths, d.depth, d.rightPath);
         for (const ElementRecord* r : {d.left, d.right}) {
-            m_row += "<td>";
-            startTag(*r, r == d.left ? d.leftPath : d.rightPath);
-            m_row += "</td>";
+            m_row += "<td><b>";
+            escape(m_row, r->name ? r->name->view() : std::u16string_view());
+            m_row += "</b>";
+            place(*r, r == d.left || rightStep != leftStep ? (r == d.left ? leftStep : rightStep) : std::string());
         }
-        m_row += "</tr>\n";
+        m_row += '\n';
         m_out << m_row;
     }
 
     void leave() override { --m_depth; }
 
     void unchanged(std::uint64_t siblings, std::uint64_t elements) override {
-        m_row.clear();
-        m_row += "<tr class=\"e\" data-d=\"" + std::to_string(m_depth) + "\"><td colspan=\"2\" style=\"padding-left:" +
-                 std::to_string(m_depth * 16 + 4) + "px\">&#8943; " + std::to_string(siblings) +
-                 (siblings == 1 ? " equal element" : " equal elements");
+        m_row = "<tr class=e" + std::to_string(m_depth) + "><td colspan=2>\u22ef " + std::to_string(siblings) +
+                (siblings == 1 ? " equal element" : " equal elements");
         if (elements != siblings) m_row += " (" + std::to_string(elements) + " with their children)";
-        m_row += "</td></tr>\n";
+        m_row += '\n';
         m_out << m_row;
     }
 
     DifferenceTally tally;
 
 private:
-    void open(const char* kind, std::uint32_t depth) {
-        m_row += "<tr class=\"";
+    void open(char kind, std::uint32_t depth) {
+        m_row += "<tr class=";
         m_row += kind;
-        if (kind[0] != 'p') m_row += " k";
-        m_row += "\" data-d=\"" + std::to_string(depth) + "\" style=\"--d:" + std::to_string(depth) + "\">";
+        m_row += std::to_string(depth) + '>';
     }
 
-    void startTag(const ElementRecord& r, std::string_view path) {
-        m_row += "<div class=\"t\">&lt;<b>";
-        escape(m_row, r.name ? r.name->view() : std::u16string_view());
-        m_row += "</b>&gt;</div><div class=\"h\">";
-        escape(m_row, path);
-        m_row += "</div>";
+    // The paths of the entered pairs, by depth: [d] is the parent's of a row at depth d.
+    static void remember(std::vector<std::string>& paths, std::uint32_t depth, std::string_view path) {
+        if (paths.size() < depth + 2) paths.resize(depth + 2);
+        paths[depth + 1] = path;
     }
 
-    void attribute(std::u16string_view name, std::u16string_view value, std::u16string_view other, const char* cls,
-                   bool compare) {
-        m_row += " <span class=\"";
-        m_row += cls;
-        m_row += "\">";
+    static std::string step(std::vector<std::string>& paths, std::uint32_t depth, std::string_view path) {
+        if (paths.size() < depth + 1) paths.resize(depth + 1);
+        const std::string& parent = paths[depth];
+        if (path.size() > parent.size() && path.compare(0, parent.size(), parent) == 0 &&
+            path.find('/', parent.size() + 1) == std::string_view::npos)
+            return std::string(path.substr(parent.size()));
+        return "=" + std::string(path);
+    }
+
+    // The step (empty: the same as the left cell's) and the line under a cell.
+    void place(const ElementRecord& r, const std::string& step) {
+        m_row += "<i>";
+        escape(m_row, step);
+        m_row += ' ' + std::to_string(r.line) + "</i>";
+    }
+
+    // <u> a changed attribute, <s> one the other side lacks.
+    void attribute(std::u16string_view name, std::u16string_view value, std::u16string_view other, bool changed) {
+        m_row += changed ? " <u>" : " <s>";
         escape(m_row, name);
-        m_row += "=&quot;";
-        markedValue(m_row, value, other, compare);
-        m_row += "&quot;</span>";
+        m_row += "=\"";
+        markedValue(m_row, value, other, changed);
+        m_row += changed ? "\"</u>" : "\"</s>";
     }
 
-    void changedCell(const ElementRecord& r, std::string_view path, const OwnChanges& c, bool left) {
-        m_row += "<td><div class=\"t\">&lt;<b";
-        if (c.nameChanged) m_row += " class=\"n\"";
+    void changedCell(const ElementRecord& r, const Difference& d, const OwnChanges& c, bool left) {
+        m_row += "<td><b";
+        if (c.nameChanged) m_row += " class=n";
         m_row += '>';
         escape(m_row, r.name ? r.name->view() : std::u16string_view());
         m_row += "</b>";
         for (const AttributeDifference& a : c.attributes) {
             if (a.onLeft && a.onRight)
-                attribute(a.name, left ? a.left : a.right, left ? a.right : a.left, "v", true);
+                attribute(a.name, left ? a.left : a.right, left ? a.right : a.left, true);
             else if (left ? a.onLeft : a.onRight)
-                attribute(a.name, left ? a.left : a.right, {}, "o", false);
+                attribute(a.name, left ? a.left : a.right, {}, false);
         }
-        m_row += "&gt;";
         if (c.textChanged) {
-            m_row += "<span class=\"tx\">";
+            m_row += " <em>";
             markedValue(m_row, left ? c.leftText : c.rightText, left ? c.rightText : c.leftText, true);
-            m_row += "</span>";
+            m_row += "</em>";
         }
-        m_row += "</div><div class=\"h\">";
-        escape(m_row, path);
-        m_row += " &middot; line " + std::to_string(r.line) + "</div></td>";
+        const std::string leftStep = step(m_leftPaths, d.depth, d.leftPath);
+        if (left) {
+            place(r, leftStep);
+        } else {
+            const std::string rightStep = step(m_rightPaths, d.depth, d.rightPath);
+            place(r, rightStep == leftStep ? std::string() : rightStep);
+        }
+        remember(left ? m_leftPaths : m_rightPaths, d.depth, left ? d.leftPath : d.rightPath);
     }
 
-    void aloneCell(const ElementRecord& r, std::string_view path) {
-        m_row += "<td><div class=\"t\">&lt;<b>";
+    void aloneCell(const ElementRecord& r, std::string_view path, std::vector<std::string>& paths,
+                   std::uint32_t depth) {
+        m_row += "<td><b>";
         escape(m_row, r.name ? r.name->view() : std::u16string_view());
         m_row += "</b>";
         const std::u16string_view a = r.attributesView();
@@ -179,28 +209,49 @@ private:
             escape(m_row, shown);
             if (a.size() > kValueWidth) m_row += "...";
         }
-        m_row += "&gt;";
         if (r.text) {
-            m_row += "<span class=\"tx\">";
+            m_row += " <em>";
             markedValue(m_row, r.textView(), {}, false);
-            m_row += "</span>";
+            m_row += "</em>";
         }
         const std::uint64_t n = SubtreeSize(r);
-        if (n > 1) m_row += " <i>(" + std::to_string(n) + " elements)</i>";
-        m_row += "</div><div class=\"h\">";
-        escape(m_row, path);
-        m_row += " &middot; line " + std::to_string(r.line) + "</div></td>";
+        if (n > 1) m_row += " (" + std::to_string(n) + " elements)";
+        place(r, step(paths, depth, path));
     }
 
     std::ostream& m_out;
     std::string m_row;
     std::uint32_t m_depth = 0;  // pairs entered: the depth of their children
     const ElementRecord* m_lastChanged = nullptr;
+    std::vector<std::string> m_leftPaths{std::string()};
+    std::vector<std::string> m_rightPaths{std::string()};
 };
 
 const char* const kScript = R"(<script>
 (function () {
-  var rows = Array.prototype.slice.call(document.querySelectorAll('tr.k'));
+  // Each cell's <i> holds "STEP LINE"; the path is its parent row's path and
+  // the step (STEP "=PATH" is whole, an empty right STEP is the left's).
+  var left = [''], right = [''];
+  function resolve(cell, paths, depth, same) {
+    var i = cell.querySelector('i');
+    if (!i) return null;
+    var t = i.textContent, at = t.lastIndexOf(' '), step = t.slice(0, at), line = t.slice(at + 1);
+    if (same !== null && step === '') step = same.step;
+    var path = step.charAt(0) === '=' ? step.slice(1) : paths[depth] + step;
+    paths[depth + 1] = path;
+    i.textContent = (same && same.path === path ? '' : path + ' \u00b7 ') + 'line ' + line;
+    return {step: step, path: path};
+  }
+  var rows = [];
+  document.querySelectorAll('tr[class]').forEach(function (row) {
+    var kind = row.className.charAt(0), depth = +row.className.slice(1);
+    row.dataset.d = depth;
+    for (var c = 0; c < row.cells.length; ++c) row.cells[c].style.paddingLeft = (depth * 16 + 8) + 'px';
+    if (kind === 'e') return;
+    var l = resolve(row.cells[0], left, depth, null);
+    resolve(row.cells[1], right, depth, l || null);
+    if (kind !== 'p') rows.push(row);
+  });
   var at = -1;
   function go(step) {
     if (!rows.length) return;
@@ -216,8 +267,8 @@ const char* const kScript = R"(<script>
   });
   document.getElementById('next').onclick = function () { go(1); };
   document.getElementById('prev').onclick = function () { go(-1); };
-  // A click on an ancestor row folds or unfolds the rows below it.
-  document.querySelectorAll('tr.p, tr.c').forEach(function (row) {
+  // A click on a row folds or unfolds the rows below it.
+  document.querySelectorAll('tr[class^=p], tr[class^=c]').forEach(function (row) {
     row.addEventListener('click', function () {
       var depth = +row.dataset.d, folded = row.classList.toggle('f');
       for (var r = row.nextElementSibling; r && +r.dataset.d > depth; r = r.nextElementSibling)
@@ -271,19 +322,21 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
             ".opt{color:#555}\nbutton{font:inherit}\n"
             "table{border-collapse:collapse;width:100%;table-layout:fixed}\n"
             "th{background:#e8e8e8;text-align:left;padding:4px 8px;position:sticky;top:var(--top,0)}\n"
-            "td{vertical-align:top;padding:2px 8px 2px calc(var(--d,0)*16px + 8px);border-bottom:1px solid #eee;"
+            "td{vertical-align:top;padding:2px 8px;border-bottom:1px solid #eee;"
             "font-family:ui-monospace,monospace;overflow-wrap:anywhere}\n"
             "td+td{border-left:1px solid #ccc}\n"
-            ".h{color:#777;font-size:11px}\n"
-            "tr.p,tr.c{cursor:pointer}\ntr.f .t::after{content:' \\25B8'}\n"
-            "tr.e td{color:#888;font-style:italic}\n"
+            "td i{display:block;color:#777;font:11px system-ui,sans-serif}\n"
+            "u,s{text-decoration:none}\nem{font-style:normal}\n"
+            "tr[class^=p],tr[class^=c]{cursor:pointer}\ntr.f b::after{content:' \\25B8'}\n"
+            "tr[class^=e] td{color:#888;font-style:italic}\n"
             "td.x{background:repeating-linear-gradient(45deg,#fafafa,#fafafa 6px,#f0f0f0 6px,#f0f0f0 12px)}\n";
-    head += "tr.c b{background:" + css(p[0]) + ";color:" + css(p[4]) + "}\n";
-    head += "tr.d b,tr.a b{background:" + css(p[1]) + ";color:" + css(p[5]) + "}\n";
-    head += "tr.d .t,tr.a .t{color:" + css(p[10]) + "}\n";
+    head += "tr[class^=c] b{background:" + css(p[0]) + ";color:" + css(p[4]) + "}\n";
+    head += "tr[class^=d] b,tr[class^=a] b{background:" + css(p[1]) + ";color:" + css(p[5]) + "}\n";
+    head += "tr[class^=d] td,tr[class^=a] td{color:" + css(p[10]) + "}\n";
+    head += "tr[class^=c] em{background:" + css(p[6]) + ";color:" + css(p[8]) + "}\n";
     head += "b.n{outline:2px solid " + css(p[1]) + "}\n";
-    head += ".v,.o{background:" + css(p[6]) + ";color:" + css(p[8]) + "}\n";
-    head += ".o{background:" + css(p[7]) + ";color:" + css(p[9]) + "}\n";
+    head += "u{background:" + css(p[6]) + ";color:" + css(p[8]) + "}\n";
+    head += "s{background:" + css(p[7]) + ";color:" + css(p[9]) + "}\n";
     head += "mark{background:" + css(p[7]) + ";color:" + css(p[9]) + ";font-weight:bold}\n";
     head += "tr.cur td{box-shadow:inset 0 2px 0 #36c,inset 0 -2px 0 #36c}\n</style></head><body>\n<header><h1>";
     escape(head, input.leftName);
