@@ -8,15 +8,18 @@
 // arguments, options, loading, comparing, reporting.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +42,7 @@
 #include "platform/notifier.h"
 #include "platform/terminal_text.h"
 #include "platform/utf8.h"
+#include "report/report_output.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
 #include "settings/settings_file.h"
@@ -66,6 +70,8 @@ struct DiffRun {
     // Documents to write after the comparison: save command and file.
     std::vector<std::pair<std::uint32_t, std::string>> outputs;
     bool fromRight = false;  // the right document is the saved side
+    ReportRequest report;
+    std::string color = "auto";
     // Changes to the options record, applied in order after the defaults and
     // the settings file.
     std::vector<std::function<void(Options&)>> optionEdits;
@@ -350,7 +356,11 @@ const CliOption kOptions[] = {
      }},
     {"--verbose", "-v", ValueKind::None, nullptr, "print the result of each differing pair",
      [](DiffRun& r, std::string_view, std::string&) { return r.folders.verbose = true; }},
-    {"--format", nullptr, ValueKind::Required, "FORMAT", "text (default) or json: how folder entries print",
+
+    {nullptr, nullptr, ValueKind::None, nullptr, "Reporting the differences (left old, right new):", nullptr},
+    {"--brief", nullptr, ValueKind::None, nullptr, "only the result sentence, no list of differences",
+     [](DiffRun& r, std::string_view, std::string&) { return r.report.brief = true; }},
+    {"--format", nullptr, ValueKind::Required, "FORMAT", "text (default) or json (also for folder entries)",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t json = 0;
          if (!pick(v, {{"text", 0}, {"json", 1}}, json)) {
@@ -358,6 +368,23 @@ const CliOption kOptions[] = {
              return false;
          }
          r.folders.json = json == 1;
+         r.report.format = json ? ReportRequest::Format::Json : ReportRequest::Format::Text;
+         return true;
+     }},
+    {"--output", "-o", ValueKind::Required, "FILE", "the list of differences (or JSON) to FILE",
+     [](DiffRun& r, std::string_view v, std::string&) { return r.report.output = v, true; }},
+    {"--html", nullptr, ValueKind::Required, "FILE", "a self-contained HTML report of the differences",
+     [](DiffRun& r, std::string_view v, std::string&) { return r.report.html = v, true; }},
+    {"--color", nullptr, ValueKind::Optional, "WHEN",
+     "auto (default: on a terminal, unless NO_COLOR\n"
+     "is set), always or never",
+     [](DiffRun& r, std::string_view v, std::string& error) {
+         std::uint32_t when = 0;
+         if (!v.empty() && !pick(v, {{"auto", 0}, {"always", 1}, {"never", 2}}, when)) {
+             error = "--color takes auto, always or never, not '" + std::string(v) + "'";
+             return false;
+         }
+         r.color = v.empty() ? "always" : std::string(v);
          return true;
      }},
 
@@ -382,8 +409,10 @@ void printHelp(std::FILE* out) {
         "       quillon-diff [options] FILE\n"
         "       quillon-diff [options] DIR1 DIR2\n"
         "\n"
-        "Compares two XML documents element by element and prints the result, worded\n"
-        "as the Quillon window's \"Result\" box words it. Documents are file paths or\n"
+        "Compares two XML documents element by element, lists the differences (~\n"
+        "changed, - only in LEFT, + only in RIGHT, each with its XPath and lines) and\n"
+        "prints the result, worded as the Quillon window's \"Result\" box words it.\n"
+        "Documents are file paths or\n"
         "http:// / ftp:// addresses. SETTINGS is a Quillon settings file; flags given\n"
         "here win over it. With a single FILE the document is only loaded (with\n"
         "--stats: element count and load time). With two folders every XML file at\n"
@@ -419,6 +448,7 @@ void printHelp(std::FILE* out) {
         "\n"
         "Examples:\n"
         "  quillon-diff old.xml new.xml\n"
+        "  quillon-diff --format json --output changes.json --html report.html old.xml new.xml\n"
         "  quillon-diff --keep-order --level strict a.xml b.xml\n"
         "  quillon-diff --normalize-dates=date --normalize-numbers --stats a.xml b.xml\n",
         out);
@@ -568,14 +598,14 @@ std::uint64_t fileSize(const std::string& path) {
     return (!isAddress(path) && ::stat(path.c_str(), &st) == 0) ? std::uint64_t(st.st_size) : 0;
 }
 
-// The "Result" box goes to stdout; every other message to stderr.
+// The "Result" box is kept for the report; every other message goes to stderr.
 class ConsoleNotifier : public Notifier {
 public:
-    ConsoleNotifier(bool quiet, std::FILE* report) : m_quiet(quiet), m_report(report) {}
+    std::u16string result;
     MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
                        MessageButtons buttons) override {
         if (title == u"Result") {
-            if (!m_quiet) std::fprintf(m_report, "%s\n", TerminalText(ToUtf8(text)).c_str());
+            result = text;
         } else {
             // A parse problem's box asks whether to go on; the console goes
             // on, so it prints the problem on one line.
@@ -594,10 +624,6 @@ public:
         (void)icon;
         return DefaultAnswer(buttons);
     }
-
-private:
-    bool m_quiet;
-    std::FILE* m_report;
 };
 
 // Clears the progress line once pairing is done, before the result prints.
@@ -668,7 +694,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    ConsoleNotifier console(run.quiet, report);
+    ConsoleNotifier console;
     ScopedNotifier scopedNotifier(console);
     XmlParser parser;
     DocumentPane panes[2];
@@ -744,5 +770,15 @@ int main(int argc, char** argv) {
         std::fprintf(report, "compared in %.3f s\n", compareSeconds);
     }
     if (!writeOutputs(run, panes, doctypes)) return kExitTrouble;
+    run.report.quiet = run.quiet;
+    run.report.console = report == stderr ? &std::cerr : &std::cout;
+    run.report.color =
+        run.color == "always" || (run.color == "auto" && isatty(fileno(report)) && !std::getenv("NO_COLOR"));
+    run.report.leftName = run.report.inputs[0] = run.files[0];
+    run.report.rightName = run.report.inputs[1] = run.files[1];
+    if (!WriteReports(run.report, panes[0], panes[1], console.result, error)) {
+        std::fprintf(stderr, "quillon-diff: %s\n", error.c_str());
+        return kExitTrouble;
+    }
     return fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent);
 }

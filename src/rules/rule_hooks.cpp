@@ -42,6 +42,13 @@ bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash) {
     return common.count() != 0 && common.containsHash(attrNameHash);
 }
 
+bool AttributeNotCompared(const ElementRecord& record, std::uint16_t hash) {
+    if (IsCommonIgnoredAttribute(hash)) return true;
+    if (!(record.ruleFlags & kRuleListedAttributes) || !record.name) return false;
+    const IgnoreRule* rule = MatchRule(record.name->nameId, record.pathHash);
+    return rule && RuleListsAttribute(*rule, hash);
+}
+
 bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash,
                     std::u16string_view attrName) {
     const KeyAttribute& key = keyAttribute();

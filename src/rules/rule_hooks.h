@@ -29,6 +29,9 @@ std::uint8_t EvaluateTextCondition(const IgnoreRule& rule, std::u16string_view t
 bool MatchesIfNotExistRule(const ElementRecord& record);
 // The global list of attribute names that are never compared.
 bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash);
+// The attribute (16-bit name hash) is never compared for this element: the
+// common ignored attributes, or the list of the rule that matches it.
+bool AttributeNotCompared(const ElementRecord& record, std::uint16_t attrNameHash);
 // The attribute is the key attribute of the element named by the key rule:
 // its hash and then its name agree, so a colliding hash is no key.
 bool IsKeyAttribute(std::uint32_t nameId, std::uint32_t pathHash, std::uint16_t attrNameHash,

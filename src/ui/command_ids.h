@@ -61,6 +61,7 @@ constexpr int InsertElement = 1583;
 constexpr int ExpandNodes = 1585;
 constexpr int CollapseNodes = 1586;
 constexpr int KeyAttribute = 1600;
+constexpr int SaveReport = 1610;
 }  // namespace cmd
 
 }  // namespace quillon

@@ -110,6 +110,7 @@ void CommandSet::buildMenuBar(QMenuBar* bar) {
     m_file->addSeparator();
     add(m_file, cmd::SaveDifferences, u"Save &Differences", false);
     add(m_file, cmd::MergeFiles, u"&Merge XML Files", false);
+    add(m_file, cmd::SaveReport, u"Save &Report...", false);
     m_saveElements = new QMenu(QStringLiteral("Save &Elements"), m_window);
     add(m_saveElements, cmd::SaveCommon, u"Save &Common Elements", true);
     add(m_saveElements, cmd::SaveChanged, u"Save Only Changed Elements", true);

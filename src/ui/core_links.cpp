@@ -18,11 +18,4 @@ bool ShownAsEntireElement(const ElementRecord& record) {
     return IsEntireElement(record);
 }
 
-bool AttributeNotCompared(const ElementRecord& record, unsigned short hash) {
-    if (IsCommonIgnoredAttribute(hash)) return true;
-    if (!(record.ruleFlags & kRuleListedAttributes) || !record.name) return false;
-    const IgnoreRule* rule = MatchIgnoreRule(record.name->nameId, record.pathHash);
-    return rule && RuleListsAttribute(*rule, hash);
-}
-
 }  // namespace quillon

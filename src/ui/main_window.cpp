@@ -343,6 +343,10 @@ void MainWindow::executeCommand(int id) {
                     id, m_selection.current, m_currentPane ? &m_pipeline->pane(*m_currentPane).doctype : nullptr))
                 m_status->setText(1, QStringLiteral("Saved to ") + *written);
             break;
+        case cmd::SaveReport:
+            m_saveCommands->saveReport(m_pipeline->pane(PaneSide::Left), m_pipeline->pane(PaneSide::Right),
+                                       PaletteFromColors(m_painter->colors()));
+            break;
         case cmd::EntireElement:
             // The panes are shown afresh so that the mark appears or goes.
             if (m_saveCommands->toggleEntireElement(m_selection.current)) refreshPanes(nullptr, nullptr);
@@ -566,6 +570,7 @@ void MainWindow::updateCompareCommands() {
 void MainWindow::EnableSaveCommands() {
     m_commands->setEnabled(cmd::SaveDifferences, true);
     m_commands->setEnabled(cmd::MergeFiles, true);
+    m_commands->setEnabled(cmd::SaveReport, true);
     m_commands->saveElementsEntry()->setEnabled(true);
     m_commands->contextSaveElementsEntry()->setEnabled(true);
 }

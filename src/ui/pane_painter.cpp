@@ -13,6 +13,7 @@
 #include "model/document_pane.h"
 #include "model/line_count.h"
 #include "model/name_table.h"
+#include "rules/rule_hooks.h"
 #include "settings/options.h"
 #include "ui/block_layout.h"
 #include "ui/core_links.h"

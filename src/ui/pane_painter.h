@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ui/dialogs/difference_colors.h"
-#include "ui/highlight.h"
+#include "compare/value_differences.h"
 
 namespace quillon {
 

@@ -12,7 +12,10 @@
 #include "output/entire_elements.h"
 #include "output/save_document.h"
 #include "platform/notifier.h"
+#include "load/load_pipeline.h"
 #include "platform/temporary_files.h"
+#include "platform/utf8.h"
+#include "report/report_output.h"
 #include "settings/options.h"
 #include "settings/settings_file.h"
 #include "ui/command_set.h"
@@ -86,6 +89,21 @@ std::optional<QString> SaveCommands::save(int command, const ElementRecord* sele
                             MessageButtons::Ok);
     }
     return written;
+}
+
+void SaveCommands::saveReport(const PaneDocument& left, const PaneDocument& right, const Palette& colors) {
+    Options& o = options();
+    const QString path = AskFileName(m_owner, FileDialogMode::Save, QStringLiteral("Save Report"),
+                                     QStringLiteral("HTML files (*.html *.htm);;") + AllFilesFilter(), &o.SaveDir,
+                                     o.LoadSeparate != 0);
+    if (path.isEmpty()) return;
+    const std::string names[2] = {left.history.empty() ? std::string() : ToUtf8(left.history.front()),
+                                  right.history.empty() ? std::string() : ToUtf8(right.history.front())};
+    const std::u16string message = ResultSentence(left.pane, right.pane);
+    HtmlReportInput input{names[0], names[1], message, colors};
+    std::string error;
+    if (!SaveHtmlReport(nativePath(path), left.pane, right.pane, input, error))
+        showError(QString::fromStdString(error));
 }
 
 bool SaveCommands::toggleEntireElement(const ElementRecord* selected) {

@@ -5,12 +5,15 @@
 #include <functional>
 #include <optional>
 
+#include "settings/settings_store.h"
+
 class QWidget;
 
 namespace quillon {
 
 struct DoctypeInfo;
 struct ElementRecord;
+struct PaneDocument;
 
 // Hands a saved file to another program without waiting for it. program
 // empty: the desktop's own "open" for the file's type. False when the program
@@ -43,6 +46,9 @@ public:
     // Reads the entire-element lines of a settings file chosen in the open
     // dialog; true when a file was read.
     bool loadEntireElements();
+    // Writes the HTML report of the last comparison to a file chosen in the
+    // save dialog.
+    void saveReport(const PaneDocument& left, const PaneDocument& right, const Palette& colors);
 
 private:
     QWidget* m_owner;

@@ -27,7 +27,7 @@ TEST_F(QuillonDiffTest, IdenticalDocumentsExitZero) {
 }
 
 TEST_F(QuillonDiffTest, DifferentDocumentsExitOneWithTheResultMessage) {
-    const Outcome r = Diff(a + " " + b);
+    const Outcome r = Diff("--brief " + a + " " + b);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out,
               "1 element(s) were deleted\n1 element(s) were changed\n0 element(s) were ignored\n\n"

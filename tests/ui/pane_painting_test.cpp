@@ -19,7 +19,7 @@
 #include "support/load_xml.h"
 #include "ui/art.h"
 #include "ui/block_layout.h"
-#include "ui/highlight.h"
+#include "compare/value_differences.h"
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"

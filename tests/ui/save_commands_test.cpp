@@ -230,6 +230,12 @@ private Q_SLOTS:
         p.saveWith(cmd::MergeFiles, at("merge.xml"));
         saved = readBytes(at("merge.xml"));
         QVERIFY2(endsWith(saved, "<r><a>1</a><a>2</a><gone/><same>x</same><new/></r>"), saved.c_str());
+        // The HTML report of the pair, from the File menu.
+        QVERIFY(p.window->commands()->isEnabled(cmd::SaveReport));
+        p.saveWith(cmd::SaveReport, at("report.html"));
+        saved = readBytes(at("report.html"));
+        for (const char* path : {"/a[1]", "/gone[1]", "/new[1]"})  // the last steps of the paths
+            QVERIFY2(saved.find(path) != std::string::npos, path);
         // With markers the merge is still one well-formed document.
         options().InsertPI = 1;
         p.saveWith(cmd::MergeFiles, at("marked.xml"));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/highlight.h"
+#include "compare/value_differences.h"
 
 #include <algorithm>
 
@@ -178,34 +178,56 @@ void MatchWords(std::vector<WordEntry>& own, std::vector<WordEntry>& partner) {
         });
 }
 
+namespace {
+
+// Gives each of own's entries (up to the limit) its state against the
+// partner's, and the partner entry it matched (-1 for none). Entries are
+// matched by name in order, each partner entry at most once.
+std::vector<int> matchAttributes(std::vector<AttributeEntry>& mine, std::vector<AttributeEntry>& theirs,
+                                 const HighlightSettings& st) {
+    std::vector<int> matched(mine.size(), -1);
+    std::size_t lowest = 0;  // the lowest partner position not consumed yet
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        AttributeEntry& e = mine[i];
+        if (e.namePos >= st.limit) break;
+        if (st.ignoredAttribute && st.ignoredAttribute(std::uint16_t(e.nameHash))) {
+            e.state = kEntryIgnored;
+            continue;
+        }
+        for (std::size_t q = lowest; q < theirs.size(); ++q) {
+            AttributeEntry& t = theirs[q];
+            if (t.state != kEntryAlone || t.nameHash != e.nameHash || t.nameLength != e.nameLength) continue;
+            const bool equal = t.valueHash == e.valueHash && t.valueHash2 == e.valueHash2;
+            e.state = t.state = equal ? kEntryEqual : kEntryChanged;
+            matched[i] = int(q);
+            if (q == lowest) ++lowest;
+            break;
+        }
+    }
+    return matched;
+}
+
+}  // namespace
+
 std::vector<HighlightRange> AttributeRanges(std::u16string_view own, std::u16string_view partner,
                                             const HighlightSettings& st) {
     std::vector<AttributeEntry> mine = ParseAttributeEntries(own, st.mode, st.attributeNamesCaseSensitive);
     std::vector<AttributeEntry> theirs = ParseAttributeEntries(partner, st.mode, st.attributeNamesCaseSensitive);
+    const std::vector<int> matched = matchAttributes(mine, theirs, st);
     std::vector<HighlightRange> ranges;
-    std::size_t lowest = 0;  // the lowest partner position not consumed yet
-    for (AttributeEntry& e : mine) {
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        const AttributeEntry& e = mine[i];
         if (e.namePos >= st.limit) break;
-        if (st.ignoredAttribute && st.ignoredAttribute(std::uint16_t(e.nameHash))) {
-            e.state = kEntryIgnored;
-        } else {
-            for (std::size_t q = lowest; q < theirs.size(); ++q) {
-                AttributeEntry& t = theirs[q];
-                if (t.state != kEntryAlone || t.nameHash != e.nameHash || t.nameLength != e.nameLength) continue;
-                const bool equal = t.valueHash == e.valueHash && t.valueHash2 == e.valueHash2;
-                e.state = t.state = equal ? kEntryEqual : kEntryChanged;
-                if (q == lowest) ++lowest;
-                if (e.state == kEntryChanged && st.highlightChars) {
+        switch (e.state) {
+            case kEntryChanged:
+                if (st.highlightChars) {
+                    const AttributeEntry& t = theirs[std::size_t(matched[i])];
                     const std::u16string_view a = own.substr(e.valuePos(), e.valueLength());
                     const std::u16string_view b = partner.substr(t.valuePos(), t.valueLength());
                     unmatchedRuns(MatchCharacters(a, b, st.mode), a.size(), e.valuePos(), ranges);
+                } else {
+                    addRange(ranges, e.valuePos(), e.valueLength(), 1);
                 }
-                break;
-            }
-        }
-        switch (e.state) {
-            case kEntryChanged:
-                if (!st.highlightChars) addRange(ranges, e.valuePos(), e.valueLength(), 1);
                 break;
             case kEntryAlone:
                 addRange(ranges, e.namePos, e.wholeLength(), 2);
@@ -218,6 +240,29 @@ std::vector<HighlightRange> AttributeRanges(std::u16string_view own, std::u16str
         }
     }
     return ranges;
+}
+
+std::vector<AttributeDifference> AttributeDifferences(std::u16string_view left, std::u16string_view right,
+                                                      const HighlightSettings& st) {
+    std::vector<AttributeEntry> mine = ParseAttributeEntries(left, st.mode, st.attributeNamesCaseSensitive);
+    std::vector<AttributeEntry> theirs = ParseAttributeEntries(right, st.mode, st.attributeNamesCaseSensitive);
+    const std::vector<int> matched = matchAttributes(mine, theirs, st);
+    auto name = [](std::u16string_view s, const AttributeEntry& e) { return s.substr(e.namePos, e.nameLength); };
+    auto value = [](std::u16string_view s, const AttributeEntry& e) { return s.substr(e.valuePos(), e.valueLength()); };
+    std::vector<AttributeDifference> out;
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        const AttributeEntry& e = mine[i];
+        if (e.state == kEntryChanged)
+            out.push_back({name(left, e), value(left, e), value(right, theirs[std::size_t(matched[i])]), true, true});
+        else if (e.state == kEntryAlone)
+            out.push_back({name(left, e), value(left, e), {}, true, false});
+    }
+    for (const AttributeEntry& t : theirs) {
+        if (t.state != kEntryAlone) continue;
+        if (st.ignoredAttribute && st.ignoredAttribute(std::uint16_t(t.nameHash))) continue;
+        out.push_back({name(right, t), {}, value(right, t), false, true});
+    }
+    return out;
 }
 
 std::vector<HighlightRange> TextRanges(std::u16string_view own, std::u16string_view partner,

@@ -10,9 +10,9 @@ namespace quillon {
 
 struct ElementRecord;
 
-// What the panes pick out inside a changed element: the differing
-// attributes, words or characters. Nothing here draws; the painter turns
-// the ranges into colours. Everything is computed again for every paint.
+// What differs inside a changed element: the differing attributes, words or
+// characters. Nothing here draws; the window's painter and the difference
+// reports turn the ranges into colours or marks.
 
 // A run of characters of the string being drawn, in a colour class:
 // 1 changed value, 2 without counterpart or differing, 3 ignored.
@@ -92,6 +92,22 @@ struct HighlightSettings {
 // Ranges over own's attribute string for a changed element against its partner.
 std::vector<HighlightRange> AttributeRanges(std::u16string_view own, std::u16string_view partner,
                                             const HighlightSettings& settings);
+
+// One attribute that differs between a left and a right element: present
+// on one side only, or on both with different values. The views point into
+// the two attribute strings.
+struct AttributeDifference {
+    std::u16string_view name;
+    std::u16string_view left;
+    std::u16string_view right;
+    bool onLeft = false;
+    bool onRight = false;
+};
+
+// The differing attributes of a changed pair: the left's in their order,
+// then those only the right has. Ignored attributes are left out.
+std::vector<AttributeDifference> AttributeDifferences(std::u16string_view left, std::u16string_view right,
+                                                      const HighlightSettings& settings);
 
 // Ranges over own's text against the partner's (empty when it has none).
 std::vector<HighlightRange> TextRanges(std::u16string_view own, std::u16string_view partner,

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+#include "report/text_listing.h"
+
+namespace quillon {
+
+struct DocumentPane;
+
+// The differences of the last comparison as one JSON document (UTF-8):
+// { "left", "right", "identical", "message", "counts": {...},
+//   "differences": [ { "kind", "left": {"path","line","column"} | null,
+//   "right": ... | null, "attributes": [{"name","left","right"}],
+//   "text": {"left","right"}, "elements" } ] }.
+// The field names are a stable interface for scripts.
+struct JsonReportInput {
+    std::string_view leftName;   // as given by the user
+    std::string_view rightName;
+    std::u16string_view message;  // the result sentence
+};
+
+DifferenceTally WriteJsonReport(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
+                                const JsonReportInput& input);
+
+// Appends s as a JSON string literal (quoted, escaped).
+void AppendJsonString(std::string& out, std::string_view utf8);
+
+}  // namespace quillon
