@@ -74,6 +74,7 @@ TEST_F(ListingTest, DeepNestingIsWalkedWithoutRecursion) {
     l += "old";
     r += "new";
     for (int i = 0; i < kDepth; ++i) l += "</e>", r += "</e>";
+    options().MaxDepth = 2 * kDepth;  // deeper than the default limit on purpose
     const std::string listing = Listing(l, r);
     EXPECT_EQ(listing.size(), std::size_t(kDepth) * 5 + std::string("~   line 1 -> 1\n    text: \"old\" -> \"new\"\n").size());
 }
