@@ -6,12 +6,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string_view>
 
 #include "compare/compare_commands.h"
 #include "load/load_document.h"
 #include "platform/notifier.h"
 #include "platform/utf8.h"
+#include "report/text_listing.h"
 
 namespace quillon {
 namespace {
@@ -83,7 +85,10 @@ PairOutcome PairComparer::compare(const std::string& left, const std::string& ri
     out.deleted = UnpairedCount(c, total);
     out.changed = c.ChangedPairs;
     out.ignored = c.IgnoredElements;
-    out.listing = keeping.result;
+    // The differences themselves first, then the sentence that sums them up.
+    std::ostringstream differences;
+    WriteDifferenceListing(differences, m_panes[0], m_panes[1], {});
+    out.listing = differences.str() + keeping.result;
     return out;
 }
 

@@ -17,7 +17,7 @@ struct PairOutcome {
     std::uint64_t deleted = 0;  // elements without a partner, both sides
     std::uint64_t changed = 0;
     std::uint64_t ignored = 0;
-    std::string listing;     // the result as the window's "Result" box words it
+    std::string listing;     // the difference listing, then the "Result" box's sentence
     std::string failedPath;  // the document that did not load, and why
     std::string failure;
 };

@@ -110,7 +110,7 @@ TEST_F(FolderCompareTest, JsonGivesTheSameEntries) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r,
                     "{\"path\": \"a.xml\", \"status\": \"different\", \"deleted\": 0, \"changed\": 2, "
-                    "\"ignored\": 0, \"listing\": \"0 element(s) were deleted\\n"))
+                    "\"ignored\": 0, \"listing\": \"~ /r[1]/a[1]  line 1 -> 1\\n"))
         << r.out;
     EXPECT_TRUE(has(r, "{\"path\": \"only \\\"quoted\\\".xml\", \"status\": \"only-left\"}")) << r.out;
     EXPECT_TRUE(has(r,

@@ -52,7 +52,9 @@ TEST_F(GitDiffTest, ExternalDiffShowsEachXmlFileUnderItsPath) {
     write(".gitattributes", "*.xml diff=quillon\n");
     const Outcome r = git("diff --no-renames HEAD~1 HEAD");
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("doc.xml\n0 element(s) were deleted\n2 element(s) were changed\n"), std::string::npos)
+    EXPECT_NE(r.out.find("doc.xml\n~ /r[1]/a[1]  line 1 -> 1\n    text: \"1\" -> \"2\"\n"
+                         "0 element(s) were deleted\n2 element(s) were changed\n"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("new.xml: added\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("old.xml: deleted\n"), std::string::npos) << r.out;
