@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/document_pair.h"
+#include "report/json_report.h"
 
 namespace quillon {
 namespace {
@@ -17,35 +18,9 @@ bool isFolder(const std::string& path) {
 }
 
 std::string jsonString(std::string_view s) {
-    std::string out = "\"";
-    for (const char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(c));
-                    out += buf;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
+    std::string out;
+    AppendJsonString(out, s);
+    return out;
 }
 
 enum class Entry { Identical, Different, OnlyLeft, OnlyRight, Failed };

@@ -4,15 +4,9 @@
 #include <algorithm>
 #include <string>
 
+#include "model/wide_string.h"
+
 namespace quillon {
-namespace {
-
-std::u16string decimal(std::uint64_t n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
-}
-
-}  // namespace
 
 void EntityExpansionGuard::Reset(std::uint64_t documentBytes) {
     m_entities.clear();
@@ -82,8 +76,8 @@ bool EntityExpansionGuard::measure(const std::u16string& name, Entity& e, std::u
 std::u16string EntityExpansionGuard::failureText(std::u16string_view name) const {
     if (m_failure == Failure::Nesting)
         return u"The entity '" + std::u16string(name) + u"' nests entity definitions more than " +
-               decimal(kMaxNesting) + u" levels deep; the document is not loaded";
-    return u"The entity '" + std::u16string(name) + u"' expands to more than " + decimal(m_budget) +
+               DecimalText(kMaxNesting) + u" levels deep; the document is not loaded";
+    return u"The entity '" + std::u16string(name) + u"' expands to more than " + DecimalText(m_budget) +
            u" characters, more than a document of this size may produce; the document is not loaded";
 }
 
@@ -103,7 +97,7 @@ std::u16string EntityExpansionGuard::CheckAll() {
 std::u16string EntityExpansionGuard::Deliver(std::uint64_t chars) {
     m_delivered += chars;
     if (m_delivered <= m_budget) return {};
-    return u"Entity references in this document expand to more than " + decimal(m_budget) +
+    return u"Entity references in this document expand to more than " + DecimalText(m_budget) +
            u" characters, more than a document of this size may produce; the document is not loaded";
 }
 

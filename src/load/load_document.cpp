@@ -14,19 +14,11 @@
 #include "load/xml_parser.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
+#include "model/wide_string.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
 
 namespace quillon {
-namespace {
-
-std::u16string decimal(std::uint64_t n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
-}
-
-}  // namespace
-
 LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doctype, std::u16string_view path,
                         std::function<bool(std::uint64_t)> progress) {
     const auto start = std::chrono::steady_clock::now();
@@ -68,7 +60,7 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
         result.line = p.line;
         result.column = p.column;
         if (!parser.aborted())
-            failure = p.line ? u"line " + decimal(p.line) + u", column " + decimal(p.column) + u": " + p.message
+            failure = p.line ? u"line " + DecimalText(p.line) + u", column " + DecimalText(p.column) + u": " + p.message
                              : p.message;
         break;
     }

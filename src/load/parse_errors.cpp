@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "model/wide_string.h"
 #include "output/output_file.h"
 #include "output/text_writer.h"
 #include "platform/notifier.h"
@@ -13,11 +14,6 @@ namespace quillon {
 namespace {
 
 bool g_parseMessageShowing = false;
-
-std::u16string decimal(std::uint64_t n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
-}
 
 // Clears the flag however the box ends.
 struct ShowingParseMessage {
@@ -74,7 +70,7 @@ bool ParseMessages::Report(ProblemKind kind, const ParseProblem& problem) {
     CutToCapacity(m_message, kMessageCapacity);
     m_caption = std::u16string(ProblemKindText(kind)) + u" at file '" + problem.systemId + u"'";
     CutToCapacity(m_caption, kCaptionCapacity);
-    m_position = u"line " + decimal(problem.line) + u" column " + decimal(problem.column);
+    m_position = u"line " + DecimalText(problem.line) + u" column " + DecimalText(problem.column);
     CutToCapacity(m_position, kPositionCapacity);
     if (!options().DisplayMessages) return false;
 

@@ -43,11 +43,6 @@ std::u16string_view nameOf(const XMLCh* localname, const XMLCh* qname) {
     return qualified.substr(colon + 1);
 }
 
-std::u16string decimalText(std::uint64_t n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
-}
-
 // How often, in elements, the progress callback is asked.
 constexpr std::uint32_t kProgressInterval = 4096;
 
@@ -130,7 +125,7 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
     // element, so deep nesting costs the square of the depth; without
     // namespaces it stays linear and needs no limit.
     if (options().DoNamespaces && options().MaxDepth && m_open.size() >= options().MaxDepth) {
-        abortLoad(u"The document nests elements more than " + decimalText(options().MaxDepth) +
+        abortLoad(u"The document nests elements more than " + DecimalText(options().MaxDepth) +
                   u" levels deep and is not loaded (with name spaces on, deep nesting makes loading very "
                   u"slow). To load it, raise the limit with --max-depth or the MaxDepth option, or turn name "
                   u"spaces off (--no-namespaces).");
@@ -346,8 +341,8 @@ void SAX2CountHandlers::abortLoad(std::u16string message) {
 
 void SAX2CountHandlers::checkProblemBound(const ParseProblem& p) {
     if (m_problemCount < kMaxProblems && m_fatalCount < kMaxFatalErrors) return;
-    std::u16string text = u"Loading stopped after " + decimalText(m_problemCount) + u" problems; the last: ";
-    if (p.line) text += u"line " + decimalText(p.line) + u", column " + decimalText(p.column) + u": ";
+    std::u16string text = u"Loading stopped after " + DecimalText(m_problemCount) + u" problems; the last: ";
+    if (p.line) text += u"line " + DecimalText(p.line) + u", column " + DecimalText(p.column) + u": ";
     abortLoad(text + p.message);
 }
 

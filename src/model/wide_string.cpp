@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "model/hashes.h"
 
@@ -125,6 +126,11 @@ std::size_t AppendParts(char16_t* buffer, std::size_t capacity, int mode,
     lastBuffer = buffer;
     lastEnd = pos;
     return pos - start;
+}
+
+std::u16string DecimalText(std::uint64_t n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
 }
 
 }  // namespace quillon

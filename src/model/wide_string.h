@@ -2,14 +2,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace quillon {
 
 // Small helpers on null-terminated UTF-16 strings. Null and empty are alike
 // unless a function says otherwise.
+
+// n in decimal digits, for messages.
+std::u16string DecimalText(std::uint64_t n);
 
 std::size_t WideLength(const char16_t* s);
 
