@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
-#include <unordered_map>
 
 namespace quillon {
 namespace {
@@ -17,17 +16,21 @@ struct Attribute {
 template <class Fn>
 void forEachAttribute(const ElementRecord& r, Fn&& fn) {
     const std::u16string_view s = r.attributesView();
-    std::size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && s[i] == u' ') ++i;
-        const std::size_t start = i;
-        while (i < s.size() && s[i] != u'=' && s[i] != kValueOpen) ++i;
-        const std::size_t open = s.find(kValueOpen, i);
-        if (open == std::u16string_view::npos) return;
-        const std::size_t close = s.find(kValueClose, open + 1);
-        if (close == std::u16string_view::npos) return;
-        if (i > start) fn(Attribute{s.substr(start, i - start), s.substr(open + 1, close - open - 1)});
-        i = close + 1;
+    const char16_t* p = s.data();
+    const char16_t* const end = p + s.size();
+    while (p < end) {
+        while (p < end && *p == u' ') ++p;
+        const char16_t* const name = p;
+        while (p < end && *p != u'=' && *p != kValueOpen) ++p;
+        const char16_t* const nameEnd = p;
+        while (p < end && *p != kValueOpen) ++p;
+        if (p == end) return;
+        const char16_t* const value = ++p;
+        while (p < end && *p != kValueClose) ++p;
+        if (p == end) return;
+        if (nameEnd > name)
+            fn(Attribute{{name, std::size_t(nameEnd - name)}, {value, std::size_t(p - value)}});
+        ++p;
     }
 }
 
@@ -35,90 +38,135 @@ std::uint64_t digest(std::u16string_view v) {
     return std::uint64_t(std::hash<std::u16string_view>{}(v)) | 1u;  // never 0: 0 means "absent"
 }
 
-// What one side says about each attribute name.
-struct Seen {
-    std::u16string_view name;
-    std::uint32_t order = 0;  // first seen, for a stable choice
-    std::vector<std::uint64_t> values;
+// Open addressing over non-zero digests, growing as values arrive; nothing
+// is ever removed.
+class DigestSet {
+public:
+    // False when the value was already there.
+    bool insert(std::uint64_t v) {
+        if ((m_size + 1) * 2 > m_table.size()) grow();
+        std::size_t i = slot(v);
+        while (m_table[i] != 0) {
+            if (m_table[i] == v) return false;
+            i = (i + 1) & (m_table.size() - 1);
+        }
+        m_table[i] = v;
+        ++m_size;
+        return true;
+    }
+    bool contains(std::uint64_t v) const {
+        if (m_table.empty()) return false;
+        for (std::size_t i = slot(v); m_table[i] != 0; i = (i + 1) & (m_table.size() - 1))
+            if (m_table[i] == v) return true;
+        return false;
+    }
+    void release() { std::vector<std::uint64_t>().swap(m_table); }
+
+private:
+    std::size_t slot(std::uint64_t v) const {
+        return std::size_t((v * 0x9E3779B97F4A7C15ull) >> 32) & (m_table.size() - 1);
+    }
+    void grow() {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(16, m_table.size() * 2), 0);
+        old.swap(m_table);
+        m_size = 0;
+        for (const std::uint64_t v : old)
+            if (v != 0) insert(v);
+    }
+    std::vector<std::uint64_t> m_table;
+    std::size_t m_size = 0;
 };
 
-std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, std::unordered_map<std::uint64_t, Seen>& seen) {
+// What one side says about one attribute name. Once a value repeats the
+// name cannot be the key, and only its carriers are still counted.
+struct Seen {
+    explicit Seen(std::u16string_view n) : name(n) {}
+    std::u16string_view name;
+    std::uint32_t carriers = 0;
+    bool repeated = false;
+    std::vector<std::uint32_t> slots;
+    std::vector<std::uint64_t> digests;
+    DigestSet set;
+
+    void add(std::uint32_t slot, std::u16string_view value) {
+        ++carriers;
+        if (repeated) return;
+        const std::uint64_t d = digest(value);
+        if (!set.insert(d)) {
+            repeated = true;
+            std::vector<std::uint32_t>().swap(slots);
+            std::vector<std::uint64_t>().swap(digests);
+            set.release();
+            return;
+        }
+        slots.push_back(slot);
+        digests.push_back(d);
+    }
+    // Carried by at least two members and half the group, and unique among them.
+    bool keyLike(std::uint32_t members) const { return !repeated && carriers >= 2 && carriers * 2 >= members; }
+};
+
+// Attribute names of a group are few and mostly in the same order on every
+// member, so a short list searched from the expected position beats hashing
+// every name.
+std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, std::vector<Seen>& seen) {
     std::uint32_t members = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
         if (!a[i]) continue;
         ++members;
+        std::size_t expected = 0;
         forEachAttribute(*a[i], [&](const Attribute& at) {
-            auto [it, added] = seen.try_emplace(digest(at.name));
-            if (added) {
-                it->second.name = at.name;
-                it->second.order = std::uint32_t(seen.size());
+            std::size_t k = expected < seen.size() && seen[expected].name == at.name ? expected : seen.size();
+            if (k == seen.size()) {
+                k = 0;
+                while (k < seen.size() && seen[k].name != at.name) ++k;
+                if (k == seen.size()) seen.emplace_back(at.name);
             }
-            it->second.values.push_back(digest(at.value));
+            seen[k].add(i, at.value);
+            expected = k + 1;
         });
     }
     return members;
 }
 
-// Carried by at least two members and half the group, and unique among them.
-bool keyLike(std::vector<std::uint64_t>& values, std::uint32_t members) {
-    if (values.size() < 2 || values.size() * 2 < members) return false;
-    std::sort(values.begin(), values.end());
-    return std::adjacent_find(values.begin(), values.end()) == values.end();
-}
-
-std::size_t sharedCount(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b) {
-    std::size_t shared = 0;
-    for (std::size_t i = 0, j = 0; i < a.size() && j < b.size();) {
-        if (a[i] < b[j]) {
-            ++i;
-        } else if (b[j] < a[i]) {
-            ++j;
-        } else {
-            ++shared, ++i, ++j;
-        }
-    }
-    return shared;
-}
-
-std::vector<std::uint64_t> valuesOf(ElementRecord* const* a, std::uint32_t n, std::u16string_view name) {
+std::vector<std::uint64_t> valuesBySlot(const Seen& s, std::uint32_t n) {
     std::vector<std::uint64_t> out(n, 0);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        if (!a[i]) continue;
-        forEachAttribute(*a[i], [&](const Attribute& at) {
-            if (at.name == name) out[i] = digest(at.value);
-        });
-    }
+    for (std::size_t k = 0; k < s.slots.size(); ++k) out[s.slots[k]] = s.digests[k];
     return out;
 }
 
 }  // namespace
 
 InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY) {
-    std::unordered_map<std::uint64_t, Seen> seenX, seenY;
+    std::vector<Seen> seenX, seenY;
     const std::uint32_t membersX = collect(x, nX, seenX);
     const std::uint32_t membersY = collect(y, nY, seenY);
     InferredKey key;
     if (membersX < 2 || membersY < 2) return key;
-    const Seen* best = nullptr;
+    const Seen* bestX = nullptr;
+    const Seen* bestY = nullptr;
     std::size_t bestShared = 0;
-    for (auto& [nameDigest, sx] : seenX) {
-        const auto it = seenY.find(nameDigest);
-        if (it == seenY.end() || sx.name != it->second.name) continue;
-        Seen& sy = it->second;
-        if (!keyLike(sx.values, membersX) || !keyLike(sy.values, membersY)) continue;
+    // seenX is in order of first appearance, which makes ties stable.
+    for (const Seen& sx : seenX) {
+        if (!sx.keyLike(membersX)) continue;
+        const auto it = std::find_if(seenY.begin(), seenY.end(), [&](const Seen& s) { return s.name == sx.name; });
+        if (it == seenY.end() || !it->keyLike(membersY)) continue;
+        const Seen& sy = *it;
         // Values that rarely recur on the other side (a time stamp rewritten
         // everywhere) say nothing about which records are the same.
-        const std::size_t shared = sharedCount(sx.values, sy.values);
-        if (shared == 0 || shared * 2 < std::min(sx.values.size(), sy.values.size())) continue;
-        if (!best || shared > bestShared || (shared == bestShared && sx.order < best->order)) {
-            best = &sx;
+        std::size_t shared = 0;
+        for (const std::uint64_t v : sy.digests) shared += sx.set.contains(v);
+        if (shared == 0 || shared * 2 < std::min(sx.carriers, sy.carriers)) continue;
+        if (!bestX || shared > bestShared) {
+            bestX = &sx;
+            bestY = &sy;
             bestShared = shared;
         }
     }
-    if (!best) return key;
-    key.attribute = std::u16string(best->name);
-    key.valuesX = valuesOf(x, nX, best->name);
-    key.valuesY = valuesOf(y, nY, best->name);
+    if (!bestX) return key;
+    key.attribute = std::u16string(bestX->name);
+    key.valuesX = valuesBySlot(*bestX, nX);
+    key.valuesY = valuesBySlot(*bestY, nY);
     return key;
 }
 

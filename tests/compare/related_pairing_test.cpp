@@ -4,6 +4,7 @@
 // Each case names the records that pair, by their first child's text.
 
 #include <string>
+#include <vector>
 
 #include "compare/compare_state.h"
 #include "compare_fixture.h"
@@ -55,6 +56,25 @@ TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     Compare();
     EXPECT_EQ(Pairs(left), "Bolt>Bolt Washer>Rivet Nut>Nut Screw>Screw");
     EXPECT_TRUE(pairingReport().inferredKeys.empty());
+
+    options().PairRelatedOnly = 1;
+    // Hundreds of records in another order: the key still holds them apart.
+    std::vector<std::string> many;
+    for (int i = 0; i < 300; ++i) many.push_back("K" + std::to_string(i * 7919 % 300) + ":n" + std::to_string(i));
+    std::string manyLeft = "<r>", manyRight = "<r>";
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        const std::string sku = many[i].substr(0, many[i].find(':'));
+        const std::string item = "<item sku='" + sku + "'><name>" + sku + "</name><qty>";
+        if (i != 17) manyLeft += item + "5</qty></item>";
+        if (i != 42) manyRight.insert(3, item + "6</qty></item>");  // every record changed
+    }
+    Compare(manyLeft + "<item sku='gone'><name>gone</name><qty>5</qty></item></r>",
+            manyRight + "<item sku='new'><name>new</name><qty>5</qty></item></r>");
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
+    EXPECT_EQ(compareCounters().ChangedPairs, 1u + 2 * 298);  // the root, and each record both hold with its qty
+    const ElementRecord* item = FirstChildRecord(RootRecord(left));
+    for (; item; item = NextSiblingRecord(item))
+        if (item->partner) EXPECT_EQ(ToUtf8(item->attributesView()), ToUtf8(item->partner->attributesView()));
 }
 
 TEST_F(RelatedPairingTest, ReorderedAndChangedRecordsFollowTheirKey) {
