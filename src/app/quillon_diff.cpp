@@ -780,5 +780,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillon-diff: %s\n", error.c_str());
         return kExitTrouble;
     }
-    return fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent);
+    const int status = fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent);
+    // Everything is written and the process ends: the system takes the trees
+    // back at once, where freeing them would walk every record.
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
