@@ -14,6 +14,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -29,12 +30,17 @@ def find_generator(explicit):
 
 def timed(cmd):
     # os.wait4 gives the child's own peak RSS.
-    start = time.perf_counter()
-    proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(proc.pid, 0)
-    wall = time.perf_counter() - start
-    out = proc.stdout.read().decode(errors="replace")
-    err = proc.stderr.read().decode(errors="replace")
+    # Output goes to files: a long difference listing would fill a pipe that
+    # nobody reads before the child ends.
+    with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
+        start = time.perf_counter()
+        proc = subprocess.Popen(cmd, stdout=out_file, stderr=err_file)
+        _, status, usage = os.wait4(proc.pid, 0)
+        wall = time.perf_counter() - start
+        out_file.seek(0)
+        err_file.seek(0)
+        out = out_file.read().decode(errors="replace")
+        err = err_file.read().decode(errors="replace")
     code = os.waitstatus_to_exitcode(status)
     if code not in (0, 1):
         sys.exit("failed (%d): %s\n%s" % (code, " ".join(cmd), err))
