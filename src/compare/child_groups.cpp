@@ -11,8 +11,7 @@
 
 namespace quillon {
 
-void* ScratchArena::allocateBytes(std::size_t bytes) {
-    bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
+void* ScratchArena::allocateInNewBlock(std::size_t bytes) {
     if (bytes == 0) bytes = kAlign;
     while (m_current < m_blocks.size() && m_blocks[m_current].size - m_used < bytes) {
         ++m_current;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -43,7 +44,18 @@ private:
         std::unique_ptr<unsigned char[]> bytes;
         std::size_t size = 0;
     };
-    void* allocateBytes(std::size_t bytes);
+    // The common case stays inline: room left in the current block.
+    void* allocateBytes(std::size_t bytes) {
+        bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
+        if (bytes != 0 && m_current < m_blocks.size() && m_blocks[m_current].size - m_used >= bytes) {
+            unsigned char* p = m_blocks[m_current].bytes.get() + m_used;
+            m_used += bytes;
+            std::memset(p, 0, bytes);
+            return p;
+        }
+        return allocateInNewBlock(bytes);
+    }
+    void* allocateInNewBlock(std::size_t bytes);
 
     std::vector<Block> m_blocks;
     std::size_t m_current = 0;  // block in use

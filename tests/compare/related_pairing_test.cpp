@@ -73,8 +73,9 @@ TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
     EXPECT_EQ(compareCounters().ChangedPairs, 1u + 2 * 298);  // the root, and each record both hold with its qty
     const ElementRecord* item = FirstChildRecord(RootRecord(left));
-    for (; item; item = NextSiblingRecord(item))
+    for (; item; item = NextSiblingRecord(item)) {
         if (item->partner) EXPECT_EQ(ToUtf8(item->attributesView()), ToUtf8(item->partner->attributesView()));
+    }
 }
 
 TEST_F(RelatedPairingTest, ReorderedAndChangedRecordsFollowTheirKey) {
