@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <string_view>
+
+#include "model/hashes.h"
 
 namespace quillon {
 namespace {
@@ -34,9 +37,27 @@ void forEachAttribute(const ElementRecord& r, Fn&& fn) {
     }
 }
 
-std::uint64_t digest(std::u16string_view v) {
-    return std::uint64_t(std::hash<std::u16string_view>{}(v)) | 1u;  // never 0: 0 means "absent"
-}
+// A value as the comparison mode sees it: white space left out in modes 1
+// and 3, letters folded in 2 and 3. Never 0, which means "absent".
+class ValueDigest {
+public:
+    explicit ValueDigest(unsigned mode) : m_mode(mode) {}
+    std::uint64_t operator()(std::u16string_view v) {
+        if (m_mode != 0) {
+            m_buffer.clear();
+            for (const char16_t c : v) {
+                if ((m_mode & 1) && IsXmlSpace(c)) continue;
+                m_buffer.push_back((m_mode & 2) ? UpperFold(c) : c);
+            }
+            v = m_buffer;
+        }
+        return std::uint64_t(std::hash<std::u16string_view>{}(v)) | 1u;
+    }
+
+private:
+    unsigned m_mode;
+    std::u16string m_buffer;
+};
 
 // Open addressing over non-zero digests, growing as values arrive; nothing
 // is ever removed.
@@ -88,7 +109,7 @@ struct Seen {
     std::vector<std::uint64_t> digests;
     DigestSet set;
 
-    void add(std::uint32_t slot, std::u16string_view value) {
+    void add(std::uint32_t slot, std::u16string_view value, ValueDigest& digest) {
         ++carriers;
         if (repeated) return;
         const std::uint64_t d = digest(value);
@@ -109,7 +130,7 @@ struct Seen {
 // Attribute names of a group are few and mostly in the same order on every
 // member, so a short list searched from the expected position beats hashing
 // every name.
-std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, std::vector<Seen>& seen) {
+std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& digest, std::vector<Seen>& seen) {
     std::uint32_t members = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
         if (!a[i]) continue;
@@ -122,7 +143,7 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, std::vector<Seen
                 while (k < seen.size() && seen[k].name != at.name) ++k;
                 if (k == seen.size()) seen.emplace_back(at.name);
             }
-            seen[k].add(i, at.value);
+            seen[k].add(i, at.value, digest);
             expected = k + 1;
         });
     }
@@ -137,10 +158,12 @@ std::vector<std::uint64_t> valuesBySlot(const Seen& s, std::uint32_t n) {
 
 }  // namespace
 
-InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY) {
+InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY,
+                              unsigned mode) {
+    ValueDigest digest(mode);
     std::vector<Seen> seenX, seenY;
-    const std::uint32_t membersX = collect(x, nX, seenX);
-    const std::uint32_t membersY = collect(y, nY, seenY);
+    const std::uint32_t membersX = collect(x, nX, digest, seenX);
+    const std::uint32_t membersY = collect(y, nY, digest, seenY);
     InferredKey key;
     if (membersX < 2 || membersY < 2) return key;
     const Seen* bestX = nullptr;

@@ -19,8 +19,10 @@ struct InferredKey {
     std::vector<std::uint64_t> valuesX, valuesY;
 };
 
-// Null slots take no part. Both sides need at least two members.
-InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY);
+// Null slots take no part. Both sides need at least two members. Values are
+// compared as the comparison mode (0..3) compares them.
+InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY,
+                              unsigned mode);
 
 // The two elements have an attribute of the same name and value.
 bool ShareAttributeValue(const ElementRecord& a, const ElementRecord& b);

@@ -390,7 +390,7 @@ private:
     template <class PairFn>
     KeyedSlots pairByInferredKey(ElementRecord** all1, ElementRecord** first, std::uint32_t n1, ElementRecord** all2,
                                  ElementRecord** second, std::uint32_t n2, PairFn&& pair) {
-        const InferredKey key = InferKeyAttribute(all1, n1, all2, n2);
+        const InferredKey key = InferKeyAttribute(all1, n1, all2, n2, m_snapshot.mode);
         if (key.attribute.empty()) return {};
         std::uint32_t named = 0;
         while (!all1[named]) ++named;  // the group has members: the key was found from them

@@ -88,6 +88,16 @@ TEST_F(RelatedPairingTest, ReorderedAndChangedRecordsFollowTheirKey) {
     SetLevel(0);
     Compare();
     EXPECT_EQ(Pairs(left), "a>x b>y c>z");
+
+    // Key values that differ only in case and spacing are the same key when
+    // the comparison ignores both.
+    const std::string shouted = Items({"K 3:z", "K 2:y", "K 1:x"}, "code");
+    options().FlagComparsion = 3;
+    Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), shouted);
+    EXPECT_EQ(Pairs(left), "a>x b>y c>z");
+    options().FlagComparsion = 0;
+    Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), shouted);
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
 }
 
 TEST_F(RelatedPairingTest, AttributeThatRepeatsOrChangesEverywhereIsNoKey) {
