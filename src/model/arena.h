@@ -23,7 +23,8 @@ public:
     // n contiguous elements (zero on first use).
     T* allocate(std::size_t n) {
         if (m_chunks.empty() || capacity(m_chunks.back()) - m_used < n) {
-            m_chunks.emplace_back(std::max(kChunkElements, n) * sizeof(T));
+            // Huge pages only once the document has shown it is large.
+            m_chunks.emplace_back(std::max(kChunkElements, n) * sizeof(T), !m_chunks.empty());
             m_used = 0;
         }
         T* p = static_cast<T*>(m_chunks.back().data()) + m_used;
@@ -81,7 +82,7 @@ public:
             return new (p) T{};
         }
         if (m_chunks.empty() || m_usedInLast == kChunkObjects) {
-            m_chunks.emplace_back(kChunkObjects * sizeof(T));
+            m_chunks.emplace_back(kChunkObjects * sizeof(T), !m_chunks.empty());
             m_usedInLast = 0;
         }
         T* slot = static_cast<T*>(m_chunks.back().data()) + m_usedInLast++;

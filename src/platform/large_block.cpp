@@ -14,7 +14,7 @@ constexpr std::size_t kHugePage = std::size_t(2) << 20;
 
 }  // namespace
 
-LargeBlock::LargeBlock(std::size_t bytes) {
+LargeBlock::LargeBlock(std::size_t bytes, bool hugePages) {
     if (bytes == 0) return;
     // Over-map by one huge page so the block can start on a huge-page boundary.
     const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
@@ -23,7 +23,7 @@ LargeBlock::LargeBlock(std::size_t bytes) {
     if (map == MAP_FAILED) throw std::bad_alloc();
     const auto misalignment = reinterpret_cast<std::uintptr_t>(map) % kHugePage;
     char* aligned = static_cast<char*>(map) + (misalignment ? kHugePage - misalignment : 0);
-    ::madvise(aligned, rounded, MADV_HUGEPAGE);
+    if (hugePages) ::madvise(aligned, rounded, MADV_HUGEPAGE);
     m_map = map;
     m_mapSize = mapSize;
     m_data = aligned;

@@ -6,13 +6,14 @@
 namespace quillon {
 
 // A large zero-filled block straight from the kernel, backed by huge pages
-// where the system allows it. Loading a big document touches hundreds of
-// megabytes of fresh memory; with 4 KiB pages the page faults alone cost
-// more than the parse.
+// where the system allows it and the caller asks for them. Loading a big
+// document touches hundreds of megabytes of fresh memory; with 4 KiB pages the
+// page faults alone cost more than the parse. A small document touches a few
+// pages of its first blocks, and a huge page there would clear 2 MiB for each.
 class LargeBlock {
 public:
     LargeBlock() = default;
-    explicit LargeBlock(std::size_t bytes);
+    LargeBlock(std::size_t bytes, bool hugePages);
     ~LargeBlock();
     LargeBlock(LargeBlock&& other) noexcept;
     LargeBlock& operator=(LargeBlock&& other) noexcept;

@@ -12,7 +12,7 @@ TreeItem TreePane::newSlot() {
         return id;
     }
     const TreeItem id = m_slotCount++;
-    if ((id >> kChunkShift) >= m_chunks.size()) m_chunks.emplace_back((std::size_t(1) << kChunkShift) * sizeof(Item));
+    if ((id >> kChunkShift) >= m_chunks.size()) m_chunks.emplace_back((std::size_t(1) << kChunkShift) * sizeof(Item), !m_chunks.empty());
     return id;
 }
 
