@@ -141,7 +141,8 @@ bool AreFolders(const std::string& left, const std::string& right) {
 int CompareFolders(const std::string& left, const std::string& right, const FolderRun& run) {
     const FolderListing listings[2] = {ListFiles(left, run.filter), ListFiles(right, run.filter)};
     for (const FolderListing& l : listings)
-        for (const std::string& problem : l.problems) std::fprintf(stderr, "quillon-diff: %s\n", shown(problem).c_str());
+        for (const std::string& problem : l.problems)
+            std::fprintf(stderr, "quillon-diff: %s\n", shown(problem).c_str());
     const auto& a = listings[0].files;
     const auto& b = listings[1].files;
 

@@ -514,8 +514,9 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
 bool readSettings(const std::string& file, unsigned sections, unsigned& lines) {
     SettingsFileReport report;
     const bool read = ReadSettingsFile(FileNameFromBytes(file), sections, &report);
-    if (!read) std::fprintf(stderr, "quillon-diff: %s: cannot be read: %s\n", TerminalText(file).c_str(),
-                            report.error.c_str());
+    if (!read)
+        std::fprintf(stderr, "quillon-diff: %s: cannot be read: %s\n", TerminalText(file).c_str(),
+                     report.error.c_str());
     lines += report.recognisedLines;
     return read;
 }
@@ -558,7 +559,8 @@ bool writeOutputs(const DiffRun& run, DocumentPane (&panes)[2], DoctypeInfo (&do
                          r.error.empty() ? ("could not be written: " + r.reason).c_str() : ToUtf8(r.error).c_str());
             return false;
         }
-        if (r.path != file && !run.quiet) std::fprintf(stderr, "quillon-diff: wrote %s\n", TerminalText(r.path).c_str());
+        if (r.path != file && !run.quiet)
+            std::fprintf(stderr, "quillon-diff: wrote %s\n", TerminalText(r.path).c_str());
     }
     return true;
 }
@@ -621,8 +623,7 @@ public:
                     body.replace(p, 2, ": ");
             }
             // Names and messages may carry a document's control characters.
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(title).c_str(),
-                         TerminalText(body).c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(title).c_str(), TerminalText(body).c_str());
         }
         (void)icon;
         return DefaultAnswer(buttons);
@@ -719,8 +720,7 @@ int main(int argc, char** argv) {
         const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FileNameFromBytes(file), progress);
         if (run.progress) std::fprintf(stderr, "\r%*s\r", int(TerminalText(file).size() + 16), "");
         if (!r.ok) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(),
-                         TerminalText(r.message).c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), TerminalText(r.message).c_str());
             return kExitTrouble;
         }
         fatal[i] = r.fatalSeen;

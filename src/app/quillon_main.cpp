@@ -45,8 +45,7 @@ int answerOnConsole(int argc, char** argv) {
         std::fprintf(stderr,
                      "quillon: %s is a folder; the window compares two XML documents.\n"
                      "Folders are compared by quillon-diff: quillon-diff %s %s\n",
-                     quillon::TerminalText(argv[i]).c_str(),
-                     argc > 2 ? quillon::TerminalText(argv[1]).c_str() : "DIR1",
+                     quillon::TerminalText(argv[i]).c_str(), argc > 2 ? quillon::TerminalText(argv[1]).c_str() : "DIR1",
                      argc > 2 ? quillon::TerminalText(argv[2]).c_str() : "DIR2");
         return 2;
     }

@@ -55,7 +55,9 @@ namespace {
 constexpr char16_t kEscapeBase = 0xDC00;
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-bool escapedByte(char16_t c) { return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF; }
+bool escapedByte(char16_t c) {
+    return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
+}
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {

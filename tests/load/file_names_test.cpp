@@ -35,8 +35,10 @@ TEST(FileNames, EveryNameComesBackToItsBytesAndUtf8StaysPlain) {
         const std::u16string held = FileNameFromBytes(n);
         ASSERT_EQ(FileNameBytes(held), n) << testing::PrintToString(n);
         // UTF-8 names are the plain text; only the odd bytes are escaped.
-        if (ValidUtf8(n) == n) ASSERT_EQ(held, FromUtf8(n)) << testing::PrintToString(n);
-        else ASSERT_TRUE(std::any_of(held.begin(), held.end(), [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }));
+        if (ValidUtf8(n) == n)
+            ASSERT_EQ(held, FromUtf8(n)) << testing::PrintToString(n);
+        else
+            ASSERT_TRUE(std::any_of(held.begin(), held.end(), [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }));
     }
     EXPECT_EQ(FileNameFromBytes("caf\xE9-\xC3\xA9"), u"caf\xDCE9-\u00E9");
     // U+10080 is a pair whose low half looks like an escaped byte.

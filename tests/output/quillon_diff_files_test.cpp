@@ -196,14 +196,17 @@ TEST_F(FilesTest, NamesThatAreNotUtf8AreReadWrittenAndListed) {
     fs::rename(right, newName);
     std::ofstream(rules) << "IgnoreElement=a\nIgnoreElement=stamp\n";
     const std::string pair = " '" + oldName + "' '" + newName + "'";
-    const std::string diffOut = at("diff\xE9.xml"), jsonOut = at("changes\xFF.json");
-    Outcome r = Diff("--diff '" + diffOut + "' --format json --output '" + jsonOut + "'" + pair);
+    const std::string diffOut = at("diff\xE9.xml"), jsonOut = at("changes\xFF.json"), htmlOut = at("page\xFF.html");
+    Outcome r =
+        Diff("--diff '" + diffOut + "' --format json --output '" + jsonOut + "' --html '" + htmlOut + "'" + pair);
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_NE(ReadBytes(diffOut).find("<stamp>1</stamp>"), std::string::npos) << r.out;
-    // JSON text must be UTF-8: the odd byte is U+FFFD there.
-    const std::string json = ReadBytes(jsonOut);
+    // JSON and HTML text must be UTF-8: the odd byte is U+FFFD there.
+    const std::string json = ReadBytes(jsonOut), html = ReadBytes(htmlOut);
     EXPECT_NE(json.find("\"left\": \"" + at("old\xEF\xBF\xBD.xml") + "\""), std::string::npos) << json;
     EXPECT_EQ(ValidUtf8(json), json);
+    EXPECT_NE(html.find("<title>" + at("old\xEF\xBF\xBD.xml")), std::string::npos);
+    EXPECT_EQ(ValidUtf8(html), html);
     // The terminal is shown the bytes, escaped.
     r = Diff(pair);
     EXPECT_NE(r.out.find("--- " + at("old\\xE9.xml") + "\n+++ " + at("new\\xFF.xml") + "\n"), std::string::npos)
