@@ -212,6 +212,12 @@ TEST_F(FilesTest, NamesThatAreNotUtf8AreReadWrittenAndListed) {
     EXPECT_NE(r.out.find("--- " + at("old\\xE9.xml") + "\n+++ " + at("new\\xFF.xml") + "\n"), std::string::npos)
         << r.out;
     EXPECT_EQ(Diff("-q --rules '" + rules + "'" + pair).status, 0);
+    // So is the parser's message, which names the file too.
+    std::ofstream(at("bad\xE9.xml")) << "<r><a></r>";
+    r = Diff("'" + at("bad\xE9.xml") + "' '" + newName + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("file '" + at("bad\\xE9.xml") + "'"), std::string::npos) << r.out;
+    EXPECT_EQ(ValidUtf8(r.out), r.out);
     // git hands over its temporary copies under the repository's name.
     r = Diff("'d\xE9j\xE0.xml'" + pair.substr(0, pair.rfind(' ')) + " 0000 100644 '" + newName + "' 1111 100644");
     EXPECT_EQ(r.status, 0) << r.out;
