@@ -12,6 +12,7 @@
 #include "compare/compare_commands.h"
 #include "load/load_document.h"
 #include "platform/notifier.h"
+#include "platform/terminal_text.h"
 #include "platform/utf8.h"
 #include "report/text_listing.h"
 
@@ -28,14 +29,15 @@ public:
             result = ToUtf8(text);
         } else {
             // A parse problem's box asks whether to go on; the run goes on.
-            std::string body = ToUtf8(text);
+            // File names in it keep their bytes until TerminalText shows them.
+            std::string body = FileNameBytes(text);
             constexpr std::string_view kQuestion = "\n\nContinue?";
             if (body.size() >= kQuestion.size() &&
                 body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0)
                 body.resize(body.size() - kQuestion.size());
             for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
                 body.replace(p, 2, ": ");
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", ToUtf8(title).c_str(), body.c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(title).c_str(), TerminalText(body).c_str());
         }
         return DefaultAnswer(buttons);
     }
@@ -66,15 +68,15 @@ PairOutcome PairComparer::compare(const std::string& left, const std::string& ri
     for (int i = 0; i < 2; ++i) {
         out.failedPath = *paths[i];
         if (!readableFile(*paths[i], out.failure)) return out;
-        const LoadResult r = LoadDocument(m_parser, m_panes[i], m_doctypes[i], FromUtf8(*paths[i]));
+        const LoadResult r = LoadDocument(m_parser, m_panes[i], m_doctypes[i], FileNameFromBytes(*paths[i]));
         if (!r.ok) {
-            out.failure = r.message.empty() ? "the document could not be loaded" : ToUtf8(r.message);
+            out.failure = r.message.empty() ? "the document could not be loaded" : FileNameBytes(r.message);
             return out;
         }
     }
     out.failedPath.clear();
     CompareHost host;
-    if (!CompareFiles(&m_panes[0], &m_panes[1], host, FromUtf8(left), FromUtf8(right))) {
+    if (!CompareFiles(&m_panes[0], &m_panes[1], host, FileNameFromBytes(left), FileNameFromBytes(right))) {
         out.failure = "the documents could not be compared";
         return out;
     }

@@ -18,7 +18,9 @@ struct PairOutcome {
     std::uint64_t changed = 0;
     std::uint64_t ignored = 0;
     std::string listing;     // the difference listing, then the "Result" box's sentence
-    std::string failedPath;  // the document that did not load, and why
+    // The document that did not load, and why; both keep a file name's bytes
+    // (FileNameBytes), for the caller to show.
+    std::string failedPath;
     std::string failure;
 };
 

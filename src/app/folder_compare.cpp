@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/document_pair.h"
+#include "platform/terminal_text.h"
 #include "report/json_report.h"
 
 namespace quillon {
@@ -15,6 +16,12 @@ namespace {
 bool isFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A name as the console shows it: a byte that is not UTF-8, or a control
+// character, as \xHH.
+std::string shown(std::string_view name) {
+    return TerminalText(name);
 }
 
 std::string jsonString(std::string_view s) {
@@ -59,7 +66,8 @@ public:
         for (const unsigned long long n : m_counts) total += n;
         std::printf(
             "%llu file(s): %llu identical, %llu different, %llu only in %s, %llu only in %s, %llu failed to load\n",
-            total, m_counts[0], m_counts[1], m_counts[2], m_left.c_str(), m_counts[3], m_right.c_str(), m_counts[4]);
+            total, m_counts[0], m_counts[1], m_counts[2], shown(m_left).c_str(), m_counts[3], shown(m_right).c_str(),
+            m_counts[4]);
     }
 
     int exitStatus(bool unreadable) const {
@@ -71,23 +79,23 @@ private:
     void printText(Entry entry, const std::string& path, const PairOutcome* pair) {
         switch (entry) {
             case Entry::Identical:
-                std::printf("%s: identical\n", path.c_str());
+                std::printf("%s: identical\n", shown(path).c_str());
                 break;
             case Entry::Different:
-                std::printf("%s: different (%llu deleted, %llu changed, %llu ignored)\n", path.c_str(),
+                std::printf("%s: different (%llu deleted, %llu changed, %llu ignored)\n", shown(path).c_str(),
                             (unsigned long long)pair->deleted, (unsigned long long)pair->changed,
                             (unsigned long long)pair->ignored);
                 if (m_run.verbose) printIndented(pair->listing);
                 break;
             case Entry::OnlyLeft:
-                std::printf("%s: only in %s\n", path.c_str(), m_left.c_str());
+                std::printf("%s: only in %s\n", shown(path).c_str(), shown(m_left).c_str());
                 break;
             case Entry::OnlyRight:
-                std::printf("%s: only in %s\n", path.c_str(), m_right.c_str());
+                std::printf("%s: only in %s\n", shown(path).c_str(), shown(m_right).c_str());
                 break;
             case Entry::Failed:
-                std::printf("%s: failed to load (%s: %s)\n", path.c_str(), pair->failedPath.c_str(),
-                            pair->failure.c_str());
+                std::printf("%s: failed to load (%s: %s)\n", shown(path).c_str(), shown(pair->failedPath).c_str(),
+                            shown(pair->failure).c_str());
                 break;
         }
     }
@@ -133,7 +141,8 @@ bool AreFolders(const std::string& left, const std::string& right) {
 int CompareFolders(const std::string& left, const std::string& right, const FolderRun& run) {
     const FolderListing listings[2] = {ListFiles(left, run.filter), ListFiles(right, run.filter)};
     for (const FolderListing& l : listings)
-        for (const std::string& problem : l.problems) std::fprintf(stderr, "quillon-diff: %s\n", problem.c_str());
+        for (const std::string& problem : l.problems)
+            std::fprintf(stderr, "quillon-diff: %s\n", shown(problem).c_str());
     const auto& a = listings[0].files;
     const auto& b = listings[1].files;
 
@@ -145,7 +154,7 @@ int CompareFolders(const std::string& left, const std::string& right, const Fold
         const bool takeLeft = j >= b.size() || (i < a.size() && a[i] < b[j]);
         const bool takeRight = i >= a.size() || (j < b.size() && b[j] < a[i]);
         const std::string& path = takeLeft ? a[i] : b[j];
-        if (run.progress) std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done + 1, total, path.c_str());
+        if (run.progress) std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done + 1, total, shown(path).c_str());
         if (takeLeft) {
             report.add(Entry::OnlyLeft, path);
             ++i, ++done;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/document_pair.h"
+#include "platform/terminal_text.h"
 
 namespace quillon {
 namespace {
@@ -35,7 +36,7 @@ bool ParseGitDiffArguments(const std::vector<std::string>& files, GitDiffArgumen
 
 int RunGitDiff(const GitDiffArguments& git) {
     const std::string title =
-        git.newPath.empty() || git.newPath == git.path ? git.path : git.path + " -> " + git.newPath;
+        TerminalText(git.newPath.empty() || git.newPath == git.path ? git.path : git.path + " -> " + git.newPath);
     if (absent(git.oldFile) || absent(git.newFile)) {
         std::printf("%s: %s\n", title.c_str(), absent(git.oldFile) ? "added" : "deleted");
         return 0;
@@ -45,7 +46,7 @@ int RunGitDiff(const GitDiffArguments& git) {
     if (r.kind == PairOutcome::Kind::Failed) {
         // git's temporary copy of the old side means nothing to the reader.
         const char* side = r.failedPath == git.oldFile ? "old version" : "new version";
-        std::fprintf(stderr, "quillon-diff: %s (%s): %s\n", title.c_str(), side, r.failure.c_str());
+        std::fprintf(stderr, "quillon-diff: %s (%s): %s\n", title.c_str(), side, TerminalText(r.failure).c_str());
         return 2;
     }
     std::printf("%s\n%s\n", title.c_str(), r.listing.c_str());

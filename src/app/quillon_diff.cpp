@@ -513,8 +513,10 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
 // system's reason when it cannot be read. lines counts what was recognised.
 bool readSettings(const std::string& file, unsigned sections, unsigned& lines) {
     SettingsFileReport report;
-    const bool read = ReadSettingsFile(FromUtf8(file), sections, &report);
-    if (!read) std::fprintf(stderr, "quillon-diff: %s: cannot be read: %s\n", file.c_str(), report.error.c_str());
+    const bool read = ReadSettingsFile(FileNameFromBytes(file), sections, &report);
+    if (!read)
+        std::fprintf(stderr, "quillon-diff: %s: cannot be read: %s\n", TerminalText(file).c_str(),
+                     report.error.c_str());
     lines += report.recognisedLines;
     return read;
 }
@@ -539,7 +541,8 @@ bool applySettingsAndLists(const DiffRun& run) {
         unsigned lines = file == settings ? settingsLines : 0;
         if (!readSettings(*file, sections, lines)) return false;
         if (lines == 0)
-            std::fprintf(stderr, "quillon-diff: %s: warning: no line of it was recognised\n", file->c_str());
+            std::fprintf(stderr, "quillon-diff: %s: warning: no line of it was recognised\n",
+                         TerminalText(*file).c_str());
     }
     return true;
 }
@@ -552,11 +555,12 @@ bool writeOutputs(const DiffRun& run, DocumentPane (&panes)[2], DoctypeInfo (&do
     for (const auto& [command, file] : run.outputs) {
         const SaveResult r = SaveXml(file, command, *root, &doctypes[side], options());
         if (!r.written) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", r.path.c_str(),
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(r.path).c_str(),
                          r.error.empty() ? ("could not be written: " + r.reason).c_str() : ToUtf8(r.error).c_str());
             return false;
         }
-        if (r.path != file && !run.quiet) std::fprintf(stderr, "quillon-diff: wrote %s\n", r.path.c_str());
+        if (r.path != file && !run.quiet)
+            std::fprintf(stderr, "quillon-diff: wrote %s\n", TerminalText(r.path).c_str());
     }
     return true;
 }
@@ -609,7 +613,8 @@ public:
         } else {
             // A parse problem's box asks whether to go on; the console goes
             // on, so it prints the problem on one line.
-            std::string body = ToUtf8(text);
+            // File names in it keep their bytes until TerminalText shows them.
+            std::string body = FileNameBytes(text);
             constexpr std::string_view kQuestion = "\n\nContinue?";
             if (body.size() >= kQuestion.size() &&
                 body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0) {
@@ -618,8 +623,7 @@ public:
                     body.replace(p, 2, ": ");
             }
             // Names and messages may carry a document's control characters.
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(ToUtf8(title)).c_str(),
-                         TerminalText(body).c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(title).c_str(), TerminalText(body).c_str());
         }
         (void)icon;
         return DefaultAnswer(buttons);
@@ -666,7 +670,7 @@ int main(int argc, char** argv) {
     }
 
     if (!checkOutputPaths(run, error)) {
-        std::fprintf(stderr, "quillon-diff: %s; nothing was written\n", error.c_str());
+        std::fprintf(stderr, "quillon-diff: %s; nothing was written\n", TerminalText(error).c_str());
         return kExitTrouble;
     }
     // A document written to standard output has it to itself.
@@ -689,7 +693,7 @@ int main(int argc, char** argv) {
     const std::size_t documents = run.files.size() >= 2 ? 2 : 1;
     for (std::size_t i = 0; i < documents; ++i) {
         if (!checkLocalFile(run.files[i], error)) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", run.files[i].c_str(), error.c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(run.files[i]).c_str(), error.c_str());
             return kExitTrouble;
         }
     }
@@ -708,16 +712,15 @@ int main(int argc, char** argv) {
         if (run.progress) {
             progress = [&file, size](std::uint64_t chars) {
                 if (size)
-                    std::fprintf(stderr, "\rLoading %s: %3u%%", file.c_str(),
+                    std::fprintf(stderr, "\rLoading %s: %3u%%", TerminalText(file).c_str(),
                                  unsigned(std::min<std::uint64_t>(99, chars * 100 / size)));
                 return true;
             };
         }
-        const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FromUtf8(file), progress);
-        if (run.progress) std::fprintf(stderr, "\r%*s\r", int(file.size() + 16), "");
+        const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FileNameFromBytes(file), progress);
+        if (run.progress) std::fprintf(stderr, "\r%*s\r", int(TerminalText(file).size() + 16), "");
         if (!r.ok) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(),
-                         TerminalText(ToUtf8(r.message)).c_str());
+            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), TerminalText(r.message).c_str());
             return kExitTrouble;
         }
         fatal[i] = r.fatalSeen;
@@ -725,7 +728,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), ToUtf8(r.notice).c_str());
         elements += r.elementCount;
         if (run.stats)
-            std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", file.c_str(), r.elementCount, r.seconds);
+            std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", TerminalText(file).c_str(), r.elementCount,
+                         r.seconds);
     }
     if (run.stats) std::fprintf(report, "distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
     // Kept after a fatal error, a document is only what the parser could
@@ -750,7 +754,7 @@ int main(int argc, char** argv) {
     }
     ConsoleHost host(run.progress);
     const auto compareStart = std::chrono::steady_clock::now();
-    const std::u16string leftName = FromUtf8(run.files[0]), rightName = FromUtf8(run.files[1]);
+    const std::u16string leftName = FileNameFromBytes(run.files[0]), rightName = FileNameFromBytes(run.files[1]);
     if (!CompareFiles(&panes[0], &panes[1], host, leftName, rightName, progress)) {
         std::fprintf(stderr, "quillon-diff: the documents could not be compared\n");
         return kExitTrouble;
@@ -777,7 +781,7 @@ int main(int argc, char** argv) {
     run.report.leftName = run.report.inputs[0] = run.files[0];
     run.report.rightName = run.report.inputs[1] = run.files[1];
     if (!WriteReports(run.report, panes[0], panes[1], console.result, error)) {
-        std::fprintf(stderr, "quillon-diff: %s\n", error.c_str());
+        std::fprintf(stderr, "quillon-diff: %s\n", TerminalText(error).c_str());
         return kExitTrouble;
     }
     const int status = fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent);

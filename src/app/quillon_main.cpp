@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/terminal_text.h"
+#include "platform/utf8.h"
 #include "ui/application.h"
 
 namespace {
@@ -43,7 +45,8 @@ int answerOnConsole(int argc, char** argv) {
         std::fprintf(stderr,
                      "quillon: %s is a folder; the window compares two XML documents.\n"
                      "Folders are compared by quillon-diff: quillon-diff %s %s\n",
-                     argv[i], argc > 2 ? argv[1] : "DIR1", argc > 2 ? argv[2] : "DIR2");
+                     quillon::TerminalText(argv[i]).c_str(), argc > 2 ? quillon::TerminalText(argv[1]).c_str() : "DIR1",
+                     argc > 2 ? quillon::TerminalText(argv[2]).c_str() : "DIR2");
         return 2;
     }
     return -1;
@@ -56,5 +59,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
-    return quillon::RunApplication(QApplication::arguments());
+    // Qt decodes the arguments as UTF-8 and replaces what is not; a file
+    // name is bytes, so the remaining arguments are taken as they are.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.push_back(QString::fromStdU16String(quillon::FileNameFromBytes(argv[i])));
+    return quillon::RunApplication(arguments);
 }

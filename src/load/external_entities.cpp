@@ -8,12 +8,12 @@
 #include <fstream>
 #include <set>
 
-#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
 #include <xercesc/util/XMLURL.hpp>
 
 #include "load/load_aborted.h"
+#include "load/local_file_source.h"
 #include "model/wide_string.h"
 #include "platform/network_fetch.h"
 #include "platform/utf8.h"
@@ -58,7 +58,7 @@ enum class FileKind { Missing, Regular, Other };
 
 FileKind fileKind(const std::u16string& path) {
     struct stat st {};
-    if (::stat(ToUtf8(path).c_str(), &st) != 0) return FileKind::Missing;
+    if (::stat(FileNameBytes(path).c_str(), &st) != 0) return FileKind::Missing;
     return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 
@@ -147,7 +147,7 @@ InputSource* ExternalEntityGate::declaringSubset(const XMLCh* systemId) {
     // reference such as &euro; stays in the text as written.
     std::vector<std::u16string> names = m_policy.referencedNames;
     if (names.empty() && !m_policy.documentFromNetwork)
-        names = ReferencedEntityNamesOfFile(ToUtf8(m_policy.documentId), kMaxDeclaredNames);
+        names = ReferencedEntityNamesOfFile(FileNameBytes(m_policy.documentId), kMaxDeclaredNames);
     std::string text;
     for (const std::u16string& n : names) {
         const std::string name = ToUtf8(n);
@@ -177,8 +177,8 @@ InputSource* ExternalEntityGate::resolveEntity(XMLResourceIdentifier* resource) 
     }
     if (where.empty()) return refuse(systemId);
     if (!m_policy.onlyUnder.empty()) {
-        const std::string inside = std::filesystem::path(ToUtf8(where)).lexically_normal().string();
-        if (isNetwork(where) || !WideStartsWith(FromUtf8(inside), m_policy.onlyUnder + u"/"))
+        const std::string inside = std::filesystem::path(FileNameBytes(where)).lexically_normal().string();
+        if (isNetwork(where) || !WideStartsWith(FileNameFromBytes(inside), m_policy.onlyUnder + u"/"))
             return refuse(systemId);
     }
     if (isNetwork(where)) {
@@ -187,7 +187,7 @@ InputSource* ExternalEntityGate::resolveEntity(XMLResourceIdentifier* resource) 
     }
     if (!trusted && !m_policy.resolveEntities) return refuse(systemId);
     switch (fileKind(where)) {
-        case FileKind::Regular: return new LocalFileInputSource(where.c_str());
+        case FileKind::Regular: return new LocalFileSource(where);
         case FileKind::Missing: return trusted ? nullptr : refuse(systemId);  // the parser says it is missing
         case FileKind::Other: return refuse(systemId);  // a FIFO or device would block or never end
     }

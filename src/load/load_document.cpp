@@ -28,7 +28,7 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     // document entity"; the system's reason ("Permission denied") says more.
     // Non-blocking, so that probing a pipe does not wait for a writer.
     if (path.find(u"://") == std::u16string_view::npos) {
-        const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd = ::open(FileNameBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             result.message = u"The file cannot be read: " + FromUtf8(std::strerror(errno));
             return result;

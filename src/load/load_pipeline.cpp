@@ -24,13 +24,13 @@ constexpr std::u16string_view kValidationTopic = u"validat";
 
 std::u16string absolutePath(std::u16string_view path) {
     std::error_code ec;
-    const std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(ToUtf8(path)), ec);
+    const std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(FileNameBytes(path)), ec);
     if (ec) return std::u16string(path);
-    return FromUtf8(p.lexically_normal().string());
+    return FileNameFromBytes(p.lexically_normal().string());
 }
 
 std::u16string fileNamePart(std::u16string_view path) {
-    return FromUtf8(std::filesystem::path(ToUtf8(absolutePath(path))).filename().string());
+    return FileNameFromBytes(std::filesystem::path(FileNameBytes(absolutePath(path))).filename().string());
 }
 
 void showNotFound(std::u16string_view path) {
@@ -87,7 +87,7 @@ std::optional<int> LoadProgress::Advance(std::uint64_t chars) {
 }
 
 bool LoadPipeline::checkFile(std::u16string_view path) {
-    const std::string name = ToUtf8(path);
+    const std::string name = FileNameBytes(path);
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
@@ -126,7 +126,7 @@ int LoadPipeline::LoadDocument(PaneSide side, std::optional<std::u16string_view>
     const bool isLocal = !IsAddress(chosen);
     if (isLocal) {
         struct stat st {};
-        if (::stat(ToUtf8(chosen).c_str(), &st) != 0) {
+        if (::stat(FileNameBytes(chosen).c_str(), &st) != 0) {
             // A partner file that is not there is simply not loaded; a path
             // the user gave gets an answer.
             if (!m_partnerLoading) {

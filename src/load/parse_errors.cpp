@@ -91,7 +91,7 @@ bool ParseMessages::Report(ProblemKind kind, const ParseProblem& problem) {
 void ParseMessages::Log(ProblemKind kind) {
     if (!options().WriteMessages || m_logFileName.empty() || m_logFailed) return;
     if (!m_logFile) {
-        m_logFile = std::make_unique<OutputFile>(ToUtf8(m_logFileName), OutputFile::Mode::Replace);
+        m_logFile = std::make_unique<OutputFile>(FileNameBytes(m_logFileName), OutputFile::Mode::Replace);
         if (!m_logFile->ok()) {
             reportLogFailure(m_logFile->error());
             m_logFile.reset();

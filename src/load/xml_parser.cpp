@@ -21,6 +21,7 @@
 
 #include "load/load_aborted.h"
 #include "load/load_pipeline.h"
+#include "load/local_file_source.h"
 #include "platform/network_fetch.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
@@ -124,7 +125,7 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
         policy.referencedNames = ReferencedEntityNames(body, ExternalEntityGate::kMaxDeclaredNames);
     } else {
         struct stat st {};
-        if (::stat(ToUtf8(id).c_str(), &st) == 0) bytes = std::uint64_t(st.st_size);
+        if (::stat(FileNameBytes(id).c_str(), &st) == 0) bytes = std::uint64_t(st.st_size);
     }
     // No document has more plain references than a third of its bytes; the
     // handlers restart the parse with a tighter count once they have measured
@@ -142,8 +143,11 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
                     MemBufInputSource source(reinterpret_cast<const XMLByte*>(body.data()), body.size(), id.c_str(),
                                              false);
                     m_reader->parse(source);
+                } else if (id.find(u"://") != std::u16string::npos) {
+                    m_reader->parse(id.c_str());  // a file:// address
                 } else {
-                    m_reader->parse(id.c_str());
+                    LocalFileSource source(id);
+                    m_reader->parse(source);
                 }
                 return true;
             } catch (const ParseRestart& restart) {

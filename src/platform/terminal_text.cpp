@@ -3,20 +3,9 @@
 
 #include <cstdio>
 
+#include "platform/utf8.h"
+
 namespace quillon {
-namespace {
-
-// Length of the UTF-8 sequence that starts at text[i], or 0 when none does.
-std::size_t sequenceLength(std::string_view text, std::size_t i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const std::size_t n = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
-    if (n == 0 || i + n > text.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-    return n;
-}
-
-}  // namespace
 
 std::string TerminalText(std::string_view utf8) {
     std::string out;
@@ -34,7 +23,7 @@ std::string TerminalText(std::string_view utf8) {
             ++i;
             continue;
         }
-        const std::size_t n = sequenceLength(utf8, i);
+        const std::size_t n = Utf8SequenceLength(utf8, i);
         if (n == 0) {
             std::snprintf(escape, sizeof escape, "\\x%02X", b);
             out += escape;
@@ -49,6 +38,10 @@ std::string TerminalText(std::string_view utf8) {
         }
     }
     return out;
+}
+
+std::string TerminalText(std::u16string_view text) {
+    return TerminalText(FileNameBytes(text));
 }
 
 }  // namespace quillon

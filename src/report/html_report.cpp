@@ -308,13 +308,15 @@ std::vector<std::string> ComparisonSettingsSummary() {
 DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
                                 const HtmlReportInput& input) {
     const Palette& p = input.colors;
+    // File names need not be UTF-8; the page is.
+    const std::string leftName = ValidUtf8(input.leftName), rightName = ValidUtf8(input.rightName);
     std::string head =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
         "script-src 'unsafe-inline'\">\n<title>";
-    escape(head, input.leftName);
+    escape(head, leftName);
     head += " &#8594; ";
-    escape(head, input.rightName);
+    escape(head, rightName);
     head += "</title>\n<style>\n"
             "body{font:13px system-ui,sans-serif;margin:0;color:#222}\n"
             "header{position:sticky;top:0;background:#f4f4f4;border-bottom:1px solid #ccc;padding:6px 10px;z-index:1}\n"
@@ -339,9 +341,9 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
     head += "s{background:" + css(p[7]) + ";color:" + css(p[9]) + "}\n";
     head += "mark{background:" + css(p[7]) + ";color:" + css(p[9]) + ";font-weight:bold}\n";
     head += "tr.cur td{box-shadow:inset 0 2px 0 #36c,inset 0 -2px 0 #36c}\n</style></head><body>\n<header><h1>";
-    escape(head, input.leftName);
+    escape(head, leftName);
     head += " &#8594; ";
-    escape(head, input.rightName);
+    escape(head, rightName);
     head += "</h1><p id=\"msg\">";
     std::string message = ToUtf8(input.message);
     for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at + 1))
@@ -360,9 +362,9 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
             "<button id=\"next\" title=\"n\">&#9660; Next</button> <span id=\"pos\"></span> "
             "<span class=\"opt\">Keys: n next, p previous difference; click a row to fold it.</span></p>"
             "</header>\n<table><colgroup><col><col></colgroup>\n<tr><th>Left (old): ";
-    escape(head, input.leftName);
+    escape(head, leftName);
     head += "</th><th>Right (new): ";
-    escape(head, input.rightName);
+    escape(head, rightName);
     head += "</th></tr>\n";
     out << head;
     HtmlRows rows(out);

@@ -91,7 +91,15 @@ private:
 
 void AppendJsonString(std::string& out, std::string_view s) {
     out += '"';
-    for (const char c : s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            // A file name need not be UTF-8; JSON must be.
+            const std::size_t n = Utf8SequenceLength(s, i);
+            out.append(n ? s.substr(i, n) : std::string_view("\xEF\xBF\xBD"));
+            if (n) i += n - 1;
+            continue;
+        }
         switch (c) {
             case '"':
                 out += "\\\"";

@@ -66,7 +66,7 @@ std::u16string number(unsigned n) {
 // buffer), so a failure leaves no half block; UTF-8, as every text file of
 // this system.
 bool appendToFile(const std::u16string& path, std::u16string_view block) {
-    OutputFile file(ToUtf8(path), OutputFile::Mode::Append);
+    OutputFile file(FileNameBytes(path), OutputFile::Mode::Append);
     if (!file.ok()) return false;
     const std::string bytes = ToUtf8(block);
     file.Write(bytes.data(), bytes.size());

@@ -23,7 +23,7 @@ namespace {
 // Reads the whole file; false with errno set when it cannot be opened or
 // read (a folder opens but cannot be read).
 bool readWholeFile(std::u16string_view path, std::string& bytes) {
-    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(FileNameBytes(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     char buffer[64 * 1024];
     int error = 0;
@@ -378,7 +378,7 @@ bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string
     }
     text += u"Encoding=" + o.EncodingString + u"\r\n";
 
-    OutputFile file(ToUtf8(path));
+    OutputFile file(FileNameBytes(path));
     if (!file.ok()) {
         if (error) *error = u"The file '" + std::u16string(path) + u"' could not be created: " + FromUtf8(file.error());
         return false;

@@ -389,9 +389,9 @@ const SettingsStore& settingsStore() {
 void RememberFolder(const Options& o, std::u16string& folderOption, std::u16string_view chosenFile) {
     if (!o.LoadSeparate || chosenFile.empty()) return;
     std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(ToUtf8(chosenFile)), ec);
+    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(FileNameBytes(chosenFile)), ec);
     if (ec) return;
-    std::u16string folder = FromUtf8(p.parent_path().string());
+    std::u16string folder = FileNameFromBytes(p.parent_path().string());
     if (folder.empty() || folder.back() != u'/') folder.push_back(u'/');
     if (folder.size() <= kPathCapacity) folderOption = std::move(folder);
 }

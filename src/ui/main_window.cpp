@@ -23,6 +23,7 @@
 #include "model/name_table.h"
 #include "platform/notifier.h"
 #include "platform/temporary_files.h"
+#include "platform/utf8.h"
 #include "settings/options.h"
 #include "ui/art.h"
 #include "ui/command_ids.h"
@@ -788,7 +789,8 @@ void MainWindow::DifferencesExpanded() {
 }
 
 void MainWindow::SetWindowTitle(std::u16string_view title) {
-    setWindowTitle(qs(title));
+    // Bytes of a name that is not UTF-8 would show as unpaired surrogates.
+    setWindowTitle(qs(ReadableFileName(title)));
 }
 
 // ---- LoadHost ---------------------------------------------------------------

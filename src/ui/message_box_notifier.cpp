@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/utf8.h"
 #include "ui/dialogs/help.h"
 
 namespace quillon {
@@ -83,7 +84,9 @@ MessageAnswer MessageBoxNotifier::showWithHelp(std::u16string_view title, std::u
     QWidget* active = QApplication::activeWindow();
     QWidget* parent =
         active && m_owner && (active == m_owner || active->parentWidget() == m_owner) ? active : m_owner.data();
-    QMessageBox box(boxIcon(icon), qs(title), qs(text), boxButtons(buttons), parent);
+    // A file name that is not UTF-8 shows U+FFFD for its odd bytes.
+    QMessageBox box(boxIcon(icon), qs(ReadableFileName(title)), qs(ReadableFileName(text)), boxButtons(buttons),
+                    parent);
     QAbstractButton* help = helpTopic.empty() ? nullptr : box.addButton(QMessageBox::Help);
     // With Help beside it, Escape would find no single button to press.
     if (buttons == MessageButtons::Ok) box.setEscapeButton(QMessageBox::Ok);

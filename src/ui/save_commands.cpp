@@ -2,7 +2,6 @@
 #include "ui/save_commands.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QProcess>
 #include <QUrl>
 
@@ -28,12 +27,13 @@ void showError(const QString& text) {
     notifier().show(u"Error", text.toStdU16String(), MessageIcon::Error, MessageButtons::Ok);
 }
 
-// File names are bytes on Linux; Qt's file-name codec is the one to use both ways.
+// File names are bytes on Linux, not always UTF-8; the core's mapping keeps
+// them whole both ways, where Qt's codec would replace what is not UTF-8.
 std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return FileNameBytes(path.toStdU16String());
 }
 QString fromNativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return QString::fromStdU16String(FileNameFromBytes(path));
 }
 
 }  // namespace
@@ -97,8 +97,8 @@ void SaveCommands::saveReport(const PaneDocument& left, const PaneDocument& righ
                                      QStringLiteral("HTML files (*.html *.htm);;") + AllFilesFilter(), &o.SaveDir,
                                      o.LoadSeparate != 0);
     if (path.isEmpty()) return;
-    const std::string names[2] = {left.history.empty() ? std::string() : ToUtf8(left.history.front()),
-                                  right.history.empty() ? std::string() : ToUtf8(right.history.front())};
+    const std::string names[2] = {left.history.empty() ? std::string() : FileNameBytes(left.history.front()),
+                                  right.history.empty() ? std::string() : FileNameBytes(right.history.front())};
     const std::u16string message = ResultSentence(left.pane, right.pane);
     HtmlReportInput input{names[0], names[1], message, colors};
     std::string error;

@@ -15,6 +15,7 @@
 
 #include "output/output_fixture.h"
 #include "platform/terminal_text.h"
+#include "platform/utf8.h"
 #include "support/run_program.h"
 
 namespace quillon::test {
@@ -186,6 +187,56 @@ TEST_F(FilesTest, ANameThatWouldDriveTheTerminalIsEscaped) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out.find('\x1B'), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("bad\\x1B]0;owned\\x07.xml"), std::string::npos) << r.out;
+}
+
+TEST_F(FilesTest, NamesThatAreNotUtf8AreReadWrittenAndListed) {
+    // Latin-1 names, as an old archive or another system leaves them.
+    const std::string oldName = at("old\xE9.xml"), newName = at("new\xFF.xml"), rules = at("r\xE8gles.txt");
+    fs::rename(left, oldName);
+    fs::rename(right, newName);
+    std::ofstream(rules) << "IgnoreElement=a\nIgnoreElement=stamp\n";
+    const std::string pair = " '" + oldName + "' '" + newName + "'";
+    const std::string diffOut = at("diff\xE9.xml"), jsonOut = at("changes\xFF.json"), htmlOut = at("page\xFF.html");
+    Outcome r =
+        Diff("--diff '" + diffOut + "' --format json --output '" + jsonOut + "' --html '" + htmlOut + "'" + pair);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(ReadBytes(diffOut).find("<stamp>1</stamp>"), std::string::npos) << r.out;
+    // JSON and HTML text must be UTF-8: the odd byte is U+FFFD there.
+    const std::string json = ReadBytes(jsonOut), html = ReadBytes(htmlOut);
+    EXPECT_NE(json.find("\"left\": \"" + at("old\xEF\xBF\xBD.xml") + "\""), std::string::npos) << json;
+    EXPECT_EQ(ValidUtf8(json), json);
+    EXPECT_NE(html.find("<title>" + at("old\xEF\xBF\xBD.xml")), std::string::npos);
+    EXPECT_EQ(ValidUtf8(html), html);
+    // The terminal is shown the bytes, escaped.
+    r = Diff(pair);
+    EXPECT_NE(r.out.find("--- " + at("old\\xE9.xml") + "\n+++ " + at("new\\xFF.xml") + "\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(Diff("-q --rules '" + rules + "'" + pair).status, 0);
+    // So is the parser's message, which names the file too.
+    std::ofstream(at("bad\xE9.xml")) << "<r><a></r>";
+    r = Diff("'" + at("bad\xE9.xml") + "' '" + newName + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("file '" + at("bad\\xE9.xml") + "'"), std::string::npos) << r.out;
+    EXPECT_EQ(ValidUtf8(r.out), r.out);
+    // git hands over its temporary copies under the repository's name.
+    r = Diff("'d\xE9j\xE0.xml'" + pair.substr(0, pair.rfind(' ')) + " 0000 100644 '" + newName + "' 1111 100644");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("d\\xE9j\\xE0.xml\n~ /r[1]/a[1]"), std::string::npos) << r.out;
+
+    // Folders list such a name in the pair and alone; JSON stays UTF-8.
+    fs::create_directories(dir / "L");
+    fs::create_directories(dir / "R");
+    fs::copy_file(oldName, dir / "L" / "same\xFF.xml");
+    fs::copy_file(newName, dir / "R" / "same\xFF.xml");
+    fs::copy_file(oldName, dir / "L" / "alone\xE9.xml");
+    const std::string folders = " " + (dir / "L").string() + " " + (dir / "R").string();
+    r = Diff(folders);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("same\\xFF.xml: different (0 deleted, 3 changed"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("alone\\xE9.xml: only in "), std::string::npos) << r.out;
+    r = Diff("--format json" + folders);
+    EXPECT_EQ(ValidUtf8(r.out), r.out);
+    EXPECT_NE(r.out.find("{\"path\": \"same\xEF\xBF\xBD.xml\", \"status\": \"different\""), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ std::string WriteTempFile(std::string_view contents, std::string_view suffix) {
 
 LoadResult LoadFile(DocumentPane& pane, const std::string& path, DoctypeInfo* doctype) {
     DoctypeInfo scratch;
-    return LoadDocument(parser(), pane, doctype ? *doctype : scratch, FromUtf8(path));
+    return LoadDocument(parser(), pane, doctype ? *doctype : scratch, FileNameFromBytes(path));
 }
 
 LoadResult LoadXml(DocumentPane& pane, std::string_view xml, DoctypeInfo* doctype) {

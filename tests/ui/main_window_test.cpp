@@ -190,6 +190,23 @@ private Q_SLOTS:
         QCOMPARE(view->currentItem(), tree.Root());
         QCOMPARE(p.window->status()->text(0), QStringLiteral("Line 1  Col 16"));
     }
+    void commandLineOpensANameThatIsNotUtf8() {
+        // A Latin-1 name, decoded as main() decodes the command line: the odd
+        // byte travels whole to where the file is opened.
+        const std::string l = test::WriteTempFile(kLeft, "-caf\xE9.xml"), r = test::WriteTempFile(kRight);
+        const QString odd = QString::fromStdU16String(FileNameFromBytes(l));
+        Program p({QStringLiteral("quillon"), odd, qpath(r)});
+        QVERIFY(p.doc(PaneSide::Left).loaded);
+        QVERIFY(compareCommandState().Compared);
+        // Shown readably, kept whole where it is used again.
+        QCOMPARE(p.window->windowTitle(), qpath(l.substr(0, l.size() - 5)) + QStringLiteral("\uFFFD.xml - ") +
+                                              qpath(r) + QStringLiteral(" [Quillon]"));
+        QCOMPARE(p.window->pathBox(PaneSide::Left)->currentText(), odd);
+        std::ofstream(l, std::ios::binary) << "<catalog/>";
+        p.window->executeCommand(cmd::ReloadFiles);
+        QVERIFY(p.doc(PaneSide::Left).loaded);
+        QCOMPARE(RootRecord(p.doc(PaneSide::Left).pane)->descendantCount, 0u);
+    }
     void aSettingsFileOnTheCommandLineIsReadFirst() {
         const std::string l = test::WriteTempFile(kLeft), r = test::WriteTempFile(kRight);
         const std::string s = test::WriteTempFile("CompareLevel=2\r\n", ".ini");

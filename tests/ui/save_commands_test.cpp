@@ -29,6 +29,7 @@
 #include "output/entire_elements.h"
 #include "platform/notifier.h"
 #include "platform/temporary_files.h"
+#include "platform/utf8.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 #include "ui/application.h"
@@ -169,6 +170,17 @@ private Q_SLOTS:
         QVERIFY(p.messages.messages.empty());
         // The folder is remembered for the next save dialog.
         QCOMPARE(QString::fromStdU16String(options().SaveDir), QDir::toNativeSeparators(m_dir.path()) + QDir::separator());
+    }
+    void aNameThatIsNotUtf8IsWrittenUnderItsOwnBytes() {
+        // Qt's codec would turn the Latin-1 byte into U+FFFD; the name comes
+        // as the core holds it (a folder from the command line, TMPDIR).
+        SavingProgram p;
+        p.select(PaneSide::Left, "a");
+        const std::string name = QFile::encodeName(m_dir.path()).toStdString() + "/caf\xE9.xml";
+        p.saveWith(cmd::SaveElement, QString::fromStdU16String(FileNameFromBytes(name)));
+        std::ifstream in(name, std::ios::binary);
+        const std::string saved{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        QVERIFY2(endsWith(saved, "<a>1</a>"), p.lastText().empty() ? "nothing said" : "a message");
     }
     void f8OnTheRootSavesTheWholeFile() {
         SavingProgram p;
