@@ -7,7 +7,7 @@
 
 #include "model/element_record.h"
 #include "model/name_table.h"
-#include "output/output_file.h"
+#include "platform/output_file.h"
 #include "platform/utf8.h"
 #include "rules/ignore_rules.h"
 #include "rules/key_elements.h"

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "output/entire_elements.h"
-#include "output/output_file.h"
 #include "output/text_writer.h"
+#include "platform/output_file.h"
 #include "platform/utf8.h"
 #include "rules/rule_list_files.h"
 #include "settings/options.h"
