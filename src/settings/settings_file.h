@@ -7,8 +7,6 @@
 
 namespace quillon {
 
-struct Options;
-
 // Sections of a settings file, as a bit set.
 enum SettingsSection : unsigned {
     kOptionsSection = 1,
@@ -51,9 +49,5 @@ unsigned ReadSettingsText(std::string bytes, unsigned sections);
 // One line: key hash and the value's bytes (UTF-8); false when no chosen
 // section knows the key.
 bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections);
-
-// Writes the options section of a settings file, whole or not at all, in the
-// current output encoding. False with a reason when it could not be written.
-bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string* error = nullptr);
 
 }  // namespace quillon

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "output/entire_elements.h"
+#include "output/options_file.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
