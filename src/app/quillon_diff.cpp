@@ -36,6 +36,7 @@
 #include "model/name_table.h"
 #include "model/wide_string.h"
 #include "output/difference_documents.h"
+#include "output/entire_elements.h"
 #include "output/output_paths.h"
 #include "output/save_document.h"
 #include "platform/notifier.h"
@@ -43,6 +44,7 @@
 #include "platform/terminal_text.h"
 #include "platform/utf8.h"
 #include "report/report_output.h"
+#include "rules/rule_list_files.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
 #include "settings/settings_file.h"
@@ -675,6 +677,8 @@ int main(int argc, char** argv) {
     std::FILE* const report = outputToStdout ? stderr : stdout;
 
     ResetOptions(options(), false);
+    RegisterRuleListReaders();
+    RegisterEntireElementReader();
     if (!applySettingsAndLists(run)) return kExitTrouble;
 
     if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) return RunGitDiff(git);

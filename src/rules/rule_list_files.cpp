@@ -144,6 +144,15 @@ void ReadCommonAttributesLine(std::u16string_view value) { SetCommonAttributes(v
 
 void BeginRuleListReading() { ignoreRules().readerRule = nullptr; }
 
+void RegisterRuleListReaders() {
+    RegisterSettingsReader(kIgnoreRulesSection, "IgnoreElement", ReadIgnoreElementLine);
+    RegisterSettingsReader(kIgnoreRulesSection, "Condition", ReadConditionLine);
+    RegisterSettingsReader(kIgnoreRulesSection, "CommonIgnoredAttributes", ReadCommonAttributesLine);
+    RegisterSettingsReader(kKeysSection, "KeyElement", ReadKeyElementLine);
+    RegisterSettingsReader(kKeysSection, "KeyAttribute", ReadKeyAttributeLine);
+    RegisterSettingsFileBoundary(BeginRuleListReading);
+}
+
 void ReadKeyElementLine(std::u16string_view value) {
     std::vector<KeyElement>& list = keyElements();
     if (list.size() >= kMaxKeyElements) return;

@@ -5,14 +5,14 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "output/entire_elements.h"
 #include "platform/utf8.h"
-#include "rules/rule_list_files.h"
 #include "settings/options.h"
 
 namespace quillon {
@@ -234,40 +234,54 @@ bool applyOption(std::uint32_t h, std::string_view value) {
     }
 }
 
-// The handler of a text-valued key of sections 2, 4 and 8, or null.
-using LineHandler = void (*)(std::u16string_view);
-LineHandler sectionHandler(std::uint32_t h, unsigned sections) {
-    if (sections & kIgnoreRulesSection) {
-        switch (h) {
-            case key("IgnoreElement"):
-                return ReadIgnoreElementLine;
-            case key("Condition"):
-                return ReadConditionLine;
-            case key("CommonIgnoredAttributes"):
-                return ReadCommonAttributesLine;
-            default:
-                break;
-        }
-    }
-    if (sections & kKeysSection) {
-        switch (h) {
-            case key("KeyElement"):
-                return ReadKeyElementLine;
-            case key("KeyAttribute"):
-                return ReadKeyAttributeLine;
-            default:
-                break;
-        }
-    }
-    if ((sections & kEntireElementsSection) && h == key("EntireElement")) return ReadEntireElementLine;
+struct RegisteredReader {
+    SettingsSection section;
+    std::uint32_t keyHash;
+    SettingsLineReader read;
+};
+
+std::vector<RegisteredReader>& registeredReaders() {
+    static std::vector<RegisteredReader> readers;
+    return readers;
+}
+
+std::vector<void (*)()>& fileBoundaries() {
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
+void atFileBoundary() {
+    for (const auto hook : fileBoundaries()) hook();
+}
+
+// The reader of a text-valued key of the chosen sections, or null.
+SettingsLineReader sectionReader(std::uint32_t h, unsigned sections) {
+    for (const RegisteredReader& r : registeredReaders())
+        if ((sections & r.section) && r.keyHash == h) return r.read;
     return nullptr;
 }
 
 }  // namespace
 
+void RegisterSettingsReader(SettingsSection section, std::string_view key, SettingsLineReader reader) {
+    const std::uint32_t h = SettingsKeyHash(key);
+    for (RegisteredReader& r : registeredReaders()) {
+        if (r.section == section && r.keyHash == h) {
+            r.read = reader;
+            return;
+        }
+    }
+    registeredReaders().push_back({section, h, reader});
+}
+
+void RegisterSettingsFileBoundary(void (*boundary)()) {
+    std::vector<void (*)()>& hooks = fileBoundaries();
+    if (std::find(hooks.begin(), hooks.end(), boundary) == hooks.end()) hooks.push_back(boundary);
+}
+
 bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections) {
     if ((sections & kOptionsSection) && applyOption(keyHash, value)) return true;
-    const LineHandler handler = sectionHandler(keyHash, sections);
+    const SettingsLineReader handler = sectionReader(keyHash, sections);
     if (!handler) return false;
     // A text that does not fit the 2048-character conversion is left out
     // whole: a cut path or condition would name something else.
@@ -279,9 +293,9 @@ bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned s
 unsigned ReadSettingsText(std::string bytes, unsigned sections) {
     bytes = utf8Text(std::move(bytes));
     bytes.push_back('\0');
-    // Every file starts afresh: a "Condition" line before the file's first
-    // "IgnoreElement" belongs to no rule read earlier.
-    BeginRuleListReading();
+    // Every file starts afresh: what a reader carries from line to line (the
+    // rule a "Condition" line adds to) does not reach into another file.
+    atFileBoundary();
     unsigned recognised = 0;
     char* data = bytes.data();
     std::uint32_t h = 0;
@@ -311,7 +325,7 @@ unsigned ReadSettingsText(std::string bytes, unsigned sections) {
         }
     }
     endLine();
-    BeginRuleListReading();
+    atFileBoundary();
     return recognised;
 }
 
