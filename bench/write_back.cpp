@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <string>
 
-#include "load/doctype_info.h"
 #include "load/load_document.h"
 #include "load/xml_parser.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 #include "output/save_document.h"
 #include "platform/utf8.h"

@@ -17,9 +17,9 @@
 #include <string>
 
 #include "compare/compare_commands.h"
-#include "load/doctype_info.h"
 #include "load/load_document.h"
 #include "load/xml_parser.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "output/difference_documents.h"

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "output/entire_elements.h"
 #include "platform/notifier.h"
 #include "rules/ignore_rules.h"
 #include "rules/key_elements.h"
@@ -29,6 +30,8 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QuietNotifier quiet;
     setNotifier(&quiet);
+    RegisterRuleListReaders();
+    RegisterEntireElementReader();
     if (size < 1) return 0;
     // First byte: the sections of the settings file that are read.
     const unsigned sections = data[0] & 15u;

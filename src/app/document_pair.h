@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "load/doctype_info.h"
 #include "load/xml_parser.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 
 namespace quillon {

@@ -29,20 +29,22 @@
 #include "app/git_diff.h"
 #include "compare/compare_commands.h"
 #include "compare/compare_state.h"
-#include "load/doctype_info.h"
 #include "load/load_document.h"
 #include "load/xml_parser.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
 #include "model/wide_string.h"
 #include "output/difference_documents.h"
-#include "output/output_file.h"
+#include "output/entire_elements.h"
 #include "output/output_paths.h"
 #include "output/save_document.h"
 #include "platform/notifier.h"
+#include "platform/output_file.h"
 #include "platform/terminal_text.h"
 #include "platform/utf8.h"
 #include "report/report_output.h"
+#include "rules/rule_list_files.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
 #include "settings/settings_file.h"
@@ -679,6 +681,8 @@ int main(int argc, char** argv) {
     std::FILE* const report = outputToStdout ? stderr : stdout;
 
     ResetOptions(options(), false);
+    RegisterRuleListReaders();
+    RegisterEntireElementReader();
     if (!applySettingsAndLists(run)) return kExitTrouble;
 
     if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) return RunGitDiff(git);

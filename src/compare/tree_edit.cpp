@@ -138,7 +138,7 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
         ElementRecord* c = from.Data(item);
         if (!c) continue;
         ElementRecord* k = CopyRecord(pane, *c);
-        InsertElement(k, parent, {}, pane);
+        InsertRecord(k, parent, pane);
         k->pathHash = childPathHash(parent, *k);
         refreshHeight(*k);
         ++created;
@@ -215,7 +215,7 @@ ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
     DocumentPane& pane = *target->treePane;
 
     ElementRecord* k = CopyRecord(pane, *source);
-    InsertElement(k, parent, {}, pane, InsertAt::After, target->item);
+    InsertRecord(k, parent, pane, InsertAt::After, target->item);
     k->pathHash = childPathHash(parent, *k);
     refreshHeight(*k);
     CountChildName(*parent, NameIdOf(*source));

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "load/doctype_info.h"
 #include "load/load_document.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 #include "model/pane_side.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "model/wide_string.h"
-#include "output/output_file.h"
 #include "output/text_writer.h"
 #include "platform/notifier.h"
+#include "platform/output_file.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
 

@@ -11,6 +11,7 @@
 
 #include "load/external_entities.h"
 #include "load/load_aborted.h"
+#include "load/record_values.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/line_count.h"
@@ -142,7 +143,7 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
     open.record = record;
     addAttributes(record, open, attrs);
     m_currentPathHash = record->pathHash;
-    InsertElement(record, currentRecord(), {}, *m_pane);
+    InsertRecord(record, currentRecord(), *m_pane);
     m_open.push_back(std::move(open));
     if (m_texts.size() < m_open.size()) m_texts.emplace_back();
     m_texts[m_open.size() - 1].clear();
@@ -253,7 +254,7 @@ void SAX2CountHandlers::endDocument() {
     // Text after the root element belongs to no element.
     m_pending.clear();
     ElementRecord* end = CreateRecord(*m_pane, u"", 0, m_currentPathHash, 0, 0);
-    InsertElement(end, nullptr, {}, *m_pane);
+    InsertRecord(end, nullptr, *m_pane);
     end->descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
     buildChildNameTable(end, nullptr);
     m_pane->tree.SetHeight(end->item, options().DisplayFullMode ? 20 : 1);

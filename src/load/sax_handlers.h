@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "load/doctype_info.h"
 #include "load/entity_expansion.h"
 #include "load/parse_errors.h"
 #include "load/parse_problem.h"
+#include "model/doctype_info.h"
 #include "model/element_record.h"
 
 namespace quillon {

@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "compare/value_normalize.h"
 #include "model/document_pane.h"
 #include "model/hashes.h"
 #include "model/name_table.h"
-#include "model/wide_string.h"
-#include "platform/notifier.h"
-#include "rules/rule_hooks.h"
-#include "settings/options.h"
 
 namespace quillon {
 namespace {
@@ -30,42 +25,6 @@ void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHa
     r->pathHash = parentPathHash * 17u + (name ? name->nameId : 0u);
 }
 
-// A value's signature after date and number normalisation. A date gives the
-// same hashes in every mode; attribute and text dates alike keep the whole
-// 32-bit fold, since cutting it to 16 bits makes dates 2,048 days apart equal.
-struct FoldedValue {
-    std::array<std::uint32_t, 4> h{};
-    std::array<std::uint16_t, 4> w{};
-    std::uint32_t weight = 0;
-    bool isDate = false;
-};
-
-FoldedValue foldValue(std::u16string_view value, std::size_t minDateLength, bool attribute) {
-    const Options& o = options();
-    FoldedValue f;
-    double date = 0;
-    if (o.NormalizeDate && value.size() >= minDateLength && ParseDate(o, value, date)) {
-        const std::uint32_t h = DateFold32(date);
-        const std::uint16_t w = DateFold16(date);
-        f.h = {h, h, h, h};
-        f.w = {w, w, w, w};
-        f.weight = attribute ? 6 : 10;
-        f.isDate = true;
-        return f;
-    }
-    ValueSignatureResult s;
-    std::u16string normalized;
-    if (o.NormalizeNumber && NormalizeNumberString(o, value, normalized)) {
-        s = ValueSignature(normalized);
-    } else {
-        s = ValueSignature(value);
-    }
-    f.h = s.h;
-    f.w = s.w;
-    f.weight = s.weight;
-    return f;
-}
-
 // Stores a string in the pane's arena, terminated.
 char16_t* storeString(DocumentPane& pane, std::u16string_view s) {
     char16_t* p = pane.chars.allocate(s.size() + 1);
@@ -75,21 +34,6 @@ char16_t* storeString(DocumentPane& pane, std::u16string_view s) {
 }
 
 }  // namespace
-
-ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength,
-                            std::uint32_t parentPathHash, std::uint32_t line, std::uint32_t column) {
-    ElementRecord* r = newRecord(pane, line, column);
-    pane.progressChars += nameLength * 2 + 5;
-    if (!name) {
-        notifier().show(u"XML Error", u"Element is empty", MessageIcon::Error, MessageButtons::Ok);
-        r->pathHash = parentPathHash * 17u;
-        return r;
-    }
-    const NameEntry* entry =
-        nameTable().InternName({name, nameLength}, options().XMLElementCaseSensitive != 0);
-    setName(r, entry, parentPathHash);
-    return r;
-}
 
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column) {
@@ -110,37 +54,10 @@ void ReleaseRecord(ElementRecord* record) {
     else *record = ElementRecord{};
 }
 
-void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_view text, DocumentPane& pane,
-                   InsertAt where, TreeItem after) {
+void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane, InsertAt where, TreeItem after) {
     if (parent) ++parent->childCount;
     record->item = pane.tree.InsertItem(parent ? parent->item : kNoItem, record, where, after);
     record->treePane = &pane;
-    const std::u16string_view trimmed = TrimBlanks(text);
-    if (!trimmed.empty()) AppendText(record, trimmed);
-}
-
-void FoldTextPiece(ElementRecord* record, std::u16string_view piece) {
-    if (piece.empty()) return;
-    if (record->ruleFlags < kConditionEvaluated && record->name) {
-        if (const IgnoreRule* rule = MatchIgnoreRule(record->name->nameId, record->pathHash);
-            rule && RuleHasCondition(*rule)) {
-            record->ruleFlags = EvaluateTextCondition(*rule, piece);
-        }
-    }
-    if (record->treePane) record->treePane->progressChars += piece.size() + 2;
-    // Each piece steps the running hash before it is added, so that the text
-    // signature follows the order of the pieces ("red", "blue" is not "blue",
-    // "red"). A single piece keeps the plain value signature. The multipliers
-    // are odd with (m - 1) / 2 odd: swapping two pieces can only go unseen
-    // when they differ by a multiple of 2^31 (2^15).
-    constexpr std::uint32_t kPieceStep = 0x9E3779B7u;
-    constexpr std::uint32_t kPieceStep16 = 0x9E37u;
-    const FoldedValue f = foldValue(piece, 6, false);
-    for (int k = 0; k < 4; ++k) {
-        record->textHash[k] = record->textHash[k] * kPieceStep + f.h[k];
-        record->textHash16[k] = std::uint16_t(std::uint32_t(record->textHash16[k]) * kPieceStep16 + f.w[k]);
-    }
-    record->textWeight = std::uint16_t(record->textWeight + f.weight);
 }
 
 void SetRecordText(ElementRecord* record, std::u16string_view text) {
@@ -153,10 +70,8 @@ void SetRecordText(ElementRecord* record, std::u16string_view text) {
     record->textLength = record->text ? std::uint32_t(text.size()) : 0;
 }
 
-void AppendText(ElementRecord* record, std::u16string_view piece) {
-    if (piece.empty()) return;
-    FoldTextPiece(record, piece);
-    if (!record->treePane) return;
+void AppendRecordText(ElementRecord* record, std::u16string_view piece) {
+    if (piece.empty() || !record->treePane) return;
     Arena<char16_t>& arena = record->treePane->chars;
     const std::size_t old = record->textLength;
     if (!record->text) {
@@ -175,28 +90,6 @@ void AppendText(ElementRecord* record, std::u16string_view piece) {
 
 std::uint16_t AttributeNameHash(std::u16string_view name, bool caseSensitive) {
     return std::uint16_t(caseSensitive ? Hash38(name) : Hash38Folded(name));
-}
-
-void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
-                  std::u16string_view value) {
-    const bool caseSensitive = options().XMLAttributeCaseSensitive != 0;
-    const FoldedValue f = foldValue(value, 6, true);
-    const Hash20Result g = caseSensitive ? Hash20(name) : Hash20Folded(name);
-    record->attrWeight = std::uint16_t(record->attrWeight + f.weight + g.count + 4);
-    std::array<std::uint32_t, 4> h;
-    std::array<std::uint16_t, 4> w;
-    for (int k = 0; k < 4; ++k) {
-        h[k] = f.h[k] * nameHash;
-        w[k] = std::uint16_t(f.w[k] ^ g.hash);
-        record->attrHash[k] += h[k];
-        record->attrHash16[k] = std::uint16_t(record->attrHash16[k] + w[k]);
-    }
-    if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name)) {
-        auto sig = std::make_unique<KeyAttrSignature>();
-        sig->hash = h;
-        sig->hash16 = w;
-        record->keyAttrSignature = std::move(sig);
-    }
 }
 
 void SetAttributesText(ElementRecord* record, std::u16string_view attributes) {

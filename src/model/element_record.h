@@ -76,10 +76,7 @@ constexpr std::uint8_t kConditionEvaluated = 128;
 constexpr char16_t kValueOpen = 0x0001;
 constexpr char16_t kValueClose = 0x0002;
 
-// Creates a record in the pane for the given name (interned in the process
-// name table). A null name shows "Element is empty" and leaves `name` null.
-ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength,
-                            std::uint32_t parentPathHash, std::uint32_t line, std::uint32_t column);
+// Creates a record in the pane for an interned name (null: no name).
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column);
 
@@ -97,27 +94,17 @@ void DestroySubtree(ElementRecord* record);
 void ClearPane(DocumentPane& pane);
 
 // Inserts the record's item under parent (null = top level) and counts it as
-// the parent's child; a given text is trimmed and appended.
-void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_view text, DocumentPane& pane,
-                   InsertAt where = InsertAt::Last, TreeItem after = kNoItem);
+// the parent's child.
+void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane,
+                  InsertAt where = InsertAt::Last, TreeItem after = kNoItem);
 
-// Appends a trimmed, non-empty piece of character data: stores it behind a
-// blank and folds it into the text signature. An empty piece does nothing.
-void AppendText(ElementRecord* record, std::u16string_view piece);
-
-// The signature half of AppendText (condition, progress, hashes, weight).
-// The tree builder stores an element's joined text once at its end tag.
-void FoldTextPiece(ElementRecord* record, std::u16string_view piece);
+// Stores a non-empty piece of text behind the record's text, joined by a
+// blank; the signature is the caller's (the tree builder folds it).
+void AppendRecordText(ElementRecord* record, std::u16string_view piece);
 // Replaces the stored text of the record.
 void SetRecordText(ElementRecord* record, std::u16string_view text);
 
-// Folds one attribute into the record's attribute signature. nameHash is the
-// low 16 bits of Hash38 over the attribute name (folded when attribute names
-// are case-insensitive).
-void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
-                  std::u16string_view value);
-
-// The 16-bit attribute-name hash used by AddAttribute and the rules.
+// The 16-bit attribute-name hash used by the tree builder and the rules.
 std::uint16_t AttributeNameHash(std::u16string_view name, bool caseSensitive);
 
 // Stores the marked-up attribute string of the record.

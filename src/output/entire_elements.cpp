@@ -8,6 +8,7 @@
 #include "model/name_table.h"
 #include "output/text_writer.h"
 #include "settings/options.h"
+#include "settings/settings_file.h"
 
 namespace quillon {
 
@@ -86,6 +87,10 @@ void ReadEntireElementLine(std::u16string_view value) {
     }
     if (findEntry(id, hash) >= 0) return;
     list.entries[list.count++] = {id, hash, text};
+}
+
+void RegisterEntireElementReader() {
+    RegisterSettingsReader(kEntireElementsSection, "EntireElement", ReadEntireElementLine);
 }
 
 bool SaveEntireElements(const std::string& path) {

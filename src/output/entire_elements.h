@@ -35,6 +35,8 @@ bool ToggleEntireElement(const ElementRecord& element);
 // Section 8 of a settings file: a path of names joined by ">". Blanks and
 // control characters are dropped; more than 2047 characters are cut.
 void ReadEntireElementLine(std::u16string_view value);
+// Hands the settings-file reader the reader of section 8.
+void RegisterEntireElementReader();
 
 // Appends the list to a list file in UTF-8; false when
 // the file cannot be opened. An empty list writes nothing.

@@ -4,8 +4,8 @@
 #include "model/element_record.h"
 #include "model/name_table.h"
 #include "output/difference_documents.h"
-#include "output/output_file.h"
 #include "output/xml_writer.h"
+#include "platform/output_file.h"
 #include "settings/options.h"
 
 namespace quillon {

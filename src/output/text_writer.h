@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/output_file.h"
+#include "platform/output_file.h"
 
 namespace quillon {
 

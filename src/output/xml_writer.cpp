@@ -2,7 +2,7 @@
 #include "output/xml_writer.h"
 
 #include "compare/identity.h"
-#include "load/doctype_info.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
 #include "output/difference_documents.h"

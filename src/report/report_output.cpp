@@ -9,7 +9,7 @@
 
 #include "compare/compare_commands.h"
 #include "model/document_pane.h"
-#include "output/output_file.h"
+#include "platform/output_file.h"
 #include "platform/utf8.h"
 #include "report/html_report.h"
 #include "report/json_report.h"

@@ -7,7 +7,7 @@
 
 #include "model/element_record.h"
 #include "model/name_table.h"
-#include "output/output_file.h"
+#include "platform/output_file.h"
 #include "platform/utf8.h"
 #include "rules/ignore_rules.h"
 #include "rules/key_elements.h"
@@ -143,6 +143,15 @@ void ReadConditionLine(std::u16string_view value) {
 void ReadCommonAttributesLine(std::u16string_view value) { SetCommonAttributes(value); }
 
 void BeginRuleListReading() { ignoreRules().readerRule = nullptr; }
+
+void RegisterRuleListReaders() {
+    RegisterSettingsReader(kIgnoreRulesSection, "IgnoreElement", ReadIgnoreElementLine);
+    RegisterSettingsReader(kIgnoreRulesSection, "Condition", ReadConditionLine);
+    RegisterSettingsReader(kIgnoreRulesSection, "CommonIgnoredAttributes", ReadCommonAttributesLine);
+    RegisterSettingsReader(kKeysSection, "KeyElement", ReadKeyElementLine);
+    RegisterSettingsReader(kKeysSection, "KeyAttribute", ReadKeyAttributeLine);
+    RegisterSettingsFileBoundary(BeginRuleListReading);
+}
 
 void ReadKeyElementLine(std::u16string_view value) {
     std::vector<KeyElement>& list = keyElements();

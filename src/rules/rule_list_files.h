@@ -22,6 +22,9 @@ void ReadKeyAttributeLine(std::u16string_view value);
 // reader calls it at the start and end of every file.
 void BeginRuleListReading();
 
+// Hands the settings-file reader the readers above and the file boundary.
+void RegisterRuleListReaders();
+
 // The block that saving appends: the comment line, then the rows.
 std::u16string IgnoredElementsBlock();
 std::u16string KeyElementsBlock();

@@ -5,16 +5,14 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "output/entire_elements.h"
-#include "output/output_file.h"
-#include "output/text_writer.h"
 #include "platform/utf8.h"
-#include "rules/rule_list_files.h"
 #include "settings/options.h"
 
 namespace quillon {
@@ -236,45 +234,54 @@ bool applyOption(std::uint32_t h, std::string_view value) {
     }
 }
 
-// The handler of a text-valued key of sections 2, 4 and 8, or null.
-using LineHandler = void (*)(std::u16string_view);
-LineHandler sectionHandler(std::uint32_t h, unsigned sections) {
-    if (sections & kIgnoreRulesSection) {
-        switch (h) {
-            case key("IgnoreElement"):
-                return ReadIgnoreElementLine;
-            case key("Condition"):
-                return ReadConditionLine;
-            case key("CommonIgnoredAttributes"):
-                return ReadCommonAttributesLine;
-            default:
-                break;
-        }
-    }
-    if (sections & kKeysSection) {
-        switch (h) {
-            case key("KeyElement"):
-                return ReadKeyElementLine;
-            case key("KeyAttribute"):
-                return ReadKeyAttributeLine;
-            default:
-                break;
-        }
-    }
-    if ((sections & kEntireElementsSection) && h == key("EntireElement")) return ReadEntireElementLine;
-    return nullptr;
+struct RegisteredReader {
+    SettingsSection section;
+    std::uint32_t keyHash;
+    SettingsLineReader read;
+};
+
+std::vector<RegisteredReader>& registeredReaders() {
+    static std::vector<RegisteredReader> readers;
+    return readers;
 }
 
-std::u16string decimal(std::int32_t n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
+std::vector<void (*)()>& fileBoundaries() {
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
+void atFileBoundary() {
+    for (const auto hook : fileBoundaries()) hook();
+}
+
+// The reader of a text-valued key of the chosen sections, or null.
+SettingsLineReader sectionReader(std::uint32_t h, unsigned sections) {
+    for (const RegisteredReader& r : registeredReaders())
+        if ((sections & r.section) && r.keyHash == h) return r.read;
+    return nullptr;
 }
 
 }  // namespace
 
+void RegisterSettingsReader(SettingsSection section, std::string_view key, SettingsLineReader reader) {
+    const std::uint32_t h = SettingsKeyHash(key);
+    for (RegisteredReader& r : registeredReaders()) {
+        if (r.section == section && r.keyHash == h) {
+            r.read = reader;
+            return;
+        }
+    }
+    registeredReaders().push_back({section, h, reader});
+}
+
+void RegisterSettingsFileBoundary(void (*boundary)()) {
+    std::vector<void (*)()>& hooks = fileBoundaries();
+    if (std::find(hooks.begin(), hooks.end(), boundary) == hooks.end()) hooks.push_back(boundary);
+}
+
 bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections) {
     if ((sections & kOptionsSection) && applyOption(keyHash, value)) return true;
-    const LineHandler handler = sectionHandler(keyHash, sections);
+    const SettingsLineReader handler = sectionReader(keyHash, sections);
     if (!handler) return false;
     // A text that does not fit the 2048-character conversion is left out
     // whole: a cut path or condition would name something else.
@@ -286,9 +293,9 @@ bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned s
 unsigned ReadSettingsText(std::string bytes, unsigned sections) {
     bytes = utf8Text(std::move(bytes));
     bytes.push_back('\0');
-    // Every file starts afresh: a "Condition" line before the file's first
-    // "IgnoreElement" belongs to no rule read earlier.
-    BeginRuleListReading();
+    // Every file starts afresh: what a reader carries from line to line (the
+    // rule a "Condition" line adds to) does not reach into another file.
+    atFileBoundary();
     unsigned recognised = 0;
     char* data = bytes.data();
     std::uint32_t h = 0;
@@ -318,7 +325,7 @@ unsigned ReadSettingsText(std::string bytes, unsigned sections) {
         }
     }
     endLine();
-    BeginRuleListReading();
+    atFileBoundary();
     return recognised;
 }
 
@@ -330,65 +337,6 @@ bool ReadSettingsFile(std::u16string_view path, unsigned sections, SettingsFileR
     }
     const unsigned recognised = ReadSettingsText(std::move(bytes), sections);
     if (report) report->recognisedLines += recognised;
-    return true;
-}
-
-bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string* error) {
-    std::u16string why;
-    if (!CheckEncoding(o.Encoding, o.EncodingString, &why)) {
-        if (error) *error = why;
-        return false;
-    }
-    const std::pair<std::u16string_view, std::int32_t> numbers[] = {
-        {u"XMLElementCaseSensitive", std::int32_t(o.XMLElementCaseSensitive)},
-        {u"XMLAttributeCaseSensitive", std::int32_t(o.XMLAttributeCaseSensitive)},
-        {u"DoNamespaces", o.DoNamespaces != 0},
-        {u"DoSchema", o.DoSchema != 0},
-        {u"SchemaFullChecking", o.SchemaFullChecking != 0},
-        {u"ValidationErrorAsFatal", o.ValidationErrorAsFatal != 0},
-        {u"ContinueAfterFatalError", o.ContinueAfterFatalError != 0},
-        {u"SchemaValidation", std::int32_t(o.SchemaValidation)},
-        {u"CompareLevel", std::int32_t(o.CompareLevel)},
-        {u"CaseSensitive", (o.FlagComparsion & kIgnoreCaseBit) == 0},
-        {u"IgnoreWhitespaces", (o.FlagComparsion & kIgnoreWhiteSpaceBit) != 0},
-        {u"IgnoreNamespaces", std::int32_t(o.IgnoreNamespaces)},
-        {u"UniqueAttributes", std::int32_t(o.UniqueAttributes)},
-        {u"PairRelatedOnly", std::int32_t(o.PairRelatedOnly)},
-        {u"DecimalPlaces", o.DecimalPlaces},
-        {u"NormalizeNumber", std::int32_t(o.NormalizeNumber)},
-        {u"NormalizeDate", std::int32_t(GetDateCode(o))},
-        {u"IgnoreAttributes", std::int32_t(o.IgnoreAttributes)},
-        {u"IgnoreValues", std::int32_t(o.IgnoreValues)},
-        {u"IgnoreOrderElements", std::int32_t(o.IgnoreOrderElements)},
-        {u"IncludeIgnoredElements", std::int32_t(o.IncludeIgnoredElements)},
-        {u"InsertPI", std::int32_t(o.InsertPI)},
-        {u"HighlightChars", std::int32_t(o.HighlightChars)},
-        {u"ExpandDiff", std::int32_t(o.ExpandDiff)},
-        {u"AutoScroll", std::int32_t(o.AutoScroll)},
-        {u"ResolveEntities", o.ResolveEntities != 0},
-        {u"MaxDepth", std::int32_t(o.MaxDepth)},
-        {u"NetworkTimeout", std::int32_t(o.NetworkTimeout)},
-    };
-    std::u16string text;
-    for (const auto& [name, value] : numbers) {
-        text += name;
-        text += u'=';
-        text += decimal(value);
-        text += u"\r\n";
-    }
-    text += u"Encoding=" + o.EncodingString + u"\r\n";
-
-    OutputFile file(FileNameBytes(path));
-    if (!file.ok()) {
-        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be created: " + FromUtf8(file.error());
-        return false;
-    }
-    // UTF-8 whatever the output encoding, as every text file of this system.
-    WriteText(file, text, kEncodingUtf8, u"UTF-8");
-    if (!file.Commit()) {
-        if (error) *error = u"The file '" + std::u16string(path) + u"' could not be written: " + FromUtf8(file.error());
-        return false;
-    }
     return true;
 }
 

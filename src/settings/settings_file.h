@@ -7,8 +7,6 @@
 
 namespace quillon {
 
-struct Options;
-
 // Sections of a settings file, as a bit set.
 enum SettingsSection : unsigned {
     kOptionsSection = 1,
@@ -39,6 +37,20 @@ struct SettingsFileReport {
     unsigned recognisedLines = 0;  // lines whose key one of the chosen sections knows
 };
 
+// Takes the text after "=" of one line of a section other than the options
+// (converted from UTF-8, at most kSettingsTextLimit characters).
+using SettingsLineReader = void (*)(std::u16string_view value);
+
+// The ignore rules, keys and entire elements are kept by the layers above
+// this one; the program registers their readers here before it reads a file.
+// A line whose key one of the chosen sections registered goes to its reader;
+// registering a key of a section again replaces its reader.
+void RegisterSettingsReader(SettingsSection section, std::string_view key, SettingsLineReader reader);
+// Called at the start and at the end of every file, so that a reader that
+// carries state from line to line starts afresh. A hook registered twice is
+// called once.
+void RegisterSettingsFileBoundary(void (*boundary)());
+
 // Applies the lines of the chosen sections of a settings file; the same
 // reader serves the list files of rules, keys and entire elements. The text
 // is UTF-8, or the single-byte code page where a line is not valid UTF-8;
@@ -51,9 +63,5 @@ unsigned ReadSettingsText(std::string bytes, unsigned sections);
 // One line: key hash and the value's bytes (UTF-8); false when no chosen
 // section knows the key.
 bool ApplySettingsLine(std::uint32_t keyHash, std::string_view value, unsigned sections);
-
-// Writes the options section of a settings file, whole or not at all, in the
-// current output encoding. False with a reason when it could not be written.
-bool WriteOptionsFile(std::u16string_view path, const Options& o, std::u16string* error = nullptr);
 
 }  // namespace quillon

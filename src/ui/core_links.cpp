@@ -6,6 +6,7 @@
 #include "model/name_table.h"
 #include "output/entire_elements.h"
 #include "rules/rule_hooks.h"
+#include "rules/rule_list_files.h"
 
 namespace quillon {
 
@@ -16,6 +17,15 @@ bool ShownAsKeyElement(const ElementRecord& record) {
 
 bool ShownAsEntireElement(const ElementRecord& record) {
     return IsEntireElement(record);
+}
+
+void LinkSettingsReaders() {
+    static const bool linked = [] {
+        RegisterRuleListReaders();
+        RegisterEntireElementReader();
+        return true;
+    }();
+    (void)linked;
 }
 
 }  // namespace quillon

@@ -14,4 +14,8 @@ bool ShownAsKeyElement(const ElementRecord& record);
 // The element is in the entire-element list of the output documents.
 bool ShownAsEntireElement(const ElementRecord& record);
 
+// Registers the readers of the rules, keys and entire elements with the
+// settings-file reader; the first call does it, later ones return at once.
+void LinkSettingsReaders();
+
 }  // namespace quillon

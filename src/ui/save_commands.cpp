@@ -18,6 +18,7 @@
 #include "settings/options.h"
 #include "settings/settings_file.h"
 #include "ui/command_set.h"
+#include "ui/core_links.h"
 #include "ui/dialogs/file_dialogs.h"
 
 namespace quillon {
@@ -123,6 +124,7 @@ void SaveCommands::saveEntireElements() {
 bool SaveCommands::loadEntireElements() {
     const QString path = AskListFile(m_owner, FileDialogMode::Open, QStringLiteral("Load Entire Elements"), options());
     if (path.isEmpty()) return false;
+    LinkSettingsReaders();
     if (!ReadSettingsFile(path.toStdU16String(), kEntireElementsSection)) {
         showError(QStringLiteral("Cannot read the file ") + path);
         return false;

@@ -9,6 +9,7 @@
 #include "settings/recent_files.h"
 #include "settings/settings_file.h"
 #include "settings/settings_store.h"
+#include "ui/core_links.h"
 
 namespace quillon {
 
@@ -93,6 +94,7 @@ public:
     void SaveColors(const DifferenceColors& colors) override { settingsStore().SaveColors(PaletteFromColors(colors)); }
 
     bool ReadSettingsFile(std::u16string_view path, unsigned sections) override {
+        LinkSettingsReaders();
         return quillon::ReadSettingsFile(path, sections);
     }
 

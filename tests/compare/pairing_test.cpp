@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compare_fixture.h"
+#include "load/record_values.h"
 
 namespace quillon::test {
 namespace {

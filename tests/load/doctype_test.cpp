@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "load/doctype_info.h"
+#include "model/doctype_info.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 

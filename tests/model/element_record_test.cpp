@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include "load/record_values.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/hashes.h"

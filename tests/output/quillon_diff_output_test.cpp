@@ -84,6 +84,18 @@ TEST_F(QuillonDiffOutputTest, TheThirdArgumentIsASettingsFileWithAllItsSections)
     EXPECT_NE(r.out.find("settings"), std::string::npos);
 }
 
+// The settings file's entire-element section reaches the writer: the element
+// is written with its unchanged children.
+TEST_F(QuillonDiffOutputTest, AnEntireElementOfTheSettingsFileIsWrittenWhole) {
+    const std::string before = WriteTempFile("<r><x><k>1</k><c>1</c></x><y>1</y></r>");
+    const std::string after = WriteTempFile("<r><x><k>1</k><c>2</c></x><y>1</y></r>");
+    const std::string settings = WriteTempFile("EntireElement=r>x\r\n", ".ini");
+    Diff("-q --eol none --diff " + out + " " + before + " " + after);
+    EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><x><c>1</c><c>2</c></x></r>");
+    Diff("-q --eol none --diff " + out + " " + before + " " + after + " " + settings);
+    EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><x><k>1</k><c>1</c><c>2</c></x></r>");
+}
+
 TEST_F(QuillonDiffOutputTest, LogAndProblemsOnOneLine) {
     const std::string bad = WriteTempFile("<r>\n<a></r>");
     const Outcome r = Diff("--log " + left + " " + bad);

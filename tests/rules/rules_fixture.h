@@ -17,6 +17,7 @@ protected:
         CompareTest::SetUp();
         ResetIgnoreRules();
         ResetKeys();
+        RegisterRuleListReaders();
     }
     void TearDown() override {
         CompareTest::TearDown();

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "output/entire_elements.h"
+#include "output/options_file.h"
 #include "platform/utf8.h"
+#include "rules/rule_list_files.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 
@@ -24,6 +26,8 @@ protected:
         options() = Options{};
         ResetOptions(options(), false);
         entireElements().clear();
+        RegisterRuleListReaders();
+        RegisterEntireElementReader();
     }
     void TearDown() override {
         options() = Options{};

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "load/doctype_info.h"
 #include "load/load_document.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 
 namespace quillon {

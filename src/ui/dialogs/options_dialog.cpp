@@ -18,10 +18,10 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "output/options_file.h"
 #include "platform/notifier.h"
 #include "settings/encoding_names.h"
 #include "settings/options.h"
-#include "settings/settings_file.h"
 #include "ui/dialogs/centre_on_parent.h"
 #include "ui/dialogs/color_samples.h"
 #include "ui/dialogs/file_dialogs.h"

@@ -6,6 +6,7 @@
 #include "rules/rule_hooks.h"
 #include "rules/rule_list_files.h"
 #include "settings/settings_file.h"
+#include "ui/core_links.h"
 
 namespace quillon {
 namespace {
@@ -95,6 +96,7 @@ void ProgramRules::setCommonAttributes(std::u16string_view names) {
 }
 
 bool ProgramRules::loadIgnoredElements(const std::u16string& path) {
+    LinkSettingsReaders();
     return ReadSettingsFile(path, kIgnoreRulesSection);
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "load/doctype_info.h"
+#include "model/doctype_info.h"
 
 #include "model/wide_string.h"
 

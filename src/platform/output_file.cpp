@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "output/output_file.h"
+#include "platform/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
