@@ -168,6 +168,14 @@ TreeItem PaneView::currentItem() const {
     return m_model ? m_model->itemOf(currentIndex()) : kNoItem;
 }
 
+void PaneView::setRowsUniform(bool uniform) {
+    if (uniform == uniformRowHeights()) return;
+    setUniformRowHeights(uniform);
+    // Wrapped or not, the items take other widths: the column starts over.
+    m_paintedWidth = 0;
+    fitColumn();
+}
+
 void PaneView::widenTo(int width) {
     if (width <= m_paintedWidth) return;
     m_paintedWidth = width;

@@ -57,7 +57,7 @@ public:
     TreeItem currentItem() const;
 
     // One-line rows all share a height, which lets the view skip asking.
-    void setRowsUniform(bool uniform) { setUniformRowHeights(uniform); }
+    void setRowsUniform(bool uniform);
     // Widens the column so that an item painted wider can be scrolled to.
     void widenTo(int width);
     // The width the multi-line view wraps items to: the pane's inside less

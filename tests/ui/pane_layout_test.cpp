@@ -3,6 +3,7 @@
 // mouse wheel, a window resized): wrapped items stay inside their pane and
 // their row at every width, a closing quote stays with its value, and
 // scrolling stops at the last item.
+#include <QAbstractButton>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QScrollBar>
@@ -13,6 +14,9 @@
 #include <vector>
 
 #include "model/document_pane.h"
+#include "ui/command_ids.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/modal.h"
 #include "model/element_record.h"
 #include "support/load_xml.h"
 #include "ui/main_window_fixture.h"
@@ -229,6 +233,22 @@ private Q_SLOTS:
         }
         // Narrower, the same text takes more lines.
         QVERIFY(view->visualRect(view->paneModel()->indexOf(description)).height() > wideRow);
+    }
+
+    void switchingToTheMultiLineViewWrapsWhatRanPastThePane() {
+        Program p({QStringLiteral("quillon"), qpath(test::WriteTempFile(feed(4)))},
+                  [](Options& o) { o.DisplayFullMode = 0; });
+        expandFromTheTop(p, PaneSide::Left);
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        QTRY_VERIFY(view->horizontalScrollBar()->maximum() > 0);  // one line each, wider than the pane
+        test::WhenModalOpens<OptionsDialog>([](OptionsDialog* d) {
+            d->setCurrentPage(OptionsDialog::View);
+            d->findChild<QAbstractButton*>(QStringLiteral("DisplayFullMode"))->click();
+            d->findChild<QAbstractButton*>(QStringLiteral("OK"))->click();
+        });
+        p.window->executeCommand(cmd::Options);
+        QCOMPARE(options().DisplayFullMode, 1u);
+        QVERIFY2(layoutFault(p, PaneSide::Left).isEmpty(), qPrintable(layoutFault(p, PaneSide::Left)));
     }
 
     void scrollingStopsAtTheLastItem() {
