@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Times the window with big documents: loading into the panes, the first
 // paint, scrolling through the top level, expanding everything and jumping
-// through the expanded tree. Run by gui_bench.py, which makes the documents.
-//   gui_bench LEFT [RIGHT]
+// through the expanded tree, resizing the window. Run by gui_bench.py, which
+// makes the documents.
+//   gui_bench [--multiline] LEFT [RIGHT]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScrollBar>
 
 #include <cstdio>
+#include <cstring>
 
 #include "compare/compare_commands.h"
 #include "model/document_pane.h"
@@ -26,6 +28,7 @@ namespace {
 // Nothing is read from or written to the user's settings.
 class NoSettings final : public WindowSettings {
 public:
+    explicit NoSettings(bool multiLine) : m_multiLine(multiLine) {}
     void SetUpStore() override {}
     void LoadSettings() override {
         options().ApplicationVersion = kSettingsVersion;
@@ -34,6 +37,7 @@ public:
         options().TopMainPos = 0;
         options().RightMainPos = 1200;
         options().BottomMainPos = 800;
+        options().DisplayFullMode = m_multiLine ? 1 : 0;
     }
     void SaveSettings(bool) override {}
     std::vector<std::u16string> LoadHistory(PaneSide) override { return {}; }
@@ -48,6 +52,9 @@ public:
     void LoadColors(DifferenceColors&) override {}
     void SaveColors(const DifferenceColors&) override {}
     bool ReadSettingsFile(std::u16string_view, unsigned) override { return false; }
+
+private:
+    bool m_multiLine;
 };
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -82,35 +89,65 @@ std::pair<int, double> scrollThrough(MainWindow& w, int steps) {
     return {jumps, ms(t)};
 }
 
+// Narrows and widens the window step by step, letting each resize settle
+// and painting both panes. Returns {resizes, total ms}.
+std::pair<int, double> resizeThrough(MainWindow& w) {
+    const QSize start = w.size();
+    QElapsedTimer t;
+    t.start();
+    int resizes = 0;
+    for (int step : {-60, 60}) {
+        for (int i = 0; i < 8; ++i) {
+            w.resize(w.width() + step, w.height());
+            QCoreApplication::processEvents();
+            paintNow(w);
+            ++resizes;
+        }
+    }
+    w.resize(start);
+    QCoreApplication::processEvents();
+    return {resizes, ms(t)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: gui_bench LEFT [RIGHT]\n");
+    int first = 1;
+    const bool multiLine = argc > 1 && std::strcmp(argv[1], "--multiline") == 0;
+    if (multiLine) ++first;
+    if (argc <= first) {
+        std::fprintf(stderr, "usage: gui_bench [--multiline] LEFT [RIGHT]\n");
         return 2;
     }
-    NoSettings settings;
+    NoSettings settings(multiLine);
     RecordingNotifier messages;  // the result box would wait for a click
     ShellServices services;
     services.settings = &settings;
     services.notifier = &messages;
     QStringList args{QStringLiteral("quillon")};
-    for (int i = 1; i < argc && i < 3; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = first; i < argc && i < first + 2; ++i) args << QString::fromLocal8Bit(argv[i]);
 
     QElapsedTimer total;
     total.start();
     std::unique_ptr<MainWindow> w = StartProgram(args, services);
     const double loaded = ms(total);
+    // The same window in every run: where the platform placed it varies.
+    w->setWindowState(Qt::WindowNoState);
+    w->resize(960, 720);
+    QCoreApplication::processEvents();
     QElapsedTimer t;
     t.start();
     paintNow(*w);
     const double firstPaint = ms(t);
     const std::size_t elements = w->pipeline().pane(PaneSide::Left).pane.tree.Count();
     std::printf("elements in the left pane: %zu\n", elements);
-    std::printf("start, load%s and view reset: %.0f ms\n", argc > 2 ? ", compare" : "", loaded);
+    std::printf("start, load%s and view reset%s: %.0f ms\n", argc > first + 1 ? ", compare" : "",
+                multiLine ? " (multi-line view)" : "", loaded);
     std::printf("first paint after it: %.1f ms (start to first paint %.0f ms)\n", firstPaint, loaded + firstPaint);
 
+    const QWidget* pane = w->paneView(PaneSide::Left)->viewport();
+    std::printf("window %dx%d, left pane %dx%d\n", w->width(), w->height(), pane->width(), pane->height());
     auto [pages, pageMs] = scrollThrough(*w, 0);
     std::printf("scroll through the top level: %d pages in %.0f ms (%.2f ms a page)\n", pages, pageMs,
                 pages ? pageMs / pages : 0.0);
@@ -122,6 +159,14 @@ int main(int argc, char** argv) {
     auto [jumps, jumpMs] = scrollThrough(*w, 500);
     std::printf("jump through the expanded tree: %d jumps in %.0f ms (%.2f ms a jump)\n", jumps, jumpMs,
                 jumps ? jumpMs / jumps : 0.0);
+    auto [resizes, resizeMs] = resizeThrough(*w);
+    std::printf("resize the window and paint: %d resizes in %.0f ms (%.2f ms a resize)\n", resizes, resizeMs,
+                resizes ? resizeMs / resizes : 0.0);
+    // What a resize costs once the rows are listed again at the new width.
+    t.restart();
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) w->paneView(side)->doItemsLayout();
+    paintNow(*w);
+    std::printf("list the rows again and paint: %.0f ms\n", ms(t));
     t.restart();
     w->executeCommand(cmd::CollapseNodes);
     paintNow(*w);

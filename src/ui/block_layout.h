@@ -13,8 +13,7 @@ namespace quillon {
 struct WrapMetrics {
     std::function<int(std::u16string_view)> width;
     int averageCharWidth = 7;
-    int maxCharWidth = 14;
-    int wrapWidth = 500;  // WrapWidth: 1.2 x the width of sixty zeros
+    int lineWidth = 500;  // what the text of one line may take, in pixels
 };
 
 // A run of the block string placed at x (from the block's text origin) on a
@@ -27,12 +26,17 @@ struct PlacedRun {
     bool operator==(const PlacedRun&) const = default;
 };
 
-// The string fits the block's lines with no chunk broken.
-bool BlockFits(std::u16string_view s, int lines, const WrapMetrics& m);
+// Places the string in lines of m.lineWidth. A word that does not fit the
+// rest of a line starts the next one; a word longer than a whole line is cut,
+// after punctuation where it can be. A line feed starts a new line.
+// `stored` is empty or the string as stored (the same length), whose value
+// closing marks a line never begins with: a value's closing quote stays with
+// the value's last characters. Stops early once a line past stopAfterLine
+// would be started (what lies below the visible part need not be laid out).
+std::vector<PlacedRun> WrapBlock(std::u16string_view s, const WrapMetrics& m, std::u16string_view stored = {},
+                                 int stopAfterLine = 1 << 30);
 
-// Places the string in `lines` lines. Text beyond the last line stays on
-// it. Stops early once a line past stopAfterLine would be started (what
-// lies below the visible part need not be laid out).
-std::vector<PlacedRun> WrapBlock(std::u16string_view s, int lines, const WrapMetrics& m, int stopAfterLine = 1 << 30);
+// The number of lines WrapBlock fills (at least 1).
+int WrappedLines(std::u16string_view s, const WrapMetrics& m, std::u16string_view stored = {});
 
 }  // namespace quillon

@@ -102,6 +102,7 @@ void MainWindow::showElementPopup(const QPoint& globalPos) {
     QStyleOptionViewItem option;
     option.rect = cell;
     option.font = view->font();
+    option.widget = view;  // the pane the item is wrapped to
     QPicture scratch;
     QPainter p(&scratch);
     const int right = m_painter->paintItem(p, option, index);

@@ -11,13 +11,13 @@
 #include "compare/compare_commands.h"
 #include "compare/identity.h"
 #include "model/document_pane.h"
-#include "model/line_count.h"
 #include "model/name_table.h"
 #include "rules/rule_hooks.h"
 #include "settings/options.h"
 #include "ui/block_layout.h"
 #include "ui/core_links.h"
 #include "ui/pane_model.h"
+#include "ui/pane_view.h"
 
 namespace quillon {
 namespace {
@@ -37,6 +37,26 @@ bool isEndOfDocument(const ElementRecord& r) {
 // Win32-style rectangle from (l, t) to (r, b), the right and bottom edges outside.
 QRect spanned(int l, int t, int r, int b) {
     return QRect(QPoint(l, t), QPoint(std::max(l, r - 1), std::max(t, b - 1)));
+}
+
+// Room between a block's frame and its text, on either side.
+constexpr int kBlockMargin = 6;
+// What the column keeps right of the widest item painted in it.
+constexpr int kColumnMargin = 8;
+
+WrapMetrics metricsOf(const QFontMetrics& fm, int lineWidth) {
+    WrapMetrics m;
+    m.width = [&fm](std::u16string_view piece) { return fm.horizontalAdvance(wrapView(piece)); };
+    m.averageCharWidth = std::max(1, fm.averageCharWidth());
+    m.lineWidth = lineWidth;
+    return m;
+}
+
+// Nesting depth of an item: 0 for a top-level one.
+int depthOf(const TreePane& tree, TreeItem item) {
+    int depth = 0;
+    for (TreeItem it = tree.Parent(item); it; it = tree.Parent(it)) ++depth;
+    return depth;
 }
 
 }  // namespace
@@ -86,7 +106,6 @@ void PanePainter::setPaneFont(const QFont& font) {
     const QFontMetrics fm(m_font);
     m_wrapWidth = int(1.2 * fm.horizontalAdvance(QString(60, QLatin1Char('0'))));
     m_averageChar = std::max(1, fm.averageCharWidth());
-    m_maxChar = std::max(m_averageChar, fm.maxWidth());
 }
 
 void PanePainter::setColors(const DifferenceColors& colors) {
@@ -244,51 +263,47 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
     return right;
 }
 
-int PanePainter::paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lines,
-                                   const QRect& clip, std::u16string_view s, const std::vector<HighlightRange>& ranges,
-                                   int blockClass, const QPen& framePen) const {
+int PanePainter::paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop,
+                                   int lineWidth, const QRect& clip, std::u16string_view s, std::u16string_view stored,
+                                   const std::vector<HighlightRange>& ranges, int blockClass,
+                                   const QPen& framePen) const {
     p.setPen(framePen);
     p.setBrush(m_window);
     p.drawRect(frame);
-    WrapMetrics m;
-    m.width = [&fm](std::u16string_view piece) { return fm.horizontalAdvance(wrapView(piece)); };
-    m.averageCharWidth = std::max(1, fm.averageCharWidth());
-    m.maxCharWidth = std::max(m.averageCharWidth, fm.maxWidth());
-    m.wrapWidth = m_wrapWidth;
+    const WrapMetrics m = metricsOf(fm, lineWidth);
     // Lines below the visible part need not be laid out.
     const int lastVisible = std::max(0, (clip.bottom() - firstLineTop) / std::max(1, m_lineHeight));
     int right = frame.right();
-    for (const PlacedRun& run : WrapBlock(s, lines, m, lastVisible)) {
+    for (const PlacedRun& run : WrapBlock(s, m, stored, lastVisible)) {
         const int y = firstLineTop + run.line * m_lineHeight;
         if (y + m_lineHeight < clip.top() || y > clip.bottom()) continue;
-        const int x = frame.left() + 6 + run.x;
+        const int x = frame.left() + kBlockMargin + run.x;
         right = std::max(right, x + drawRanges(p, fm, x, y, s, run.start, run.length, ranges, blockClass));
     }
     return right;
 }
 
 int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& clip, const ElementRecord& r,
-                                const ItemLook& lk, const QPen& framePen, int lines) const {
+                                const ItemLook& lk, const QPen& framePen, const ItemLines& lines) const {
     const int left = text.left();
     int right = left + paintNameBox(p, text, text.top() + m_lineHeight, r, lk.nameColorIndex, framePen);
-    const int attributeLines = r.attributesText ? int(WrappedLineCount(r.attributesView(), 55)) : 0;
-    const int textLines = lines - attributeLines - 1;
+    const int frameRight = left + lines.lineWidth + 2 * kBlockMargin;
     int blockTop = text.top() + m_lineHeight;
-    if (r.attributesText && attributeLines > 0) {
-        const int blockBottom = blockTop + attributeLines * m_lineHeight;
-        const QRect frame = spanned(left, blockTop - 2, left + m_wrapWidth + 6, blockBottom - 1);
+    if (r.attributesText && lines.attributeLines > 0) {
+        const int blockBottom = blockTop + lines.attributeLines * m_lineHeight;
+        const QRect frame = spanned(left, blockTop - 2, frameRight, blockBottom - 1);
         p.setFont(m_bold);
-        right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_bold), frame, blockTop, attributeLines, clip,
-                                                  DisplayString(r.attributesView()), lk.attributeRanges,
-                                                  lk.attributeClass, framePen));
+        right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_bold), frame, blockTop, lines.lineWidth, clip,
+                                                  DisplayString(r.attributesView()), r.attributesView(),
+                                                  lk.attributeRanges, lk.attributeClass, framePen));
         blockTop = blockBottom;
     }
-    if (r.text && textLines > 0) {
-        const int blockBottom = blockTop + textLines * m_lineHeight;
-        const QRect frame = spanned(left, blockTop - 2, left + m_wrapWidth + 6, blockBottom - 1);
+    if (r.text && lines.textLines > 0) {
+        const int blockBottom = blockTop + lines.textLines * m_lineHeight;
+        const QRect frame = spanned(left, blockTop - 2, frameRight, blockBottom - 1);
         p.setFont(m_font);
-        right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_font), frame, blockTop, textLines, clip,
-                                                  r.textView(), lk.textRanges, lk.textClass, framePen));
+        right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_font), frame, blockTop, lines.lineWidth, clip,
+                                                  r.textView(), {}, lk.textRanges, lk.textClass, framePen));
     }
     return right;
 }
@@ -313,7 +328,54 @@ void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, c
     // horizontal scroll; the width it needs is measured from there.
     const auto* view = qobject_cast<const QTreeView*>(option.widget);
     const int columnLeft = view ? view->header()->sectionViewportPosition(0) : cell.left();
-    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - columnLeft + 8);
+    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - columnLeft + kColumnMargin);
+}
+
+std::pair<int, int> PanePainter::placeOf(const QStyleOptionViewItem& option, const PaneModel& model,
+                                         const ElementRecord& r) const {
+    const auto* view = qobject_cast<const PaneView*>(option.widget);
+    if (!view) return {kIconArea, 0};
+    // The view's own indentation rule: one step per level, and one more for
+    // the top level's expand buttons.
+    const int levels = depthOf(model.tree(), r.item) + (view->rootIsDecorated() ? 1 : 0);
+    return {view->indentation() * levels + kIconArea, view->wrapRoom()};
+}
+
+int PanePainter::lineWidthAt(int textLeft, int paneWidth) const {
+    if (paneWidth <= 0) return m_wrapWidth - kBlockMargin;
+    // The frame takes a margin on either side and stays a pixel inside the pane.
+    return std::max(10 * m_averageChar, paneWidth - textLeft - 2 * kBlockMargin - 2);
+}
+
+int PanePainter::singleLineWidth(const ElementRecord& r) const {
+    const QFontMetrics bold(m_bold), plain(m_font);
+    int x = bold.horizontalAdvance(wrapView(r.name->view())) + 20;
+    int right = x;
+    if (r.attributesText) {
+        const int w = bold.horizontalAdvance(wrapView(DisplayString(r.attributesView().substr(0, kMaxDrawnChars))));
+        right = x + w + 8;
+        x += w + 6;
+    }
+    if (r.text) right = x + plain.horizontalAdvance(wrapView(r.textView().substr(0, kMaxDrawnChars))) + 8;
+    return right;
+}
+
+PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const ElementRecord& r, int textLeft,
+                                              int paneWidth) const {
+    ItemLines lines;
+    if (isEndOfDocument(r) || !options().DisplayFullMode || (!r.attributesText && !r.text)) return lines;
+    // Long strings always get the multi-line look; shorter ones only when
+    // their one line would run past the pane.
+    const bool longStrings = model.tree().Height(r.item) > 1;
+    if (!longStrings && (paneWidth <= 0 || textLeft + singleLineWidth(r) + kColumnMargin <= paneWidth)) return lines;
+    lines.multiLine = true;
+    lines.lineWidth = lineWidthAt(textLeft, paneWidth);
+    if (r.attributesText) {
+        const std::u16string shown = DisplayString(r.attributesView());
+        lines.attributeLines = WrappedLines(shown, metricsOf(QFontMetrics(m_bold), lines.lineWidth), r.attributesView());
+    }
+    if (r.text) lines.textLines = WrappedLines(r.textView(), metricsOf(QFontMetrics(m_font), lines.lineWidth));
+    return lines;
 }
 
 int PanePainter::paintItem(QPainter& p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -340,21 +402,30 @@ int PanePainter::paintItem(QPainter& p, const QStyleOptionViewItem& option, cons
     const bool focused = (option.state & QStyle::State_HasFocus) != 0;
     QPen framePen = focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
     if (!focused && lk.selectedAside) framePen = QPen(m_name[std::size_t(lk.state + 3)].background, 1, Qt::DashLine);
-    const int lines = int(std::max<std::uint32_t>(1, model->tree().Height(r->item)));
+    const auto [textLeft, paneWidth] = placeOf(option, *model, *r);
+    const ItemLines lines = itemLines(*model, *r, textLeft, paneWidth);
     const QRect clip = option.rect.intersected(p.clipBoundingRect().toAlignedRect().isEmpty()
                                                    ? option.rect
                                                    : p.clipBoundingRect().toAlignedRect());
-    const int right = lines <= 1 ? paintSingleLine(p, text, *r, lk, framePen)
-                                 : paintMultiLine(p, text, clip, *r, lk, framePen, lines);
+    int right;
+    if (lines.multiLine) {
+        // The row may still have the height of a narrower or wider pane
+        // until the view lays its rows out again.
+        p.setClipRect(cell, Qt::IntersectClip);
+        right = paintMultiLine(p, text, clip, *r, lk, framePen, lines);
+    } else {
+        right = paintSingleLine(p, text, *r, lk, framePen);
+    }
     p.restore();
     return right;
 }
 
-QSize PanePainter::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
+QSize PanePainter::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const auto* model = qobject_cast<const PaneModel*>(index.model());
     const ElementRecord* r = model ? model->recordOf(index) : nullptr;
-    const int lines = r ? int(std::max<std::uint32_t>(1, model->tree().Height(r->item))) : 1;
-    return QSize(kIconArea + 100, lines * m_lineHeight);
+    if (!r) return QSize(kIconArea + 100, m_lineHeight);
+    const auto [textLeft, paneWidth] = placeOf(option, *model, *r);
+    return QSize(kIconArea + 100, itemLines(*model, *r, textLeft, paneWidth).total() * m_lineHeight);
 }
 
 }  // namespace quillon

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ui/dialogs/difference_colors.h"
@@ -57,6 +58,7 @@ public:
     // The pane font: derives the bold font, the line metrics and WrapWidth.
     void setPaneFont(const QFont& font);
     const QFont& paneFont() const { return m_font; }
+    // The fixed wrap width used where no pane gives its own.
     int wrapWidth() const { return m_wrapWidth; }
     // The panes' item height in pixels (one line).
     void setLineHeight(int pixels) { m_lineHeight = pixels; }
@@ -92,6 +94,20 @@ public:
     };
     ItemLook look(const PaneModel& model, const QModelIndex& index) const;
 
+    // How an item is laid out: one line, or (multi-line view) a line for
+    // its name over the attribute and text blocks wrapped to the pane.
+    struct ItemLines {
+        bool multiLine = false;
+        int attributeLines = 0;
+        int textLines = 0;
+        int lineWidth = 0;  // what a wrapped line's text may take
+        int total() const { return multiLine ? 1 + attributeLines + textLines : 1; }
+    };
+    // textLeft: where the item's text area starts, from the column's left
+    // edge; paneWidth: the width the pane wraps to (0: none, the fixed
+    // WrapWidth applies). Only the item itself is measured.
+    ItemLines itemLines(const PaneModel& model, const ElementRecord& r, int textLeft, int paneWidth) const;
+
 Q_SIGNALS:
     // An item was painted wider than its column: the column width it needs.
     void wantsWidth(const QAbstractItemModel* model, int width) const;
@@ -103,12 +119,18 @@ private:
     int paintSingleLine(QPainter& p, const QRect& text, const ElementRecord& r, const ItemLook& look,
                         const QPen& framePen) const;
     int paintMultiLine(QPainter& p, const QRect& text, const QRect& clip, const ElementRecord& r, const ItemLook& look,
-                       const QPen& framePen, int lines) const;
+                       const QPen& framePen, const ItemLines& lines) const;
+    int singleLineWidth(const ElementRecord& r) const;
+    int lineWidthAt(int textLeft, int paneWidth) const;
+    // Where the item's text area starts in its column, and the pane width
+    // it wraps to, for the view an option comes from.
+    std::pair<int, int> placeOf(const QStyleOptionViewItem& option, const PaneModel& model,
+                                const ElementRecord& r) const;
     int paintNameBox(QPainter& p, const QRect& text, int boxBottom, const ElementRecord& r, int colorIndex,
                      const QPen& framePen) const;
-    int paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lines,
-                          const QRect& clip, std::u16string_view s, const std::vector<HighlightRange>& ranges,
-                          int blockClass, const QPen& framePen) const;
+    int paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lineWidth,
+                          const QRect& clip, std::u16string_view s, std::u16string_view stored,
+                          const std::vector<HighlightRange>& ranges, int blockClass, const QPen& framePen) const;
 
     const PaneSelection& m_selection;
     DifferenceColors m_colors;
@@ -119,7 +141,6 @@ private:
     int m_wrapWidth = 0;
     int m_lineHeight = 18;
     int m_averageChar = 7;
-    int m_maxChar = 14;
     std::vector<QPixmap> m_icons;
 };
 

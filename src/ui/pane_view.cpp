@@ -3,6 +3,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -14,6 +15,14 @@
 #include "ui/pane_model.h"
 
 namespace quillon {
+namespace {
+
+// Listing the rows faster than this keeps up with a window being dragged
+// to a new size; a slower view waits until the size stops changing.
+constexpr qint64 kQuickLayoutMs = 30;
+constexpr int kRewrapDelayMs = 150;
+
+}  // namespace
 
 void PaneScrollBar::wheelEvent(QWheelEvent* event) {
     m_wheeling = true;
@@ -36,7 +45,11 @@ PaneView::PaneView(PaneSide side, QWidget* parent)
     : QTreeView(parent),
       m_side(side),
       m_vertical(new PaneScrollBar(Qt::Vertical, this)),
-      m_horizontal(new PaneScrollBar(Qt::Horizontal, this)) {
+      m_horizontal(new PaneScrollBar(Qt::Horizontal, this)),
+      m_rewrapTimer(new QTimer(this)) {
+    m_rewrapTimer->setSingleShot(true);
+    m_rewrapTimer->setInterval(kRewrapDelayMs);
+    connect(m_rewrapTimer, &QTimer::timeout, this, &PaneView::relayoutRows);
     setWindowTitle(QStringLiteral("XML"));
     setAccessibleName(side == PaneSide::Left ? QStringLiteral("Left XML pane") : QStringLiteral("Right XML pane"));
     setVerticalScrollBar(m_vertical);
@@ -83,10 +96,10 @@ void PaneView::setPaneModel(PaneModel* model) {
     m_model = model;
     setModel(model);
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
-        m_columnWidth = 0;
-        widenTo(viewport()->width());
+        m_paintedWidth = 0;
+        fitColumn();
     });
-    widenTo(viewport()->width());
+    fitColumn();
 }
 
 void PaneView::setScrollPartner(PaneView* other, std::function<bool()> mirrorAllowed) {
@@ -155,19 +168,65 @@ TreeItem PaneView::currentItem() const {
     return m_model ? m_model->itemOf(currentIndex()) : kNoItem;
 }
 
+void PaneView::setRowsUniform(bool uniform) {
+    if (uniform == uniformRowHeights()) return;
+    setUniformRowHeights(uniform);
+    // Wrapped or not, the items take other widths: the column starts over.
+    m_paintedWidth = 0;
+    fitColumn();
+}
+
 void PaneView::widenTo(int width) {
-    width = std::max(width, viewport()->width());
-    if (width <= m_columnWidth) return;
-    m_columnWidth = width;
+    if (width <= m_paintedWidth) return;
+    m_paintedWidth = width;
     // Never resize the column from inside a paint.
-    QTimer::singleShot(0, this, [this] {
-        if (header()->sectionSize(0) < m_columnWidth) setColumnWidth(0, m_columnWidth);
-    });
+    QTimer::singleShot(0, this, &PaneView::fitColumn);
+}
+
+void PaneView::fitColumn() {
+    // As wide as the pane (also when a scroll bar takes some of it), wider
+    // only for what was painted wider.
+    const int width = std::max(m_paintedWidth, viewport()->width());
+    if (header()->sectionSize(0) != width) setColumnWidth(0, width);
+}
+
+int PaneView::wrapRoom() const {
+    return maximumViewportSize().width() - m_vertical->sizeHint().width();
+}
+
+void PaneView::doItemsLayout() {
+    QElapsedTimer clock;
+    clock.start();
+    QTreeView::doItemsLayout();
+    m_lastLayoutMs = clock.elapsed();
+}
+
+void PaneView::rewrap() {
+    if (m_lastLayoutMs < kQuickLayoutMs) {
+        m_rewrapTimer->stop();
+        relayoutRows();
+    } else {
+        m_rewrapTimer->start();
+    }
+}
+
+void PaneView::relayoutRows() {
+    // Rows are measured again only when the view asks for them (those on
+    // screen, and the last page for the scroll bar), never the whole tree.
+    scheduleDelayedItemsLayout();
+    // Wrapped rows fit the pane: a column widened for a wider pane goes back.
+    m_paintedWidth = 0;
+    fitColumn();
 }
 
 void PaneView::resizeEvent(QResizeEvent* event) {
     QTreeView::resizeEvent(event);
-    widenTo(viewport()->width());
+    const int room = wrapRoom();
+    if (room != m_wrapRoom) {
+        m_wrapRoom = room;
+        if (m_model && !uniformRowHeights()) rewrap();
+    }
+    fitColumn();
 }
 
 void PaneView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

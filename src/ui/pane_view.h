@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <functional>
 
@@ -56,9 +57,15 @@ public:
     TreeItem currentItem() const;
 
     // One-line rows all share a height, which lets the view skip asking.
-    void setRowsUniform(bool uniform) { setUniformRowHeights(uniform); }
+    void setRowsUniform(bool uniform);
     // Widens the column so that an item painted wider can be scrolled to.
     void widenTo(int width);
+    // The width the multi-line view wraps items to: the pane's inside less
+    // a vertical scroll bar, whether one shows or not (the bar coming and
+    // going must not wrap the rows again).
+    int wrapRoom() const;
+
+    void doItemsLayout() override;
 
 Q_SIGNALS:
     void fileDropped(PaneSide side, const QString& path);
@@ -79,6 +86,10 @@ protected:
 
 private:
     void mirror(Qt::Orientation orientation, int action);
+    // The pane's width changed: wrapped rows take new heights.
+    void rewrap();
+    void relayoutRows();
+    void fitColumn();
 
     PaneSide m_side;
     PaneModel* m_model = nullptr;
@@ -87,7 +98,10 @@ private:
     PaneScrollBar* m_vertical;
     PaneScrollBar* m_horizontal;
     bool m_mirroring = false;
-    int m_columnWidth = 0;
+    int m_paintedWidth = 0;  // the widest item painted since the rows last changed width
+    int m_wrapRoom = -1;
+    qint64 m_lastLayoutMs = 0;  // how long the view took to list its rows last time
+    QTimer* m_rewrapTimer;
 };
 
 // The first dropped file that a pane can load: a local path, or an

@@ -46,13 +46,39 @@ std::u16string attrs(std::string_view s) {
     return out;
 }
 
-WrapMetrics tenPixelsPerChar(int wrapWidth) {
+WrapMetrics tenPixelsPerChar(int lineWidth) {
     WrapMetrics m;
     m.width = [](std::u16string_view s) { return int(s.size()) * 10; };
     m.averageCharWidth = 10;
-    m.maxCharWidth = 10;
-    m.wrapWidth = wrapWidth;
+    m.lineWidth = lineWidth;
     return m;
+}
+
+// What a wrapped attribute string must keep at every line width: each
+// character drawn once and in order (blanks may be left out at a line's
+// end), no line wider than the width unless one character alone is, no
+// line begun by a value's closing mark, and as many lines as counted.
+QString wrapFault(std::u16string_view stored, int lineWidth) {
+    const std::u16string shown = DisplayString(stored);
+    const WrapMetrics m = tenPixelsPerChar(lineWidth);
+    const std::vector<PlacedRun> runs = WrapBlock(shown, m, stored);
+    std::uint32_t next = 0;
+    int lastLine = 0;
+    for (const PlacedRun& r : runs) {
+        for (; next < r.start; ++next)
+            if (shown[next] > 0x20) return QStringLiteral("character %1 not drawn").arg(next);
+        next = r.start + r.length;
+        const bool oneCharacter = r.length == 1 || (r.length == 2 && stored[r.start + 1] == kValueClose);
+        if (r.x + int(r.length) * 10 > lineWidth && !(r.x == 0 && oneCharacter))
+            return QStringLiteral("line %1 runs past %2").arg(r.line).arg(lineWidth);
+        if (r.x == 0 && r.line > 0 && stored[r.start] == kValueClose)
+            return QStringLiteral("line %1 begins with a closing quote").arg(r.line);
+        lastLine = r.line;
+    }
+    for (; next < shown.size(); ++next)
+        if (shown[next] > 0x20) return QStringLiteral("character %1 not drawn").arg(next);
+    if (WrappedLines(shown, m, stored) != lastLine + 1) return QStringLiteral("line count differs");
+    return {};
 }
 
 // Two loaded and compared documents with a model and a painter over each.
@@ -178,43 +204,51 @@ private Q_SLOTS:
     // ---- Word wrapping ----
     void shortStringsStayOnOneLine() {
         const WrapMetrics m = tenPixelsPerChar(200);
-        QVERIFY(BlockFits(u"aaa bbb", 1, m));
-        QCOMPARE(WrapBlock(u"aaa bbb", 1, m), (std::vector<PlacedRun>{{0, 4, 0, 0}, {4, 3, 40, 0}}));
+        QCOMPARE(WrapBlock(u"aaa bbb", m), (std::vector<PlacedRun>{{0, 4, 0, 0}, {4, 3, 40, 0}}));
+        QCOMPARE(WrappedLines(u"aaa bbb", m), 1);
     }
     void aLineFeedStartsANewLine() {
         const WrapMetrics m = tenPixelsPerChar(200);
-        QCOMPARE(WrapBlock(u"aa\nbb", 2, m), (std::vector<PlacedRun>{{0, 2, 0, 0}, {3, 2, 0, 1}}));
-        QVERIFY(!BlockFits(u"aa\nbb", 1, m));
+        QCOMPARE(WrapBlock(u"aa\nbb", m), (std::vector<PlacedRun>{{0, 2, 0, 0}, {3, 2, 0, 1}}));
+        QCOMPARE(WrappedLines(u"aa\n\nbb", m), 3);
+        QCOMPARE(WrappedLines(u"aa\n", m), 1);  // a final line feed opens no line
     }
-    void wordsWrapWhereTheLineIsFull() {
+    void wordsGoWholeToTheNextLine() {
         const WrapMetrics m = tenPixelsPerChar(200);
-        // Two chunks of 100 pixels do not fit in 200 - 6; 100 and 90 do.
-        const std::vector<PlacedRun> runs = WrapBlock(u"aaaaaaaaa bbbbbbbbb ccccccccc", 3, m);
-        QCOMPARE(runs.size(), 3u);
-        QCOMPARE(runs[0].line, 0);
-        QCOMPARE(runs[1].line, 1);
-        QCOMPARE(runs[1].x, 0);
-        QCOMPARE(runs[2].line, 1);
-        QCOMPARE(runs[2].x, 100);
+        // 110 + 100 pixels do not fit 200; 100 + 100 do (the blank behind is left out).
+        QCOMPARE(WrapBlock(u"aaaaaaaaaa bbbbbbbbbb cc", m),
+                 (std::vector<PlacedRun>{{0, 11, 0, 0}, {11, 11, 0, 1}, {22, 2, 110, 1}}));
+        QCOMPARE(WrapBlock(u"aaaaaaaaa bbbbbbbbbb ", m), (std::vector<PlacedRun>{{0, 10, 0, 0}, {10, 10, 100, 0}}));
+        QCOMPARE(WrappedLines(u"aaaaaaaaaa bbbbbbbbbb cc", m), 2);
     }
-    void aWordLongerThanALineIsCut() {
-        const WrapMetrics m = tenPixelsPerChar(200);
+    void aWordLongerThanALineIsCutAfterPunctuation() {
+        const WrapMetrics m = tenPixelsPerChar(100);
         const std::u16string word(50, u'x');
-        QVERIFY(!BlockFits(word, 3, m));
-        const std::vector<PlacedRun> runs = WrapBlock(word, 3, m);
-        std::uint32_t covered = 0;
-        for (const PlacedRun& r : runs) {
-            covered += r.length;
-            if (r.line < 2) QVERIFY(r.x + int(r.length) * 10 <= 200 - 6);
+        QCOMPARE(WrappedLines(word, m), 5);
+        // The address breaks after its slashes and dots, not inside a name.
+        const std::u16string address = u"https://example.org/feed.xml";
+        std::vector<std::u16string> lines;
+        for (const PlacedRun& r : WrapBlock(address, m)) {
+            if (std::size_t(r.line) >= lines.size()) lines.resize(std::size_t(r.line) + 1);
+            lines[std::size_t(r.line)] += address.substr(r.start, r.length);
         }
-        QCOMPARE(covered, 50u);
-        QCOMPARE(runs.back().line, 2);  // the rest stays on the last line
+        QCOMPARE(lines, (std::vector<std::u16string>{u"https://", u"example.", u"org/feed.", u"xml"}));
+    }
+    void aClosingQuoteNeverStartsALine() {
+        // Values ending in punctuation, in a blank, in a long word, and an
+        // empty value, at every width from far too narrow to wide enough.
+        for (const char* s : {"href=|https://example.org/feed.xml^ rel=|self^", "a=|xxxxxxx-^ b=|y^",
+                              "a=|xx ^ b=|y^", "title=|one two three four  ^ x=|^ y=|z.^"})
+            for (int width = 10; width <= 400; width += 10)
+                QVERIFY2(wrapFault(attrs(s), width).isEmpty(),
+                         qPrintable(QStringLiteral("%1 at %2: %3").arg(QString::fromLatin1(s)).arg(width).arg(wrapFault(attrs(s), width))));
     }
     void aTinyWidthStillEnds() {
         const WrapMetrics m = tenPixelsPerChar(3);
         std::uint32_t covered = 0;
-        for (const PlacedRun& r : WrapBlock(u"abc def", 4, m)) covered += r.length;
+        for (const PlacedRun& r : WrapBlock(u"abc def", m)) covered += r.length;
         QVERIFY(covered >= 6u);
+        QCOMPARE(WrappedLines(u"abc def", m), 6);
     }
     void shortElementsStayOneLineInFullMode() {
         // The attribute string counts its marks: x=\1...\2 is 24 characters here.

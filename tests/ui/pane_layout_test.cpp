@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: MIT
+// The panes at the window's size, driven as a user does (clicks, keys, the
+// mouse wheel, a window resized): wrapped items stay inside their pane and
+// their row at every width, a closing quote stays with its value, and
+// scrolling stops at the last item.
+#include <QAbstractButton>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <QtTest>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/document_pane.h"
+#include "ui/command_ids.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/modal.h"
+#include "model/element_record.h"
+#include "support/load_xml.h"
+#include "ui/main_window_fixture.h"
+#include "ui/pane_model.h"
+#include "ui/pane_painter.h"
+#include "ui/pane_view.h"
+
+using namespace quillon;
+using test::Program;
+using test::qpath;
+
+namespace {
+
+// Takes down what a paint draws, where nothing clips it: each piece of
+// text at its baseline and each rectangle.
+class RecordingEngine final : public QPaintEngine {
+public:
+    struct Text {
+        QPointF at;
+        qreal width;
+        QString text;
+        bool bold;
+    };
+    std::vector<Text> texts;
+    std::vector<QRectF> rects;
+
+    RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawRects(const QRectF* r, int n) override { rects.insert(rects.end(), r, r + n); }
+    void drawRects(const QRect* r, int n) override {
+        for (int i = 0; i < n; ++i) rects.push_back(QRectF(r[i]));
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        texts.push_back({p, item.width(), item.text(), item.font().bold()});
+    }
+    Type type() const override { return QPaintEngine::User; }
+};
+
+class RecordingDevice final : public QPaintDevice {
+public:
+    RecordingEngine engine;
+    QPaintEngine* paintEngine() const override { return const_cast<RecordingEngine*>(&engine); }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth:
+            case PdmHeight:
+                return 100000;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return int(devicePixelRatioFScale());
+            case PdmDepth:
+                return 32;
+            default:
+                return 1000;
+        }
+    }
+};
+
+// A feed whose descriptions and attributes are long enough to wrap, with
+// values that end in punctuation or a blank.
+std::string feed(int items) {
+    std::string xml = "<rss version='2.0' xmlns:atom='http://www.w3.org/2005/Atom'><channel>"
+                      "<link href='https://example.org/feed.xml' rel='self' type='application/rss+xml'/>";
+    for (int i = 0; i < items; ++i) {
+        const std::string n = std::to_string(i);
+        xml += "<item id='post-" + n + "' see='https://example.org/posts/" + n + "/comments/?page=2&amp;sort=new.' " +
+               "note='ends in a blank " + n + " ' alt='(" + n + ")'><title>Release notes " + n +
+               ": improvements to module " + n + "</title><description>Post " + n +
+               " describes what changed in module " + n +
+               " and why the team chose this approach, with a word long enough to be cut: "
+               "supercalifragilisticexpialidocious-" + n + ".</description></item>";
+    }
+    return xml + "</channel></rss>";
+}
+
+void wheelDown(PaneView* view, int notches) {
+    const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    for (int i = 0; i < notches; ++i) {
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+    }
+}
+
+// A click on the pane's first item, then Ctrl+E (or Ctrl+S): every element
+// below it expanded (collapsed).
+void expandFromTheTop(Program& p, PaneSide side, bool expand = true) {
+    PaneView* view = p.window->paneView(side);
+    p.window->activateWindow();
+    (void)QTest::qWaitForWindowActive(p.window.get());
+    view->verticalScrollBar()->setValue(0);
+    const QRect first = view->visualRect(view->model()->index(0, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, first.topLeft() + QPoint(PanePainter::kIconArea + 8, 8));
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : p.window.get(), expand ? Qt::Key_E : Qt::Key_S, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+}
+
+// Paints each row on screen as the view does and says what went wrong:
+// something drawn past the pane's right edge, below its row (a row that
+// kept the height of another width), or a line of attributes begun by a
+// closing quote.
+QString layoutFault(Program& p, PaneSide side) {
+    PaneView* view = p.window->paneView(side);
+    QCoreApplication::processEvents();  // the rows laid out again after a resize
+    const int paneRight = view->viewport()->width();
+    if (view->horizontalScrollBar()->maximum() > 0) return QStringLiteral("the pane scrolls sideways");
+    int rows = 0;
+    for (QModelIndex index = view->indexAt(QPoint(PanePainter::kIconArea, 1)); index.isValid();
+         index = view->indexBelow(index)) {
+        const QRect cell = view->visualRect(index);
+        if (cell.top() >= view->viewport()->height()) break;
+        ++rows;
+        QStyleOptionViewItem option;
+        option.rect = cell;
+        option.widget = view;
+        option.font = view->font();
+        RecordingDevice device;
+        {
+            QPainter painter(&device);
+            p.window->painter()->paintItem(painter, option, index);
+        }
+        const RecordingEngine& drawn = device.engine;
+        const QString where = QStringLiteral("row at %1 (%2)").arg(cell.top()).arg(index.row());
+        for (const RecordingEngine::Text& t : drawn.texts) {
+            if (t.at.x() + t.width > paneRight + 0.5)
+                return where + QStringLiteral(": \"%1\" ends at %2, the pane at %3")
+                                   .arg(t.text)
+                                   .arg(t.at.x() + t.width)
+                                   .arg(paneRight);
+            if (t.at.y() > cell.bottom() + 1) return where + QStringLiteral(": \"%1\" below its row").arg(t.text);
+        }
+        for (const QRectF& r : drawn.rects)
+            if (r.right() > paneRight + 0.5 || r.bottom() > cell.bottom() + 1.5)
+                return where + QStringLiteral(": a frame outside the pane or the row");
+        // The bold lines after the name line are the attribute lines.
+        std::map<qreal, std::vector<RecordingEngine::Text>> lines;
+        for (const RecordingEngine::Text& t : drawn.texts)
+            if (t.bold) lines[t.at.y()].push_back(t);
+        QString previous;
+        bool first = true;
+        for (auto& [y, parts] : lines) {
+            std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.at.x() < b.at.x(); });
+            QString line;
+            for (const auto& t : parts) line += t.text;
+            if (!first && line.startsWith(QLatin1Char('"')) && !previous.trimmed().endsWith(QLatin1Char('=')))
+                return where + QStringLiteral(": a line begins with a closing quote: %1 / %2").arg(previous, line);
+            first = false;
+            previous = line;
+        }
+    }
+    if (rows == 0) return QStringLiteral("no rows on screen");
+    return {};
+}
+
+// After scrolling down as far as the wheel goes: the end-of-document item
+// is the last line on screen, one line high, and no further row would have
+// fitted above the rows shown (the pane did not scroll into empty space).
+QString endFault(Program& p, PaneSide side) {
+    PaneView* view = p.window->paneView(side);
+    wheelDown(view, 400);
+    QCoreApplication::processEvents();
+    const QModelIndex end = view->model()->index(view->model()->rowCount() - 1, 0);
+    const QRect last = view->visualRect(end);
+    const int line = p.window->itemHeight();
+    if (last.height() != line) return QStringLiteral("the last item is %1 pixels high").arg(last.height());
+    const int below = view->viewport()->height() - last.bottom() - 1;
+    if (below < 0) return QStringLiteral("the last item is not wholly on screen");
+    const QModelIndex above = view->indexAbove(view->indexAt(QPoint(PanePainter::kIconArea, 1)));
+    const int room = above.isValid() ? view->visualRect(above).height() : 1 << 20;
+    if (below >= room)
+        return QStringLiteral("%1 empty pixels below the last item, room for the %2 pixel row above")
+            .arg(below)
+            .arg(room);
+    return {};
+}
+
+}  // namespace
+
+class PaneLayoutTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { options() = Options{}; }
+
+    void wrappedItemsFitThePaneAtEveryWidth() {
+        const std::string left = test::WriteTempFile(feed(6)), right = test::WriteTempFile(feed(7));
+        Program p({QStringLiteral("quillon"), qpath(left), qpath(right)});
+        QVERIFY(options().DisplayFullMode != 0);  // the multi-line view is the default one
+        expandFromTheTop(p, PaneSide::Left);
+        expandFromTheTop(p, PaneSide::Right);
+        const int height = p.window->height();
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        const TreeItem description = test::Find(view->paneModel()->pane(), "channel/item/description")->item;
+        int wideRow = 0;
+        for (int width : {p.window->width(), 960, 1180, 900, 820, 760, 700, 660}) {
+            p.window->resize(width, height);
+            QTRY_COMPARE(p.window->width(), width);
+            for (PaneSide side : {PaneSide::Left, PaneSide::Right})
+                QVERIFY2(layoutFault(p, side).isEmpty(),
+                         qPrintable(QStringLiteral("%1 wide: ").arg(width) + layoutFault(p, side)));
+            const int row = view->visualRect(view->paneModel()->indexOf(description)).height();
+            if (width == 1180) wideRow = row;
+        }
+        // Narrower, the same text takes more lines.
+        QVERIFY(view->visualRect(view->paneModel()->indexOf(description)).height() > wideRow);
+    }
+
+    void switchingToTheMultiLineViewWrapsWhatRanPastThePane() {
+        Program p({QStringLiteral("quillon"), qpath(test::WriteTempFile(feed(4)))},
+                  [](Options& o) { o.DisplayFullMode = 0; });
+        expandFromTheTop(p, PaneSide::Left);
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        QTRY_VERIFY(view->horizontalScrollBar()->maximum() > 0);  // one line each, wider than the pane
+        test::WhenModalOpens<OptionsDialog>([](OptionsDialog* d) {
+            d->setCurrentPage(OptionsDialog::View);
+            d->findChild<QAbstractButton*>(QStringLiteral("DisplayFullMode"))->click();
+            d->findChild<QAbstractButton*>(QStringLiteral("OK"))->click();
+        });
+        p.window->executeCommand(cmd::Options);
+        QCOMPARE(options().DisplayFullMode, 1u);
+        QVERIFY2(layoutFault(p, PaneSide::Left).isEmpty(), qPrintable(layoutFault(p, PaneSide::Left)));
+    }
+
+    void scrollingStopsAtTheLastItem() {
+        const std::string doc = test::WriteTempFile(feed(12));
+        for (unsigned fullMode : {1u, 0u}) {
+            Program p({QStringLiteral("quillon"), qpath(doc), qpath(doc)},
+                      [fullMode](Options& o) { o.DisplayFullMode = fullMode; });
+            const QString mode = fullMode ? QStringLiteral("multi-line: ") : QStringLiteral("one line: ");
+            expandFromTheTop(p, PaneSide::Left);
+            QVERIFY2(endFault(p, PaneSide::Left).isEmpty(), qPrintable(mode + endFault(p, PaneSide::Left)));
+            p.window->resize(p.window->width() - 180, p.window->height() - 60);
+            QTRY_VERIFY(p.window->paneView(PaneSide::Left)->viewport()->height() > 0);
+            QVERIFY2(endFault(p, PaneSide::Left).isEmpty(), qPrintable(mode + endFault(p, PaneSide::Left)));
+            expandFromTheTop(p, PaneSide::Left, false);
+            expandFromTheTop(p, PaneSide::Left);
+            QVERIFY2(endFault(p, PaneSide::Left).isEmpty(), qPrintable(mode + endFault(p, PaneSide::Left)));
+        }
+        // A document shorter than the pane does not scroll at all.
+        Program p({QStringLiteral("quillon"), qpath(test::WriteTempFile("<a><b x='1'/><c>text</c></a>"))});
+        PaneView* view = p.window->paneView(PaneSide::Left);
+        wheelDown(view, 10);
+        QCOMPARE(view->verticalScrollBar()->value(), 0);
+        QCOMPARE(view->visualRect(view->model()->index(0, 0)).top(), 0);
+    }
+};
+
+QTEST_MAIN(PaneLayoutTest)
+#include "pane_layout_test.moc"
