@@ -82,6 +82,11 @@ public:
         return false;
     }
     void release() { std::vector<std::uint64_t>().swap(m_table); }
+    void reserve(std::size_t count) {
+        std::size_t capacity = 16;
+        while (capacity < count * 2) capacity *= 2;
+        if (capacity > m_table.size()) m_table.assign(capacity, 0);  // only while empty
+    }
 
 private:
     std::size_t slot(std::uint64_t v) const {
@@ -101,7 +106,12 @@ private:
 // What one side says about one attribute name. Once a value repeats the
 // name cannot be the key, and only its carriers are still counted.
 struct Seen {
-    explicit Seen(std::u16string_view n) : name(n) {}
+    // expected: how many members may still carry it, to size the tables once.
+    Seen(std::u16string_view n, std::size_t expected) : name(n) {
+        slots.reserve(expected);
+        digests.reserve(expected);
+        set.reserve(expected);
+    }
     std::u16string_view name;
     std::uint32_t carriers = 0;
     bool repeated = false;
@@ -132,7 +142,18 @@ struct Seen {
 // every name.
 std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& digest, std::vector<Seen>& seen) {
     std::uint32_t members = 0;
+    // The group's records and their strings are rarely in the cache any more:
+    // ask for them a few members ahead, records first, then their strings.
+    constexpr std::uint32_t kRecordsAhead = 16, kStringsAhead = 8;
+    // Many names on a huge group would reserve much; past this they grow.
+    constexpr std::size_t kReserveAtMost = std::size_t(1) << 16;
     for (std::uint32_t i = 0; i < n; ++i) {
+        if (i + kRecordsAhead < n && a[i + kRecordsAhead]) {
+            // The string and its length may lie on two cache lines.
+            __builtin_prefetch(&a[i + kRecordsAhead]->attributesText);
+            __builtin_prefetch(&a[i + kRecordsAhead]->attributesLength);
+        }
+        if (i + kStringsAhead < n && a[i + kStringsAhead]) __builtin_prefetch(a[i + kStringsAhead]->attributesText);
         if (!a[i]) continue;
         ++members;
         std::size_t expected = 0;
@@ -141,7 +162,7 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
             if (k == seen.size()) {
                 k = 0;
                 while (k < seen.size() && seen[k].name != at.name) ++k;
-                if (k == seen.size()) seen.emplace_back(at.name);
+                if (k == seen.size()) seen.emplace_back(at.name, std::min<std::size_t>(n - i, kReserveAtMost));
             }
             seen[k].add(i, at.value, digest);
             expected = k + 1;
