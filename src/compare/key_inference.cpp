@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "model/hashes.h"
 
@@ -177,14 +179,38 @@ std::vector<std::uint64_t> valuesBySlot(const Seen& s, std::uint32_t n) {
     return out;
 }
 
+// Groups at least this large have both sides walked at the same time.
+constexpr std::uint32_t kWalkSidesAtOnce = 4096;
+
 }  // namespace
 
 InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY,
                               unsigned mode) {
-    ValueDigest digest(mode);
     std::vector<Seen> seenX, seenY;
-    const std::uint32_t membersX = collect(x, nX, digest, seenX);
-    const std::uint32_t membersY = collect(y, nY, digest, seenY);
+    std::uint32_t membersX = 0, membersY = 0;
+    auto collectY = [&] {
+        ValueDigest digest(mode);
+        membersY = collect(y, nY, digest, seenY);
+    };
+    {
+        // The walk waits on memory for every member; on a large group the
+        // two sides are walked at once. Both only read the records.
+        std::thread other;
+        if (std::min(nX, nY) >= kWalkSidesAtOnce) {
+            try {
+                other = std::thread(collectY);
+            } catch (const std::system_error&) {
+                // No thread to be had: walk the sides one after the other.
+            }
+        }
+        ValueDigest digest(mode);
+        membersX = collect(x, nX, digest, seenX);
+        if (other.joinable()) {
+            other.join();
+        } else {
+            collectY();
+        }
+    }
     InferredKey key;
     if (membersX < 2 || membersY < 2) return key;
     const Seen* bestX = nullptr;
