@@ -40,15 +40,17 @@ struct ElementRecord {
     std::uint32_t distinctChildNameCount = 0;
     const std::uint32_t* childNameIds = nullptr;     // distinctChildNameCount entries
     const std::uint32_t* childNameCounts = nullptr;  // parallel to childNameIds
+    // Each string beside its length, on one cache line; 32-bit fields in
+    // pairs so that no padding is left between the pointers.
     char16_t* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
     char16_t* text = nullptr;            // trimmed pieces joined by one blank; null when none
-    TreeItem item = kNoItem;
-    ElementRecord* partner = nullptr;  // while loading: the shadow record, if any
-    std::uint32_t keySum = 0;
-    std::unique_ptr<KeyAttrSignature> keyAttrSignature;
-    DocumentPane* treePane = nullptr;
     std::uint32_t textLength = 0;
     std::uint32_t attributesLength = 0;
+    TreeItem item = kNoItem;
+    std::uint32_t keySum = 0;
+    ElementRecord* partner = nullptr;  // while loading: the shadow record, if any
+    std::unique_ptr<KeyAttrSignature> keyAttrSignature;
+    DocumentPane* treePane = nullptr;
     std::uint16_t textWeight = 0;
     std::uint16_t attrWeight = 0;
     std::uint16_t subtreeTextWeight = 0;
