@@ -148,7 +148,7 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
     // ask for them a few members ahead, records first, then their strings.
     constexpr std::uint32_t kRecordsAhead = 16, kStringsAhead = 8;
     // Many names on a huge group would reserve much; past this they grow.
-    constexpr std::size_t kReserveAtMost = std::size_t(1) << 16;
+    constexpr std::size_t kReserveAtMost = std::size_t(1) << 14;
     for (std::uint32_t i = 0; i < n; ++i) {
         if (i + kRecordsAhead < n && a[i + kRecordsAhead]) {
             // The string and its length may lie on two cache lines.
