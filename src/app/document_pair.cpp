@@ -4,45 +4,18 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <sstream>
-#include <string_view>
 
+#include "app/console_notifier.h"
 #include "compare/compare_commands.h"
 #include "load/load_document.h"
 #include "platform/notifier.h"
-#include "platform/terminal_text.h"
 #include "platform/utf8.h"
 #include "report/text_listing.h"
 
 namespace quillon {
 namespace {
-
-// Keeps the "Result" box's text and prints every other message (parse
-// problems) on stderr, one line each.
-class KeepingNotifier : public Notifier {
-public:
-    MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon,
-                       MessageButtons buttons) override {
-        if (title == u"Result") {
-            result = ToUtf8(text);
-        } else {
-            // A parse problem's box asks whether to go on; the run goes on.
-            // File names in it keep their bytes until TerminalText shows them.
-            std::string body = FileNameBytes(text);
-            constexpr std::string_view kQuestion = "\n\nContinue?";
-            if (body.size() >= kQuestion.size() &&
-                body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0)
-                body.resize(body.size() - kQuestion.size());
-            for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
-                body.replace(p, 2, ": ");
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(title).c_str(), TerminalText(body).c_str());
-        }
-        return DefaultAnswer(buttons);
-    }
-    std::string result;
-};
 
 // The parser words a folder or a missing file poorly; say it plainly.
 bool readableFile(const std::string& path, std::string& why) {
@@ -62,8 +35,8 @@ bool readableFile(const std::string& path, std::string& why) {
 
 PairOutcome PairComparer::compare(const std::string& left, const std::string& right) {
     PairOutcome out;
-    KeepingNotifier keeping;
-    ScopedNotifier scoped(keeping);
+    ConsoleNotifier console;
+    ScopedNotifier scoped(console);
     const std::string* paths[2] = {&left, &right};
     for (int i = 0; i < 2; ++i) {
         out.failedPath = *paths[i];
@@ -90,7 +63,7 @@ PairOutcome PairComparer::compare(const std::string& left, const std::string& ri
     // The differences themselves first, then the sentence that sums them up.
     std::ostringstream differences;
     WriteDifferenceListing(differences, m_panes[0], m_panes[1], {});
-    out.listing = differences.str() + keeping.result;
+    out.listing = differences.str() + ToUtf8(console.result);
     return out;
 }
 

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/console_notifier.h"
 #include "app/folder_compare.h"
 #include "app/git_diff.h"
 #include "compare/compare_commands.h"
@@ -603,34 +604,6 @@ std::uint64_t fileSize(const std::string& path) {
     struct stat st {};
     return (!isAddress(path) && ::stat(path.c_str(), &st) == 0) ? std::uint64_t(st.st_size) : 0;
 }
-
-// The "Result" box is kept for the report; every other message goes to stderr.
-class ConsoleNotifier : public Notifier {
-public:
-    std::u16string result;
-    MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
-                       MessageButtons buttons) override {
-        if (title == u"Result") {
-            result = text;
-        } else {
-            // A parse problem's box asks whether to go on; the console goes
-            // on, so it prints the problem on one line.
-            // File names in it keep their bytes until TerminalText shows them.
-            std::string body = FileNameBytes(text);
-            constexpr std::string_view kQuestion = "\n\nContinue?";
-            if (body.size() >= kQuestion.size() &&
-                body.compare(body.size() - kQuestion.size(), kQuestion.size(), kQuestion) == 0) {
-                body.resize(body.size() - kQuestion.size());
-                for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
-                    body.replace(p, 2, ": ");
-            }
-            // Names and messages may carry a document's control characters.
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(title).c_str(), TerminalText(body).c_str());
-        }
-        (void)icon;
-        return DefaultAnswer(buttons);
-    }
-};
 
 // Clears the progress line once pairing is done, before the result prints.
 class ConsoleHost : public CompareHost {
