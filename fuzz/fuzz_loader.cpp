@@ -28,17 +28,11 @@
 #include "platform/utf8.h"
 #include "settings/options.h"
 
+#include "quiet_notifier.h"
+
 using namespace quillon;
 
 namespace {
-
-// Messages are expected (parse problems); none may reach stderr.
-class QuietNotifier : public Notifier {
-public:
-    MessageAnswer show(std::u16string_view, std::u16string_view, MessageIcon, MessageButtons b) override {
-        return DefaultAnswer(b);
-    }
-};
 
 void writeFile(const std::string& path, const void* data, std::size_t size) {
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {

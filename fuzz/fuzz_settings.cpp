@@ -14,18 +14,9 @@
 #include "settings/options.h"
 #include "settings/settings_file.h"
 
+#include "quiet_notifier.h"
+
 using namespace quillon;
-
-namespace {
-
-class QuietNotifier : public Notifier {
-public:
-    MessageAnswer show(std::u16string_view, std::u16string_view, MessageIcon, MessageButtons b) override {
-        return DefaultAnswer(b);
-    }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QuietNotifier quiet;
