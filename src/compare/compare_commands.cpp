@@ -105,8 +105,7 @@ bool CompareFiles(DocumentPane* left, DocumentPane* right, CompareHost& host, st
     state.Compared = false;
     TakeCompareSnapshot(options());
     host.EnableSaveCommands();
-    PrepareSubtree(leftRoot, 0);
-    PrepareSubtree(rightRoot, 0);
+    PrepareDocuments(leftRoot, rightRoot);
     host.SetStatusText(u"Comparing...");
     PairElements(leftRoot, rightRoot, progress);
     if (state.ViewMode != kViewNormal) {

@@ -77,6 +77,11 @@ public:
         ++m_size;
         return true;
     }
+    // Asks for v's slot ahead of the insert: the table outgrows the caches
+    // on a large group, and the probe would wait on memory.
+    void prefetch(std::uint64_t v) const {
+        if (!m_table.empty()) __builtin_prefetch(&m_table[slot(v)]);
+    }
     bool contains(std::uint64_t v) const {
         if (m_table.empty()) return false;
         for (std::size_t i = slot(v); m_table[i] != 0; i = (i + 1) & (m_table.size() - 1))
@@ -121,10 +126,8 @@ struct Seen {
     std::vector<std::uint64_t> digests;
     DigestSet set;
 
-    void add(std::uint32_t slot, std::u16string_view value, ValueDigest& digest) {
-        ++carriers;
+    void add(std::uint32_t slot, std::uint64_t d) {
         if (repeated) return;
-        const std::uint64_t d = digest(value);
         if (!set.insert(d)) {
             repeated = true;
             std::vector<std::uint32_t>().swap(slots);
@@ -143,6 +146,19 @@ struct Seen {
 // member, so a short list searched from the expected position beats hashing
 // every name.
 std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& digest, std::vector<Seen>& seen) {
+    // Values are digested a block of members at a time and go into their sets
+    // afterwards, so that the sets' slots can be fetched in the meantime.
+    struct Pending {
+        std::uint32_t name, slot;
+        std::uint64_t digest;
+    };
+    constexpr std::size_t kBlock = 32;
+    std::vector<Pending> pending;
+    pending.reserve(kBlock * 4);
+    auto drain = [&] {
+        for (const Pending& p : pending) seen[p.name].add(p.slot, p.digest);
+        pending.clear();
+    };
     std::uint32_t members = 0;
     // The group's records and their strings are rarely in the cache any more:
     // ask for them a few members ahead, records first, then their strings.
@@ -166,10 +182,18 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
                 while (k < seen.size() && seen[k].name != at.name) ++k;
                 if (k == seen.size()) seen.emplace_back(at.name, std::min<std::size_t>(n - i, kReserveAtMost));
             }
-            seen[k].add(i, at.value, digest);
+            Seen& named = seen[k];
+            ++named.carriers;
+            if (!named.repeated) {
+                const std::uint64_t d = digest(at.value);
+                named.set.prefetch(d);
+                pending.push_back({std::uint32_t(k), i, d});
+            }
             expected = k + 1;
         });
+        if (members % kBlock == 0) drain();
     }
+    drain();
     return members;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "compare/prepare.h"
 
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "compare/identity.h"
@@ -13,7 +15,8 @@ namespace {
 constexpr std::uint8_t kLowRuleBits = 0x3F;
 
 // Steps on entering an element: ignore state, rule flags, cleared results.
-std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& counters) {
+// clearBackLink: also clear the partner's link back to this element.
+std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& counters, bool clearBackLink) {
     const IgnoreRule* rule = e.name ? MatchIgnoreRule(e.name->nameId, e.pathHash) : nullptr;
     bool applies = true;
     if (rule && RuleHasCondition(*rule)) {
@@ -38,7 +41,7 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
     if (state > 0) ++counters.IgnoredElements;
 
     // A partner outside the swept subtree must not keep pointing here.
-    if (e.partner && e.partner->partner == &e) e.partner->partner = nullptr;
+    if (clearBackLink && e.partner && e.partner->partner == &e) e.partner->partner = nullptr;
     e.partner = nullptr;
     e.descendantCount = 0;
     e.subtreeNameSum = 0;
@@ -80,16 +83,14 @@ void finish(ElementRecord& e) {
     e.subtreeAttrProduct *= e.subtreeAttrSum;
 }
 
-}  // namespace
-
-std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
+std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters& counters, bool clearBackLinks) {
     if (!start) return 0;
     const CompareSnapshot& s = compareSnapshot();
-    CompareCounters& counters = compareCounters();
+    const auto step = [&](ElementRecord& e, std::uint8_t from) { enter(e, from, counters, clearBackLinks); };
 
     // The whole subtree lives in the start element's pane.
     if (!start->treePane) {
-        enter(*start, inherited, counters);
+        step(*start, inherited);
         finish(*start);
         return start->ignoreState;
     }
@@ -100,7 +101,7 @@ std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
         bool keyed;
     };
     std::vector<Frame> stack;
-    enter(*start, inherited, counters);
+    step(*start, inherited);
     stack.push_back({start, tree.FirstChild(start->item), IsKeyParent(*start)});
     while (!stack.empty()) {
         Frame& top = stack.back();
@@ -109,7 +110,7 @@ std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
             ElementRecord* child = tree.Data(item);
             if (!child) continue;
             ElementRecord* parent = top.element;
-            enter(*child, parent->ignoreState, counters);
+            step(*child, parent->ignoreState);
             if (const TreeItem grandchild = tree.FirstChild(item)) {
                 stack.push_back({child, grandchild, IsKeyParent(*child)});  // `top` is stale from here
             } else {
@@ -124,6 +125,41 @@ std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
         if (!stack.empty()) addChild(*stack.back().element, *done, stack.back().keyed, s);
     }
     return start->ignoreState;
+}
+
+// Documents at least this large (in records, each) are swept on two threads.
+constexpr std::size_t kSweepSidesAtOnce = std::size_t(1) << 16;
+
+}  // namespace
+
+std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
+    return sweep(start, inherited, compareCounters(), true);
+}
+
+void PrepareDocuments(ElementRecord* left, ElementRecord* right) {
+    const auto large = [](const ElementRecord* root) {
+        return root && root->treePane && root->treePane->records.liveCount() >= kSweepSidesAtOnce;
+    };
+    if (large(left) && large(right)) {
+        // Pairs only ever link two elements below the two roots, so each
+        // sweep clears its own half of every link; reaching into the other
+        // tree would race with the sweep there.
+        CompareCounters rightCounters;
+        std::thread other;
+        try {
+            other = std::thread([&] { sweep(right, 0, rightCounters, false); });
+        } catch (const std::system_error&) {
+            // No thread to be had: sweep one after the other, as below.
+        }
+        if (other.joinable()) {
+            sweep(left, 0, compareCounters(), false);
+            other.join();
+            compareCounters().IgnoredElements += rightCounters.IgnoredElements;
+            return;
+        }
+    }
+    PrepareSubtree(left, 0);
+    PrepareSubtree(right, 0);
 }
 
 }  // namespace quillon

@@ -15,4 +15,8 @@ struct ElementRecord;
 // element's ignore state.
 std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited);
 
+// The same sweep over two whole documents from their roots; large ones are
+// swept at the same time.
+void PrepareDocuments(ElementRecord* leftRoot, ElementRecord* rightRoot);
+
 }  // namespace quillon

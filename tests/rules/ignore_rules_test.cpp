@@ -20,6 +20,31 @@ TEST_F(IgnoreKindTest, EntireElementIsIgnoredWithItsSubtree) {
     EXPECT_EQ(Find(left, "stamp/x")->ignoreState, 2);
 }
 
+TEST_F(IgnoreKindTest, IgnoredElementInsideIdenticalSubtreesStaysUnpaired) {
+    Rule("stamp");
+    const char* doc = "<r><p><a>1</a><stamp>x<y/></stamp><b>2</b></p></r>";
+    EXPECT_EQ(Compare(doc, doc), kIdentical);
+    EXPECT_EQ(counters().EqualPairs, 4u);  // r, p, a, b
+    EXPECT_EQ(Find(left, "p/stamp")->partner, nullptr);
+    EXPECT_EQ(Find(left, "p/stamp/y")->partner, nullptr);
+    EXPECT_EQ(Find(right, "p/b")->partner, Find(left, "p/b"));
+}
+
+TEST_F(IgnoreKindTest, LargeDocumentsCountEveryIgnoredElementAndDropOldPairs) {
+    // Large enough that both documents are prepared at the same time.
+    std::string body;
+    for (int k = 0; k < 70000; ++k) body += "<i>x</i>";
+    Load("<r>" + body + "<stamp n='a'>1</stamp><stamp>2</stamp></r>", "<r>" + body + "<stamp n='a'>3</stamp></r>");
+    EXPECT_NE(Compare(), kIdentical);
+    EXPECT_EQ(counters().IgnoredElements, 0u);
+    ASSERT_NE(Find(right, "stamp")->partner, nullptr);
+    Rule("stamp");
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().IgnoredElements, 3u);
+    EXPECT_EQ(Find(left, "stamp")->partner, nullptr);
+    EXPECT_EQ(Find(right, "stamp")->partner, nullptr);
+}
+
 TEST_F(IgnoreKindTest, ContentOnlyLeavesAttributesCompared) {
     Rule("price 1");
     EXPECT_EQ(Compare("<r><price cur='EUR'>1</price></r>", "<r><price cur='EUR'>2</price></r>"), kIdentical);
