@@ -74,11 +74,11 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     g->element = element;
     if (!element->treePane || element->childCount == 0) return g;
     const TreePane& tree = element->treePane->tree;
-    const std::uint32_t tableSize = element->childNameIds ? element->distinctChildNameCount : 0;
+    const std::uint32_t tableSize = element->childNameIds() ? element->distinctChildNameCount : 0;
     std::uint32_t counted = 0;
-    for (std::uint32_t k = 0; k < tableSize; ++k) counted += element->childNameCounts[k];
+    for (std::uint32_t k = 0; k < tableSize; ++k) counted += element->childNameCounts()[k];
 
-    const GroupLookup lookup(element->childNameIds, tableSize);
+    const GroupLookup lookup(element->childNameIds(), tableSize);
     // Runs of same-named siblings are common: remember the last group.
     std::uint32_t lastId = 0, lastGroup = NotFound;
     auto groupOf = [&](std::uint32_t id, auto&& orElse) {
@@ -92,13 +92,13 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
 
     if (counted == element->childCount) {
         // The usual case: the element's table names every child.
-        g->ids = element->childNameIds;
-        g->counts = element->childNameCounts;
+        g->ids = element->childNameIds();
+        g->counts = element->childNameCounts();
         g->groupCount = tableSize;
     } else {
         // Past the distinct-name limit the table stops counting: count every
         // child here, and give the names it lacks groups of their own.
-        std::vector<std::uint32_t> ids(element->childNameIds, element->childNameIds + tableSize);
+        std::vector<std::uint32_t> ids(element->childNameIds(), element->childNameIds() + tableSize);
         std::vector<std::uint32_t> counts(tableSize, 0);
         std::unordered_map<std::uint32_t, std::uint32_t> extra;
         auto addGroup = [&](std::uint32_t id) {

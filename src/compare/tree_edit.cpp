@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 184,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 176,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -107,7 +107,7 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     // Strings and tables live in the destination pane and go away with it.
     SetRecordText(k, s.textView());
     SetAttributesText(k, s.attributesView());
-    SetChildNameTable(*k, s.childNameIds, s.childNameCounts, s.distinctChildNameCount);
+    SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount);
     if (s.keyAttrSignature) k->keyAttrSignature = std::make_unique<KeyAttrSignature>(*s.keyAttrSignature);
     linkPartners(*k, s);
     return k;
@@ -149,12 +149,12 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
 
 bool RenameChildName(ElementRecord& p, std::uint32_t oldId, std::uint32_t newId) {
     if (oldId == newId) return true;
-    const std::uint32_t n = p.childNameIds ? p.distinctChildNameCount : 0;
+    const std::uint32_t n = p.childNameIds() ? p.distinctChildNameCount : 0;
     const std::uint32_t o = FindChildName(p, oldId);
     if (o == n) return false;
     const std::uint32_t w = FindChildName(p, newId);
-    std::vector<std::uint32_t> ids(p.childNameIds, p.childNameIds + n);
-    std::vector<std::uint32_t> counts(p.childNameCounts, p.childNameCounts + n);
+    std::vector<std::uint32_t> ids(p.childNameIds(), p.childNameIds() + n);
+    std::vector<std::uint32_t> counts(p.childNameCounts(), p.childNameCounts() + n);
     if (w < n) {
         ++counts[w];
         if (--counts[o] == 0) {

@@ -245,8 +245,7 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record, std::unique_p
     std::copy(m_childIds.begin(), m_childIds.end(), table);
     std::copy(m_childCounts.begin(), m_childCounts.end(), table + distinct);
     record->distinctChildNameCount = distinct;
-    record->childNameIds = table;
-    record->childNameCounts = table + distinct;
+    record->childNames = table;
 }
 
 void SAX2CountHandlers::endDocument() {

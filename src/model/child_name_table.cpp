@@ -10,8 +10,7 @@ namespace quillon {
 
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
     if (n == 0 || !ids || !counts || !record.treePane) {
-        record.childNameIds = nullptr;
-        record.childNameCounts = nullptr;
+        record.childNames = nullptr;
         record.distinctChildNameCount = 0;
         return;
     }
@@ -19,22 +18,21 @@ void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const st
     std::uint32_t* table = record.treePane->numbers.allocate(2 * std::size_t(n));
     std::copy_n(ids, n, table);
     std::copy_n(counts, n, table + n);
-    record.childNameIds = table;
-    record.childNameCounts = table + n;
+    record.childNames = table;
     record.distinctChildNameCount = n;
 }
 
 std::uint32_t FindChildName(const ElementRecord& record, std::uint32_t nameId) {
-    const std::uint32_t n = record.childNameIds ? record.distinctChildNameCount : 0;
-    return std::uint32_t(std::find(record.childNameIds, record.childNameIds + n, nameId) - record.childNameIds);
+    const std::uint32_t n = record.childNameIds() ? record.distinctChildNameCount : 0;
+    return std::uint32_t(std::find(record.childNameIds(), record.childNameIds() + n, nameId) - record.childNameIds());
 }
 
 bool CountChildName(ElementRecord& record, std::uint32_t nameId) {
-    const std::uint32_t n = record.childNameIds ? record.distinctChildNameCount : 0;
+    const std::uint32_t n = record.childNameIds() ? record.distinctChildNameCount : 0;
     const std::uint32_t k = FindChildName(record, nameId);
     if (k == n && n >= kChildNameCapacity) return false;
-    std::vector<std::uint32_t> ids(record.childNameIds, record.childNameIds + n);
-    std::vector<std::uint32_t> counts(record.childNameCounts, record.childNameCounts + n);
+    std::vector<std::uint32_t> ids(record.childNameIds(), record.childNameIds() + n);
+    std::vector<std::uint32_t> counts(record.childNameCounts(), record.childNameCounts() + n);
     if (k < n) {
         ++counts[k];
     } else {

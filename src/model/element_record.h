@@ -38,8 +38,8 @@ struct ElementRecord {
     std::uint32_t childCount = 0;
     std::uint32_t descendantCount = 0;
     std::uint32_t distinctChildNameCount = 0;
-    const std::uint32_t* childNameIds = nullptr;     // distinctChildNameCount entries
-    const std::uint32_t* childNameCounts = nullptr;  // parallel to childNameIds
+    // distinctChildNameCount name ids, then as many counts in the same order.
+    const std::uint32_t* childNames = nullptr;
     // Each string beside its length, on one cache line; 32-bit fields in
     // pairs so that no padding is left between the pointers.
     char16_t* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
@@ -61,6 +61,9 @@ struct ElementRecord {
     std::uint8_t ignoreState = 0;  // 0 compared; 1, 3 marks; 2, 4 ignored
     std::uint8_t diffFlags = 0;    // 1 some equal below, 2 some unpaired below, 4 changed
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
+
+    const std::uint32_t* childNameIds() const { return childNames; }
+    const std::uint32_t* childNameCounts() const { return childNames ? childNames + distinctChildNameCount : nullptr; }
 
     std::u16string_view textView() const { return {text ? text : u"", textLength}; }
     std::u16string_view attributesView() const { return {attributesText ? attributesText : u"", attributesLength}; }

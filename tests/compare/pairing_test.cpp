@@ -334,8 +334,7 @@ void BuildChain(DocumentPane& pane, int depth, std::u16string_view leaf) {
             table[0] = NameIdOf(*e);
             table[1] = 1;
             parent->distinctChildNameCount = 1;
-            parent->childNameIds = table;
-            parent->childNameCounts = table + 1;
+            parent->childNames = table;
         }
         parent = e;
     }

@@ -42,8 +42,8 @@ std::string Pin(const ElementRecord& r) {
     for (std::uint16_t v : {r.textWeight, r.attrWeight, r.subtreeTextWeight, r.subtreeAttrWeight, r.column}) d.add(v);
     for (std::uint8_t v : {r.ignoreState, r.diffFlags, r.ruleFlags}) d.add(v);
     for (std::uint32_t k = 0; k < r.distinctChildNameCount; ++k) {
-        d.add(r.childNameIds[k]);
-        d.add(r.childNameCounts[k]);
+        d.add(r.childNameIds()[k]);
+        d.add(r.childNameCounts()[k]);
     }
     d.add(r.textView());
     d.add(r.attributesView());

@@ -65,11 +65,11 @@ protected:
         for (std::uint32_t k = 0; k < e->distinctChildNameCount; ++k) {
             std::string name = "?";
             for (const ElementRecord* c = FirstChildRecord(e); c; c = NextSiblingRecord(c))
-                if (NameIdOf(*c) == e->childNameIds[k]) {
+                if (NameIdOf(*c) == e->childNameIds()[k]) {
                     name = ToUtf8(c->name->view());
                     break;
                 }
-            out += (out.empty() ? "" : " ") + name + ":" + std::to_string(e->childNameCounts[k]);
+            out += (out.empty() ? "" : " ") + name + ":" + std::to_string(e->childNameCounts()[k]);
         }
         return out;
     }

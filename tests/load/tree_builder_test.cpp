@@ -135,13 +135,13 @@ TEST_F(TreeBuilder, ChildNameTablesCountNamesInFirstAppearanceOrder) {
     ASSERT_TRUE(LoadXml(pane, "<a><x/><y/><x/><z/><x/></a>").ok);
     const ElementRecord* a = Find(pane, "");
     ASSERT_EQ(a->distinctChildNameCount, 3u);
-    EXPECT_EQ(a->childNameIds[0], Find(pane, "x")->name->nameId);
-    EXPECT_EQ(a->childNameIds[1], Find(pane, "y")->name->nameId);
-    EXPECT_EQ(a->childNameIds[2], Find(pane, "z")->name->nameId);
-    EXPECT_EQ(a->childNameCounts[0], 3u);
-    EXPECT_EQ(a->childNameCounts[1], 1u);
-    EXPECT_EQ(a->childNameCounts[2], 1u);
-    EXPECT_EQ(Find(pane, "x")->childNameIds, nullptr);
+    EXPECT_EQ(a->childNameIds()[0], Find(pane, "x")->name->nameId);
+    EXPECT_EQ(a->childNameIds()[1], Find(pane, "y")->name->nameId);
+    EXPECT_EQ(a->childNameIds()[2], Find(pane, "z")->name->nameId);
+    EXPECT_EQ(a->childNameCounts()[0], 3u);
+    EXPECT_EQ(a->childNameCounts()[1], 1u);
+    EXPECT_EQ(a->childNameCounts()[2], 1u);
+    EXPECT_EQ(Find(pane, "x")->childNameIds(), nullptr);
 }
 
 std::string wideElement(int names) {
@@ -160,8 +160,8 @@ TEST_F(TreeBuilder, ExactlyTheChildNameCapacityIsReported) {
     const ElementRecord* w = Find(pane, "");
     EXPECT_EQ(w->distinctChildNameCount, 2048u);
     // Counting stops once the table is full, so the last name's second child is not counted.
-    EXPECT_EQ(w->childNameCounts[2046], 2u);
-    EXPECT_EQ(w->childNameCounts[2047], 1u);
+    EXPECT_EQ(w->childNameCounts()[2046], 2u);
+    EXPECT_EQ(w->childNameCounts()[2047], 1u);
 }
 
 TEST_F(TreeBuilder, NamesPastTheCapacityAreNotCounted) {
