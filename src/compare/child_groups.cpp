@@ -155,7 +155,15 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
         offset += g->counts[k];
     }
     auto none = [](std::uint32_t) { return NotFound; };
+    // Only the children's names are read here; on a large element the
+    // children are no longer in the cache, so ask for them a few ahead.
+    TreeItem ahead = tree.FirstChild(element->item);
+    for (std::uint32_t k = 0; k < kRecordsAhead && ahead; ++k) ahead = tree.NextSibling(ahead);
     for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
+        if (ahead) {
+            if (const ElementRecord* later = tree.Data(ahead)) __builtin_prefetch(&later->name);
+            ahead = tree.NextSibling(ahead);
+        }
         ElementRecord* c = tree.Data(it);
         if (!c) continue;
         const std::uint32_t k = groupOf(NameIdOf(*c), none);

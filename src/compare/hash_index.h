@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "compare/compare_state.h"
 #include "compare/identity.h"
@@ -93,7 +94,14 @@ public:
     ElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s, ElementKeyTerms terms)
         : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
         m_block.reset(new std::uint32_t[count + (std::size_t(count) * sizeof(Pos) + 3) / 4]);
-        BuildBuckets(m_bucketStart, positions(), m_block.get(), count, [&](std::uint32_t i) { return key(*items[i]); });
+        // Each key once, asking for the records a few ahead: on a large group
+        // they are no longer in the cache, and bucketing reads every key twice.
+        std::vector<std::uint32_t> keyAt(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (i + kRecordsAhead < count) PrefetchRecord(items[i + kRecordsAhead]);
+            keyAt[i] = items[i] ? key(*items[i]) : 0u;
+        }
+        BuildBuckets(m_bucketStart, positions(), m_block.get(), count, [&](std::uint32_t i) { return keyAt[i]; });
     }
     ElementIndex(ElementRecord* const* items, std::uint32_t count)
         : ElementIndex(items, count, compareSnapshot(), DefaultKeyTerms(compareSnapshot())) {}

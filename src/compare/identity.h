@@ -18,6 +18,16 @@ inline std::uint32_t NameIdOf(const ElementRecord& r) {
     return r.name ? r.name->nameId : 0;
 }
 
+// How far ahead a walk over a group's records asks for them.
+constexpr std::uint32_t kRecordsAhead = 8;
+
+// Asks for the record's leading fields (name, digests, sums) ahead of use.
+inline void PrefetchRecord(const ElementRecord* r) {
+    if (!r) return;
+    __builtin_prefetch(r);
+    __builtin_prefetch(reinterpret_cast<const char*>(r) + 64);
+}
+
 constexpr std::uint8_t kIdenticalBelow = 1;
 constexpr std::uint8_t kUnpairedBelow = 2;
 constexpr std::uint8_t kChangedBelow = 4;

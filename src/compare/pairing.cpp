@@ -389,6 +389,7 @@ private:
         } else {
             WithElementIndex(second, n2, s, termsFor(first, n1, second, n2, s), [&](const HashIndex& index) {
                 for (std::uint32_t i = 0; i < n1; ++i) {
+                    if (i + kRecordsAhead < n1) PrefetchRecord(first[i + kRecordsAhead]);
                     if (!first[i]) continue;
                     const std::uint32_t j = index.Find(first[i]);
                     if (j != NotFound) pair(i, j);
