@@ -14,37 +14,49 @@ namespace quillon {
 namespace {
 
 struct Attribute {
-    std::u16string_view name, value;
+    RecordString name, value;
 };
 
-// Calls fn for each attribute of the record's marked-up attribute string.
-template <class Fn>
-void forEachAttribute(const ElementRecord& r, Fn&& fn) {
-    const std::u16string_view s = r.attributesView();
-    const char16_t* p = s.data();
-    const char16_t* const end = p + s.size();
+// The walk over the stored units, Latin-1 or UTF-16, of s.
+template <class Unit, class Fn>
+void forEachAttribute(const RecordString& s, const Unit* const begin, Fn&& fn) {
+    const Unit* p = begin;
+    const Unit* const end = p + s.size();
     while (p < end) {
         while (p < end && *p == u' ') ++p;
-        const char16_t* const name = p;
+        const Unit* const name = p;
         while (p < end && *p != u'=' && *p != kValueOpen) ++p;
-        const char16_t* const nameEnd = p;
+        const Unit* const nameEnd = p;
         while (p < end && *p != kValueOpen) ++p;
         if (p == end) return;
-        const char16_t* const value = ++p;
+        const Unit* const value = ++p;
         while (p < end && *p != kValueClose) ++p;
         if (p == end) return;
         if (nameEnd > name)
-            fn(Attribute{{name, std::size_t(nameEnd - name)}, {value, std::size_t(p - value)}});
+            fn(Attribute{s.substr(std::size_t(name - begin), std::size_t(nameEnd - name)),
+                         s.substr(std::size_t(value - begin), std::size_t(p - value))});
         ++p;
     }
 }
 
+// Calls fn for each attribute of the record's marked-up attribute string.
+template <class Fn>
+void forEachAttribute(const ElementRecord& r, Fn&& fn) {
+    const RecordString s = r.attributesString();
+    if (s.isNarrow())
+        forEachAttribute(s, s.latin1().data(), fn);
+    else
+        forEachAttribute(s, s.utf16().data(), fn);
+}
+
 // A value as the comparison mode sees it: white space left out in modes 1
-// and 3, letters folded in 2 and 3. Never 0, which means "absent".
+// and 3, letters folded in 2 and 3. Never 0, which means "absent". A narrow
+// value is widened first, so that a value digests alike in either form.
 class ValueDigest {
 public:
     explicit ValueDigest(unsigned mode) : m_mode(mode) {}
-    std::uint64_t operator()(std::u16string_view v) {
+    std::uint64_t operator()(const RecordString& value) {
+        std::u16string_view v = value.utf16(m_widened);
         if (m_mode != 0) {
             m_buffer.clear();
             for (const char16_t c : v) {
@@ -59,6 +71,7 @@ public:
 private:
     unsigned m_mode;
     std::u16string m_buffer;
+    std::u16string m_widened;
 };
 
 // Open addressing over non-zero digests, growing as values arrive; nothing
@@ -114,12 +127,12 @@ private:
 // name cannot be the key, and only its carriers are still counted.
 struct Seen {
     // expected: how many members may still carry it, to size the tables once.
-    Seen(std::u16string_view n, std::size_t expected) : name(n) {
+    Seen(const RecordString& n, std::size_t expected) : name(n) {
         slots.reserve(expected);
         digests.reserve(expected);
         set.reserve(expected);
     }
-    std::u16string_view name;
+    RecordString name;
     std::uint32_t carriers = 0;
     bool repeated = false;
     std::vector<std::uint32_t> slots;

@@ -105,8 +105,8 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     k->diffFlags = s.diffFlags;
     k->ruleFlags = s.ruleFlags;
     // Strings and tables live in the destination pane and go away with it.
-    SetRecordText(k, s.textView());
-    SetAttributesText(k, s.attributesView());
+    SetRecordText(k, s.textString());
+    SetAttributesText(k, s.attributesString());
     SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount);
     if (s.keyAttrSignature) k->keyAttrSignature = std::make_unique<KeyAttrSignature>(*s.keyAttrSignature);
     linkPartners(*k, s);
@@ -225,8 +225,8 @@ ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
 }
 
 void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
-    SetRecordText(&e, from.textView());
-    SetAttributesText(&e, from.attributesView());
+    SetRecordText(&e, from.textString());
+    SetAttributesText(&e, from.attributesString());
     e.textWeight = from.textWeight;
     e.attrWeight = from.attrWeight;
     e.attrHash = from.attrHash;

@@ -34,12 +34,13 @@ public:
 
     // Grows the block [p, p + oldSize) by add elements: in place when it is the
     // newest block and there is room, otherwise by copying to a new block.
-    T* extend(T* p, std::size_t oldSize, std::size_t add) {
+    T* extend(const T* p, std::size_t oldSize, std::size_t add) {
         if (p && !m_chunks.empty()) {
             T* base = static_cast<T*>(m_chunks.back().data());
             if (p + oldSize == base + m_used && capacity(m_chunks.back()) - m_used >= add) {
+                T* const at = base + (m_used - oldSize);  // p, writable
                 m_used += add;
-                return p;
+                return at;
             }
         }
         T* q = allocate(oldSize + add);

@@ -7,7 +7,8 @@ namespace quillon {
 
 std::vector<std::u16string> AttributeNames(const ElementRecord& record) {
     std::vector<std::u16string> names;
-    const std::u16string_view s = record.attributesView();
+    std::u16string scratch;
+    const std::u16string_view s = record.attributesString().utf16(scratch);
     std::size_t i = 0;
     while (i < s.size()) {
         while (i < s.size() && s[i] == u' ') ++i;

@@ -24,7 +24,9 @@ void ClearPane(DocumentPane& pane) {
     }
     pane.tree.DeleteAllItems();
     pane.records.clear();
-    pane.chars.clear();
+    pane.narrowChars.clear();
+    pane.wideChars.clear();
+    pane.keptUtf16.clear();
     pane.numbers.clear();
     pane.progressChars = 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "model/arena.h"
 #include "model/element_record.h"
@@ -14,8 +15,14 @@ namespace quillon {
 struct DocumentPane {
     TreePane tree;
     ObjectStore<ElementRecord> records;
-    Arena<char16_t> chars;
+    // Record strings, one byte a character when they fit (see RecordString).
+    Arena<std::uint8_t> narrowChars;
+    Arena<char16_t> wideChars;
     Arena<std::uint32_t> numbers;
+    // UTF-16 copies of narrow strings that textView() and attributesView()
+    // handed out.
+    Arena<char16_t> keptUtf16;
+    std::mutex keptLock;
     // Characters accounted so far while loading; the load progress reads it.
     std::uint64_t progressChars = 0;
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "model/record_string.h"
 #include "platform/tree_pane.h"
 
 namespace quillon {
@@ -20,10 +21,22 @@ struct KeyAttrSignature {
     std::array<std::uint16_t, 4> hash16{};
 };
 
+// The low bit of a record's string pointer, set when the string is UTF-16.
+// Latin-1 strings start at even addresses, UTF-16 ones are aligned anyway:
+// the form is read with the pointer, without touching another cache line.
+constexpr std::uintptr_t kWideTag = 1;
+
+inline RecordString StoredString(const void* tagged, std::uint32_t length) {
+    const auto bits = reinterpret_cast<std::uintptr_t>(tagged);
+    if (bits & kWideTag) return std::u16string_view(reinterpret_cast<const char16_t*>(bits & ~kWideTag), length);
+    return RecordString::Latin1(static_cast<const std::uint8_t*>(tagged), length);
+}
+
 // One loaded XML element in compact, hashed form. Every four-entry array is
-// indexed by the comparison mode 0..3. Strings live in the pane's arena and
-// are terminated; text and attribute lengths are kept 32 bits wide so long
-// values are never cut.
+// indexed by the comparison mode 0..3. Strings live in the pane's arenas and
+// are terminated, Latin-1 or UTF-16 as the pointer's kWideTag says (see
+// RecordString). Text and attribute lengths keep all 32 bits, up to
+// 4,294,967,295 characters, so long values are never cut.
 struct ElementRecord {
     const NameEntry* name = nullptr;
     std::uint32_t pathHash = 0;  // parent's pathHash * 17 + nameId
@@ -41,9 +54,10 @@ struct ElementRecord {
     // distinctChildNameCount name ids, then as many counts in the same order.
     const std::uint32_t* childNames = nullptr;
     // Each string beside its length, on one cache line; 32-bit fields in
-    // pairs so that no padding is left between the pointers.
-    char16_t* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
-    char16_t* text = nullptr;            // trimmed pieces joined by one blank; null when none
+    // pairs so that no padding is left between the pointers. Read the
+    // strings through textString() and attributesString().
+    const void* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
+    const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
     std::uint32_t textLength = 0;
     std::uint32_t attributesLength = 0;
     TreeItem item = kNoItem;
@@ -65,8 +79,13 @@ struct ElementRecord {
     const std::uint32_t* childNameIds() const { return childNames; }
     const std::uint32_t* childNameCounts() const { return childNames ? childNames + distinctChildNameCount : nullptr; }
 
-    std::u16string_view textView() const { return {text ? text : u"", textLength}; }
-    std::u16string_view attributesView() const { return {attributesText ? attributesText : u"", attributesLength}; }
+    RecordString textString() const { return StoredString(text, textLength); }
+    RecordString attributesString() const { return StoredString(attributesText, attributesLength); }
+    // The same as UTF-16 for a caller that keeps the view: a narrow string is
+    // widened into a copy the pane keeps until it is cleared, a new copy on
+    // every call, so readers use textString() and attributesString().
+    std::u16string_view textView() const;
+    std::u16string_view attributesView() const;
 };
 
 // Flags of ruleFlags.
@@ -108,12 +127,14 @@ void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pa
 void AppendRecordText(ElementRecord* record, std::u16string_view piece);
 // Replaces the stored text of the record.
 void SetRecordText(ElementRecord* record, std::u16string_view text);
+void SetRecordText(ElementRecord* record, const RecordString& text);
 
 // The 16-bit attribute-name hash used by the tree builder and the rules.
 std::uint16_t AttributeNameHash(std::u16string_view name, bool caseSensitive);
 
 // Stores the marked-up attribute string of the record.
 void SetAttributesText(ElementRecord* record, std::u16string_view attributes);
+void SetAttributesText(ElementRecord* record, const RecordString& attributes);
 
 // The record stands for an element of the document: not null, not the
 // nameless end-of-document item.

@@ -12,8 +12,8 @@ bool ElementContainsText(const ElementRecord& record, std::u16string_view text, 
     if (text.empty()) return false;
     const bool folded = !matchCase;
     if (record.name && WideFind(record.name->view(), text, folded) >= 0) return true;
-    if (WideFind(record.attributesView(), text, folded) >= 0) return true;
-    return WideFind(record.textView(), text, folded) >= 0;
+    if (WideFind(record.attributesString(), text, folded) >= 0) return true;
+    return WideFind(record.textString(), text, folded) >= 0;
 }
 
 ElementRecord* FindElement(const ElementRecord* current, std::u16string_view text, bool down, bool matchCase) {

@@ -12,7 +12,7 @@ std::u16string ElementViewerText(const ElementRecord& record) {
     std::u16string out;
     out += u'<';
     out += name;
-    const std::u16string_view attributes = record.attributesView();
+    const RecordString attributes = record.attributesString();
     if (!attributes.empty()) {
         out += u' ';
         for (char16_t c : attributes) {
@@ -21,10 +21,13 @@ std::u16string ElementViewerText(const ElementRecord& record) {
         }
     }
     const bool hasChildren = FirstChildRecord(&record) != nullptr || (!record.treePane && record.childCount > 0);
-    const std::u16string_view text = record.textView();
+    const RecordString text = record.textString();
     if (!text.empty() || hasChildren) {
         out += u'>';
-        out += text.empty() ? std::u16string_view(u"...") : text;
+        if (text.empty())
+            out += u"...";
+        else
+            text.appendTo(out);
         out += u"</";
         out += name;
         out += u'>';

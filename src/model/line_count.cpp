@@ -8,29 +8,31 @@
 
 namespace quillon {
 
-std::uint32_t WrappedLineCount(std::u16string_view s, std::uint32_t width) {
-    std::uint32_t lines = 1;
-    std::uint32_t column = 0;
-    for (char16_t c : s) {
-        if (c == u'\n') {
-            ++lines;
-            column = 0;
-            continue;
+std::uint32_t WrappedLineCount(const RecordString& s, std::uint32_t width) {
+    return s.visit([width](auto units) {
+        std::uint32_t lines = 1;
+        std::uint32_t column = 0;
+        for (const auto c : units) {
+            if (c == u'\n') {
+                ++lines;
+                column = 0;
+                continue;
+            }
+            if (column == width) {
+                ++lines;
+                column = 0;
+            }
+            ++column;
         }
-        if (column == width) {
-            ++lines;
-            column = 0;
-        }
-        ++column;
-    }
-    return lines;
+        return lines;
+    });
 }
 
 std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
     if (!fullMode || std::uint64_t(r.attributesLength) + r.textLength < 61) return 1;
     std::uint32_t lines = 1;
-    if (r.attributesText) lines += WrappedLineCount(r.attributesView(), 55);
-    if (r.text) lines += WrappedLineCount(r.textView(), 60);
+    if (r.attributesText) lines += WrappedLineCount(r.attributesString(), 55);
+    if (r.text) lines += WrappedLineCount(r.textString(), 60);
     return lines;
 }
 

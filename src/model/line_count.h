@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/record_string.h"
+
 namespace quillon {
 
 struct ElementRecord;
@@ -15,7 +17,7 @@ std::uint32_t LineCount(const ElementRecord& record, bool fullMode);
 
 // 1 + the breaks of s: one at each line feed and one whenever a line would
 // grow past `width` characters without one.
-std::uint32_t WrappedLineCount(std::u16string_view s, std::uint32_t width);
+std::uint32_t WrappedLineCount(const RecordString& s, std::uint32_t width);
 
 // Gives the record's item and every item below it the height LineCount
 // answers for the display mode, as loading would have.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "model/hashes.h"
@@ -17,6 +18,22 @@ std::size_t boundedLength(const char16_t* s, std::size_t capacity) {
     std::size_t n = 0;
     while (n < capacity && s[n]) ++n;
     return n;
+}
+
+// text is Latin-1 or UTF-16 units.
+template <class Unit>
+std::ptrdiff_t findIn(std::span<const Unit> text, std::u16string_view pattern, bool folded) {
+    if (pattern.size() > text.size()) return -1;
+    if (!folded) {
+        const auto at = std::search(text.begin(), text.end(), pattern.begin(), pattern.end());
+        return at == text.end() && !pattern.empty() ? -1 : at - text.begin();
+    }
+    for (std::size_t i = 0; i + pattern.size() <= text.size(); ++i) {
+        std::size_t k = 0;
+        while (k < pattern.size() && UpperFold(char16_t(text[i + k])) == UpperFold(pattern[k])) ++k;
+        if (k == pattern.size()) return std::ptrdiff_t(i);
+    }
+    return -1;
 }
 
 }  // namespace
@@ -44,17 +61,11 @@ bool WideEqualIgnoringCase(std::u16string_view a, std::u16string_view b, bool* e
 }
 
 std::ptrdiff_t WideFind(std::u16string_view text, std::u16string_view pattern, bool folded) {
-    if (pattern.size() > text.size()) return -1;
-    if (!folded) {
-        const auto at = text.find(pattern);
-        return at == std::u16string_view::npos ? -1 : std::ptrdiff_t(at);
-    }
-    for (std::size_t i = 0; i + pattern.size() <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < pattern.size() && UpperFold(text[i + k]) == UpperFold(pattern[k])) ++k;
-        if (k == pattern.size()) return std::ptrdiff_t(i);
-    }
-    return -1;
+    return findIn(std::span<const char16_t>(text.data(), text.size()), pattern, folded);
+}
+
+std::ptrdiff_t WideFind(const RecordString& text, std::u16string_view pattern, bool folded) {
+    return text.visit([&](auto units) { return findIn(units, pattern, folded); });
 }
 
 bool WideStartsWith(std::u16string_view s, std::u16string_view prefix) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/record_string.h"
+
 namespace quillon {
 
 // Small helpers on null-terminated UTF-16 strings. Null and empty are alike
@@ -28,6 +30,7 @@ bool WideEqualIgnoringCase(std::u16string_view a, std::u16string_view b, bool* e
 // Index of the first occurrence of pattern in text, -1 when absent or when the
 // pattern is longer; folded compares with UpperFold.
 std::ptrdiff_t WideFind(std::u16string_view text, std::u16string_view pattern, bool folded);
+std::ptrdiff_t WideFind(const RecordString& text, std::u16string_view pattern, bool folded);
 
 bool WideStartsWith(std::u16string_view s, std::u16string_view prefix);
 

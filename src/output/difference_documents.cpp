@@ -215,7 +215,7 @@ private:
                 pushMarker(kEndElementsAdded);
                 pushFiltered(&c, true, item.filter, item.inside, item);
             } else if (!identical) {
-                if (AttributesDiffer(c) && p->attributesLength > 0) m_w.WriteComment(p->attributesView());
+                if (AttributesDiffer(c) && p->attributesLength > 0) m_w.WriteComment(p->attributesString());
                 pushFiltered(&c, false, item.filter, item.inside, item);
             } else {
                 pushFiltered(&c, true, item.filter, item.inside, item);

@@ -57,8 +57,10 @@ const NamespaceBinding* NamespaceScopes::bind(std::u16string_view prefix, std::u
 }
 
 const NamespaceBinding* NamespaceScopes::Enter(const ElementRecord& element, const NamespaceBinding* around) {
-    const std::u16string_view attributes = element.attributesView();
-    if (attributes.find(u"xmlns") == std::u16string_view::npos) return around;
+    const RecordString stored = element.attributesString();
+    if (stored.find(u"xmlns") == RecordString::npos) return around;
+    // The bindings point into the string.
+    const std::u16string_view attributes = stored.isNarrow() ? keep(stored.utf16(m_scratch)) : stored.utf16();
     const NamespaceBinding* inside = around;
     forEachAttribute(attributes, [&](std::u16string_view name, std::u16string_view value) {
         std::u16string_view prefix;
@@ -89,7 +91,7 @@ void NamespaceScopes::Declare(const ElementRecord& element, bool withAttributes,
     };
     if (element.name) need(element.name->view(), true);
     if (withAttributes)
-        forEachAttribute(element.attributesView(), [&](std::u16string_view name, std::u16string_view) {
+        forEachAttribute(element.attributesString().utf16(m_scratch), [&](std::u16string_view name, std::u16string_view) {
             std::u16string_view ignored;
             if (!declaredPrefix(name, ignored)) need(name, false);
         });
@@ -105,7 +107,8 @@ void NamespaceScopes::Declare(const ElementRecord& element, bool withAttributes,
         declarations.push_back(kValueOpen);
         declarations.append(uri);
         declarations.push_back(kValueClose);
-        written = bind(prefix, uri, written);
+        // prefix may point into the scratch string.
+        written = bind(keep(prefix), uri, written);
     }
 }
 

@@ -40,8 +40,13 @@ public:
 
 private:
     const NamespaceBinding* bind(std::u16string_view prefix, std::u16string_view uri, const NamespaceBinding* outer);
+    // A UTF-16 copy that lasts as long as the bindings, for what a binding
+    // takes from a narrow (Latin-1) record string.
+    std::u16string_view keep(std::u16string_view s) { return m_kept.emplace_back(s); }
 
     std::deque<NamespaceBinding> m_bindings;
+    std::deque<std::u16string> m_kept;
+    std::u16string m_scratch;
 };
 
 }  // namespace quillon

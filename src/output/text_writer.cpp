@@ -202,6 +202,44 @@ bool TextWriter::WriteText(std::u16string_view text, Unmappable unmappable) {
     }
 }
 
+bool TextWriter::WriteLatin1(std::span<const std::uint8_t> text, Unmappable unmappable) {
+    if (!m_valid || text.empty()) return true;
+    std::uint8_t buf[4096];
+    std::size_t used = 0;
+    switch (m_family) {
+        case kEncodingUnicode:
+            for (const std::uint8_t c : text) {
+                if (used == sizeof buf) {
+                    m_file.Write(buf, used);
+                    used = 0;
+                }
+                buf[used++] = c;
+                buf[used++] = 0;
+            }
+            m_file.Write(buf, used);
+            return true;
+        case kEncodingUtf8:
+            for (const std::uint8_t c : text) {
+                if (used + 2 > sizeof buf) {
+                    m_file.Write(buf, used);
+                    used = 0;
+                }
+                if (c < 0x80) {
+                    buf[used++] = c;
+                } else {
+                    buf[used++] = std::uint8_t(0xC0 | (c >> 6));
+                    buf[used++] = std::uint8_t(0x80 | (c & 0x3F));
+                }
+            }
+            m_file.Write(buf, used);
+            return true;
+        default:
+            // iconv reads UTF-16; the same text in the same pieces gives the same bytes.
+            m_widened.assign(text.begin(), text.end());
+            return writeCodePage(m_widened, unmappable);
+    }
+}
+
 bool TextWriter::writeCodePage(std::u16string_view text, Unmappable unmappable) {
     iconv_t cd = static_cast<iconv_t>(m_iconv);
     bool allMapped = true;

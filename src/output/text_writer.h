@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,9 @@ public:
 
     // False when a character had to be refused (only with Unmappable::Refuse).
     bool WriteText(std::u16string_view text, Unmappable unmappable = Unmappable::DefaultCharacter);
+    // The same for Latin-1 text (one byte a character): the bytes written are
+    // those of its UTF-16 form.
+    bool WriteLatin1(std::span<const std::uint8_t> text, Unmappable unmappable = Unmappable::DefaultCharacter);
     OutputFile& file() { return m_file; }
     // The iconv name of the code page written (empty for families 3 and 4).
     const std::string& codePage() const { return m_codePage; }
@@ -65,6 +69,7 @@ private:
     void* m_iconv = reinterpret_cast<void*>(-1);
     std::string m_codePage;
     std::u16string m_error;
+    std::u16string m_widened;  // Latin-1 text on its way to iconv
 };
 
 // Checks that a family and name can be written; the error text when not.

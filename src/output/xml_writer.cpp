@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "output/xml_writer.h"
 
+#include <algorithm>
+
 #include "compare/identity.h"
 #include "model/doctype_info.h"
 #include "model/document_pane.h"
@@ -84,6 +86,10 @@ bool XmlWriter::writeStrict(std::u16string_view text) {
     return m_text.WriteText(text, Unmappable::Refuse) || !m_error.empty();
 }
 
+bool XmlWriter::writeStrict(std::span<const std::uint8_t> latin1) {
+    return m_text.WriteLatin1(latin1, Unmappable::Refuse) || !m_error.empty();
+}
+
 void XmlWriter::refuse(std::u16string_view what, std::u16string_view text) {
     m_error = std::u16string(what) + u" \"" + std::u16string(text) + u"\" cannot be written in the encoding \"" +
               m_encoding.declared + u"\"; choose an encoding that holds it, such as UTF-8. Nothing was written.";
@@ -93,7 +99,8 @@ void XmlWriter::writeName(const ElementRecord& element) {
     if (element.name && !writeStrict(element.name->view())) refuse(u"The element name", element.name->view());
 }
 
-void XmlWriter::writeEscaped(std::u16string_view text, bool attributeValue) {
+template <class Units>
+void XmlWriter::writeEscaped(Units text, bool attributeValue) {
     std::size_t run = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::u16string_view rep;
@@ -128,37 +135,54 @@ void XmlWriter::writeEscaped(std::u16string_view text, bool attributeValue) {
             default:
                 continue;
         }
-        if (i > run) m_text.WriteText(text.substr(run, i - run), Unmappable::Reference);
+        if (i > run) writeRun(text.subspan(run, i - run));
         m_text.WriteText(rep);
         run = i + 1;
     }
-    if (run < text.size()) m_text.WriteText(text.substr(run), Unmappable::Reference);
+    if (run < text.size()) writeRun(text.subspan(run));
 }
 
 void XmlWriter::WriteEscaped(std::u16string_view text) {
-    writeEscaped(text, false);
+    writeEscaped(std::span<const char16_t>(text.data(), text.size()), false);
 }
 
-void XmlWriter::WriteAttributes(std::u16string_view s) {
+void XmlWriter::WriteEscaped(const RecordString& text) {
+    text.visit([&](auto units) { writeEscaped(units, false); });
+}
+
+template <class Units>
+void XmlWriter::writeAttributes(Units s) {
+    const auto find = [&s](char16_t c, std::size_t from) {
+        return std::size_t(std::find(s.begin() + std::ptrdiff_t(from), s.end(), c) - s.begin());
+    };
     while (!s.empty()) {
-        const std::size_t open = s.find(kValueOpen);
-        if (open == std::u16string_view::npos) {
+        const std::size_t open = find(kValueOpen, 0);
+        if (open == s.size()) {
             writeEscaped(s, false);
             return;
         }
-        std::size_t close = s.find(kValueClose, open + 1);
-        if (close == std::u16string_view::npos) close = s.size();
+        const std::size_t close = find(kValueClose, open + 1);
         // The blank before the name and the "=" belong to the name part.
-        const std::u16string_view name = s.substr(0, open);
-        if (!writeStrict(name)) {
+        const Units nameUnits = s.first(open);
+        if (!writeStrict(nameUnits)) {
+            const std::u16string wide(nameUnits.begin(), nameUnits.end());
+            const std::u16string_view name = wide;
             const std::size_t first = name.find_first_not_of(u' ');
             refuse(u"The attribute name", name.substr(std::min(first, name.size())).substr(0, name.find(u'=') - first));
         }
         m_text.WriteText(u"\"");
-        writeEscaped(s.substr(open + 1, close - open - 1), true);
+        writeEscaped(s.subspan(open + 1, close - open - 1), true);
         m_text.WriteText(u"\"");
-        s.remove_prefix(std::min(s.size(), close + 1));
+        s = s.subspan(std::min(s.size(), close + 1));
     }
+}
+
+void XmlWriter::WriteAttributes(std::u16string_view attributes) {
+    writeAttributes(std::span<const char16_t>(attributes.data(), attributes.size()));
+}
+
+void XmlWriter::WriteAttributes(const RecordString& attributes) {
+    attributes.visit([&](auto units) { writeAttributes(units); });
 }
 
 void XmlWriter::WriteHeader(const ElementRecord& element, const DoctypeInfo* doctype) {
@@ -188,7 +212,7 @@ void XmlWriter::WriteStartTag(const ElementRecord& element, std::u16string_view 
     writeName(element);
     if (element.attributesLength > 0) {
         m_text.WriteText(u" ");
-        WriteAttributes(element.attributesView());
+        WriteAttributes(element.attributesString());
     }
     if (!declarations.empty()) {
         m_text.WriteText(u" ");
@@ -214,10 +238,10 @@ void XmlWriter::WriteElementBody(const ElementRecord& element) {
     const ElementRecord* p = element.partner;
     if (m_options.InsertPI == 1 && p && p->textLength > 0 && TextDiffers(element)) {
         WriteMarker(kStartValueChanged);
-        WriteEscaped(p->textView());
+        WriteEscaped(p->textString());
         WriteMarker(kEndValueChanged);
     }
-    WriteEscaped(element.textView());
+    WriteEscaped(element.textString());
     if (element.childCount > 0) WriteLineEnd();
 }
 
@@ -233,13 +257,13 @@ void XmlWriter::WriteEndTag(const ElementRecord& element) {
     WriteLineEnd();
 }
 
-void XmlWriter::WriteComment(std::u16string_view text) {
+void XmlWriter::WriteComment(const RecordString& text) {
     m_text.WriteText(u"<!-- ");
     // "--" may not appear inside a comment; a blank between the two keeps the
     // document well-formed (an attribute value "a--b" would otherwise break it).
     std::u16string safe;
     safe.reserve(text.size());
-    for (char16_t c : text) {
+    for (const char16_t c : text) {
         if (c == u'-' && !safe.empty() && safe.back() == u'-') safe.push_back(u' ');
         safe.push_back(c);
     }

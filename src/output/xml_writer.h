@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string_view>
 
+#include "model/record_string.h"
 #include "output/text_writer.h"
 
 namespace quillon {
@@ -52,10 +55,12 @@ public:
     // reader would turn it into LF), U+0001/U+0002 as double quotes, and a
     // character the code page lacks as a character reference.
     void WriteEscaped(std::u16string_view text);
+    void WriteEscaped(const RecordString& text);
     // Marked-up attributes (name=U+0001 value U+0002, separated by blanks):
     // names as they are, values escaped as text and LF, TAB, CR as character
     // references, since a reader normalises them to blanks.
     void WriteAttributes(std::u16string_view attributes);
+    void WriteAttributes(const RecordString& attributes);
     // Byte-order mark, declaration, and with PrintDoctype the document type
     // of a root element (doctype may be null).
     void WriteHeader(const ElementRecord& element, const DoctypeInfo* doctype);
@@ -67,7 +72,8 @@ public:
     void WriteElementBody(const ElementRecord& element);
     void WriteEmptyClose();
     void WriteEndTag(const ElementRecord& element);
-    void WriteComment(std::u16string_view text);
+    void WriteComment(std::u16string_view text) { WriteComment(RecordString(text)); }
+    void WriteComment(const RecordString& text);
     void WriteMarker(std::u16string_view marker);
 
 private:
@@ -75,9 +81,18 @@ private:
     // stand-in there, so the document is refused.
     // False when it could not be written (and nothing was refused before).
     bool writeStrict(std::u16string_view text);
+    bool writeStrict(std::span<const char16_t> units) { return writeStrict(std::u16string_view(units.data(), units.size())); }
+    bool writeStrict(std::span<const std::uint8_t> latin1);
     void refuse(std::u16string_view what, std::u16string_view text);
     void writeName(const ElementRecord& element);
-    void writeEscaped(std::u16string_view text, bool attributeValue);
+    // Over the stored units of a record string, Latin-1 or UTF-16, so that
+    // nothing is widened on the way out.
+    void writeRun(std::span<const char16_t> units) { m_text.WriteText({units.data(), units.size()}, Unmappable::Reference); }
+    void writeRun(std::span<const std::uint8_t> latin1) { m_text.WriteLatin1(latin1, Unmappable::Reference); }
+    template <class Units>
+    void writeEscaped(Units text, bool attributeValue);
+    template <class Units>
+    void writeAttributes(Units s);
 
     DocumentEncoding m_encoding;
     TextWriter m_text;

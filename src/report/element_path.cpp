@@ -20,9 +20,9 @@ StepForm StepFormOf(const ElementRecord& record, bool defaultNamespaceAtParent, 
 bool DefaultNamespaceBelow(const ElementRecord& record, bool defaultNamespaceAtParent) {
     // Values never hold the marks, so "xmlns=" followed by the opening mark
     // is the declaration itself.
-    const std::u16string_view a = record.attributesView();
+    const RecordString a = record.attributesString();
     constexpr std::u16string_view kDeclaration = u"xmlns=\x01";
-    for (std::size_t p = a.find(kDeclaration); p != std::u16string_view::npos; p = a.find(kDeclaration, p + 1)) {
+    for (std::size_t p = a.find(kDeclaration); p != RecordString::npos; p = a.find(kDeclaration, p + 1)) {
         if (p != 0 && a[p - 1] != u' ') continue;
         return p + kDeclaration.size() < a.size() && a[p + kDeclaration.size()] != kValueClose;
     }

@@ -200,7 +200,7 @@ private:
         m_row += "<td><b>";
         escape(m_row, r.name ? r.name->view() : std::u16string_view());
         m_row += "</b>";
-        const std::u16string_view a = r.attributesView();
+        const RecordString a = r.attributesString();
         if (!a.empty()) {
             m_row += ' ';
             std::u16string shown(a.substr(0, kValueWidth));
@@ -211,7 +211,7 @@ private:
         }
         if (r.text) {
             m_row += " <em>";
-            markedValue(m_row, r.textView(), {}, false);
+            markedValue(m_row, r.textString().utf16(m_scratch), {}, false);
             m_row += "</em>";
         }
         const std::uint64_t n = SubtreeSize(r);
@@ -225,6 +225,7 @@ private:
     const ElementRecord* m_lastChanged = nullptr;
     std::vector<std::string> m_leftPaths{std::string()};
     std::vector<std::string> m_rightPaths{std::string()};
+    std::u16string m_scratch;
 };
 
 const char* const kScript = R"(<script>

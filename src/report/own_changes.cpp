@@ -25,13 +25,20 @@ HighlightSettings settingsFor(const ElementRecord& record) {
 
 OwnChanges OwnChangesOf(const ElementRecord& left, const ElementRecord& right) {
     OwnChanges c;
+    const auto utf16 = [&c](const RecordString& stored, std::size_t slot) {
+        if (!stored.isNarrow()) return stored.utf16();
+        if (!c.widened) c.widened = std::make_unique<std::array<std::u16string, 4>>();
+        return stored.utf16((*c.widened)[slot]);
+    };
     c.nameChanged = NameIdOf(left) != NameIdOf(right);
     const CompareSnapshot& s = compareSnapshot();
-    if (AttributesDiffer(left, s)) c.attributes = AttributeDifferences(left.attributesView(), right.attributesView(), settingsFor(left));
+    if (AttributesDiffer(left, s))
+        c.attributes = AttributeDifferences(utf16(left.attributesString(), 0), utf16(right.attributesString(), 1),
+                                            settingsFor(left));
     if (TextDiffers(left, s)) {
         c.textChanged = true;
-        c.leftText = left.textView();
-        c.rightText = right.textView();
+        c.leftText = utf16(left.textString(), 2);
+        c.rightText = utf16(right.textString(), 3);
     }
     return c;
 }

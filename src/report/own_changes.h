@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,13 +15,16 @@ namespace quillon {
 struct ElementRecord;
 
 // What changed in a pair's own data: its name, the differing attributes, and
-// its text. The views point into the two records.
+// its text. The views point into the two records, or into widened for a
+// string a record keeps narrow (Latin-1).
 struct OwnChanges {
     bool nameChanged = false;
     std::vector<AttributeDifference> attributes;
     bool textChanged = false;
     std::u16string_view leftText;
     std::u16string_view rightText;
+    // On the heap, so that the views stay good when the changes are moved.
+    std::unique_ptr<std::array<std::u16string, 4>> widened;
 };
 
 // Under the options and rules of the last comparison.

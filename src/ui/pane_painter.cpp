@@ -61,7 +61,9 @@ int depthOf(const TreePane& tree, TreeItem item) {
 
 }  // namespace
 
-std::u16string DisplayString(std::u16string_view attributes) {
+std::u16string DisplayString(std::u16string_view attributes) { return DisplayString(RecordString(attributes)); }
+
+std::u16string DisplayString(const RecordString& attributes) {
     std::u16string s(attributes);
     for (char16_t& c : s)
         if (c == kValueOpen || c == kValueClose) c = u'"';
@@ -179,8 +181,13 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
         st.attributeNamesCaseSensitive = options().XMLAttributeCaseSensitive != 0;
         st.ignoredAttribute = [r](std::uint16_t hash) { return AttributeNotCompared(*r, hash); };
         if (tree.Height(r->item) <= 1) st.limit = kMaxDrawnChars;
-        if (r->attributesText) lk.attributeRanges = AttributeRanges(r->attributesView(), p.attributesView(), st);
-        if (r->text && TextDiffers(*r)) lk.textRanges = TextRanges(r->textView(), p.textView(), st);
+        // Qt and the highlighting read UTF-16: record strings are widened here.
+        std::u16string own, other;
+        if (r->attributesText)
+            lk.attributeRanges =
+                AttributeRanges(r->attributesString().utf16(own), p.attributesString().utf16(other), st);
+        if (r->text && TextDiffers(*r))
+            lk.textRanges = TextRanges(r->textString().utf16(own), p.textString().utf16(other), st);
     }
     return lk;
 }
@@ -238,7 +245,7 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
     int x = paintNameBox(p, text, bottom, r, lk.nameColorIndex, framePen) + 10;
     int right = left + x;
     if (r.attributesText) {
-        const std::u16string s = DisplayString(r.attributesView().substr(0, kMaxDrawnChars));
+        const std::u16string s = DisplayString(r.attributesString().substr(0, kMaxDrawnChars));
         const QFontMetrics fm(m_bold);  // the name's bold font is still the current one
         const int width = fm.horizontalAdvance(wrapView(s));
         p.setPen(framePen);
@@ -250,7 +257,8 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
         x += width + 6;
     }
     if (r.text) {
-        const std::u16string_view s = r.textView().substr(0, kMaxDrawnChars);
+        std::u16string scratch;
+        const std::u16string_view s = r.textString().substr(0, kMaxDrawnChars).utf16(scratch);
         const QFontMetrics fm(m_font);
         const int width = fm.horizontalAdvance(wrapView(s));
         p.setPen(framePen);
@@ -289,12 +297,14 @@ int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& cli
     int right = left + paintNameBox(p, text, text.top() + m_lineHeight, r, lk.nameColorIndex, framePen);
     const int frameRight = left + lines.lineWidth + 2 * kBlockMargin;
     int blockTop = text.top() + m_lineHeight;
+    std::u16string scratch;
     if (r.attributesText && lines.attributeLines > 0) {
         const int blockBottom = blockTop + lines.attributeLines * m_lineHeight;
         const QRect frame = spanned(left, blockTop - 2, frameRight, blockBottom - 1);
         p.setFont(m_bold);
+        const std::u16string_view stored = r.attributesString().utf16(scratch);
         right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_bold), frame, blockTop, lines.lineWidth, clip,
-                                                  DisplayString(r.attributesView()), r.attributesView(),
+                                                  DisplayString(stored), stored,
                                                   lk.attributeRanges, lk.attributeClass, framePen));
         blockTop = blockBottom;
     }
@@ -303,7 +313,8 @@ int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& cli
         const QRect frame = spanned(left, blockTop - 2, frameRight, blockBottom - 1);
         p.setFont(m_font);
         right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_font), frame, blockTop, lines.lineWidth, clip,
-                                                  r.textView(), {}, lk.textRanges, lk.textClass, framePen));
+                                                  r.textString().utf16(scratch), {}, lk.textRanges, lk.textClass,
+                                                  framePen));
     }
     return right;
 }
@@ -352,11 +363,13 @@ int PanePainter::singleLineWidth(const ElementRecord& r) const {
     int x = bold.horizontalAdvance(wrapView(r.name->view())) + 20;
     int right = x;
     if (r.attributesText) {
-        const int w = bold.horizontalAdvance(wrapView(DisplayString(r.attributesView().substr(0, kMaxDrawnChars))));
+        const int w = bold.horizontalAdvance(wrapView(DisplayString(r.attributesString().substr(0, kMaxDrawnChars))));
         right = x + w + 8;
         x += w + 6;
     }
-    if (r.text) right = x + plain.horizontalAdvance(wrapView(r.textView().substr(0, kMaxDrawnChars))) + 8;
+    std::u16string scratch;
+    if (r.text)
+        right = x + plain.horizontalAdvance(wrapView(r.textString().substr(0, kMaxDrawnChars).utf16(scratch))) + 8;
     return right;
 }
 
@@ -370,11 +383,15 @@ PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const Elem
     if (!longStrings && (paneWidth <= 0 || textLeft + singleLineWidth(r) + kColumnMargin <= paneWidth)) return lines;
     lines.multiLine = true;
     lines.lineWidth = lineWidthAt(textLeft, paneWidth);
+    std::u16string scratch;
     if (r.attributesText) {
-        const std::u16string shown = DisplayString(r.attributesView());
-        lines.attributeLines = WrappedLines(shown, metricsOf(QFontMetrics(m_bold), lines.lineWidth), r.attributesView());
+        const std::u16string_view stored = r.attributesString().utf16(scratch);
+        const std::u16string shown = DisplayString(stored);
+        lines.attributeLines = WrappedLines(shown, metricsOf(QFontMetrics(m_bold), lines.lineWidth), stored);
     }
-    if (r.text) lines.textLines = WrappedLines(r.textView(), metricsOf(QFontMetrics(m_font), lines.lineWidth));
+    if (r.text)
+        lines.textLines =
+            WrappedLines(r.textString().utf16(scratch), metricsOf(QFontMetrics(m_font), lines.lineWidth));
     return lines;
 }
 

@@ -14,6 +14,7 @@
 
 #include "ui/dialogs/difference_colors.h"
 #include "compare/value_differences.h"
+#include "model/record_string.h"
 
 namespace quillon {
 
@@ -146,5 +147,6 @@ private:
 
 // The string a block draws: the attribute marks become quotation marks.
 std::u16string DisplayString(std::u16string_view attributes);
+std::u16string DisplayString(const RecordString& attributes);
 
 }  // namespace quillon

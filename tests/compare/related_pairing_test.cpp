@@ -81,6 +81,17 @@ TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     }
 }
 
+// A character beyond Latin-1 keeps the right's attribute strings in UTF-16,
+// the left's stay one byte a character: the key's values still meet.
+TEST_F(RelatedPairingTest, KeyValuesMeetWhateverFormTheirStringsAreKeptIn) {
+    Compare(Items({"A-100:Bolt", "A-200:Washer", "A-300:Nut", "A-500:Screw"}),
+            Items({"A-100:Bolt", "A-300:Nut", "A-500:Screw", "A-400:Rivet"}, "note='\xE4\xB8\xAD' sku"));
+    ASSERT_TRUE(FirstChildRecord(RootRecord(left))->attributesString().isNarrow());
+    ASSERT_FALSE(FirstChildRecord(RootRecord(right))->attributesString().isNarrow());
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
+    EXPECT_EQ(Pairs(left), "Bolt>Bolt Washer>- Nut>Nut Screw>Screw");
+}
+
 TEST_F(RelatedPairingTest, ReorderedAndChangedRecordsFollowTheirKey) {
     // Every name changed and the order reversed; the key is not called id.
     Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), Items({"k3:z", "k2:y", "k1:x"}, "code"));

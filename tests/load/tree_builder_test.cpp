@@ -77,6 +77,29 @@ TEST_F(TreeBuilder, AttributeStringUsesValueMarkers) {
     EXPECT_EQ(Find(pane, "")->attributesText, nullptr);
 }
 
+// The pieces of a text, and the values of the attributes, decide together
+// whether a string is kept one byte a character.
+TEST_F(TreeBuilder, StringsAreKeptLatin1OnlyWhenEveryCharacterFits) {
+    ASSERT_TRUE(LoadXml(pane,
+                        "<r><a e='caf\xC3\xA9'>caf\xC3\xA9<x/>\xE4\xB8\xAD</a>"
+                        "<b z='\xE4\xB8\xAD' s='\xF0\x9F\x98\x80'>\xF0\x9F\x98\x80<x/>t\xC3\xA9</b>"
+                        "<c e=''><x/> </c></r>")
+                    .ok);
+    const ElementRecord* a = Find(pane, "a");
+    EXPECT_TRUE(a->attributesString().isNarrow());
+    EXPECT_EQ(a->attributesView(), u"e=\u0001caf\u00e9\u0002");
+    EXPECT_FALSE(a->textString().isNarrow());
+    EXPECT_EQ(a->textView(), u"caf\u00e9 \u4e2d");
+    const ElementRecord* b = Find(pane, "b");
+    EXPECT_FALSE(b->attributesString().isNarrow());
+    EXPECT_EQ(b->attributesView(), u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002");
+    EXPECT_FALSE(b->textString().isNarrow());
+    EXPECT_EQ(b->textView(), u"\U0001F600 t\u00e9");
+    const ElementRecord* c = Find(pane, "c");
+    EXPECT_EQ(c->attributesView(), u"e=\u0001\u0002");
+    EXPECT_EQ(c->text, nullptr);
+}
+
 TEST_F(TreeBuilder, SwappedAttributesLoadEqual) {
     DocumentPane other;
     ASSERT_TRUE(LoadXml(pane, "<a x='1' y='two words'/>").ok);

@@ -154,5 +154,75 @@ TEST_F(Records, LineCountWrapsLongContent) {
     EXPECT_EQ(LineCount(*s, true), 1u);
 }
 
+// A text is kept one byte a character until a piece needs more; then all of
+// it is widened. A wide text takes Latin-1 pieces as they are. The child's
+// text between the pieces keeps the text from growing in place.
+TEST_F(Records, TextIsWidenedOnlyWhenAPieceNeedsIt) {
+    ElementRecord* n = make(u"n");
+    AppendText(n, u"caf\u00e9");
+    AppendText(n, u"x");
+    EXPECT_TRUE(n->textString().isNarrow());
+    AppendText(make(u"c", n), u"between");
+    AppendText(n, u"y");
+    EXPECT_TRUE(n->textString().isNarrow());
+    AppendText(n, u"\u4e2d");
+    EXPECT_FALSE(n->textString().isNarrow());
+    EXPECT_EQ(n->textView(), u"caf\u00e9 x y \u4e2d");
+    EXPECT_EQ(n->textLength, 10u);
+
+    ElementRecord* w = make(u"w");
+    AppendText(w, u"\U0001F600");
+    AppendText(w, u"\u00e9");
+    AppendText(make(u"c", w), u"between");
+    AppendText(w, u"z");
+    EXPECT_FALSE(w->textString().isNarrow());
+    EXPECT_EQ(w->textView(), u"\U0001F600 \u00e9 z");
+    EXPECT_EQ(make(u"c", w)->textView(), u"");
+}
+
+// Each string takes the narrowest form that holds it, anew on every store;
+// an empty one is none at all.
+TEST_F(Records, StoredFormFollowsTheCharacters) {
+    ElementRecord* r = make(u"r");
+    const std::u16string values[] = {u"a=\u0001\u00e9\u0002", u"a=\u0001\u4e2d\u0002", u"a=\u0001\U0001F600\u0002",
+                                     u"a=\u0001\u00ff\u0002"};
+    const bool narrow[] = {true, false, false, true};
+    for (int i = 0; i < 4; ++i) {
+        SetAttributesText(r, values[i]);
+        SetRecordText(r, values[i]);
+        EXPECT_EQ(r->attributesString().isNarrow(), narrow[i]) << i;
+        EXPECT_EQ(r->textString().isNarrow(), narrow[i]) << i;
+        EXPECT_EQ(r->attributesView(), values[i]);
+        EXPECT_EQ(r->textView(), values[i]);
+        EXPECT_EQ(r->attributesLength, values[i].size());
+    }
+    SetAttributesText(r, u"");
+    SetRecordText(r, u"");
+    EXPECT_EQ(r->attributesText, nullptr);
+    EXPECT_EQ(r->text, nullptr);
+    EXPECT_EQ(r->attributesLength + r->textLength, 0u);
+    EXPECT_TRUE(r->attributesString().empty());
+    EXPECT_EQ(r->textView(), u"");
+}
+
+// Either form reads the same, so a Latin-1 string and its UTF-16 form compare
+// and search alike (attribute names and values meet across records).
+TEST(RecordStrings, ReadAlikeInEitherForm) {
+    const std::uint8_t bytes[] = {'i', 'd', '=', 1, 'c', 'a', 'f', 0xE9, 2};
+    const RecordString narrow = RecordString::Latin1(bytes, sizeof bytes);
+    const std::u16string utf16 = u"id=\u0001caf\u00e9\u0002";
+    const RecordString wide(utf16);
+    EXPECT_TRUE(narrow == wide);
+    EXPECT_FALSE(narrow.substr(0, 3) == wide.substr(1, 3));
+    EXPECT_TRUE(narrow.substr(4, 4) == u"caf\u00e9");
+    EXPECT_EQ(narrow.find(kValueOpen), 3u);
+    EXPECT_EQ(narrow.find(u"f\u00e9"), 6u);
+    EXPECT_EQ(narrow.find(u"\u4e2d"), RecordString::npos);
+    EXPECT_EQ(narrow[7], u'\u00e9');
+    std::u16string scratch;
+    EXPECT_EQ(narrow.utf16(scratch), utf16);
+    EXPECT_EQ(std::u16string(narrow), utf16);
+}
+
 }  // namespace
 }  // namespace quillon

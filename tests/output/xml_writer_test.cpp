@@ -235,6 +235,40 @@ TEST_F(XmlWriterTest, DeepDocumentIsWrittenWithoutRecursion) {
     EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>" + xml);
 }
 
+// A string kept one byte a character is written as the bytes of its UTF-16
+// form in every family, characters a code page lacks (U+0085 in CP1252,
+// U+00B5 in ISO-8859-2) included.
+TEST_F(XmlWriterTest, Latin1StringsAreWrittenAsTheirUtf16Form) {
+    ASSERT_TRUE(LoadXml(left,
+                        "<a v='caf\xC3\xA9 &amp;&quot;&lt;&#9;&#10;&#13;\xC2\xB5' w='&#x85;\xC3\xBF'>"
+                        "\xC3\xA9t\xC3\xA9 &amp; &lt;&gt; &#13;&#x85;\xC2\xB5</a>")
+                    .ok);
+    const ElementRecord& a = *RootRecord(left);
+    ASSERT_TRUE(a.attributesString().isNarrow());
+    ASSERT_TRUE(a.textString().isNarrow());
+    const std::u16string attributes(a.attributesString()), text(a.textString());
+    const auto written = [&](const RecordString& attributes, const RecordString& text) {
+        OutputFile file(path);
+        XmlWriter w(file, options());
+        w.WriteAttributes(attributes);
+        w.WriteEscaped(text);
+        EXPECT_TRUE(file.Commit());
+        return ReadBytes(path);
+    };
+    const std::pair<unsigned, std::u16string> encodings[] = {{kEncodingAnsi, u"Windows-1252"},
+                                                             {kEncodingAnsi, u"ISO-8859-2"},
+                                                             {kEncodingDos, u"CP850"},
+                                                             {kEncodingUtf8, u"UTF-8"},
+                                                             {kEncodingUnicode, u"UTF-16"}};
+    for (const auto& [family, name] : encodings) {
+        options().Encoding = family;
+        options().EncodingString = name;
+        const std::string bytes = written(a.attributesString(), a.textString());
+        EXPECT_EQ(bytes, written(std::u16string_view(attributes), std::u16string_view(text))) << ToUtf8(name);
+        EXPECT_GT(bytes.size(), text.size()) << ToUtf8(name);
+    }
+}
+
 // Writing a loaded document and loading the result compares identical.
 TEST_F(XmlWriterTest, WriteThenLoadComparesIdenticalInEveryFamily) {
     const std::string xml =
