@@ -26,7 +26,6 @@ void ClearPane(DocumentPane& pane) {
     pane.records.clear();
     pane.narrowChars.clear();
     pane.wideChars.clear();
-    pane.keptUtf16.clear();
     pane.numbers.clear();
     pane.progressChars = 0;
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
 #include "model/arena.h"
 #include "model/element_record.h"
@@ -19,10 +18,6 @@ struct DocumentPane {
     Arena<std::uint8_t> narrowChars;
     Arena<char16_t> wideChars;
     Arena<std::uint32_t> numbers;
-    // UTF-16 copies of narrow strings that textView() and attributesView()
-    // handed out.
-    Arena<char16_t> keptUtf16;
-    std::mutex keptLock;
     // Characters accounted so far while loading; the load progress reads it.
     std::uint64_t progressChars = 0;
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -56,17 +55,6 @@ const void* storeString(DocumentPane& pane, const RecordString& s) {
     return tagWide(p);
 }
 
-// A narrow string widened into a copy the pane keeps.
-std::u16string_view keptUtf16(const ElementRecord& record, const RecordString& s) {
-    if (!s.isNarrow()) return s.utf16();
-    if (s.empty()) return {};
-    // Only a pane stores strings, so a narrow one always has its pane.
-    DocumentPane& pane = *record.treePane;
-    const std::lock_guard<std::mutex> lock(pane.keptLock);
-    char16_t* p = pane.keptUtf16.allocate(s.size());
-    std::copy(s.begin(), s.end(), p);
-    return {p, s.size()};
-}
 
 }  // namespace
 
@@ -161,8 +149,6 @@ void SetAttributesText(ElementRecord* record, const RecordString& attributes) {
     record->attributesLength = std::uint32_t(attributes.size());
 }
 
-std::u16string_view ElementRecord::textView() const { return keptUtf16(*this, textString()); }
-std::u16string_view ElementRecord::attributesView() const { return keptUtf16(*this, attributesString()); }
 
 bool IsNamedElement(const ElementRecord* record) {
     return record && record->name && record->name->length > 0;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "model/record_string.h"
@@ -81,11 +82,9 @@ struct ElementRecord {
 
     RecordString textString() const { return StoredString(text, textLength); }
     RecordString attributesString() const { return StoredString(attributesText, attributesLength); }
-    // The same as UTF-16 for a caller that keeps the view: a narrow string is
-    // widened into a copy the pane keeps until it is cleared, a new copy on
-    // every call, so readers use textString() and attributesString().
-    std::u16string_view textView() const;
-    std::u16string_view attributesView() const;
+    // UTF-16 copies, for a caller that keeps or hands on the whole string.
+    std::u16string textUtf16() const { return std::u16string(textString()); }
+    std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
 
 // Flags of ruleFlags.

@@ -64,7 +64,7 @@ protected:
         for (ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) {
             if (!out.empty()) out += ' ';
             out += ToUtf8(r->name->view());
-            if (r->textLength) out += "(" + ToUtf8(r->textView()) + ")";
+            if (r->textLength) out += "(" + ToUtf8(r->textUtf16()) + ")";
             out += "=" + std::to_string(CompareState(*r));
         }
         return out;
@@ -73,7 +73,7 @@ protected:
     // The partner's text, "-" when unpaired.
     static std::string PartnerText(const ElementRecord* r) {
         if (!r || !r->partner) return "-";
-        return ToUtf8(r->partner->textView());
+        return ToUtf8(r->partner->textUtf16());
     }
 
     DocumentPane left, right;

@@ -97,7 +97,7 @@ TEST_F(PairingTest, SimilarityRunsUpToTenAgainstTenAtNormal) {
     EXPECT_EQ(counters().ChangedPairs, 21u);  // ten items, their ten values, the root
     for (ElementRecord* i = Find(left, "i"); i; i = NextSiblingRecord(i))
         EXPECT_EQ(FirstChildRecord(i)->partner, FirstChildRecord(i->partner))
-            << ToUtf8(FirstChildRecord(i)->textView());
+            << ToUtf8(FirstChildRecord(i)->textUtf16());
 
     Compare(Items(11, "L", false), Items(11, "R", true));
     EXPECT_EQ(counters().ChangedPairs, 1u);

@@ -26,7 +26,7 @@ protected:
     }
     static std::string Label(const ElementRecord* e) {
         const ElementRecord* c = FirstChildRecord(e);
-        return ToUtf8((c ? c : e)->textView());
+        return ToUtf8((c ? c : e)->textUtf16());
     }
 };
 
@@ -77,7 +77,7 @@ TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     const ElementRecord* item = FirstChildRecord(RootRecord(left));
     for (; item; item = NextSiblingRecord(item)) {
         if (!item->partner) continue;
-        EXPECT_EQ(ToUtf8(item->attributesView()), ToUtf8(item->partner->attributesView()));
+        EXPECT_EQ(ToUtf8(item->attributesUtf16()), ToUtf8(item->partner->attributesUtf16()));
     }
 }
 

@@ -45,8 +45,8 @@ std::string Pin(const ElementRecord& r) {
         d.add(r.childNameIds()[k]);
         d.add(r.childNameCounts()[k]);
     }
-    d.add(r.textView());
-    d.add(r.attributesView());
+    d.add(std::u16string_view(r.textUtf16()));
+    d.add(std::u16string_view(r.attributesUtf16()));
     char hex[12];
     std::snprintf(hex, sizeof hex, "%08x", unsigned(d.h ^ (d.h >> 32)));
     return ToUtf8(r.name->view()) + "=" + std::to_string(CompareState(r)) + ":" + hex;

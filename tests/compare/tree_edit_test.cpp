@@ -94,7 +94,7 @@ protected:
     }
 
     static std::string Attributes(const ElementRecord* e) {
-        std::string s = ToUtf8(e->attributesView());
+        std::string s = ToUtf8(e->attributesUtf16());
         for (char& c : s)
             if (c == '\1' || c == '\2') c = '"';
         return s;
@@ -116,7 +116,7 @@ TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithou
     EXPECT_EQ(tables.left.nextChanged, nullptr);
     EXPECT_EQ(host.navigationResets, 1);
     EXPECT_EQ(Attributes(copy), "x=\"2\"");
-    EXPECT_EQ(ToUtf8(copy->textView()), "u");
+    EXPECT_EQ(ToUtf8(copy->textUtf16()), "u");
     EXPECT_EQ(Table(copy), "c:2");
     EXPECT_EQ(States(left), "r=1 a(u)=1 c(1)=0 c(2)=0 b=0");  // the old marks stay until a comparison
     // Copies and sources are partners until the next comparison.
@@ -151,8 +151,8 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
     EXPECT_NE(copy2->text, source->text);
     ClearPane(right);
     EXPECT_EQ(copy->partner, nullptr);
-    EXPECT_EQ(ToUtf8(copy2->textView()), "3");
-    EXPECT_EQ(ToUtf8(FirstChildRecord(copy2)->textView()), "deep");
+    EXPECT_EQ(ToUtf8(copy2->textUtf16()), "3");
+    EXPECT_EQ(ToUtf8(FirstChildRecord(copy2)->textUtf16()), "deep");
     EXPECT_EQ(Table(copy2), "b:1");
 }
 
@@ -234,7 +234,7 @@ TEST_F(TreeEditTest, SynchronizedElementsCompareEqualExceptForAddedOrDeletedChil
     AutoCompare();
     Compare("<r><a k='1'>x<b n='5'>1</b><c>2</c><e/></a></r>", "<r><a k='2'>y<b n='6'>9</b><c>2</c><d/></a></r>");
     EXPECT_EQ(Sync(Find(left, "a"), Find(right, "a")), Find(left, "a"));
-    EXPECT_EQ(ToUtf8(Find(left, "a")->textView()), "y");
+    EXPECT_EQ(ToUtf8(Find(left, "a")->textUtf16()), "y");
     EXPECT_EQ(Attributes(Find(left, "a")), "k=\"2\"");
     EXPECT_EQ(Attributes(Find(left, "a/b")), "n=\"6\"");
     EXPECT_EQ(host.refreshes, 1);
@@ -251,7 +251,7 @@ TEST_F(TreeEditTest, SynchronizeWithAnotherPartnerLeavesNoOneSidedLinks) {
     ASSERT_EQ(PartnerText(Find(left, "a/b")), "1");
     Sync(a1, a2);
     EXPECT_EQ(a1->partner, a2);
-    EXPECT_EQ(ToUtf8(Find(left, "a/b")->textView()), "3");
+    EXPECT_EQ(ToUtf8(Find(left, "a/b")->textUtf16()), "3");
     ExpectSoundTree(left);
     ExpectSoundTree(right);
     // The right a1 lost its partner rather than pointing at one that moved on.
@@ -299,7 +299,7 @@ TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplaced
     leftLeaf->textHash[0] += 1;
     EXPECT_EQ(Compare(), Changed(0, kDepth + 1, 0));
     Sync(copy, Find(left, "d"));
-    EXPECT_EQ(ToUtf8(leafOf(copy)->textView()), "2");
+    EXPECT_EQ(ToUtf8(leafOf(copy)->textUtf16()), "2");
     EXPECT_NE(Replace(Find(right, "d"), Find(left, "d")), nullptr);
     EXPECT_EQ(Compare(), kIdentical);
 }

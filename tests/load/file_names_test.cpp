@@ -70,7 +70,7 @@ protected:
     }
     std::string text() const {
         const ElementRecord* r = RootRecord(pane);
-        return r ? ToUtf8(r->textView()) : "<none>";
+        return r ? ToUtf8(r->textUtf16()) : "<none>";
     }
     fs::path root, folder;
     std::string document;

@@ -50,8 +50,8 @@ TEST_F(TreeBuilder, EndOfDocumentItemCountsEveryElement) {
 
 TEST_F(TreeBuilder, TextAroundAChildBelongsToTheParent) {
     ASSERT_TRUE(LoadXml(pane, "<a> x <b>inner</b>\n y </a>").ok);
-    EXPECT_EQ(Find(pane, "")->textView(), u"x y");
-    EXPECT_EQ(Find(pane, "b")->textView(), u"inner");
+    EXPECT_EQ(Find(pane, "")->textUtf16(), u"x y");
+    EXPECT_EQ(Find(pane, "b")->textUtf16(), u"inner");
 }
 
 TEST_F(TreeBuilder, CommentsPisAndWhiteSpaceNeverBecomeContent) {
@@ -63,15 +63,15 @@ TEST_F(TreeBuilder, CommentsPisAndWhiteSpaceNeverBecomeContent) {
 
 TEST_F(TreeBuilder, CdataAndEntitiesBecomeText) {
     ASSERT_TRUE(LoadXml(pane, "<a><![CDATA[<raw> & stuff]]></a>").ok);
-    EXPECT_EQ(Find(pane, "")->textView(), u"<raw> & stuff");
+    EXPECT_EQ(Find(pane, "")->textUtf16(), u"<raw> & stuff");
     ASSERT_TRUE(LoadXml(pane, "<a>fish &amp; chips &#x41;</a>").ok);
-    EXPECT_EQ(Find(pane, "")->textView(), u"fish & chips A");
+    EXPECT_EQ(Find(pane, "")->textUtf16(), u"fish & chips A");
 }
 
 TEST_F(TreeBuilder, AttributeStringUsesValueMarkers) {
     ASSERT_TRUE(LoadXml(pane, "<a a=\"1\" b='2'/>").ok);
     const ElementRecord* a = Find(pane, "");
-    EXPECT_EQ(a->attributesView(), u"a=\u00011\u0002 b=\u00012\u0002");
+    EXPECT_EQ(a->attributesUtf16(), u"a=\u00011\u0002 b=\u00012\u0002");
     EXPECT_EQ(a->attributesLength, 11u);
     ASSERT_TRUE(LoadXml(pane, "<a/>").ok);
     EXPECT_EQ(Find(pane, "")->attributesText, nullptr);
@@ -87,16 +87,16 @@ TEST_F(TreeBuilder, StringsAreKeptLatin1OnlyWhenEveryCharacterFits) {
                     .ok);
     const ElementRecord* a = Find(pane, "a");
     EXPECT_TRUE(a->attributesString().isNarrow());
-    EXPECT_EQ(a->attributesView(), u"e=\u0001caf\u00e9\u0002");
+    EXPECT_EQ(a->attributesUtf16(), u"e=\u0001caf\u00e9\u0002");
     EXPECT_FALSE(a->textString().isNarrow());
-    EXPECT_EQ(a->textView(), u"caf\u00e9 \u4e2d");
+    EXPECT_EQ(a->textUtf16(), u"caf\u00e9 \u4e2d");
     const ElementRecord* b = Find(pane, "b");
     EXPECT_FALSE(b->attributesString().isNarrow());
-    EXPECT_EQ(b->attributesView(), u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002");
+    EXPECT_EQ(b->attributesUtf16(), u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002");
     EXPECT_FALSE(b->textString().isNarrow());
-    EXPECT_EQ(b->textView(), u"\U0001F600 t\u00e9");
+    EXPECT_EQ(b->textUtf16(), u"\U0001F600 t\u00e9");
     const ElementRecord* c = Find(pane, "c");
-    EXPECT_EQ(c->attributesView(), u"e=\u0001\u0002");
+    EXPECT_EQ(c->attributesUtf16(), u"e=\u0001\u0002");
     EXPECT_EQ(c->text, nullptr);
 }
 
@@ -150,7 +150,7 @@ TEST_F(TreeBuilder, IgnoringNamespacesWithoutNamespaceProcessingKeepsNames) {
     EXPECT_EQ(Find(pane, "")->name->view(), u"r");
     const ElementRecord* item = Find(pane, "item");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->attributesView(), u"k=\u00011\u0002 plain=\u00012\u0002");
+    EXPECT_EQ(item->attributesUtf16(), u"k=\u00011\u0002 plain=\u00012\u0002");
     EXPECT_NE(Find(pane, "x"), nullptr);
 }
 
@@ -204,7 +204,7 @@ TEST_F(TreeBuilder, DeclaredEncodingSetsTheOutputEncoding) {
     ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0' encoding='ISO-8859-1'?><a>\xe9</a>").ok);
     EXPECT_EQ(options().Encoding, 1u);
     EXPECT_EQ(options().EncodingString, u"ISO-8859-1");
-    EXPECT_EQ(Find(pane, "")->textView(), u"\u00e9");
+    EXPECT_EQ(Find(pane, "")->textUtf16(), u"\u00e9");
     // A settings file locked it: documents no longer change it.
     ASSERT_TRUE(SetEncodingByName(options(), u"utf-16", true));
     ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0' encoding='ISO-8859-1'?><a/>").ok);

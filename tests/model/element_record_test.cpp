@@ -83,8 +83,8 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
     AppendText(two, u"x");
     make(u"b", two);
     AppendText(two, u"y");
-    EXPECT_EQ(one->textView(), u"x y");
-    EXPECT_EQ(two->textView(), u"x y");
+    EXPECT_EQ(one->textUtf16(), u"x y");
+    EXPECT_EQ(two->textUtf16(), u"x y");
     EXPECT_EQ(two->textLength, 3u);
     EXPECT_NE(one->textHash[0], two->textHash[0]);
     EXPECT_EQ(one->textWeight, 2);
@@ -94,7 +94,7 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
 TEST_F(Records, InsertElementTrimsGivenText) {
     ElementRecord* r = CreateRecord(pane, u"r", 1, 0, 1, 1);
     InsertElement(r, nullptr, u"  \n padded \t", pane);
-    EXPECT_EQ(r->textView(), u"padded");
+    EXPECT_EQ(r->textUtf16(), u"padded");
     ElementRecord* blank = CreateRecord(pane, u"b", 1, 0, 1, 1);
     InsertElement(blank, nullptr, u"   ", pane);
     EXPECT_EQ(blank->text, nullptr);
@@ -167,7 +167,7 @@ TEST_F(Records, TextIsWidenedOnlyWhenAPieceNeedsIt) {
     EXPECT_TRUE(n->textString().isNarrow());
     AppendText(n, u"\u4e2d");
     EXPECT_FALSE(n->textString().isNarrow());
-    EXPECT_EQ(n->textView(), u"caf\u00e9 x y \u4e2d");
+    EXPECT_EQ(n->textUtf16(), u"caf\u00e9 x y \u4e2d");
     EXPECT_EQ(n->textLength, 10u);
 
     ElementRecord* w = make(u"w");
@@ -176,8 +176,8 @@ TEST_F(Records, TextIsWidenedOnlyWhenAPieceNeedsIt) {
     AppendText(make(u"c", w), u"between");
     AppendText(w, u"z");
     EXPECT_FALSE(w->textString().isNarrow());
-    EXPECT_EQ(w->textView(), u"\U0001F600 \u00e9 z");
-    EXPECT_EQ(make(u"c", w)->textView(), u"");
+    EXPECT_EQ(w->textUtf16(), u"\U0001F600 \u00e9 z");
+    EXPECT_EQ(make(u"c", w)->textUtf16(), u"");
 }
 
 // Each string takes the narrowest form that holds it, anew on every store;
@@ -192,8 +192,8 @@ TEST_F(Records, StoredFormFollowsTheCharacters) {
         SetRecordText(r, values[i]);
         EXPECT_EQ(r->attributesString().isNarrow(), narrow[i]) << i;
         EXPECT_EQ(r->textString().isNarrow(), narrow[i]) << i;
-        EXPECT_EQ(r->attributesView(), values[i]);
-        EXPECT_EQ(r->textView(), values[i]);
+        EXPECT_EQ(r->attributesUtf16(), values[i]);
+        EXPECT_EQ(r->textUtf16(), values[i]);
         EXPECT_EQ(r->attributesLength, values[i].size());
     }
     SetAttributesText(r, u"");
@@ -202,7 +202,7 @@ TEST_F(Records, StoredFormFollowsTheCharacters) {
     EXPECT_EQ(r->text, nullptr);
     EXPECT_EQ(r->attributesLength + r->textLength, 0u);
     EXPECT_TRUE(r->attributesString().empty());
-    EXPECT_EQ(r->textView(), u"");
+    EXPECT_EQ(r->textUtf16(), u"");
 }
 
 // Either form reads the same, so a Latin-1 string and its UTF-16 form compare

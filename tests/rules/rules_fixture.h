@@ -32,7 +32,7 @@ protected:
     static std::string PartnerKey(const ElementRecord* r) {
         if (!r || !r->partner) return "-";
         const ElementRecord* c = FirstChildRecord(r->partner);
-        return c ? ToUtf8(c->textView()) : "";
+        return c ? ToUtf8(c->textUtf16()) : "";
     }
 };
 

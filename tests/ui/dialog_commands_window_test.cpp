@@ -352,7 +352,7 @@ private Q_SLOTS:
         QCOMPARE(p.window->currentElement(), copy);
         QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), copy->item);
         QCOMPARE(stateOf(p, PaneSide::Right, "b/e"), 0);
-        QCOMPARE(copy->attributesView(), test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QCOMPARE(copy->attributesUtf16(), test::Find(paneOf(p, PaneSide::Left), "b")->attributesUtf16());
     }
     void replaceAnywhereNeedsAYes() {
         Program p = loaded("<a><b/><c k='1'/></a>", "<a><b/><c/></a>");
@@ -375,8 +375,8 @@ private Q_SLOTS:
         select(p, PaneSide::Left, "b");
         select(p, PaneSide::Right, "b");
         p.window->executeCommand(cmd::SynchronizeElements);
-        const std::u16string synced(test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
-        auto edited = [&] { return test::Find(paneOf(p, PaneSide::Right), "b")->attributesView() == synced; };
+        const std::u16string synced(test::Find(paneOf(p, PaneSide::Left), "b")->attributesUtf16());
+        auto edited = [&] { return test::Find(paneOf(p, PaneSide::Right), "b")->attributesUtf16() == synced; };
         auto asked = [&] {
             return std::count_if(p.messages.messages.begin(), p.messages.messages.end(),
                                  [](const auto& m) { return m.text.find(u"will be lost") != std::u16string::npos; });
@@ -405,8 +405,8 @@ private Q_SLOTS:
         QCOMPARE(count(p, u"Result"), 2);
         QCOMPARE(stateOf(p, PaneSide::Right, "b/d"), 0);
         QCOMPARE(stateOf(p, PaneSide::Right, "b/g"), 2);  // never added or removed
-        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView(),
-                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesUtf16(),
+                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesUtf16());
         QCOMPARE(p.window->currentElement(), test::Find(paneOf(p, PaneSide::Right), "b"));
     }
     void withoutAutoCompareAnEditKeepsTheOldMarks() {
@@ -418,7 +418,7 @@ private Q_SLOTS:
         p.window->executeCommand(cmd::SynchronizeElements);
         QCOMPARE(count(p, u"Result"), 1);
         QVERIFY(compareCommandState().Compared);
-        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b/d")->textView(), std::u16string_view(u"1"));
+        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b/d")->textUtf16(), std::u16string_view(u"1"));
         QCOMPARE(stateOf(p, PaneSide::Right, "b/d"), 1);  // stale until the next comparison
         p.window->executeCommand(cmd::CompareFiles);
         QCOMPARE(stateOf(p, PaneSide::Right, "b/d"), 0);
@@ -458,8 +458,8 @@ private Q_SLOTS:
         select(p, PaneSide::Right, "");
         select(p, PaneSide::Right, "b");
         p.window->executeCommand(cmd::ReplaceElement);
-        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView(),
-                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesUtf16(),
+                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesUtf16());
         QCOMPARE(count(p, u"Result"), results);
         QCOMPARE(p.window->currentElement(), test::Find(paneOf(p, PaneSide::Right), "b"));
 
@@ -469,16 +469,16 @@ private Q_SLOTS:
         p.window->executeCommand(cmd::CompareFiles);
         QCOMPARE(p.lastTitle(), std::u16string(u"Quillon"));
         p.window->executeCommand(cmd::ViewNormal);
-        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView(),
-                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QCOMPARE(test::Find(paneOf(p, PaneSide::Right), "b")->attributesUtf16(),
+                 test::Find(paneOf(p, PaneSide::Left), "b")->attributesUtf16());
         QCOMPARE(count(p, u"Result"), results);
         QCOMPARE(count(p, u"Quillon"), 2);
         // Yes: compared afresh from the files, the edit is gone as announced.
         p.messages.answer = MessageAnswer::Yes;
         p.window->executeCommand(cmd::CompareFiles);
         QCOMPARE(count(p, u"Result"), results + 1);
-        QVERIFY(test::Find(paneOf(p, PaneSide::Right), "b")->attributesView() !=
-                test::Find(paneOf(p, PaneSide::Left), "b")->attributesView());
+        QVERIFY(test::Find(paneOf(p, PaneSide::Right), "b")->attributesUtf16() !=
+                test::Find(paneOf(p, PaneSide::Left), "b")->attributesUtf16());
     }
 };
 
