@@ -39,8 +39,13 @@ inline RecordString StoredString(const void* tagged, std::uint32_t length) {
 // RecordString). Text and attribute lengths keep all 32 bits, up to
 // 4,294,967,295 characters, so long values are never cut.
 struct ElementRecord {
+    // What the preparation sweep and the identity checks read comes first,
+    // so that a comparison walking millions of records touches as few cache
+    // lines of each as it can; what only loading, display and output read
+    // follows.
     const NameEntry* name = nullptr;
-    std::uint32_t pathHash = 0;  // parent's pathHash * 17 + nameId
+    ElementRecord* partner = nullptr;  // while loading: the shadow record, if any
+    std::uint32_t pathHash = 0;        // parent's pathHash * 17 + nameId
     std::array<std::uint32_t, 4> attrHash{};
     std::array<std::uint32_t, 4> textHash{};
     std::uint32_t subtreeTextSum = 0;
@@ -48,34 +53,32 @@ struct ElementRecord {
     std::uint32_t subtreeAttrSum = 0;
     std::uint32_t subtreeTextProduct = 0;
     std::uint32_t subtreeAttrProduct = 0;
-    std::uint32_t line = 0;
-    std::uint32_t childCount = 0;
     std::uint32_t descendantCount = 0;
-    std::uint32_t distinctChildNameCount = 0;
-    // distinctChildNameCount name ids, then as many counts in the same order.
-    const std::uint32_t* childNames = nullptr;
-    // Each string beside its length, on one cache line; 32-bit fields in
-    // pairs so that no padding is left between the pointers. Read the
-    // strings through textString() and attributesString().
-    const void* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
-    const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
-    std::uint32_t textLength = 0;
-    std::uint32_t attributesLength = 0;
-    TreeItem item = kNoItem;
     std::uint32_t keySum = 0;
-    ElementRecord* partner = nullptr;  // while loading: the shadow record, if any
-    std::unique_ptr<KeyAttrSignature> keyAttrSignature;
-    DocumentPane* treePane = nullptr;
     std::uint16_t textWeight = 0;
     std::uint16_t attrWeight = 0;
     std::uint16_t subtreeTextWeight = 0;
     std::uint16_t subtreeAttrWeight = 0;
-    std::uint16_t column = 0;
     std::array<std::uint16_t, 4> attrHash16{};
     std::array<std::uint16_t, 4> textHash16{};
     std::uint8_t ignoreState = 0;  // 0 compared; 1, 3 marks; 2, 4 ignored
     std::uint8_t diffFlags = 0;    // 1 some equal below, 2 some unpaired below, 4 changed
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
+    std::uint32_t childCount = 0;
+    std::uint32_t distinctChildNameCount = 0;
+    TreeItem item = kNoItem;
+    // distinctChildNameCount name ids, then as many counts in the same order.
+    const std::uint32_t* childNames = nullptr;
+    // Each string beside its length; read them through textString() and
+    // attributesString().
+    const void* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
+    const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
+    std::uint32_t textLength = 0;
+    std::uint32_t attributesLength = 0;
+    std::unique_ptr<KeyAttrSignature> keyAttrSignature;
+    DocumentPane* treePane = nullptr;
+    std::uint32_t line = 0;
+    std::uint16_t column = 0;
 
     const std::uint32_t* childNameIds() const { return childNames; }
     const std::uint32_t* childNameCounts() const { return childNames ? childNames + distinctChildNameCount : nullptr; }
