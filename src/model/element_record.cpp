@@ -35,7 +35,8 @@ void narrowInto(std::u16string_view s, std::uint8_t* out) {
 // even address and leaves its pointer's kWideTag bit clear.
 std::size_t evenBytes(std::size_t n) { return (n + 1) & ~std::size_t(1); }
 
-const void* tagWide(const char16_t* p) { return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) | kWideTag); }
+// The string's second byte: an odd address, since UTF-16 strings are aligned.
+const void* tagWide(const char16_t* p) { return reinterpret_cast<const char*>(p) + kWideTag; }
 
 // Stores a string in the pane, terminated, one byte a character when it
 // fits; returns the pointer for the record, tagged when UTF-16.
@@ -54,7 +55,6 @@ const void* storeString(DocumentPane& pane, const RecordString& s) {
     p[s.size()] = 0;
     return tagWide(p);
 }
-
 
 }  // namespace
 
@@ -148,7 +148,6 @@ void SetAttributesText(ElementRecord* record, const RecordString& attributes) {
     record->attributesText = storeString(*record->treePane, attributes);
     record->attributesLength = std::uint32_t(attributes.size());
 }
-
 
 bool IsNamedElement(const ElementRecord* record) {
     return record && record->name && record->name->length > 0;

@@ -28,8 +28,9 @@ struct KeyAttrSignature {
 constexpr std::uintptr_t kWideTag = 1;
 
 inline RecordString StoredString(const void* tagged, std::uint32_t length) {
-    const auto bits = reinterpret_cast<std::uintptr_t>(tagged);
-    if (bits & kWideTag) return std::u16string_view(reinterpret_cast<const char16_t*>(bits & ~kWideTag), length);
+    // A tagged pointer points one byte into its UTF-16 string.
+    if (reinterpret_cast<std::uintptr_t>(tagged) & kWideTag)
+        return std::u16string_view(reinterpret_cast<const char16_t*>(static_cast<const char*>(tagged) - kWideTag), length);
     return RecordString::Latin1(static_cast<const std::uint8_t*>(tagged), length);
 }
 

@@ -24,7 +24,8 @@ std::u16string_view RecordString::utf16(std::u16string& scratch) const {
 RecordString RecordString::substr(std::size_t pos, std::size_t n) const {
     pos = std::min(pos, m_size);
     RecordString s = *this;
-    s.m_data = m_narrow ? static_cast<const void*>(latin1().data() + pos) : static_cast<const void*>(utf16().data() + pos);
+    s.m_data =
+        m_narrow ? static_cast<const void*>(latin1().data() + pos) : static_cast<const void*>(utf16().data() + pos);
     s.m_size = std::min(n, m_size - pos);
     return s;
 }
