@@ -56,22 +56,23 @@ class ValueDigest {
 public:
     explicit ValueDigest(unsigned mode) : m_mode(mode) {}
     std::uint64_t operator()(const RecordString& value) {
-        std::u16string_view v = value.utf16(m_widened);
-        if (m_mode != 0) {
-            m_buffer.clear();
-            for (const char16_t c : v) {
+        if (m_mode == 0) return digest(value.utf16(m_buffer));
+        // Folded straight from the stored units, narrow or not.
+        m_buffer.clear();
+        value.visit([this](auto units) {
+            for (const auto unit : units) {
+                const auto c = char16_t(unit);
                 if ((m_mode & 1) && IsXmlSpace(c)) continue;
                 m_buffer.push_back((m_mode & 2) ? UpperFold(c) : c);
             }
-            v = m_buffer;
-        }
-        return std::uint64_t(std::hash<std::u16string_view>{}(v)) | 1u;
+        });
+        return digest(m_buffer);
     }
 
 private:
+    static std::uint64_t digest(std::u16string_view v) { return std::uint64_t(std::hash<std::u16string_view>{}(v)) | 1u; }
     unsigned m_mode;
     std::u16string m_buffer;
-    std::u16string m_widened;
 };
 
 // Open addressing over non-zero digests, growing as values arrive; nothing

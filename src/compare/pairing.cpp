@@ -178,10 +178,7 @@ public:
                     finishChildren();
                     break;
             }
-            if (m_progress && ++m_sinceProgress >= kProgressStep) {
-                m_sinceProgress = 0;
-                m_progress(m_counters.EqualPairs + m_counters.ChangedPairs);
-            }
+            tick();
         }
     }
 
@@ -202,6 +199,14 @@ private:
         ScratchArena::Mark mark;
         std::uint64_t equal0, ownChanged0, total0;
     };
+
+    // One more task or pair done: reports the progress now and then.
+    void tick() {
+        if (m_progress && ++m_sinceProgress >= kProgressStep) {
+            m_sinceProgress = 0;
+            m_progress(m_counters.EqualPairs + m_counters.ChangedPairs);
+        }
+    }
 
     void pushPair(ElementRecord* a, ElementRecord* b) { m_tasks.push_back({a, b, Kind::Pair, false}); }
     void pushChildren(ChildGroups* ga, ChildGroups* gb, bool aligned) {
@@ -257,10 +262,7 @@ private:
                 y->diffFlags |= kIdenticalBelow;
             }
             RecordPair(x, y);
-            if (m_progress && ++m_sinceProgress >= kProgressStep) {
-                m_sinceProgress = 0;
-                m_progress(m_counters.EqualPairs + m_counters.ChangedPairs);
-            }
+            tick();
             return true;
         };
         walk(record);
