@@ -5,10 +5,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 
 #include "model/hashes.h"
+#include "platform/side_by_side.h"
 
 namespace quillon {
 namespace {
@@ -226,29 +225,18 @@ InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, Element
                               unsigned mode) {
     std::vector<Seen> seenX, seenY;
     std::uint32_t membersX = 0, membersY = 0;
-    auto collectY = [&] {
-        ValueDigest digest(mode);
-        membersY = collect(y, nY, digest, seenY);
-    };
-    {
-        // The walk waits on memory for every member; on a large group the
-        // two sides are walked at once. Both only read the records.
-        std::thread other;
-        if (std::min(nX, nY) >= kWalkSidesAtOnce) {
-            try {
-                other = std::thread(collectY);
-            } catch (const std::system_error&) {
-                // No thread to be had: walk the sides one after the other.
-            }
-        }
-        ValueDigest digest(mode);
-        membersX = collect(x, nX, digest, seenX);
-        if (other.joinable()) {
-            other.join();
-        } else {
-            collectY();
-        }
-    }
+    // The walk waits on memory for every member; on a large group the two
+    // sides are walked at once. Both only read the records.
+    RunSideBySide(
+        std::min(nX, nY) >= kWalkSidesAtOnce,
+        [&] {
+            ValueDigest digest(mode);
+            membersX = collect(x, nX, digest, seenX);
+        },
+        [&] {
+            ValueDigest digest(mode);
+            membersY = collect(y, nY, digest, seenY);
+        });
     InferredKey key;
     if (membersX < 2 || membersY < 2) return key;
     const Seen* bestX = nullptr;

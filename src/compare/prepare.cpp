@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "compare/prepare.h"
 
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "compare/identity.h"
 #include "model/document_pane.h"
+#include "platform/side_by_side.h"
 #include "rules/rule_hooks.h"
 
 namespace quillon {
@@ -145,18 +144,11 @@ void PrepareDocuments(ElementRecord* left, ElementRecord* right) {
         // sweep clears its own half of every link; reaching into the other
         // tree would race with the sweep there.
         CompareCounters rightCounters;
-        std::thread other;
-        try {
-            other = std::thread([&] { sweep(right, 0, rightCounters, false); });
-        } catch (const std::system_error&) {
-            // No thread to be had: sweep one after the other, as below.
-        }
-        if (other.joinable()) {
-            sweep(left, 0, compareCounters(), false);
-            other.join();
-            compareCounters().IgnoredElements += rightCounters.IgnoredElements;
-            return;
-        }
+        RunSideBySide(
+            true, [&] { sweep(left, 0, compareCounters(), false); },
+            [&] { sweep(right, 0, rightCounters, false); });
+        compareCounters().IgnoredElements += rightCounters.IgnoredElements;
+        return;
     }
     PrepareSubtree(left, 0);
     PrepareSubtree(right, 0);
