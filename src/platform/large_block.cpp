@@ -3,31 +3,161 @@
 
 #include <sys/mman.h>
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
+
+#include "platform/side_by_side.h"
 
 namespace quillon {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
+constexpr std::size_t kPage = 4096;
 
-}  // namespace
+// A mapping and the aligned block inside it.
+struct Mapping {
+    void* map = nullptr;
+    std::size_t mapSize = 0;
+    void* data = nullptr;
+    std::size_t size = 0;
+};
 
-LargeBlock::LargeBlock(std::size_t bytes, bool hugePages) {
-    if (bytes == 0) return;
+Mapping mapBlock(std::size_t rounded, bool hugePages) {
     // Over-map by one huge page so the block can start on a huge-page boundary.
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     const std::size_t mapSize = rounded + kHugePage;
     void* map = ::mmap(nullptr, mapSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (map == MAP_FAILED) throw std::bad_alloc();
     const auto misalignment = reinterpret_cast<std::uintptr_t>(map) % kHugePage;
     char* aligned = static_cast<char*>(map) + (misalignment ? kHugePage - misalignment : 0);
     if (hugePages) ::madvise(aligned, rounded, MADV_HUGEPAGE);
-    m_map = map;
-    m_mapSize = mapSize;
-    m_data = aligned;
-    m_size = rounded;
+    return {map, mapSize, aligned, rounded};
+}
+
+// Has the kernel clear every page of the block now.
+void populate(const Mapping& m) {
+    if (::madvise(m.data, m.size, MADV_POPULATE_WRITE) == 0) return;
+    // An older kernel: a write to each page faults it in, and a zero keeps
+    // the block as the kernel handed it out.
+    auto* p = static_cast<volatile char*>(m.data);
+    for (std::size_t i = 0; i < m.size; i += kPage) p[i] = 0;
+}
+
+// The kernel clears every fresh page on its first touch, and on a virtual
+// machine that costs as much as parsing what fills it. While a big document
+// loads, a second thread maps and clears the next few blocks of the size the
+// stores are asking for, so the parse finds them ready. Blocks are never
+// reused: each comes fresh from the kernel, zero-filled.
+class Prefaulter {
+public:
+    // A ready block of exactly `rounded` bytes, or none; either way the
+    // next few of that size are prepared.
+    bool take(std::size_t rounded, Mapping& out) {
+        std::lock_guard lock(m_mutex);
+        if (!startLocked()) return false;
+        bool found = false;
+        for (std::size_t i = 0; i < m_ready.size(); ++i) {
+            if (m_ready[i].size != rounded) continue;
+            out = m_ready[i];
+            m_ready.erase(m_ready.begin() + std::ptrdiff_t(i));
+            found = true;
+            break;
+        }
+        if (m_wanted != rounded) {
+            // The stores moved on to another size: what is left waits no more.
+            for (const Mapping& m : m_ready) ::munmap(m.map, m.mapSize);
+            m_ready.clear();
+            m_wanted = rounded;
+        }
+        m_wake.notify_one();
+        return found;
+    }
+
+    ~Prefaulter() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        if (m_worker.joinable()) m_worker.join();
+        for (const Mapping& m : m_ready) ::munmap(m.map, m.mapSize);
+    }
+
+private:
+    // Blocks kept ready: enough to cover a burst of the four stores that grow
+    // while a document loads, few enough to cost little after the load.
+    static constexpr std::size_t kReady = 4;
+
+    bool startLocked() {
+        if (m_started) return m_worker.joinable();
+        m_started = true;
+        if (UsableProcessors() < 2) return false;  // it would only take turns with the parse
+        try {
+            m_worker = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            return false;
+        }
+        return true;
+    }
+
+    void run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || (m_wanted && m_ready.size() < kReady); });
+            if (m_stop) return;
+            const std::size_t size = m_wanted;
+            lock.unlock();
+            Mapping m;
+            try {
+                m = mapBlock(size, true);
+                populate(m);
+            } catch (const std::bad_alloc&) {
+                // Out of memory: the stores will find out when they ask.
+                lock.lock();
+                m_wanted = 0;
+                continue;
+            }
+            lock.lock();
+            if (m_stop || size != m_wanted) {
+                ::munmap(m.map, m.mapSize);
+                continue;
+            }
+            m_ready.push_back(m);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<Mapping> m_ready;
+    std::size_t m_wanted = 0;
+    bool m_started = false;
+    bool m_stop = false;
+    std::thread m_worker;
+};
+
+Prefaulter& prefaulter() {
+    static Prefaulter instance;
+    return instance;
+}
+
+}  // namespace
+
+LargeBlock::LargeBlock(std::size_t bytes, bool hugePages) {
+    if (bytes == 0) return;
+    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    Mapping m;
+    // Only a store that has shown its document is large asks for huge pages;
+    // those are the ones worth preparing ahead.
+    if (!hugePages || !prefaulter().take(rounded, m)) m = mapBlock(rounded, hugePages);
+    m_map = m.map;
+    m_mapSize = m.mapSize;
+    m_data = m.data;
+    m_size = m.size;
 }
 
 LargeBlock::~LargeBlock() { release(); }

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/large_block.h"
+
+namespace quillon {
+namespace {
+
+constexpr std::size_t kMiB = std::size_t(1) << 20;
+
+bool zeroAt(const LargeBlock& b, std::size_t offset) { return static_cast<const char*>(b.data())[offset] == 0; }
+
+// Blocks of one size asked for in a row come ready from the second thread;
+// each must still be its own, whole, zero-filled and aligned.
+TEST(LargeBlock, BlocksAskedForInARowAreFreshDistinctAndZeroFilled) {
+    std::vector<LargeBlock> blocks;
+    for (int i = 0; i < 24; ++i) {
+        blocks.emplace_back(3 * kMiB + 100, true);
+        const LargeBlock& b = blocks.back();
+        ASSERT_NE(b.data(), nullptr);
+        EXPECT_EQ(b.size(), 4 * kMiB);  // whole huge pages
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.data()) % (2 * kMiB), 0u);
+        EXPECT_TRUE(zeroAt(b, 0) && zeroAt(b, b.size() / 2) && zeroAt(b, b.size() - 1)) << "block " << i;
+        // Give the second thread time to prepare some of the next ones.
+        if (i % 6 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::memset(b.data(), i + 1, b.size());
+    }
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const auto* p = static_cast<const unsigned char*>(blocks[i].data());
+        EXPECT_EQ(p[0], i + 1) << "block " << i << " was handed out twice";
+        EXPECT_EQ(p[blocks[i].size() - 1], i + 1);
+    }
+}
+
+TEST(LargeBlock, AnotherSizeAfterARunOfOneAndSmallBlocks) {
+    std::vector<LargeBlock> blocks;
+    for (int i = 0; i < 4; ++i) blocks.emplace_back(4 * kMiB, true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (const std::size_t bytes : {6 * kMiB, 6 * kMiB, 1 * kMiB, 4 * kMiB}) {
+        blocks.emplace_back(bytes, true);
+        EXPECT_GE(blocks.back().size(), bytes);
+        EXPECT_LT(blocks.back().size(), bytes + 2 * kMiB);
+        EXPECT_TRUE(zeroAt(blocks.back(), blocks.back().size() - 1));
+    }
+    const LargeBlock small(100, false);
+    EXPECT_EQ(small.size(), 2 * kMiB);
+    EXPECT_TRUE(zeroAt(small, 99));
+
+    LargeBlock moved(std::move(blocks.front()));
+    EXPECT_EQ(blocks.front().data(), nullptr);
+    EXPECT_EQ(moved.size(), 4 * kMiB);
+    EXPECT_EQ(LargeBlock(0, true).data(), nullptr);
+}
+
+}  // namespace
+}  // namespace quillon
