@@ -13,18 +13,15 @@ namespace quillon {
 
 void* ScratchArena::allocateInNewBlock(std::size_t bytes) {
     if (bytes == 0) bytes = kAlign;
-    while (m_current < m_blocks.size() && m_blocks[m_current].size - m_used < bytes) {
+    while (m_current < m_blocks.size() && m_blocks[m_current].size() - m_used < bytes) {
         ++m_current;
         m_used = 0;
     }
     if (m_current == m_blocks.size()) {
-        Block b;
-        b.size = std::max(kBlockBytes, bytes);
-        b.bytes.reset(new unsigned char[b.size]);
-        m_blocks.push_back(std::move(b));
+        m_blocks.push_back({LargeBlock(std::max(kBlockBytes, bytes), false)});
         m_used = 0;
     }
-    unsigned char* p = m_blocks[m_current].bytes.get() + m_used;
+    unsigned char* p = m_blocks[m_current].bytes() + m_used;
     m_used += bytes;
     std::memset(p, 0, bytes);
     return p;
@@ -32,7 +29,7 @@ void* ScratchArena::allocateInNewBlock(std::size_t bytes) {
 
 std::size_t ScratchArena::reservedBytes() const {
     std::size_t total = 0;
-    for (const Block& b : m_blocks) total += b.size;
+    for (const Block& b : m_blocks) total += b.size();
     return total;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/element_record.h"
+#include "platform/large_block.h"
 
 namespace quillon {
 
@@ -39,16 +40,19 @@ public:
 
 private:
     static constexpr std::size_t kAlign = alignof(std::max_align_t);
-    static constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+    // The size of a large store's blocks: after a big document has loaded,
+    // the first ones come ready, their pages already cleared.
+    static constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
     struct Block {
-        std::unique_ptr<unsigned char[]> bytes;
-        std::size_t size = 0;
+        LargeBlock memory;
+        unsigned char* bytes() const { return static_cast<unsigned char*>(memory.data()); }
+        std::size_t size() const { return memory.size(); }
     };
     // The common case stays inline: room left in the current block.
     void* allocateBytes(std::size_t bytes) {
         bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
-        if (bytes != 0 && m_current < m_blocks.size() && m_blocks[m_current].size - m_used >= bytes) {
-            unsigned char* p = m_blocks[m_current].bytes.get() + m_used;
+        if (bytes != 0 && m_current < m_blocks.size() && m_blocks[m_current].size() - m_used >= bytes) {
+            unsigned char* p = m_blocks[m_current].bytes() + m_used;
             m_used += bytes;
             std::memset(p, 0, bytes);
             return p;

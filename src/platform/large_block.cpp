@@ -55,10 +55,12 @@ void populate(const Mapping& m) {
 // reused: each comes fresh from the kernel, zero-filled.
 class Prefaulter {
 public:
-    // A ready block of exactly `rounded` bytes, or none; either way the
-    // next few of that size are prepared.
-    bool take(std::size_t rounded, Mapping& out) {
+    // A ready block of exactly `rounded` bytes, or none. A caller that
+    // grows a large store (`prepareMore`) has the next few of its size
+    // prepared; others only take what is ready.
+    bool take(std::size_t rounded, bool prepareMore, Mapping& out) {
         std::lock_guard lock(m_mutex);
+        if (!prepareMore && m_ready.empty()) return false;
         if (!startLocked()) return false;
         bool found = false;
         for (std::size_t i = 0; i < m_ready.size(); ++i) {
@@ -68,13 +70,13 @@ public:
             found = true;
             break;
         }
-        if (m_wanted != rounded) {
+        if (prepareMore && m_wanted != rounded) {
             // The stores moved on to another size: what is left waits no more.
             for (const Mapping& m : m_ready) ::munmap(m.map, m.mapSize);
             m_ready.clear();
             m_wanted = rounded;
         }
-        m_wake.notify_one();
+        if (found || prepareMore) m_wake.notify_one();
         return found;
     }
 
@@ -152,8 +154,9 @@ LargeBlock::LargeBlock(std::size_t bytes, bool hugePages) {
     const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     Mapping m;
     // Only a store that has shown its document is large asks for huge pages;
-    // those are the ones worth preparing ahead.
-    if (!hugePages || !prefaulter().take(rounded, m)) m = mapBlock(rounded, hugePages);
+    // those are the ones worth preparing ahead. Anyone may take one that is
+    // ready, such as the scratch memory of the comparison that follows.
+    if (!prefaulter().take(rounded, hugePages, m)) m = mapBlock(rounded, hugePages);
     m_map = m.map;
     m_mapSize = m.mapSize;
     m_data = m.data;
