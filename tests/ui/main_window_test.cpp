@@ -335,14 +335,12 @@ private Q_SLOTS:
         QTRY_COMPARE(p.window->width(), 600);
         QTRY_COMPARE(s->sizes().front(), SplitSizesFor(s->width(), 25).first);
     }
-    void placementAndPathBoxArithmetic() {
+    void aStoredPlacementIsUsedOnlyWhenItFits() {
         QCOMPARE(ChoosePlacement(0, 0, 39, 500, 1280), PlacementMode::Default);
         QCOMPARE(ChoosePlacement(0, 0, 1280, 500, 1280), PlacementMode::DefaultMaximized);
         QCOMPARE(ChoosePlacement(-111, 0, 900, 500, 1280), PlacementMode::Default);
         QCOMPARE(ChoosePlacement(10, -5, 900, 500, 1280), PlacementMode::Default);
         QCOMPARE(ChoosePlacement(10, 10, 900, 500, 1280), PlacementMode::Stored);
-        QCOMPARE(PathBoxWidth(101), 20);
-        QCOMPARE(PathSeparatorWidth(101), 26);
         Program p({QStringLiteral("quillon")}, [](Options& o) {
             o.LeftMainPos = 30;
             o.TopMainPos = 40;

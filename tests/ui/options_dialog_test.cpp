@@ -345,18 +345,6 @@ private Q_SLOTS:
         QCOMPARE(f.options.Encoding, 12u);
     }
 
-    void helpOpensTheTopicOfTheCurrentPage() {
-        Fixture f;
-        OptionsDialog d(f.options, f.colors, false, f.services());
-        for (int page = 0; page < OptionsDialog::PageCount; ++page)
-            QVERIFY2(HelpTopicExists(OptionsDialog::pageTopic(page)), qPrintable(OptionsDialog::pageTopic(page)));
-        d.setCurrentPage(OptionsDialog::Normalization);
-        click(d, "Help");
-        QVERIFY(ExistingHelpWindow());
-        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/normal.htm")));
-        ExistingHelpWindow()->close();
-    }
-
     void f1ShowsTheFocusedControlsPopupOrElseThePagesTopic() {
         Fixture f;
         OptionsDialog d(f.options, f.colors, false, f.services());

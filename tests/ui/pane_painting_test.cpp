@@ -13,7 +13,6 @@
 #include "compare/compare_commands.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
-#include "model/line_count.h"
 #include "platform/notifier.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
@@ -155,15 +154,6 @@ private Q_SLOTS:
         QVERIFY(covered >= 6u);
         QCOMPARE(WrappedLines(u"abc def", m), 6);
     }
-    void shortElementsStayOneLineInFullMode() {
-        // The attribute string counts its marks: x=\1...\2 is 24 characters here.
-        DocumentPane pane;
-        test::LoadXml(pane, "<a x='12345678901234567890'>12345678901234567890123456789012345</a>");
-        QCOMPARE(LineCount(*RootRecord(pane), true), 1u);  // 59 together
-        test::LoadXml(pane, "<a x='12345678901234567890'>1234567890123456789012345678901234567</a>");
-        QCOMPARE(LineCount(*RootRecord(pane), true), 3u);  // 61: a name line and a line for each block
-    }
-
     // ---- Icons, states and colours ----
     void iconsFollowStateChildrenExpansionAndKeys() {
         ElementRecord r;

@@ -3,8 +3,6 @@
 // from the menu and F8, the derived documents of a compared pair, opening
 // the result in another program, failures that must not cost the user's
 // file, and the entire-element list.
-#include "ui/save_commands.h"
-
 #include <sys/resource.h>
 
 #include <QAction>
@@ -140,9 +138,6 @@ private Q_SLOTS:
         auto part = std::find_if(parts.begin(), parts.end(), [&](QLabel* l) { return l->text() == said; });
         QVERIFY(part != parts.end());
         QVERIFY((*part)->width() > (*part)->fontMetrics().horizontalAdvance(said));
-        // The context menu says which of the two F8 does.
-        QCOMPARE(SaveItemText(*RootRecord(p.pane(PaneSide::Left))), QStringLiteral("Save XML File\tF8"));
-        QCOMPARE(SaveItemText(*test::Find(p.pane(PaneSide::Left), "a")), QStringLiteral("Save XML Element\tF8"));
     }
     void withoutElementOrFileNothingIsWritten() {
         SavingProgram p(nullptr, nullptr);
@@ -225,22 +220,6 @@ private Q_SLOTS:
         for (const auto& o : p.opened) QVERIFY(!QFile::exists(o.file));
     }
     // ---- Failures keep the user's file ----
-    void aNameTheEncodingCannotHoldIsRefusedInTheErrorBox() {
-        SavingProgram p(
-            "<r><Stra\xC3\x9F"
-            "e/></r>",
-            "<r/>");
-        p.select(PaneSide::Left, "");
-        std::ofstream(QFile::encodeName(at("name.xml")).toStdString()) << "precious";
-        options().OpenAfterSave = 0;
-        options().Encoding = kEncodingAnsi;
-        options().EncodingString = u"ISO-8859-5";  // Cyrillic: no sharp s
-        p.runWithFile(cmd::MergeFiles, at("name.xml"));
-        QCOMPARE(readBytes(at("name.xml")), std::string("precious"));
-        QCOMPARE(p.messages.messages.back().title, std::u16string(u"Error"));
-        QVERIFY(p.lastText().find(u"\"Stra\u00DFe\" cannot be written in the encoding \"ISO-8859-5\"") !=
-                std::u16string::npos);
-    }
     void aFailedWriteLeavesTheExistingFileAndSaysSo() {
         SavingProgram p;
         p.select(PaneSide::Left, "");
