@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include <QFontDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -237,14 +236,6 @@ class AboutAndHelpTest : public QObject {
 private Q_SLOTS:
     void cleanup() {
         if (HelpWindow* w = ExistingHelpWindow()) w->close();
-    }
-
-    void aboutShowsTheVersionAndClosesWithItsButton() {
-        AboutDialog d;
-        QCOMPARE(child<QLabel>(d, "Version")->text(), S("Quillon Version 4.71"));
-        d.show();
-        click(d, "Close");
-        QVERIFY(!d.isVisible());
     }
 
     void dialogsCentreOverTheirOwner() {
