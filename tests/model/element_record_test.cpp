@@ -9,6 +9,7 @@
 #include "model/name_table.h"
 #include "platform/notifier.h"
 #include "settings/options.h"
+#include "support/load_xml.h"
 
 namespace quillon {
 namespace {
@@ -152,6 +153,15 @@ TEST_F(Records, LineCountWrapsLongContent) {
     ElementRecord* s = make(u"s");
     AppendText(s, u"short");
     EXPECT_EQ(LineCount(*s, true), 1u);
+}
+
+// The attribute string counts its marks: x=\1...\2 is 24 characters here.
+TEST(LineCountOfAttributes, TheMarksCountTowardsTheLine) {
+    DocumentPane pane;
+    ASSERT_TRUE(test::LoadXml(pane, "<a x='12345678901234567890'>12345678901234567890123456789012345</a>").ok);
+    EXPECT_EQ(LineCount(*RootRecord(pane), true), 1u);  // 59 together
+    ASSERT_TRUE(test::LoadXml(pane, "<a x='12345678901234567890'>1234567890123456789012345678901234567</a>").ok);
+    EXPECT_EQ(LineCount(*RootRecord(pane), true), 3u);  // 61: a name line and a line for each block
 }
 
 // A text is kept one byte a character until a piece needs more; then all of

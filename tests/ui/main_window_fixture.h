@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The started program that the main-window tests drive: the window with a
-// settings store in memory and a notifier that records the messages.
+// settings store in memory, a notifier that records the messages, file
+// dialogs answered from a queue and "open after save" recorded.
 #pragma once
 
 #include <QApplication>
@@ -15,12 +16,22 @@
 #include <vector>
 
 #include "compare/compare_commands.h"
+#include "model/document_pane.h"
+#include "model/element_record.h"
 #include "platform/notifier.h"
 #include "settings/options.h"
+#include "support/load_xml.h"
 #include "ui/application.h"
+#include "ui/command_ids.h"
+#include "ui/command_set.h"
+#include "ui/dialogs/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/memory_settings.h"
+#include "ui/pane_model.h"
+#include "ui/pane_painter.h"
+#include "ui/pane_view.h"
 #include "ui/path_box.h"
+#include "ui/status_parts.h"
 
 namespace quillon::test {
 
@@ -34,6 +45,13 @@ struct Program {
     RecordingNotifier messages;
     std::vector<std::string> steps;
     std::unique_ptr<MainWindow> window;
+    std::vector<FileRequest> asked;  // every file dialog, in order
+    std::vector<QString> answers;    // the next dialogs' answers; none left: cancelled
+    struct Opened {
+        QString program, file;
+    };
+    std::vector<Opened> opened;  // what "open after save" would have started
+    bool openSucceeds = true;
 
     explicit Program(const QStringList& args = {QStringLiteral("quillon")},
                      std::function<void(Options&)> stored = nullptr) {
@@ -46,29 +64,71 @@ struct Program {
                 stored(o);
             };
         }
+        SetFileNameAsker([this](QWidget*, const FileRequest& r) {
+            asked.push_back(r);
+            if (answers.empty()) return QString();
+            const QString a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
         settings.trace = [this](std::string_view s) { steps.emplace_back(s); };
         ShellServices services;
         services.settings = &settings;
         services.notifier = &messages;
         services.trace = [this](std::string_view s) { steps.emplace_back(s); };
+        services.openSaved = [this](const QString& program, const QString& file) {
+            opened.push_back({program, file});
+            return openSucceeds;
+        };
         window = StartProgram(args, services);
     }
     ~Program() {
         if (window) window->close();
         window.reset();
+        SetFileNameAsker({});
         compareCommandState() = {};
     }
-    PaneDocument& doc(PaneSide side) { return window->pipeline().pane(side); }
-    std::u16string lastTitle() const { return messages.messages.empty() ? u"" : messages.messages.back().title; }
-    bool said(std::u16string_view title) const {
-        return std::any_of(messages.messages.begin(), messages.messages.end(),
-                           [&](const auto& m) { return m.title == title; });
+    // Both documents on the command line: loaded and compared (AutoCompare is on).
+    static QStringList pair(const std::string& left, const std::string& right) {
+        return {QStringLiteral("quillon"), qpath(WriteTempFile(left)), qpath(WriteTempFile(right))};
     }
+
+    PaneDocument& doc(PaneSide side) { return window->pipeline().pane(side); }
+    DocumentPane& pane(PaneSide side) { return doc(side).pane; }
+    ElementRecord* find(PaneSide side, std::string_view path) { return Find(pane(side), path); }
+    void select(PaneSide side, std::string_view path) {
+        ElementRecord* r = find(side, path);
+        QVERIFY(r);
+        window->paneView(side)->selectItem(r->item);
+    }
+    // The painter's state of an element: 0 equal, 1 changed, 2 without partner.
+    int state(PaneSide side, std::string_view path) {
+        PaneModel* model = window->paneModel(side);
+        const ElementRecord* r = Find(model->pane(), path);
+        return r ? window->painter()->look(*model, model->indexOf(r->item)).state : -1;
+    }
+    bool enabled(int id) const { return window->commands()->isEnabled(id); }
+    // A key sent to the top-level window, as the keyboard sends it.
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        activate();
+        QTest::keyClick(window.get(), k, m);
+    }
+    void activate() {
+        if (QApplication::activeWindow() == window.get()) return;
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window.get());
+    }
+    std::u16string lastTitle() const { return messages.messages.empty() ? u"" : messages.messages.back().title; }
+    std::u16string lastText() const { return messages.messages.empty() ? u"" : messages.messages.back().text; }
+    int count(std::u16string_view title) const {
+        return int(std::count_if(messages.messages.begin(), messages.messages.end(),
+                                 [&](const auto& m) { return m.title == title; }));
+    }
+    bool said(std::u16string_view title) const { return count(title) > 0; }
     // Types into the path box as a keyboard does: the keys go to the focus
     // widget of the active window, not to the edit field inside the box.
     void type(PaneSide side, const QString& text) {
-        window->activateWindow();
-        (void)QTest::qWaitForWindowActive(window.get());
+        activate();
         PathBox* box = window->pathBox(side);
         box->setFocus(Qt::MouseFocusReason);
         box->lineEdit()->selectAll();  // what a click into the box and Ctrl+A give
@@ -81,6 +141,11 @@ struct Program {
     void typeAndEnter(PaneSide side, const QString& text, Qt::Key key = Qt::Key_Return) {
         type(side, text);
         enter(key);
+    }
+    // Runs a command whose file dialog is answered with answer.
+    void runWithFile(int command, const QString& answer) {
+        answers = {answer};
+        window->executeCommand(command);
     }
 };
 

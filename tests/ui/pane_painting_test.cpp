@@ -13,7 +13,6 @@
 #include "compare/compare_commands.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
-#include "model/line_count.h"
 #include "platform/notifier.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
@@ -28,11 +27,6 @@ using namespace quillon;
 using test::U;
 
 namespace {
-
-std::vector<int> marks(std::u16string_view a, std::u16string_view b, unsigned mode = 0) {
-    const std::vector<std::uint8_t> m = MatchCharacters(a, b, mode);
-    return std::vector<int>(m.begin(), m.end());
-}
 
 // Attribute strings are written with | for the opening and ^ for the closing mark.
 std::u16string attrs(std::string_view s) {
@@ -116,111 +110,21 @@ class PanePaintingTest : public QObject {
 private Q_SLOTS:
     void init() { ResetOptions(options(), false); }
 
-    // ---- MatchCharacters and MatchWords ----
-    void equalStringsMatchWhole() { QCOMPARE(marks(u"abc", u"abc"), (std::vector<int>{1, 1, 1})); }
-    void aDifferentCharacterStaysUnmatched() { QCOMPARE(marks(u"a1c", u"a2c"), (std::vector<int>{1, 0, 1})); }
-    void ownSideIsProbedBeforePartnerSide() {
-        // (1,0) comes before (0,1): "b" finds its partner first, "a" is left over.
-        QCOMPARE(marks(u"ab", u"ba"), (std::vector<int>{0, 1}));
-    }
-    void caseIsFoldedOnlyInTheFoldingModes() {
-        QCOMPARE(marks(u"ABC", u"abc", 0), (std::vector<int>{0, 0, 0}));
-        QCOMPARE(marks(u"ABC", u"abc", 2), (std::vector<int>{1, 1, 1}));
-    }
-    void aProbeMustBeConfirmedByWhatFollows() {
-        // "b" at (1,1) is confirmed by "c"; the lone "x" at (0,3) is not tried first.
-        QCOMPARE(marks(u"abcd", u"zbcd"), (std::vector<int>{0, 1, 1, 1}));
-    }
-    void pastTheWindowTheSearchStillEnds() {
-        const std::u16string a = std::u16string(100, u'a') + u"Z";
-        const std::u16string b = std::u16string(100, u'b') + u"Z";
-        const std::vector<int> m = marks(a, b);
-        QCOMPARE(m.back(), 1);
-        QCOMPARE(std::count(m.begin(), m.end(), 1), 1L);
-        std::u16string x, y;
-        for (int i = 0; i < 5000; ++i) {
-            x.push_back(char16_t(u'a' + (i * 7) % 26));
-            y.push_back(char16_t(u'a' + (i * 11 + 3) % 26));
-        }
-        QCOMPARE(MatchCharacters(x, y, 0).size(), x.size());
-        QVERIFY(MatchCharacters(u"", u"abc", 0).empty());
-    }
-    void wordsMatchByLengthAndHash() {
-        std::vector<WordEntry> own = SplitWords(u"in stock today, with", 0);
-        std::vector<WordEntry> partner = SplitWords(u"in stock now, with", 0);
-        MatchWords(own, partner);
-        QCOMPARE(own.size(), 4u);
-        QVERIFY(own[0].matched && own[1].matched && !own[2].matched && own[3].matched);
-        QVERIFY(!partner[2].matched);
-    }
-
-    // ---- Ranges ----
-    void changedValueIsGreenOrItsCharacterRed() {
-        HighlightSettings st;
-        const std::u16string own = attrs("a=|x^ b=|1^"), partner = attrs("a=|x^ b=|2^");
-        QCOMPARE(AttributeRanges(own, partner, st), (std::vector<HighlightRange>{{9, 1, 1}}));
-        st.highlightChars = true;
-        QCOMPARE(AttributeRanges(own, partner, st), (std::vector<HighlightRange>{{9, 1, 2}}));
-        const std::u16string longer = attrs("b=|1234^"), other = attrs("b=|1204^");
-        QCOMPARE(AttributeRanges(longer, other, st), (std::vector<HighlightRange>{{5, 1, 2}}));
-    }
-    void attributeOnOneSideIsWhollyRed() {
-        HighlightSettings st;
-        QCOMPARE(AttributeRanges(attrs("a=|x^ b=|y^"), attrs("a=|x^"), st), (std::vector<HighlightRange>{{6, 5, 2}}));
-        // Matching takes name and name length; order does not matter.
-        QCOMPARE(AttributeRanges(attrs("b=|y^ a=|x^"), attrs("a=|x^ b=|y^"), st), std::vector<HighlightRange>{});
-    }
-    void ignoredAttributeIsGrey() {
-        HighlightSettings st;
-        st.ignoredAttribute = [](std::uint16_t hash) { return hash == AttributeNameHash(u"stamp", true); };
-        QCOMPARE(AttributeRanges(attrs("stamp=|1^"), attrs("stamp=|2^"), st), (std::vector<HighlightRange>{{0, 9, 3}}));
-    }
-    void differingWordsOrCharactersOfTheText() {
-        HighlightSettings st;
-        QCOMPARE(TextRanges(u"in stock today, with", u"in stock now, with", st),
-                 (std::vector<HighlightRange>{{9, 6, 2}}));
-        QCOMPARE(TextRanges(u"two words", u"", st), (std::vector<HighlightRange>{{0, 3, 2}, {4, 5, 2}}));
-        st.highlightChars = true;
-        QCOMPARE(TextRanges(u"abcd", u"abxd", st), (std::vector<HighlightRange>{{2, 1, 2}}));
-    }
-    void rangesStopAtTheirLimit() {
-        HighlightSettings st;
-        std::u16string own, partner;
-        for (int i = 0; i < 1000; ++i) {
-            own += u"w" + U(std::to_string(i)) + u" ";
-            partner += u"x ";
-        }
-        QCOMPARE(TextRanges(own, partner, st).size(), kMaxHighlightRanges);
-        std::u16string many;
-        for (int i = 0; i < 500; ++i)
-            many += u"a" + U(std::to_string(i)) + u"=" + kValueOpen + u"v" + kValueClose + u" ";
-        QCOMPARE(ParseAttributeEntries(many, 0, true).size(), kMaxAttributeEntries);
-    }
-    void malformedAttributeStringsAreCutNotOverrun() {
-        QCOMPARE(ParseAttributeEntries(attrs("a=|x^ b=|unterminated"), 0, true).size(), 1u);
-        QCOMPARE(ParseAttributeEntries(attrs("noequals"), 0, true).size(), 0u);
-    }
-
     // ---- Word wrapping ----
-    void shortStringsStayOnOneLine() {
+    void linesBreakAtLineFeedsAndBetweenWords() {
         const WrapMetrics m = tenPixelsPerChar(200);
         QCOMPARE(WrapBlock(u"aaa bbb", m), (std::vector<PlacedRun>{{0, 4, 0, 0}, {4, 3, 40, 0}}));
-        QCOMPARE(WrappedLines(u"aaa bbb", m), 1);
-    }
-    void aLineFeedStartsANewLine() {
-        const WrapMetrics m = tenPixelsPerChar(200);
         QCOMPARE(WrapBlock(u"aa\nbb", m), (std::vector<PlacedRun>{{0, 2, 0, 0}, {3, 2, 0, 1}}));
-        QCOMPARE(WrappedLines(u"aa\n\nbb", m), 3);
-        QCOMPARE(WrappedLines(u"aa\n", m), 1);  // a final line feed opens no line
-    }
-    void wordsGoWholeToTheNextLine() {
-        const WrapMetrics m = tenPixelsPerChar(200);
         // 110 + 100 pixels do not fit 200; 100 + 100 do (the blank behind is left out).
         QCOMPARE(WrapBlock(u"aaaaaaaaaa bbbbbbbbbb cc", m),
                  (std::vector<PlacedRun>{{0, 11, 0, 0}, {11, 11, 0, 1}, {22, 2, 110, 1}}));
         QCOMPARE(WrapBlock(u"aaaaaaaaa bbbbbbbbbb ", m), (std::vector<PlacedRun>{{0, 10, 0, 0}, {10, 10, 100, 0}}));
-        QCOMPARE(WrappedLines(u"aaaaaaaaaa bbbbbbbbbb cc", m), 2);
+        for (const auto& [text, lines] : {std::pair{u"aaa bbb", 1}, std::pair{u"aa\n\nbb", 3},
+                                          std::pair{u"aa\n", 1},  // a final line feed opens no line
+                                          std::pair{u"aaaaaaaaaa bbbbbbbbbb cc", 2}})
+            QCOMPARE(WrappedLines(text, m), lines);
     }
+
     void aWordLongerThanALineIsCutAfterPunctuation() {
         const WrapMetrics m = tenPixelsPerChar(100);
         const std::u16string word(50, u'x');
@@ -250,15 +154,6 @@ private Q_SLOTS:
         QVERIFY(covered >= 6u);
         QCOMPARE(WrappedLines(u"abc def", m), 6);
     }
-    void shortElementsStayOneLineInFullMode() {
-        // The attribute string counts its marks: x=\1...\2 is 24 characters here.
-        DocumentPane pane;
-        test::LoadXml(pane, "<a x='12345678901234567890'>12345678901234567890123456789012345</a>");
-        QCOMPARE(LineCount(*RootRecord(pane), true), 1u);  // 59 together
-        test::LoadXml(pane, "<a x='12345678901234567890'>1234567890123456789012345678901234567</a>");
-        QCOMPARE(LineCount(*RootRecord(pane), true), 3u);  // 61: a name line and a line for each block
-    }
-
     // ---- Icons, states and colours ----
     void iconsFollowStateChildrenExpansionAndKeys() {
         ElementRecord r;
@@ -286,18 +181,20 @@ private Q_SLOTS:
             QVERIFY2(differing >= 12, qPrintable(QStringLiteral("%1/%2: %3").arg(a).arg(b).arg(differing)));
         }
     }
-    void beforeComparingEverythingLooksEqual() {
-        ComparedPair pair("<a><b x='1'/></a>", "<a><b x='2'/></a>", false);
-        const auto lk = pair.look(pair.leftModel, "b");
-        QCOMPARE(lk.state, 0);
-        QCOMPARE(lk.nameColorIndex, 0);
-        QCOMPARE(lk.icon, 12);
-        QVERIFY(lk.attributeRanges.empty());
-        QCOMPARE(pair.painter.nameColors(0).background, QApplication::palette().color(QPalette::Button));
-    }
-    void changedAttributeValueOfAKnownPair() {
-        ComparedPair pair("<a><b x='1' y='k'/></a>", "<a><b x='2' y='k'/></a>");
-        const auto lk = pair.look(pair.leftModel, "b");
+    void looksOfAKnownPair() {
+        const char* left = "<a><b x='1' y='k'/><c z='1'>t</c><d/></a>";
+        const char* right = "<a><b x='2' y='k'/><d/></a>";
+        {
+            ComparedPair before(left, right, false);  // before comparing everything looks equal
+            const auto lk = before.look(before.leftModel, "b");
+            QCOMPARE(lk.state, 0);
+            QCOMPARE(lk.nameColorIndex, 0);
+            QCOMPARE(lk.icon, 12);
+            QVERIFY(lk.attributeRanges.empty());
+            QCOMPARE(before.painter.nameColors(0).background, QApplication::palette().color(QPalette::Button));
+        }
+        ComparedPair pair(left, right);
+        auto lk = pair.look(pair.leftModel, "b");  // a changed attribute value
         QCOMPARE(lk.state, 1);
         QCOMPARE(lk.nameColorIndex, 1);
         QCOMPARE(lk.icon, 14);
@@ -306,10 +203,7 @@ private Q_SLOTS:
         QCOMPARE(pair.painter.segmentColors(1).text, QColor(0, 127, 0));
         options().HighlightChars = 1;
         QCOMPARE(pair.look(pair.leftModel, "b").attributeRanges, (std::vector<HighlightRange>{{3, 1, 2}}));
-    }
-    void elementWithoutCounterpart() {
-        ComparedPair pair("<a><b/><c z='1'>t</c></a>", "<a><b/></a>");
-        const auto lk = pair.look(pair.leftModel, "c");
+        lk = pair.look(pair.leftModel, "c");  // without counterpart
         QCOMPARE(lk.state, 2);
         QCOMPARE(lk.nameColorIndex, 2);
         QCOMPARE(lk.attributeClass, 4);
@@ -317,33 +211,22 @@ private Q_SLOTS:
         QCOMPARE(lk.icon, 16);
         QCOMPARE(pair.painter.nameColors(2).background, QColor(255, 210, 210));
         QCOMPARE(pair.painter.segmentColors(4).text, QColor(127, 0, 0));
-    }
-    void selectedChangedElementUsesTheSelectedColours() {
-        ComparedPair pair("<a><b x='1'/></a>", "<a><b x='2'/></a>");
+        // Selected, on either side: the selected colours.
         pair.selection.current = test::Find(pair.left, "b");
         QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 4);
         QCOMPARE(pair.painter.nameColors(4).background, QColor(0, 127, 0));
         QCOMPARE(pair.painter.nameColors(4).text, QApplication::palette().color(QPalette::HighlightedText));
         pair.selection.partner = test::Find(pair.right, "b");
         QCOMPARE(pair.look(pair.rightModel, "b").nameColorIndex, 4);
+        // Ignored by a rule, or below an ignored element.
+        ElementRecord* d = test::Find(pair.left, "d");
+        d->ignoreState = 1;
+        QCOMPARE(pair.look(pair.leftModel, "d").nameColorIndex, 6);
+        d->ignoreState = 4;
+        QCOMPARE(pair.look(pair.leftModel, "d").nameColorIndex, 7);
+        QCOMPARE(pair.look(pair.leftModel, "d").icon, 21);
     }
-    void ignoredElementsUseTheIgnoreColours() {
-        ComparedPair pair("<a><b/></a>", "<a><b/></a>");
-        test::Find(pair.left, "b")->ignoreState = 1;
-        QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 6);
-        test::Find(pair.left, "b")->ignoreState = 4;
-        QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 7);
-        QCOMPARE(pair.look(pair.leftModel, "b").icon, 21);
-    }
-    void changedColoursReachThePainter() {
-        ComparedPair pair("<a/>", "<a/>");
-        DifferenceColors c = DefaultDifferenceColors();
-        c[kChangedNameBackground] = QColor(1, 2, 3);
-        pair.painter.setColors(c);
-        QCOMPARE(pair.painter.nameColors(1).background, QColor(1, 2, 3));
-        pair.painter.resetColors();
-        QCOMPARE(pair.painter.nameColors(1).background, QColor(210, 255, 210));
-    }
+
     void paintedNameBoxHasTheStateColour() {
         ComparedPair pair("<a><b x='1'/><c/></a>", "<a><b x='2'/></a>");
         PaneView view(PaneSide::Left);
