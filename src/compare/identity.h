@@ -88,10 +88,11 @@ inline bool TextDiffers(const ElementRecord& e, const CompareSnapshot& s) {
 }
 
 inline bool KeyAttributesEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
-    if (!a.keyAttrSignature || !b.keyAttrSignature) return false;
+    const KeyAttrSignature* x = KeyAttrSignatureOf(a);
+    const KeyAttrSignature* y = x ? KeyAttrSignatureOf(b) : nullptr;
+    if (!x || !y) return false;
     const unsigned m = s.mode;
-    return a.keyAttrSignature->hash[m] == b.keyAttrSignature->hash[m] &&
-           a.keyAttrSignature->hash16[m] == b.keyAttrSignature->hash16[m];
+    return x->hash[m] == y->hash[m] && x->hash16[m] == y->hash16[m];
 }
 
 // The signature a key child adds to its parent's keySum.

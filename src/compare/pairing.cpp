@@ -410,9 +410,10 @@ private:
         if (keyAttributes) {
             const unsigned m = s.mode;
             pairByKey(
-                first, n1, second, n2, [](const ElementRecord& e) { return e.keyAttrSignature != nullptr; },
+                first, n1, second, n2, [](const ElementRecord& e) { return KeyAttrSignatureOf(e) != nullptr; },
                 [m](const ElementRecord& e) {
-                    return (std::uint64_t(e.keyAttrSignature->hash[m]) << 16) | e.keyAttrSignature->hash16[m];
+                    const KeyAttrSignature& k = *KeyAttrSignatureOf(e);
+                    return (std::uint64_t(k.hash[m]) << 16) | k.hash16[m];
                 },
                 pair);
             if (s.uniqueAttributes) return;

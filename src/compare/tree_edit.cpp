@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 176,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 168,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -108,7 +108,7 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     SetRecordText(k, s.textString());
     SetAttributesText(k, s.attributesString());
     SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount);
-    if (s.keyAttrSignature) k->keyAttrSignature = std::make_unique<KeyAttrSignature>(*s.keyAttrSignature);
+    SetKeyAttrSignature(*k, KeyAttrSignatureOf(s));
     linkPartners(*k, s);
     return k;
 }
@@ -236,8 +236,7 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     // The key attribute's signature follows the attributes it was taken from.
     // Elements of the same kind would get the very same one when loaded.
     if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
-        e.keyAttrSignature =
-            from.keyAttrSignature ? std::make_unique<KeyAttrSignature>(*from.keyAttrSignature) : nullptr;
+        SetKeyAttrSignature(e, KeyAttrSignatureOf(from));
     }
     if (e.treePane && e.item) refreshHeight(e);
 }

@@ -118,10 +118,10 @@ void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_
         record->attrHash16[k] = std::uint16_t(record->attrHash16[k] + w[k]);
     }
     if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name)) {
-        auto sig = std::make_unique<KeyAttrSignature>();
-        sig->hash = h;
-        sig->hash16 = w;
-        record->keyAttrSignature = std::move(sig);
+        KeyAttrSignature sig;
+        sig.hash = h;
+        sig.hash16 = w;
+        SetKeyAttrSignature(*record, &sig);
     }
 }
 

@@ -94,13 +94,15 @@ public:
         m_free.push_back(p);
     }
     void clear() {
-        // Destroy the live objects; released slots were destroyed already.
-        std::sort(m_free.begin(), m_free.end());
-        for (std::size_t c = 0; c < m_chunks.size(); ++c) {
-            T* base = static_cast<T*>(m_chunks[c].data());
-            const std::size_t used = (c + 1 == m_chunks.size()) ? m_usedInLast : kChunkObjects;
-            for (std::size_t i = 0; i < used; ++i)
-                if (!std::binary_search(m_free.begin(), m_free.end(), base + i)) base[i].~T();
+        if constexpr (!std::is_trivially_destructible_v<T>) {
+            // Destroy the live objects; released slots were destroyed already.
+            std::sort(m_free.begin(), m_free.end());
+            for (std::size_t c = 0; c < m_chunks.size(); ++c) {
+                T* base = static_cast<T*>(m_chunks[c].data());
+                const std::size_t used = (c + 1 == m_chunks.size()) ? m_usedInLast : kChunkObjects;
+                for (std::size_t i = 0; i < used; ++i)
+                    if (!std::binary_search(m_free.begin(), m_free.end(), base + i)) base[i].~T();
+            }
         }
         m_chunks.clear();
         m_chunks.shrink_to_fit();

@@ -27,6 +27,7 @@ void ClearPane(DocumentPane& pane) {
     pane.narrowChars.clear();
     pane.wideChars.clear();
     pane.numbers.clear();
+    pane.keySignatures.clear();
     pane.progressChars = 0;
 }
 

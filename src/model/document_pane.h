@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "model/arena.h"
 #include "model/element_record.h"
@@ -18,6 +19,8 @@ struct DocumentPane {
     Arena<std::uint8_t> narrowChars;
     Arena<char16_t> wideChars;
     Arena<std::uint32_t> numbers;
+    // Key attribute signatures of the few records that have one.
+    std::unordered_map<const ElementRecord*, KeyAttrSignature> keySignatures;
     // Characters accounted so far while loading; the load progress reads it.
     std::uint64_t progressChars = 0;
 

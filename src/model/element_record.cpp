@@ -73,8 +73,27 @@ void ReleaseRecord(ElementRecord* record) {
     if (record->partner && record->partner->partner == record) record->partner->partner = nullptr;
     DocumentPane* pane = record->treePane;
     // Strings and tables stay in the pane's arena until the pane is cleared.
-    if (pane) pane->records.release(record);
+    if (pane) {
+        pane->keySignatures.erase(record);
+        pane->records.release(record);
+    }
     else *record = ElementRecord{};
+}
+
+const KeyAttrSignature* KeyAttrSignatureOf(const ElementRecord& record) {
+    const DocumentPane* pane = record.treePane;
+    if (!pane || pane->keySignatures.empty()) return nullptr;
+    const auto it = pane->keySignatures.find(&record);
+    return it == pane->keySignatures.end() ? nullptr : &it->second;
+}
+
+void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signature) {
+    DocumentPane* pane = record.treePane;
+    if (!pane) return;
+    if (signature)
+        pane->keySignatures[&record] = *signature;
+    else
+        pane->keySignatures.erase(&record);
 }
 
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane, InsertAt where, TreeItem after) {

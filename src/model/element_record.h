@@ -76,7 +76,6 @@ struct ElementRecord {
     const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
     std::uint32_t textLength = 0;
     std::uint32_t attributesLength = 0;
-    std::unique_ptr<KeyAttrSignature> keyAttrSignature;
     DocumentPane* treePane = nullptr;
     std::uint32_t line = 0;
     std::uint16_t column = 0;
@@ -113,6 +112,13 @@ std::unique_ptr<ElementRecord> CreateShadowRecord();
 // Frees what the record owns and clears its partner's back link. The item is
 // not touched.
 void ReleaseRecord(ElementRecord* record);
+
+// The signature of the record's key attribute, kept beside the pane's records
+// since few elements have one; null when it has none.
+const KeyAttrSignature* KeyAttrSignatureOf(const ElementRecord& record);
+// Gives the record the signature, or takes it away (null). A record outside
+// a pane keeps none.
+void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signature);
 
 // Releases the record and every record beneath it (no recursion).
 void DestroySubtree(ElementRecord* record);

@@ -11,6 +11,8 @@
 #include "compare/edit_commands.h"
 #include "compare/navigation.h"
 #include "compare_fixture.h"
+#include "rules/key_elements.h"
+#include "rules/rule_list_files.h"
 
 namespace quillon::test {
 namespace {
@@ -241,6 +243,30 @@ TEST_F(TreeEditTest, SynchronizedElementsCompareEqualExceptForAddedOrDeletedChil
     EXPECT_EQ(lastResult, Changed(2, 2, 0));
     EXPECT_EQ(States(left), "r=1 a(y)=1 b(9)=0 c(2)=0 e=2");
     EXPECT_EQ(States(right), "r=1 a(y)=1 b(9)=0 c(2)=0 d=2");
+}
+
+// A copy pairs by the key attribute as its source did, and synchronizing
+// hands the source's key over with its attributes.
+TEST_F(TreeEditTest, CopiesAndSynchronizedElementsCarryTheKeyAttribute) {
+    ReadKeyAttributeLine(u"r>item|id");
+    const struct Forget {
+        ~Forget() { ResetKeyAttribute(); }
+    } forget;
+    Compare("<r><item id='1'>a</item><item id='2'>b</item></r>", "<r><item id='3'>c</item><item id='1'>a</item></r>");
+    ElementRecord* three = Find(right, "item");
+    const KeyAttrSignature* source = KeyAttrSignatureOf(*three);
+    ASSERT_NE(source, nullptr);
+    ElementRecord* two = NextSiblingRecord(Find(left, "item"));
+    ASSERT_EQ(Insert(two, three), two);
+    ElementRecord* copy = NextSiblingRecord(two);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(KeyAttrSignatureOf(*copy), nullptr);
+    EXPECT_EQ(KeyAttrSignatureOf(*copy)->hash, source->hash);
+    EXPECT_EQ(KeyAttrSignatureOf(*copy)->hash16, source->hash16);
+
+    EXPECT_EQ(Sync(two, three), two);
+    ASSERT_NE(KeyAttrSignatureOf(*two), nullptr);
+    EXPECT_EQ(KeyAttrSignatureOf(*two)->hash, source->hash);
 }
 
 TEST_F(TreeEditTest, SynchronizeWithAnotherPartnerLeavesNoOneSidedLinks) {

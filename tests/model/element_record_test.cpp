@@ -123,6 +123,29 @@ TEST_F(Records, ReleasingARecordUnpairsItsPartner) {
     EXPECT_EQ(right->partner, nullptr);
 }
 
+// The signature lives beside the record: a record made later in the same
+// slot must not find the old one, and a copy gets its own.
+TEST_F(Records, KeySignatureGoesWithItsRecordOnly) {
+    ElementRecord* root = make(u"root");
+    ElementRecord* keyed = make(u"item", root);
+    KeyAttrSignature sig;
+    sig.hash = {1, 2, 3, 4};
+    SetKeyAttrSignature(*keyed, &sig);
+    ASSERT_NE(KeyAttrSignatureOf(*keyed), nullptr);
+    EXPECT_EQ(KeyAttrSignatureOf(*keyed)->hash[2], 3u);
+    EXPECT_EQ(KeyAttrSignatureOf(*root), nullptr);
+
+    DestroySubtree(keyed);
+    ElementRecord* reused = CreateRecord(pane, nullptr, 0, 1, 1);
+    ASSERT_EQ(reused, keyed) << "the store hands out the released slot first";
+    EXPECT_EQ(KeyAttrSignatureOf(*reused), nullptr);
+
+    SetKeyAttrSignature(*reused, &sig);
+    SetKeyAttrSignature(*reused, nullptr);
+    EXPECT_EQ(KeyAttrSignatureOf(*reused), nullptr);
+    EXPECT_TRUE(pane.keySignatures.empty());
+}
+
 TEST_F(Records, DestroySubtreeReleasesDeepChains) {
     ElementRecord* parent = make(u"top");
     for (int i = 0; i < 100000; ++i) parent = make(u"n", parent);

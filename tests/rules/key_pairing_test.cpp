@@ -110,14 +110,14 @@ TEST_F(KeyAttributeTest, SetFromAnElementAndReset) {
 TEST_F(KeyAttributeTest, NameCaseFollowsTheAttributeCaseOption) {
     ReadKeyAttributeLine(u"r>item|id");
     Load("<r><item ID='1'/></r>", "<r><item id='1'/></r>");
-    EXPECT_EQ(Find(left, "item")->keyAttrSignature, nullptr);
-    EXPECT_NE(Find(right, "item")->keyAttrSignature, nullptr);
+    EXPECT_EQ(KeyAttrSignatureOf(*Find(left, "item")), nullptr);
+    EXPECT_NE(KeyAttrSignatureOf(*Find(right, "item")), nullptr);
     ClearPane(left);
     ClearPane(right);
     options().XMLAttributeCaseSensitive = 0;
     ReadKeyAttributeLine(u"r>item|id");  // the hash is made under the option
     Load("<r><item ID='1'/></r>", "<r><item id='1'/></r>");
-    EXPECT_NE(Find(left, "item")->keyAttrSignature, nullptr);
+    EXPECT_NE(KeyAttrSignatureOf(*Find(left, "item")), nullptr);
 }
 
 TEST_F(KeyAttributeTest, LineWithoutBarChangesNothingOneWithBarReplaces) {
