@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/tree_pane.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 TreePane::TreePane() = default;
@@ -30,7 +32,7 @@ TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt whe
     const TreeItem id = newSlot();
     Item& it = at(id);
     it = Item{};
-    it.live = true;
+    it.bits = kLive;
     it.parent = parent;
     it.data = data;
     ++m_live;
@@ -46,7 +48,7 @@ TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt whe
     if (prev) at(prev).next = id; else first = id;
     if (next) at(next).prev = id; else last = id;
 
-    if (parent) ++at(parent).children;
+    if (parent) ++at(parent).bits;  // the count is in the low bits
     else ++m_topCount;
     m_rowsValid = false;
     if (m_observer) m_observer->afterInsert();
@@ -66,7 +68,7 @@ void TreePane::DeleteItem(TreeItem item) {
     if (m_observer) m_observer->beforeRemove(item);
     unlink(item);
     if (at(item).parent == kNoItem) --m_topCount;
-    if (at(item).parent) --at(at(item).parent).children;
+    if (at(item).parent) --at(at(item).parent).bits;
     // Free the subtree without recursion: always free the deepest first child.
     TreeItem cur = item;
     for (;;) {
@@ -76,6 +78,7 @@ void TreePane::DeleteItem(TreeItem item) {
         const bool done = (cur == item);
         if (m_selected == cur) m_selected = kNoItem;
         at(cur) = Item{};
+        if (cur < m_heights.size()) m_heights[cur] = 1;
         m_free.push_back(cur);
         --m_live;
         if (done) break;
@@ -91,6 +94,8 @@ void TreePane::DeleteAllItems() {
     m_chunks.clear();
     m_slotCount = 1;
     m_free.clear();
+    m_heights.clear();
+    m_heights.shrink_to_fit();
     m_firstTop = m_lastTop = m_selected = kNoItem;
     m_live = 0;
     m_topCount = 0;
@@ -133,7 +138,7 @@ void TreePane::buildRowIndex() const {
     m_order.reserve(m_live);
     // Slot 0 stands for the top level.
     for (TreeItem parent = 0; parent < n; ++parent) {
-        if (parent != 0 && !at(TreeItem(parent)).live) continue;
+        if (parent != 0 && !(at(TreeItem(parent)).bits & kLive)) continue;
         TreeItem child = parent ? at(parent).firstChild : m_firstTop;
         m_childStart[parent] = std::uint32_t(m_order.size());
         std::uint32_t row = 0;
@@ -160,7 +165,14 @@ TreeItem TreePane::ChildAt(TreeItem parent, std::uint32_t row) const {
 
 std::uint32_t TreePane::ChildCount(TreeItem parent) const {
     if (parent == kNoItem) return m_topCount;
-    return valid(parent) ? at(parent).children : 0;
+    return valid(parent) ? at(parent).bits & kChildren : 0;
+}
+
+void TreePane::SetHeight(TreeItem item, std::uint32_t lines) {
+    if (!valid(item)) return;
+    if (lines <= 1 && item >= m_heights.size()) return;  // one line needs no entry
+    if (item >= m_heights.size()) m_heights.resize(std::max<std::size_t>(m_slotCount, item + 1), 1);
+    m_heights[item] = lines ? lines : 1;
 }
 
 }  // namespace quillon

@@ -55,15 +55,16 @@ public:
         if (valid(item)) at(item).data = data;
     }
 
-    bool IsExpanded(TreeItem item) const { return valid(item) && at(item).expanded; }
+    bool IsExpanded(TreeItem item) const { return valid(item) && (at(item).bits & kExpanded); }
     void SetExpanded(TreeItem item, bool expanded) {
-        if (valid(item)) at(item).expanded = expanded;
+        if (valid(item)) at(item).bits = expanded ? at(item).bits | kExpanded : at(item).bits & ~kExpanded;
     }
     // Height in text lines (multi-line display).
-    std::uint32_t Height(TreeItem item) const { return valid(item) ? at(item).height : 0; }
-    void SetHeight(TreeItem item, std::uint32_t lines) {
-        if (valid(item)) at(item).height = lines ? lines : 1;
+    std::uint32_t Height(TreeItem item) const {
+        if (!valid(item)) return 0;
+        return item < m_heights.size() ? m_heights[item] : 1;
     }
+    void SetHeight(TreeItem item, std::uint32_t lines);
 
     TreeItem Selected() const { return m_selected; }
     void Select(TreeItem item) { m_selected = valid(item) ? item : kNoItem; }
@@ -92,8 +93,8 @@ public:
     void SetObserver(Observer* observer) { m_observer = observer; }
 
 private:
-    // The pointer first: behind seven 32-bit fields it would leave a hole
-    // and make every item of a big document 48 bytes instead of 40.
+    // 32 bytes: every element of a document has one. Heights, which only
+    // the multi-line display sets, are kept apart (m_heights).
     struct Item {
         ElementRecord* data = nullptr;
         TreeItem parent = kNoItem;
@@ -101,29 +102,32 @@ private:
         TreeItem lastChild = kNoItem;
         TreeItem next = kNoItem;
         TreeItem prev = kNoItem;
-        std::uint32_t height = 1;
-        std::uint32_t children = 0;
-        bool live = false;
-        bool expanded = false;
+        std::uint32_t bits = 0;  // the number of children, kLive, kExpanded
     };
-    static_assert(sizeof(void*) != 8 || sizeof(Item) == 40, "an item grew: every element of a document pays for it");
+    static_assert(sizeof(void*) != 8 || sizeof(Item) == 32, "an item grew: every element of a document pays for it");
+    static constexpr std::uint32_t kLive = 1u << 31;
+    static constexpr std::uint32_t kExpanded = 1u << 30;
+    static constexpr std::uint32_t kChildren = kExpanded - 1;
 
     // Items live in large chunks so that a big document's tree grows without
-    // reallocating and copying.
-    static constexpr unsigned kChunkShift = 16;
+    // reallocating and copying; a chunk fills one of the 4 MiB blocks the
+    // record stores use, so blocks prepared ahead fit both.
+    static constexpr unsigned kChunkShift = 17;
     static constexpr TreeItem kChunkMask = (TreeItem(1) << kChunkShift) - 1;
     Item& at(TreeItem id) { return static_cast<Item*>(m_chunks[id >> kChunkShift].data())[id & kChunkMask]; }
     const Item& at(TreeItem id) const {
         return static_cast<const Item*>(m_chunks[id >> kChunkShift].data())[id & kChunkMask];
     }
     TreeItem newSlot();
-    bool valid(TreeItem item) const { return item != kNoItem && item < m_slotCount && at(item).live; }
+    bool valid(TreeItem item) const { return item != kNoItem && item < m_slotCount && (at(item).bits & kLive); }
     void buildRowIndex() const;
     void unlink(TreeItem item);
 
     std::vector<LargeBlock> m_chunks;
     TreeItem m_slotCount = 1;  // slot 0 is never used
     std::vector<TreeItem> m_free;
+    // Heights other than one line, by item; empty until one is set.
+    std::vector<std::uint32_t> m_heights;
     TreeItem m_firstTop = kNoItem;
     TreeItem m_lastTop = kNoItem;
     TreeItem m_selected = kNoItem;

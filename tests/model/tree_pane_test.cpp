@@ -63,12 +63,31 @@ TEST_F(SmallTree, DeleteRemovesTheSubtreeAndItsSelection) {
     EXPECT_EQ(forward(), (std::vector<TreeItem>{root, d, e}));
 }
 
+// The expanded flag shares its word with the child count, and heights are
+// kept apart: neither may leak into the other or into a reused slot.
 TEST_F(SmallTree, FlagsAndStaleHandles) {
     pane.SetExpanded(a, true);
     pane.SetHeight(a, 3);
     EXPECT_TRUE(pane.IsExpanded(a));
+    EXPECT_FALSE(pane.IsExpanded(root));
+    EXPECT_EQ(pane.ChildCount(a), 2u);
     EXPECT_EQ(pane.Height(a), 3u);
     EXPECT_EQ(pane.Height(b), 1u);
+    const TreeItem f = pane.InsertItem(a, nullptr);
+    EXPECT_EQ(pane.ChildCount(a), 3u);
+    EXPECT_TRUE(pane.IsExpanded(a));
+    pane.SetHeight(f, 0);
+    EXPECT_EQ(pane.Height(f), 1u);
+    pane.SetHeight(f, 7);
+    pane.DeleteItem(f);
+    EXPECT_EQ(pane.ChildCount(a), 2u);
+    const TreeItem g = pane.InsertItem(d, nullptr);
+    ASSERT_EQ(g, f) << "the freed slot is used again";
+    EXPECT_EQ(pane.Height(g), 1u);
+    EXPECT_FALSE(pane.IsExpanded(g));
+    pane.SetExpanded(a, false);
+    EXPECT_FALSE(pane.IsExpanded(a));
+    EXPECT_EQ(pane.ChildCount(a), 2u);
     EXPECT_EQ(pane.Parent(9999), kNoItem);
     EXPECT_EQ(pane.InsertItem(9999, nullptr), kNoItem);
     pane.DeleteAllItems();
