@@ -93,7 +93,7 @@ public:
 private:
     // Blocks kept ready: enough to cover a burst of the four stores that grow
     // while a document loads, few enough to cost little after the load.
-    static constexpr std::size_t kReady = 4;
+    static constexpr std::size_t kReady = 2;
 
     bool startLocked() {
         if (m_started) return m_worker.joinable();
