@@ -145,8 +145,7 @@ void PrepareDocuments(ElementRecord* left, ElementRecord* right) {
         // tree would race with the sweep there.
         CompareCounters rightCounters;
         RunSideBySide(
-            true, [&] { sweep(left, 0, compareCounters(), false); },
-            [&] { sweep(right, 0, rightCounters, false); });
+            true, [&] { sweep(left, 0, compareCounters(), false); }, [&] { sweep(right, 0, rightCounters, false); });
         compareCounters().IgnoredElements += rightCounters.IgnoredElements;
         return;
     }

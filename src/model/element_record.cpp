@@ -76,8 +76,9 @@ void ReleaseRecord(ElementRecord* record) {
     if (pane) {
         pane->keySignatures.erase(record);
         pane->records.release(record);
+    } else {
+        *record = ElementRecord{};
     }
-    else *record = ElementRecord{};
 }
 
 const KeyAttrSignature* KeyAttrSignatureOf(const ElementRecord& record) {

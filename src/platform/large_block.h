@@ -10,6 +10,8 @@ namespace quillon {
 // document touches hundreds of megabytes of fresh memory; with 4 KiB pages the
 // page faults alone cost more than the parse. A small document touches a few
 // pages of its first blocks, and a huge page there would clear 2 MiB for each.
+// While a big document loads, the next blocks are mapped and cleared ahead on
+// a second thread, so that the parse does not wait for the kernel.
 class LargeBlock {
 public:
     LargeBlock() = default;
