@@ -6,47 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "model/attribute_names.h"
 #include "model/hashes.h"
 #include "platform/side_by_side.h"
 
 namespace quillon {
 namespace {
-
-struct Attribute {
-    RecordString name, value;
-};
-
-// The walk over the stored units, Latin-1 or UTF-16, of s.
-template <class Unit, class Fn>
-void forEachAttribute(const RecordString& s, const Unit* const begin, Fn&& fn) {
-    const Unit* p = begin;
-    const Unit* const end = p + s.size();
-    while (p < end) {
-        while (p < end && *p == u' ') ++p;
-        const Unit* const name = p;
-        while (p < end && *p != u'=' && *p != kValueOpen) ++p;
-        const Unit* const nameEnd = p;
-        while (p < end && *p != kValueOpen) ++p;
-        if (p == end) return;
-        const Unit* const value = ++p;
-        while (p < end && *p != kValueClose) ++p;
-        if (p == end) return;
-        if (nameEnd > name)
-            fn(Attribute{s.substr(std::size_t(name - begin), std::size_t(nameEnd - name)),
-                         s.substr(std::size_t(value - begin), std::size_t(p - value))});
-        ++p;
-    }
-}
-
-// Calls fn for each attribute of the record's marked-up attribute string.
-template <class Fn>
-void forEachAttribute(const ElementRecord& r, Fn&& fn) {
-    const RecordString s = r.attributesString();
-    if (s.isNarrow())
-        forEachAttribute(s, s.latin1().data(), fn);
-    else
-        forEachAttribute(s, s.utf16().data(), fn);
-}
 
 // A value as the comparison mode sees it: white space left out in modes 1
 // and 3, letters folded in 2 and 3. Never 0, which means "absent". A narrow
@@ -188,7 +153,7 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
         if (!a[i]) continue;
         ++members;
         std::size_t expected = 0;
-        forEachAttribute(*a[i], [&](const Attribute& at) {
+        ForEachAttribute(a[i]->attributesString(), [&](const AttributeText& at) {
             std::size_t k = expected < seen.size() && seen[expected].name == at.name ? expected : seen.size();
             if (k == seen.size()) {
                 k = 0;
@@ -269,9 +234,9 @@ InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, Element
 bool ShareAttributeValue(const ElementRecord& a, const ElementRecord& b) {
     if (!a.attributesText || !b.attributesText) return false;
     bool shared = false;
-    forEachAttribute(a, [&](const Attribute& at) {
+    ForEachAttribute(a.attributesString(), [&](const AttributeText& at) {
         if (shared) return;
-        forEachAttribute(b, [&](const Attribute& bt) {
+        ForEachAttribute(b.attributesString(), [&](const AttributeText& bt) {
             if (!shared && at.name == bt.name && at.value == bt.value) shared = true;
         });
     });

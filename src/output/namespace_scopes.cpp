@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/attribute_names.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/name_table.h"
@@ -12,21 +13,11 @@ namespace quillon {
 
 namespace {
 
-// Calls f(name, value) for each attribute of the marked-up attributes text.
+// Calls f(name, value) for each attribute of a UTF-16 attributes text; the
+// views point into it.
 template <typename F>
 void forEachAttribute(std::u16string_view s, F f) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && s[i] == u' ') ++i;
-        const std::size_t open = s.find(kValueOpen, i);
-        if (open == std::u16string_view::npos) return;
-        const std::size_t close = s.find(kValueClose, open + 1);
-        if (close == std::u16string_view::npos) return;
-        std::u16string_view name = s.substr(i, open - i);
-        if (!name.empty() && name.back() == u'=') name.remove_suffix(1);
-        f(name, s.substr(open + 1, close - open - 1));
-        i = close + 1;
-    }
+    ForEachAttribute(RecordString(s), [&](const AttributeText& a) { f(a.name.utf16(), a.value.utf16()); });
 }
 
 // The prefix an xmlns attribute declares, or false when it is none.
