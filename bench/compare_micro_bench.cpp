@@ -24,8 +24,8 @@ struct Group {
         for (std::uint32_t i = 0; i < n; ++i) {
             ElementRecord& r = store.emplace_back();
             r.name = &name;
-            r.textHash[0] = (i * 2654435761u) ^ salt;
-            r.attrHash[0] = i * 40503u;
+            r.textHash = (i * 2654435761u) ^ salt;
+            r.attrHash = i * 40503u;
             r.textWeight = 5;
             pointers.push_back(&r);
         }

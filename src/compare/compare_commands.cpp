@@ -104,6 +104,7 @@ bool CompareFiles(DocumentPane* left, DocumentPane* right, CompareHost& host, st
 
     state.Compared = false;
     TakeCompareSnapshot(options());
+    UseSnapshotMode(*left, *right);
     host.EnableSaveCommands();
     PrepareDocuments(leftRoot, rightRoot);
     host.SetStatusText(u"Comparing...");
@@ -146,6 +147,7 @@ bool CompareElements(DocumentPane* left, DocumentPane* right, CompareHost& host)
     }
     state.Compared = false;
     TakeCompareSnapshot(options());
+    UseSnapshotMode(*left, *right);
     host.EnableSaveCommands();
     ResetCompareCounters();
     PrepareSubtree(a, 0);

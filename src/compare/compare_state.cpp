@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "compare/compare_state.h"
 
+#include "model/document_pane.h"
+#include "model/mode_hashes.h"
+#include "platform/side_by_side.h"
 #include "settings/options.h"
 
 namespace quillon {
@@ -43,6 +46,12 @@ void TakeCompareSnapshot(const Options& o) {
     s.ignoreAttributes = o.IgnoreAttributes != 0;
     s.ignoreValues = o.IgnoreValues != 0;
     s.uniqueAttributes = o.UniqueAttributes != 0;
+}
+
+void UseSnapshotMode(DocumentPane& left, DocumentPane& right) {
+    const unsigned mode = compareSnapshot().mode;
+    RunSideBySide(left.hashMode != mode && right.hashMode != mode, [&] { SwitchHashMode(left, mode); },
+                  [&] { SwitchHashMode(right, mode); });
 }
 
 void ResetCompareCounters() {

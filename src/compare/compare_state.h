@@ -7,6 +7,8 @@
 
 namespace quillon {
 
+struct DocumentPane;
+
 struct Options;
 
 // The options a comparison runs under. Each compare command copies them from
@@ -53,6 +55,9 @@ PairingReport& pairingReport();
 
 // Copies FlagComparsion, IgnoreAttributes, IgnoreValues and UniqueAttributes.
 void TakeCompareSnapshot(const Options& o);
+// Gives the records of both panes their hashes in the snapshot's comparison
+// mode, before anything compares them.
+void UseSnapshotMode(DocumentPane& left, DocumentPane& right);
 // Sets the four counters to 0 and empties the pairing report.
 void ResetCompareCounters();
 

@@ -35,9 +35,9 @@ inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) {
     return {!s.ignoreAttributes, !s.ignoreValues, true};
 }
 
-inline std::uint32_t ElementBucketKey(const ElementRecord& r, unsigned mode, ElementKeyTerms t) {
-    const std::uint32_t attributes = t.attributes ? ((r.subtreeAttrSum << 8) | r.attrHash[mode]) : 0u;
-    const std::uint32_t text = t.text ? (r.textHash[mode] | r.subtreeTextSum) : 0u;
+inline std::uint32_t ElementBucketKey(const ElementRecord& r, ElementKeyTerms t) {
+    const std::uint32_t attributes = t.attributes ? ((r.subtreeAttrSum << 8) | r.attrHash) : 0u;
+    const std::uint32_t text = t.text ? (r.textHash | r.subtreeTextSum) : 0u;
     const std::uint32_t structure = (r.subtreeNameSum << 16) | (t.path ? r.pathHash : 0u);
     return attributes ^ text ^ structure;
 }
@@ -124,7 +124,7 @@ public:
     void Release() final { m_block.reset(); }
 
 private:
-    std::uint32_t key(const ElementRecord& r) const { return ElementBucketKey(r, m_snapshot->mode, m_terms); }
+    std::uint32_t key(const ElementRecord& r) const { return ElementBucketKey(r, m_terms); }
     Pos* positions() const { return reinterpret_cast<Pos*>(m_block.get() + m_count); }
 
     Pos m_bucketStart[Buckets];
@@ -191,7 +191,7 @@ public:
     void Release() override;
 
 private:
-    std::uint32_t key(const ElementRecord& r) const { return ElementBucketKey(r, m_snapshot->mode, m_terms); }
+    std::uint32_t key(const ElementRecord& r) const { return ElementBucketKey(r, m_terms); }
     std::uint32_t bucket(const ElementRecord& r) const { return mix(key(r)) & m_mask; }
     // The key's low bits are enough for 256 buckets; many more need all of them.
     static std::uint32_t mix(std::uint32_t k) {

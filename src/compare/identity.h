@@ -35,18 +35,16 @@ constexpr std::uint8_t kChangedBelow = 4;
 inline bool AttributesEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
     if (s.ignoreAttributes) return true;
     if ((a.ruleFlags & b.ruleFlags & kRuleAttributesNotCompared) != 0) return true;
-    const unsigned m = s.mode;
-    return a.attrHash[m] == b.attrHash[m] && a.subtreeAttrSum == b.subtreeAttrSum &&
-           a.attrHash16[m] == b.attrHash16[m] && a.subtreeAttrProduct == b.subtreeAttrProduct &&
+    return a.attrHash == b.attrHash && a.subtreeAttrSum == b.subtreeAttrSum &&
+           a.attrHash16 == b.attrHash16 && a.subtreeAttrProduct == b.subtreeAttrProduct &&
            a.subtreeAttrWeight == b.subtreeAttrWeight && a.attrWeight == b.attrWeight;
 }
 
 inline bool TextEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
     if (s.ignoreValues) return true;
     if ((a.ruleFlags & b.ruleFlags & kRuleTextNotCompared) != 0) return true;
-    const unsigned m = s.mode;
-    return a.textHash[m] == b.textHash[m] && a.subtreeTextSum == b.subtreeTextSum &&
-           a.textHash16[m] == b.textHash16[m] && a.subtreeTextProduct == b.subtreeTextProduct &&
+    return a.textHash == b.textHash && a.subtreeTextSum == b.subtreeTextSum &&
+           a.textHash16 == b.textHash16 && a.subtreeTextProduct == b.subtreeTextProduct &&
            a.subtreeTextWeight == b.subtreeTextWeight && a.textWeight == b.textWeight;
 }
 
@@ -62,29 +60,26 @@ inline bool IsIdentical(const ElementRecord& a, const ElementRecord* b, const Co
 // Only the elements' own name, attributes and text.
 inline bool OwnDataEqual(const ElementRecord& a, const ElementRecord* b, const CompareSnapshot& s) {
     if (!b || NameIdOf(a) != NameIdOf(*b)) return false;
-    const unsigned m = s.mode;
     if (!s.ignoreAttributes && (a.ruleFlags & b->ruleFlags & kRuleAttributesNotCompared) == 0) {
-        if (a.attrHash[m] != b->attrHash[m] || a.attrHash16[m] != b->attrHash16[m] || a.attrWeight != b->attrWeight)
+        if (a.attrHash != b->attrHash || a.attrHash16 != b->attrHash16 || a.attrWeight != b->attrWeight)
             return false;
     }
     if (s.ignoreValues || (a.ruleFlags & b->ruleFlags & kRuleTextNotCompared) != 0) return true;
-    return a.textHash[m] == b->textHash[m] && a.textHash16[m] == b->textHash16[m] && a.textWeight == b->textWeight;
+    return a.textHash == b->textHash && a.textHash16 == b->textHash16 && a.textWeight == b->textWeight;
 }
 
 // The element has a partner and its own attributes differ from the partner's.
 inline bool AttributesDiffer(const ElementRecord& e, const CompareSnapshot& s) {
     const ElementRecord* p = e.partner;
     if (!p || s.ignoreAttributes || (e.ruleFlags & p->ruleFlags & kRuleAttributesNotCompared) != 0) return false;
-    const unsigned m = s.mode;
-    return e.attrHash[m] != p->attrHash[m] || e.attrHash16[m] != p->attrHash16[m] || e.attrWeight != p->attrWeight;
+    return e.attrHash != p->attrHash || e.attrHash16 != p->attrHash16 || e.attrWeight != p->attrWeight;
 }
 
 // The element has a partner and its own text differs from the partner's.
 inline bool TextDiffers(const ElementRecord& e, const CompareSnapshot& s) {
     const ElementRecord* p = e.partner;
     if (!p || s.ignoreValues || (e.ruleFlags & p->ruleFlags & kRuleTextNotCompared) != 0) return false;
-    const unsigned m = s.mode;
-    return e.textHash[m] != p->textHash[m] || e.textHash16[m] != p->textHash16[m] || e.textWeight != p->textWeight;
+    return e.textHash != p->textHash || e.textHash16 != p->textHash16 || e.textWeight != p->textWeight;
 }
 
 inline bool KeyAttributesEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
@@ -97,17 +92,15 @@ inline bool KeyAttributesEqual(const ElementRecord& a, const ElementRecord& b, c
 
 // The signature a key child adds to its parent's keySum.
 inline std::uint32_t KeySignature(const ElementRecord& c, const CompareSnapshot& s) {
-    const unsigned m = s.mode;
     const std::uint32_t structure = (c.subtreeNameSum << 16) ^ c.pathHash;
-    const std::uint32_t attributes = s.ignoreAttributes ? 0u : ((c.subtreeAttrSum << 8) ^ c.attrHash[m]);
-    const std::uint32_t text = s.ignoreValues ? 0u : ((c.subtreeTextSum << 8) ^ c.textHash[m]);
+    const std::uint32_t attributes = s.ignoreAttributes ? 0u : ((c.subtreeAttrSum << 8) ^ c.attrHash);
+    const std::uint32_t text = s.ignoreValues ? 0u : ((c.subtreeTextSum << 8) ^ c.textHash);
     return structure + attributes + text;
 }
 
 // Own attributes equal and not empty: what makes "unique attributes" pair.
-inline bool OwnAttributesEqualNonEmpty(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
-    const unsigned m = s.mode;
-    return a.attrHash[m] == b.attrHash[m] && a.attrHash[m] != 0 && a.attrHash16[m] == b.attrHash16[m] &&
+inline bool OwnAttributesEqualNonEmpty(const ElementRecord& a, const ElementRecord& b) {
+    return a.attrHash == b.attrHash && a.attrHash != 0 && a.attrHash16 == b.attrHash16 &&
            a.attrWeight == b.attrWeight && a.attrWeight != 0;
 }
 

@@ -504,7 +504,7 @@ private:
             const std::uint32_t j = index ? index->Choose(a) : scanForPartner(a, lb);
             if (j == NotFound) continue;
             SimilarityCandidate& b = lb[j];
-            const bool byUnique = s.uniqueAttributes && OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
+            const bool byUnique = s.uniqueAttributes && OwnAttributesEqualNonEmpty(*a.element, *b.element);
             // Scoring may have left either side aligned to another candidate.
             if (!byUnique) ScoreCandidate(*a.groups, *b.groups, 0, m_arena);
             pushChildren(a.groups, b.groups, !byUnique);
@@ -540,7 +540,7 @@ private:
         for (std::uint32_t j = 0; j < lb.size(); ++j) {
             const SimilarityCandidate& b = lb[j];
             if (b.removed || (a.keyed && b.keyed)) continue;
-            const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element, s);
+            const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element);
             if (s.uniqueAttributes && sameAttributes) return j;
             const std::uint32_t score =
                 ScoreCandidate(*a.groups, *b.groups, best, m_arena) + (sameAttributes ? 1u : 0u);
@@ -558,9 +558,8 @@ private:
         const ElementRecord& x = *a.element;
         const ElementRecord& y = *b.element;
         const CompareSnapshot& s = m_snapshot;
-        const unsigned m = s.mode;
         if (!s.ignoreValues && x.textWeight != 0 && !((x.ruleFlags | y.ruleFlags) & kRuleTextNotCompared) &&
-            x.textHash[m] == y.textHash[m] && x.textHash16[m] == y.textHash16[m] && x.textWeight == y.textWeight)
+            x.textHash == y.textHash && x.textHash16 == y.textHash16 && x.textWeight == y.textWeight)
             return true;
         if (!s.ignoreAttributes && !((x.ruleFlags | y.ruleFlags) & kRuleAttributesNotCompared) &&
             ShareAttributeValue(x, y))

@@ -58,22 +58,21 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
 // Adds a prepared child that takes part in the comparison into its parent.
 void addChild(ElementRecord& p, const ElementRecord& c, bool keyed, const CompareSnapshot& s) {
     if (c.ignoreState != 0) return;
-    const unsigned m = s.mode;
     if (keyed && IsKeyOf(c, p)) p.keySum += KeySignature(c, s);
     p.descendantCount += c.descendantCount + 1;
     const std::uint32_t nameId = NameIdOf(c);
     p.subtreeNameSum += nameId + c.subtreeNameSum;
     if (!(c.ruleFlags & kRuleTextNotCompared)) {
         p.subtreeTextWeight = std::uint16_t(p.subtreeTextWeight + c.subtreeTextWeight + c.textWeight);
-        const std::uint32_t h = c.textHash[m] + c.subtreeTextSum;
+        const std::uint32_t h = c.textHash + c.subtreeTextSum;
         p.subtreeTextSum += (h + 3) * h;
-        p.subtreeTextProduct += (c.textHash16[m] + c.subtreeTextProduct) * (nameId + 1);
+        p.subtreeTextProduct += (c.textHash16 + c.subtreeTextProduct) * (nameId + 1);
     }
     if (!(c.ruleFlags & kRuleAttributesNotCompared)) {
         p.subtreeAttrWeight = std::uint16_t(p.subtreeAttrWeight + c.subtreeAttrWeight + c.attrWeight);
-        const std::uint32_t h = c.attrHash[m] + c.subtreeAttrSum;
+        const std::uint32_t h = c.attrHash + c.subtreeAttrSum;
         p.subtreeAttrSum += (h + 7) * h;
-        p.subtreeAttrProduct += (c.attrHash16[m] + c.subtreeAttrProduct) * (nameId + 1);
+        p.subtreeAttrProduct += (c.attrHash16 + c.subtreeAttrProduct) * (nameId + 1);
     }
 }
 

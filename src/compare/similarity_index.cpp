@@ -17,8 +17,8 @@ constexpr std::uint32_t kCommonDigest = 16;
 // Tagged so that it never equals a child's digest (those carry a name id on top).
 constexpr std::uint64_t kOwnAttributesTag = 0xFFFFFFFF00000000ull;
 
-std::uint64_t ownAttributesKey(const ElementRecord& e, unsigned m) {
-    return kOwnAttributesTag | (std::uint64_t(e.attrHash[m]) ^ (std::uint64_t(e.attrHash16[m]) << 8) ^ e.attrWeight);
+std::uint64_t ownAttributesKey(const ElementRecord& e) {
+    return kOwnAttributesTag | (std::uint64_t(e.attrHash) ^ (std::uint64_t(e.attrHash16) << 8) ^ e.attrWeight);
 }
 
 template <class Fn>
@@ -66,18 +66,17 @@ SimilarityIndex::SimilarityIndex(const std::vector<SimilarityCandidate>& from, s
 
 void SimilarityIndex::addKeys(const SimilarityCandidate& c, std::vector<std::uint64_t>& out) const {
     const ElementKeyTerms terms{m_attributeTerm, m_textTerm, false};
-    const unsigned m = m_snapshot.mode;
     forEachChild(*c.groups, [&](const ElementRecord& e) {
-        out.push_back((std::uint64_t(NameIdOf(e)) << 32) | ElementBucketKey(e, m, terms));
+        out.push_back((std::uint64_t(NameIdOf(e)) << 32) | ElementBucketKey(e, terms));
     });
     const ElementRecord& e = *c.element;
-    if (e.attrHash[m] != 0 && e.attrWeight != 0) out.push_back(ownAttributesKey(e, m));
+    if (e.attrHash != 0 && e.attrWeight != 0) out.push_back(ownAttributesKey(e));
 }
 
 std::uint32_t SimilarityIndex::score(const SimilarityCandidate& a, std::uint32_t j) {
     const SimilarityCandidate& b = m_to[j];
     m_work += a.element->childCount + 1;
-    const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element, m_snapshot);
+    const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element);
     return ScoreCandidate(*a.groups, *b.groups, 0, m_arena) + (sameAttributes ? 1u : 0u);
 }
 
@@ -112,14 +111,13 @@ std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
     if (m_snapshot.uniqueAttributes) {
         // Equal own attributes choose at once: the earliest such candidate.
         const ElementRecord& e = *a.element;
-        const unsigned m = m_snapshot.mode;
-        const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), ownAttributesKey(e, m));
-        if (e.attrHash[m] != 0 && e.attrWeight != 0 && it != m_keys.end() && *it == ownAttributesKey(e, m)) {
+        const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), ownAttributesKey(e));
+        if (e.attrHash != 0 && e.attrWeight != 0 && it != m_keys.end() && *it == ownAttributesKey(e)) {
             const std::size_t at = std::size_t(it - m_keys.begin());
             for (std::uint32_t p = firstOpen(at); p < m_start[at + 1]; ++p) {
                 const std::uint32_t j = m_postings[p];
                 ++m_work;
-                if (open(j) && OwnAttributesEqualNonEmpty(e, *m_to[j].element, m_snapshot)) return j;
+                if (open(j) && OwnAttributesEqualNonEmpty(e, *m_to[j].element)) return j;
             }
         }
     }

@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 168,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 136,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -82,8 +82,6 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     ElementRecord* k = dest.records.create();
     k->name = s.name;
     k->pathHash = s.pathHash;
-    k->attrHash = s.attrHash;
-    k->textHash = s.textHash;
     k->subtreeTextSum = s.subtreeTextSum;
     k->subtreeNameSum = s.subtreeNameSum;
     k->subtreeAttrSum = s.subtreeAttrSum;
@@ -99,14 +97,14 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     k->subtreeTextWeight = s.subtreeTextWeight;
     k->subtreeAttrWeight = s.subtreeAttrWeight;
     k->column = s.column;
-    k->attrHash16 = s.attrHash16;
-    k->textHash16 = s.textHash16;
     k->ignoreState = s.ignoreState;
     k->diffFlags = s.diffFlags;
     k->ruleFlags = s.ruleFlags;
     // Strings and tables live in the destination pane and go away with it.
     SetRecordText(k, s.textString());
     SetAttributesText(k, s.attributesString());
+    // Kept in every mode: this pane's loader did not fold the copy's strings.
+    SetModeHashes(*k, AllModeHashes(s), true);
     SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount);
     SetKeyAttrSignature(*k, KeyAttrSignatureOf(s));
     linkPartners(*k, s);
@@ -229,10 +227,7 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     SetAttributesText(&e, from.attributesString());
     e.textWeight = from.textWeight;
     e.attrWeight = from.attrWeight;
-    e.attrHash = from.attrHash;
-    e.attrHash16 = from.attrHash16;
-    e.textHash = from.textHash;
-    e.textHash16 = from.textHash16;
+    SetModeHashes(e, AllModeHashes(from), true);
     // The key attribute's signature follows the attributes it was taken from.
     // Elements of the same kind would get the very same one when loaded.
     if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
@@ -264,6 +259,7 @@ void SynchronizeElements(ElementRecord* target, ElementRecord* source) {
         // own data from a partner of an older comparison would be wrong.
         // Without a comparison result the options in force are the snapshot.
         if (!compareCommandState().Compared) TakeCompareSnapshot(options());
+        UseSnapshotMode(*target->treePane, *source->treePane);
         const CompareCounters kept = compareCounters();
         PrepareSubtree(target, inheritedIgnoreState(*target));
         PrepareSubtree(source, inheritedIgnoreState(*source));

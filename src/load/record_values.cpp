@@ -8,6 +8,7 @@
 #include "compare/value_normalize.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
+#include "model/attribute_names.h"
 #include "model/hashes.h"
 #include "model/name_table.h"
 #include "model/wide_string.h"
@@ -28,8 +29,7 @@ struct FoldedValue {
     bool isDate = false;
 };
 
-FoldedValue foldValue(std::u16string_view value, std::size_t minDateLength, bool attribute) {
-    const Options& o = options();
+FoldedValue foldValue(const Options& o, std::u16string_view value, std::size_t minDateLength, bool attribute) {
     FoldedValue f;
     double date = 0;
     if (o.NormalizeDate && value.size() >= minDateLength && ParseDate(o, value, date)) {
@@ -54,6 +54,22 @@ FoldedValue foldValue(std::u16string_view value, std::size_t minDateLength, bool
     return f;
 }
 
+// Each piece steps the running hash before it is added, so that the text
+// signature follows the order of the pieces ("red", "blue" is not "blue",
+// "red"). A single piece keeps the plain value signature. The multipliers
+// are odd with (m - 1) / 2 odd: swapping two pieces can only go unseen when
+// they differ by a multiple of 2^31 (2^15).
+void foldText(const Options& o, ModeHashes& h, std::uint16_t& weight, std::u16string_view piece) {
+    constexpr std::uint32_t kPieceStep = 0x9E3779B7u;
+    constexpr std::uint32_t kPieceStep16 = 0x9E37u;
+    const FoldedValue f = foldValue(o, piece, 6, false);
+    for (int k = 0; k < 4; ++k) {
+        h.text[k] = h.text[k] * kPieceStep + f.h[k];
+        h.text16[k] = std::uint16_t(std::uint32_t(h.text16[k]) * kPieceStep16 + f.w[k]);
+    }
+    weight = std::uint16_t(weight + f.weight);
+}
+
 }  // namespace
 
 ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength,
@@ -73,7 +89,7 @@ void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_
     if (!trimmed.empty()) AppendText(record, trimmed);
 }
 
-void FoldTextPiece(ElementRecord* record, std::u16string_view piece) {
+void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_view piece) {
     if (piece.empty()) return;
     if (record->ruleFlags < kConditionEvaluated && record->name) {
         if (const IgnoreRule* rule = MatchIgnoreRule(record->name->nameId, record->pathHash);
@@ -82,47 +98,63 @@ void FoldTextPiece(ElementRecord* record, std::u16string_view piece) {
         }
     }
     if (record->treePane) record->treePane->progressChars += piece.size() + 2;
-    // Each piece steps the running hash before it is added, so that the text
-    // signature follows the order of the pieces ("red", "blue" is not "blue",
-    // "red"). A single piece keeps the plain value signature. The multipliers
-    // are odd with (m - 1) / 2 odd: swapping two pieces can only go unseen
-    // when they differ by a multiple of 2^31 (2^15).
-    constexpr std::uint32_t kPieceStep = 0x9E3779B7u;
-    constexpr std::uint32_t kPieceStep16 = 0x9E37u;
-    const FoldedValue f = foldValue(piece, 6, false);
-    for (int k = 0; k < 4; ++k) {
-        record->textHash[k] = record->textHash[k] * kPieceStep + f.h[k];
-        record->textHash16[k] = std::uint16_t(std::uint32_t(record->textHash16[k]) * kPieceStep16 + f.w[k]);
-    }
-    record->textWeight = std::uint16_t(record->textWeight + f.weight);
+    foldText(options(), hashes, record->textWeight, piece);
 }
 
 void AppendText(ElementRecord* record, std::u16string_view piece) {
     if (piece.empty()) return;
-    FoldTextPiece(record, piece);
+    ModeHashes h = AllModeHashes(*record);
+    FoldTextPiece(record, h, piece);
     AppendRecordText(record, piece);
+    SetModeHashes(*record, h, true);
+}
+
+AttributeFold FoldAttribute(const Options& o, std::uint16_t nameHash, std::u16string_view name,
+                            std::u16string_view value) {
+    const FoldedValue f = foldValue(o, value, 6, true);
+    const Hash20Result g = o.XMLAttributeCaseSensitive != 0 ? Hash20(name) : Hash20Folded(name);
+    AttributeFold fold;
+    fold.weight = f.weight + g.count + 4;
+    for (int k = 0; k < 4; ++k) {
+        fold.part.hash[k] = f.h[k] * nameHash;
+        fold.part.hash16[k] = std::uint16_t(f.w[k] ^ g.hash);
+    }
+    return fold;
+}
+
+void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const AttributeFold& fold) {
+    weight = std::uint16_t(weight + fold.weight);
+    for (int k = 0; k < 4; ++k) {
+        hashes.attr[k] += fold.part.hash[k];
+        hashes.attr16[k] = std::uint16_t(hashes.attr16[k] + fold.part.hash16[k]);
+    }
 }
 
 void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
                   std::u16string_view value) {
-    const bool caseSensitive = options().XMLAttributeCaseSensitive != 0;
-    const FoldedValue f = foldValue(value, 6, true);
-    const Hash20Result g = caseSensitive ? Hash20(name) : Hash20Folded(name);
-    record->attrWeight = std::uint16_t(record->attrWeight + f.weight + g.count + 4);
-    std::array<std::uint32_t, 4> h;
-    std::array<std::uint16_t, 4> w;
-    for (int k = 0; k < 4; ++k) {
-        h[k] = f.h[k] * nameHash;
-        w[k] = std::uint16_t(f.w[k] ^ g.hash);
-        record->attrHash[k] += h[k];
-        record->attrHash16[k] = std::uint16_t(record->attrHash16[k] + w[k]);
-    }
-    if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name)) {
-        KeyAttrSignature sig;
-        sig.hash = h;
-        sig.hash16 = w;
-        SetKeyAttrSignature(*record, &sig);
-    }
+    const AttributeFold fold = FoldAttribute(options(), nameHash, name, value);
+    ModeHashes h = AllModeHashes(*record);
+    AddAttributeFold(h, record->attrWeight, fold);
+    SetModeHashes(*record, h, true);
+    if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name))
+        SetKeyAttrSignature(*record, &fold.part);
+}
+
+std::function<ModeHashes(const ElementRecord&)> RefoldUnder(const Options& o) {
+    return [o](const ElementRecord& r) {
+        ModeHashes h;
+        std::uint16_t weight = 0;
+        std::u16string name, value;
+        ForEachAttribute(r.attributesString(), [&](const AttributeText& a) {
+            const std::u16string_view n = a.name.utf16(name), v = a.value.utf16(value);
+            AddAttributeFold(h, weight, FoldAttribute(o, AttributeNameHash(n, o.XMLAttributeCaseSensitive != 0), n, v));
+        });
+        if (r.textLength > 0) {
+            std::u16string text;
+            foldText(o, h, weight, r.textString().utf16(text));
+        }
+        return h;
+    };
 }
 
 }  // namespace quillon

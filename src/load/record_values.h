@@ -3,12 +3,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
+
+#include "model/element_record.h"
+#include "model/mode_hashes.h"
 
 namespace quillon {
 
 struct DocumentPane;
-struct ElementRecord;
+struct Options;
 
 // What the tree builder hands a record: the name interned under the case
 // option, and the text and attribute signatures after date and number
@@ -27,16 +31,34 @@ void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_
 
 // Appends a trimmed, non-empty piece of character data: stores it behind a
 // blank and folds it into the text signature. An empty piece does nothing.
+// The record keeps its hashes in every mode (SetModeHashes).
 void AppendText(ElementRecord* record, std::u16string_view piece);
 
-// The signature half of AppendText (condition, progress, hashes, weight).
-// The tree builder stores an element's joined text once at its end tag.
-void FoldTextPiece(ElementRecord* record, std::u16string_view piece);
+// The signature half of AppendText (condition, progress, hashes in every
+// mode, weight). The tree builder stores an element's joined text once at its
+// end tag.
+void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_view piece);
 
-// Folds one attribute into the record's attribute signature. nameHash is the
-// low 16 bits of Hash38 over the attribute name (folded when attribute names
-// are case-insensitive).
+// One attribute's part of the attribute signature, in every mode, and of the
+// attribute weight.
+struct AttributeFold {
+    KeyAttrSignature part;
+    std::uint32_t weight = 0;
+};
+// nameHash is the low 16 bits of Hash38 over the attribute name (folded when
+// attribute names are case-insensitive).
+AttributeFold FoldAttribute(const Options& o, std::uint16_t nameHash, std::u16string_view name,
+                            std::u16string_view value);
+void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const AttributeFold& fold);
+
+// Folds one attribute into the record's signature and weight, and takes it as
+// the record's key attribute when the key rules say so; the record keeps its
+// hashes in every mode.
 void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
                   std::u16string_view value);
+
+// Folds a record's stored attributes and text again under the options of its
+// load, for a record that took every attribute and at most one piece of text.
+std::function<ModeHashes(const ElementRecord&)> RefoldUnder(const Options& o);
 
 }  // namespace quillon

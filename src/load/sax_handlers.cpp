@@ -78,6 +78,12 @@ void SAX2CountHandlers::startDocument() {
     m_open.clear();
     m_elementCount = 0;
     m_currentPathHash = 0;
+    if (m_pane) {
+        // Records keep their hashes in the current mode only; another mode's
+        // are folded again under the options of this load.
+        m_pane->hashMode = ComparisonMode(options());
+        m_pane->refold = RefoldUnder(options());
+    }
     m_sinceProgress = 0;
     m_errorSeen = m_fatalSeen = m_cancelled = false;
     m_documentEnded = false;
@@ -102,9 +108,14 @@ void SAX2CountHandlers::flushText() {
     ElementRecord* record = currentRecord();
     const std::u16string_view piece = TrimBlanks(m_pending);
     if (record && !piece.empty()) {
-        FoldTextPiece(record, piece);
+        OpenElement& open = m_open.back();
+        FoldTextPiece(record, open.hashes, piece);
         std::u16string& joined = m_texts[m_open.size() - 1];
-        if (!joined.empty()) joined.push_back(u' ');
+        if (!joined.empty()) {
+            // The stored text no longer shows where the pieces met.
+            open.keep = true;
+            joined.push_back(u' ');
+        }
         joined.append(piece);
     }
     m_pending.clear();
@@ -156,10 +167,7 @@ void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, 
     const bool listsAttributes = rule && RuleListsAttributes(*rule);
     const bool hasCondition = rule && RuleHasCondition(*rule);
     m_attributes.clear();
-    if (listsAttributes && hasCondition) {
-        open.shadow = CreateShadowRecord();
-        record->partner = open.shadow.get();
-    }
+    open.hasShadow = open.keep = listsAttributes && hasCondition;
     const bool caseSensitive = o.XMLAttributeCaseSensitive != 0;
     const XMLSize_t count = attrs.getLength();
     for (XMLSize_t i = 0; i < count; ++i) {
@@ -175,9 +183,20 @@ void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, 
         const std::uint16_t nameHash = AttributeNameHash(name, caseSensitive);
         if (hasCondition && !(record->ruleFlags & kConditionEvaluated))
             record->ruleFlags = EvaluateAttributeCondition(*rule, nameHash, value);
-        if (open.shadow) AddAttribute(open.shadow.get(), nameHash, name, value);
         const bool skipped = (listsAttributes && RuleListsAttribute(*rule, nameHash)) || IsCommonIgnoredAttribute(nameHash);
-        if (!skipped) AddAttribute(record, nameHash, name, value);
+        if (skipped && !open.hasShadow) {
+            open.keep = true;
+            continue;
+        }
+        const AttributeFold fold = FoldAttribute(o, nameHash, name, value);
+        if (open.hasShadow) AddAttributeFold(open.shadow, open.shadowWeight, fold);
+        if (skipped) continue;
+        // A value holding a marker character would be split wrongly when
+        // read back from the stored text.
+        if (value.find_first_of(u"\u0001\u0002") != std::u16string_view::npos) open.keep = true;
+        AddAttributeFold(open.hashes, record->attrWeight, fold);
+        if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name))
+            SetKeyAttrSignature(*record, &fold.part);
     }
     if (!m_attributes.empty()) {
         m_pane->progressChars += m_attributes.size();
@@ -192,24 +211,29 @@ void SAX2CountHandlers::endElement(const XMLCh*, const XMLCh*, const XMLCh*) {
     flushText();
     ElementRecord* record = m_open.back().record;
     SetRecordText(record, m_texts[m_open.size() - 1]);
-    buildChildNameTable(record, std::move(m_open.back().shadow));
+    finishSignature(m_open.back());
+    buildChildNameTable(record);
     if (options().DisplayFullMode) m_pane->tree.SetHeight(record->item, LineCount(*record, true));
     m_open.pop_back();
     if (ElementRecord* parent = currentRecord()) m_currentPathHash = parent->pathHash;
 }
 
-void SAX2CountHandlers::buildChildNameTable(ElementRecord* record, std::unique_ptr<ElementRecord> shadow) {
-    if (shadow) {
+void SAX2CountHandlers::finishSignature(OpenElement& open) {
+    ElementRecord* record = open.record;
+    if (open.hasShadow) {
         const bool applies = (record->ruleFlags & kConditionEvaluated) ? (record->ruleFlags & kConditionHeld) != 0
                                                                       : MatchesIfNotExistRule(*record);
         if (!applies) {
             // The rule does not hold: its attributes are compared after all.
-            record->attrWeight = shadow->attrWeight;
-            record->attrHash = shadow->attrHash;
-            record->attrHash16 = shadow->attrHash16;
+            record->attrWeight = open.shadowWeight;
+            open.hashes.attr = open.shadow.attr;
+            open.hashes.attr16 = open.shadow.attr16;
         }
-        record->partner = nullptr;
     }
+    SetModeHashes(*record, open.hashes, open.keep);
+}
+
+void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
     if (record->childCount == 0) return;
 
     m_childIds.clear();
@@ -255,7 +279,7 @@ void SAX2CountHandlers::endDocument() {
     ElementRecord* end = CreateRecord(*m_pane, u"", 0, m_currentPathHash, 0, 0);
     InsertRecord(end, nullptr, *m_pane);
     end->descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
-    buildChildNameTable(end, nullptr);
+    buildChildNameTable(end);
     m_pane->tree.SetHeight(end->item, options().DisplayFullMode ? 20 : 1);
     m_pane->tree.Select(m_pane->tree.Root());
     m_pane->tree.Select(end->item);

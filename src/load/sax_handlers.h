@@ -15,6 +15,7 @@
 #include "load/parse_problem.h"
 #include "model/doctype_info.h"
 #include "model/element_record.h"
+#include "model/mode_hashes.h"
 
 namespace quillon {
 
@@ -82,14 +83,22 @@ public:
 private:
     struct OpenElement {
         ElementRecord* record = nullptr;
-        std::unique_ptr<ElementRecord> shadow;
+        ModeHashes hashes;
+        // Its hashes cannot be folded again from what the record stores.
+        bool keep = false;
+        // Under a rule that leaves attributes out only when its condition
+        // holds: the signature of all attributes, taken when it does not.
+        bool hasShadow = false;
+        ModeHashes shadow;
+        std::uint16_t shadowWeight = 0;
     };
 
     bool parserHalted() const;
     ElementRecord* currentRecord() const { return m_open.empty() ? nullptr : m_open.back().record; }
     void flushText();
     void addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs);
-    void buildChildNameTable(ElementRecord* record, std::unique_ptr<ElementRecord> shadow);
+    void finishSignature(OpenElement& open);
+    void buildChildNameTable(ElementRecord* record);
     ParseProblem noteProblem(ProblemKind kind, const xercesc::SAXParseException& e);
     // The user answered Cancel: nothing more of this document is processed.
     [[noreturn]] void cancelLoad();

@@ -28,6 +28,7 @@ void ClearPane(DocumentPane& pane) {
     pane.wideChars.clear();
     pane.numbers.clear();
     pane.keySignatures.clear();
+    pane.keptHashes.clear();
     pane.progressChars = 0;
 }
 

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 
 #include "model/arena.h"
 #include "model/element_record.h"
+#include "model/mode_hashes.h"
 #include "platform/tree_pane.h"
 
 namespace quillon {
@@ -21,6 +23,14 @@ struct DocumentPane {
     Arena<std::uint32_t> numbers;
     // Key attribute signatures of the few records that have one.
     std::unordered_map<const ElementRecord*, KeyAttrSignature> keySignatures;
+    // The comparison mode whose hashes the records hold.
+    unsigned hashMode = 0;
+    // All four modes' hashes of the records whose strings cannot give them
+    // again (see SetModeHashes).
+    std::unordered_map<const ElementRecord*, ModeHashes> keptHashes;
+    // Folds a record's stored attributes and text again, in every mode, as
+    // the document was loaded; set by the loader.
+    std::function<ModeHashes(const ElementRecord&)> refold;
     // Characters accounted so far while loading; the load progress reads it.
     std::uint64_t progressChars = 0;
 

@@ -66,8 +66,6 @@ ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint
     return r;
 }
 
-std::unique_ptr<ElementRecord> CreateShadowRecord() { return std::make_unique<ElementRecord>(); }
-
 void ReleaseRecord(ElementRecord* record) {
     if (!record) return;
     if (record->partner && record->partner->partner == record) record->partner->partner = nullptr;
@@ -75,6 +73,7 @@ void ReleaseRecord(ElementRecord* record) {
     // Strings and tables stay in the pane's arena until the pane is cleared.
     if (pane) {
         pane->keySignatures.erase(record);
+        pane->keptHashes.erase(record);
         pane->records.release(record);
     } else {
         *record = ElementRecord{};

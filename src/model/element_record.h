@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,8 +33,7 @@ inline RecordString StoredString(const void* tagged, std::uint32_t length) {
     return RecordString::Latin1(static_cast<const std::uint8_t*>(tagged), length);
 }
 
-// One loaded XML element in compact, hashed form. Every four-entry array is
-// indexed by the comparison mode 0..3. Strings live in the pane's arenas and
+// One loaded XML element in compact, hashed form. Strings live in the pane's arenas and
 // are terminated, Latin-1 or UTF-16 as the pointer's kWideTag says (see
 // RecordString). Text and attribute lengths keep all 32 bits, up to
 // 4,294,967,295 characters, so long values are never cut.
@@ -45,10 +43,11 @@ struct ElementRecord {
     // lines of each as it can; what only loading, display and output read
     // follows.
     const NameEntry* name = nullptr;
-    ElementRecord* partner = nullptr;  // while loading: the shadow record, if any
-    std::uint32_t pathHash = 0;        // parent's pathHash * 17 + nameId
-    std::array<std::uint32_t, 4> attrHash{};
-    std::array<std::uint32_t, 4> textHash{};
+    ElementRecord* partner = nullptr;
+    std::uint32_t pathHash = 0;  // parent's pathHash * 17 + nameId
+    // Own attributes and text, in the pane's comparison mode (ModeHashes).
+    std::uint32_t attrHash = 0;
+    std::uint32_t textHash = 0;
     std::uint32_t subtreeTextSum = 0;
     std::uint32_t subtreeNameSum = 0;
     std::uint32_t subtreeAttrSum = 0;
@@ -60,24 +59,24 @@ struct ElementRecord {
     std::uint16_t attrWeight = 0;
     std::uint16_t subtreeTextWeight = 0;
     std::uint16_t subtreeAttrWeight = 0;
-    std::array<std::uint16_t, 4> attrHash16{};
-    std::array<std::uint16_t, 4> textHash16{};
+    std::uint16_t attrHash16 = 0;
+    std::uint16_t textHash16 = 0;
     std::uint8_t ignoreState = 0;  // 0 compared; 1, 3 marks; 2, 4 ignored
     std::uint8_t diffFlags = 0;    // 1 some equal below, 2 some unpaired below, 4 changed
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
     std::uint32_t childCount = 0;
     std::uint32_t distinctChildNameCount = 0;
     TreeItem item = kNoItem;
+    std::uint32_t textLength = 0;
     // distinctChildNameCount name ids, then as many counts in the same order.
     const std::uint32_t* childNames = nullptr;
     // Each string beside its length; read them through textString() and
     // attributesString().
     const void* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
     const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
-    std::uint32_t textLength = 0;
     std::uint32_t attributesLength = 0;
-    DocumentPane* treePane = nullptr;
     std::uint32_t line = 0;
+    DocumentPane* treePane = nullptr;
     std::uint16_t column = 0;
 
     const std::uint32_t* childNameIds() const { return childNames; }
@@ -105,9 +104,6 @@ constexpr char16_t kValueClose = 0x0002;
 // Creates a record in the pane for an interned name (null: no name).
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column);
-
-// A record with every field zero, used only while loading an element.
-std::unique_ptr<ElementRecord> CreateShadowRecord();
 
 // Frees what the record owns and clears its partner's back link. The item is
 // not touched.

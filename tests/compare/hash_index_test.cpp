@@ -19,7 +19,7 @@ struct Records {
         for (std::uint32_t t : texts) {
             ElementRecord& r = store.emplace_back();
             r.name = &name;
-            r.textHash[0] = t;
+            r.textHash = t;
             pointers.push_back(&r);
         }
     }
@@ -95,17 +95,17 @@ TEST(HashIndex, EveryVariantAgreesWithTheScan) {
 TEST(HashIndex, IgnoredTermsKeepIdenticalElementsTogether) {
     // Equal text, different attributes: identical only when attributes are ignored.
     Records items({1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1});
-    for (std::uint32_t i = 0; i < 12; ++i) items.pointers[i]->attrHash[0] = i * 1000;
+    for (std::uint32_t i = 0; i < 12; ++i) items.pointers[i]->attrHash = i * 1000;
     Records probes({1});
-    probes.pointers[0]->attrHash[0] = 999999;
+    probes.pointers[0]->attrHash = 999999;
     CompareSnapshot s;
     s.ignoreAttributes = true;
     HashByteIndex index(items.pointers.data(), 12, s, DefaultKeyTerms(s));
     EXPECT_EQ(index.Find(probes.pointers[0]), 0u);
     index.Release();
     // Different paths: only with the path left out of the key.
-    probes.pointers[0]->attrHash[0] = 0;
-    for (ElementRecord* r : items.pointers) r->attrHash[0] = 0, r->pathHash = 17;
+    probes.pointers[0]->attrHash = 0;
+    for (ElementRecord* r : items.pointers) r->attrHash = 0, r->pathHash = 17;
     probes.pointers[0]->pathHash = 23;
     const CompareSnapshot plain;
     HashByteIndex withPath(items.pointers.data(), 12, plain, {true, true, true});

@@ -35,10 +35,11 @@ std::string Pin(const ElementRecord& r) {
                             r.subtreeAttrProduct, r.line, r.childCount, r.descendantCount, r.distinctChildNameCount,
                             r.keySum, r.textLength, r.attributesLength})
         d.add(v);
-    d.add(r.attrHash);
-    d.add(r.textHash);
-    d.add(r.attrHash16);
-    d.add(r.textHash16);
+    const ModeHashes h = AllModeHashes(r);
+    d.add(h.attr);
+    d.add(h.text);
+    d.add(h.attr16);
+    d.add(h.text16);
     for (std::uint16_t v : {r.textWeight, r.attrWeight, r.subtreeTextWeight, r.subtreeAttrWeight, r.column}) d.add(v);
     for (std::uint8_t v : {r.ignoreState, r.diffFlags, r.ruleFlags}) d.add(v);
     for (std::uint32_t k = 0; k < r.distinctChildNameCount; ++k) {

@@ -50,7 +50,7 @@ std::vector<std::pair<int, int>> ReferencePairs(const DocumentPane& leftPane, co
             int choice = -1;
             for (std::size_t j = 0; j < y.size(); ++j) {
                 if (taken[j]) continue;
-                const bool same = OwnAttributesEqualNonEmpty(*x[i], *y[j], s);
+                const bool same = OwnAttributesEqualNonEmpty(*x[i], *y[j]);
                 if (s.uniqueAttributes && same) {
                     choice = int(j);
                     break;

@@ -322,7 +322,7 @@ TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplaced
     // A changed left leaf reaches the copy's leaf through the whole chain.
     ElementRecord* leftLeaf = leafOf(Find(left, "d"));
     SetRecordText(leftLeaf, u"2");
-    leftLeaf->textHash[0] += 1;
+    SetModeHashes(*leftLeaf, AllModeHashes(*leftLeaf), false);  // folded from the new text
     EXPECT_EQ(Compare(), Changed(0, kDepth + 1, 0));
     Sync(copy, Find(left, "d"));
     EXPECT_EQ(ToUtf8(leafOf(copy)->textUtf16()), "2");

@@ -104,8 +104,8 @@ TEST_F(TreeBuilder, SwappedAttributesLoadEqual) {
     DocumentPane other;
     ASSERT_TRUE(LoadXml(pane, "<a x='1' y='two words'/>").ok);
     ASSERT_TRUE(LoadXml(other, "<a y='two words' x='1'/>").ok);
-    EXPECT_EQ(Find(pane, "")->attrHash, Find(other, "")->attrHash);
-    EXPECT_EQ(Find(pane, "")->attrHash16, Find(other, "")->attrHash16);
+    EXPECT_EQ(AllModeHashes(*Find(pane, "")).attr, AllModeHashes(*Find(other, "")).attr);
+    EXPECT_EQ(AllModeHashes(*Find(pane, "")).attr16, AllModeHashes(*Find(other, "")).attr16);
 }
 
 TEST_F(TreeBuilder, NamesAreInternedOnceAcrossDocuments) {
@@ -129,7 +129,7 @@ TEST_F(TreeBuilder, IgnoringNamespacesUsesLocalNames) {
     ASSERT_NE(right, nullptr);
     EXPECT_EQ(left->name->nameId, right->name->nameId);
     EXPECT_EQ(left->pathHash, right->pathHash);
-    EXPECT_EQ(left->attrHash, right->attrHash);
+    EXPECT_EQ(AllModeHashes(*left).attr, AllModeHashes(*right).attr);
     // With namespaces respected, the prefixed names differ.
     options().IgnoreNamespaces = 0;
     ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item/></r>").ok);

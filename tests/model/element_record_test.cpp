@@ -50,8 +50,8 @@ TEST_F(Records, AttributeOrderDoesNotMatterInAnyMode) {
         addAttr(x, u"Bee", u"Two Words");
         addAttr(y, u"Bee", u"Two Words");
         addAttr(y, u"a", u"1");
-        EXPECT_EQ(x->attrHash, y->attrHash);
-        EXPECT_EQ(x->attrHash16, y->attrHash16);
+        EXPECT_EQ(AllModeHashes(*x).attr, AllModeHashes(*y).attr);
+        EXPECT_EQ(AllModeHashes(*x).attr16, AllModeHashes(*y).attr16);
         EXPECT_EQ(x->attrWeight, y->attrWeight);
         // Weight: value weight + name length + 4 per attribute.
         EXPECT_EQ(x->attrWeight, (1 + 1 + 4) + (8 + 3 + 4));
@@ -65,16 +65,16 @@ TEST_F(Records, AttributeSignatureSeesNameAndValue) {
     addAttr(x, u"a", u"1");
     addAttr(y, u"b", u"1");
     addAttr(z, u"a", u"2");
-    EXPECT_NE(x->attrHash[0], y->attrHash[0]);
-    EXPECT_NE(x->attrHash[0], z->attrHash[0]);
+    EXPECT_NE(AllModeHashes(*x).attr[0], AllModeHashes(*y).attr[0]);
+    EXPECT_NE(AllModeHashes(*x).attr[0], AllModeHashes(*z).attr[0]);
     // Ignoring case applies to values in modes 2 and 3.
     ElementRecord* u = make(u"u");
     ElementRecord* l = make(u"l");
     addAttr(u, u"a", u"VALUE");
     addAttr(l, u"a", u"value");
-    EXPECT_NE(u->attrHash[0], l->attrHash[0]);
-    EXPECT_EQ(u->attrHash[2], l->attrHash[2]);
-    EXPECT_EQ(u->attrHash16[3], l->attrHash16[3]);
+    EXPECT_NE(AllModeHashes(*u).attr[0], AllModeHashes(*l).attr[0]);
+    EXPECT_EQ(AllModeHashes(*u).attr[2], AllModeHashes(*l).attr[2]);
+    EXPECT_EQ(AllModeHashes(*u).attr16[3], AllModeHashes(*l).attr16[3]);
 }
 
 TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
@@ -87,7 +87,7 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
     EXPECT_EQ(one->textUtf16(), u"x y");
     EXPECT_EQ(two->textUtf16(), u"x y");
     EXPECT_EQ(two->textLength, 3u);
-    EXPECT_NE(one->textHash[0], two->textHash[0]);
+    EXPECT_NE(AllModeHashes(*one).text[0], AllModeHashes(*two).text[0]);
     EXPECT_EQ(one->textWeight, 2);
     EXPECT_EQ(two->textWeight, 2);
 }
