@@ -214,6 +214,9 @@ TEST_F(PairingTest, CaseAndWhiteSpaceModes) {
     } cases[] = {
         {"<r><t>Hello World</t><u a='X'/></r>", "<r><t>HELLO WORLD</t><u a='x'/></r>", {false, false, true, true}},
         {"<r><t>a b c</t><u a='1 2'/></r>", "<r><t>abc</t><u a='12'/></r>", {false, true, false, true}},
+        // Characters that mark where a stored value ends, inside the value.
+        {"<?xml version='1.1'?><r><u a='x&#x2;Y'/></r>", "<?xml version='1.1'?><r><u a='x&#x2;y'/></r>",
+         {false, false, true, true}},
     };
     for (const Case& c : cases) {
         Load(c.left, c.right);

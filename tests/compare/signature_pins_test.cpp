@@ -126,6 +126,31 @@ TEST_F(SignaturePins, StoredHashesAndResultsOfSmallPairs) {
         EXPECT_EQ(got, c.counters);
         EXPECT_EQ(Pins(left), c.leftPins);
         EXPECT_EQ(Pins(right), c.rightPins);
+
+        // Loaded under every other comparison mode, the documents compare
+        // just the same once the mode is back: each record's hashes are
+        // folded again, or were kept, for the mode in force.
+        const std::uint32_t mode = options().FlagComparsion;
+        for (std::uint32_t loadedIn = 0; loadedIn < 4; ++loadedIn) {
+            if (loadedIn == mode) continue;
+            SCOPED_TRACE("loaded in mode " + std::to_string(loadedIn));
+            options().FlagComparsion = loadedIn;
+            Load(c.left, c.right);
+            options().FlagComparsion = mode;
+            Compare();
+            EXPECT_EQ(Pins(left), c.leftPins);
+            EXPECT_EQ(Pins(right), c.rightPins);
+            for (const DocumentPane* pane : {&left, &right}) {
+                const ElementRecord* end = EndOfDocumentRecord(*pane);
+                for (const ElementRecord* r = RootRecord(*pane); r && r != end; r = NextInDocumentOrder(r)) {
+                    const ModeHashes h = AllModeHashes(*r);
+                    EXPECT_EQ(r->attrHash, h.attr[mode]);
+                    EXPECT_EQ(r->textHash, h.text[mode]);
+                    EXPECT_EQ(r->attrHash16, h.attr16[mode]);
+                    EXPECT_EQ(r->textHash16, h.text16[mode]);
+                }
+            }
+        }
     }
 }
 

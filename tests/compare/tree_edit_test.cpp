@@ -306,6 +306,20 @@ TEST_F(TreeEditTest, WithoutTwoSelectedElementsNothingHappens) {
     EXPECT_EQ(host.refreshes, 0);
 }
 
+// The source's text came in two pieces, which its stored string no longer
+// shows: a copy keeps the source's hashes for every comparison mode.
+TEST_F(TreeEditTest, ACopyComparesAsItsSourceAfterTheModeChanges) {
+    Compare("<r><a>x<b/>y</a></r>", "<r><a>z</a></r>");
+    ASSERT_NE(Replace(Find(right, "a"), Find(left, "a")), nullptr);
+    options().FlagComparsion = kIgnoreCaseBit;
+    EXPECT_EQ(Compare(), kIdentical);
+    // So does an element given its partner's own data.
+    Compare("<r><a>x<b/>y</a></r>", "<r><a>z<b/></a></r>");
+    ASSERT_NE(Sync(Find(right, "a"), Find(left, "a")), nullptr);
+    options().FlagComparsion = 0;
+    EXPECT_EQ(Compare(), kIdentical);
+}
+
 TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplacedAgain) {
     constexpr int kDepth = 100000;
     std::string open, close;

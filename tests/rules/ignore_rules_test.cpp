@@ -76,6 +76,30 @@ TEST_F(IgnoreKindTest, ContentAndSpecifiedAttributes) {
     EXPECT_NE(Compare("<r><item id='1'>a</item></r>", "<r><item id='2'>a</item></r>"), kIdentical);
 }
 
+// Loaded in one comparison mode and compared in another, the records' hashes
+// are folded again: what a rule left out must stay out, and what a false
+// condition let in must stay in.
+TEST_F(IgnoreKindTest, LeftOutAttributesStayOutWhenTheComparisonModeChanges) {
+    Rule("plain 4 rev");
+    Rule("item 4 rev");
+    Condition("kind 0 3 0 draft");
+    SetCommonAttributes(u"stamp");
+    const auto compareLoadedExactly = [&](std::string_view l, std::string_view r) {
+        options().FlagComparsion = 0;
+        Load(l, r);
+        options().FlagComparsion = kIgnoreCaseBit;
+        return Compare();
+    };
+    EXPECT_EQ(compareLoadedExactly("<r><plain id='A' rev='3' stamp='x'/></r>", "<r><plain id='a' rev='4' stamp='y'/></r>"),
+              kIdentical);
+    EXPECT_EQ(compareLoadedExactly("<r><item kind='draft' rev='1'/></r>", "<r><item kind='draft' rev='2'/></r>"),
+              kIdentical);
+    EXPECT_EQ(compareLoadedExactly("<r><item kind='final' rev='A'/></r>", "<r><item kind='final' rev='a'/></r>"),
+              kIdentical);
+    EXPECT_NE(compareLoadedExactly("<r><item kind='final' rev='1'/></r>", "<r><item kind='final' rev='2'/></r>"),
+              kIdentical);
+}
+
 TEST_F(IgnoreKindTest, SpecifiedAttributesWithAnEmptyListLeaveOutNothing) {
     Rule("item 4");
     ASSERT_EQ(ignoreRules().rules.size(), 1u);
