@@ -22,7 +22,7 @@ void SetModeHashes(ElementRecord& record, const ModeHashes& hashes, bool keep) {
     if (!pane) return;
     if (keep)
         pane->keptHashes[&record] = hashes;
-    else
+    else if (!pane->keptHashes.empty())
         pane->keptHashes.erase(&record);
 }
 
