@@ -71,7 +71,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     g->element = element;
     if (!element->treePane || element->childCount == 0) return g;
     const TreePane& tree = element->treePane->tree;
-    const std::uint32_t tableSize = element->childNameIds() ? element->distinctChildNameCount : 0;
+    const std::uint32_t tableSize = element->distinctChildNameCount();
     std::uint32_t counted = 0;
     for (std::uint32_t k = 0; k < tableSize; ++k) counted += element->childNameCounts()[k];
 

@@ -257,7 +257,7 @@ private:
         });
         if (!same) return false;
         auto record = [&](ElementRecord* x, ElementRecord* y) {
-            if (x->childCount > 0 && x->distinctChildNameCount > 0) {
+            if (x->childCount > 0 && x->childNames) {
                 x->diffFlags |= kIdenticalBelow;
                 y->diffFlags |= kIdenticalBelow;
             }
@@ -295,7 +295,7 @@ private:
         m_frames.pop_back();
         ElementRecord* a = t.a;
         ElementRecord* b = t.b;
-        if (a->distinctChildNameCount > 0) {
+        if (a->childNames) {
             if (m_counters.EqualPairs != t.equal0) {
                 a->diffFlags |= kIdenticalBelow;
                 b->diffFlags |= kIdenticalBelow;

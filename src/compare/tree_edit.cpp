@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 136,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 128,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -105,7 +105,7 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     SetAttributesText(k, s.attributesString());
     // Kept in every mode: this pane's loader did not fold the copy's strings.
     SetModeHashes(*k, AllModeHashes(s), true);
-    SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount);
+    SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount());
     SetKeyAttrSignature(*k, KeyAttrSignatureOf(s));
     linkPartners(*k, s);
     return k;
@@ -147,7 +147,7 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
 
 bool RenameChildName(ElementRecord& p, std::uint32_t oldId, std::uint32_t newId) {
     if (oldId == newId) return true;
-    const std::uint32_t n = p.childNameIds() ? p.distinctChildNameCount : 0;
+    const std::uint32_t n = p.distinctChildNameCount();
     const std::uint32_t o = FindChildName(p, oldId);
     if (o == n) return false;
     const std::uint32_t w = FindChildName(p, newId);

@@ -12,6 +12,7 @@
 #include "load/external_entities.h"
 #include "load/load_aborted.h"
 #include "load/record_values.h"
+#include "model/child_name_table.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/line_count.h"
@@ -264,12 +265,7 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
     const auto distinct = std::uint32_t(m_childIds.size());
     if (distinct == kMaxDistinctChildNames)
         notifier().show(u"Application Error", u"Too many elements", MessageIcon::Error, MessageButtons::Ok);
-    if (distinct == 0) return;
-    std::uint32_t* table = m_pane->numbers.allocate(2 * std::size_t(distinct));
-    std::copy(m_childIds.begin(), m_childIds.end(), table);
-    std::copy(m_childCounts.begin(), m_childCounts.end(), table + distinct);
-    record->distinctChildNameCount = distinct;
-    record->childNames = table;
+    SetChildNameTable(*record, m_childIds.data(), m_childCounts.data(), distinct);
 }
 
 void SAX2CountHandlers::endDocument() {

@@ -11,24 +11,23 @@ namespace quillon {
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
     if (n == 0 || !ids || !counts || !record.treePane) {
         record.childNames = nullptr;
-        record.distinctChildNameCount = 0;
         return;
     }
-    // One block, ids then counts, as loading lays it out.
-    std::uint32_t* table = record.treePane->numbers.allocate(2 * std::size_t(n));
-    std::copy_n(ids, n, table);
-    std::copy_n(counts, n, table + n);
-    record.childNames = table;
-    record.distinctChildNameCount = n;
+    // One block: the number of names, their ids, then their counts.
+    std::uint32_t* table = record.treePane->numbers.allocate(2 * std::size_t(n) + 1);
+    table[0] = n;
+    std::copy_n(ids, n, table + 1);
+    std::copy_n(counts, n, table + 1 + n);
+    record.childNames = table + 1;
 }
 
 std::uint32_t FindChildName(const ElementRecord& record, std::uint32_t nameId) {
-    const std::uint32_t n = record.childNameIds() ? record.distinctChildNameCount : 0;
+    const std::uint32_t n = record.distinctChildNameCount();
     return std::uint32_t(std::find(record.childNameIds(), record.childNameIds() + n, nameId) - record.childNameIds());
 }
 
 bool CountChildName(ElementRecord& record, std::uint32_t nameId) {
-    const std::uint32_t n = record.childNameIds() ? record.distinctChildNameCount : 0;
+    const std::uint32_t n = record.distinctChildNameCount();
     const std::uint32_t k = FindChildName(record, nameId);
     if (k == n && n >= kChildNameCapacity) return false;
     std::vector<std::uint32_t> ids(record.childNameIds(), record.childNameIds() + n);

@@ -64,11 +64,12 @@ struct ElementRecord {
     std::uint8_t ignoreState = 0;  // 0 compared; 1, 3 marks; 2, 4 ignored
     std::uint8_t diffFlags = 0;    // 1 some equal below, 2 some unpaired below, 4 changed
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
+    std::uint16_t column = 0;
     std::uint32_t childCount = 0;
-    std::uint32_t distinctChildNameCount = 0;
     TreeItem item = kNoItem;
     std::uint32_t textLength = 0;
-    // distinctChildNameCount name ids, then as many counts in the same order.
+    // The distinct child names' ids, then as many counts in the same order;
+    // their number is stored just before (SetChildNameTable).
     const std::uint32_t* childNames = nullptr;
     // Each string beside its length; read them through textString() and
     // attributesString().
@@ -77,10 +78,10 @@ struct ElementRecord {
     std::uint32_t attributesLength = 0;
     std::uint32_t line = 0;
     DocumentPane* treePane = nullptr;
-    std::uint16_t column = 0;
 
+    std::uint32_t distinctChildNameCount() const { return childNames ? childNames[-1] : 0; }
     const std::uint32_t* childNameIds() const { return childNames; }
-    const std::uint32_t* childNameCounts() const { return childNames ? childNames + distinctChildNameCount : nullptr; }
+    const std::uint32_t* childNameCounts() const { return childNames ? childNames + childNames[-1] : nullptr; }
 
     RecordString textString() const { return StoredString(text, textLength); }
     RecordString attributesString() const { return StoredString(attributesText, attributesLength); }

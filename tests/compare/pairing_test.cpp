@@ -6,6 +6,7 @@
 
 #include "compare_fixture.h"
 #include "load/record_values.h"
+#include "model/child_name_table.h"
 
 namespace quillon::test {
 namespace {
@@ -328,16 +329,12 @@ TEST_F(PairingTest, ChildrenPastTheNameLimitStillPair) {
 // directly: loading that deep a document takes longer than comparing it.
 void BuildChain(DocumentPane& pane, int depth, std::u16string_view leaf) {
     ElementRecord* parent = nullptr;
-    std::uint32_t* table = nullptr;
     for (int i = 0; i < depth; ++i) {
         ElementRecord* e = CreateRecord(pane, u"n", 1, parent ? parent->pathHash : 0, std::uint32_t(i + 1), 1);
         InsertElement(e, parent, i + 1 == depth ? leaf : std::u16string_view(), pane);
         if (parent) {
-            table = pane.numbers.allocate(2);
-            table[0] = NameIdOf(*e);
-            table[1] = 1;
-            parent->distinctChildNameCount = 1;
-            parent->childNames = table;
+            const std::uint32_t id = NameIdOf(*e), one = 1;
+            SetChildNameTable(*parent, &id, &one, 1);
         }
         parent = e;
     }

@@ -32,7 +32,7 @@ std::string Pin(const ElementRecord& r) {
     Digest d;
     d.add(r.name->nameId);
     for (std::uint32_t v : {r.pathHash, r.subtreeTextSum, r.subtreeNameSum, r.subtreeAttrSum, r.subtreeTextProduct,
-                            r.subtreeAttrProduct, r.line, r.childCount, r.descendantCount, r.distinctChildNameCount,
+                            r.subtreeAttrProduct, r.line, r.childCount, r.descendantCount, r.distinctChildNameCount(),
                             r.keySum, r.textLength, r.attributesLength})
         d.add(v);
     const ModeHashes h = AllModeHashes(r);
@@ -42,7 +42,7 @@ std::string Pin(const ElementRecord& r) {
     d.add(h.text16);
     for (std::uint16_t v : {r.textWeight, r.attrWeight, r.subtreeTextWeight, r.subtreeAttrWeight, r.column}) d.add(v);
     for (std::uint8_t v : {r.ignoreState, r.diffFlags, r.ruleFlags}) d.add(v);
-    for (std::uint32_t k = 0; k < r.distinctChildNameCount; ++k) {
+    for (std::uint32_t k = 0; k < r.distinctChildNameCount(); ++k) {
         d.add(r.childNameIds()[k]);
         d.add(r.childNameCounts()[k]);
     }

@@ -64,7 +64,7 @@ protected:
     // children.
     static std::string Table(const ElementRecord* e) {
         std::string out;
-        for (std::uint32_t k = 0; k < e->distinctChildNameCount; ++k) {
+        for (std::uint32_t k = 0; k < e->distinctChildNameCount(); ++k) {
             std::string name = "?";
             for (const ElementRecord* c = FirstChildRecord(e); c; c = NextSiblingRecord(c))
                 if (NameIdOf(*c) == e->childNameIds()[k]) {
