@@ -69,8 +69,8 @@ private:
 ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     ChildGroups* g = arena.allocate<ChildGroups>(1);
     g->element = element;
-    if (!element->treePane || element->childCount == 0) return g;
-    const TreePane& tree = element->treePane->tree;
+    if (!element->treePane() || element->childCount == 0) return g;
+    const TreePane& tree = element->treePane()->tree;
     const std::uint32_t tableSize = element->distinctChildNameCount();
     std::uint32_t counted = 0;
     for (std::uint32_t k = 0; k < tableSize; ++k) counted += element->childNameCounts()[k];

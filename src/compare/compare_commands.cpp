@@ -45,12 +45,12 @@ std::u16string shortenedName(std::u16string_view name) {
 void removeWithPartner(ElementRecord* e) {
     compareCommandState().ViewFiltered = true;
     if (ElementRecord* p = e->partner) {
-        DocumentPane* pane = p->treePane;
+        DocumentPane* pane = p->treePane();
         const TreeItem item = p->item;
         DestroySubtree(p);
         if (pane) pane->tree.DeleteItem(item);
     }
-    DocumentPane* pane = e->treePane;
+    DocumentPane* pane = e->treePane();
     const TreeItem item = e->item;
     DestroySubtree(e);
     if (pane) pane->tree.DeleteItem(item);
@@ -181,8 +181,8 @@ void FilterView(ElementRecord* start, bool onlySimilarities) {
 }
 
 void ExpandDifferences(ElementRecord* start) {
-    if (!start || !start->treePane) return;
-    TreePane& tree = start->treePane->tree;
+    if (!start || !start->treePane()) return;
+    TreePane& tree = start->treePane()->tree;
     const TreeItem top = start->item;
     for (TreeItem it = top; it; it = tree.NextInSubtree(it, top)) {
         const ElementRecord* e = tree.Data(it);

@@ -8,7 +8,6 @@
 namespace quillon {
 
 struct DocumentPane;
-
 struct Options;
 
 // The options a comparison runs under. Each compare command copies them from

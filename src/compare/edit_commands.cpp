@@ -11,13 +11,13 @@ namespace quillon {
 namespace {
 
 bool isElement(const ElementRecord* r) {
-    return r && r->treePane && !(r->name && r->name->length == 0 && !ParentRecord(r));
+    return r && r->treePane() && !(r->name && r->name->length == 0 && !ParentRecord(r));
 }
 
 // The selection of the other pane, or null after telling the user. The
 // end-of-document item is no element to take.
 ElementRecord* sourceFor(const ElementRecord* current, const DocumentPane* otherPane) {
-    ElementRecord* source = otherPane && otherPane != current->treePane ? SelectedRecord(*otherPane) : nullptr;
+    ElementRecord* source = otherPane && otherPane != current->treePane() ? SelectedRecord(*otherPane) : nullptr;
     if (isElement(source) && isElement(current)) return source;
     notifier().show(u"Error", u"Please select two elements on both panels!", MessageIcon::Error, MessageButtons::Ok);
     return nullptr;

@@ -18,8 +18,8 @@ bool isTarget(int state) {
 // The walks, also handing back the state of the element they stop at so the
 // callers need not ask again.
 ElementRecord* walkForward(ElementRecord* e, bool descend, std::uint32_t& depth, ElementRecord*& last, int& state) {
-    if (!e || !e->treePane) return nullptr;
-    const TreePane& tree = e->treePane->tree;
+    if (!e || !e->treePane()) return nullptr;
+    const TreePane& tree = e->treePane()->tree;
     TreeItem item = e->item;
     int current = stateOf(e);
     for (;;) {
@@ -46,8 +46,8 @@ ElementRecord* walkForward(ElementRecord* e, bool descend, std::uint32_t& depth,
 }
 
 ElementRecord* walkBackward(ElementRecord* e, bool descend, std::uint32_t& depth, ElementRecord*& last, int& state) {
-    if (!e || !e->treePane) return nullptr;
-    const TreePane& tree = e->treePane->tree;
+    if (!e || !e->treePane()) return nullptr;
+    const TreePane& tree = e->treePane()->tree;
     TreeItem item = e->item;
     for (;;) {
         int current;

@@ -239,9 +239,9 @@ private:
     bool pairIdenticalInOrder(ElementRecord* a, ElementRecord* b) {
         const CompareSnapshot& s = m_snapshot;
         // Only identical pairs are tried: for them the walk rarely fails.
-        if (!a->treePane || !b->treePane || !IsIdentical(*a, b, s)) return false;
-        const TreePane& ta = a->treePane->tree;
-        const TreePane& tb = b->treePane->tree;
+        if (!a->treePane() || !b->treePane() || !IsIdentical(*a, b, s)) return false;
+        const TreePane& ta = a->treePane()->tree;
+        const TreePane& tb = b->treePane()->tree;
         // Descendant counts in document order fix the shape, and identical
         // elements have equal ones: the two walks stay on corresponding
         // nodes as long as every node is identical to its counterpart.

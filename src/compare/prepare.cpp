@@ -87,12 +87,12 @@ std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters
     const auto step = [&](ElementRecord& e, std::uint8_t from) { enter(e, from, counters, clearBackLinks); };
 
     // The whole subtree lives in the start element's pane.
-    if (!start->treePane) {
+    if (!start->treePane()) {
         step(*start, inherited);
         finish(*start);
         return start->ignoreState;
     }
-    const TreePane& tree = start->treePane->tree;
+    const TreePane& tree = start->treePane()->tree;
     struct Frame {
         ElementRecord* element;
         TreeItem nextChild;
@@ -136,7 +136,7 @@ std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
 
 void PrepareDocuments(ElementRecord* left, ElementRecord* right) {
     const auto large = [](const ElementRecord* root) {
-        return root && root->treePane && root->treePane->records.liveCount() >= kSweepSidesAtOnce;
+        return root && root->treePane() && root->treePane()->records.liveCount() >= kSweepSidesAtOnce;
     };
     if (large(left) && large(right)) {
         // Pairs only ever link two elements below the two roots, so each

@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 128,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 120,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -25,7 +25,7 @@ bool isEndOfDocument(const ElementRecord& r) {
 }
 
 bool editable(const ElementRecord* r) {
-    return r && r->treePane && r->item && !isEndOfDocument(*r);
+    return r && r->treePane() && r->item && !isEndOfDocument(*r);
 }
 
 // Partner links always go both ways: a record that is released clears only
@@ -43,11 +43,11 @@ std::uint32_t childPathHash(const ElementRecord* parent, const ElementRecord& ch
 
 // The item's height follows its content as it does after loading.
 void refreshHeight(const ElementRecord& r) {
-    r.treePane->tree.SetHeight(r.item, options().DisplayFullMode ? LineCount(r, true) : 1);
+    r.treePane()->tree.SetHeight(r.item, options().DisplayFullMode ? LineCount(r, true) : 1);
 }
 
 std::uint64_t subtreeSize(const ElementRecord& r) {
-    const TreePane& tree = r.treePane->tree;
+    const TreePane& tree = r.treePane()->tree;
     std::uint64_t n = 1;
     for (TreeItem it = tree.NextInSubtree(r.item, r.item); it; it = tree.NextInSubtree(it, r.item)) ++n;
     return n;
@@ -91,7 +91,7 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     k->childCount = 0;  // counts the children inserted under the copy
     k->descendantCount = s.descendantCount;
     k->keySum = s.keySum;
-    k->treePane = &dest;
+    k->paneSlot = dest.slot;
     k->textWeight = s.textWeight;
     k->attrWeight = s.attrWeight;
     k->subtreeTextWeight = s.subtreeTextWeight;
@@ -113,11 +113,11 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
 
 std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
     d.pathHash = childPathHash(ParentRecord(&d), d);
-    if (!d.treePane || !s.treePane) return 0;
-    DocumentPane& pane = *d.treePane;
-    const TreePane& from = s.treePane->tree;
+    if (!d.treePane() || !s.treePane()) return 0;
+    DocumentPane& pane = *d.treePane();
+    const TreePane& from = s.treePane()->tree;
     // Copying a subtree into itself would never end.
-    if (&pane == s.treePane && isWithin(pane.tree, d.item, s.item)) return 0;
+    if (&pane == s.treePane() && isWithin(pane.tree, d.item, s.item)) return 0;
 
     struct Frame {
         ElementRecord* copy;
@@ -189,8 +189,8 @@ bool ReplaceAllowed(ElementRecord& target, const ElementRecord& source) {
 }
 
 ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source) {
-    if (!editable(target) || !editable(source) || target->treePane == source->treePane) return nullptr;
-    DocumentPane& pane = *target->treePane;
+    if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return nullptr;
+    DocumentPane& pane = *target->treePane();
     const TreeItem item = target->item;
     const std::uint64_t destroyed = subtreeSize(*target);
 
@@ -207,10 +207,10 @@ ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source) {
 }
 
 ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
-    if (!editable(target) || !editable(source) || target->treePane == source->treePane) return nullptr;
+    if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return nullptr;
     ElementRecord* parent = ParentRecord(target);
     if (!parent) return nullptr;
-    DocumentPane& pane = *target->treePane;
+    DocumentPane& pane = *target->treePane();
 
     ElementRecord* k = CopyRecord(pane, *source);
     InsertRecord(k, parent, pane, InsertAt::After, target->item);
@@ -233,7 +233,7 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
         SetKeyAttrSignature(e, KeyAttrSignatureOf(from));
     }
-    if (e.treePane && e.item) refreshHeight(e);
+    if (e.treePane() && e.item) refreshHeight(e);
 }
 
 void Synchronize(ElementRecord& e) {
@@ -252,14 +252,14 @@ void Synchronize(ElementRecord& e) {
 }
 
 void SynchronizeElements(ElementRecord* target, ElementRecord* source) {
-    if (!editable(target) || !editable(source) || target->treePane == source->treePane) return;
+    if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return;
     if (target->partner != source) {
         // Pairing reads the digests of a prepared subtree and leaves stale
         // partners alone, so both subtrees are prepared afresh first; copying
         // own data from a partner of an older comparison would be wrong.
         // Without a comparison result the options in force are the snapshot.
         if (!compareCommandState().Compared) TakeCompareSnapshot(options());
-        UseSnapshotMode(*target->treePane, *source->treePane);
+        UseSnapshotMode(*target->treePane(), *source->treePane());
         const CompareCounters kept = compareCounters();
         PrepareSubtree(target, inheritedIgnoreState(*target));
         PrepareSubtree(source, inheritedIgnoreState(*source));

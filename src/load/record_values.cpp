@@ -97,7 +97,7 @@ void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_vie
             record->ruleFlags = EvaluateTextCondition(*rule, piece);
         }
     }
-    if (record->treePane) record->treePane->progressChars += piece.size() + 2;
+    if (record->treePane()) record->treePane()->progressChars += piece.size() + 2;
     foldText(options(), hashes, record->textWeight, piece);
 }
 

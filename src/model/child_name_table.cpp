@@ -9,12 +9,12 @@
 namespace quillon {
 
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
-    if (n == 0 || !ids || !counts || !record.treePane) {
+    if (n == 0 || !ids || !counts || !record.treePane()) {
         record.childNames = nullptr;
         return;
     }
     // One block: the number of names, their ids, then their counts.
-    std::uint32_t* table = record.treePane->numbers.allocate(2 * std::size_t(n) + 1);
+    std::uint32_t* table = record.treePane()->numbers.allocate(2 * std::size_t(n) + 1);
     table[0] = n;
     std::copy_n(ids, n, table + 1);
     std::copy_n(counts, n, table + 1 + n);

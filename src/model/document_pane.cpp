@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "model/document_pane.h"
 
+#include <mutex>
+#include <stdexcept>
 #include <vector>
 
 namespace quillon {
 
 void DestroySubtree(ElementRecord* record) {
-    if (!record || !record->treePane) return;
-    DocumentPane& pane = *record->treePane;
+    if (!record || !record->treePane()) return;
+    DocumentPane& pane = *record->treePane();
     const TreeItem top = record->item;
     // Collect first: releasing a record resets the fields the walk reads.
     std::vector<ElementRecord*> doomed{record};
@@ -32,7 +34,37 @@ void ClearPane(DocumentPane& pane) {
     pane.progressChars = 0;
 }
 
-DocumentPane::~DocumentPane() { ClearPane(*this); }
+namespace detail {
+DocumentPane* paneSlots[1 << 16] = {};
+}  // namespace detail
+
+namespace {
+
+std::mutex& slotLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::uint16_t takeSlot(DocumentPane* pane) {
+    const std::lock_guard<std::mutex> hold(slotLock());
+    for (std::uint32_t s = 1; s < (1u << 16); ++s) {
+        if (!detail::paneSlots[s]) {
+            detail::paneSlots[s] = pane;
+            return std::uint16_t(s);
+        }
+    }
+    throw std::length_error("more than 65,535 documents open at once");
+}
+
+}  // namespace
+
+DocumentPane::DocumentPane() : slot(takeSlot(this)) {}
+
+DocumentPane::~DocumentPane() {
+    ClearPane(*this);
+    const std::lock_guard<std::mutex> hold(slotLock());
+    detail::paneSlots[slot] = nullptr;
+}
 
 ElementRecord* RecordOfItem(const DocumentPane* pane, TreeItem item) {
     return pane ? pane->tree.Data(item) : nullptr;
@@ -41,29 +73,29 @@ ElementRecord* RecordOfItem(const DocumentPane* pane, TreeItem item) {
 ElementRecord* RootRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Root()); }
 
 ElementRecord* FirstChildRecord(const ElementRecord* r) {
-    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.FirstChild(r->item)) : nullptr;
+    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.FirstChild(r->item)) : nullptr;
 }
 
 ElementRecord* NextSiblingRecord(const ElementRecord* r) {
-    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.NextSibling(r->item)) : nullptr;
+    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.NextSibling(r->item)) : nullptr;
 }
 
 ElementRecord* PrevSiblingRecord(const ElementRecord* r) {
-    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.PrevSibling(r->item)) : nullptr;
+    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.PrevSibling(r->item)) : nullptr;
 }
 
 ElementRecord* ParentRecord(const ElementRecord* r) {
-    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.Parent(r->item)) : nullptr;
+    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.Parent(r->item)) : nullptr;
 }
 
 ElementRecord* SelectedRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Selected()); }
 
 ElementRecord* NextInDocumentOrder(const ElementRecord* r) {
-    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.NextInOrder(r->item)) : nullptr;
+    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.NextInOrder(r->item)) : nullptr;
 }
 
 ElementRecord* PrevInDocumentOrder(const ElementRecord* r) {
-    return r && r->treePane ? r->treePane->tree.Data(r->treePane->tree.PrevInOrder(r->item)) : nullptr;
+    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.PrevInOrder(r->item)) : nullptr;
 }
 
 ElementRecord* EndOfDocumentRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.LastTopLevel()); }

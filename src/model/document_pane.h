@@ -34,7 +34,10 @@ struct DocumentPane {
     // Characters accounted so far while loading; the load progress reads it.
     std::uint64_t progressChars = 0;
 
-    DocumentPane() = default;
+    // The pane's slot for its records (ElementRecord::paneSlot).
+    const std::uint16_t slot;
+
+    DocumentPane();
     DocumentPane(const DocumentPane&) = delete;
     DocumentPane& operator=(const DocumentPane&) = delete;
     ~DocumentPane();

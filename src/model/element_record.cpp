@@ -15,7 +15,7 @@ namespace {
 
 ElementRecord* newRecord(DocumentPane& pane, std::uint32_t line, std::uint32_t column) {
     ElementRecord* r = pane.records.create();
-    r->treePane = &pane;
+    r->paneSlot = pane.slot;
     r->line = line;
     r->column = std::uint16_t(column);
     return r;
@@ -69,7 +69,7 @@ ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint
 void ReleaseRecord(ElementRecord* record) {
     if (!record) return;
     if (record->partner && record->partner->partner == record) record->partner->partner = nullptr;
-    DocumentPane* pane = record->treePane;
+    DocumentPane* pane = record->treePane();
     // Strings and tables stay in the pane's arena until the pane is cleared.
     if (pane) {
         pane->keySignatures.erase(record);
@@ -81,14 +81,14 @@ void ReleaseRecord(ElementRecord* record) {
 }
 
 const KeyAttrSignature* KeyAttrSignatureOf(const ElementRecord& record) {
-    const DocumentPane* pane = record.treePane;
+    const DocumentPane* pane = record.treePane();
     if (!pane || pane->keySignatures.empty()) return nullptr;
     const auto it = pane->keySignatures.find(&record);
     return it == pane->keySignatures.end() ? nullptr : &it->second;
 }
 
 void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signature) {
-    DocumentPane* pane = record.treePane;
+    DocumentPane* pane = record.treePane();
     if (!pane) return;
     if (signature)
         pane->keySignatures[&record] = *signature;
@@ -99,28 +99,28 @@ void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signatur
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane, InsertAt where, TreeItem after) {
     if (parent) ++parent->childCount;
     record->item = pane.tree.InsertItem(parent ? parent->item : kNoItem, record, where, after);
-    record->treePane = &pane;
+    record->paneSlot = pane.slot;
 }
 
 void SetRecordText(ElementRecord* record, std::u16string_view text) { SetRecordText(record, RecordString(text)); }
 
 void SetRecordText(ElementRecord* record, const RecordString& text) {
-    if (text.empty() || !record->treePane) {
+    if (text.empty() || !record->treePane()) {
         record->text = nullptr;
         record->textLength = 0;
         return;
     }
-    record->text = storeString(*record->treePane, text);
+    record->text = storeString(*record->treePane(), text);
     record->textLength = std::uint32_t(text.size());
 }
 
 void AppendRecordText(ElementRecord* record, std::u16string_view piece) {
-    if (piece.empty() || !record->treePane) return;
+    if (piece.empty() || !record->treePane()) return;
     if (!record->text) {
         SetRecordText(record, piece);
         return;
     }
-    DocumentPane& pane = *record->treePane;
+    DocumentPane& pane = *record->treePane();
     const RecordString stored = record->textString();
     const std::size_t old = stored.size();
     const std::size_t length = old + 1 + piece.size();
@@ -159,12 +159,12 @@ void SetAttributesText(ElementRecord* record, std::u16string_view attributes) {
 }
 
 void SetAttributesText(ElementRecord* record, const RecordString& attributes) {
-    if (attributes.empty() || !record->treePane) {
+    if (attributes.empty() || !record->treePane()) {
         record->attributesText = nullptr;
         record->attributesLength = 0;
         return;
     }
-    record->attributesText = storeString(*record->treePane, attributes);
+    record->attributesText = storeString(*record->treePane(), attributes);
     record->attributesLength = std::uint32_t(attributes.size());
 }
 

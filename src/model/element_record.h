@@ -21,6 +21,12 @@ struct KeyAttrSignature {
     std::array<std::uint16_t, 4> hash16{};
 };
 
+namespace detail {
+// Every live pane by its slot; slot 0 stands for none. A record names its
+// pane by a 16-bit slot rather than by an 8-byte pointer.
+extern DocumentPane* paneSlots[1 << 16];
+}  // namespace detail
+
 // The low bit of a record's string pointer, set when the string is UTF-16.
 // Latin-1 strings start at even addresses, UTF-16 ones are aligned anyway:
 // the form is read with the pointer, without touching another cache line.
@@ -65,6 +71,7 @@ struct ElementRecord {
     std::uint8_t diffFlags = 0;    // 1 some equal below, 2 some unpaired below, 4 changed
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
     std::uint16_t column = 0;
+    std::uint16_t paneSlot = 0;  // the pane's slot (treePane()); 0 for none
     std::uint32_t childCount = 0;
     TreeItem item = kNoItem;
     std::uint32_t textLength = 0;
@@ -77,7 +84,8 @@ struct ElementRecord {
     const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
     std::uint32_t attributesLength = 0;
     std::uint32_t line = 0;
-    DocumentPane* treePane = nullptr;
+
+    DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
 
     std::uint32_t distinctChildNameCount() const { return childNames ? childNames[-1] : 0; }
     const std::uint32_t* childNameIds() const { return childNames; }

@@ -37,8 +37,8 @@ std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
 }
 
 void SetItemHeights(const ElementRecord& record, bool fullMode) {
-    if (!record.treePane || !record.item) return;
-    TreePane& tree = record.treePane->tree;
+    if (!record.treePane() || !record.item) return;
+    TreePane& tree = record.treePane()->tree;
     // In document order without recursion: a deep tree must not exhaust the stack.
     for (TreeItem it = record.item; it; it = tree.NextInSubtree(it, record.item))
         if (const ElementRecord* r = tree.Data(it)) tree.SetHeight(it, LineCount(*r, fullMode));

@@ -17,7 +17,7 @@ void takeMode(ElementRecord& r, const ModeHashes& h, unsigned mode) {
 }  // namespace
 
 void SetModeHashes(ElementRecord& record, const ModeHashes& hashes, bool keep) {
-    DocumentPane* pane = record.treePane;
+    DocumentPane* pane = record.treePane();
     takeMode(record, hashes, pane ? pane->hashMode : 0);
     if (!pane) return;
     if (keep)
@@ -27,7 +27,7 @@ void SetModeHashes(ElementRecord& record, const ModeHashes& hashes, bool keep) {
 }
 
 ModeHashes AllModeHashes(const ElementRecord& record) {
-    const DocumentPane* pane = record.treePane;
+    const DocumentPane* pane = record.treePane();
     if (pane) {
         if (const auto it = pane->keptHashes.find(&record); it != pane->keptHashes.end()) return it->second;
         if (pane->refold) return pane->refold(record);

@@ -60,7 +60,7 @@ std::string ElementPath(const ElementRecord& record, bool prefixesDropped) {
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         const ElementRecord& r = **it;
         const ElementRecord* parent = ParentRecord(&r);
-        const ElementRecord* first = parent ? FirstChildRecord(parent) : RootRecord(*r.treePane);
+        const ElementRecord* first = parent ? FirstChildRecord(parent) : RootRecord(*r.treePane());
         SiblingPositions positions;
         std::uint32_t position = 0;
         StepForm form = StepForm::Plain;

@@ -655,7 +655,7 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
         if (const TreeItem root = tree.Root()) {
             view->setExpandedItem(root, false);
             view->setExpandedItem(root, true);
-            if (given[i] && given[i]->treePane == &model->pane()) view->setExpandedItem(given[i]->item, true);
+            if (given[i] && given[i]->treePane() == &model->pane()) view->setExpandedItem(given[i]->item, true);
         }
     }
     resetNavigation();

@@ -54,7 +54,7 @@ void MainWindow::goToNavigationTarget(int id) {
     ElementRecord* target = NavigationTarget(navigationTables(), std::uint32_t(id), sameLevel);
     if (!target) return;
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
-        if (target->treePane != &m_pipeline->pane(side).pane) continue;
+        if (target->treePane() != &m_pipeline->pane(side).pane) continue;
         PaneView* view = m_views[int(side)];
         view->selectItem(target->item);
         view->scrollTo(view->paneModel()->indexOf(target->item));

@@ -33,7 +33,7 @@ protected:
     // command until it has no target; the labels of the elements visited.
     std::string Follow(ElementRecord* e, std::uint32_t command, bool ctrlHeld = false) {
         NavigationTables& tables = navigationTables();
-        NavigationState& state = e->treePane == &left ? tables.left : tables.right;
+        NavigationState& state = e->treePane() == &left ? tables.left : tables.right;
         std::string out;
         for (int guard = 0; e && guard < 100; ++guard) {
             NavigationSelectionChanged(tables, state, e);

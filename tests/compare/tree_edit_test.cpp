@@ -35,9 +35,9 @@ protected:
     using Command = ElementRecord* (*)(ElementRecord*, const DocumentPane*, EditHost&);
     ElementRecord* Run(Command command, ElementRecord* target, ElementRecord* source,
                        MessageAnswer answer = MessageAnswer::Yes) {
-        DocumentPane& other = target->treePane == &left ? right : left;
+        DocumentPane& other = target->treePane() == &left ? right : left;
         other.tree.Select(source ? source->item : kNoItem);
-        target->treePane->tree.Select(target->item);
+        target->treePane()->tree.Select(target->item);
         notes.messages.clear();
         notes.answer = answer;
         ScopedNotifier scoped(notes);
@@ -89,7 +89,7 @@ protected:
             const ElementRecord* p = ParentRecord(r);
             EXPECT_EQ(r->pathHash, (p ? p->pathHash * 17u : 0u) + NameIdOf(*r)) << ToUtf8(r->name->view());
             EXPECT_EQ(r->childCount, pane.tree.ChildCount(r->item));
-            EXPECT_EQ(r->treePane, &pane);
+            EXPECT_EQ(r->treePane(), &pane);
         }
         ASSERT_NE(end, nullptr);
         EXPECT_EQ(end->descendantCount + 1, elements);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "load/record_values.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
@@ -255,6 +257,31 @@ TEST(RecordStrings, ReadAlikeInEitherForm) {
     std::u16string scratch;
     EXPECT_EQ(narrow.utf16(scratch), utf16);
     EXPECT_EQ(std::u16string(narrow), utf16);
+}
+
+// Records name their pane by a slot: a slot given up by a closed pane serves
+// the next one, and never a pane that is still open.
+TEST(PaneSlots, RecordsFindTheirOwnPaneAsPanesComeAndGo) {
+    DocumentPane kept;
+    ElementRecord* k = CreateRecord(kept, u"k", 1, 0, 1, 1);
+    std::uint16_t previous = 0;
+    for (int round = 0; round < 3; ++round) {
+        auto passing = std::make_unique<DocumentPane>();
+        if (previous) {
+            EXPECT_EQ(passing->slot, previous);
+        }
+        previous = passing->slot;
+        ElementRecord* p = CreateRecord(*passing, u"p", 1, 0, 1, 1);
+        EXPECT_EQ(p->treePane(), passing.get());
+        EXPECT_NE(passing->slot, kept.slot);
+        EXPECT_NE(passing->slot, 0u);
+        passing.reset();
+        EXPECT_EQ(k->treePane(), &kept);
+    }
+    DocumentPane a, b;
+    EXPECT_NE(a.slot, b.slot);
+    EXPECT_EQ(CreateRecord(b, u"b", 1, 0, 1, 1)->treePane(), &b);
+    EXPECT_EQ(ElementRecord{}.treePane(), nullptr);
 }
 
 }  // namespace

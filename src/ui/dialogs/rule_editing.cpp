@@ -9,8 +9,8 @@ namespace quillon {
 void ClearMarksOfSubtree(ElementRecord& element) {
     element.ignoreState = 0;
     element.ruleFlags = 0;
-    if (!element.treePane) return;
-    const TreePane& tree = element.treePane->tree;
+    if (!element.treePane()) return;
+    const TreePane& tree = element.treePane()->tree;
     const TreeItem top = element.item;
     for (TreeItem it = tree.NextInSubtree(top, top); it; it = tree.NextInSubtree(it, top))
         if (ElementRecord* r = tree.Data(it)) {
