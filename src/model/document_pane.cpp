@@ -66,37 +66,35 @@ DocumentPane::~DocumentPane() {
     detail::paneSlots[slot] = nullptr;
 }
 
+namespace {
+
+// The record at the item one step from r's in its pane's tree.
+ElementRecord* stepTo(const ElementRecord* r, TreeItem (TreePane::*step)(TreeItem) const) {
+    const DocumentPane* pane = r ? r->treePane() : nullptr;
+    return pane ? pane->tree.Data((pane->tree.*step)(r->item)) : nullptr;
+}
+
+}  // namespace
+
 ElementRecord* RecordOfItem(const DocumentPane* pane, TreeItem item) {
     return pane ? pane->tree.Data(item) : nullptr;
 }
 
 ElementRecord* RootRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Root()); }
 
-ElementRecord* FirstChildRecord(const ElementRecord* r) {
-    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.FirstChild(r->item)) : nullptr;
-}
+ElementRecord* FirstChildRecord(const ElementRecord* r) { return stepTo(r, &TreePane::FirstChild); }
 
-ElementRecord* NextSiblingRecord(const ElementRecord* r) {
-    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.NextSibling(r->item)) : nullptr;
-}
+ElementRecord* NextSiblingRecord(const ElementRecord* r) { return stepTo(r, &TreePane::NextSibling); }
 
-ElementRecord* PrevSiblingRecord(const ElementRecord* r) {
-    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.PrevSibling(r->item)) : nullptr;
-}
+ElementRecord* PrevSiblingRecord(const ElementRecord* r) { return stepTo(r, &TreePane::PrevSibling); }
 
-ElementRecord* ParentRecord(const ElementRecord* r) {
-    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.Parent(r->item)) : nullptr;
-}
+ElementRecord* ParentRecord(const ElementRecord* r) { return stepTo(r, &TreePane::Parent); }
 
 ElementRecord* SelectedRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Selected()); }
 
-ElementRecord* NextInDocumentOrder(const ElementRecord* r) {
-    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.NextInOrder(r->item)) : nullptr;
-}
+ElementRecord* NextInDocumentOrder(const ElementRecord* r) { return stepTo(r, &TreePane::NextInOrder); }
 
-ElementRecord* PrevInDocumentOrder(const ElementRecord* r) {
-    return r && r->treePane() ? r->treePane()->tree.Data(r->treePane()->tree.PrevInOrder(r->item)) : nullptr;
-}
+ElementRecord* PrevInDocumentOrder(const ElementRecord* r) { return stepTo(r, &TreePane::PrevInOrder); }
 
 ElementRecord* EndOfDocumentRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.LastTopLevel()); }
 
