@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -105,6 +106,13 @@ struct Pipeline : ::testing::Test {
         pipeline.pane(side).loaded = r != 0;
         return r;
     }
+    // Folders a/ and b/ as the two panes' folders, for partner files.
+    void partnerFolders() {
+        std::filesystem::create_directory(dir + "/a");
+        std::filesystem::create_directory(dir + "/b");
+        options().LeftDir = U(dir + "/a/");
+        options().RightDir = U(dir + "/b/");
+    }
     std::string texts() const {
         std::string all;
         for (const auto& m : messages.messages) all += ToUtf8(m.title) + " | ";
@@ -120,6 +128,7 @@ struct Pipeline : ::testing::Test {
 
 TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
     const std::string path = file("a.xml", "<a><b/></a>");
+    compareCommandState().Compared = true;  // a new document ends the comparison
     EXPECT_EQ(load(PaneSide::Left, path), 1);
     EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
     EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
@@ -130,6 +139,7 @@ TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
     const std::vector<std::string> expected{"grey element commands", "start left", "show progress", "end",
                                             "hide progress",         "recent",     "history",       "focus"};
     EXPECT_EQ(host.calls, expected);
+    EXPECT_FALSE(compareCommandState().Compared);
     ASSERT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);
     EXPECT_EQ(pipeline.pane(PaneSide::Left).history[0], U(path));
 }
@@ -145,12 +155,6 @@ TEST_F(Pipeline, ARelativePathIsRememberedAsTheFileItNames) {
     ASSERT_EQ(host.recent.size(), 1u);
     EXPECT_EQ(std::filesystem::path(ToUtf8(host.recent[0])), std::filesystem::path(dir) / "rel.xml");
     EXPECT_EQ(pipeline.pane(PaneSide::Left).history.at(0), host.recent[0]);
-}
-
-TEST_F(Pipeline, LoadingClearsThePreviousComparison) {
-    compareCommandState().Compared = true;
-    load(PaneSide::Right, file("a.xml", "<a/>"));
-    EXPECT_FALSE(compareCommandState().Compared);
 }
 
 TEST_F(Pipeline, MissingFileIsReportedAndLeavesThePaneAlone) {
@@ -181,43 +185,45 @@ TEST_F(Pipeline, DirectoryAndUnreadableFileAreRefused) {
     }
 }
 
-TEST_F(Pipeline, CancelledDialogKeepsDocumentAndFlag) {
-    ASSERT_EQ(load(PaneSide::Right, file("a.xml", "<a/>")), 1);
+TEST_F(Pipeline, DialogChoiceLoadsAndCancelKeepsDocumentAndFlag) {
+    host.dialogAnswer = U(file("chosen.xml", "<c/>"));
+    ASSERT_EQ(pipeline.LoadDocument(PaneSide::Right, std::nullopt, 0, &options().RightDir, true), 1);
+    EXPECT_EQ(host.dialogTitle, u"Open XML File");
+    EXPECT_FALSE(pipeline.loadRefused());
     host.dialogAnswer.clear();
     EXPECT_EQ(pipeline.LoadDocument(PaneSide::Right, std::nullopt, 1, &options().RightDir, true), 1);
-    EXPECT_EQ(host.dialogTitle, u"Open XML File");
     EXPECT_TRUE(pipeline.loadRefused());
     EXPECT_TRUE(pipeline.pane(PaneSide::Right).pane.HasDocument());
 }
 
-TEST_F(Pipeline, DialogChoiceLoads) {
-    host.dialogAnswer = U(file("chosen.xml", "<c/>"));
-    EXPECT_EQ(pipeline.LoadDocument(PaneSide::Left, std::nullopt, 0, &options().LeftDir, true), 1);
-    EXPECT_FALSE(pipeline.loadRefused());
-}
-
+// Malformed, non-XML and empty files alike.
 TEST_F(Pipeline, FatalErrorEmptiesAPaneThatHeldADocument) {
-    ASSERT_EQ(load(PaneSide::Left, file("good.xml", "<a><b/></a>")), 1);
-    EXPECT_EQ(load(PaneSide::Left, file("bad.xml", "<a>\n<b>\n</a>")), 0);
-    EXPECT_FALSE(pipeline.pane(PaneSide::Left).loaded);
-    EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
-    EXPECT_EQ(host.statuses.back(), u"Fatal error(s)");
-    ASSERT_FALSE(messages.messages.empty());
-    const auto& box = messages.messages.back();
-    EXPECT_EQ(box.title, u"Fatal Error");
-    EXPECT_EQ(box.text,
-              u"There were some fatal error(s) during loading!\n\nFile is not loaded\n\n"
-              u"Please correct the error(s) and then try again");
-    EXPECT_EQ(box.helpTopic, u"validat");
-    EXPECT_NE(box.details.find(u"line 3"), std::u16string::npos);  // says why
-    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);   // only the good file
-}
-
-TEST_F(Pipeline, NonXmlAndEmptyFilesFailWithoutCrashing) {
-    EXPECT_EQ(load(PaneSide::Left, file("words.txt", "just some words")), 0);
-    EXPECT_EQ(load(PaneSide::Left, file("empty.xml", "")), 0);
-    EXPECT_EQ(host.statuses.back(), u"Fatal error(s)");
-    EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+    const std::string good = file("good.xml", "<a><b/></a>");
+    const struct {
+        const char *name, *xml;
+        const char16_t* why;
+    } cases[] = {{"bad.xml", "<a>\n<b>\n</a>", u"line 3"},
+                 {"words.txt", "just some words", nullptr},
+                 {"empty.xml", "", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(load(PaneSide::Left, good), 1);
+        EXPECT_EQ(load(PaneSide::Left, file(c.name, c.xml)), 0);
+        EXPECT_FALSE(pipeline.pane(PaneSide::Left).loaded);
+        EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
+        EXPECT_EQ(host.statuses.back(), u"Fatal error(s)");
+        ASSERT_FALSE(messages.messages.empty());
+        const auto& box = messages.messages.back();
+        EXPECT_EQ(box.title, u"Fatal Error");
+        EXPECT_EQ(box.text,
+                  u"There were some fatal error(s) during loading!\n\nFile is not loaded\n\n"
+                  u"Please correct the error(s) and then try again");
+        EXPECT_EQ(box.helpTopic, u"validat");
+        if (c.why) {
+            EXPECT_NE(box.details.find(c.why), std::u16string::npos);  // says why
+        }
+    }
+    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);  // only the good file
 }
 
 TEST_F(Pipeline, ValidationErrorsKeepTheDocument) {
@@ -274,29 +280,27 @@ TEST_F(Pipeline, UnreachableAddressFailsWithItsOwnReason) {
     EXPECT_TRUE(pipeline.pane(PaneSide::Right).history.empty());
 }
 
-TEST_F(Pipeline, PartnerFileComesFromTheOtherFolder) {
-    std::filesystem::create_directory(dir + "/a");
-    std::filesystem::create_directory(dir + "/b");
+TEST_F(Pipeline, PartnerFileComesFromTheOtherFolderAndDoesNotChain) {
+    partnerFolders();
     const std::string left = file("a/x.xml", "<x><y/></x>");
     file("b/x.xml", "<x><z/></x>");
-    options().LeftDir = U(dir + "/a/");
-    options().RightDir = U(dir + "/b/");
     host.autoLoad = true;
     EXPECT_EQ(load(PaneSide::Left, left), 1);
     EXPECT_TRUE(pipeline.pane(PaneSide::Right).loaded);
     EXPECT_TRUE(pipeline.pane(PaneSide::Right).pane.HasDocument());
     ASSERT_EQ(pipeline.pane(PaneSide::Right).history.size(), 1u);
     EXPECT_EQ(pipeline.pane(PaneSide::Right).history[0], U(dir + "/b/x.xml"));
+    // The partner's load looks for no partner of its own.
+    EXPECT_EQ(std::count_if(host.calls.begin(), host.calls.end(),
+                            [](const std::string& c) { return c.rfind("start", 0) == 0; }),
+              2);
 }
 
 TEST_F(Pipeline, NoPartnerWithoutAutoLoadOrWithOneFolderOrWhenMissing) {
-    std::filesystem::create_directory(dir + "/a");
-    std::filesystem::create_directory(dir + "/b");
+    partnerFolders();
     const std::string left = file("a/x.xml", "<x/>");
     const std::string lonely = file("a/only.xml", "<x/>");
     file("b/x.xml", "<x/>");
-    options().LeftDir = U(dir + "/a/");
-    options().RightDir = U(dir + "/b/");
     load(PaneSide::Left, left);  // AutoLoad unchecked
     EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
 
@@ -309,21 +313,6 @@ TEST_F(Pipeline, NoPartnerWithoutAutoLoadOrWithOneFolderOrWhenMissing) {
     load(PaneSide::Left, lonely);  // b/only.xml does not exist: silently nothing
     EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
     EXPECT_TRUE(messages.messages.empty()) << texts();
-}
-
-TEST_F(Pipeline, PartnerLoadDoesNotChain) {
-    std::filesystem::create_directory(dir + "/a");
-    std::filesystem::create_directory(dir + "/b");
-    file("a/x.xml", "<x/>");
-    const std::string right = file("b/x.xml", "<x/>");
-    options().LeftDir = U(dir + "/a/");
-    options().RightDir = U(dir + "/b/");
-    host.autoLoad = true;
-    load(PaneSide::Right, right);
-    EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
-    int starts = 0;
-    for (const auto& c : host.calls) starts += c.rfind("start", 0) == 0;
-    EXPECT_EQ(starts, 2);
 }
 
 TEST(PathHistory, SameFileOnceNewestFirstAndAtMostTwelve) {
@@ -367,19 +356,18 @@ TEST(Progress, EmptyFileAndOvershootAreSafe) {
     EXPECT_EQ(p.Advance(~std::uint64_t(0)), 100);
 }
 
-TEST_F(Pipeline, CommandLineWithOnlyTheProgramRefreshes) {
+// The program alone refreshes; one file loads the left pane; two and a
+// settings file read the settings first and compare.
+TEST_F(Pipeline, CommandLineLoadsWhatItNames) {
     pipeline.ProcessCommandLine({u"quillon"});
     EXPECT_EQ(host.calls, std::vector<std::string>{"refresh"});
-}
 
-TEST_F(Pipeline, CommandLineWithOneFileLoadsTheLeftPane) {
     pipeline.ProcessCommandLine({u"quillon", U(file("l.xml", "<a/>"))});
     EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
     EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
     EXPECT_EQ(host.calls.back(), "refresh");
-}
 
-TEST_F(Pipeline, CommandLineWithTwoFilesAndSettingsCompares) {
+    host.calls.clear();
     const std::u16string l = U(file("l.xml", "<a/>")), r = U(file("r.xml", "<a/>")), s = U(file("s.ini", ""));
     pipeline.ProcessCommandLine({u"quillon", l, r, s, u"extra"});
     ASSERT_FALSE(host.calls.empty());

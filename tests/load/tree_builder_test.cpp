@@ -27,10 +27,9 @@ struct TreeBuilder : ::testing::Test {
     DocumentPane pane;
 };
 
-TEST_F(TreeBuilder, RootWithoutChildrenGivesTwoTopLevelItems) {
+TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     ASSERT_TRUE(LoadXml(pane, "<root/>").ok);
-    const TreeItem root = pane.tree.Root();
-    const TreeItem end = pane.tree.NextSibling(root);
+    const TreeItem end = pane.tree.NextSibling(pane.tree.Root());
     ASSERT_NE(end, kNoItem);
     EXPECT_EQ(pane.tree.NextSibling(end), kNoItem);
     const ElementRecord* endRecord = pane.tree.Data(end);
@@ -39,19 +38,29 @@ TEST_F(TreeBuilder, RootWithoutChildrenGivesTwoTopLevelItems) {
     EXPECT_EQ(endRecord->descendantCount, 0u);
     // The selection ends on the end-of-document item.
     EXPECT_EQ(pane.tree.Selected(), end);
-}
 
-TEST_F(TreeBuilder, EndOfDocumentItemCountsEveryElement) {
     const LoadResult r = LoadXml(pane, "<a><b><c/></b><b/><d>t</d></a>");
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.elementCount, 5u);
     EXPECT_EQ(EndOfDocumentRecord(pane)->descendantCount + 1, 5u);
 }
 
-TEST_F(TreeBuilder, TextAroundAChildBelongsToTheParent) {
-    ASSERT_TRUE(LoadXml(pane, "<a> x <b>inner</b>\n y </a>").ok);
-    EXPECT_EQ(Find(pane, "")->textUtf16(), u"x y");
-    EXPECT_EQ(Find(pane, "b")->textUtf16(), u"inner");
+// Text around a child belongs to the parent; CDATA and references become text.
+TEST_F(TreeBuilder, TextOfAnElement) {
+    const struct {
+        const char *xml, *path;
+        std::u16string text;
+    } cases[] = {
+        {"<a> x <b>inner</b>\n y </a>", "", u"x y"},
+        {"<a> x <b>inner</b>\n y </a>", "b", u"inner"},
+        {"<a><![CDATA[<raw> & stuff]]></a>", "", u"<raw> & stuff"},
+        {"<a>fish &amp; chips &#x41;</a>", "", u"fish & chips A"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xml);
+        ASSERT_TRUE(LoadXml(pane, c.xml).ok);
+        EXPECT_EQ(Find(pane, c.path)->textUtf16(), c.text);
+    }
 }
 
 TEST_F(TreeBuilder, CommentsPisAndWhiteSpaceNeverBecomeContent) {
@@ -59,13 +68,6 @@ TEST_F(TreeBuilder, CommentsPisAndWhiteSpaceNeverBecomeContent) {
     const ElementRecord* a = Find(pane, "");
     EXPECT_EQ(a->text, nullptr);
     EXPECT_EQ(a->childCount, 1u);
-}
-
-TEST_F(TreeBuilder, CdataAndEntitiesBecomeText) {
-    ASSERT_TRUE(LoadXml(pane, "<a><![CDATA[<raw> & stuff]]></a>").ok);
-    EXPECT_EQ(Find(pane, "")->textUtf16(), u"<raw> & stuff");
-    ASSERT_TRUE(LoadXml(pane, "<a>fish &amp; chips &#x41;</a>").ok);
-    EXPECT_EQ(Find(pane, "")->textUtf16(), u"fish & chips A");
 }
 
 TEST_F(TreeBuilder, AttributeStringUsesValueMarkers) {
@@ -173,28 +175,23 @@ std::string wideElement(int names) {
     return xml + "</w>";
 }
 
-TEST_F(TreeBuilder, ExactlyTheChildNameCapacityIsReported) {
-    RecordingNotifier messages;
-    ScopedNotifier scope(messages);
-    ASSERT_TRUE(LoadXml(pane, wideElement(2048)).ok);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, u"Application Error");
-    EXPECT_EQ(messages.messages[0].text, u"Too many elements");
-    const ElementRecord* w = Find(pane, "");
-    EXPECT_EQ(w->distinctChildNameCount(), 2048u);
-    // Counting stops once the table is full, so the last name's second child is not counted.
-    EXPECT_EQ(w->childNameCounts()[2046], 2u);
-    EXPECT_EQ(w->childNameCounts()[2047], 1u);
-}
-
-TEST_F(TreeBuilder, NamesPastTheCapacityAreNotCounted) {
-    RecordingNotifier messages;
-    ScopedNotifier scope(messages);
-    ASSERT_TRUE(LoadXml(pane, wideElement(5000)).ok);
-    const ElementRecord* w = Find(pane, "");
-    EXPECT_EQ(w->distinctChildNameCount(), 2048u);
-    EXPECT_EQ(w->childCount, 10000u);
-    EXPECT_EQ(messages.messages.size(), 1u);
+// Exactly the capacity is reported once, and names past it are not counted.
+TEST_F(TreeBuilder, ChildNamesPastTheTableCapacity) {
+    for (int names : {2048, 5000}) {
+        SCOPED_TRACE(names);
+        RecordingNotifier messages;
+        ScopedNotifier scope(messages);
+        ASSERT_TRUE(LoadXml(pane, wideElement(names)).ok);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].title, u"Application Error");
+        EXPECT_EQ(messages.messages[0].text, u"Too many elements");
+        const ElementRecord* w = Find(pane, "");
+        EXPECT_EQ(w->childCount, std::uint32_t(2 * names));
+        EXPECT_EQ(w->distinctChildNameCount(), 2048u);
+        // Counting stops once the table is full, so the last name's second child is not counted.
+        EXPECT_EQ(w->childNameCounts()[2046], 2u);
+        EXPECT_EQ(w->childNameCounts()[2047], 1u);
+    }
 }
 
 TEST_F(TreeBuilder, DeclaredEncodingSetsTheOutputEncoding) {
