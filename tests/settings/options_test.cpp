@@ -6,16 +6,6 @@
 namespace quillon {
 namespace {
 
-TEST(Options, DefaultsAndDerivedLimits) {
-    Options o;
-    EXPECT_EQ(o.CompareLevel, 3u);
-    EXPECT_EQ(o.EncodingString, u"<none>");
-    EXPECT_EQ(o.TipOfTheDay, 1801);
-    EXPECT_EQ(o.TopMainPos, -111);
-    EXPECT_EQ(o.SchemaValidation, 1u);
-    EXPECT_EQ(o.PairSumLimit, 0xFFFFFFFFu);
-}
-
 TEST(Options, CompareLevelDecidesThePairingLimits) {
     Options o;
     const std::uint32_t expected[4][2] = {{0, 0}, {11, 26}, {21, 101}, {0xFFFFFFFFu, 0xFFFFFFFFu}};
@@ -62,16 +52,6 @@ TEST(Options, EncodingByNameUsesTheListsForm) {
     EXPECT_FALSE(SetEncodingByName(o, u"KOI8-R", false));
     EXPECT_EQ(o.EncodingString, u"Unicode");
     EXPECT_FALSE(SetEncodingByName(o, u"<none>", false));
-}
-
-TEST(Options, LockedEncodingIgnoresLaterNames) {
-    Options o;
-    EXPECT_TRUE(SetEncodingByName(o, u"utf-16", true));
-    EXPECT_TRUE(o.EncodingLocked);
-    EXPECT_EQ(o.Encoding, 4u);
-    EXPECT_EQ(o.EncodingString, u"UTF-16");
-    EXPECT_FALSE(SetEncodingByName(o, u"ISO-8859-1", false));
-    EXPECT_EQ(o.EncodingString, u"UTF-16");
 }
 
 TEST(Options, DateCodeRoundTrips) {

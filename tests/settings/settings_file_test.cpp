@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "output/entire_elements.h"
 #include "output/options_file.h"
@@ -185,20 +186,13 @@ TEST_F(SettingsFileTest, WrittenAndReadBackGivesTheSameOptionsInEveryEncoding) {
         ASSERT_TRUE(WriteOptionsFile(FromUtf8(path), o));
         o = Options{};
         ASSERT_TRUE(ReadSettingsFile(FromUtf8(path), kOptionsSection));
-        EXPECT_EQ(o.XMLElementCaseSensitive, written.XMLElementCaseSensitive);
-        EXPECT_EQ(o.DoNamespaces, written.DoNamespaces);
-        EXPECT_EQ(o.SchemaFullChecking, written.SchemaFullChecking);
-        EXPECT_EQ(o.SchemaValidation, written.SchemaValidation);
-        EXPECT_EQ(o.CompareLevel, written.CompareLevel);
-        EXPECT_EQ(o.PairSumLimit, written.PairSumLimit);
-        EXPECT_EQ(o.FlagComparsion, written.FlagComparsion);
-        EXPECT_EQ(o.IgnoreNamespaces, written.IgnoreNamespaces);
-        EXPECT_EQ(o.DecimalPlaces, written.DecimalPlaces);
-        EXPECT_EQ(o.NormalizeNumber, written.NormalizeNumber);
-        EXPECT_EQ(GetDateCode(o), GetDateCode(written));
-        EXPECT_EQ(o.IgnoreOrderElements, written.IgnoreOrderElements);
-        EXPECT_EQ(o.InsertPI, written.InsertPI);
-        EXPECT_EQ(o.AutoScroll, written.AutoScroll);
+        const auto carried = [](const Options& x) {
+            return std::make_tuple(x.XMLElementCaseSensitive, x.DoNamespaces, x.SchemaFullChecking, x.SchemaValidation,
+                                   x.CompareLevel, x.PairSumLimit, x.FlagComparsion, x.IgnoreNamespaces,
+                                   x.DecimalPlaces, x.NormalizeNumber, GetDateCode(x), x.IgnoreOrderElements,
+                                   x.InsertPI, x.AutoScroll);
+        };
+        EXPECT_EQ(carried(o), carried(written));
         if (family != 0) {  // "<none>" names no encoding, so the file sets none
             EXPECT_EQ(o.Encoding, written.Encoding);
             EXPECT_EQ(o.EncodingString, written.EncodingString);
