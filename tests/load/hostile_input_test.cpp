@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <string>
 
+#include "load/entity_expansion.h"
 #include "model/document_pane.h"
+#include "model/wide_string.h"
 #include "model/element_record.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
@@ -127,6 +129,47 @@ TEST_F(HostileInput, ExpansionBombsFailFastInBoundedMemory) {
         }
     }
     EXPECT_LT(peakMegabytes(), 400);
+}
+
+// The bounds themselves, at their edges: the parser's own expansion limit and
+// the restart of a parse stop the bombs above too, so only here does a bound
+// that is one off show.
+TEST(EntityExpansionBounds, EachBoundHoldsToTheCharacter) {
+    EntityExpansionGuard guard;
+    guard.Reset(1000);  // a small document gets the floor
+    const std::uint64_t budget = EntityExpansionGuard::kFloorChars;
+    ASSERT_EQ(guard.budget(), budget);
+    // kilo: 1,024 characters; mega: 1,024 of those; full: exactly the budget.
+    guard.Declare(u"kilo", std::u16string(1024, u'x'));
+    guard.Declare(u"mega", U(repeat("&kilo;", 1024)));
+    guard.Declare(u"full", U(repeat("&mega;", int(budget >> 20))));
+    guard.Declare(u"over", U("x" + repeat("&mega;", int(budget >> 20))));
+    EXPECT_EQ(guard.Check(u"full"), u"");
+    EXPECT_EQ(guard.largest(), budget);
+    EXPECT_NE(guard.Check(u"over").find(u"expands to more than " + DecimalText(budget)), std::u16string::npos);
+
+    // Nesting: a chain of kMaxNesting entities, each naming the next, is the most.
+    const auto chain = [&](const char16_t* prefix, std::uint32_t entities) {
+        const std::u16string base(prefix);
+        guard.Declare(base + u"0", u"y");
+        for (std::uint32_t k = 1; k < entities; ++k)
+            guard.Declare(base + DecimalText(k), u"&" + base + DecimalText(k - 1) + u";");
+        return base + DecimalText(entities - 1);
+    };
+    EXPECT_EQ(guard.Check(chain(u"ok", EntityExpansionGuard::kMaxNesting)), u"");
+    EXPECT_NE(guard.Check(chain(u"deep", EntityExpansionGuard::kMaxNesting + 1)).find(u"levels deep"),
+              std::u16string::npos);
+
+    // Delivered text: the budget in all, and not one character more.
+    guard.Reset(1000);
+    EXPECT_EQ(guard.Deliver(budget - 1), u"");
+    EXPECT_EQ(guard.Deliver(1), u"");
+    EXPECT_NE(guard.Deliver(1), u"");
+    guard.Reset(1000);
+    EXPECT_EQ(guard.Deliver(budget), u"");  // the next document starts from nothing
+    // A large document gets kBytesFactor characters a byte.
+    guard.Reset(budget);
+    EXPECT_EQ(guard.budget(), budget * EntityExpansionGuard::kBytesFactor);
 }
 
 TEST_F(HostileInput, ManyReferencesToASmallEntityLoad) {
