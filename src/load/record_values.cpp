@@ -130,14 +130,18 @@ void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const Attribute
     }
 }
 
-void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
-                  std::u16string_view value) {
-    const AttributeFold fold = FoldAttribute(options(), nameHash, name, value);
-    ModeHashes h = AllModeHashes(*record);
-    AddAttributeFold(h, record->attrWeight, fold);
-    SetModeHashes(*record, h, true);
+void TakeAttribute(ElementRecord* record, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
+                   const AttributeFold& fold) {
+    AddAttributeFold(hashes, record->attrWeight, fold);
     if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name))
         SetKeyAttrSignature(*record, &fold.part);
+}
+
+void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
+                  std::u16string_view value) {
+    ModeHashes h = AllModeHashes(*record);
+    TakeAttribute(record, h, nameHash, name, FoldAttribute(options(), nameHash, name, value));
+    SetModeHashes(*record, h, true);
 }
 
 std::function<ModeHashes(const ElementRecord&)> RefoldUnder(const Options& o) {

@@ -50,10 +50,13 @@ struct AttributeFold {
 AttributeFold FoldAttribute(const Options& o, std::uint16_t nameHash, std::u16string_view name,
                             std::u16string_view value);
 void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const AttributeFold& fold);
+// Adds an attribute the comparison takes to the element's signature and
+// weight, and makes it the record's key attribute when the key rules say so.
+void TakeAttribute(ElementRecord* record, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
+                   const AttributeFold& fold);
 
-// Folds one attribute into the record's signature and weight, and takes it as
-// the record's key attribute when the key rules say so; the record keeps its
-// hashes in every mode.
+// TakeAttribute for one attribute of a record built outside a load; the
+// record keeps its hashes in every mode.
 void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
                   std::u16string_view value);
 

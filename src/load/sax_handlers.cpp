@@ -195,9 +195,7 @@ void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, 
         // A value holding a marker character would be split wrongly when
         // read back from the stored text.
         if (value.find_first_of(u"\u0001\u0002") != std::u16string_view::npos) open.keep = true;
-        AddAttributeFold(open.hashes, record->attrWeight, fold);
-        if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name))
-            SetKeyAttrSignature(*record, &fold.part);
+        TakeAttribute(record, open.hashes, nameHash, name, fold);
     }
     if (!m_attributes.empty()) {
         m_pane->progressChars += m_attributes.size();

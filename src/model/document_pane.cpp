@@ -35,7 +35,7 @@ void ClearPane(DocumentPane& pane) {
 }
 
 namespace detail {
-DocumentPane* paneSlots[1 << 16] = {};
+DocumentPane* paneSlots[kPaneSlots] = {};
 }  // namespace detail
 
 namespace {
@@ -47,7 +47,7 @@ std::mutex& slotLock() {
 
 std::uint16_t takeSlot(DocumentPane* pane) {
     const std::lock_guard<std::mutex> hold(slotLock());
-    for (std::uint32_t s = 1; s < (1u << 16); ++s) {
+    for (std::uint32_t s = 1; s < detail::kPaneSlots; ++s) {
         if (!detail::paneSlots[s]) {
             detail::paneSlots[s] = pane;
             return std::uint16_t(s);

@@ -24,7 +24,8 @@ struct KeyAttrSignature {
 namespace detail {
 // Every live pane by its slot; slot 0 stands for none. A record names its
 // pane by a 16-bit slot rather than by an 8-byte pointer.
-extern DocumentPane* paneSlots[1 << 16];
+constexpr std::uint32_t kPaneSlots = 1u << 16;  // what a 16-bit slot can name
+extern DocumentPane* paneSlots[kPaneSlots];
 }  // namespace detail
 
 // The low bit of a record's string pointer, set when the string is UTF-16.
