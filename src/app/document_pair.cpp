@@ -55,7 +55,7 @@ PairOutcome PairComparer::compare(const std::string& left, const std::string& ri
     }
     const CompareCounters& c = compareCounters();
     const ElementRecord* roots[2] = {RootRecord(m_panes[0]), RootRecord(m_panes[1])};
-    const std::uint64_t total = std::uint64_t(roots[0]->descendantCount) + roots[1]->descendantCount + 2;
+    const std::uint64_t total = std::uint64_t(roots[0]->descendantCount()) + roots[1]->descendantCount() + 2;
     out.kind = c.ChangedPairs == 0 ? PairOutcome::Kind::Identical : PairOutcome::Kind::Different;
     out.deleted = UnpairedCount(c, total);
     out.changed = c.ChangedPairs;

@@ -127,7 +127,7 @@ bool CompareFiles(DocumentPane* left, DocumentPane* right, CompareHost& host, st
     }
     const std::u16string pairing = PairingSummary(pairingReport());
     host.SetStatusText(pairing.empty() ? std::u16string(u"Compared") : u"Compared. " + pairing);
-    showResult(std::uint64_t(leftRoot->descendantCount) + rightRoot->descendantCount + 2, true);
+    showResult(std::uint64_t(leftRoot->descendantCount()) + rightRoot->descendantCount() + 2, true);
     return true;
 }
 
@@ -155,7 +155,7 @@ bool CompareElements(DocumentPane* left, DocumentPane* right, CompareHost& host)
     PairElements(a, b);
     state.Compared = true;
     host.RefreshPanes(a, b);
-    showResult(std::uint64_t(a->descendantCount) + b->descendantCount + 2, false);
+    showResult(std::uint64_t(a->descendantCount()) + b->descendantCount() + 2, false);
     return true;
 }
 

@@ -36,9 +36,10 @@ inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) {
 }
 
 inline std::uint32_t ElementBucketKey(const ElementRecord& r, ElementKeyTerms t) {
-    const std::uint32_t attributes = t.attributes ? ((r.subtreeAttrSum << 8) | r.attrHash) : 0u;
-    const std::uint32_t text = t.text ? (r.textHash | r.subtreeTextSum) : 0u;
-    const std::uint32_t structure = (r.subtreeNameSum << 16) | (t.path ? r.pathHash : 0u);
+    const SubtreeDigest& below = r.subtree();
+    const std::uint32_t attributes = t.attributes ? ((below.attrSum << 8) | r.attrHash) : 0u;
+    const std::uint32_t text = t.text ? (r.textHash | below.textSum) : 0u;
+    const std::uint32_t structure = (below.nameSum << 16) | (t.path ? r.pathHash : 0u);
     return attributes ^ text ^ structure;
 }
 

@@ -35,17 +35,19 @@ constexpr std::uint8_t kChangedBelow = 4;
 inline bool AttributesEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
     if (s.ignoreAttributes) return true;
     if ((a.ruleFlags & b.ruleFlags & kRuleAttributesNotCompared) != 0) return true;
-    return a.attrHash == b.attrHash && a.subtreeAttrSum == b.subtreeAttrSum &&
-           a.attrHash16 == b.attrHash16 && a.subtreeAttrProduct == b.subtreeAttrProduct &&
-           a.subtreeAttrWeight == b.subtreeAttrWeight && a.attrWeight == b.attrWeight;
+    const SubtreeDigest& x = a.subtree();
+    const SubtreeDigest& y = b.subtree();
+    return a.attrHash == b.attrHash && x.attrSum == y.attrSum && a.attrHash16 == b.attrHash16 &&
+           x.attrProduct == y.attrProduct && x.attrWeight == y.attrWeight && a.attrWeight == b.attrWeight;
 }
 
 inline bool TextEqual(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
     if (s.ignoreValues) return true;
     if ((a.ruleFlags & b.ruleFlags & kRuleTextNotCompared) != 0) return true;
-    return a.textHash == b.textHash && a.subtreeTextSum == b.subtreeTextSum &&
-           a.textHash16 == b.textHash16 && a.subtreeTextProduct == b.subtreeTextProduct &&
-           a.subtreeTextWeight == b.subtreeTextWeight && a.textWeight == b.textWeight;
+    const SubtreeDigest& x = a.subtree();
+    const SubtreeDigest& y = b.subtree();
+    return a.textHash == b.textHash && x.textSum == y.textSum && a.textHash16 == b.textHash16 &&
+           x.textProduct == y.textProduct && x.textWeight == y.textWeight && a.textWeight == b.textWeight;
 }
 
 // Same name, same subtree shape, texts and attributes (own and below), and no
@@ -53,8 +55,8 @@ inline bool TextEqual(const ElementRecord& a, const ElementRecord& b, const Comp
 inline bool IsIdentical(const ElementRecord& a, const ElementRecord* b, const CompareSnapshot& s) {
     if (!b) return false;
     if ((a.diffFlags | b->diffFlags) >= 2) return false;
-    return NameIdOf(a) == NameIdOf(*b) && a.subtreeNameSum == b->subtreeNameSum &&
-           a.descendantCount == b->descendantCount && TextEqual(a, *b, s) && AttributesEqual(a, *b, s);
+    return NameIdOf(a) == NameIdOf(*b) && a.subtree().nameSum == b->subtree().nameSum &&
+           a.descendantCount() == b->descendantCount() && TextEqual(a, *b, s) && AttributesEqual(a, *b, s);
 }
 
 // Only the elements' own name, attributes and text.
@@ -92,9 +94,10 @@ inline bool KeyAttributesEqual(const ElementRecord& a, const ElementRecord& b, c
 
 // The signature a key child adds to its parent's keySum.
 inline std::uint32_t KeySignature(const ElementRecord& c, const CompareSnapshot& s) {
-    const std::uint32_t structure = (c.subtreeNameSum << 16) ^ c.pathHash;
-    const std::uint32_t attributes = s.ignoreAttributes ? 0u : ((c.subtreeAttrSum << 8) ^ c.attrHash);
-    const std::uint32_t text = s.ignoreValues ? 0u : ((c.subtreeTextSum << 8) ^ c.textHash);
+    const SubtreeDigest& below = c.subtree();
+    const std::uint32_t structure = (below.nameSum << 16) ^ c.pathHash;
+    const std::uint32_t attributes = s.ignoreAttributes ? 0u : ((below.attrSum << 8) ^ c.attrHash);
+    const std::uint32_t text = s.ignoreValues ? 0u : ((below.textSum << 8) ^ c.textHash);
     return structure + attributes + text;
 }
 

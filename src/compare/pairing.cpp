@@ -257,7 +257,7 @@ private:
         });
         if (!same) return false;
         auto record = [&](ElementRecord* x, ElementRecord* y) {
-            if (x->childCount > 0 && x->childNames) {
+            if (x->childCount > 0 && x->childNameIds()) {
                 x->diffFlags |= kIdenticalBelow;
                 y->diffFlags |= kIdenticalBelow;
             }
@@ -295,7 +295,7 @@ private:
         m_frames.pop_back();
         ElementRecord* a = t.a;
         ElementRecord* b = t.b;
-        if (a->childNames) {
+        if (a->childNameIds()) {
             if (m_counters.EqualPairs != t.equal0) {
                 a->diffFlags |= kIdenticalBelow;
                 b->diffFlags |= kIdenticalBelow;
@@ -306,8 +306,8 @@ private:
             }
         }
         const std::uint64_t below = recordedTotal() - t.total0;
-        if (below < a->descendantCount) a->diffFlags |= kUnpairedBelow;
-        if (below < b->descendantCount) b->diffFlags |= kUnpairedBelow;
+        if (below < a->descendantCount()) a->diffFlags |= kUnpairedBelow;
+        if (below < b->descendantCount()) b->diffFlags |= kUnpairedBelow;
         RecordPair(a, b);
         m_arena.rewind(t.mark);
     }
@@ -403,8 +403,8 @@ private:
         // Key element pass.
         if (keyParents) {
             pairByKey(
-                first, n1, second, n2, [](const ElementRecord& e) { return e.keySum != 0; },
-                [](const ElementRecord& e) { return std::uint64_t(e.keySum); }, pair);
+                first, n1, second, n2, [](const ElementRecord& e) { return e.subtree().keySum != 0; },
+                [](const ElementRecord& e) { return std::uint64_t(e.subtree().keySum); }, pair);
         }
         // Key attribute pass.
         if (keyAttributes) {

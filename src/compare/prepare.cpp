@@ -42,43 +42,43 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
     // A partner outside the swept subtree must not keep pointing here.
     if (clearBackLink && e.partner && e.partner->partner == &e) e.partner->partner = nullptr;
     e.partner = nullptr;
-    e.descendantCount = 0;
-    e.subtreeNameSum = 0;
-    e.subtreeTextSum = 0;
-    e.subtreeAttrSum = 0;
-    e.subtreeTextProduct = 0;
-    e.subtreeAttrProduct = 0;
-    e.subtreeTextWeight = 0;
-    e.subtreeAttrWeight = 0;
+    if (SubtreeDigest* d = e.digest) {
+        const std::uint32_t* childNames = d->childNames;
+        *d = SubtreeDigest{};
+        d->childNames = childNames;
+    }
     e.diffFlags = 0;
-    e.keySum = 0;
     return state;
 }
 
 // Adds a prepared child that takes part in the comparison into its parent.
 void addChild(ElementRecord& p, const ElementRecord& c, bool keyed, const CompareSnapshot& s) {
     if (c.ignoreState != 0) return;
-    if (keyed && IsKeyOf(c, p)) p.keySum += KeySignature(c, s);
-    p.descendantCount += c.descendantCount + 1;
+    SubtreeDigest& d = WritableSubtree(p);
+    const SubtreeDigest& below = c.subtree();
+    if (keyed && IsKeyOf(c, p)) d.keySum += KeySignature(c, s);
+    d.descendantCount += below.descendantCount + 1;
     const std::uint32_t nameId = NameIdOf(c);
-    p.subtreeNameSum += nameId + c.subtreeNameSum;
+    d.nameSum += nameId + below.nameSum;
     if (!(c.ruleFlags & kRuleTextNotCompared)) {
-        p.subtreeTextWeight = std::uint16_t(p.subtreeTextWeight + c.subtreeTextWeight + c.textWeight);
-        const std::uint32_t h = c.textHash + c.subtreeTextSum;
-        p.subtreeTextSum += (h + 3) * h;
-        p.subtreeTextProduct += (c.textHash16 + c.subtreeTextProduct) * (nameId + 1);
+        d.textWeight = std::uint16_t(d.textWeight + below.textWeight + c.textWeight);
+        const std::uint32_t h = c.textHash + below.textSum;
+        d.textSum += (h + 3) * h;
+        d.textProduct += (c.textHash16 + below.textProduct) * (nameId + 1);
     }
     if (!(c.ruleFlags & kRuleAttributesNotCompared)) {
-        p.subtreeAttrWeight = std::uint16_t(p.subtreeAttrWeight + c.subtreeAttrWeight + c.attrWeight);
-        const std::uint32_t h = c.attrHash + c.subtreeAttrSum;
-        p.subtreeAttrSum += (h + 7) * h;
-        p.subtreeAttrProduct += (c.attrHash16 + c.subtreeAttrProduct) * (nameId + 1);
+        d.attrWeight = std::uint16_t(d.attrWeight + below.attrWeight + c.attrWeight);
+        const std::uint32_t h = c.attrHash + below.attrSum;
+        d.attrSum += (h + 7) * h;
+        d.attrProduct += (c.attrHash16 + below.attrProduct) * (nameId + 1);
     }
 }
 
 void finish(ElementRecord& e) {
-    e.subtreeTextProduct *= e.subtreeTextSum;
-    e.subtreeAttrProduct *= e.subtreeAttrSum;
+    if (SubtreeDigest* d = e.digest) {
+        d->textProduct *= d->textSum;
+        d->attrProduct *= d->attrSum;
+    }
 }
 
 std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters& counters, bool clearBackLinks) {

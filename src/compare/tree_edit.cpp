@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 120,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 88,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -57,8 +57,8 @@ std::uint64_t subtreeSize(const ElementRecord& r) {
 void adjustElementCount(DocumentPane& pane, std::int64_t delta) {
     ElementRecord* end = EndOfDocumentRecord(pane);
     if (!end || !isEndOfDocument(*end) || end == RootRecord(pane)) return;
-    const std::int64_t count = std::int64_t(end->descendantCount) + delta;
-    end->descendantCount = count > 0 ? std::uint32_t(count) : 0u;
+    const std::int64_t count = std::int64_t(end->descendantCount()) + delta;
+    WritableSubtree(*end).descendantCount = count > 0 ? std::uint32_t(count) : 0u;
 }
 
 bool isWithin(const TreePane& tree, TreeItem item, TreeItem top) {
@@ -82,20 +82,13 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     ElementRecord* k = dest.records.create();
     k->name = s.name;
     k->pathHash = s.pathHash;
-    k->subtreeTextSum = s.subtreeTextSum;
-    k->subtreeNameSum = s.subtreeNameSum;
-    k->subtreeAttrSum = s.subtreeAttrSum;
-    k->subtreeTextProduct = s.subtreeTextProduct;
-    k->subtreeAttrProduct = s.subtreeAttrProduct;
     k->line = s.line;
     k->childCount = 0;  // counts the children inserted under the copy
-    k->descendantCount = s.descendantCount;
-    k->keySum = s.keySum;
     k->paneSlot = dest.slot;
+    // The child-name table below is stored again in this pane.
+    if (s.digest) WritableSubtree(*k) = *s.digest;
     k->textWeight = s.textWeight;
     k->attrWeight = s.attrWeight;
-    k->subtreeTextWeight = s.subtreeTextWeight;
-    k->subtreeAttrWeight = s.subtreeAttrWeight;
     k->column = s.column;
     k->ignoreState = s.ignoreState;
     k->diffFlags = s.diffFlags;

@@ -272,7 +272,7 @@ void SAX2CountHandlers::endDocument() {
     m_pending.clear();
     ElementRecord* end = CreateRecord(*m_pane, u"", 0, m_currentPathHash, 0, 0);
     InsertRecord(end, nullptr, *m_pane);
-    end->descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
+    WritableSubtree(*end).descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
     buildChildNameTable(end);
     m_pane->tree.SetHeight(end->item, options().DisplayFullMode ? 20 : 1);
     m_pane->tree.Select(m_pane->tree.Root());

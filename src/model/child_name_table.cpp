@@ -10,7 +10,7 @@ namespace quillon {
 
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
     if (n == 0 || !ids || !counts || !record.treePane()) {
-        record.childNames = nullptr;
+        if (record.digest) record.digest->childNames = nullptr;
         return;
     }
     // One block: the number of names, their ids, then their counts.
@@ -18,7 +18,7 @@ void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const st
     table[0] = n;
     std::copy_n(ids, n, table + 1);
     std::copy_n(counts, n, table + 1 + n);
-    record.childNames = table + 1;
+    WritableSubtree(record).childNames = table + 1;
 }
 
 std::uint32_t FindChildName(const ElementRecord& record, std::uint32_t nameId) {

@@ -26,6 +26,7 @@ void ClearPane(DocumentPane& pane) {
     }
     pane.tree.DeleteAllItems();
     pane.records.clear();
+    pane.digests.clear();
     pane.narrowChars.clear();
     pane.wideChars.clear();
     pane.numbers.clear();

@@ -17,6 +17,8 @@ namespace quillon {
 struct DocumentPane {
     TreePane tree;
     ObjectStore<ElementRecord> records;
+    // The digests of the records that have descendants (ElementRecord::digest).
+    ObjectStore<SubtreeDigest> digests;
     // Record strings, one byte a character when they fit (see RecordString).
     Arena<std::uint8_t> narrowChars;
     Arena<char16_t> wideChars;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,24 @@ const void* storeString(DocumentPane& pane, const RecordString& s) {
 
 }  // namespace
 
+namespace detail {
+const SubtreeDigest kNoDescendants{};
+}  // namespace detail
+
+SubtreeDigest& WritableSubtree(ElementRecord& record) {
+    if (record.digest) return *record.digest;
+    if (DocumentPane* pane = record.treePane()) {
+        record.digest = pane->digests.create();
+    } else {
+        // Records built outside a pane are few and short-lived helpers' work.
+        static std::mutex mutex;
+        static ObjectStore<SubtreeDigest> loose;
+        std::lock_guard lock(mutex);
+        record.digest = loose.create();
+    }
+    return *record.digest;
+}
+
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column) {
     ElementRecord* r = newRecord(pane, line, column);
@@ -74,6 +93,7 @@ void ReleaseRecord(ElementRecord* record) {
     if (pane) {
         pane->keySignatures.erase(record);
         pane->keptHashes.erase(record);
+        if (record->digest) pane->digests.release(record->digest);
         pane->records.release(record);
     } else {
         *record = ElementRecord{};

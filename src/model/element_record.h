@@ -44,6 +44,32 @@ inline RecordString StoredString(const void* tagged, std::uint32_t length) {
 // are terminated, Latin-1 or UTF-16 as the pointer's kWideTag says (see
 // RecordString). Text and attribute lengths keep all 32 bits, up to
 // 4,294,967,295 characters, so long values are never cut.
+// What the comparison sums up over an element's descendants, and its
+// child-name table: only elements with children (and the end-of-document
+// item) have one, so leaves, most of a document, carry a null pointer instead.
+struct SubtreeDigest {
+    std::uint32_t textSum = 0;
+    std::uint32_t nameSum = 0;
+    std::uint32_t attrSum = 0;
+    std::uint32_t textProduct = 0;
+    std::uint32_t attrProduct = 0;
+    std::uint32_t descendantCount = 0;
+    std::uint32_t keySum = 0;
+    std::uint16_t textWeight = 0;
+    std::uint16_t attrWeight = 0;
+    // The distinct child names' ids, then as many counts in the same order;
+    // their number is stored just before (SetChildNameTable).
+    const std::uint32_t* childNames = nullptr;
+};
+
+namespace detail {
+extern const SubtreeDigest kNoDescendants;
+}  // namespace detail
+
+// One loaded XML element in compact, hashed form. Strings live in the pane's arenas and
+// are terminated, Latin-1 or UTF-16 as the pointer's kWideTag says (see
+// RecordString). Text and attribute lengths keep all 32 bits, up to
+// 4,294,967,295 characters, so long values are never cut.
 struct ElementRecord {
     // What the preparation sweep and the identity checks read comes first,
     // so that a comparison walking millions of records touches as few cache
@@ -55,17 +81,8 @@ struct ElementRecord {
     // Own attributes and text, in the pane's comparison mode (ModeHashes).
     std::uint32_t attrHash = 0;
     std::uint32_t textHash = 0;
-    std::uint32_t subtreeTextSum = 0;
-    std::uint32_t subtreeNameSum = 0;
-    std::uint32_t subtreeAttrSum = 0;
-    std::uint32_t subtreeTextProduct = 0;
-    std::uint32_t subtreeAttrProduct = 0;
-    std::uint32_t descendantCount = 0;
-    std::uint32_t keySum = 0;
     std::uint16_t textWeight = 0;
     std::uint16_t attrWeight = 0;
-    std::uint16_t subtreeTextWeight = 0;
-    std::uint16_t subtreeAttrWeight = 0;
     std::uint16_t attrHash16 = 0;
     std::uint16_t textHash16 = 0;
     std::uint8_t ignoreState = 0;  // 0 compared; 1, 3 marks; 2, 4 ignored
@@ -76,9 +93,8 @@ struct ElementRecord {
     std::uint32_t childCount = 0;
     TreeItem item = kNoItem;
     std::uint32_t textLength = 0;
-    // The distinct child names' ids, then as many counts in the same order;
-    // their number is stored just before (SetChildNameTable).
-    const std::uint32_t* childNames = nullptr;
+    // In the pane's store; null reads as all zero (subtree()).
+    SubtreeDigest* digest = nullptr;
     // Each string beside its length; read them through textString() and
     // attributesString().
     const void* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
@@ -88,9 +104,15 @@ struct ElementRecord {
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
 
-    std::uint32_t distinctChildNameCount() const { return childNames ? childNames[-1] : 0; }
-    const std::uint32_t* childNameIds() const { return childNames; }
-    const std::uint32_t* childNameCounts() const { return childNames ? childNames + childNames[-1] : nullptr; }
+    const SubtreeDigest& subtree() const { return digest ? *digest : detail::kNoDescendants; }
+    std::uint32_t descendantCount() const { return subtree().descendantCount; }
+
+    std::uint32_t distinctChildNameCount() const { return digest && digest->childNames ? digest->childNames[-1] : 0; }
+    const std::uint32_t* childNameIds() const { return digest ? digest->childNames : nullptr; }
+    const std::uint32_t* childNameCounts() const {
+        const std::uint32_t* ids = childNameIds();
+        return ids ? ids + ids[-1] : nullptr;
+    }
 
     RecordString textString() const { return StoredString(text, textLength); }
     RecordString attributesString() const { return StoredString(attributesText, attributesLength); }
@@ -98,6 +120,10 @@ struct ElementRecord {
     std::u16string textUtf16() const { return std::u16string(textString()); }
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
+
+// The record's digest to write into, made in its pane's store on first use.
+// A record outside a pane gets one that lives as long as the program.
+SubtreeDigest& WritableSubtree(ElementRecord& record);
 
 // Flags of ruleFlags.
 constexpr std::uint8_t kRuleTextNotCompared = 1;

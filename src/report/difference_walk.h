@@ -31,7 +31,7 @@ struct Difference {
 
 // Elements in the subtree of a record, itself included.
 inline std::uint64_t SubtreeSize(const ElementRecord& record) {
-    return std::uint64_t(record.descendantCount) + 1;
+    return std::uint64_t(record.descendantCount()) + 1;
 }
 
 class DifferenceVisitor {

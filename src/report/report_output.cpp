@@ -109,7 +109,7 @@ bool WriteReports(const ReportRequest& rq, const DocumentPane& left, const Docum
 std::u16string ResultSentence(const DocumentPane& left, const DocumentPane& right) {
     const ElementRecord* l = RootRecord(left);
     const ElementRecord* r = RootRecord(right);
-    const std::uint64_t total = (l ? l->descendantCount + 2ull : 0) + (r ? r->descendantCount + 2ull : 0);
+    const std::uint64_t total = (l ? l->descendantCount() + 2ull : 0) + (r ? r->descendantCount() + 2ull : 0);
     return BuildResultMessage(compareCounters(), total, true).text;
 }
 

@@ -321,7 +321,7 @@ int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& cli
 
 void PanePainter::paintEndOfDocument(QPainter& p, const QRect& text, const ElementRecord& r) const {
     const QFontMetrics fm(m_font);
-    const QString label = QStringLiteral("%1 (elements)").arg(qulonglong(r.descendantCount) + 1);
+    const QString label = QStringLiteral("%1 (elements)").arg(qulonglong(r.descendantCount()) + 1);
     const int w = fm.horizontalAdvance(label);
     const QRect box = spanned(text.left() - 20, text.top(), text.left() + w + 10, text.top() + fm.height() + 6);
     p.setPen(QPen(m_frame, 1));

@@ -51,7 +51,7 @@ TEST_F(CompareCommandsTest, CompareElementsNeedsASelectionInBothPanes) {
     EXPECT_EQ(CompareSelected(Find(left, "a"), nullptr), "Error: Please select two elements on both panels!");
     EXPECT_EQ(CompareSelected(EndOfDocumentRecord(left), Find(right, "a")),
               "Error: Please select two elements on both panels!");
-    EXPECT_EQ(EndOfDocumentRecord(left)->descendantCount, 1u);
+    EXPECT_EQ(EndOfDocumentRecord(left)->descendantCount(), 1u);
 }
 
 TEST_F(CompareCommandsTest, IgnoredDifferencesLeaveDocumentsIdentical) {

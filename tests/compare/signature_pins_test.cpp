@@ -31,16 +31,17 @@ struct Digest {
 std::string Pin(const ElementRecord& r) {
     Digest d;
     d.add(r.name->nameId);
-    for (std::uint32_t v : {r.pathHash, r.subtreeTextSum, r.subtreeNameSum, r.subtreeAttrSum, r.subtreeTextProduct,
-                            r.subtreeAttrProduct, r.line, r.childCount, r.descendantCount, r.distinctChildNameCount(),
-                            r.keySum, r.textLength, r.attributesLength})
+    const SubtreeDigest& b = r.subtree();
+    for (std::uint32_t v : {r.pathHash, b.textSum, b.nameSum, b.attrSum, b.textProduct, b.attrProduct, r.line,
+                            r.childCount, b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength,
+                            r.attributesLength})
         d.add(v);
     const ModeHashes h = AllModeHashes(r);
     d.add(h.attr);
     d.add(h.text);
     d.add(h.attr16);
     d.add(h.text16);
-    for (std::uint16_t v : {r.textWeight, r.attrWeight, r.subtreeTextWeight, r.subtreeAttrWeight, r.column}) d.add(v);
+    for (std::uint16_t v : {r.textWeight, r.attrWeight, b.textWeight, b.attrWeight, r.column}) d.add(v);
     for (std::uint8_t v : {r.ignoreState, r.diffFlags, r.ruleFlags}) d.add(v);
     for (std::uint32_t k = 0; k < r.distinctChildNameCount(); ++k) {
         d.add(r.childNameIds()[k]);
@@ -57,7 +58,7 @@ std::string Pins(const DocumentPane& pane) {
     std::string out;
     const ElementRecord* end = EndOfDocumentRecord(pane);
     for (const ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) out += Pin(*r) + " ";
-    return out + "end:" + std::to_string(end->descendantCount);
+    return out + "end:" + std::to_string(end->descendantCount());
 }
 
 struct PinCase {

@@ -92,7 +92,7 @@ protected:
             EXPECT_EQ(r->treePane(), &pane);
         }
         ASSERT_NE(end, nullptr);
-        EXPECT_EQ(end->descendantCount + 1, elements);
+        EXPECT_EQ(end->descendantCount() + 1, elements);
     }
 
     static std::string Attributes(const ElementRecord* e) {
@@ -332,7 +332,7 @@ TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplaced
     Compare("<r>" + open + "1" + close + "</r>", "<r><d>0</d></r>");
     ElementRecord* copy = Replace(Find(right, "d"), Find(left, "d"));
     ExpectSoundTree(right);  // kDepth copies under the root
-    EXPECT_EQ(EndOfDocumentRecord(right)->descendantCount, std::uint32_t(kDepth));
+    EXPECT_EQ(EndOfDocumentRecord(right)->descendantCount(), std::uint32_t(kDepth));
     // A changed left leaf reaches the copy's leaf through the whole chain.
     ElementRecord* leftLeaf = leafOf(Find(left, "d"));
     SetRecordText(leftLeaf, u"2");

@@ -35,14 +35,14 @@ TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     const ElementRecord* endRecord = pane.tree.Data(end);
     EXPECT_EQ(endRecord->name->length, 0u);
     EXPECT_EQ(endRecord->name->hash, 0u);
-    EXPECT_EQ(endRecord->descendantCount, 0u);
+    EXPECT_EQ(endRecord->descendantCount(), 0u);
     // The selection ends on the end-of-document item.
     EXPECT_EQ(pane.tree.Selected(), end);
 
     const LoadResult r = LoadXml(pane, "<a><b><c/></b><b/><d>t</d></a>");
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.elementCount, 5u);
-    EXPECT_EQ(EndOfDocumentRecord(pane)->descendantCount + 1, 5u);
+    EXPECT_EQ(EndOfDocumentRecord(pane)->descendantCount() + 1, 5u);
 }
 
 // Text around a child belongs to the parent; CDATA and references become text.

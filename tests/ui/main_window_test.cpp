@@ -196,7 +196,7 @@ private Q_SLOTS:
         std::ofstream(l, std::ios::binary) << "<catalog/>";
         p.window->executeCommand(cmd::ReloadFiles);
         QVERIFY(p.doc(PaneSide::Left).loaded);
-        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->descendantCount, 0u);
+        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->descendantCount(), 0u);
     }
     void aSettingsFileOnTheCommandLineIsReadFirst() {
         const std::string s = test::WriteTempFile("CompareLevel=2\r\n", ".ini");
