@@ -534,6 +534,9 @@ bool applySettingsAndLists(const DiffRun& run) {
     unsigned settingsLines = 0;
     if (settings && !readSettings(*settings, kOptionsSection, settingsLines)) return false;
     for (const auto& e : run.optionEdits) e(o);
+    // Nothing is drawn here: the heights of the multi-line display would
+    // only cost a line count and a byte or more for every element.
+    o.DisplayFullMode = 0;
     if (!o.NormalizeNumber) o.DecimalPlaces = -1;
     ApplyCompareLevel(o);
     std::vector<std::pair<const std::string*, unsigned>> lists;

@@ -78,7 +78,10 @@ void TreePane::DeleteItem(TreeItem item) {
         const bool done = (cur == item);
         if (m_selected == cur) m_selected = kNoItem;
         at(cur) = Item{};
-        if (cur < m_heights.size()) m_heights[cur] = 1;
+        if (cur < m_heights.size()) {
+            if (m_heights[cur] == kTall) m_tallHeights.erase(cur);
+            m_heights[cur] = 1;
+        }
         m_free.push_back(cur);
         --m_live;
         if (done) break;
@@ -96,6 +99,7 @@ void TreePane::DeleteAllItems() {
     m_free.clear();
     m_heights.clear();
     m_heights.shrink_to_fit();
+    m_tallHeights.clear();
     m_firstTop = m_lastTop = m_selected = kNoItem;
     m_live = 0;
     m_topCount = 0;
@@ -172,7 +176,11 @@ void TreePane::SetHeight(TreeItem item, std::uint32_t lines) {
     if (!valid(item)) return;
     if (lines <= 1 && item >= m_heights.size()) return;  // one line needs no entry
     if (item >= m_heights.size()) m_heights.resize(std::max<std::size_t>(m_slotCount, item + 1), 1);
-    m_heights[item] = lines ? lines : 1;
+    if (m_heights[item] == kTall) m_tallHeights.erase(item);
+    if (lines >= kTall) m_tallHeights[item] = lines;
+    m_heights[item] = std::uint8_t(std::clamp<std::uint32_t>(lines, 1, kTall));
 }
+
+std::uint32_t TreePane::tallHeight(TreeItem item) const { return m_tallHeights.find(item)->second; }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/large_block.h"
@@ -62,7 +63,8 @@ public:
     // Height in text lines (multi-line display).
     std::uint32_t Height(TreeItem item) const {
         if (!valid(item)) return 0;
-        return item < m_heights.size() ? m_heights[item] : 1;
+        if (item >= m_heights.size()) return 1;
+        return m_heights[item] == kTall ? tallHeight(item) : m_heights[item];
     }
     void SetHeight(TreeItem item, std::uint32_t lines);
 
@@ -126,8 +128,12 @@ private:
     std::vector<LargeBlock> m_chunks;
     TreeItem m_slotCount = 1;  // slot 0 is never used
     std::vector<TreeItem> m_free;
-    // Heights other than one line, by item; empty until one is set.
-    std::vector<std::uint32_t> m_heights;
+    // Heights by item, a byte each, empty until one other than one line is
+    // set; kTall sends the reader to m_tallHeights, which few items need.
+    static constexpr std::uint8_t kTall = 255;
+    std::uint32_t tallHeight(TreeItem item) const;
+    std::vector<std::uint8_t> m_heights;
+    std::unordered_map<TreeItem, std::uint32_t> m_tallHeights;
     TreeItem m_firstTop = kNoItem;
     TreeItem m_lastTop = kNoItem;
     TreeItem m_selected = kNoItem;

@@ -73,12 +73,17 @@ TEST_F(SmallTree, FlagsAndStaleHandles) {
     EXPECT_EQ(pane.ChildCount(a), 2u);
     EXPECT_EQ(pane.Height(a), 3u);
     EXPECT_EQ(pane.Height(b), 1u);
+    // A height past what a byte holds is kept whole, and can come down again.
+    for (const std::uint32_t lines : {254u, 255u, 100000u, 2u}) {
+        pane.SetHeight(b, lines);
+        EXPECT_EQ(pane.Height(b), lines);
+    }
     const TreeItem f = pane.InsertItem(a, nullptr);
     EXPECT_EQ(pane.ChildCount(a), 3u);
     EXPECT_TRUE(pane.IsExpanded(a));
     pane.SetHeight(f, 0);
     EXPECT_EQ(pane.Height(f), 1u);
-    pane.SetHeight(f, 7);
+    pane.SetHeight(f, 700);
     pane.DeleteItem(f);
     EXPECT_EQ(pane.ChildCount(a), 2u);
     const TreeItem g = pane.InsertItem(d, nullptr);
