@@ -8,17 +8,39 @@
 
 namespace quillon {
 
+namespace {
+
+// Slots of the pane's table cache: enough for the shapes of a document's
+// common elements, little enough to cost nothing on a small one.
+constexpr std::size_t kRecentTables = 4096;
+
+std::size_t contentHash(const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
+    std::uint64_t h = n;
+    for (std::uint32_t k = 0; k < n; ++k) h = (h ^ ids[k]) * 0x100000001b3ull + counts[k];
+    return std::size_t(h ^ (h >> 29)) % kRecentTables;
+}
+
+}  // namespace
+
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
-    if (n == 0 || !ids || !counts || !record.treePane()) {
+    DocumentPane* pane = record.treePane();
+    if (n == 0 || !ids || !counts || !pane) {
         if (record.digest) record.digest->childNames = nullptr;
         return;
     }
-    // One block: the number of names, their ids, then their counts.
-    std::uint32_t* table = record.treePane()->numbers.allocate(2 * std::size_t(n) + 1);
-    table[0] = n;
-    std::copy_n(ids, n, table + 1);
-    std::copy_n(counts, n, table + 1 + n);
-    WritableSubtree(record).childNames = table + 1;
+    // Tables are never written once stored (CountChildName stores a new one),
+    // so elements with the same child names and counts can share one.
+    if (pane->recentTables.empty()) pane->recentTables.assign(kRecentTables, nullptr);
+    const std::uint32_t*& recent = pane->recentTables[contentHash(ids, counts, n)];
+    if (!recent || recent[-1] != n || !std::equal(ids, ids + n, recent) || !std::equal(counts, counts + n, recent + n)) {
+        // One block: the number of names, their ids, then their counts.
+        std::uint32_t* table = pane->numbers.allocate(2 * std::size_t(n) + 1);
+        table[0] = n;
+        std::copy_n(ids, n, table + 1);
+        std::copy_n(counts, n, table + 1 + n);
+        recent = table + 1;
+    }
+    WritableSubtree(record).childNames = recent;
 }
 
 std::uint32_t FindChildName(const ElementRecord& record, std::uint32_t nameId) {

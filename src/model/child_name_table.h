@@ -13,7 +13,8 @@ constexpr std::uint32_t kChildNameCapacity = 2048;
 
 // Stores a copy of a child-name table (ids and their counts, n entries) in
 // the record's pane and makes it the record's table; n = 0 leaves none.
-// Note: the old table stays in the pane's arena until the pane is cleared.
+// Elements with the same table share one. The old table stays in the pane's
+// arena until the pane is cleared.
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n);
 
 // Position of nameId in the record's table, or distinctChildNameCount.

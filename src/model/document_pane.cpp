@@ -30,6 +30,7 @@ void ClearPane(DocumentPane& pane) {
     pane.narrowChars.clear();
     pane.wideChars.clear();
     pane.numbers.clear();
+    pane.recentTables.clear();
     pane.keySignatures.clear();
     pane.keptHashes.clear();
     pane.progressChars = 0;

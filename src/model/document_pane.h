@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
+#include <vector>
 
 #include "model/arena.h"
 #include "model/element_record.h"
@@ -23,6 +24,9 @@ struct DocumentPane {
     Arena<std::uint8_t> narrowChars;
     Arena<char16_t> wideChars;
     Arena<std::uint32_t> numbers;
+    // Recently stored child-name tables by a hash of their content, so that
+    // the many elements with the same children share one (SetChildNameTable).
+    std::vector<const std::uint32_t*> recentTables;
     // Key attribute signatures of the few records that have one.
     std::unordered_map<const ElementRecord*, KeyAttrSignature> keySignatures;
     // The comparison mode whose hashes the records hold.

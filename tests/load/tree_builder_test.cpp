@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "model/child_name_table.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
 #include "platform/notifier.h"
@@ -167,6 +168,21 @@ TEST_F(TreeBuilder, ChildNameTablesCountNamesInFirstAppearanceOrder) {
     EXPECT_EQ(a->childNameCounts()[1], 1u);
     EXPECT_EQ(a->childNameCounts()[2], 1u);
     EXPECT_EQ(Find(pane, "x")->childNameIds(), nullptr);
+}
+
+// Elements with the same children share one table; counting one more child
+// under one of them leaves the others' alone.
+TEST_F(TreeBuilder, EqualChildNameTablesAreSharedUntilOneChanges) {
+    ASSERT_TRUE(LoadXml(pane, "<r><a><x/><y/></a><a><x/><y/></a><a><x/><y/><y/></a></r>").ok);
+    ElementRecord* first = FirstChildRecord(RootRecord(pane));
+    const ElementRecord* second = NextSiblingRecord(first);
+    const ElementRecord* third = NextSiblingRecord(second);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(first->childNameIds(), second->childNameIds());
+    EXPECT_NE(first->childNameIds(), third->childNameIds());
+    ASSERT_TRUE(CountChildName(*first, Find(pane, "a/y")->name->nameId));
+    EXPECT_EQ(first->childNameCounts()[1], 2u);
+    EXPECT_EQ(second->childNameCounts()[1], 1u);
 }
 
 std::string wideElement(int names) {
