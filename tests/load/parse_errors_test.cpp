@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "load/load_pipeline.h"
@@ -22,6 +21,7 @@ namespace quillon {
 namespace {
 
 using test::LoadFile;
+using test::ReadBytes;
 using test::U;
 using test::WriteTempFile;
 using ::testing::HasSubstr;
@@ -38,13 +38,6 @@ constexpr const char* kWarningOnly =
     "<?xml version=\"1.0\"?>\n"
     "<!DOCTYPE r [<!ELEMENT r EMPTY><!ATTLIST r x CDATA #IMPLIED><!ATTLIST r x CDATA #IMPLIED>]>\n"
     "<r/>\n";
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ParseErrorsTest : public ::testing::Test {
 protected:

@@ -22,12 +22,9 @@ constexpr const char* kRightItems =
 
 using KeyElementTest = RulesTest;
 
-TEST_F(KeyElementTest, WithoutKeyOrderAndSimilarityDecide) {
+TEST_F(KeyElementTest, BooksPairByIsbnOnlyWithTheKey) {
     Compare(kLeftBooks, kRightBooks);
-    EXPECT_EQ(PartnerKey(Find(left, "book")), "2");
-}
-
-TEST_F(KeyElementTest, BooksPairByIsbn) {
+    EXPECT_EQ(PartnerKey(Find(left, "book")), "2");  // order and similarity decide
     ReadKeyElementLine(u"catalog>book>isbn");
     Compare(kLeftBooks, kRightBooks);
     const ElementRecord* first = Find(left, "book");
@@ -51,14 +48,13 @@ TEST_F(KeyElementTest, ToggledFromTheTree) {
     EXPECT_FALSE(ToggleKeyElement(*RootRecord(left)));
 }
 
-TEST_F(KeyElementTest, SameChildNameUnderAnotherPathIsNoKey) {
+TEST_F(KeyElementTest, AnotherPathOrASingleNameIsNoKey) {
     ReadKeyElementLine(u"catalog>book>isbn");
     Load("<catalog><shelf><book><isbn>1</isbn></book></shelf></catalog>", "<catalog/>");
     EXPECT_FALSE(IsKeyElement(*Find(left, "shelf/book/isbn")));
     EXPECT_FALSE(IsKeyParent(*Find(left, "shelf/book")));
-}
-
-TEST_F(KeyElementTest, SingleNameLineIsStoredButConcernsNothing) {
+    // A single name is stored but concerns nothing.
+    ResetKeys();
     ReadKeyElementLine(u"isbn");
     ASSERT_EQ(keyElements().size(), 1u);
     Load(kLeftBooks, kRightBooks);
@@ -77,13 +73,10 @@ TEST_F(KeyElementTest, TwelveAtMost) {
 
 using KeyAttributeTest = RulesTest;
 
-TEST_F(KeyAttributeTest, WithoutKeyOrderAndSimilarityDecide) {
+TEST_F(KeyAttributeTest, ItemsPairByIdOnlyWithTheKey) {
     options().PairRelatedOnly = 0;  // or the ids are found to be the key
     Compare(kLeftItems, kRightItems);
     EXPECT_EQ(PartnerText(Find(left, "item")), "Alpha");
-}
-
-TEST_F(KeyAttributeTest, ItemsPairById) {
     ReadKeyAttributeLine(u"r>item|id");
     Compare(kLeftItems, kRightItems);
     const ElementRecord* first = Find(left, "item");

@@ -23,15 +23,11 @@ TEST(QuillonDiffRules, RulesFileIgnoresElementsAndAttributes) {
     EXPECT_EQ(Diff("-q --rules " + rules + " " + a + " " + b).status, 0);
 }
 
-TEST(QuillonDiffRules, KeysFileIsReadAndAMissingOneIsTrouble) {
+TEST(QuillonDiffRules, KeysFileIsReadAndAMissingListFileIsTrouble) {
     const std::string a = WriteTempFile("<r><item id='1'>A</item></r>");
     const std::string keys = WriteTempFile("KeyElement=r>item>k\r\nKeyAttribute=r>item|id\r\n", ".txt");
     EXPECT_EQ(Diff("-q --keys " + keys + " " + a + " " + a).status, 0);
     EXPECT_EQ(Diff("-q --keys /nonexistent/keys.txt " + a + " " + a).status, 2);
-}
-
-TEST(QuillonDiffRules, MissingListFileIsTrouble) {
-    const std::string a = WriteTempFile("<r/>");
     const Outcome r = Diff("--rules /nonexistent/rules.txt " + a + " " + a);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("/nonexistent/rules.txt"), std::string::npos);
