@@ -43,7 +43,7 @@ TEST_F(Records, PathHashChainsNameIds) {
     EXPECT_EQ(FirstChildRecord(root), child);
 }
 
-TEST_F(Records, AttributeOrderDoesNotMatterInAnyMode) {
+TEST_F(Records, AttributeSignatureSeesNameAndValueButNotOrder) {
     for (std::uint32_t caseSensitive : {1u, 0u}) {
         options().XMLAttributeCaseSensitive = caseSensitive;
         ElementRecord* x = make(u"x");
@@ -58,9 +58,7 @@ TEST_F(Records, AttributeOrderDoesNotMatterInAnyMode) {
         // Weight: value weight + name length + 4 per attribute.
         EXPECT_EQ(x->attrWeight, (1 + 1 + 4) + (8 + 3 + 4));
     }
-}
-
-TEST_F(Records, AttributeSignatureSeesNameAndValue) {
+    options().XMLAttributeCaseSensitive = 1;
     ElementRecord* x = make(u"x");
     ElementRecord* y = make(u"y");
     ElementRecord* z = make(u"z");
@@ -178,11 +176,7 @@ TEST_F(Records, LineCountWrapsLongContent) {
     ElementRecord* s = make(u"s");
     AppendText(s, u"short");
     EXPECT_EQ(LineCount(*s, true), 1u);
-}
-
-// The attribute string counts its marks: x=\1...\2 is 24 characters here.
-TEST(LineCountOfAttributes, TheMarksCountTowardsTheLine) {
-    DocumentPane pane;
+    // The attribute string counts its marks: x=\1...\2 is 24 characters here.
     ASSERT_TRUE(test::LoadXml(pane, "<a x='12345678901234567890'>12345678901234567890123456789012345</a>").ok);
     EXPECT_EQ(LineCount(*RootRecord(pane), true), 1u);  // 59 together
     ASSERT_TRUE(test::LoadXml(pane, "<a x='12345678901234567890'>1234567890123456789012345678901234567</a>").ok);

@@ -194,6 +194,7 @@ TEST_F(ConditionTest, FalseConditionOnSpecifiedAttributesComparesThemAll) {
     Condition("kind 0 3 0 draft");
     EXPECT_EQ(Compare("<r><item kind='draft' rev='1'/></r>", "<r><item kind='draft' rev='2'/></r>"), kIdentical);
     EXPECT_NE(Compare("<r><item kind='final' rev='1'/></r>", "<r><item kind='final' rev='2'/></r>"), kIdentical);
+    EXPECT_NE(Compare("<r><item rev='1'/></r>", "<r><item rev='2'/></r>"), kIdentical);  // no kind: no match
     // Where the rule does not hold, even the common attributes count.
     EXPECT_NE(Compare("<r><item kind='final' v='1'/></r>", "<r><item kind='final' v='2'/></r>"), kIdentical);
     EXPECT_EQ(Compare("<r><other v='1'/></r>", "<r><other v='2'/></r>"), kIdentical);
