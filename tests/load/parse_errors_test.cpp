@@ -80,15 +80,13 @@ TEST_F(ParseErrorsTest, EachProblemGetsABoxWithItsKindFileAndPosition) {
     EXPECT_EQ(box.buttons, MessageButtons::OkCancel);
     EXPECT_EQ(box.helpTopic, u"validat");
     EXPECT_FALSE(ParseMessageShowing());
-}
-
-TEST_F(ParseErrorsTest, AFatalErrorNamesItsKindAndTheFileInQuotes) {
+    // A fatal error names its kind too.
     options().SchemaValidation = 1;
-    const std::string path = Document("<r><a></r>");
-    const LoadResult r = Load(path);
-    EXPECT_FALSE(r.ok);
+    notes.messages.clear();
+    const std::string bad = Document("<r><a></r>");
+    EXPECT_FALSE(Load(bad).ok);
     ASSERT_FALSE(notes.messages.empty());
-    EXPECT_EQ(notes.messages[0].title, u"Fatal error at file '" + U(path) + u"'");
+    EXPECT_EQ(notes.messages[0].title, u"Fatal error at file '" + U(bad) + u"'");
 }
 
 TEST_F(ParseErrorsTest, WithoutBoxesTheLogStillGetsEveryError) {
@@ -194,9 +192,7 @@ TEST(ParseMessages, LongTextsAreCutToTheirBuffersAndTheQuestionStays) {
     ASSERT_EQ(notes.messages.size(), 1u);
     EXPECT_LE(notes.messages[0].text.size(), ParseMessages::kBoxCapacity);
     EXPECT_THAT(ToUtf8(notes.messages[0].text), testing::EndsWith("\n\nContinue?"));
-}
-
-TEST(ParseMessages, CuttingNeverSplitsASurrogatePair) {
+    // Cutting never splits a surrogate pair.
     std::u16string s = u"ab\U0001F600";
     CutToCapacity(s, 3);
     EXPECT_EQ(s, u"ab");
