@@ -126,7 +126,7 @@ struct Pipeline : ::testing::Test {
     std::string dir;
 };
 
-TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
+TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFileByItsFullPath) {
     const std::string path = file("a.xml", "<a><b/></a>");
     compareCommandState().Compared = true;  // a new document ends the comparison
     EXPECT_EQ(load(PaneSide::Left, path), 1);
@@ -142,19 +142,18 @@ TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFile) {
     EXPECT_FALSE(compareCommandState().Compared);
     ASSERT_EQ(pipeline.pane(PaneSide::Left).history.size(), 1u);
     EXPECT_EQ(pipeline.pane(PaneSide::Left).history[0], U(path));
-}
 
-TEST_F(Pipeline, ARelativePathIsRememberedAsTheFileItNames) {
+    // A relative path is remembered as the file it names: recent files and
+    // histories are opened later from wherever the program runs.
     file("rel.xml", "<a/>");
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir);
-    const int loaded = load(PaneSide::Left, "rel.xml");
+    const int loaded = load(PaneSide::Right, "rel.xml");
     std::filesystem::current_path(before);
     ASSERT_EQ(loaded, 1);
-    // Recent files and histories are opened later from wherever the program runs.
-    ASSERT_EQ(host.recent.size(), 1u);
-    EXPECT_EQ(std::filesystem::path(ToUtf8(host.recent[0])), std::filesystem::path(dir) / "rel.xml");
-    EXPECT_EQ(pipeline.pane(PaneSide::Left).history.at(0), host.recent[0]);
+    ASSERT_EQ(host.recent.size(), 2u);
+    EXPECT_EQ(std::filesystem::path(ToUtf8(host.recent[1])), std::filesystem::path(dir) / "rel.xml");
+    EXPECT_EQ(pipeline.pane(PaneSide::Right).history.at(0), host.recent[1]);
 }
 
 TEST_F(Pipeline, MissingFileFolderOrUnreadableFileIsRefusedAndLeavesThePaneAlone) {

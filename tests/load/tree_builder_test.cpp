@@ -92,25 +92,6 @@ TEST_F(TreeBuilder, StringsAreKeptLatin1OnlyWhenEveryCharacterFits) {
     EXPECT_EQ(Find(pane, "")->attributesLength, 11u);
 }
 
-TEST_F(TreeBuilder, IgnoringNamespacesUsesLocalNames) {
-    options().IgnoreNamespaces = 1;
-    DocumentPane other;
-    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item p:k='1'/></r>").ok);
-    ASSERT_TRUE(LoadXml(other, "<r xmlns:q='urn:b'><q:item q:k='1'/></r>").ok);
-    const ElementRecord* left = Find(pane, "item");
-    const ElementRecord* right = Find(other, "item");
-    ASSERT_NE(left, nullptr);
-    ASSERT_NE(right, nullptr);
-    EXPECT_EQ(left->name->nameId, right->name->nameId);
-    EXPECT_EQ(left->pathHash, right->pathHash);
-    EXPECT_EQ(AllModeHashes(*left).attr, AllModeHashes(*right).attr);
-    // With namespaces respected, the prefixed names differ.
-    options().IgnoreNamespaces = 0;
-    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item/></r>").ok);
-    EXPECT_EQ(Find(pane, "item"), nullptr);
-    EXPECT_NE(Find(pane, "p:item"), nullptr);
-}
-
 // Without namespace processing the parser reports no local names; the part
 // of the qualified name after its colon stands in, silently.
 TEST_F(TreeBuilder, IgnoringNamespacesWithoutNamespaceProcessingKeepsNames) {

@@ -33,16 +33,6 @@ struct Records : ::testing::Test {
     DocumentPane pane;
 };
 
-TEST_F(Records, PathHashChainsNameIds) {
-    ElementRecord* root = make(u"root");
-    ElementRecord* child = make(u"child", root);
-    EXPECT_EQ(root->pathHash, root->name->nameId);
-    EXPECT_EQ(child->pathHash, root->pathHash * 17 + child->name->nameId);
-    EXPECT_EQ(root->childCount, 1u);
-    EXPECT_EQ(ParentRecord(child), root);
-    EXPECT_EQ(FirstChildRecord(root), child);
-}
-
 TEST_F(Records, AttributeSignatureSeesNameAndValueButNotOrder) {
     for (std::uint32_t caseSensitive : {1u, 0u}) {
         options().XMLAttributeCaseSensitive = caseSensitive;
@@ -110,17 +100,6 @@ TEST_F(Records, NullNameIsReported) {
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, u"XML Error");
     EXPECT_EQ(messages.messages[0].text, u"Element is empty");
-}
-
-TEST_F(Records, ReleasingARecordUnpairsItsPartner) {
-    DocumentPane other;
-    ElementRecord* left = make(u"a");
-    ElementRecord* right = CreateRecord(other, u"a", 1, 0, 1, 1);
-    InsertElement(right, nullptr, {}, other);
-    left->partner = right;
-    right->partner = left;
-    ClearPane(pane);
-    EXPECT_EQ(right->partner, nullptr);
 }
 
 // The signature lives beside the record: a record made later in the same

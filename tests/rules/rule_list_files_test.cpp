@@ -20,7 +20,7 @@ protected:
     std::string path;
 };
 
-TEST_F(ListFileTest, IgnoredElementsBlockAsWritten) {
+TEST_F(ListFileTest, IgnoredElementsBlockAsWrittenAndReadBackOnceWhenSavedTwice) {
     ReadIgnoreElementLine(u"catalog>book>price 1");
     ReadConditionLine(u"currency 0 3 1 EUR");
     ReadIgnoreElementLine(u"timestamp");
@@ -38,9 +38,9 @@ TEST_F(ListFileTest, IgnoredElementsBlockAsWritten) {
               "IgnoreElement=code 1\r\n"
               "Condition=$TEXT$ 0 0 0 5\r\n"
               "CommonIgnoredAttributes=xmlns version\r\n");
-}
-
-TEST_F(ListFileTest, SavedTwiceLoadsEachRuleOnce) {
+    // Saved twice, each rule is still loaded once.
+    std::remove(path.c_str());
+    ResetIgnoreRules();
     ReadIgnoreElementLine(u"a>b 2");
     ReadConditionLine(u"k 1 5 0 X");
     ReadIgnoreElementLine(u"c");
@@ -95,6 +95,12 @@ TEST_F(ListFileTest, MalformedLinesAreSkippedNothingElseLost) {
     EXPECT_EQ(ignoreRules().rules[1]->condition->op, 0);  // a non-digit field reads as 0
     EXPECT_EQ(keyElements().size(), 1u);
     EXPECT_FALSE(keyAttribute().present());
+    // Only the chosen sections are read.
+    ResetIgnoreRules();
+    ResetKeys();
+    ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
+    EXPECT_TRUE(ignoreRules().rules.empty());
+    EXPECT_EQ(keyElements().size(), 1u);
     ReadIgnoreElementLine(u"a 261");  // the kind is taken modulo 256
     EXPECT_EQ(ignoreRules().rules.back()->kind, 5);
 }
@@ -115,13 +121,6 @@ TEST_F(ListFileTest, AConditionWithoutItsRuleTouchesNoOtherRule) {
     RemoveAllRules();
     ReadConditionLine(u"status 0 3 0 done");  // its rule is gone
     EXPECT_TRUE(ignoreRules().rules.empty());
-}
-
-TEST_F(ListFileTest, OnlyTheChosenSectionsAreRead) {
-    std::ofstream(path, std::ios::binary) << "IgnoreElement=a\r\nKeyElement=r>k\r\n";
-    ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
-    EXPECT_TRUE(ignoreRules().rules.empty());
-    EXPECT_EQ(keyElements().size(), 1u);
 }
 
 TEST_F(ListFileTest, KeyElementsBlockAsWrittenAndReadBack) {
