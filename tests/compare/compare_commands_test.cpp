@@ -50,26 +50,27 @@ TEST_F(CompareCommandsTest, CompareElementsOutsideKeepsEarlierResults) {
     EXPECT_EQ(CompareState(*b), 1);
 }
 
-TEST_F(CompareCommandsTest, IgnoredDifferencesLeaveDocumentsIdentical) {
-    Load("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>3</b></r>");
-    Find(left, "b")->ignoreState = 3;
-    Find(right, "b")->ignoreState = 3;
-    EXPECT_EQ(Compare(), kIdentical);
-    EXPECT_EQ(counters().IgnoredElements, 2u);
-    // The marks were turned into state 4; a second comparison keeps them.
-    EXPECT_EQ(Compare(), kIdentical);
-}
-
-TEST_F(CompareCommandsTest, EmptyPaneIsNotCompared) {
+TEST_F(CompareCommandsTest, AnEmptyPaneIsNotComparedAndIgnoredDifferencesDoNotCount) {
     ASSERT_TRUE(LoadXml(left, "<r/>").ok);
     CompareHost host;
     EXPECT_FALSE(CompareFiles(&left, &right, host));
     EXPECT_FALSE(CompareFiles(&left, nullptr, host));
     EXPECT_FALSE(compareCommandState().Compared);
     EXPECT_EQ(counters().EqualPairs, 0u);
+    // Ignored differences leave documents identical, also compared again
+    // once the marks became state 4.
+    Load("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>3</b></r>");
+    Find(left, "b")->ignoreState = 3;
+    Find(right, "b")->ignoreState = 3;
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().IgnoredElements, 2u);
+    EXPECT_EQ(Compare(), kIdentical);
 }
 
-TEST_F(CompareCommandsTest, OnlySimilaritiesRemovesChangedElementsWithTheirPartners) {
+// Only similarities removes changed elements with their partners; only
+// differences keeps the changed and unpaired ones; a filtered view is
+// reloaded before the next comparison.
+TEST_F(CompareCommandsTest, FilteredViews) {
     compareCommandState().ViewMode = kViewOnlySimilarities;
     Compare("<r><a>1</a><b>2</b><c/></r>", "<r><a>1</a><b>3</b></r>");
     EXPECT_EQ(States(left), "r=1 a(1)=0");
@@ -77,15 +78,11 @@ TEST_F(CompareCommandsTest, OnlySimilaritiesRemovesChangedElementsWithTheirPartn
     EXPECT_TRUE(compareCommandState().ViewFiltered);
     EXPECT_EQ(CompareSelected(Find(left, "a"), Find(right, "a")),
               "Error: Please unset the \"Display only differences\" option !");
-}
 
-TEST_F(CompareCommandsTest, OnlyDifferencesKeepsChangedAndUnpaired) {
     compareCommandState().ViewMode = kViewOnlyDifferences;
     Compare("<r><a>1</a><b>2<x/></b><c/></r>", "<r><a>1</a><b>3<x/></b></r>");
     EXPECT_EQ(States(left), "r=1 b(2)=1 c=2");
     EXPECT_EQ(States(right), "r=1 b(3)=1");
-
-    // A filtered view is reloaded before the next comparison.
     struct Reloading : CompareHost {
         DocumentPane* panes[2];
         int reloads = 0;

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "compare_fixture.h"
-#include "load/record_values.h"
-#include "model/child_name_table.h"
 
 namespace quillon::test {
 namespace {
@@ -297,33 +295,6 @@ TEST_F(PairingTest, ChildrenPastTheNameLimitStillPair) {
         ASSERT_TRUE(LoadXml(right, wide("y")).ok);
     }
     EXPECT_EQ(Compare(), Changed(0, 2, 0));
-}
-
-// A chain of n nested elements named "n" with the text at the bottom, built
-// directly: loading that deep a document takes longer than comparing it.
-void BuildChain(DocumentPane& pane, int depth, std::u16string_view leaf) {
-    ElementRecord* parent = nullptr;
-    for (int i = 0; i < depth; ++i) {
-        ElementRecord* e = CreateRecord(pane, u"n", 1, parent ? parent->pathHash : 0, std::uint32_t(i + 1), 1);
-        InsertElement(e, parent, i + 1 == depth ? leaf : std::u16string_view(), pane);
-        if (parent) {
-            const std::uint32_t id = NameIdOf(*e), one = 1;
-            SetChildNameTable(*parent, &id, &one, 1);
-        }
-        parent = e;
-    }
-}
-
-TEST_F(PairingTest, DeepDocumentsCompareWithoutRecursion) {
-    constexpr int kDepth = 100000;
-    BuildChain(left, kDepth, u"leaf");
-    BuildChain(right, kDepth, u"leaf!");
-    EXPECT_EQ(Compare(), Changed(0, kDepth, 0));
-    EXPECT_EQ(counters().OwnChangedPairs, 1u);
-    ClearPane(right);
-    BuildChain(right, kDepth, u"leaf");
-    EXPECT_EQ(Compare(), kIdentical);
-    EXPECT_EQ(counters().EqualPairs, std::uint64_t(kDepth));
 }
 
 }  // namespace
