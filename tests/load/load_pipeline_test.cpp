@@ -234,9 +234,9 @@ TEST_F(Pipeline, ValidationErrorsAndContinuedFatalErrorsKeepTheDocument) {
     EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
 }
 
-TEST_F(Pipeline, CancelDuringParseEmptiesThePane) {
+TEST_F(Pipeline, CancelDuringParseEmptiesThePaneAndProgressMovesForwardOnly) {
     std::string xml = "<a>";
-    for (int i = 0; i < 20000; ++i) xml += "<b/>";
+    for (int i = 0; i < 50000; ++i) xml += "<b x='1'>t</b>";
     xml += "</a>";
     ASSERT_EQ(load(PaneSide::Left, file("good.xml", "<a/>")), 1);
     host.cancelAfter = 1;
@@ -244,12 +244,9 @@ TEST_F(Pipeline, CancelDuringParseEmptiesThePane) {
     EXPECT_EQ(host.statuses.back(), u"Canceled");
     EXPECT_FALSE(pipeline.pane(PaneSide::Left).pane.HasDocument());
     EXPECT_TRUE(messages.messages.empty()) << texts();
-}
-
-TEST_F(Pipeline, ProgressMovesForwardOnly) {
-    std::string xml = "<a>";
-    for (int i = 0; i < 50000; ++i) xml += "<b x='1'>t</b>";
-    xml += "</a>";
+    // Not cancelled, the progress moves forward only.
+    host.cancelAfter = -1;
+    host.percents.clear();
     ASSERT_EQ(load(PaneSide::Left, file("big.xml", xml)), 1);
     ASSERT_FALSE(host.percents.empty());
     for (std::size_t i = 1; i < host.percents.size(); ++i) EXPECT_GT(host.percents[i], host.percents[i - 1]);
@@ -271,10 +268,13 @@ TEST_F(Pipeline, UnreachableAddressFailsWithItsOwnReason) {
     EXPECT_TRUE(pipeline.pane(PaneSide::Right).history.empty());
 }
 
-TEST_F(Pipeline, PartnerFileComesFromTheOtherFolderAndDoesNotChain) {
+TEST_F(Pipeline, PartnerFileComesOnlyWithAutoLoadFromTheOtherFolderAndDoesNotChain) {
     partnerFolders();
     const std::string left = file("a/x.xml", "<x><y/></x>");
     file("b/x.xml", "<x><z/></x>");
+    load(PaneSide::Left, left);  // AutoLoad unchecked
+    EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
+    host.calls.clear();
     host.autoLoad = true;
     EXPECT_EQ(load(PaneSide::Left, left), 1);
     EXPECT_TRUE(pipeline.pane(PaneSide::Right).loaded);
@@ -285,17 +285,11 @@ TEST_F(Pipeline, PartnerFileComesFromTheOtherFolderAndDoesNotChain) {
     EXPECT_EQ(std::count_if(host.calls.begin(), host.calls.end(),
                             [](const std::string& c) { return c.rfind("start", 0) == 0; }),
               2);
-}
 
-TEST_F(Pipeline, NoPartnerWithoutAutoLoadOrWithOneFolderOrWhenMissing) {
-    partnerFolders();
-    const std::string left = file("a/x.xml", "<x/>");
+    // None with one folder for both, or when the other folder lacks it.
+    ClearPane(pipeline.pane(PaneSide::Right).pane);
+    pipeline.pane(PaneSide::Right).loaded = false;
     const std::string lonely = file("a/only.xml", "<x/>");
-    file("b/x.xml", "<x/>");
-    load(PaneSide::Left, left);  // AutoLoad unchecked
-    EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);
-
-    host.autoLoad = true;
     options().RightDir = options().LeftDir;
     load(PaneSide::Left, left);
     EXPECT_FALSE(pipeline.pane(PaneSide::Right).loaded);

@@ -32,7 +32,7 @@ TEST_F(KeyElementTest, BooksPairByIsbnOnlyWithTheKey) {
     EXPECT_EQ(PartnerKey(NextSiblingRecord(first)), "2");
 }
 
-TEST_F(KeyElementTest, ToggledFromTheTree) {
+TEST_F(KeyElementTest, ToggledFromTheTreeTwelveAtMost) {
     Load(kLeftBooks, kRightBooks);
     ElementRecord* isbn = Find(left, "book/isbn");
     EXPECT_TRUE(ToggleKeyElement(*isbn));
@@ -46,6 +46,12 @@ TEST_F(KeyElementTest, ToggledFromTheTree) {
     EXPECT_TRUE(ToggleKeyElement(*isbn));
     EXPECT_TRUE(keyElements().empty());
     EXPECT_FALSE(ToggleKeyElement(*RootRecord(left)));
+    // Twelve at most, from lines or the tree.
+    for (int i = 0; i < 14; ++i) ReadKeyElementLine(U("a>k" + std::to_string(i)));
+    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
+    EXPECT_FALSE(ToggleKeyElement(*isbn));
+    ReadKeyElementLine(u"a>k0");  // the same entry again
+    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
 }
 
 TEST_F(KeyElementTest, AnotherPathOrASingleNameIsNoKey) {
@@ -61,16 +67,6 @@ TEST_F(KeyElementTest, AnotherPathOrASingleNameIsNoKey) {
     EXPECT_FALSE(IsKeyOf(*Find(left, "book/isbn"), *Find(left, "book")));
 }
 
-TEST_F(KeyElementTest, TwelveAtMost) {
-    for (int i = 0; i < 14; ++i) ReadKeyElementLine(U("a>k" + std::to_string(i)));
-    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
-    Load(kLeftBooks, kRightBooks);
-    EXPECT_FALSE(ToggleKeyElement(*Find(left, "book/isbn")));
-    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
-    ReadKeyElementLine(u"a>k0");  // the same entry again
-    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
-}
-
 using KeyAttributeTest = RulesTest;
 
 TEST_F(KeyAttributeTest, ItemsPairByIdOnlyWithTheKey) {
@@ -84,7 +80,7 @@ TEST_F(KeyAttributeTest, ItemsPairByIdOnlyWithTheKey) {
     EXPECT_EQ(PartnerText(NextSiblingRecord(first)), "Alpha");
 }
 
-TEST_F(KeyAttributeTest, SetFromAnElementAndReset) {
+TEST_F(KeyAttributeTest, SetFromAnElementOrALineAndReset) {
     Load(kLeftItems, kRightItems);
     const ElementRecord* item = Find(left, "item");
     const std::uint32_t before = keyAttribute().fingerprint();
@@ -98,6 +94,14 @@ TEST_F(KeyAttributeTest, SetFromAnElementAndReset) {
     ResetKeyAttribute();
     EXPECT_FALSE(keyAttribute().present());
     EXPECT_EQ(keyAttribute().fingerprint(), before);
+    // A line without a bar changes nothing; one with a bar and a name replaces.
+    ReadKeyAttributeLine(u"r>item|id");
+    ReadKeyAttributeLine(u"r>item");
+    EXPECT_EQ(ToUtf8(keyAttribute().text), "r>item|id");
+    ReadKeyAttributeLine(u"nowhere>else|code");
+    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
+    ReadKeyAttributeLine(u"r>item|");
+    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
 }
 
 TEST_F(KeyAttributeTest, NameCaseFollowsTheAttributeCaseOption) {
@@ -111,16 +115,6 @@ TEST_F(KeyAttributeTest, NameCaseFollowsTheAttributeCaseOption) {
     ReadKeyAttributeLine(u"r>item|id");  // the hash is made under the option
     Load("<r><item ID='1'/></r>", "<r><item id='1'/></r>");
     EXPECT_NE(KeyAttrSignatureOf(*Find(left, "item")), nullptr);
-}
-
-TEST_F(KeyAttributeTest, LineWithoutBarChangesNothingOneWithBarReplaces) {
-    ReadKeyAttributeLine(u"r>item|id");
-    ReadKeyAttributeLine(u"r>item");
-    EXPECT_EQ(ToUtf8(keyAttribute().text), "r>item|id");
-    ReadKeyAttributeLine(u"nowhere>else|code");
-    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
-    ReadKeyAttributeLine(u"r>item|");
-    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
 }
 
 }  // namespace
