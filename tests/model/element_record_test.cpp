@@ -67,7 +67,7 @@ TEST_F(Records, AttributeSignatureSeesNameAndValueButNotOrder) {
     EXPECT_EQ(AllModeHashes(*u).attr16[3], AllModeHashes(*l).attr16[3]);
 }
 
-TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
+TEST_F(Records, TextPiecesJoinWithABlankButHashApartAndGivenTextIsTrimmed) {
     ElementRecord* one = make(u"one");
     ElementRecord* two = make(u"two");
     AppendText(one, u"x y");
@@ -80,9 +80,7 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
     EXPECT_NE(AllModeHashes(*one).text[0], AllModeHashes(*two).text[0]);
     EXPECT_EQ(one->textWeight, 2);
     EXPECT_EQ(two->textWeight, 2);
-}
-
-TEST_F(Records, InsertElementTrimsGivenText) {
+    // Text given on insertion is trimmed; blanks alone are no text.
     ElementRecord* r = CreateRecord(pane, u"r", 1, 0, 1, 1);
     InsertElement(r, nullptr, u"  \n padded \t", pane);
     EXPECT_EQ(r->textUtf16(), u"padded");

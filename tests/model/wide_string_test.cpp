@@ -8,16 +8,13 @@
 namespace quillon {
 namespace {
 
-TEST(WideString, NullAndEmptyAreAlike) {
+TEST(WideString, NullAndEmptyAreAlikeAndCaseFoldsOnlyAsciiLetters) {
     EXPECT_EQ(WideLength(nullptr), 0u);
     EXPECT_TRUE(WideEqual(nullptr, u""));
     EXPECT_FALSE(WideEqual(u"a", nullptr));
     EXPECT_EQ(FirstNonBlank(u"  \t"), nullptr);
     const char16_t* s = u"  x";
     EXPECT_EQ(FirstNonBlank(s), s + 2);
-}
-
-TEST(WideString, EqualIgnoringCaseFoldsOnlyAsciiLetters) {
     bool exact = true;
     EXPECT_TRUE(WideEqualIgnoringCase(u"Item", u"ITEM", &exact));
     EXPECT_FALSE(exact);
