@@ -25,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(CompareCommandsTest, ElementsAreComparedWhateverTheirNamesAndDepths) {
+TEST_F(CompareCommandsTest, SelectedElementsAreComparedWhateverTheirNamesAndDepths) {
     Load("<r><a><x>1</x></a><b/></r>", "<r><q><z><y>1</y></z></q></r>");
     EXPECT_EQ(CompareSelected(Find(left, "a"), Find(right, "q/z")), "Result: " + Changed(2, 1, 0));
     EXPECT_EQ(CompareSelected(Find(left, "a/x"), Find(right, "q/z/y")),
@@ -35,6 +35,10 @@ TEST_F(CompareCommandsTest, ElementsAreComparedWhateverTheirNamesAndDepths) {
     Load("<r><a><x>1</x></a></r>", "<s><t><a><x>1</x></a></t></s>");
     EXPECT_EQ(CompareSelected(Find(left, "a"), Find(right, "t/a")), "Result: The two XML Elements are identical ! ");
     EXPECT_TRUE(compareCommandState().Compared);
+    // Both panes need a selected element.
+    EXPECT_EQ(CompareSelected(Find(left, "a"), nullptr), "Error: Please select two elements on both panels!");
+    EXPECT_EQ(CompareSelected(EndOfDocumentRecord(left), Find(right, "t/a")),
+              "Error: Please select two elements on both panels!");
 }
 
 TEST_F(CompareCommandsTest, CompareElementsOutsideKeepsEarlierResults) {
@@ -46,34 +50,27 @@ TEST_F(CompareCommandsTest, CompareElementsOutsideKeepsEarlierResults) {
     EXPECT_EQ(CompareState(*b), 1);
 }
 
-TEST_F(CompareCommandsTest, CompareElementsNeedsASelectionInBothPanes) {
-    Load("<r><a/></r>", "<r><a/></r>");
-    EXPECT_EQ(CompareSelected(Find(left, "a"), nullptr), "Error: Please select two elements on both panels!");
-    EXPECT_EQ(CompareSelected(EndOfDocumentRecord(left), Find(right, "a")),
-              "Error: Please select two elements on both panels!");
-    EXPECT_EQ(EndOfDocumentRecord(left)->descendantCount(), 1u);
-}
-
-TEST_F(CompareCommandsTest, IgnoredDifferencesLeaveDocumentsIdentical) {
-    Load("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>3</b></r>");
-    Find(left, "b")->ignoreState = 3;
-    Find(right, "b")->ignoreState = 3;
-    EXPECT_EQ(Compare(), kIdentical);
-    EXPECT_EQ(counters().IgnoredElements, 2u);
-    // The marks were turned into state 4; a second comparison keeps them.
-    EXPECT_EQ(Compare(), kIdentical);
-}
-
-TEST_F(CompareCommandsTest, EmptyPaneIsNotCompared) {
+TEST_F(CompareCommandsTest, AnEmptyPaneIsNotComparedAndIgnoredDifferencesDoNotCount) {
     ASSERT_TRUE(LoadXml(left, "<r/>").ok);
     CompareHost host;
     EXPECT_FALSE(CompareFiles(&left, &right, host));
     EXPECT_FALSE(CompareFiles(&left, nullptr, host));
     EXPECT_FALSE(compareCommandState().Compared);
     EXPECT_EQ(counters().EqualPairs, 0u);
+    // Ignored differences leave documents identical, also compared again
+    // once the marks became state 4.
+    Load("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>3</b></r>");
+    Find(left, "b")->ignoreState = 3;
+    Find(right, "b")->ignoreState = 3;
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().IgnoredElements, 2u);
+    EXPECT_EQ(Compare(), kIdentical);
 }
 
-TEST_F(CompareCommandsTest, OnlySimilaritiesRemovesChangedElementsWithTheirPartners) {
+// Only similarities removes changed elements with their partners; only
+// differences keeps the changed and unpaired ones; a filtered view is
+// reloaded before the next comparison.
+TEST_F(CompareCommandsTest, FilteredViews) {
     compareCommandState().ViewMode = kViewOnlySimilarities;
     Compare("<r><a>1</a><b>2</b><c/></r>", "<r><a>1</a><b>3</b></r>");
     EXPECT_EQ(States(left), "r=1 a(1)=0");
@@ -81,15 +78,11 @@ TEST_F(CompareCommandsTest, OnlySimilaritiesRemovesChangedElementsWithTheirPartn
     EXPECT_TRUE(compareCommandState().ViewFiltered);
     EXPECT_EQ(CompareSelected(Find(left, "a"), Find(right, "a")),
               "Error: Please unset the \"Display only differences\" option !");
-}
 
-TEST_F(CompareCommandsTest, OnlyDifferencesKeepsChangedAndUnpaired) {
     compareCommandState().ViewMode = kViewOnlyDifferences;
     Compare("<r><a>1</a><b>2<x/></b><c/></r>", "<r><a>1</a><b>3<x/></b></r>");
     EXPECT_EQ(States(left), "r=1 b(2)=1 c=2");
     EXPECT_EQ(States(right), "r=1 b(3)=1");
-
-    // A filtered view is reloaded before the next comparison.
     struct Reloading : CompareHost {
         DocumentPane* panes[2];
         int reloads = 0;

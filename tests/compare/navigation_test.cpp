@@ -110,10 +110,8 @@ TEST_F(NavigationTest, SameLevelTargetsSkipDeeperElementsAndClimbPastTheParent) 
     EXPECT_EQ(Follow(Find(left, "p/q"), kNextDifference, true), "s w");
     EXPECT_EQ(Follow(Find(left, "p/q"), kNextDifferenceSameLevel), "s w");
     EXPECT_EQ(Follow(Find(left, "w"), kPreviousDifference, true), "p r");
-}
 
-TEST_F(NavigationTest, UnpairedSameLevelTargets) {
-    // Elements added on the right: x below a, y on a's level.
+    // Unpaired ones: x added below a, y on a's level.
     Compare("<r><a><b>1</b></a><c/></r>", "<r><a><b>1</b><x/></a><y/><c/></r>");
     const NavigationState atA = At(Find(right, "a"));
     EXPECT_EQ(Label(atA.nextUnpaired), "x");

@@ -158,7 +158,7 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
     EXPECT_EQ(Table(copy2), "b:1");
 }
 
-TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRight) {
+TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRightAlsoForTheRoot) {
     struct Case {
         const char* leftXml;
         const char* table;
@@ -182,9 +182,7 @@ TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRig
     EXPECT_EQ(Replace(b, Find(right, "a/c"), MessageAnswer::No), nullptr);
     EXPECT_EQ(Find(left, "a/b"), b);
     EXPECT_EQ(Table(Find(left, "a")), "b:1");
-}
-
-TEST_F(TreeEditTest, ReplacingTheRootWithAnotherRootAsksAndThenTakesItsName) {
+    // A root replaced by another root takes its name.
     Load("<r><a/></r>", "<s><x/><y><z/></y></s>");
     ElementRecord* copy = Replace(RootRecord(left), RootRecord(right));
     EXPECT_EQ(notes.messages.size(), 1u);

@@ -54,15 +54,6 @@ TEST(MatchCharacters, PastTheWindowTheSearchStillEnds) {
     EXPECT_TRUE(MatchCharacters(u"", u"abc", 0).empty());
 }
 
-TEST(MatchWords, ByLengthAndHash) {
-    std::vector<WordEntry> own = SplitWords(u"in stock today, with", 0);
-    std::vector<WordEntry> partner = SplitWords(u"in stock now, with", 0);
-    MatchWords(own, partner);
-    ASSERT_EQ(own.size(), 4u);
-    EXPECT_TRUE(own[0].matched && own[1].matched && !own[2].matched && own[3].matched);
-    EXPECT_FALSE(partner[2].matched);
-}
-
 TEST(AttributeRanges, ChangedValueGreenOrItsCharactersRedAndLoneOnesRed) {
     HighlightSettings st;
     const std::u16string own = Attrs("a=|x^ b=|1^"), partner = Attrs("a=|x^ b=|2^");
@@ -78,12 +69,19 @@ TEST(AttributeRanges, ChangedValueGreenOrItsCharactersRedAndLoneOnesRed) {
     EXPECT_EQ(AttributeRanges(Attrs("stamp=|1^"), Attrs("stamp=|2^"), st), (Ranges{{0, 9, 3}}));
 }
 
-TEST(TextRanges, DifferingWordsOrCharacters) {
+TEST(TextRanges, DifferingWordsOrCharactersAndWordsMatchedByLengthAndHash) {
     HighlightSettings st;
     EXPECT_EQ(TextRanges(u"in stock today, with", u"in stock now, with", st), (Ranges{{9, 6, 2}}));
     EXPECT_EQ(TextRanges(u"two words", u"", st), (Ranges{{0, 3, 2}, {4, 5, 2}}));
     st.highlightChars = true;
     EXPECT_EQ(TextRanges(u"abcd", u"abxd", st), (Ranges{{2, 1, 2}}));
+    // Words match by length and hash.
+    std::vector<WordEntry> own = SplitWords(u"in stock today, with", 0);
+    std::vector<WordEntry> partner = SplitWords(u"in stock now, with", 0);
+    MatchWords(own, partner);
+    ASSERT_EQ(own.size(), 4u);
+    EXPECT_TRUE(own[0].matched && own[1].matched && !own[2].matched && own[3].matched);
+    EXPECT_FALSE(partner[2].matched);
 }
 
 TEST(ValueDifferences, StopAtTheirLimitsAndNeverOverrun) {

@@ -19,42 +19,30 @@ std::string Number(const char* value, int places = -1) {
     return ToUtf8(out);
 }
 
-TEST(NumberNormalization, NotationsOfOneValueAgree) {
-    for (const char* v : {"1,234.50", "1234.5", " 1234.50 ", "1.2345e3", "+1234.5", "1 234.5"})
+// Notations of one value agree; a separator is decimal or grouping by its
+// position; decimal places cut without rounding.
+TEST(NumberNormalization, NotationsSeparatorsAndPlaces) {
+    for (const char* v : {"1,234.50", "1234.5", " 1234.50 ", "1.2345e3", "+1234.5", "1 234.5", "1234,5", "1.234,5"})
         EXPECT_EQ(Number(v), "1.2345E3") << v;
-    EXPECT_EQ(Number("123.45"), "1.2345E2");
-    EXPECT_EQ(Number("0.05"), "5.0E-2");
-    EXPECT_EQ(Number(".05"), "5.0E-2");
-    EXPECT_EQ(Number("-1,500,000"), "-1.5E6");
-    EXPECT_EQ(Number("100"), "1.0E2");
-    EXPECT_EQ(Number("5E-3"), "5.0E-3");
-    EXPECT_EQ(Number("0.000"), "0.0E0");
-    EXPECT_EQ(Number("-0.000"), "0.0E0");
-    EXPECT_EQ(Number("0E7"), "0.0E0");
-}
-
-TEST(NumberNormalization, SeparatorsDecideByPosition) {
-    EXPECT_EQ(Number("1,234"), "1.234E0");
-    EXPECT_EQ(Number("1.234"), "1.234E0");
-    EXPECT_EQ(Number("1234,5"), "1.2345E3");
-    EXPECT_EQ(Number("1,234,567"), "1.234567E6");
-    EXPECT_EQ(Number("1.234.567"), "1.234567E6");
-    EXPECT_EQ(Number("1.234,5"), "1.2345E3");
+    const struct {
+        const char* value;
+        int places;
+        const char* normal;
+    } cases[] = {
+        {"123.45", -1, "1.2345E2"},   {".05", -1, "5.0E-2"},        {"-1,500,000", -1, "-1.5E6"},
+        {"100", -1, "1.0E2"},         {"5E-3", -1, "5.0E-3"},       {"0.000", -1, "0.0E0"},
+        {"-0.000", -1, "0.0E0"},      {"0E7", -1, "0.0E0"},         {"1,234", -1, "1.234E0"},
+        {"1.234", -1, "1.234E0"},     {"1,234,567", -1, "1.234567E6"}, {"1.234.567", -1, "1.234567E6"},
+        {"3.14159", 2, "3.14E0"},     {"2.999", 0, "2.0E0"},        {"3.14159", -1, "3.14159E0"},
+        {"-0.04", 1, "-0.0E0"},       {"0.04", 2, "4.0E-2"},        {"1234.5678", 1, "1.2345E3"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Number(c.value, c.places), c.normal) << c.value << " " << c.places;
 }
 
 TEST(NumberNormalization, NonNumbers) {
     for (const char* v : {"", "   ", "1,23,456", "1.", "1,000.", "E5", "1E", "1E+", "--1", "1-", "12a", "1\t2",
                           "1.2.3,4", "1.5,6.7", "0x10", "1e5e6", "1,2.3,4"})
         EXPECT_EQ(Number(v), "not a number") << '"' << v << '"';
-}
-
-TEST(NumberNormalization, DecimalPlacesCutWithoutRounding) {
-    EXPECT_EQ(Number("3.14159", 2), "3.14E0");
-    EXPECT_EQ(Number("2.999", 0), "2.0E0");
-    EXPECT_EQ(Number("3.14159", -1), "3.14159E0");
-    EXPECT_EQ(Number("-0.04", 1), "-0.0E0");
-    EXPECT_EQ(Number("0.04", 2), "4.0E-2");
-    EXPECT_EQ(Number("1234.5678", 1), "1.2345E3");
 }
 
 TEST(NumberNormalization, HugeInputsStayBounded) {
@@ -117,40 +105,33 @@ TEST_F(NormalizedCompareTest, NotationsCompareEqualOnlyWhenNormalised) {
     EXPECT_EQ(Find(left, "d")->attrWeight, 6 + 4 + 4);
 }
 
-TEST_F(NormalizedCompareTest, OnlyDateAndOnlyTime) {
-    const char* sameDay = "<r><d>1/2/2003 08:00</d></r>";
-    const char* laterThatDay = "<r><d>2003-01-02T17:45</d></r>";
-    SetDateCode(options(), 2);
-    EXPECT_EQ(Compare(sameDay, laterThatDay), kIdentical);
-    SetDateCode(options(), 3);
-    EXPECT_NE(Compare(sameDay, laterThatDay), kIdentical);
-    EXPECT_EQ(Compare("<r><d>1/2/2003 08:00</d></r>", "<r><d>5/6/2010 8:00 AM</d></r>"), kIdentical);
-}
-
-// 2,048 days apart, so the two differ only above the low 16 bits of the fold.
-TEST_F(NormalizedCompareTest, AttributeDatesFarApartDiffer) {
-    SetDateCode(options(), 1);
-    EXPECT_NE(Compare("<invoice date='2003-01-02'/>", "<invoice date='2008-08-11'/>"), kIdentical);
-    EXPECT_NE(Compare("<r><i at='2003-01-02T10:30'/></r>", "<r><i at='2008-08-11T10:30'/></r>"), kIdentical);
-    EXPECT_NE(Compare("<r><i at='1/2/2003'/></r>", "<r><i at='2014-03-21'/></r>"), kIdentical);  // 4,096 days
-    EXPECT_EQ(Compare("<r><i at='1/2/2003' b='x'/></r>", "<r><i b='x' at='2003-01-02'/></r>"), kIdentical);
-    SetDateCode(options(), 2);
-    EXPECT_NE(Compare("<r><i at='2003-01-02T10:30'/></r>", "<r><i at='2008-08-11T10:30'/></r>"), kIdentical);
-    EXPECT_EQ(Compare("<r><i at='2003-01-02T10:30'/></r>", "<r><i at='1/2/2003 17:45'/></r>"), kIdentical);
-}
-
-// Dates split by a child element keep their order like any other text.
-TEST_F(NormalizedCompareTest, DatePiecesCountInTheirOrder) {
-    SetDateCode(options(), 1);
-    EXPECT_NE(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>2004-05-06<s/>2003-01-02</d></r>"), kIdentical);
-    EXPECT_EQ(Compare("<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>1/2/2003<s/>5/6/2004</d></r>"), kIdentical);
-}
-
-TEST_F(NormalizedCompareTest, ShortValuesAreNeverDates) {
-    SetDateCode(options(), 1);
-    EXPECT_EQ(Compare("<r><d>1/2/03</d></r>", "<r><d>01/02/2003</d></r>"), kIdentical);
-    // Five characters are hashed as written, whatever they mean.
-    EXPECT_NE(Compare("<r><d>1/2/3</d></r>", "<r><d>01/02/2003</d></r>"), kIdentical);
+// Date code 1 compares date and time, 2 the date only, 3 the time only;
+// dates 2,048 or 4,096 days apart differ only above the low 16 bits of the
+// fold; date pieces count in their order; five characters are never a date.
+TEST_F(NormalizedCompareTest, DatesCompareByTheirCode) {
+    const struct {
+        std::uint32_t dateCode;
+        const char *left, *right;
+        bool identical;
+    } cases[] = {
+        {2, "<r><d>1/2/2003 08:00</d></r>", "<r><d>2003-01-02T17:45</d></r>", true},
+        {3, "<r><d>1/2/2003 08:00</d></r>", "<r><d>2003-01-02T17:45</d></r>", false},
+        {3, "<r><d>1/2/2003 08:00</d></r>", "<r><d>5/6/2010 8:00 AM</d></r>", true},
+        {1, "<invoice date='2003-01-02'/>", "<invoice date='2008-08-11'/>", false},
+        {1, "<r><i at='2003-01-02T10:30'/></r>", "<r><i at='2008-08-11T10:30'/></r>", false},
+        {1, "<r><i at='1/2/2003'/></r>", "<r><i at='2014-03-21'/></r>", false},
+        {1, "<r><i at='1/2/2003' b='x'/></r>", "<r><i b='x' at='2003-01-02'/></r>", true},
+        {2, "<r><i at='2003-01-02T10:30'/></r>", "<r><i at='2008-08-11T10:30'/></r>", false},
+        {2, "<r><i at='2003-01-02T10:30'/></r>", "<r><i at='1/2/2003 17:45'/></r>", true},
+        {1, "<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>2004-05-06<s/>2003-01-02</d></r>", false},
+        {1, "<r><d>2003-01-02<s/>2004-05-06</d></r>", "<r><d>1/2/2003<s/>5/6/2004</d></r>", true},
+        {1, "<r><d>1/2/03</d></r>", "<r><d>01/02/2003</d></r>", true},
+        {1, "<r><d>1/2/3</d></r>", "<r><d>01/02/2003</d></r>", false},
+    };
+    for (const auto& c : cases) {
+        SetDateCode(options(), c.dateCode);
+        EXPECT_EQ(Compare(c.left, c.right) == kIdentical, c.identical) << c.dateCode << " " << c.left << " " << c.right;
+    }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "load/load_pipeline.h"
@@ -22,6 +21,7 @@ namespace quillon {
 namespace {
 
 using test::LoadFile;
+using test::ReadBytes;
 using test::U;
 using test::WriteTempFile;
 using ::testing::HasSubstr;
@@ -38,13 +38,6 @@ constexpr const char* kWarningOnly =
     "<?xml version=\"1.0\"?>\n"
     "<!DOCTYPE r [<!ELEMENT r EMPTY><!ATTLIST r x CDATA #IMPLIED><!ATTLIST r x CDATA #IMPLIED>]>\n"
     "<r/>\n";
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ParseErrorsTest : public ::testing::Test {
 protected:
@@ -87,21 +80,23 @@ TEST_F(ParseErrorsTest, EachProblemGetsABoxWithItsKindFileAndPosition) {
     EXPECT_EQ(box.buttons, MessageButtons::OkCancel);
     EXPECT_EQ(box.helpTopic, u"validat");
     EXPECT_FALSE(ParseMessageShowing());
-}
-
-TEST_F(ParseErrorsTest, AFatalErrorNamesItsKindAndTheFileInQuotes) {
+    // A fatal error names its kind too.
     options().SchemaValidation = 1;
-    const std::string path = Document("<r><a></r>");
-    const LoadResult r = Load(path);
-    EXPECT_FALSE(r.ok);
+    notes.messages.clear();
+    const std::string bad = Document("<r><a></r>");
+    EXPECT_FALSE(Load(bad).ok);
     ASSERT_FALSE(notes.messages.empty());
-    EXPECT_EQ(notes.messages[0].title, u"Fatal error at file '" + U(path) + u"'");
+    EXPECT_EQ(notes.messages[0].title, u"Fatal error at file '" + U(bad) + u"'");
 }
 
-TEST_F(ParseErrorsTest, WithoutBoxesTheLogStillGetsEveryError) {
+// Without boxes the log still gets every error, and holds only the last
+// load that had problems.
+TEST_F(ParseErrorsTest, TheLogGetsEveryErrorOfTheLastLoadThatHadProblems) {
     options().DisplayMessages = 0;
     options().WriteMessages = 1;
     const std::string path = Document(kTwoErrors);
+    std::ofstream(path + ".log") << "an old log\r\n";
+    EXPECT_TRUE(Load(path).ok);
     EXPECT_TRUE(Load(path).ok);
     EXPECT_TRUE(notes.messages.empty());
     const std::string log = ReadBytes(path + ".log");
@@ -109,6 +104,11 @@ TEST_F(ParseErrorsTest, WithoutBoxesTheLogStillGetsEveryError) {
     EXPECT_THAT(log, HasSubstr(" : attribute 'x' is not declared for element 'a'\r\nError at line 4 column "));
     EXPECT_THAT(log, HasSubstr(" : attribute 'y' is not declared for element 'a'\r\n"));
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    // A load without problems leaves the log of the last one.
+    std::ofstream(path) << "<r/>";
+    options().SchemaValidation = 1;
+    EXPECT_TRUE(Load(path).ok);
+    EXPECT_EQ(ReadBytes(path + ".log"), log);
 }
 
 TEST_F(ParseErrorsTest, CancelStopsTheLoadAfterTheFirstProblem) {
@@ -137,22 +137,6 @@ TEST_F(ParseErrorsTest, WarningsAreShownButNeverLogged) {
     EXPECT_FALSE(std::filesystem::exists(path + ".log"));
 }
 
-TEST_F(ParseErrorsTest, TheLogHoldsOnlyTheLastLoadThatHadProblems) {
-    options().DisplayMessages = 0;
-    options().WriteMessages = 1;
-    const std::string path = Document(kTwoErrors);
-    std::ofstream(path + ".log") << "an old log\r\n";
-    EXPECT_TRUE(Load(path).ok);
-    EXPECT_EQ(Load(path).ok, true);
-    const std::string log = ReadBytes(path + ".log");
-    EXPECT_EQ(log.find("an old log"), std::string::npos);
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
-    // A load without problems leaves the log of the last one.
-    std::ofstream(path) << "<r/>";
-    options().SchemaValidation = 1;
-    EXPECT_TRUE(Load(path).ok);
-    EXPECT_EQ(ReadBytes(path + ".log"), log);
-}
 
 TEST_F(ParseErrorsTest, ALogThatCannotBeCreatedIsToldOnceWithTheReason) {
     options().DisplayMessages = 0;
@@ -201,9 +185,7 @@ TEST(ParseMessages, LongTextsAreCutToTheirBuffersAndTheQuestionStays) {
     ASSERT_EQ(notes.messages.size(), 1u);
     EXPECT_LE(notes.messages[0].text.size(), ParseMessages::kBoxCapacity);
     EXPECT_THAT(ToUtf8(notes.messages[0].text), testing::EndsWith("\n\nContinue?"));
-}
-
-TEST(ParseMessages, CuttingNeverSplitsASurrogatePair) {
+    // Cutting never splits a surrogate pair.
     std::u16string s = u"ab\U0001F600";
     CutToCapacity(s, 3);
     EXPECT_EQ(s, u"ab");

@@ -4,8 +4,6 @@
 // of it from a wrong one.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "support/load_xml.h"
@@ -15,13 +13,6 @@ namespace quillon::test {
 namespace {
 
 Outcome Diff(const std::string& arguments) { return RunProgram(QUILLON_DIFF, arguments); }
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(QuillonDiffEntities, SecretNeverAppearsAndTheStatusTellsNothing) {
     const std::string secret = WriteTempFile("TOPSECRET-41", ".txt");
@@ -38,7 +29,7 @@ TEST(QuillonDiffEntities, SecretNeverAppearsAndTheStatusTellsNothing) {
         for (const char* mode : {"--diff", "--merge"}) {
             const Outcome r = Diff(std::string(mode) + " " + out + " " + doc + " " + wrong);
             EXPECT_EQ(r.out.find("TOPSECRET"), std::string::npos) << r.out;
-            EXPECT_EQ(contents(out).find("TOPSECRET"), std::string::npos) << contents(out);
+            EXPECT_EQ(ReadBytes(out).find("TOPSECRET"), std::string::npos) << ReadBytes(out);
             EXPECT_NE(r.out.find("External entities were not loaded"), std::string::npos) << r.out;
         }
         EXPECT_EQ(Diff("-q " + doc + " " + right).status, Diff("-q " + doc + " " + wrong).status) << doc;

@@ -46,7 +46,8 @@ TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     EXPECT_EQ(EndOfDocumentRecord(pane)->descendantCount() + 1, 5u);
 }
 
-// Text around a child belongs to the parent; CDATA and references become text.
+// Text around a child belongs to the parent; CDATA and references become
+// text; comments, PIs and white space never do.
 TEST_F(TreeBuilder, TextOfAnElement) {
     const struct {
         const char *xml, *path;
@@ -56,28 +57,13 @@ TEST_F(TreeBuilder, TextOfAnElement) {
         {"<a> x <b>inner</b>\n y </a>", "b", u"inner"},
         {"<a><![CDATA[<raw> & stuff]]></a>", "", u"<raw> & stuff"},
         {"<a>fish &amp; chips &#x41;</a>", "", u"fish & chips A"},
+        {"<?xml version='1.0'?>\n<!-- c --><a>\n  <?pi data?>\n  <!-- note -->\n  <b/>\n</a>", "", u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.xml);
         ASSERT_TRUE(LoadXml(pane, c.xml).ok);
         EXPECT_EQ(Find(pane, c.path)->textUtf16(), c.text);
     }
-}
-
-TEST_F(TreeBuilder, CommentsPisAndWhiteSpaceNeverBecomeContent) {
-    ASSERT_TRUE(LoadXml(pane, "<?xml version='1.0'?>\n<!-- c --><a>\n  <?pi data?>\n  <!-- note -->\n  <b/>\n</a>").ok);
-    const ElementRecord* a = Find(pane, "");
-    EXPECT_EQ(a->text, nullptr);
-    EXPECT_EQ(a->childCount, 1u);
-}
-
-TEST_F(TreeBuilder, AttributeStringUsesValueMarkers) {
-    ASSERT_TRUE(LoadXml(pane, "<a a=\"1\" b='2'/>").ok);
-    const ElementRecord* a = Find(pane, "");
-    EXPECT_EQ(a->attributesUtf16(), u"a=\u00011\u0002 b=\u00012\u0002");
-    EXPECT_EQ(a->attributesLength, 11u);
-    ASSERT_TRUE(LoadXml(pane, "<a/>").ok);
-    EXPECT_EQ(Find(pane, "")->attributesText, nullptr);
 }
 
 // The pieces of a text, and the values of the attributes, decide together
@@ -101,43 +87,10 @@ TEST_F(TreeBuilder, StringsAreKeptLatin1OnlyWhenEveryCharacterFits) {
     const ElementRecord* c = Find(pane, "c");
     EXPECT_EQ(c->attributesUtf16(), u"e=\u0001\u0002");
     EXPECT_EQ(c->text, nullptr);
-}
-
-TEST_F(TreeBuilder, SwappedAttributesLoadEqual) {
-    DocumentPane other;
-    ASSERT_TRUE(LoadXml(pane, "<a x='1' y='two words'/>").ok);
-    ASSERT_TRUE(LoadXml(other, "<a y='two words' x='1'/>").ok);
-    EXPECT_EQ(AllModeHashes(*Find(pane, "")).attr, AllModeHashes(*Find(other, "")).attr);
-    EXPECT_EQ(AllModeHashes(*Find(pane, "")).attr16, AllModeHashes(*Find(other, "")).attr16);
-}
-
-TEST_F(TreeBuilder, NamesAreInternedOnceAcrossDocuments) {
-    DocumentPane other;
-    ASSERT_TRUE(LoadXml(pane, "<catalog><book/><book/></catalog>").ok);
-    const std::size_t entries = nameTable().entryCount();
-    ASSERT_TRUE(LoadXml(other, "<catalog><book/></catalog>").ok);
-    EXPECT_EQ(nameTable().entryCount(), entries);
-    EXPECT_EQ(Find(pane, "book")->name, Find(other, "book")->name);
-    EXPECT_EQ(Find(pane, "book")->pathHash, Find(other, "book")->pathHash);
-}
-
-TEST_F(TreeBuilder, IgnoringNamespacesUsesLocalNames) {
-    options().IgnoreNamespaces = 1;
-    DocumentPane other;
-    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item p:k='1'/></r>").ok);
-    ASSERT_TRUE(LoadXml(other, "<r xmlns:q='urn:b'><q:item q:k='1'/></r>").ok);
-    const ElementRecord* left = Find(pane, "item");
-    const ElementRecord* right = Find(other, "item");
-    ASSERT_NE(left, nullptr);
-    ASSERT_NE(right, nullptr);
-    EXPECT_EQ(left->name->nameId, right->name->nameId);
-    EXPECT_EQ(left->pathHash, right->pathHash);
-    EXPECT_EQ(AllModeHashes(*left).attr, AllModeHashes(*right).attr);
-    // With namespaces respected, the prefixed names differ.
-    options().IgnoreNamespaces = 0;
-    ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item/></r>").ok);
-    EXPECT_EQ(Find(pane, "item"), nullptr);
-    EXPECT_NE(Find(pane, "p:item"), nullptr);
+    EXPECT_EQ(Find(pane, "")->attributesText, nullptr);
+    ASSERT_TRUE(LoadXml(pane, "<a a=\"1\" b='2'/>").ok);
+    EXPECT_EQ(Find(pane, "")->attributesUtf16(), u"a=\u00011\u0002 b=\u00012\u0002");
+    EXPECT_EQ(Find(pane, "")->attributesLength, 11u);
 }
 
 // Without namespace processing the parser reports no local names; the part
@@ -225,16 +178,12 @@ TEST_F(TreeBuilder, DeclaredEncodingSetsTheOutputEncoding) {
     EXPECT_EQ(options().EncodingString, u"UTF-16");
 }
 
-TEST_F(TreeBuilder, RecordsKeepTheirSourcePosition) {
-    ASSERT_TRUE(LoadXml(pane, "<a>\n  <b/>\n</a>").ok);
-    EXPECT_EQ(Find(pane, "b")->line, 2u);
-    EXPECT_GT(Find(pane, "b")->column, 2u);
-}
-
-TEST_F(TreeBuilder, MultiLineModeSetsItemHeights) {
+TEST_F(TreeBuilder, RecordsKeepTheirPositionAndMultiLineHeights) {
     const std::string longText(130, 'x');
     ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);
     EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item), 4u);
+    EXPECT_EQ(Find(pane, "b")->line, 1u);
+    EXPECT_EQ(Find(pane, "b")->column, 7u);
     EXPECT_EQ(pane.tree.Height(EndOfDocumentRecord(pane)->item), 20u);
     options().DisplayFullMode = 0;
     ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);

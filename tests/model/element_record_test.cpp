@@ -33,17 +33,7 @@ struct Records : ::testing::Test {
     DocumentPane pane;
 };
 
-TEST_F(Records, PathHashChainsNameIds) {
-    ElementRecord* root = make(u"root");
-    ElementRecord* child = make(u"child", root);
-    EXPECT_EQ(root->pathHash, root->name->nameId);
-    EXPECT_EQ(child->pathHash, root->pathHash * 17 + child->name->nameId);
-    EXPECT_EQ(root->childCount, 1u);
-    EXPECT_EQ(ParentRecord(child), root);
-    EXPECT_EQ(FirstChildRecord(root), child);
-}
-
-TEST_F(Records, AttributeOrderDoesNotMatterInAnyMode) {
+TEST_F(Records, AttributeSignatureSeesNameAndValueButNotOrder) {
     for (std::uint32_t caseSensitive : {1u, 0u}) {
         options().XMLAttributeCaseSensitive = caseSensitive;
         ElementRecord* x = make(u"x");
@@ -58,9 +48,7 @@ TEST_F(Records, AttributeOrderDoesNotMatterInAnyMode) {
         // Weight: value weight + name length + 4 per attribute.
         EXPECT_EQ(x->attrWeight, (1 + 1 + 4) + (8 + 3 + 4));
     }
-}
-
-TEST_F(Records, AttributeSignatureSeesNameAndValue) {
+    options().XMLAttributeCaseSensitive = 1;
     ElementRecord* x = make(u"x");
     ElementRecord* y = make(u"y");
     ElementRecord* z = make(u"z");
@@ -79,7 +67,7 @@ TEST_F(Records, AttributeSignatureSeesNameAndValue) {
     EXPECT_EQ(AllModeHashes(*u).attr16[3], AllModeHashes(*l).attr16[3]);
 }
 
-TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
+TEST_F(Records, TextPiecesJoinWithABlankButHashApartAndGivenTextIsTrimmed) {
     ElementRecord* one = make(u"one");
     ElementRecord* two = make(u"two");
     AppendText(one, u"x y");
@@ -92,9 +80,7 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApart) {
     EXPECT_NE(AllModeHashes(*one).text[0], AllModeHashes(*two).text[0]);
     EXPECT_EQ(one->textWeight, 2);
     EXPECT_EQ(two->textWeight, 2);
-}
-
-TEST_F(Records, InsertElementTrimsGivenText) {
+    // Text given on insertion is trimmed; blanks alone are no text.
     ElementRecord* r = CreateRecord(pane, u"r", 1, 0, 1, 1);
     InsertElement(r, nullptr, u"  \n padded \t", pane);
     EXPECT_EQ(r->textUtf16(), u"padded");
@@ -112,17 +98,6 @@ TEST_F(Records, NullNameIsReported) {
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, u"XML Error");
     EXPECT_EQ(messages.messages[0].text, u"Element is empty");
-}
-
-TEST_F(Records, ReleasingARecordUnpairsItsPartner) {
-    DocumentPane other;
-    ElementRecord* left = make(u"a");
-    ElementRecord* right = CreateRecord(other, u"a", 1, 0, 1, 1);
-    InsertElement(right, nullptr, {}, other);
-    left->partner = right;
-    right->partner = left;
-    ClearPane(pane);
-    EXPECT_EQ(right->partner, nullptr);
 }
 
 // The signature lives beside the record: a record made later in the same
@@ -178,11 +153,7 @@ TEST_F(Records, LineCountWrapsLongContent) {
     ElementRecord* s = make(u"s");
     AppendText(s, u"short");
     EXPECT_EQ(LineCount(*s, true), 1u);
-}
-
-// The attribute string counts its marks: x=\1...\2 is 24 characters here.
-TEST(LineCountOfAttributes, TheMarksCountTowardsTheLine) {
-    DocumentPane pane;
+    // The attribute string counts its marks: x=\1...\2 is 24 characters here.
     ASSERT_TRUE(test::LoadXml(pane, "<a x='12345678901234567890'>12345678901234567890123456789012345</a>").ok);
     EXPECT_EQ(LineCount(*RootRecord(pane), true), 1u);  // 59 together
     ASSERT_TRUE(test::LoadXml(pane, "<a x='12345678901234567890'>1234567890123456789012345678901234567</a>").ok);

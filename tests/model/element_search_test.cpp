@@ -32,17 +32,18 @@ TEST_F(FindText, SearchesDownInDocumentOrderAndUpBackwards) {
     EXPECT_EQ(FindElement(Find(pane, "c"), u"hit", false, true), Find(pane, "b/hit"));
 }
 
-TEST_F(FindText, NeverWrapsAroundAtEitherEnd) {
-    ASSERT_TRUE(LoadXml(pane, "<word><x>word</x><last>word</last></word>").ok);
+// Neither the current element nor a wrap-around at either end is a match.
+TEST_F(FindText, NeverFindsTheCurrentElementOrWrapsAround) {
+    ASSERT_TRUE(LoadXml(pane, "<word><only>unique</only><x>word</x><last>word</last></word>").ok);
     EXPECT_EQ(FindElement(Find(pane, "last"), u"word", true, true), nullptr);
     EXPECT_EQ(FindElement(Find(pane, ""), u"word", false, true), nullptr);
-}
-
-TEST_F(FindText, SkipsTheCurrentElement) {
-    ASSERT_TRUE(LoadXml(pane, "<a><only>unique</only><other/></a>").ok);
     EXPECT_EQ(FindElement(Find(pane, "only"), u"unique", true, true), nullptr);
     EXPECT_EQ(FindElement(Find(pane, "only"), u"unique", false, true), nullptr);
     EXPECT_EQ(FindElement(Find(pane, ""), u"unique", true, true), Find(pane, "only"));
+    // An empty search text matches nothing.
+    EXPECT_FALSE(ElementContainsText(*Find(pane, "x"), u"", false));
+    EXPECT_EQ(FindElement(Find(pane, ""), u"", true, false), nullptr);
+    EXPECT_EQ(FindElement(nullptr, u"a", true, false), nullptr);
 }
 
 TEST_F(FindText, WithoutMatchCaseFoldsBothSides) {
@@ -60,13 +61,6 @@ TEST_F(FindText, QuotesAroundValuesAreNotPartOfTheSearchedText) {
     EXPECT_EQ(FindElement(root, u"id=\"", true, true), nullptr);
     EXPECT_EQ(FindElement(root, u"42", true, true), Find(pane, "e"));
     EXPECT_EQ(FindElement(root, u"id=", true, true), Find(pane, "e"));
-}
-
-TEST_F(FindText, AnEmptySearchTextMatchesNothing) {
-    ASSERT_TRUE(LoadXml(pane, "<r><x>a</x></r>").ok);
-    EXPECT_FALSE(ElementContainsText(*Find(pane, "x"), u"", false));
-    EXPECT_EQ(FindElement(Find(pane, ""), u"", true, false), nullptr);
-    EXPECT_EQ(FindElement(nullptr, u"a", true, false), nullptr);
 }
 
 }  // namespace

@@ -8,16 +8,13 @@
 namespace quillon {
 namespace {
 
-TEST(WideString, NullAndEmptyAreAlike) {
+TEST(WideString, NullAndEmptyAreAlikeAndCaseFoldsOnlyAsciiLetters) {
     EXPECT_EQ(WideLength(nullptr), 0u);
     EXPECT_TRUE(WideEqual(nullptr, u""));
     EXPECT_FALSE(WideEqual(u"a", nullptr));
     EXPECT_EQ(FirstNonBlank(u"  \t"), nullptr);
     const char16_t* s = u"  x";
     EXPECT_EQ(FirstNonBlank(s), s + 2);
-}
-
-TEST(WideString, EqualIgnoringCaseFoldsOnlyAsciiLetters) {
     bool exact = true;
     EXPECT_TRUE(WideEqualIgnoringCase(u"Item", u"ITEM", &exact));
     EXPECT_FALSE(exact);
@@ -34,6 +31,7 @@ TEST(WideString, FindExactAndFolded) {
     EXPECT_EQ(WideFind(u"ab", u"abc", true), -1);
     EXPECT_TRUE(WideStartsWith(u"http://x", u"http://"));
     EXPECT_FALSE(WideStartsWith(u"ht", u"http://"));
+    EXPECT_EQ(std::u16string(WideDuplicate(u"abcdef", 3).get()), u"abc");
 }
 
 TEST(WideString, TrimAndStripNeverOverrun) {
@@ -70,11 +68,6 @@ TEST(WideString, AppendPartsModes) {
     char16_t small[5];
     EXPECT_EQ(AppendParts(small, 5, 1, {u"abc", u"defgh"}), 4u);
     EXPECT_EQ(std::u16string(small), u"abcd");
-}
-
-TEST(WideString, DuplicateIsTerminatedCopy) {
-    auto d = WideDuplicate(u"abcdef", 3);
-    EXPECT_EQ(std::u16string(d.get()), u"abc");
 }
 
 }  // namespace

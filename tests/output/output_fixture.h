@@ -2,7 +2,6 @@
 #pragma once
 
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "compare/compare_fixture.h"
@@ -12,11 +11,6 @@
 #include "output/xml_writer.h"
 
 namespace quillon::test {
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Two panes plus saving into a fresh temporary file.
 class OutputTest : public CompareTest {

@@ -162,7 +162,8 @@ TEST_F(FilesTest, ListFilesAreReadOneWayWithTheFlagsAlreadyInForce) {
         EXPECT_EQ(Diff("-q " + way).status, 1) << way;  // V is not v
         EXPECT_EQ(Diff("-q --attribute-names-ignore-case " + way).status, 0) << way;
     }
-    // A folder or a file of nothing known.
+    // A folder or a file of nothing known (ignore rules themselves are read
+    // from a list in the test of names that are not UTF-8).
     Outcome r = Diff("--rules " + dir.string() + " " + left + " " + right);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("Is a directory"), std::string::npos) << r.out;
@@ -170,6 +171,10 @@ TEST_F(FilesTest, ListFilesAreReadOneWayWithTheFlagsAlreadyInForce) {
     r = Diff("--keys " + list + " " + left + " " + right);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find(list + ": warning: no line of it was recognised"), std::string::npos) << r.out;
+    // A missing one is trouble, and named.
+    r = Diff("--keys /nonexistent/keys.txt " + left + " " + right);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("/nonexistent/keys.txt"), std::string::npos) << r.out;
 }
 
 TEST(TerminalText, ControlCharactersAreShownNotObeyed) {

@@ -37,7 +37,7 @@ TEST_F(QuillonDiffOutputTest, OutputDocumentsAreWrittenFromTheLeftOrTheRight) {
     EXPECT_EQ(ReadBytes(common), "<?xml version=\"1.0\"?>\n<r>\n</r>\n");
 }
 
-TEST_F(QuillonDiffOutputTest, EncodingAndMarkersFlags) {
+TEST_F(QuillonDiffOutputTest, EncodingMarkersAndBadFlagsOrOutputs) {
     Diff("-q --eol none --markers --encoding utf-16 --diff " + out + " " + left + " " + right);
     const std::string bytes = ReadBytes(out);
     ASSERT_GE(bytes.size(), 4u);
@@ -47,14 +47,11 @@ TEST_F(QuillonDiffOutputTest, EncodingAndMarkersFlags) {
     EXPECT_EQ(ReadBytes(out).rfind("<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>", 0), 0u);
     EXPECT_EQ(Diff("--encoding klingon " + left + " " + right).status, 2);
     EXPECT_EQ(Diff("--eol sometimes " + left + " " + right).status, 2);
-}
-
-TEST_F(QuillonDiffOutputTest, AFileThatCannotBeWrittenIsTroubleAndNeedsTwoDocuments) {
-    Outcome r = Diff("--merge /nonexistent/folder/m.xml " + left + " " + right);
+    // A file that cannot be written is trouble; an output needs two documents.
+    const Outcome r = Diff("--merge /nonexistent/folder/m.xml " + left + " " + right);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("/nonexistent/folder/m.xml"), std::string::npos) << r.out;
-    r = Diff("--merge " + out + " " + left);
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(Diff("--merge " + out + " " + left).status, 2);
 }
 
 // Without --encoding the last document's declared code page decides: what it

@@ -45,12 +45,13 @@ std::u16string LetterOf(const Encoding& e) {
 }
 
 // Non-ASCII names and values, characters no code page holds, line breaks,
-// tabs and carriage returns in values, two prefixes for one URI; the right
+// tabs and carriage returns in values, quotes and double hyphens in the
+// attributes a merge writes into a comment, two prefixes for one URI; the right
 // side adds namespaces of its own under a changed root.
 std::string Document(const std::u16string& l, bool right) {
     const std::u16string outside = u"\u6F22\u5B57 \U0001F600";
-    std::u16string xml = right ? u"<r xmlns:p='urn:x' xmlns:s='urn:s' t" + l + u"='w" + l + u"'>"
-                               : u"<r xmlns:p='urn:x' xmlns:q='urn:x' t" + l + u"='v" + l + u"'>";
+    std::u16string xml = right ? u"<r xmlns:p='urn:x' xmlns:s='urn:s' t" + l + u"='w" + l + u"&quot;--'>"
+                               : u"<r xmlns:p='urn:x' xmlns:q='urn:x' t" + l + u"='v" + l + u"&quot;--'>";
     xml += u"<" + l + u">caf\u00E9 " + outside + (right ? u" x" : u"") + u"</" + l + u">";
     xml += u"<p:a p:k='" + outside + u"&#10;1&#9;2&#13;3 " + l + (right ? u"'>one&#13;three" : u"'>one&#13;two") +
            u"</p:a>";

@@ -22,12 +22,9 @@ constexpr const char* kRightItems =
 
 using KeyElementTest = RulesTest;
 
-TEST_F(KeyElementTest, WithoutKeyOrderAndSimilarityDecide) {
+TEST_F(KeyElementTest, BooksPairByIsbnOnlyWithTheKey) {
     Compare(kLeftBooks, kRightBooks);
-    EXPECT_EQ(PartnerKey(Find(left, "book")), "2");
-}
-
-TEST_F(KeyElementTest, BooksPairByIsbn) {
+    EXPECT_EQ(PartnerKey(Find(left, "book")), "2");  // order and similarity decide
     ReadKeyElementLine(u"catalog>book>isbn");
     Compare(kLeftBooks, kRightBooks);
     const ElementRecord* first = Find(left, "book");
@@ -35,7 +32,7 @@ TEST_F(KeyElementTest, BooksPairByIsbn) {
     EXPECT_EQ(PartnerKey(NextSiblingRecord(first)), "2");
 }
 
-TEST_F(KeyElementTest, ToggledFromTheTree) {
+TEST_F(KeyElementTest, ToggledFromTheTreeTwelveAtMost) {
     Load(kLeftBooks, kRightBooks);
     ElementRecord* isbn = Find(left, "book/isbn");
     EXPECT_TRUE(ToggleKeyElement(*isbn));
@@ -49,41 +46,33 @@ TEST_F(KeyElementTest, ToggledFromTheTree) {
     EXPECT_TRUE(ToggleKeyElement(*isbn));
     EXPECT_TRUE(keyElements().empty());
     EXPECT_FALSE(ToggleKeyElement(*RootRecord(left)));
+    // Twelve at most, from lines or the tree.
+    for (int i = 0; i < 14; ++i) ReadKeyElementLine(U("a>k" + std::to_string(i)));
+    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
+    EXPECT_FALSE(ToggleKeyElement(*isbn));
+    ReadKeyElementLine(u"a>k0");  // the same entry again
+    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
 }
 
-TEST_F(KeyElementTest, SameChildNameUnderAnotherPathIsNoKey) {
+TEST_F(KeyElementTest, AnotherPathOrASingleNameIsNoKey) {
     ReadKeyElementLine(u"catalog>book>isbn");
     Load("<catalog><shelf><book><isbn>1</isbn></book></shelf></catalog>", "<catalog/>");
     EXPECT_FALSE(IsKeyElement(*Find(left, "shelf/book/isbn")));
     EXPECT_FALSE(IsKeyParent(*Find(left, "shelf/book")));
-}
-
-TEST_F(KeyElementTest, SingleNameLineIsStoredButConcernsNothing) {
+    // A single name is stored but concerns nothing.
+    ResetKeys();
     ReadKeyElementLine(u"isbn");
     ASSERT_EQ(keyElements().size(), 1u);
     Load(kLeftBooks, kRightBooks);
     EXPECT_FALSE(IsKeyOf(*Find(left, "book/isbn"), *Find(left, "book")));
 }
 
-TEST_F(KeyElementTest, TwelveAtMost) {
-    for (int i = 0; i < 14; ++i) ReadKeyElementLine(U("a>k" + std::to_string(i)));
-    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
-    Load(kLeftBooks, kRightBooks);
-    EXPECT_FALSE(ToggleKeyElement(*Find(left, "book/isbn")));
-    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
-    ReadKeyElementLine(u"a>k0");  // the same entry again
-    EXPECT_EQ(keyElements().size(), kMaxKeyElements);
-}
-
 using KeyAttributeTest = RulesTest;
 
-TEST_F(KeyAttributeTest, WithoutKeyOrderAndSimilarityDecide) {
+TEST_F(KeyAttributeTest, ItemsPairByIdOnlyWithTheKey) {
     options().PairRelatedOnly = 0;  // or the ids are found to be the key
     Compare(kLeftItems, kRightItems);
     EXPECT_EQ(PartnerText(Find(left, "item")), "Alpha");
-}
-
-TEST_F(KeyAttributeTest, ItemsPairById) {
     ReadKeyAttributeLine(u"r>item|id");
     Compare(kLeftItems, kRightItems);
     const ElementRecord* first = Find(left, "item");
@@ -91,7 +80,7 @@ TEST_F(KeyAttributeTest, ItemsPairById) {
     EXPECT_EQ(PartnerText(NextSiblingRecord(first)), "Alpha");
 }
 
-TEST_F(KeyAttributeTest, SetFromAnElementAndReset) {
+TEST_F(KeyAttributeTest, SetFromAnElementOrALineAndReset) {
     Load(kLeftItems, kRightItems);
     const ElementRecord* item = Find(left, "item");
     const std::uint32_t before = keyAttribute().fingerprint();
@@ -105,6 +94,14 @@ TEST_F(KeyAttributeTest, SetFromAnElementAndReset) {
     ResetKeyAttribute();
     EXPECT_FALSE(keyAttribute().present());
     EXPECT_EQ(keyAttribute().fingerprint(), before);
+    // A line without a bar changes nothing; one with a bar and a name replaces.
+    ReadKeyAttributeLine(u"r>item|id");
+    ReadKeyAttributeLine(u"r>item");
+    EXPECT_EQ(ToUtf8(keyAttribute().text), "r>item|id");
+    ReadKeyAttributeLine(u"nowhere>else|code");
+    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
+    ReadKeyAttributeLine(u"r>item|");
+    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
 }
 
 TEST_F(KeyAttributeTest, NameCaseFollowsTheAttributeCaseOption) {
@@ -118,16 +115,6 @@ TEST_F(KeyAttributeTest, NameCaseFollowsTheAttributeCaseOption) {
     ReadKeyAttributeLine(u"r>item|id");  // the hash is made under the option
     Load("<r><item ID='1'/></r>", "<r><item id='1'/></r>");
     EXPECT_NE(KeyAttrSignatureOf(*Find(left, "item")), nullptr);
-}
-
-TEST_F(KeyAttributeTest, LineWithoutBarChangesNothingOneWithBarReplaces) {
-    ReadKeyAttributeLine(u"r>item|id");
-    ReadKeyAttributeLine(u"r>item");
-    EXPECT_EQ(ToUtf8(keyAttribute().text), "r>item|id");
-    ReadKeyAttributeLine(u"nowhere>else|code");
-    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
-    ReadKeyAttributeLine(u"r>item|");
-    EXPECT_EQ(ToUtf8(keyAttribute().attributeName), "code");
 }
 
 }  // namespace

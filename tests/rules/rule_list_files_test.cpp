@@ -3,19 +3,11 @@
 // them back, malformed lines.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "rules_fixture.h"
 
 namespace quillon::test {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ListFileTest : public RulesTest {
 protected:
@@ -28,7 +20,7 @@ protected:
     std::string path;
 };
 
-TEST_F(ListFileTest, IgnoredElementsBlockAsWritten) {
+TEST_F(ListFileTest, IgnoredElementsBlockAsWrittenAndReadBackOnceWhenSavedTwice) {
     ReadIgnoreElementLine(u"catalog>book>price 1");
     ReadConditionLine(u"currency 0 3 1 EUR");
     ReadIgnoreElementLine(u"timestamp");
@@ -37,7 +29,7 @@ TEST_F(ListFileTest, IgnoredElementsBlockAsWritten) {
     ReadConditionLine(u"$TEXT$ 0 0 0 5");
     ReadCommonAttributesLine(u"xmlns version");
     ASSERT_TRUE(SaveIgnoredElements(Path()));
-    EXPECT_EQ(ReadAll(path),
+    EXPECT_EQ(ReadBytes(path),
               "\r\n#These rows were added by Quillon\r\n"
               "IgnoreElement=catalog>book>price 1\r\n"
               "Condition=currency 0 3 1 EUR\r\n"
@@ -46,15 +38,15 @@ TEST_F(ListFileTest, IgnoredElementsBlockAsWritten) {
               "IgnoreElement=code 1\r\n"
               "Condition=$TEXT$ 0 0 0 5\r\n"
               "CommonIgnoredAttributes=xmlns version\r\n");
-}
-
-TEST_F(ListFileTest, SavedTwiceLoadsEachRuleOnce) {
+    // Saved twice, each rule is still loaded once.
+    std::remove(path.c_str());
+    ResetIgnoreRules();
     ReadIgnoreElementLine(u"a>b 2");
     ReadConditionLine(u"k 1 5 0 X");
     ReadIgnoreElementLine(u"c");
     ASSERT_TRUE(SaveIgnoredElements(Path()));
     ASSERT_TRUE(SaveIgnoredElements(Path()));
-    const std::string text = ReadAll(path);
+    const std::string text = ReadBytes(path);
     std::size_t comments = 0;
     for (std::size_t p = text.find("#These rows"); p != std::string::npos; p = text.find("#These rows", p + 1))
         ++comments;
@@ -73,13 +65,10 @@ TEST_F(ListFileTest, SavedTwiceLoadsEachRuleOnce) {
     EXPECT_FALSE(ignoreRules().rules[1]->condition);
 }
 
-TEST_F(ListFileTest, NothingToSaveWritesNothing) {
+TEST_F(ListFileTest, NothingToSaveWritesNothingAndAnUnwritableFileIsAFailure) {
     EXPECT_TRUE(SaveIgnoredElements(Path()));
     EXPECT_TRUE(SaveKeyElements(Path()));
     EXPECT_FALSE(std::ifstream(path).good());
-}
-
-TEST_F(ListFileTest, UnwritableFileIsAFailure) {
     ReadIgnoreElementLine(u"a");
     EXPECT_FALSE(SaveIgnoredElements(u"/nonexistent-dir/list.txt"));
     EXPECT_FALSE(ReadSettingsFile(u"/nonexistent-dir/list.txt", kIgnoreRulesSection));
@@ -106,17 +95,24 @@ TEST_F(ListFileTest, MalformedLinesAreSkippedNothingElseLost) {
     EXPECT_EQ(ignoreRules().rules[1]->condition->op, 0);  // a non-digit field reads as 0
     EXPECT_EQ(keyElements().size(), 1u);
     EXPECT_FALSE(keyAttribute().present());
+    // Only the chosen sections are read.
+    ResetIgnoreRules();
+    ResetKeys();
+    ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
+    EXPECT_TRUE(ignoreRules().rules.empty());
+    EXPECT_EQ(keyElements().size(), 1u);
+    ReadIgnoreElementLine(u"a 261");  // the kind is taken modulo 256
+    EXPECT_EQ(ignoreRules().rules.back()->kind, 5);
 }
 
-TEST_F(ListFileTest, ConditionAfterARefusedRuleTouchesNoOtherRule) {
+TEST_F(ListFileTest, AConditionWithoutItsRuleTouchesNoOtherRule) {
     ReadIgnoreElementLine(u"keep");
     for (int i = 1; i < 128; ++i) ReadIgnoreElementLine(U("n" + std::to_string(i)));
     ReadIgnoreElementLine(u"overflow");
     ReadConditionLine(u"status 0 3 0 done");
     for (const auto& r : ignoreRules().rules) EXPECT_FALSE(r->condition) << ToUtf8(r->text);
-}
-
-TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
+    // Nor does one at the top of a new file, or one whose rule is gone.
+    ResetIgnoreRules();
     ReadIgnoreElementLine(u"earlier");
     std::ofstream(path, std::ios::binary) << "Condition=status 0 3 0 done\r\n";
     ASSERT_TRUE(ReadSettingsFile(Path(), kIgnoreRulesSection));
@@ -127,26 +123,12 @@ TEST_F(ListFileTest, ConditionAtTheTopOfANewFileTouchesNoEarlierRule) {
     EXPECT_TRUE(ignoreRules().rules.empty());
 }
 
-TEST_F(ListFileTest, OnlyTheChosenSectionsAreRead) {
-    std::ofstream(path, std::ios::binary) << "IgnoreElement=a\r\nKeyElement=r>k\r\n";
-    ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
-    EXPECT_TRUE(ignoreRules().rules.empty());
-    EXPECT_EQ(keyElements().size(), 1u);
-}
-
-TEST_F(ListFileTest, KindIsTakenModulo256) {
-    ReadIgnoreElementLine(u"a 261");
-    ReadIgnoreElementLine(u"b 99999999999999999999");
-    ASSERT_EQ(ignoreRules().rules.size(), 2u);
-    EXPECT_EQ(ignoreRules().rules[0]->kind, 5);
-}
-
 TEST_F(ListFileTest, KeyElementsBlockAsWrittenAndReadBack) {
     ReadKeyElementLine(u"catalog>book>isbn");
     ReadKeyElementLine(u"orders > order > number");
     ReadKeyAttributeLine(u"catalog>book|id");
     ASSERT_TRUE(SaveKeyElements(Path()));
-    EXPECT_EQ(ReadAll(path),
+    EXPECT_EQ(ReadBytes(path),
               "\r\n#These rows were added by Quillon\r\n"
               "KeyElement=catalog>book>isbn\r\n"
               "KeyElement=orders>order>number\r\n"
@@ -155,12 +137,12 @@ TEST_F(ListFileTest, KeyElementsBlockAsWrittenAndReadBack) {
     ASSERT_TRUE(ReadSettingsFile(Path(), kKeysSection));
     EXPECT_EQ(keyElements().size(), 2u);
     EXPECT_EQ(ToUtf8(keyAttribute().text), "catalog>book|id");
-}
-
-TEST_F(ListFileTest, OnlyAKeyAttributeWritesOneLine) {
+    // A key attribute alone is one line.
+    ResetKeys();
+    std::remove(path.c_str());
     ReadKeyAttributeLine(u"r>item|id");
     ASSERT_TRUE(SaveKeyElements(Path()));
-    EXPECT_EQ(ReadAll(path), "\r\n#These rows were added by Quillon\r\nKeyAttribute=r>item|id\r\n");
+    EXPECT_EQ(ReadBytes(path), "\r\n#These rows were added by Quillon\r\nKeyAttribute=r>item|id\r\n");
 }
 
 // Names in any script survive a save and a load: the file is UTF-8; a block
@@ -169,7 +151,7 @@ TEST_F(ListFileTest, Utf8BothWaysAndOlderSingleByteBlocksStillRead) {
     ReadIgnoreElementLine(u"Gr\u00F6\u00DFe");
     ReadIgnoreElementLine(u"\u0426\u0435\u043D\u0430>\u6F22\u5B57");
     ASSERT_TRUE(SaveIgnoredElements(Path()));
-    EXPECT_NE(ReadAll(path).find("IgnoreElement=Gr\xC3\xB6\xC3\x9F"
+    EXPECT_NE(ReadBytes(path).find("IgnoreElement=Gr\xC3\xB6\xC3\x9F"
                                  "e\r\n"),
               std::string::npos);
     std::ofstream(path, std::ios::binary | std::ios::app) << "IgnoreElement=pr\xE9"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -51,6 +52,11 @@ std::string WriteTempFile(std::string_view contents, std::string_view suffix) {
     std::ofstream(path, std::ios::binary) << contents;
     tempFiles().paths.push_back(path);
     return path;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 LoadResult LoadFile(DocumentPane& pane, const std::string& path, DoctypeInfo* doctype) {

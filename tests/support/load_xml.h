@@ -21,6 +21,9 @@ XmlParser& Parser();
 // removed when the test program ends.
 std::string WriteTempFile(std::string_view contents, std::string_view suffix = ".xml");
 
+// The whole file's bytes; empty when it cannot be read.
+std::string ReadBytes(const std::string& path);
+
 // Loads inline XML into the pane with the process's one parser.
 LoadResult LoadXml(DocumentPane& pane, std::string_view xml, DoctypeInfo* doctype = nullptr);
 // Loads a file (or address) into the pane.
