@@ -555,6 +555,15 @@ bool applySettingsAndLists(const DiffRun& run) {
 
 // Writes the queued documents from the saved side's root; false after the
 // first one that could not be written.
+// Everything is written and the process ends: the system takes the trees
+// back at once, where freeing them would walk every record.
+[[noreturn]] void endWithoutTeardown(int status) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 bool writeOutputs(const DiffRun& run, DocumentPane (&panes)[2], DoctypeInfo (&doctypes)[2]) {
     const int side = run.fromRight ? 1 : 0;
     const ElementRecord* root = RootRecord(panes[side]);
@@ -723,7 +732,7 @@ int main(int argc, char** argv) {
         }
         return status;
     };
-    if (documents < 2) return fatalStatus(0);
+    if (documents < 2) endWithoutTeardown(fatalStatus(0));
 
     PairingProgress progress;
     if (run.progress && elements > 0) {
@@ -764,11 +773,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillon-diff: %s\n", TerminalText(error).c_str());
         return kExitTrouble;
     }
-    const int status = fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent);
-    // Everything is written and the process ends: the system takes the trees
-    // back at once, where freeing them would walk every record.
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    std::_Exit(status);
+    endWithoutTeardown(fatalStatus(c.ChangedPairs == 0 ? kExitIdentical : kExitDifferent));
 }
