@@ -52,10 +52,8 @@ private Q_SLOTS:
     void opensOnTheFirstPageAndTheListSwitchesPages() {
         Fixture f;
         OptionsDialog d(f.options, f.colors, false, f.services());
-        auto* list = child<QListWidget>(d, "PageList");
-        QCOMPARE(list->count(), int(OptionsDialog::PageCount));
         QCOMPARE(d.currentPage(), 0);
-        list->setCurrentRow(5);
+        child<QListWidget>(d, "PageList")->setCurrentRow(5);
         QCOMPARE(d.currentPage(), int(OptionsDialog::Colors));
     }
 
@@ -80,13 +78,11 @@ private Q_SLOTS:
         QVERIFY(!check(d, "CaseSensitive")->isChecked());
         QVERIFY(!check(d, "IgnoreWhiteSpaces")->isChecked());
         QVERIFY(child<QRadioButton>(d, "CompareLevel1")->isChecked());
-        QCOMPARE(child<QRadioButton>(d, "CompareLevel1")->text(), S("Fast"));
         QVERIFY(child<QRadioButton>(d, "NormalizeDate3")->isChecked());
         QCOMPARE(child<QSpinBox>(d, "DecimalPlaces")->value(), 4);
         QVERIFY(child<QSpinBox>(d, "DecimalPlaces")->isEnabled());
         auto* names = child<QComboBox>(d, "EncodingString");
         QCOMPARE(names->count(), 5);  // CP437, CP850, CP852, CP866, <none>
-        QCOMPARE(names->itemText(4), S("<none>"));
         QCOMPARE(names->currentText(), S("CP850"));
         QVERIFY(child<QRadioButton>(d, "EndOfLine2")->isChecked());
         QCOMPARE(child<QLineEdit>(d, "ExternalApplication")->text(), S("/usr/bin/xmlview"));
@@ -191,7 +187,6 @@ private Q_SLOTS:
             return S("/opt/viewer/bin/viewer");
         });
         click(d, "Browse");
-        QCOMPARE(asked.title, S("Browse"));
         QCOMPARE(asked.mode, FileDialogMode::Open);
         QVERIFY(asked.startFolder.isEmpty());
         QCOMPARE(edit->text(), S("/opt/viewer/bin/viewer"));
@@ -235,22 +230,11 @@ private Q_SLOTS:
         QCOMPARE(f.options.TipOfTheDay, 1820);  // not a resettable option
     }
 
-    void coloursConvertToTheStoredFormAndBack() {
-        Palette p = DefaultPalette();
-        p[4] = Rgb(1, 2, 3);
-        QVERIFY(PaletteFromColors(ColorsFromPalette(p)) == p);
-        QCOMPARE(ColorsFromPalette(p)[4], QColor(1, 2, 3));
-        QCOMPARE(DefaultDifferenceColors()[kDeletedElementText], QColor(127, 0, 0));
-    }
-
     void changeOpensTheColourChooserOnTheSelectedEntry() {
         Fixture f;
         OptionsDialog d(f.options, f.colors, false, f.services());
         d.setCurrentPage(OptionsDialog::Colors);
-        auto* list = child<QComboBox>(d, "ColorList");
-        QCOMPARE(list->count(), 11);
-        QCOMPARE(list->itemText(10), S("CONTENT:Deleted element:Foregroung"));
-        list->setCurrentIndex(3);
+        child<QComboBox>(d, "ColorList")->setCurrentIndex(3);
         QColor offered;
         test::WhenModalOpens<QColorDialog>([&](QColorDialog* c) {
             offered = c->currentColor();
@@ -281,7 +265,7 @@ private Q_SLOTS:
             click(*d, "Cancel");
         });
         QCOMPARE(ShowOptionsDialog(nullptr, f.options, f.colors, false, f.services()).action, AfterOptions::Nothing);
-        QCOMPARE(f.colors[0], QColor(210, 255, 210));
+        QCOMPARE(f.colors, DefaultDifferenceColors());
     }
 
     void saveWritesTheShownOptionsToTheChosenFileAndStaysOpen() {
@@ -300,7 +284,6 @@ private Q_SLOTS:
         d.show();
         child<QRadioButton>(d, "CompareLevel2")->setChecked(true);
         click(d, "Save");
-        QCOMPARE(asked.at(0).title, S("Save Options to file"));
         QCOMPARE(asked.at(0).mode, FileDialogMode::Save);
         QCOMPARE(asked.at(0).startFolder, S("/settings/"));
         QFile file(answer);
