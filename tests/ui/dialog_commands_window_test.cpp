@@ -129,8 +129,7 @@ private Q_SLOTS:
     void findSelectsTheNextMatchAndSaysWhenThereIsNone() {
         Program p(Program::pair(kLeft, kRight));
         p.window->autoSelectBox()->setChecked(false);
-        QCOMPARE(p.current(), RootRecord(p.pane(PaneSide::Left)));
-        p.window->executeCommand(cmd::Find);
+        p.key(Qt::Key_F, Qt::ControlModifier);
         FindDialog* d = ExistingFindDialog();
         QVERIFY(d);
         d->setSearchText(S("sea"));
@@ -138,7 +137,6 @@ private Q_SLOTS:
         const ElementRecord* title = p.find(PaneSide::Left, "book/title");
         QCOMPARE(p.current(), title);
         PaneView* view = p.window->paneView(PaneSide::Left);
-        QCOMPARE(view->currentItem(), title->item);
         QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "book")->item)));
 
         click(*d, "FindNext");  // "Sea" is nowhere after the title
@@ -242,8 +240,7 @@ private Q_SLOTS:
                 click(*d, "Cancel");
             });
             QVERIFY2(insideTheDialog, alreadyOpen ? "already open" : "first opened");
-            QVERIFY(help);
-            QVERIFY(help->isVisible());
+            QVERIFY(help && help->isVisible());
             QCOMPARE(help->browser()->source(), HelpTopicUrl(topic));
             QCOMPARE(help->parentWidget(), p.window.get());  // it goes when the program ends
         }

@@ -4,7 +4,6 @@
 // differences (also the same-level steps with Ctrl), the view modes and
 // the expanded differences after a comparison, the ignore and key element
 // toggles, and the element context menu.
-#include <QAction>
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>

@@ -8,21 +8,11 @@
 #include <QPaintEngine>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <QtTest>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "model/document_pane.h"
-#include "ui/command_ids.h"
 #include "ui/dialogs/options_dialog.h"
-#include "ui/modal.h"
-#include "model/element_record.h"
-#include "support/load_xml.h"
 #include "ui/main_window_fixture.h"
-#include "ui/pane_model.h"
-#include "ui/pane_painter.h"
-#include "ui/pane_view.h"
+#include "ui/modal.h"
 
 using namespace quillon;
 using test::Program;

@@ -64,9 +64,10 @@ using Names = std::vector<std::u16string>;
 
 }  // namespace
 
-class IgnoreCommandTest : public QObject {
+class RuleDialogsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // ---- The ignore commands ----
     void withoutConfirmationTheRuleFollowsTheNameOption() {
         for (const auto& [byFullName, text] : {std::pair{1u, u"catalog>book>item"}, std::pair{0u, u"item"}}) {
             Fixture f;
@@ -155,11 +156,8 @@ private Q_SLOTS:
         QVERIFY(!RemoveAllRulesAfterAsking(f.rules));  // nothing left: no question
         QCOMPARE(f.messages.messages.size(), std::size_t(2));
     }
-};
 
-class IgnoreElementDialogTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
+    // ---- Ignore Element ----
     void opensUncheckedForAnElementWithoutRules() {
         Fixture f;
         f.setCommon(u"xmlns version");
@@ -327,11 +325,8 @@ private Q_SLOTS:
         QCOMPARE(int(f.at("book/item").ignoreState), 0);
         QCOMPARE(int(f.at("book/item/sub").ruleFlags), 0);
     }
-};
 
-class IgnoredElementsDialogTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
+    // ---- The list of ignored elements ----
     void removeButtonsTakeTheSelectedRowsAndKeepTheOtherList() {
         Fixture f;
         for (const char* t : {"r1", "r2", "r3", "r4"}) {
@@ -419,11 +414,8 @@ private Q_SLOTS:
         click(d, "Edit");
         QCOMPARE(texts(list), (QStringList{S("book")}));
     }
-};
 
-class KeyAttributeDialogTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
+    // ---- Key Attribute ----
     void opensOnTheKeyAndOnlyAnotherChoiceAsksForAReload() {
         Fixture f;
         f.rules.setKeyAttribute(f.at("book"), u"rev");
@@ -464,18 +456,5 @@ private Q_SLOTS:
 
 }  // namespace quillon
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    int failed = 0;
-    quillon::IgnoreCommandTest commands;
-    failed |= QTest::qExec(&commands, argc, argv);
-    quillon::IgnoreElementDialogTest ignore;
-    failed |= QTest::qExec(&ignore, argc, argv);
-    quillon::IgnoredElementsDialogTest list;
-    failed |= QTest::qExec(&list, argc, argv);
-    quillon::KeyAttributeDialogTest key;
-    failed |= QTest::qExec(&key, argc, argv);
-    return failed;
-}
-
+QTEST_MAIN(quillon::RuleDialogsTest)
 #include "rule_dialogs_test.moc"

@@ -5,7 +5,6 @@
 // file, and the entire-element list.
 #include <sys/resource.h>
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
