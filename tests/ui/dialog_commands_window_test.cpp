@@ -323,7 +323,9 @@ private Q_SLOTS:
         p.window->executeCommand(cmd::ViewOnlyDifferences);
         QVERIFY(!p.find(PaneSide::Right, "c"));  // only the difference is left
         const int results = p.count(u"Result");
-        auto replaced = [&] { return p.find(PaneSide::Right, "b")->attributesUtf16() == p.find(PaneSide::Left, "b")->attributesUtf16(); };
+        auto replaced = [&] {
+            return p.find(PaneSide::Right, "b")->attributesUtf16() == p.find(PaneSide::Left, "b")->attributesUtf16();
+        };
         p.pickSourceAndTarget("b", "");
         p.select(PaneSide::Right, "b");
         p.window->executeCommand(cmd::ReplaceElement);

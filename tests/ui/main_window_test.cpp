@@ -228,7 +228,7 @@ private Q_SLOTS:
                          {QUrl::fromLocalFile(qpath(dropped)), QUrl::fromLocalFile(qpath(second))}));
         QCOMPARE(p.window->pathBox(PaneSide::Right)->currentText(), qpath(dropped));  // only the first
         QCOMPARE(RootRecord(p.pane(PaneSide::Left)), leftRoot);                       // the left stayed
-        QCOMPARE(compareCounters().ChangedPairs, 0u);  // compared at once (AutoCompare)
+        QCOMPARE(compareCounters().ChangedPairs, 0u);                                 // compared at once
         // Outside the panes a drop is refused.
         QVERIFY(!sendDrop(p.window->commandBar(), {QUrl::fromLocalFile(qpath(second))}));
         QVERIFY(!p.window->statusBar()->acceptDrops());

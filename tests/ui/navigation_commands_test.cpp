@@ -93,7 +93,7 @@ private Q_SLOTS:
         ComparedPair p;
         p.select(s.side, s.from);
         p.key(s.key, s.modifiers);
-        QCOMPARE(p.window->currentElement(), p.find(s.toSide, s.to));
+        QCOMPARE(p.current(), p.find(s.toSide, s.to));
         QVERIFY(!p.window->ctrlHeld());  // the key-up ended any Ctrl
     }
     void stepButtonsFollowTheTargetsAndThePartner() {
@@ -110,8 +110,8 @@ private Q_SLOTS:
         QVERIFY(!p.enabled(cmd::NextDeleted));
         QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), kNoItem);
         p.select(PaneSide::Right, "a/y");
-        p.window->commands()->action(cmd::NextDeleted)->trigger();  // the toolbar button's action
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "e"));
+        p.trigger(cmd::NextDeleted);  // the toolbar button's action
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "e"));
     }
     void ctrlSwitchesTheButtonsToTheSameLevelTargets() {
         ComparedPair p;
@@ -124,8 +124,8 @@ private Q_SLOTS:
         QVERIFY(shows(11));
         QVERIFY(p.enabled(cmd::PreviousDifference));  // the root, above a
         QVERIFY(p.enabled(cmd::NextDeleted));         // d
-        next->trigger();  // the same-level target: c, not x
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "c"));
+        next->trigger();                              // the same-level target: c, not x
+        QCOMPARE(p.current(), p.find(PaneSide::Left, "c"));
         QTest::keyRelease(p.window.get(), Qt::Key_Control);
         QVERIFY(shows(2));
         // Ctrl held while the user switches to another window: its key-up
@@ -147,7 +147,7 @@ private Q_SLOTS:
         for (Qt::Key k : {Qt::Key_F10, Qt::Key_F11})
             for (Qt::KeyboardModifiers m : {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers()}) {
                 p.key(k, m);
-                QVERIFY2(p.window->currentElement() == p.find(PaneSide::Left, "b"), qPrintable(QString::number(k)));
+                QVERIFY2(p.current() == p.find(PaneSide::Left, "b"), qPrintable(QString::number(k)));
             }
     }
     void comparingAgainDropsTargetsOfTheOldResult() {
@@ -160,20 +160,20 @@ private Q_SLOTS:
         // The new targets start from the current element, in its pane.
         QVERIFY(!p.enabled(cmd::NextDifference));
         p.key(Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "a/x"));
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "a/x"));
     }
     void afterAPaneResetNavigationGoesOn() {
         ComparedPair p;  // nothing selected yet: from the top
         p.key(Qt::Key_F10);
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a"));
+        QCOMPARE(p.current(), p.find(PaneSide::Left, "a"));
         p.window->executeCommand(cmd::EntireElement);  // resets the panes
         p.key(Qt::Key_F10);
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a/x"));
+        QCOMPARE(p.current(), p.find(PaneSide::Left, "a/x"));
         // The end-of-document line is no element.
         PaneView* view = p.window->paneView(PaneSide::Left);
         view->setFocus();
         QTest::keyClick(view, Qt::Key_End);
-        QVERIFY(!p.window->currentElement());
+        QVERIFY(!p.current());
         QCOMPARE(p.window->status()->text(0), QString());
         p.key(Qt::Key_F3);
         QCOMPARE(p.lastText(), std::u16string(u"Please select the element you want to display"));
@@ -190,12 +190,12 @@ private Q_SLOTS:
         QVERIFY(expanded(p, PaneSide::Left, "a"));  // x changed below it
         QVERIFY(expanded(p, PaneSide::Right, "a"));
         // Also on filtered panes, which are rebuilt in one go.
-        p.window->commands()->action(cmd::ViewOnlyDifferences)->trigger();
+        p.trigger(cmd::ViewOnlyDifferences);
         QVERIFY(expanded(p, PaneSide::Right, "a"));
     }
     void viewModesFilterThePanesAndNormalBringsThemBack() {
         ComparedPair p;
-        p.window->commands()->action(cmd::ViewOnlyDifferences)->trigger();
+        p.trigger(cmd::ViewOnlyDifferences);
         QVERIFY(p.window->commands()->action(cmd::ViewOnlyDifferences)->isChecked());
         QCOMPARE(names(p.pane(PaneSide::Right)), QStringLiteral("r a x c e"));
         // Compare Elements is refused on a filtered view.
@@ -204,16 +204,16 @@ private Q_SLOTS:
         QCOMPARE(p.lastText(), std::u16string(u"Please unset the \"Display only differences\" option !"));
         // Navigation works on what is left.
         p.key(Qt::Key_F10);
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a/x"));
+        QCOMPARE(p.current(), p.find(PaneSide::Left, "a/x"));
         // Compare Files on the filtered panes loads the documents again first.
         p.key(Qt::Key_F5);
         QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r a x c d"));
         QCOMPARE(compareCounters().ChangedPairs, 4u);
 
-        p.window->commands()->action(cmd::ViewOnlySimilarities)->trigger();
+        p.trigger(cmd::ViewOnlySimilarities);
         QVERIFY(!p.window->commands()->action(cmd::ViewOnlyDifferences)->isChecked());
         QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r b"));
-        p.window->commands()->action(cmd::ViewNormal)->trigger();
+        p.trigger(cmd::ViewNormal);
         QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r a x y b c d"));
         QCOMPARE(p.state(PaneSide::Left, "c"), 1);
     }
@@ -226,7 +226,7 @@ private Q_SLOTS:
         for (const auto& [key, state] : {std::pair{Qt::Key_F9, 3}, std::pair{Qt::Key_F7, 1}}) {
             p.key(key);
             QCOMPARE(int(b->ignoreState), state);
-            QCOMPARE(p.window->currentElement(), b);
+            QCOMPARE(p.current(), b);
             p.key(key);
             QCOMPARE(int(b->ignoreState), 0);
         }
@@ -279,7 +279,7 @@ private Q_SLOTS:
         p.select(PaneSide::Left, "k0/x");
         p.key(Qt::Key_F2, Qt::ControlModifier);
         QVERIFY(IsKeyElement(*x));
-        QCOMPARE(p.window->currentElement(), x);
+        QCOMPARE(p.current(), x);
         for (int i = 0; i < 13; ++i) {
             p.select(PaneSide::Left, "k" + std::to_string(i));
             p.key(Qt::Key_F2);
@@ -290,7 +290,7 @@ private Q_SLOTS:
     void keyElementsSaveAndLoadThroughTheirDialogs() {
         ComparedPair p;
         const QString file = qpath(test::WriteTempFile("", ".ini"));
-        p.window->commands()->action(cmd::SaveKeyElements)->trigger();
+        p.trigger(cmd::SaveKeyElements);
         QVERIFY(p.asked.empty());  // nothing to save: no dialog
         p.select(PaneSide::Left, "a/x");
         p.key(Qt::Key_F2);
@@ -335,7 +335,7 @@ private Q_SLOTS:
         };
         const QRect root = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "")->item));
         const QPoint onText(root.left() + PanePainter::kIconArea + 6, root.center().y());
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, ""));
+        QCOMPARE(p.current(), p.find(PaneSide::Left, ""));
         QCOMPARE(rightClick(onText), QStringLiteral("Save XML File\tF8"));
         QCOMPARE(rightClick(QPoint(root.left() + 4, root.center().y())), QString());  // on the icon
         QCOMPARE(rightClick(QPoint(view->viewport()->width() - 3, root.center().y())), QString());
@@ -346,7 +346,7 @@ private Q_SLOTS:
                  QStringLiteral("Save XML Element\tF8"));
         // Another item: selected and its menu shown with the one click.
         QCOMPARE(rightClick(onText), QStringLiteral("Save XML File\tF8"));
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, ""));
+        QCOMPARE(p.current(), p.find(PaneSide::Left, ""));
     }
     void aClickOnTheSelectedPartnerMakesItCurrent() {
         ComparedPair p;
@@ -356,12 +356,12 @@ private Q_SLOTS:
         QCOMPARE(right->currentItem(), p.find(PaneSide::Right, "c")->item);
         const QRect c = right->visualRect(right->paneModel()->indexOf(p.find(PaneSide::Right, "c")->item));
         QTest::mouseClick(right->viewport(), Qt::LeftButton, Qt::NoModifier, c.center());
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "c"));
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "c"));
         // The expand button of an item selects nothing.
         p.select(PaneSide::Left, "a");
         const QRect a = right->visualRect(right->paneModel()->indexOf(p.find(PaneSide::Right, "a")->item));
         QTest::mouseClick(right->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(a.left() - 8, a.center().y()));
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Left, "a"));
+        QCOMPARE(p.current(), p.find(PaneSide::Left, "a"));
     }
 };
 

@@ -79,8 +79,9 @@ protected:
 // A feed whose descriptions and attributes are long enough to wrap, with
 // values that end in punctuation or a blank.
 std::string feed(int items) {
-    std::string xml = "<rss version='2.0' xmlns:atom='http://www.w3.org/2005/Atom'><channel>"
-                      "<link href='https://example.org/feed.xml' rel='self' type='application/rss+xml'/>";
+    std::string xml =
+        "<rss version='2.0' xmlns:atom='http://www.w3.org/2005/Atom'><channel>"
+        "<link href='https://example.org/feed.xml' rel='self' type='application/rss+xml'/>";
     for (int i = 0; i < items; ++i) {
         const std::string n = std::to_string(i);
         xml += "<item id='post-" + n + "' see='https://example.org/posts/" + n + "/comments/?page=2&amp;sort=new.' " +
@@ -88,7 +89,8 @@ std::string feed(int items) {
                ": improvements to module " + n + "</title><description>Post " + n +
                " describes what changed in module " + n +
                " and why the team chose this approach, with a word long enough to be cut: "
-               "supercalifragilisticexpialidocious-" + n + ".</description></item>";
+               "supercalifragilisticexpialidocious-" +
+               n + ".</description></item>";
     }
     return xml + "</channel></rss>";
 }

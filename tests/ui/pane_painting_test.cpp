@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "compare/compare_commands.h"
+#include "compare/value_differences.h"
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "platform/notifier.h"
@@ -18,7 +19,6 @@
 #include "support/load_xml.h"
 #include "ui/art.h"
 #include "ui/block_layout.h"
-#include "compare/value_differences.h"
 #include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
@@ -127,7 +127,8 @@ private Q_SLOTS:
         row("between words", "aaaaaaaaaa bbbbbbbbbb cc", 200, {"aaaaaaaaaa ", "bbbbbbbbbb cc"});
         row("a blank at the end", "aaaaaaaaa bbbbbbbbbb ", 200, {"aaaaaaaaa bbbbbbbbbb"});
         row("a long word is cut", "xxxxxxxxxxxxxxxxxxxxxxxxx", 100, {"xxxxxxxxxx", "xxxxxxxxxx", "xxxxx"});
-        row("after slashes and dots", "https://example.org/feed.xml", 100, {"https://", "example.", "org/feed.", "xml"});
+        row("after slashes and dots", "https://example.org/feed.xml", 100,
+            {"https://", "example.", "org/feed.", "xml"});
         row("a tiny width still ends", "abc def", 3, {"a", "b", "c", "d", "e", "f"});
     }
     // Each line as drawn: the characters at their columns, gaps as '_'.
@@ -151,11 +152,13 @@ private Q_SLOTS:
         QCOMPARE(DisplayString(attrs("a=|x^")), std::u16string(u"a=\"x\""));
         // Values ending in punctuation, in a blank, in a long word, and an
         // empty value, at every width from far too narrow to wide enough.
-        for (const char* s : {"href=|https://example.org/feed.xml^ rel=|self^", "a=|xxxxxxx-^ b=|y^",
-                              "a=|xx ^ b=|y^", "title=|one two three four  ^ x=|^ y=|z.^"})
+        for (const char* s : {"href=|https://example.org/feed.xml^ rel=|self^", "a=|xxxxxxx-^ b=|y^", "a=|xx ^ b=|y^",
+                              "title=|one two three four  ^ x=|^ y=|z.^"})
             for (int width = 10; width <= 400; width += 10)
-                QVERIFY2(wrapFault(attrs(s), width).isEmpty(),
-                         qPrintable(QStringLiteral("%1 at %2: %3").arg(QString::fromLatin1(s)).arg(width).arg(wrapFault(attrs(s), width))));
+                QVERIFY2(wrapFault(attrs(s), width).isEmpty(), qPrintable(QStringLiteral("%1 at %2: %3")
+                                                                              .arg(QString::fromLatin1(s))
+                                                                              .arg(width)
+                                                                              .arg(wrapFault(attrs(s), width))));
     }
     // ---- Icons, states and colours ----
     void iconsFollowStateChildrenExpansionAndKeys() {
@@ -233,20 +236,19 @@ private Q_SLOTS:
         view.expandAll();
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const QImage image = view.viewport()->grab().toImage();
         auto boxColour = [&](std::string_view path) {
+            view.viewport()->repaint();
             const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, path)->item));
-            return QColor(image.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10));
+            const QImage shot = view.viewport()->grab().toImage();
+            return QColor(shot.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10));
         };
         QCOMPARE(boxColour("b"), QColor(210, 255, 210));
         QCOMPARE(boxColour("c"), QColor(255, 210, 210));
+        pair.selection.current = test::Find(pair.left, "b");
+        QCOMPARE(boxColour("b"), QColor(0, 127, 0));  // the selected colour wins
         // An empty pane paints nothing.
         pair.leftModel.setDocumentShown(false);
-        view.viewport()->repaint();
-        const QImage blank = view.viewport()->grab().toImage();
-        const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, "c")->item));
-        QCOMPARE(QColor(blank.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10)),
-                 view.palette().color(QPalette::Base));
+        QCOMPARE(boxColour("c"), view.palette().color(QPalette::Base));
     }
 };
 

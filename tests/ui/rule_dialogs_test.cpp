@@ -357,8 +357,8 @@ private Q_SLOTS:
     void loadAndSaveGoThroughTheListFileDialogs() {
         Fixture f;
         f.options.OptionsDir = u"/lists/";
-        const QString list = QString::fromStdString(
-            WriteTempFile("IgnoreElement=catalog>shelf>item 1\r\nKeyElement=a>b\r\n", ".txt"));
+        const QString list =
+            QString::fromStdString(WriteTempFile("IgnoreElement=catalog>shelf>item 1\r\nKeyElement=a>b\r\n", ".txt"));
         std::vector<FileRequest> asked;
         QString answer = list;
         SetFileNameAsker([&](QWidget*, const FileRequest& r) {
