@@ -191,40 +191,30 @@ private Q_SLOTS:
         QVERIFY(!edit->isEnabled());
     }
 
-    void nameCaseSwitchesAreLockedWhileADocumentIsLoaded() {
-        Fixture f;
-        f.options.XMLElementCaseSensitive = 0;
-        f.options.CompareLevel = 0;
-        OptionsDialog d(f.options, f.colors, true, f.services());
-        QVERIFY(!check(d, "XMLElementCaseSensitive")->isEnabled());
-        QVERIFY(!check(d, "XMLAttributeCaseSensitive")->isEnabled());
-        d.setCurrentPage(OptionsDialog::Validation);
-        click(d, "Default");
-        QCOMPARE(f.options.CompareLevel, 3u);
-        QCOMPARE(f.options.XMLElementCaseSensitive, 0u);
-        click(d, "OK");
-        QCOMPARE(f.options.XMLElementCaseSensitive, 0u);
-    }
-
-    void defaultResetsItsOwnPageAtOnceEvenIfCancelled() {
-        Fixture f;
-        f.options.IgnoreValues = 1;
-        f.options.XMLAttributeCaseSensitive = 0;
-        f.options.TipOfTheDay = 1820;
-        f.colors[0] = Qt::blue;
-        OptionsDialog d(f.options, f.colors, false, f.services());
-        d.setCurrentPage(OptionsDialog::Colors);  // only the working colours
-        click(d, "Default");
-        QCOMPARE(d.workingColors()[0], QColor(210, 255, 210));
-        QCOMPARE(f.colors[0], QColor(Qt::blue));
-        QCOMPARE(f.options.IgnoreValues, 1u);
-        d.setCurrentPage(OptionsDialog::Comparison);
-        click(d, "Default");
-        QVERIFY(!check(d, "IgnoreValues")->isChecked());
-        click(d, "Cancel");
-        QCOMPARE(f.options.IgnoreValues, 0u);
-        QCOMPARE(f.options.XMLAttributeCaseSensitive, 1u);
-        QCOMPARE(f.options.TipOfTheDay, 1820);  // not a resettable option
+    void defaultResetsAtOnceButNotTheNameCaseOfALoadedDocument() {
+        for (const bool loaded : {false, true}) {
+            Fixture f;
+            f.options.IgnoreValues = 1;
+            f.options.XMLElementCaseSensitive = f.options.XMLAttributeCaseSensitive = 0;
+            f.options.TipOfTheDay = 1820;
+            f.colors[0] = Qt::blue;
+            OptionsDialog d(f.options, f.colors, loaded, f.services());
+            QCOMPARE(check(d, "XMLElementCaseSensitive")->isEnabled(), !loaded);
+            QCOMPARE(check(d, "XMLAttributeCaseSensitive")->isEnabled(), !loaded);
+            d.setCurrentPage(OptionsDialog::Colors);  // only the working colours
+            click(d, "Default");
+            QCOMPARE(d.workingColors()[0], QColor(210, 255, 210));
+            QCOMPARE(f.colors[0], QColor(Qt::blue));
+            QCOMPARE(f.options.IgnoreValues, 1u);
+            d.setCurrentPage(OptionsDialog::Comparison);
+            click(d, "Default");
+            QVERIFY(!check(d, "IgnoreValues")->isChecked());
+            click(d, "Cancel");
+            QCOMPARE(f.options.IgnoreValues, 0u);  // reset at once, even though cancelled
+            QCOMPARE(f.options.XMLElementCaseSensitive, loaded ? 0u : 1u);
+            QCOMPARE(f.options.XMLAttributeCaseSensitive, loaded ? 0u : 1u);
+            QCOMPARE(f.options.TipOfTheDay, 1820);  // not a resettable option
+        }
     }
 
     void changeOpensTheColourChooserOnTheSelectedEntry() {
