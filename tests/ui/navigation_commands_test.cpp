@@ -221,20 +221,29 @@ private Q_SLOTS:
     // ---- Ignoring and key elements ----
     void f7AndF9ToggleAtOnceWithoutConfirmation() {
         ComparedPair p(kLeft, kRight, [](Options& o) { o.DisplayConfirmation = 0; });
-        p.select(PaneSide::Left, "b");
-        ElementRecord* b = p.find(PaneSide::Left, "b");
-        for (const auto& [key, state] : {std::pair{Qt::Key_F9, 3}, std::pair{Qt::Key_F7, 1}}) {
-            p.key(key);
-            QCOMPARE(int(b->ignoreState), state);
-            QCOMPARE(p.current(), b);
-            p.key(key);
-            QCOMPARE(int(b->ignoreState), 0);
-        }
-        QVERIFY(ignoreRules().rules.empty());
+        p.select(PaneSide::Left, "a");
+        ElementRecord* a = p.find(PaneSide::Left, "a");
+        ElementRecord* x = p.find(PaneSide::Left, "a/x");
+        p.key(Qt::Key_F9);  // this element alone
+        QCOMPARE(int(a->ignoreState), 3);
+        x->ignoreState = 4;  // as a comparison marks what lies below
+        p.key(Qt::Key_F9);
+        QCOMPARE(int(a->ignoreState) + int(x->ignoreState), 0);
+        p.key(Qt::Key_F7);  // a rule, by the full name unless the option says otherwise
+        QCOMPARE(int(a->ignoreState), 1);
+        QVERIFY(programRules().ruleText(0) == u"r>a");
+        x->ignoreState = 2;
+        p.key(Qt::Key_F7);
+        QCOMPARE(int(a->ignoreState) + int(x->ignoreState), 0);
+        QCOMPARE(p.current(), a);
         QVERIFY(!p.said(u"Options were changed"));  // no reload needed for either
+        options().IgnoreElementsByFullName = 0;
+        p.key(Qt::Key_F7);
+        QVERIFY(programRules().ruleText(0) == u"a");
+        p.key(Qt::Key_F9);  // what a rule ignores F9 leaves alone
+        QCOMPARE(int(a->ignoreState), 1);
         // Removing a rule that lists attributes, which act while documents
         // load, asks to load again.
-        p.key(Qt::Key_F7);
         programRules().setCurrentKind(4);
         p.key(Qt::Key_F7);
         QVERIFY(ignoreRules().rules.empty());

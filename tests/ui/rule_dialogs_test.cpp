@@ -68,39 +68,6 @@ class RuleDialogsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // ---- The ignore commands ----
-    void withoutConfirmationTheRuleFollowsTheNameOption() {
-        for (const auto& [byFullName, text] : {std::pair{1u, u"catalog>book>item"}, std::pair{0u, u"item"}}) {
-            Fixture f;
-            f.options.DisplayConfirmation = 0;
-            f.options.IgnoreElementsByFullName = byFullName;
-            QVERIFY(f.command(IgnoreCommandKind::Elements, "book/item").rulesExist);
-            QVERIFY(f.rules.ruleText(0) == text);
-            // Again: removed, and the marks the comparison left below go too.
-            f.at("book/item/sub").ignoreState = 2;
-            QVERIFY(!f.command(IgnoreCommandKind::Elements, "book/item").rulesExist);
-            QCOMPARE(int(f.at("book/item/sub").ignoreState), 0);
-        }
-        Fixture f;
-        ignoreRules().rulesChanged = true;
-        QVERIFY(!f.command(IgnoreCommandKind::Elements, nullptr).reloadAsked);  // no element: nothing
-        QVERIFY(f.changed());
-    }
-
-    void f9MarksOnlyWhatNoRuleIgnores() {
-        Fixture f;
-        f.options.DisplayConfirmation = 0;
-        ElementRecord& book = f.at("book");
-        f.at("book/item").ignoreState = 4;
-        book.ignoreState = 3;
-        f.command(IgnoreCommandKind::ParticularElement, "book");
-        QCOMPARE(int(book.ignoreState), 0);
-        QCOMPARE(int(f.at("book/item").ignoreState), 0);
-        book.ignoreState = 1;  // ignored by a rule
-        f.command(IgnoreCommandKind::ParticularElement, "book");
-        QCOMPARE(int(book.ignoreState), 1);
-        QCOMPARE(f.rules.ruleCount(), std::size_t(0));
-    }
-
     void withConfirmationOnlyAttributeRulesAskForAReload() {
         for (const bool ok : {false, true}) {
             Fixture f;
