@@ -237,8 +237,6 @@ private Q_SLOTS:
         QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/validat.htm")));
         ShowHelp(nullptr, false, 0x85F50409u);
         QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/autoload.htm")));
-        ShowHelp(nullptr, false, 0x83F503FEu);
-        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/autocomp.htm")));
         ShowHelp(nullptr, false, 12345u);
         QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
         ShowHelpTopic(nullptr, S("htm/nosuchpage.htm"));
