@@ -25,10 +25,10 @@ using test::qpath;
 
 namespace {
 
-// Left: a (changed below, in x), b equal, c changed, d without partner.
+// Left: a (changed below, in x), b equal, c changed, d without partner, z equal.
 // Right: the same with e in place of d, which is an added element there.
-const char* kLeft = "<r><a><x>1</x><y/></a><b/><c>1</c><d/></r>";
-const char* kRight = "<r><a><x>2</x><y/></a><b/><c>2</c><e/></r>";
+const char* kLeft = "<r><a><x>1</x><y/></a><b/><c>1</c><d/><z/></r>";
+const char* kRight = "<r><a><x>2</x><y/></a><b/><c>2</c><e/><z/></r>";
 
 // Both documents on the command line: loaded and compared.
 struct ComparedPair : Program {
@@ -68,7 +68,8 @@ const Step kSteps[] = {
     {"Ctrl+F10 skips deeper", L, "a", Qt::Key_F10, kCtrl, L, "c"},
     {"Ctrl+Shift+F10", L, "c", Qt::Key_F10, kCtrlShift, L, "a"},
     {"Ctrl+F11", L, "a", Qt::Key_F11, kCtrl, L, "d"},
-    {"Ctrl+Shift+F11, none before", L, "c", Qt::Key_F11, kCtrlShift, L, "c"},
+    {"Shift+F11 back to d", L, "z", Qt::Key_F11, kShift, L, "d"},
+    {"Ctrl+Shift+F11 back to d", L, "z", Qt::Key_F11, kCtrlShift, L, "d"},
 };
 
 }  // namespace
@@ -212,9 +213,9 @@ private Q_SLOTS:
 
         p.trigger(cmd::ViewOnlySimilarities);
         QVERIFY(!p.window->commands()->action(cmd::ViewOnlyDifferences)->isChecked());
-        QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r b"));
+        QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r b z"));
         p.trigger(cmd::ViewNormal);
-        QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r a x y b c d"));
+        QCOMPARE(names(p.pane(PaneSide::Left)), QStringLiteral("r a x y b c d z"));
         QCOMPARE(p.state(PaneSide::Left, "c"), 1);
     }
 
