@@ -115,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(p.count(u"Result"), 1);  // colours alone compare nothing
         // The changed second book is drawn in the new colour.
         PaneView* view = p.window->paneView(PaneSide::Left);
-        ElementRecord* b2 = NextSiblingRecord(test::Find(p.pane(PaneSide::Left), "book"));
+        ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Left, "book"));
         const QRect row = view->visualRect(view->paneModel()->indexOf(b2->item));
         QVERIFY(!row.isEmpty());
         const QImage shot = view->viewport()->grab().toImage();
@@ -129,41 +129,31 @@ private Q_SLOTS:
     void findSelectsTheNextMatchAndSaysWhenThereIsNone() {
         Program p(Program::pair(kLeft, kRight));
         p.window->autoSelectBox()->setChecked(false);
-        QCOMPARE(p.window->currentElement(), RootRecord(p.pane(PaneSide::Left)));
-        p.window->executeCommand(cmd::Find);
+        p.key(Qt::Key_F, Qt::ControlModifier);
         FindDialog* d = ExistingFindDialog();
         QVERIFY(d);
         d->setSearchText(S("sea"));
         click(*d, "FindNext");
-        const ElementRecord* title = test::Find(p.pane(PaneSide::Left), "book/title");
-        QCOMPARE(p.window->currentElement(), title);
+        const ElementRecord* title = p.find(PaneSide::Left, "book/title");
+        QCOMPARE(p.current(), title);
         PaneView* view = p.window->paneView(PaneSide::Left);
-        QCOMPARE(view->currentItem(), title->item);
-        QVERIFY(view->isExpanded(view->paneModel()->indexOf(test::Find(p.pane(PaneSide::Left), "book")->item)));
+        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "book")->item)));
 
         click(*d, "FindNext");  // "Sea" is nowhere after the title
         QCOMPARE(p.lastTitle(), std::u16string(u"Not found"));
-        QCOMPARE(p.window->currentElement(), title);
+        QCOMPARE(p.current(), title);
         // The search runs in the pane of the current element, here upwards
         // from the right pane's second book.
-        ElementRecord* b2 = NextSiblingRecord(test::Find(p.pane(PaneSide::Right), "book"));
+        ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Right, "book"));
         p.window->paneView(PaneSide::Right)->selectItem(b2->item);
         d->findChild<QAbstractButton*>(S("Up"))->click();
         d->setSearchText(S("b1"));
         click(*d, "FindNext");
-        QCOMPARE(p.window->currentElement(), test::Find(p.pane(PaneSide::Right), "book"));
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "book"));
     }
 
     // ---- The element viewers ----
     void viewXmlElementShowsTheCurrentElementAndItsPartner() {
-        {
-            Program empty;
-            empty.window->executeCommand(cmd::ViewElement);
-            QCOMPARE(empty.messages.messages.back().text,
-                     std::u16string(u"Please select the element you want to display"));
-            QCOMPARE(empty.lastTitle(), std::u16string(u"Error"));
-            QVERIFY(!empty.window->viewers().viewer(PaneSide::Left));
-        }
         Program p(Program::pair(kLeft, kRight));
         p.window->executeCommand(cmd::ViewElement);
         QCOMPARE(viewerText(p, PaneSide::Left), S("<catalog v=\"1\">...</catalog>"));
@@ -175,7 +165,7 @@ private Q_SLOTS:
         p.select(PaneSide::Left, "book/title");
         QCOMPARE(viewerText(p, PaneSide::Left), S("<title>Sea</title>"));
         QCOMPARE(viewerText(p, PaneSide::Right), S("<title>Sea</title>"));
-        ElementRecord* b2 = NextSiblingRecord(test::Find(p.pane(PaneSide::Right), "book"));
+        ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Right, "book"));
         p.window->paneView(PaneSide::Right)->selectItem(b2->item);
         QCOMPARE(viewerText(p, PaneSide::Right), S("<book id=\"b2\" lang=\"de\"/>"));
         QCOMPARE(viewerText(p, PaneSide::Left), S("<book id=\"b2\" lang=\"en\"/>"));
@@ -250,8 +240,7 @@ private Q_SLOTS:
                 click(*d, "Cancel");
             });
             QVERIFY2(insideTheDialog, alreadyOpen ? "already open" : "first opened");
-            QVERIFY(help);
-            QVERIFY(help->isVisible());
+            QVERIFY(help && help->isVisible());
             QCOMPARE(help->browser()->source(), HelpTopicUrl(topic));
             QCOMPARE(help->parentWidget(), p.window.get());  // it goes when the program ends
         }
@@ -260,9 +249,7 @@ private Q_SLOTS:
     // ---- Replace, synchronize, insert ----
     void replaceCopiesTheSubtreeAndTheComparisonFindsThemEqual() {
         Program p(Program::pair("<a><b x='1'><d/><e>t</e></b><c/></a>", "<a><b x='2'><f/></b><c/></a>"));
-        p.window->autoSelectBox()->setChecked(false);
-        p.select(PaneSide::Left, "b");   // the source
-        p.select(PaneSide::Right, "b");  // the target, now current
+        p.pickSourceAndTarget("b", "b");
         // The source stays visible, framed apart from the current element.
         auto aside = [&](PaneSide side) {
             PaneModel* m = p.window->paneModel(side);
@@ -276,20 +263,18 @@ private Q_SLOTS:
         QCOMPARE(p.count(u"Result"), 2);
         QCOMPARE(compareCounters().ChangedPairs, 0u);
         // The copy is the current element, selected in its pane.
-        ElementRecord* copy = test::Find(p.pane(PaneSide::Right), "b");
-        QCOMPARE(p.window->currentElement(), copy);
+        ElementRecord* copy = p.find(PaneSide::Right, "b");
+        QCOMPARE(p.current(), copy);
         QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), copy->item);
         QCOMPARE(p.state(PaneSide::Right, "b/e"), 0);
-        QCOMPARE(copy->attributesUtf16(), test::Find(p.pane(PaneSide::Left), "b")->attributesUtf16());
+        QCOMPARE(copy->attributesUtf16(), p.find(PaneSide::Left, "b")->attributesUtf16());
     }
     void reloadingOrLoadingOverAnEditAsksFirst() {
         Program p(Program::pair("<a><b x='1'/></a>", "<a><b x='2'/></a>"));
-        p.window->autoSelectBox()->setChecked(false);
-        p.select(PaneSide::Left, "b");
-        p.select(PaneSide::Right, "b");
+        p.pickSourceAndTarget("b", "b");
         p.window->executeCommand(cmd::SynchronizeElements);
-        const std::u16string synced(test::Find(p.pane(PaneSide::Left), "b")->attributesUtf16());
-        auto edited = [&] { return test::Find(p.pane(PaneSide::Right), "b")->attributesUtf16() == synced; };
+        const std::u16string synced(p.find(PaneSide::Left, "b")->attributesUtf16());
+        auto edited = [&] { return p.find(PaneSide::Right, "b")->attributesUtf16() == synced; };
         auto asked = [&] {
             return std::count_if(p.messages.messages.begin(), p.messages.messages.end(),
                                  [](const auto& m) { return m.text.find(u"will be lost") != std::u16string::npos; });
@@ -310,14 +295,12 @@ private Q_SLOTS:
     }
     void withoutAutoCompareAnEditKeepsTheOldMarks() {
         Program p(Program::pair("<a><b x='1'><d>1</d></b></a>", "<a><b x='2'><d>2</d></b></a>"));
-        p.window->autoSelectBox()->setChecked(false);
         p.window->autoCompareBox()->setChecked(false);
-        p.select(PaneSide::Left, "b");
-        p.select(PaneSide::Right, "b");
+        p.pickSourceAndTarget("b", "b");
         p.window->executeCommand(cmd::SynchronizeElements);
         QCOMPARE(p.count(u"Result"), 1);
         QVERIFY(compareCommandState().Compared);
-        QCOMPARE(test::Find(p.pane(PaneSide::Right), "b/d")->textUtf16(), std::u16string_view(u"1"));
+        QCOMPARE(p.find(PaneSide::Right, "b/d")->textUtf16(), std::u16string_view(u"1"));
         QCOMPARE(p.state(PaneSide::Right, "b/d"), 1);  // stale until the next comparison
         p.window->executeCommand(cmd::CompareFiles);
         QCOMPARE(p.state(PaneSide::Right, "b/d"), 0);
@@ -325,13 +308,11 @@ private Q_SLOTS:
     }
     void insertShowsTheCopyAfterTheTarget() {
         Program p(Program::pair("<a><b/><c n='1'><d/></c></a>", "<a><b/></a>"));
-        p.window->autoSelectBox()->setChecked(false);
-        p.select(PaneSide::Left, "c");
-        p.select(PaneSide::Right, "b");
+        p.pickSourceAndTarget("c", "b");
         p.window->executeCommand(cmd::InsertElement);
         QCOMPARE(shownChildren(p, PaneSide::Right, ""), (QStringList{S("b"), S("c")}));
         QCOMPARE(shownChildren(p, PaneSide::Right, "c"), QStringList{S("d")});
-        QCOMPARE(p.window->currentElement(), p.find(PaneSide::Right, "b"));
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "b"));
         QCOMPARE(p.count(u"Result"), 2);
         QCOMPARE(p.state(PaneSide::Right, "c"), 0);
         QCOMPARE(p.state(PaneSide::Left, "c"), 0);
@@ -340,35 +321,30 @@ private Q_SLOTS:
     void anEditInAFilteredViewIsNotReloadedAway() {
         Program p(Program::pair("<a><b x='1'/><c/></a>", "<a><b x='2'/><c/></a>"));
         p.window->executeCommand(cmd::ViewOnlyDifferences);
-        QVERIFY(compareCommandState().ViewFiltered);
-        QVERIFY(!test::Find(p.pane(PaneSide::Right), "c"));  // only the difference is left
+        QVERIFY(!p.find(PaneSide::Right, "c"));  // only the difference is left
         const int results = p.count(u"Result");
-        p.window->autoSelectBox()->setChecked(false);
-        p.select(PaneSide::Left, "b");
-        p.select(PaneSide::Right, "");
+        auto replaced = [&] {
+            return p.find(PaneSide::Right, "b")->attributesUtf16() == p.find(PaneSide::Left, "b")->attributesUtf16();
+        };
+        p.pickSourceAndTarget("b", "");
         p.select(PaneSide::Right, "b");
         p.window->executeCommand(cmd::ReplaceElement);
-        QCOMPARE(test::Find(p.pane(PaneSide::Right), "b")->attributesUtf16(),
-                 test::Find(p.pane(PaneSide::Left), "b")->attributesUtf16());
+        QVERIFY(replaced());
         QCOMPARE(p.count(u"Result"), results);
-        QCOMPARE(p.window->currentElement(), test::Find(p.pane(PaneSide::Right), "b"));
-
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "b"));
         // F5 here, or another view, would load both files again: asked
         // first, and No keeps the edit.
         p.messages.answer = MessageAnswer::No;
         p.window->executeCommand(cmd::CompareFiles);
-        QCOMPARE(p.lastTitle(), std::u16string(u"Quillon"));
         p.window->executeCommand(cmd::ViewNormal);
-        QCOMPARE(test::Find(p.pane(PaneSide::Right), "b")->attributesUtf16(),
-                 test::Find(p.pane(PaneSide::Left), "b")->attributesUtf16());
+        QVERIFY(replaced());
         QCOMPARE(p.count(u"Result"), results);
         QCOMPARE(p.count(u"Quillon"), 2);
         // Yes: compared afresh from the files, the edit is gone as announced.
         p.messages.answer = MessageAnswer::Yes;
         p.window->executeCommand(cmd::CompareFiles);
         QCOMPARE(p.count(u"Result"), results + 1);
-        QVERIFY(test::Find(p.pane(PaneSide::Right), "b")->attributesUtf16() !=
-                test::Find(p.pane(PaneSide::Left), "b")->attributesUtf16());
+        QVERIFY(!replaced());
     }
 };
 

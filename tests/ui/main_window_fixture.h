@@ -4,7 +4,9 @@
 // dialogs answered from a queue and "open after save" recorded.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QStringList>
@@ -101,6 +103,15 @@ struct Program {
         QVERIFY(r);
         window->paneView(side)->selectItem(r->item);
     }
+    // An edit's source on the left and its target on the right, the target
+    // current; AutoSelect off so that neither selection moves the other.
+    void pickSourceAndTarget(std::string_view left, std::string_view right) {
+        window->autoSelectBox()->setChecked(false);
+        select(PaneSide::Left, left);
+        select(PaneSide::Right, right);
+    }
+    const ElementRecord* current() const { return window->currentElement(); }
+    void trigger(int command) { window->commands()->action(command)->trigger(); }
     // The painter's state of an element: 0 equal, 1 changed, 2 without partner.
     int state(PaneSide side, std::string_view path) {
         PaneModel* model = window->paneModel(side);

@@ -3,8 +3,6 @@
 // loading from the command line, the path boxes, dropped files and the
 // recent files, the comparison's title and states, the splitter, and what a
 // failing or long load does to the window.
-#include <QAction>
-#include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
@@ -72,8 +70,6 @@ private Q_SLOTS:
             "LoadFont Font2", "splitter", "painter", "LoadColors", "recent files", "LoadRecentFiles", "accelerators",
             "command line"};
         QCOMPARE(p.steps, expected);
-        QCOMPARE(p.window->windowTitle(), QStringLiteral("Quillon"));
-        QVERIFY(p.window->isVisible());
         for (int id : {cmd::OpenLeft, cmd::OpenRight, cmd::ReloadFiles, cmd::Exit, cmd::About, cmd::TreeFont})
             QVERIFY2(p.enabled(id), qPrintable(QString::number(id)));
         for (int id : {cmd::CompareFiles, cmd::CompareElements, cmd::SaveElement, cmd::Find, cmd::NextDifference,
@@ -126,8 +122,6 @@ private Q_SLOTS:
     void commandLineLoadsBothPanesAndCompares() {
         const std::string l = test::WriteTempFile(kLeft), r = test::WriteTempFile(kRight);
         Program p({QStringLiteral("quillon"), qpath(l), qpath(r)});
-        QVERIFY(p.doc(PaneSide::Left).loaded && p.doc(PaneSide::Right).loaded);
-        QVERIFY(compareCommandState().Compared);
         const QString title = qpath(l) + QStringLiteral(" - ") + qpath(r) + QStringLiteral(" [Quillon]");
         QCOMPARE(p.window->windowTitle(), title);
         QCOMPARE(p.lastTitle(), std::u16string(u"Result"));
@@ -136,19 +130,13 @@ private Q_SLOTS:
         QVERIFY(p.enabled(cmd::CompareFiles));
         QCOMPARE(p.window->pathBox(PaneSide::Right)->currentText(), qpath(r));
 
-        // What the panes paint: b1 equal, b2 changed in its lang value.
-        PanePainter* painter = p.window->painter();
-        PaneModel* left = p.window->paneModel(PaneSide::Left);
+        // The panes show the result: b1 equal, b2 changed in its lang value.
         QCOMPARE(p.state(PaneSide::Left, "book"), 0);
-        ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Left, "book"));
-        const auto changed = painter->look(*left, left->indexOf(b2->item));
-        QCOMPARE(changed.state, 1);
-        QCOMPARE(changed.nameColorIndex, 1);
-        QCOMPARE(changed.attributeRanges, (std::vector<HighlightRange>{{14, 2, 1}}));
-        // The left root is selected, and AutoSelect selected its partner.
+        QCOMPARE(p.state(PaneSide::Left, ""), 1);
+        // The left root is selected, and AutoSelect selected its partner, painted as selected.
         PaneModel* right = p.window->paneModel(PaneSide::Right);
-        QCOMPARE(p.window->currentElement(), RootRecord(left->pane()));
-        QCOMPARE(painter->look(*right, right->indexOf(right->tree().Root())).nameColorIndex, 4);
+        QCOMPARE(p.current(), p.find(PaneSide::Left, ""));
+        QCOMPARE(p.window->painter()->look(*right, right->indexOf(right->tree().Root())).nameColorIndex, 4);
         QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), right->tree().Root());
 
         // A typed path not loaded stays out of the title; a loaded one is compared.
@@ -187,7 +175,6 @@ private Q_SLOTS:
         const std::string l = test::WriteTempFile(kLeft, "-caf\xE9.xml"), r = test::WriteTempFile(kRight);
         const QString odd = QString::fromStdU16String(FileNameFromBytes(l));
         Program p({QStringLiteral("quillon"), odd, qpath(r)});
-        QVERIFY(p.doc(PaneSide::Left).loaded);
         QVERIFY(compareCommandState().Compared);
         // Shown readably, kept whole where it is used again.
         QCOMPARE(p.window->windowTitle(), qpath(l.substr(0, l.size() - 5)) + QStringLiteral("\uFFFD.xml - ") +
@@ -195,7 +182,6 @@ private Q_SLOTS:
         QCOMPARE(p.window->pathBox(PaneSide::Left)->currentText(), odd);
         std::ofstream(l, std::ios::binary) << "<catalog/>";
         p.window->executeCommand(cmd::ReloadFiles);
-        QVERIFY(p.doc(PaneSide::Left).loaded);
         QCOMPARE(RootRecord(p.pane(PaneSide::Left))->descendantCount(), 0u);
     }
     void aSettingsFileOnTheCommandLineIsReadFirst() {
@@ -224,7 +210,6 @@ private Q_SLOTS:
         Program p;
         const std::string a = test::WriteTempFile("<a/>");
         p.typeAndEnter(PaneSide::Left, qpath(a));
-        QVERIFY(p.doc(PaneSide::Left).loaded);
         QCOMPARE(p.window->status()->text(1), QStringLiteral("Loaded successfully"));
         p.typeAndEnter(PaneSide::Left, qpath(test::WriteTempFile("<b/>")), Qt::Key_Enter);  // the keypad's
         QCOMPARE(RootRecord(p.pane(PaneSide::Left))->name->view(), std::u16string_view(u"b"));
@@ -243,8 +228,7 @@ private Q_SLOTS:
                          {QUrl::fromLocalFile(qpath(dropped)), QUrl::fromLocalFile(qpath(second))}));
         QCOMPARE(p.window->pathBox(PaneSide::Right)->currentText(), qpath(dropped));  // only the first
         QCOMPARE(RootRecord(p.pane(PaneSide::Left)), leftRoot);                       // the left stayed
-        QVERIFY(compareCommandState().Compared);                                      // AutoCompare is on
-        QCOMPARE(compareCounters().ChangedPairs, 0u);
+        QCOMPARE(compareCounters().ChangedPairs, 0u);                                 // compared at once
         // Outside the panes a drop is refused.
         QVERIFY(!sendDrop(p.window->commandBar(), {QUrl::fromLocalFile(qpath(second))}));
         QVERIFY(!p.window->statusBar()->acceptDrops());
@@ -254,12 +238,10 @@ private Q_SLOTS:
     void aFailingLoadLeavesTheOtherPaneAlone() {
         Program p(Program::pair(kLeft, kRight));
         p.typeAndEnter(PaneSide::Right, qpath(test::WriteTempFile("<a><b></a>")));
-        QVERIFY(!p.doc(PaneSide::Right).loaded);
-        QVERIFY(!p.pane(PaneSide::Right).HasDocument());
+        QVERIFY(!p.pane(PaneSide::Right).HasDocument());  // nothing half-built
         QVERIFY(p.doc(PaneSide::Left).loaded);
         QCOMPARE(p.window->status()->text(1), QStringLiteral("Fatal error(s)"));
         QVERIFY(p.said(u"Fatal Error"));
-        QVERIFY(!compareCommandState().Compared);
         QVERIFY(!p.enabled(cmd::CompareFiles));
         // A path that is not there, or a folder: said so, and nothing else changes.
         // (Not the temporary folder: the box would complete it to a file of its history.)
@@ -288,7 +270,6 @@ private Q_SLOTS:
         p.type(PaneSide::Left, bigFile());
         // A click on "Open 2" that arrives while the load runs must not open a dialog later.
         QWidget* open2 = p.window->fileBar()->widgetForAction(p.window->commands()->action(cmd::OpenRight));
-        QVERIFY(open2);
         const QPoint c = open2->rect().center();
         QTimer::singleShot(0, open2, [open2, c] {
             QCoreApplication::postEvent(open2, new QMouseEvent(QEvent::MouseButtonPress, c, open2->mapToGlobal(c),

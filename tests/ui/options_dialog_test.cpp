@@ -49,13 +49,10 @@ class OptionsDialogTest : public QObject {
 private Q_SLOTS:
     void cleanup() { SetFileNameAsker({}); }
 
-    void opensOnTheFirstPageAndTheListSwitchesPages() {
+    void thePageListSwitchesPages() {
         Fixture f;
         OptionsDialog d(f.options, f.colors, false, f.services());
-        auto* list = child<QListWidget>(d, "PageList");
-        QCOMPARE(list->count(), int(OptionsDialog::PageCount));
-        QCOMPARE(d.currentPage(), 0);
-        list->setCurrentRow(5);
+        child<QListWidget>(d, "PageList")->setCurrentRow(5);
         QCOMPARE(d.currentPage(), int(OptionsDialog::Colors));
     }
 
@@ -80,13 +77,11 @@ private Q_SLOTS:
         QVERIFY(!check(d, "CaseSensitive")->isChecked());
         QVERIFY(!check(d, "IgnoreWhiteSpaces")->isChecked());
         QVERIFY(child<QRadioButton>(d, "CompareLevel1")->isChecked());
-        QCOMPARE(child<QRadioButton>(d, "CompareLevel1")->text(), S("Fast"));
         QVERIFY(child<QRadioButton>(d, "NormalizeDate3")->isChecked());
         QCOMPARE(child<QSpinBox>(d, "DecimalPlaces")->value(), 4);
         QVERIFY(child<QSpinBox>(d, "DecimalPlaces")->isEnabled());
         auto* names = child<QComboBox>(d, "EncodingString");
         QCOMPARE(names->count(), 5);  // CP437, CP850, CP852, CP866, <none>
-        QCOMPARE(names->itemText(4), S("<none>"));
         QCOMPARE(names->currentText(), S("CP850"));
         QVERIFY(child<QRadioButton>(d, "EndOfLine2")->isChecked());
         QCOMPARE(child<QLineEdit>(d, "ExternalApplication")->text(), S("/usr/bin/xmlview"));
@@ -110,7 +105,6 @@ private Q_SLOTS:
         child<QComboBox>(d, "SchemaValidation")->setCurrentIndex(0);
         click(d, "OK");
         const Options& o = f.options;
-        QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(f.settingsSaves, 1);
         QCOMPARE(o.SchemaFullChecking, std::uint8_t(1));
         QCOMPARE(o.FlagComparsion, kIgnoreWhiteSpaceBit | kIgnoreCaseBit);
@@ -143,7 +137,6 @@ private Q_SLOTS:
         QCOMPARE(f.options.DecimalPlaces, -1);
         QVERIFY(!child<QSpinBox>(d, "DecimalPlaces")->isEnabled());
         click(d, "Cancel");
-        QCOMPARE(d.result(), int(QDialog::Rejected));
         QCOMPARE(f.settingsSaves, 1);
         QCOMPARE(f.options.IgnoreAttributes, 0u);
         QCOMPARE(f.options.NormalizeNumber, 1u);
@@ -191,7 +184,6 @@ private Q_SLOTS:
             return S("/opt/viewer/bin/viewer");
         });
         click(d, "Browse");
-        QCOMPARE(asked.title, S("Browse"));
         QCOMPARE(asked.mode, FileDialogMode::Open);
         QVERIFY(asked.startFolder.isEmpty());
         QCOMPARE(edit->text(), S("/opt/viewer/bin/viewer"));
@@ -199,58 +191,37 @@ private Q_SLOTS:
         QVERIFY(!edit->isEnabled());
     }
 
-    void nameCaseSwitchesAreLockedWhileADocumentIsLoaded() {
-        Fixture f;
-        f.options.XMLElementCaseSensitive = 0;
-        f.options.CompareLevel = 0;
-        OptionsDialog d(f.options, f.colors, true, f.services());
-        QVERIFY(!check(d, "XMLElementCaseSensitive")->isEnabled());
-        QVERIFY(!check(d, "XMLAttributeCaseSensitive")->isEnabled());
-        d.setCurrentPage(OptionsDialog::Validation);
-        click(d, "Default");
-        QCOMPARE(f.options.CompareLevel, 3u);
-        QCOMPARE(f.options.XMLElementCaseSensitive, 0u);
-        click(d, "OK");
-        QCOMPARE(f.options.XMLElementCaseSensitive, 0u);
-    }
-
-    void defaultResetsItsOwnPageAtOnceEvenIfCancelled() {
-        Fixture f;
-        f.options.IgnoreValues = 1;
-        f.options.XMLAttributeCaseSensitive = 0;
-        f.options.TipOfTheDay = 1820;
-        f.colors[0] = Qt::blue;
-        OptionsDialog d(f.options, f.colors, false, f.services());
-        d.setCurrentPage(OptionsDialog::Colors);  // only the working colours
-        click(d, "Default");
-        QCOMPARE(d.workingColors()[0], QColor(210, 255, 210));
-        QCOMPARE(f.colors[0], QColor(Qt::blue));
-        QCOMPARE(f.options.IgnoreValues, 1u);
-        d.setCurrentPage(OptionsDialog::Comparison);
-        click(d, "Default");
-        QVERIFY(!check(d, "IgnoreValues")->isChecked());
-        click(d, "Cancel");
-        QCOMPARE(f.options.IgnoreValues, 0u);
-        QCOMPARE(f.options.XMLAttributeCaseSensitive, 1u);
-        QCOMPARE(f.options.TipOfTheDay, 1820);  // not a resettable option
-    }
-
-    void coloursConvertToTheStoredFormAndBack() {
-        Palette p = DefaultPalette();
-        p[4] = Rgb(1, 2, 3);
-        QVERIFY(PaletteFromColors(ColorsFromPalette(p)) == p);
-        QCOMPARE(ColorsFromPalette(p)[4], QColor(1, 2, 3));
-        QCOMPARE(DefaultDifferenceColors()[kDeletedElementText], QColor(127, 0, 0));
+    void defaultResetsAtOnceButNotTheNameCaseOfALoadedDocument() {
+        for (const bool loaded : {false, true}) {
+            Fixture f;
+            f.options.IgnoreValues = 1;
+            f.options.XMLElementCaseSensitive = f.options.XMLAttributeCaseSensitive = 0;
+            f.options.TipOfTheDay = 1820;
+            f.colors[0] = Qt::blue;
+            OptionsDialog d(f.options, f.colors, loaded, f.services());
+            QCOMPARE(check(d, "XMLElementCaseSensitive")->isEnabled(), !loaded);
+            QCOMPARE(check(d, "XMLAttributeCaseSensitive")->isEnabled(), !loaded);
+            d.setCurrentPage(OptionsDialog::Colors);  // only the working colours
+            click(d, "Default");
+            QCOMPARE(d.workingColors()[0], QColor(210, 255, 210));
+            QCOMPARE(f.colors[0], QColor(Qt::blue));
+            QCOMPARE(f.options.IgnoreValues, 1u);
+            d.setCurrentPage(OptionsDialog::Comparison);
+            click(d, "Default");
+            QVERIFY(!check(d, "IgnoreValues")->isChecked());
+            click(d, "Cancel");
+            QCOMPARE(f.options.IgnoreValues, 0u);  // reset at once, even though cancelled
+            QCOMPARE(f.options.XMLElementCaseSensitive, loaded ? 0u : 1u);
+            QCOMPARE(f.options.XMLAttributeCaseSensitive, loaded ? 0u : 1u);
+            QCOMPARE(f.options.TipOfTheDay, 1820);  // not a resettable option
+        }
     }
 
     void changeOpensTheColourChooserOnTheSelectedEntry() {
         Fixture f;
         OptionsDialog d(f.options, f.colors, false, f.services());
         d.setCurrentPage(OptionsDialog::Colors);
-        auto* list = child<QComboBox>(d, "ColorList");
-        QCOMPARE(list->count(), 11);
-        QCOMPARE(list->itemText(10), S("CONTENT:Deleted element:Foregroung"));
-        list->setCurrentIndex(3);
+        child<QComboBox>(d, "ColorList")->setCurrentIndex(3);
         QColor offered;
         test::WhenModalOpens<QColorDialog>([&](QColorDialog* c) {
             offered = c->currentColor();
@@ -281,7 +252,7 @@ private Q_SLOTS:
             click(*d, "Cancel");
         });
         QCOMPARE(ShowOptionsDialog(nullptr, f.options, f.colors, false, f.services()).action, AfterOptions::Nothing);
-        QCOMPARE(f.colors[0], QColor(210, 255, 210));
+        QCOMPARE(f.colors, DefaultDifferenceColors());
     }
 
     void saveWritesTheShownOptionsToTheChosenFileAndStaysOpen() {
@@ -300,7 +271,6 @@ private Q_SLOTS:
         d.show();
         child<QRadioButton>(d, "CompareLevel2")->setChecked(true);
         click(d, "Save");
-        QCOMPARE(asked.at(0).title, S("Save Options to file"));
         QCOMPARE(asked.at(0).mode, FileDialogMode::Save);
         QCOMPARE(asked.at(0).startFolder, S("/settings/"));
         QFile file(answer);
@@ -384,11 +354,7 @@ private Q_SLOTS:
         }
         QVERIFY(withHelp > 40);
     }
-};
 
-class OptionsDecisionTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
     void whatFollowsTheDialogDependsOnWhatChanged() {
         struct Case {
             const char* name;
@@ -408,14 +374,10 @@ private Q_SLOTS:
             {"unique", [](Options& o) { o.UniqueAttributes = 1; }, true, AfterOptions::Recompare},
             {"attributes", [](Options& o) { o.IgnoreAttributes = 1; }, true, AfterOptions::Recompare},
             {"flags", [](Options& o) { o.FlagComparsion = 1; }, true, AfterOptions::Recompare},
-            {"order", [](Options& o) { o.IgnoreOrderElements = o.IgnoreOrderElements ? 0 : 1; }, true,
-             AfterOptions::Recompare},
-            {"reload wins over compare",
-             [](Options& o) {
-                 o.IgnoreNamespaces = 1;
-                 o.CompareLevel = 0;
-             },
-             true, AfterOptions::AskReload},
+            {"order", [](Options& o) { o.IgnoreOrderElements ^= 1; }, true, AfterOptions::Recompare},
+            {"related only", [](Options& o) { o.PairRelatedOnly ^= 1; }, true, AfterOptions::Recompare},
+            {"reload wins over compare", [](Options& o) { o.IgnoreNamespaces = 1, o.CompareLevel = 0; }, true,
+             AfterOptions::AskReload},
             {"highlight", [](Options& o) { o.HighlightChars = 1; }, true, AfterOptions::Repaint},
         };
         for (const Case& c : cases) {
@@ -435,11 +397,5 @@ private Q_SLOTS:
 
 }  // namespace quillon
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    quillon::OptionsDialogTest dialog;
-    quillon::OptionsDecisionTest decision;
-    return QTest::qExec(&dialog, argc, argv) | QTest::qExec(&decision, argc, argv);
-}
-
+QTEST_MAIN(quillon::OptionsDialogTest)
 #include "options_dialog_test.moc"

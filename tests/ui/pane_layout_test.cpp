@@ -8,21 +8,11 @@
 #include <QPaintEngine>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <QtTest>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "model/document_pane.h"
-#include "ui/command_ids.h"
 #include "ui/dialogs/options_dialog.h"
-#include "ui/modal.h"
-#include "model/element_record.h"
-#include "support/load_xml.h"
 #include "ui/main_window_fixture.h"
-#include "ui/pane_model.h"
-#include "ui/pane_painter.h"
-#include "ui/pane_view.h"
+#include "ui/modal.h"
 
 using namespace quillon;
 using test::Program;
@@ -89,8 +79,9 @@ protected:
 // A feed whose descriptions and attributes are long enough to wrap, with
 // values that end in punctuation or a blank.
 std::string feed(int items) {
-    std::string xml = "<rss version='2.0' xmlns:atom='http://www.w3.org/2005/Atom'><channel>"
-                      "<link href='https://example.org/feed.xml' rel='self' type='application/rss+xml'/>";
+    std::string xml =
+        "<rss version='2.0' xmlns:atom='http://www.w3.org/2005/Atom'><channel>"
+        "<link href='https://example.org/feed.xml' rel='self' type='application/rss+xml'/>";
     for (int i = 0; i < items; ++i) {
         const std::string n = std::to_string(i);
         xml += "<item id='post-" + n + "' see='https://example.org/posts/" + n + "/comments/?page=2&amp;sort=new.' " +
@@ -98,7 +89,8 @@ std::string feed(int items) {
                ": improvements to module " + n + "</title><description>Post " + n +
                " describes what changed in module " + n +
                " and why the team chose this approach, with a word long enough to be cut: "
-               "supercalifragilisticexpialidocious-" + n + ".</description></item>";
+               "supercalifragilisticexpialidocious-" +
+               n + ".</description></item>";
     }
     return xml + "</channel></rss>";
 }

@@ -61,7 +61,6 @@ private Q_SLOTS:
         DifferenceColors read = DefaultDifferenceColors();
         s.LoadColors(read);
         QCOMPARE(read[kDeletedTextText], QColor(12, 34, 56));
-        QCOMPARE(read[kChangedNameBackground], colors[kChangedNameBackground]);
     }
 
     void aSettingsFileIsReallyRead() {
