@@ -63,8 +63,7 @@ namespace detail {
 const SubtreeDigest kNoDescendants{};
 }  // namespace detail
 
-SubtreeDigest& WritableSubtree(ElementRecord& record) {
-    if (record.digest) return *record.digest;
+SubtreeDigest& MakeSubtree(ElementRecord& record) {
     if (DocumentPane* pane = record.treePane()) {
         record.digest = pane->digests.create();
     } else {

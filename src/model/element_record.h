@@ -121,9 +121,14 @@ struct ElementRecord {
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
 
+// Gives the record a digest of its own (see WritableSubtree).
+SubtreeDigest& MakeSubtree(ElementRecord& record);
+
 // The record's digest to write into, made in its pane's store on first use.
 // A record outside a pane gets one that lives as long as the program.
-SubtreeDigest& WritableSubtree(ElementRecord& record);
+inline SubtreeDigest& WritableSubtree(ElementRecord& record) {
+    return record.digest ? *record.digest : MakeSubtree(record);
+}
 
 // Flags of ruleFlags.
 constexpr std::uint8_t kRuleTextNotCompared = 1;

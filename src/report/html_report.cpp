@@ -149,7 +149,8 @@ private:
         if (path.size() > parent.size() && path.compare(0, parent.size(), parent) == 0 &&
             path.find('/', parent.size() + 1) == std::string_view::npos)
             return std::string(path.substr(parent.size()));
-        return "=" + std::string(path);
+        std::string absolute(1, '=');
+        return absolute.append(path);
     }
 
     // The step (empty: the same as the left cell's) and the line under a cell.
