@@ -67,7 +67,8 @@ SubtreeDigest& MakeSubtree(ElementRecord& record) {
     if (DocumentPane* pane = record.treePane()) {
         record.digest = pane->digests.create();
     } else {
-        // Records built outside a pane are few and short-lived helpers' work.
+        // A record outside a pane is a one-off built by hand: its digest is
+        // kept for the life of the program.
         static std::mutex mutex;
         static ObjectStore<SubtreeDigest> loose;
         std::lock_guard lock(mutex);
