@@ -553,8 +553,6 @@ bool applySettingsAndLists(const DiffRun& run) {
     return true;
 }
 
-// Writes the queued documents from the saved side's root; false after the
-// first one that could not be written.
 // Everything is written and the process ends: the system takes the trees
 // back at once, where freeing them would walk every record.
 [[noreturn]] void endWithoutTeardown(int status) {
@@ -564,6 +562,8 @@ bool applySettingsAndLists(const DiffRun& run) {
     std::_Exit(status);
 }
 
+// Writes the queued documents from the saved side's root; false after the
+// first one that could not be written.
 bool writeOutputs(const DiffRun& run, DocumentPane (&panes)[2], DoctypeInfo (&doctypes)[2]) {
     const int side = run.fromRight ? 1 : 0;
     const ElementRecord* root = RootRecord(panes[side]);

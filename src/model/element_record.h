@@ -40,10 +40,6 @@ inline RecordString StoredString(const void* tagged, std::uint32_t length) {
     return RecordString::Latin1(static_cast<const std::uint8_t*>(tagged), length);
 }
 
-// One loaded XML element in compact, hashed form. Strings live in the pane's arenas and
-// are terminated, Latin-1 or UTF-16 as the pointer's kWideTag says (see
-// RecordString). Text and attribute lengths keep all 32 bits, up to
-// 4,294,967,295 characters, so long values are never cut.
 // What the comparison sums up over an element's descendants, and its
 // child-name table: only elements with children (and the end-of-document
 // item) have one, so leaves, most of a document, carry a null pointer instead.
@@ -107,8 +103,11 @@ struct ElementRecord {
     const SubtreeDigest& subtree() const { return digest ? *digest : detail::kNoDescendants; }
     std::uint32_t descendantCount() const { return subtree().descendantCount; }
 
-    std::uint32_t distinctChildNameCount() const { return digest && digest->childNames ? digest->childNames[-1] : 0; }
     const std::uint32_t* childNameIds() const { return digest ? digest->childNames : nullptr; }
+    std::uint32_t distinctChildNameCount() const {
+        const std::uint32_t* ids = childNameIds();
+        return ids ? ids[-1] : 0;
+    }
     const std::uint32_t* childNameCounts() const {
         const std::uint32_t* ids = childNameIds();
         return ids ? ids + ids[-1] : nullptr;
