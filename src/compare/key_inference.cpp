@@ -144,12 +144,9 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
     // Many names on a huge group would reserve much; past this they grow.
     constexpr std::size_t kReserveAtMost = std::size_t(1) << 14;
     for (std::uint32_t i = 0; i < n; ++i) {
-        if (i + kRecordsAhead < n && a[i + kRecordsAhead]) {
-            // The string and its length may lie on two cache lines.
-            __builtin_prefetch(&a[i + kRecordsAhead]->attributesText);
-            __builtin_prefetch(&a[i + kRecordsAhead]->attributesLength);
-        }
-        if (i + kStringsAhead < n && a[i + kStringsAhead]) __builtin_prefetch(a[i + kStringsAhead]->attributesText);
+        if (i + kRecordsAhead < n && a[i + kRecordsAhead]) __builtin_prefetch(&a[i + kRecordsAhead]->attributes);
+        if (i + kStringsAhead < n && a[i + kStringsAhead] && a[i + kStringsAhead]->attributes)
+            __builtin_prefetch(detail::paneStrings[a[i + kStringsAhead]->paneSlot]->address(a[i + kStringsAhead]->attributes));
         if (!a[i]) continue;
         ++members;
         std::size_t expected = 0;
@@ -232,7 +229,7 @@ InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, Element
 }
 
 bool ShareAttributeValue(const ElementRecord& a, const ElementRecord& b) {
-    if (!a.attributesText || !b.attributesText) return false;
+    if (!a.attributes || !b.attributes) return false;
     bool shared = false;
     ForEachAttribute(a.attributesString(), [&](const AttributeText& at) {
         if (shared) return;

@@ -153,7 +153,7 @@ std::function<ModeHashes(const ElementRecord&)> RefoldUnder(const Options& o) {
             const std::u16string_view n = a.name.utf16(name), v = a.value.utf16(value);
             AddAttributeFold(h, weight, FoldAttribute(o, AttributeNameHash(n, o.XMLAttributeCaseSensitive != 0), n, v));
         });
-        if (r.textLength > 0) {
+        if (r.text) {
             std::u16string text;
             foldText(o, h, weight, r.textString().utf16(text));
         }

@@ -27,8 +27,7 @@ void ClearPane(DocumentPane& pane) {
     pane.tree.DeleteAllItems();
     pane.records.clear();
     pane.digests.clear();
-    pane.narrowChars.clear();
-    pane.wideChars.clear();
+    pane.strings.clear();
     pane.numbers.clear();
     pane.recentTables.clear();
     pane.keySignatures.clear();
@@ -38,6 +37,7 @@ void ClearPane(DocumentPane& pane) {
 
 namespace detail {
 DocumentPane* paneSlots[kPaneSlots] = {};
+const StringStore* paneStrings[kPaneSlots] = {};
 }  // namespace detail
 
 namespace {
@@ -60,12 +60,13 @@ std::uint16_t takeSlot(DocumentPane* pane) {
 
 }  // namespace
 
-DocumentPane::DocumentPane() : slot(takeSlot(this)) {}
+DocumentPane::DocumentPane() : slot(takeSlot(this)) { detail::paneStrings[slot] = &strings; }
 
 DocumentPane::~DocumentPane() {
     ClearPane(*this);
     const std::lock_guard<std::mutex> hold(slotLock());
     detail::paneSlots[slot] = nullptr;
+    detail::paneStrings[slot] = nullptr;
 }
 
 namespace {

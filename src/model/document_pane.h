@@ -21,8 +21,7 @@ struct DocumentPane {
     // The digests of the records that have descendants (ElementRecord::digest).
     ObjectStore<SubtreeDigest> digests;
     // Record strings, one byte a character when they fit (see RecordString).
-    Arena<std::uint8_t> narrowChars;
-    Arena<char16_t> wideChars;
+    StringStore strings;
     Arena<std::uint32_t> numbers;
     // Recently stored child-name tables by a hash of their content, so that
     // the many elements with the same children share one (SetChildNameTable).

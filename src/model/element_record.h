@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/record_string.h"
+#include "model/string_store.h"
 #include "platform/tree_pane.h"
 
 namespace quillon {
@@ -26,19 +27,10 @@ namespace detail {
 // pane by a 16-bit slot rather than by an 8-byte pointer.
 constexpr std::uint32_t kPaneSlots = 1u << 16;  // what a 16-bit slot can name
 extern DocumentPane* paneSlots[kPaneSlots];
+// Each live pane's strings by the same slot, so that reading a record's
+// string needs no more than this header.
+extern const StringStore* paneStrings[kPaneSlots];
 }  // namespace detail
-
-// The low bit of a record's string pointer, set when the string is UTF-16.
-// Latin-1 strings start at even addresses, UTF-16 ones are aligned anyway:
-// the form is read with the pointer, without touching another cache line.
-constexpr std::uintptr_t kWideTag = 1;
-
-inline RecordString StoredString(const void* tagged, std::uint32_t length) {
-    // A tagged pointer points one byte into its UTF-16 string.
-    if (reinterpret_cast<std::uintptr_t>(tagged) & kWideTag)
-        return std::u16string_view(reinterpret_cast<const char16_t*>(static_cast<const char*>(tagged) - kWideTag), length);
-    return RecordString::Latin1(static_cast<const std::uint8_t*>(tagged), length);
-}
 
 // What the comparison sums up over an element's descendants, and its
 // child-name table: only elements with children (and the end-of-document
@@ -62,10 +54,10 @@ namespace detail {
 extern const SubtreeDigest kNoDescendants;
 }  // namespace detail
 
-// One loaded XML element in compact, hashed form. Strings live in the pane's arenas and
-// are terminated, Latin-1 or UTF-16 as the pointer's kWideTag says (see
-// RecordString). Text and attribute lengths keep all 32 bits, up to
-// 4,294,967,295 characters, so long values are never cut.
+// One loaded XML element in compact, hashed form. Its strings live in the
+// pane's StringStore, terminated, Latin-1 or UTF-16 (see RecordString). Text
+// and attribute lengths keep all 32 bits, up to 4,294,967,295 characters, so
+// long values are never cut.
 struct ElementRecord {
     // What the preparation sweep and the identity checks read comes first,
     // so that a comparison walking millions of records touches as few cache
@@ -88,14 +80,12 @@ struct ElementRecord {
     std::uint16_t paneSlot = 0;  // the pane's slot (treePane()); 0 for none
     std::uint32_t childCount = 0;
     TreeItem item = kNoItem;
-    std::uint32_t textLength = 0;
+    // Trimmed pieces joined by one blank; 0 when none. Read through textString().
+    StringHandle text = 0;
     // In the pane's store; null reads as all zero (subtree()).
     SubtreeDigest* digest = nullptr;
-    // Each string beside its length; read them through textString() and
-    // attributesString().
-    const void* attributesText = nullptr;  // name=\1value\2 name=\1value\2 ... ; null when none
-    const void* text = nullptr;            // trimmed pieces joined by one blank; null when none
-    std::uint32_t attributesLength = 0;
+    // name=\1value\2 name=\1value\2 ... ; 0 when none. Read through attributesString().
+    StringHandle attributes = 0;
     std::uint32_t line = 0;
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
@@ -113,8 +103,12 @@ struct ElementRecord {
         return ids ? ids + ids[-1] : nullptr;
     }
 
-    RecordString textString() const { return StoredString(text, textLength); }
-    RecordString attributesString() const { return StoredString(attributesText, attributesLength); }
+    RecordString textString() const { return text ? detail::paneStrings[paneSlot]->read(text) : RecordString(); }
+    RecordString attributesString() const {
+        return attributes ? detail::paneStrings[paneSlot]->read(attributes) : RecordString();
+    }
+    std::uint32_t textLength() const { return std::uint32_t(textString().size()); }
+    std::uint32_t attributesLength() const { return std::uint32_t(attributesString().size()); }
     // UTF-16 copies, for a caller that keeps or hands on the whole string.
     std::u16string textUtf16() const { return std::u16string(textString()); }
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }

@@ -29,9 +29,9 @@ std::uint32_t WrappedLineCount(const RecordString& s, std::uint32_t width) {
 }
 
 std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
-    if (!fullMode || std::uint64_t(r.attributesLength) + r.textLength < 61) return 1;
+    if (!fullMode || std::uint64_t(r.attributesLength()) + r.textLength() < 61) return 1;
     std::uint32_t lines = 1;
-    if (r.attributesText) lines += WrappedLineCount(r.attributesString(), 55);
+    if (r.attributes) lines += WrappedLineCount(r.attributesString(), 55);
     if (r.text) lines += WrappedLineCount(r.textString(), 60);
     return lines;
 }

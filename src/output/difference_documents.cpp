@@ -144,7 +144,7 @@ private:
             m_scopes.Declare(e, true, inside, written, declarations);
         }
         m_w.WriteStartTag(e, declarations);
-        if (item.whole && e.childCount == 0 && e.textLength == 0) {
+        if (item.whole && e.childCount == 0 && !e.text) {
             m_w.WriteEmptyClose();
             return;
         }
@@ -215,7 +215,7 @@ private:
                 pushMarker(kEndElementsAdded);
                 pushFiltered(&c, true, item.filter, item.inside, item);
             } else if (!identical) {
-                if (AttributesDiffer(c) && p->attributesLength > 0) m_w.WriteComment(p->attributesString());
+                if (AttributesDiffer(c) && p->attributes) m_w.WriteComment(p->attributesString());
                 pushFiltered(&c, false, item.filter, item.inside, item);
             } else {
                 pushFiltered(&c, true, item.filter, item.inside, item);

@@ -210,7 +210,7 @@ void XmlWriter::WriteHeader(const ElementRecord& element, const DoctypeInfo* doc
 void XmlWriter::WriteStartTag(const ElementRecord& element, std::u16string_view declarations) {
     m_text.WriteText(u"<");
     writeName(element);
-    if (element.attributesLength > 0) {
+    if (element.attributes) {
         m_text.WriteText(u" ");
         WriteAttributes(element.attributesString());
     }
@@ -236,7 +236,7 @@ void XmlWriter::WriteEmptyElement(const ElementRecord& element, std::u16string_v
 void XmlWriter::WriteElementBody(const ElementRecord& element) {
     m_text.WriteText(u">");
     const ElementRecord* p = element.partner;
-    if (m_options.InsertPI == 1 && p && p->textLength > 0 && TextDiffers(element)) {
+    if (m_options.InsertPI == 1 && p && p->text && TextDiffers(element)) {
         WriteMarker(kStartValueChanged);
         WriteEscaped(p->textString());
         WriteMarker(kEndValueChanged);

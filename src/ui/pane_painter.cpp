@@ -183,7 +183,7 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
         if (tree.Height(r->item) <= 1) st.limit = kMaxDrawnChars;
         // Qt and the highlighting read UTF-16: record strings are widened here.
         std::u16string own, other;
-        if (r->attributesText)
+        if (r->attributes)
             lk.attributeRanges =
                 AttributeRanges(r->attributesString().utf16(own), p.attributesString().utf16(other), st);
         if (r->text && TextDiffers(*r))
@@ -244,7 +244,7 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
     const int left = text.left(), top = text.top(), bottom = text.top() + m_lineHeight;
     int x = paintNameBox(p, text, bottom, r, lk.nameColorIndex, framePen) + 10;
     int right = left + x;
-    if (r.attributesText) {
+    if (r.attributes) {
         const std::u16string s = DisplayString(r.attributesString().substr(0, kMaxDrawnChars));
         const QFontMetrics fm(m_bold);  // the name's bold font is still the current one
         const int width = fm.horizontalAdvance(wrapView(s));
@@ -298,7 +298,7 @@ int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& cli
     const int frameRight = left + lines.lineWidth + 2 * kBlockMargin;
     int blockTop = text.top() + m_lineHeight;
     std::u16string scratch;
-    if (r.attributesText && lines.attributeLines > 0) {
+    if (r.attributes && lines.attributeLines > 0) {
         const int blockBottom = blockTop + lines.attributeLines * m_lineHeight;
         const QRect frame = spanned(left, blockTop - 2, frameRight, blockBottom - 1);
         p.setFont(m_bold);
@@ -362,7 +362,7 @@ int PanePainter::singleLineWidth(const ElementRecord& r) const {
     const QFontMetrics bold(m_bold), plain(m_font);
     int x = bold.horizontalAdvance(wrapView(r.name->view())) + 20;
     int right = x;
-    if (r.attributesText) {
+    if (r.attributes) {
         const int w = bold.horizontalAdvance(wrapView(DisplayString(r.attributesString().substr(0, kMaxDrawnChars))));
         right = x + w + 8;
         x += w + 6;
@@ -376,7 +376,7 @@ int PanePainter::singleLineWidth(const ElementRecord& r) const {
 PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const ElementRecord& r, int textLeft,
                                               int paneWidth) const {
     ItemLines lines;
-    if (isEndOfDocument(r) || !options().DisplayFullMode || (!r.attributesText && !r.text)) return lines;
+    if (isEndOfDocument(r) || !options().DisplayFullMode || (!r.attributes && !r.text)) return lines;
     // Long strings always get the multi-line look; shorter ones only when
     // their one line would run past the pane.
     const bool longStrings = model.tree().Height(r.item) > 1;
@@ -384,7 +384,7 @@ PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const Elem
     lines.multiLine = true;
     lines.lineWidth = lineWidthAt(textLeft, paneWidth);
     std::u16string scratch;
-    if (r.attributesText) {
+    if (r.attributes) {
         const std::u16string_view stored = r.attributesString().utf16(scratch);
         const std::u16string shown = DisplayString(stored);
         lines.attributeLines = WrappedLines(shown, metricsOf(QFontMetrics(m_bold), lines.lineWidth), stored);

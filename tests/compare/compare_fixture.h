@@ -64,7 +64,7 @@ protected:
         for (ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) {
             if (!out.empty()) out += ' ';
             out += ToUtf8(r->name->view());
-            if (r->textLength) out += "(" + ToUtf8(r->textUtf16()) + ")";
+            if (r->textLength()) out += "(" + ToUtf8(r->textUtf16()) + ")";
             out += "=" + std::to_string(CompareState(*r));
         }
         return out;

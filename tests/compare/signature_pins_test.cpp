@@ -33,8 +33,8 @@ std::string Pin(const ElementRecord& r) {
     d.add(r.name->nameId);
     const SubtreeDigest& b = r.subtree();
     for (std::uint32_t v : {r.pathHash, b.textSum, b.nameSum, b.attrSum, b.textProduct, b.attrProduct, r.line,
-                            r.childCount, b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength,
-                            r.attributesLength})
+                            r.childCount, b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength(),
+                            r.attributesLength()})
         d.add(v);
     const ModeHashes h = AllModeHashes(r);
     d.add(h.attr);

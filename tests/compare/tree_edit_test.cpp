@@ -150,7 +150,7 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
     ExpectSoundTree(right);
     // The source document goes; the copies keep their strings and tables and
     // point at no released record.
-    EXPECT_NE(copy2->text, source->text);
+    EXPECT_NE(copy2->textString().latin1().data(), source->textString().latin1().data());
     ClearPane(right);
     EXPECT_EQ(copy->partner, nullptr);
     EXPECT_EQ(ToUtf8(copy2->textUtf16()), "3");

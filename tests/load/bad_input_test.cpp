@@ -71,8 +71,8 @@ TEST_F(BadInput, LongTextAndAttributesAreKeptWhole) {
     const std::string value(150000, 'v');
     ASSERT_TRUE(LoadXml(pane, "<a k='" + value + "'>" + text + "<b/>" + text + "</a>").ok);
     const ElementRecord* a = RootRecord(pane);
-    EXPECT_EQ(a->textLength, 2 * text.size() + 1);
-    EXPECT_EQ(a->attributesLength, value.size() + 4);
+    EXPECT_EQ(a->textLength(), 2 * text.size() + 1);
+    EXPECT_EQ(a->attributesLength(), value.size() + 4);
     EXPECT_EQ(a->textWeight, std::uint16_t(2 * text.size()));  // 16-bit weight wraps
 }
 

@@ -76,7 +76,7 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApartAndGivenTextIsTrimmed) {
     AppendText(two, u"y");
     EXPECT_EQ(one->textUtf16(), u"x y");
     EXPECT_EQ(two->textUtf16(), u"x y");
-    EXPECT_EQ(two->textLength, 3u);
+    EXPECT_EQ(two->textLength(), 3u);
     EXPECT_NE(AllModeHashes(*one).text[0], AllModeHashes(*two).text[0]);
     EXPECT_EQ(one->textWeight, 2);
     EXPECT_EQ(two->textWeight, 2);
@@ -86,8 +86,8 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApartAndGivenTextIsTrimmed) {
     EXPECT_EQ(r->textUtf16(), u"padded");
     ElementRecord* blank = CreateRecord(pane, u"b", 1, 0, 1, 1);
     InsertElement(blank, nullptr, u"   ", pane);
-    EXPECT_EQ(blank->text, nullptr);
-    EXPECT_EQ(blank->textLength, 0u);
+    EXPECT_EQ(blank->text, 0u);
+    EXPECT_EQ(blank->textLength(), 0u);
 }
 
 TEST_F(Records, NullNameIsReported) {
@@ -174,7 +174,7 @@ TEST_F(Records, TextIsWidenedOnlyWhenAPieceNeedsIt) {
     AppendText(n, u"\u4e2d");
     EXPECT_FALSE(n->textString().isNarrow());
     EXPECT_EQ(n->textUtf16(), u"caf\u00e9 x y \u4e2d");
-    EXPECT_EQ(n->textLength, 10u);
+    EXPECT_EQ(n->textLength(), 10u);
 
     ElementRecord* w = make(u"w");
     AppendText(w, u"\U0001F600");
@@ -200,13 +200,13 @@ TEST_F(Records, StoredFormFollowsTheCharacters) {
         EXPECT_EQ(r->textString().isNarrow(), narrow[i]) << i;
         EXPECT_EQ(r->attributesUtf16(), values[i]);
         EXPECT_EQ(r->textUtf16(), values[i]);
-        EXPECT_EQ(r->attributesLength, values[i].size());
+        EXPECT_EQ(r->attributesLength(), values[i].size());
     }
     SetAttributesText(r, u"");
     SetRecordText(r, u"");
-    EXPECT_EQ(r->attributesText, nullptr);
-    EXPECT_EQ(r->text, nullptr);
-    EXPECT_EQ(r->attributesLength + r->textLength, 0u);
+    EXPECT_EQ(r->attributes, 0u);
+    EXPECT_EQ(r->text, 0u);
+    EXPECT_EQ(r->attributesLength() + r->textLength(), 0u);
     EXPECT_TRUE(r->attributesString().empty());
     EXPECT_EQ(r->textUtf16(), u"");
 }

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/string_store.h"
+
+namespace quillon {
+namespace {
+
+std::u16string Read(const StringStore& store, StringHandle h) { return std::u16string(store.read(h)); }
+
+// The terminating zero right behind the characters, in the string's form.
+bool Terminated(const StringStore& store, StringHandle h) {
+    const RecordString s = store.read(h);
+    return s.isNarrow() ? s.latin1().data()[s.size()] == 0 : s.utf16().data()[s.size()] == 0;
+}
+
+// Lengths on both sides of where the length moves out of the first unit, in
+// both forms, read back whole and terminated.
+TEST(StringStore, LengthsAroundTheLongHeaderReadBackInEitherForm) {
+    StringStore store;
+    EXPECT_EQ(store.store(RecordString()), 0u);
+    EXPECT_TRUE(store.read(0).empty());
+    std::vector<std::pair<StringHandle, std::u16string>> kept;
+    for (const std::size_t length : {std::size_t(1), std::size_t(0x7FFE), std::size_t(0x7FFF), std::size_t(0x12345)})
+        for (const char16_t c : {u'\u00e9', u'\u4e2d'}) {
+            std::u16string s(length, c);
+            if (length > 1) s.back() = u'z';
+            const StringHandle h = store.store(std::u16string_view(s));
+            ASSERT_NE(h, 0u);
+            EXPECT_EQ(store.read(h).isNarrow(), c < 0x100) << length;
+            kept.emplace_back(h, s);
+        }
+    for (const auto& [h, s] : kept) {
+        EXPECT_EQ(Read(store, h), s) << s.size();
+        EXPECT_TRUE(Terminated(store, h)) << s.size();
+    }
+}
+
+// A string longer than a segment takes several; the strings around it stay
+// where their handles say.
+TEST(StringStore, StringsLongerThanASegmentAndThoseAfterThem) {
+    StringStore store;
+    const StringHandle first = store.store(std::u16string_view(u"first"));
+    const std::u16string big(5'000'000, u'\u4e2d');  // 10 MB: three segments
+    const StringHandle large = store.store(std::u16string_view(big));
+    std::vector<StringHandle> after;
+    for (int i = 0; i < 300'000; ++i) {
+        const std::u16string s = u"after " + std::u16string(1, char16_t('a' + i % 26));
+        after.push_back(store.store(std::u16string_view(s)));
+    }
+    EXPECT_EQ(Read(store, first), u"first");
+    EXPECT_EQ(store.read(large).size(), big.size());
+    EXPECT_TRUE(Read(store, large) == big);
+    for (int i = 0; i < 300'000; i += 997)
+        ASSERT_EQ(Read(store, after[std::size_t(i)]), u"after " + std::u16string(1, char16_t('a' + i % 26))) << i;
+}
+
+// Appending grows the newest string where it stands; any other string, or
+// one whose header or form must change, moves and leaves the old one whole.
+TEST(StringStore, AppendGrowsInPlaceOnlyWhenNothingElseMoves) {
+    StringStore store;
+    StringHandle a = store.store(std::u16string_view(u"one"));
+    const StringHandle grown = store.append(a, u"two");
+    EXPECT_EQ(grown, a);
+    EXPECT_EQ(Read(store, grown), u"one two");
+    EXPECT_TRUE(Terminated(store, grown));
+
+    const StringHandle other = store.store(std::u16string_view(u"other"));
+    const StringHandle moved = store.append(a, u"three");
+    EXPECT_NE(moved, a);
+    EXPECT_EQ(Read(store, moved), u"one two three");
+    EXPECT_EQ(Read(store, a), u"one two");
+    EXPECT_EQ(Read(store, other), u"other");
+
+    const StringHandle wide = store.append(moved, u"\u4e2d");
+    EXPECT_NE(wide, moved);
+    EXPECT_FALSE(store.read(wide).isNarrow());
+    EXPECT_EQ(Read(store, wide), u"one two three \u4e2d");
+    EXPECT_EQ(Read(store, store.append(wide, u"\u00e9")), u"one two three \u4e2d \u00e9");
+
+    // 0x7FFD + 1 + 1 characters no longer fit the short header.
+    const std::u16string x(0x7FFD, u'x');
+    const StringHandle nearly = store.store(std::u16string_view(x));
+    const StringHandle longer = store.append(nearly, u"y");
+    EXPECT_NE(longer, nearly);
+    EXPECT_EQ(store.read(longer).size(), 0x7FFFu);
+    EXPECT_EQ(store.read(longer)[0x7FFE], u'y');
+    EXPECT_EQ(store.read(nearly).size(), 0x7FFDu);
+    EXPECT_EQ(Read(store, store.append(0, u"new")), u"new");
+}
+
+}  // namespace
+}  // namespace quillon
