@@ -42,7 +42,7 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
     // A partner outside the swept subtree must not keep pointing here.
     if (clearBackLink && e.partner && e.partner->partner == &e) e.partner->partner = nullptr;
     e.partner = nullptr;
-    if (SubtreeDigest* d = e.digest) {
+    if (SubtreeDigest* d = e.ownDigest()) {
         const std::uint32_t* childNames = d->childNames;
         *d = SubtreeDigest{};
         d->childNames = childNames;
@@ -75,7 +75,7 @@ void addChild(ElementRecord& p, const ElementRecord& c, bool keyed, const Compar
 }
 
 void finish(ElementRecord& e) {
-    if (SubtreeDigest* d = e.digest) {
+    if (SubtreeDigest* d = e.ownDigest()) {
         d->textProduct *= d->textSum;
         d->attrProduct *= d->attrSum;
     }

@@ -86,7 +86,7 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     k->childCount = 0;  // counts the children inserted under the copy
     k->paneSlot = dest.slot;
     // The child-name table below is stored again in this pane.
-    if (s.digest) WritableSubtree(*k) = *s.digest;
+    if (const SubtreeDigest* d = s.ownDigest()) WritableSubtree(*k) = *d;
     k->textWeight = s.textWeight;
     k->attrWeight = s.attrWeight;
     k->column = s.column;

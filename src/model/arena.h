@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -63,6 +64,60 @@ private:
     static std::size_t capacity(const LargeBlock& b) { return b.size() / sizeof(T); }
     std::vector<LargeBlock> m_chunks;
     std::size_t m_used = 0;  // elements used in the newest chunk
+};
+
+// Objects of one type found by a 32-bit index, 0 standing for none, with
+// reuse of released slots: an index costs half a pointer in every record that
+// holds one. Addresses stay put as the store grows.
+template <class T>
+class IndexedStore {
+    static_assert(std::is_trivially_destructible_v<T>);
+
+public:
+    static constexpr unsigned kChunkShift = 16;
+    static constexpr std::uint32_t kChunkMask = (std::uint32_t(1) << kChunkShift) - 1;
+
+    IndexedStore() = default;
+    IndexedStore(const IndexedStore&) = delete;
+    IndexedStore& operator=(const IndexedStore&) = delete;
+
+    // The index of a new T{}.
+    std::uint32_t create() {
+        std::uint32_t i;
+        if (!m_free.empty()) {
+            i = m_free.back();
+            m_free.pop_back();
+        } else {
+            if (m_next == 0) m_next = 1;  // index 0 is none
+            if ((m_next >> kChunkShift) == m_chunks.size()) {
+                if (m_chunks.size() == (std::size_t(1) << (32 - kChunkShift))) throw std::bad_alloc();
+                // Huge pages only once the document has shown it is large.
+                m_blocks.emplace_back((std::size_t(1) << kChunkShift) * sizeof(T), !m_blocks.empty());
+                m_chunks.push_back(static_cast<T*>(m_blocks.back().data()));
+            }
+            i = m_next++;
+        }
+        (*this)[i] = T{};
+        return i;
+    }
+    void release(std::uint32_t i) { m_free.push_back(i); }
+    T& operator[](std::uint32_t i) const { return m_chunks[i >> kChunkShift][i & kChunkMask]; }
+    void clear() {
+        m_blocks.clear();
+        m_blocks.shrink_to_fit();
+        m_chunks.clear();
+        m_chunks.shrink_to_fit();
+        m_free.clear();
+        m_free.shrink_to_fit();
+        m_next = 0;
+    }
+    std::size_t liveCount() const { return m_next ? m_next - 1 - m_free.size() : 0; }
+
+private:
+    std::vector<LargeBlock> m_blocks;
+    std::vector<T*> m_chunks;
+    std::vector<std::uint32_t> m_free;
+    std::uint32_t m_next = 0;
 };
 
 // Stable-address storage for objects of one type, with reuse of released slots.

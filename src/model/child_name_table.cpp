@@ -25,7 +25,7 @@ std::size_t contentHash(const std::uint32_t* ids, const std::uint32_t* counts, s
 void SetChildNameTable(ElementRecord& record, const std::uint32_t* ids, const std::uint32_t* counts, std::uint32_t n) {
     DocumentPane* pane = record.treePane();
     if (n == 0 || !ids || !counts || !pane) {
-        if (record.digest) record.digest->childNames = nullptr;
+        if (SubtreeDigest* d = record.ownDigest()) d->childNames = nullptr;
         return;
     }
     // Tables are never written once stored (CountChildName stores a new one),

@@ -38,6 +38,10 @@ void ClearPane(DocumentPane& pane) {
 namespace detail {
 DocumentPane* paneSlots[kPaneSlots] = {};
 const StringStore* paneStrings[kPaneSlots] = {};
+namespace {
+IndexedStore<SubtreeDigest> looseDigests;
+}  // namespace
+IndexedStore<SubtreeDigest>* paneDigests[kPaneSlots] = {&looseDigests};
 }  // namespace detail
 
 namespace {
@@ -60,13 +64,17 @@ std::uint16_t takeSlot(DocumentPane* pane) {
 
 }  // namespace
 
-DocumentPane::DocumentPane() : slot(takeSlot(this)) { detail::paneStrings[slot] = &strings; }
+DocumentPane::DocumentPane() : slot(takeSlot(this)) {
+    detail::paneStrings[slot] = &strings;
+    detail::paneDigests[slot] = &digests;
+}
 
 DocumentPane::~DocumentPane() {
     ClearPane(*this);
     const std::lock_guard<std::mutex> hold(slotLock());
     detail::paneSlots[slot] = nullptr;
     detail::paneStrings[slot] = nullptr;
+    detail::paneDigests[slot] = nullptr;
 }
 
 namespace {

@@ -19,7 +19,7 @@ struct DocumentPane {
     TreePane tree;
     ObjectStore<ElementRecord> records;
     // The digests of the records that have descendants (ElementRecord::digest).
-    ObjectStore<SubtreeDigest> digests;
+    IndexedStore<SubtreeDigest> digests;
     // Record strings, one byte a character when they fit (see RecordString).
     StringStore strings;
     Arena<std::uint32_t> numbers;

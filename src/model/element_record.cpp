@@ -34,17 +34,14 @@ const SubtreeDigest kNoDescendants{};
 }  // namespace detail
 
 SubtreeDigest& MakeSubtree(ElementRecord& record) {
-    if (DocumentPane* pane = record.treePane()) {
-        record.digest = pane->digests.create();
+    if (record.treePane()) {
+        record.digest = detail::paneDigests[record.paneSlot]->create();
     } else {
-        // A record outside a pane is a one-off built by hand: its digest is
-        // kept for the life of the program.
         static std::mutex mutex;
-        static ObjectStore<SubtreeDigest> loose;
         std::lock_guard lock(mutex);
-        record.digest = loose.create();
+        record.digest = detail::paneDigests[0]->create();
     }
-    return *record.digest;
+    return *record.ownDigest();
 }
 
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,

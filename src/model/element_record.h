@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/arena.h"
 #include "model/record_string.h"
 #include "model/string_store.h"
 #include "platform/tree_pane.h"
@@ -52,6 +53,9 @@ struct SubtreeDigest {
 
 namespace detail {
 extern const SubtreeDigest kNoDescendants;
+// Each live pane's digests by its slot; slot 0 holds those of records outside
+// a pane, one-offs built by hand that keep theirs for the life of the program.
+extern IndexedStore<SubtreeDigest>* paneDigests[kPaneSlots];
 }  // namespace detail
 
 // One loaded XML element in compact, hashed form. Its strings live in the
@@ -82,18 +86,20 @@ struct ElementRecord {
     TreeItem item = kNoItem;
     // Trimmed pieces joined by one blank; 0 when none. Read through textString().
     StringHandle text = 0;
-    // In the pane's store; null reads as all zero (subtree()).
-    SubtreeDigest* digest = nullptr;
+    // Index in the pane's digest store; 0, none, reads as all zero (subtree()).
+    std::uint32_t digest = 0;
     // name=\1value\2 name=\1value\2 ... ; 0 when none. Read through attributesString().
     StringHandle attributes = 0;
     std::uint32_t line = 0;
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
 
-    const SubtreeDigest& subtree() const { return digest ? *digest : detail::kNoDescendants; }
+    const SubtreeDigest& subtree() const { return digest ? (*detail::paneDigests[paneSlot])[digest] : detail::kNoDescendants; }
+    // The record's own digest, null when it has none.
+    SubtreeDigest* ownDigest() const { return digest ? &(*detail::paneDigests[paneSlot])[digest] : nullptr; }
     std::uint32_t descendantCount() const { return subtree().descendantCount; }
 
-    const std::uint32_t* childNameIds() const { return digest ? digest->childNames : nullptr; }
+    const std::uint32_t* childNameIds() const { return digest ? subtree().childNames : nullptr; }
     std::uint32_t distinctChildNameCount() const {
         const std::uint32_t* ids = childNameIds();
         return ids ? ids[-1] : 0;
@@ -120,7 +126,7 @@ SubtreeDigest& MakeSubtree(ElementRecord& record);
 // The record's digest to write into, made in its pane's store on first use.
 // A record outside a pane gets one that lives as long as the program.
 inline SubtreeDigest& WritableSubtree(ElementRecord& record) {
-    return record.digest ? *record.digest : MakeSubtree(record);
+    return record.digest ? *record.ownDigest() : MakeSubtree(record);
 }
 
 // Flags of ruleFlags.
