@@ -13,6 +13,7 @@
 #include "compare/hash_index.h"
 #include "compare/value_normalize.h"
 #include "model/hashes.h"
+#include "model/name_table.h"
 
 namespace {
 
@@ -20,17 +21,16 @@ using namespace quillon;
 
 struct Group {
     explicit Group(std::uint32_t n, std::uint32_t salt) {
-        name.nameId = 42;
+        const std::uint32_t name = nameTable().InternName(u"item", true)->index;
         for (std::uint32_t i = 0; i < n; ++i) {
             ElementRecord& r = store.emplace_back();
-            r.name = &name;
+            r.nameIndex = name;
             r.textHash = (i * 2654435761u) ^ salt;
             r.attrHash = i * 40503u;
             r.textWeight = 5;
             pointers.push_back(&r);
         }
     }
-    NameEntry name;
     std::deque<ElementRecord> store;
     std::vector<ElementRecord*> pointers;
 };

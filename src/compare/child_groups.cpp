@@ -158,7 +158,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     for (std::uint32_t k = 0; k < kRecordsAhead && ahead; ++k) ahead = tree.NextSibling(ahead);
     for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
         if (ahead) {
-            if (const ElementRecord* later = tree.Data(ahead)) __builtin_prefetch(&later->name);
+            if (const ElementRecord* later = tree.Data(ahead)) __builtin_prefetch(&later->nameIndex);
             ahead = tree.NextSibling(ahead);
         }
         ElementRecord* c = tree.Data(it);

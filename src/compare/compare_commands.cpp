@@ -24,7 +24,7 @@ void showResult(std::uint64_t total, bool documents) {
 
 // The end-of-document item is no element to compare.
 bool isEndOfDocument(const ElementRecord* r) {
-    return r && r->name && r->name->length == 0 && !ParentRecord(r);
+    return r && r->name() && r->name()->length == 0 && !ParentRecord(r);
 }
 
 bool isSeparator(char16_t c) {

@@ -11,7 +11,7 @@ namespace quillon {
 namespace {
 
 bool isElement(const ElementRecord* r) {
-    return r && r->treePane() && !(r->name && r->name->length == 0 && !ParentRecord(r));
+    return r && r->treePane() && !(r->name() && r->name()->length == 0 && !ParentRecord(r));
 }
 
 // The selection of the other pane, or null after telling the user. The

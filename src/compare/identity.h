@@ -15,7 +15,7 @@
 namespace quillon {
 
 inline std::uint32_t NameIdOf(const ElementRecord& r) {
-    return r.name ? r.name->nameId : 0;
+    return r.name() ? r.name()->nameId : 0;
 }
 
 // How far ahead a walk over a group's records asks for them.

@@ -16,7 +16,7 @@ constexpr std::uint8_t kLowRuleBits = 0x3F;
 // Steps on entering an element: ignore state, rule flags, cleared results.
 // clearBackLink: also clear the partner's link back to this element.
 std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& counters, bool clearBackLink) {
-    const IgnoreRule* rule = e.name ? MatchIgnoreRule(e.name->nameId, e.pathHash) : nullptr;
+    const IgnoreRule* rule = e.name() ? MatchIgnoreRule(e.name()->nameId, e.pathHash) : nullptr;
     bool applies = true;
     if (rule && RuleHasCondition(*rule)) {
         applies = (e.ruleFlags & kConditionEvaluated) ? (e.ruleFlags & kConditionHeld) != 0 : RuleIfNotExist(*rule);

@@ -17,11 +17,11 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 72,
+static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 64,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
-    return r.name && r.name->length == 0 && !ParentRecord(&r);
+    return r.name() && r.name()->length == 0 && !ParentRecord(&r);
 }
 
 bool editable(const ElementRecord* r) {
@@ -80,7 +80,7 @@ std::uint8_t inheritedIgnoreState(const ElementRecord& e) {
 
 ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     ElementRecord* k = dest.records.create();
-    k->name = s.name;
+    k->nameIndex = s.nameIndex;
     k->pathHash = s.pathHash;
     k->line = s.line;
     k->childCount = 0;  // counts the children inserted under the copy

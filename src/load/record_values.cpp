@@ -91,8 +91,8 @@ void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_
 
 void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_view piece) {
     if (piece.empty()) return;
-    if (record->ruleFlags < kConditionEvaluated && record->name) {
-        if (const IgnoreRule* rule = MatchIgnoreRule(record->name->nameId, record->pathHash);
+    if (record->ruleFlags < kConditionEvaluated && record->name()) {
+        if (const IgnoreRule* rule = MatchIgnoreRule(record->name()->nameId, record->pathHash);
             rule && RuleHasCondition(*rule)) {
             record->ruleFlags = EvaluateTextCondition(*rule, piece);
         }
@@ -133,7 +133,7 @@ void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const Attribute
 void TakeAttribute(ElementRecord* record, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
                    const AttributeFold& fold) {
     AddAttributeFold(hashes, record->attrWeight, fold);
-    if (record->name && IsKeyAttribute(record->name->nameId, record->pathHash, nameHash, name))
+    if (record->name() && IsKeyAttribute(record->name()->nameId, record->pathHash, nameHash, name))
         SetKeyAttrSignature(*record, &fold.part);
 }
 

@@ -164,7 +164,7 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
 
 void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs) {
     const Options& o = options();
-    const IgnoreRule* rule = record->name ? MatchIgnoreRule(record->name->nameId, record->pathHash) : nullptr;
+    const IgnoreRule* rule = record->name() ? MatchIgnoreRule(record->name()->nameId, record->pathHash) : nullptr;
     const bool listsAttributes = rule && RuleListsAttributes(*rule);
     const bool hasCondition = rule && RuleHasCondition(*rule);
     m_attributes.clear();
@@ -242,7 +242,7 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
     for (TreeItem child = tree.FirstChild(record->item); child; child = tree.NextSibling(child)) {
         if (m_childIds.size() >= kMaxDistinctChildNames) break;
         const ElementRecord* c = tree.Data(child);
-        const std::uint32_t id = (c && c->name) ? c->name->nameId : 0;
+        const std::uint32_t id = (c && c->name()) ? c->name()->nameId : 0;
         std::size_t slot = m_childIds.size();
         if (m_childIds.size() <= kLinearNameScan) {
             slot = std::size_t(std::find(m_childIds.begin(), m_childIds.end(), id) - m_childIds.begin());

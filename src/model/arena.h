@@ -111,7 +111,6 @@ public:
         m_free.shrink_to_fit();
         m_next = 0;
     }
-    std::size_t liveCount() const { return m_next ? m_next - 1 - m_free.size() : 0; }
 
 private:
     std::vector<LargeBlock> m_blocks;

@@ -23,7 +23,7 @@ ElementRecord* newRecord(DocumentPane& pane, std::uint32_t line, std::uint32_t c
 }
 
 void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHash) {
-    r->name = name;
+    r->nameIndex = name ? name->index : 0;
     r->pathHash = parentPathHash * 17u + (name ? name->nameId : 0u);
 }
 
@@ -114,12 +114,12 @@ void SetAttributesText(ElementRecord* record, const RecordString& attributes) {
 }
 
 bool IsNamedElement(const ElementRecord* record) {
-    return record && record->name && record->name->length > 0;
+    return record && record->name() && record->name()->length > 0;
 }
 
 int ElementState(const ElementRecord& record, bool identicalToPartner) {
     if (record.ignoreState > 0) return 0;
-    if (!record.name || record.name->hash == 0) return 0;
+    if (!record.name() || record.name()->hash == 0) return 0;
     if (!record.partner) return 2;
     return identicalToPartner ? 0 : 1;
 }

@@ -7,13 +7,13 @@
 #include <string_view>
 
 #include "model/arena.h"
+#include "model/name_table.h"
 #include "model/record_string.h"
 #include "model/string_store.h"
 #include "platform/tree_pane.h"
 
 namespace quillon {
 
-struct NameEntry;
 struct DocumentPane;
 
 // The contribution of an element's key attribute, kept apart so that pairing
@@ -67,9 +67,9 @@ struct ElementRecord {
     // so that a comparison walking millions of records touches as few cache
     // lines of each as it can; what only loading, display and output read
     // follows.
-    const NameEntry* name = nullptr;
     ElementRecord* partner = nullptr;
-    std::uint32_t pathHash = 0;  // parent's pathHash * 17 + nameId
+    std::uint32_t nameIndex = 0;  // the interned name (name()); 0 for none
+    std::uint32_t pathHash = 0;   // parent's pathHash * 17 + nameId
     // Own attributes and text, in the pane's comparison mode (ModeHashes).
     std::uint32_t attrHash = 0;
     std::uint32_t textHash = 0;
@@ -93,8 +93,11 @@ struct ElementRecord {
     std::uint32_t line = 0;
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
+    const NameEntry* name() const { return NameAt(nameIndex); }
 
-    const SubtreeDigest& subtree() const { return digest ? (*detail::paneDigests[paneSlot])[digest] : detail::kNoDescendants; }
+    const SubtreeDigest& subtree() const {
+        return digest ? (*detail::paneDigests[paneSlot])[digest] : detail::kNoDescendants;
+    }
     // The record's own digest, null when it has none.
     SubtreeDigest* ownDigest() const { return digest ? &(*detail::paneDigests[paneSlot])[digest] : nullptr; }
     std::uint32_t descendantCount() const { return subtree().descendantCount; }

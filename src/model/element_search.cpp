@@ -11,7 +11,7 @@ namespace quillon {
 bool ElementContainsText(const ElementRecord& record, std::u16string_view text, bool matchCase) {
     if (text.empty()) return false;
     const bool folded = !matchCase;
-    if (record.name && WideFind(record.name->view(), text, folded) >= 0) return true;
+    if (record.name() && WideFind(record.name()->view(), text, folded) >= 0) return true;
     if (WideFind(record.attributesString(), text, folded) >= 0) return true;
     return WideFind(record.textString(), text, folded) >= 0;
 }

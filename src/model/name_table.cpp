@@ -2,11 +2,35 @@
 #include "model/name_table.h"
 
 #include <algorithm>
+#include <mutex>
+#include <new>
 
 #include "model/hashes.h"
 #include "model/wide_string.h"
 
 namespace quillon {
+
+namespace detail {
+const NameEntry** nameChunks[std::size_t(1) << (32 - kNameChunkShift)] = {};
+}  // namespace detail
+
+namespace {
+
+// Gives the entry the next index; entries are never taken back.
+std::uint32_t registerEntry(const NameEntry* e) {
+    static std::mutex mutex;
+    static std::uint32_t next = 1;  // 0 stands for no name
+    const std::lock_guard lock(mutex);
+    if (next == 0) throw std::bad_alloc();  // 2^32 names in one run
+    const std::size_t chunk = next >> detail::kNameChunkShift;
+    // Chunks live as long as the program, as the entries do.
+    if (!detail::nameChunks[chunk])
+        detail::nameChunks[chunk] = new const NameEntry*[std::size_t(1) << detail::kNameChunkShift]();
+    detail::nameChunks[chunk][next & ((std::uint32_t(1) << detail::kNameChunkShift) - 1)] = e;
+    return next++;
+}
+
+}  // namespace
 
 const char16_t* StringPool::add(std::u16string_view s) {
     const std::size_t n = s.size() + 1;
@@ -43,6 +67,7 @@ NameEntry* NameTable::newEntry(std::u16string_view name, std::uint32_t hash, std
     e->nameId = nameId;
     e->length = std::uint32_t(name.size());
     e->nameChars = m_pool.add(name);
+    e->index = registerEntry(e.get());
     m_entries.push_back(std::move(e));
     return m_entries.back().get();
 }

@@ -15,11 +15,25 @@ struct NameEntry {
     std::uint32_t hash = 0;      // name hash, modulo 2^28
     std::uint32_t nameId = 0;    // bucket for the first name of a bucket, +256 per further name
     std::uint32_t length = 0;    // characters
+    std::uint32_t index = 0;     // where NameAt finds it: what a record keeps
     NameEntry* next = nullptr;   // next entry of the bucket's chain
     const char16_t* nameChars = nullptr;  // in the string pool, terminated
 
     std::u16string_view view() const { return {nameChars, length}; }
 };
+
+namespace detail {
+// Every entry of every table by its index, in chunks that never move, so that
+// NameAt reads without a lock while names are added.
+constexpr unsigned kNameChunkShift = 12;
+extern const NameEntry** nameChunks[std::size_t(1) << (32 - kNameChunkShift)];
+}  // namespace detail
+
+// The entry with that index (NameEntry::index); null for 0.
+inline const NameEntry* NameAt(std::uint32_t index) {
+    constexpr std::uint32_t kMask = (std::uint32_t(1) << detail::kNameChunkShift) - 1;
+    return index ? detail::nameChunks[index >> detail::kNameChunkShift][index & kMask] : nullptr;
+}
 
 // Blocks of 2048 characters; strings are never freed singly.
 class StringPool {

@@ -80,7 +80,7 @@ void NamespaceScopes::Declare(const ElementRecord& element, bool withAttributes,
         if (prefix == u"xml" || prefix == u"xmlns") return;
         if (std::find(prefixes.begin(), prefixes.end(), prefix) == prefixes.end()) prefixes.push_back(prefix);
     };
-    if (element.name) need(element.name->view(), true);
+    if (element.name()) need(element.name()->view(), true);
     if (withAttributes)
         forEachAttribute(element.attributesString().utf16(m_scratch), [&](std::u16string_view name, std::u16string_view) {
             std::u16string_view ignored;

@@ -21,7 +21,7 @@ SaveResult SaveXml(const std::string& path, std::uint32_t command, const Element
                    const DoctypeInfo* doctype, const Options& options) {
     SaveResult result;
     result.path = WithXmlExtension(path);
-    if (!element.name || element.name->length == 0) {
+    if (!element.name() || element.name()->length == 0) {
         // The end-of-document item stands for no element.
         result.error = u"Select the element you want to save";
         return result;

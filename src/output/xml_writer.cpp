@@ -96,7 +96,7 @@ void XmlWriter::refuse(std::u16string_view what, std::u16string_view text) {
 }
 
 void XmlWriter::writeName(const ElementRecord& element) {
-    if (element.name && !writeStrict(element.name->view())) refuse(u"The element name", element.name->view());
+    if (element.name() && !writeStrict(element.name()->view())) refuse(u"The element name", element.name()->view());
 }
 
 template <class Units>

@@ -13,7 +13,7 @@ namespace quillon {
 
 StepForm StepFormOf(const ElementRecord& record, bool defaultNamespaceAtParent, bool prefixesDropped) {
     if (prefixesDropped) return StepForm::LocalName;
-    if (!record.name || record.name->view().find(u':') != std::u16string_view::npos) return StepForm::QualifiedName;
+    if (!record.name() || record.name()->view().find(u':') != std::u16string_view::npos) return StepForm::QualifiedName;
     return DefaultNamespaceBelow(record, defaultNamespaceAtParent) ? StepForm::QualifiedName : StepForm::Plain;
 }
 
@@ -30,13 +30,13 @@ bool DefaultNamespaceBelow(const ElementRecord& record, bool defaultNamespaceAtP
 }
 
 std::uint32_t SiblingPositions::next(const ElementRecord& record, StepForm form) {
-    const std::uint32_t all = ++m_all[record.name];
-    if (form == StepForm::Plain) return ++m_plain[record.name];
+    const std::uint32_t all = ++m_all[record.name()];
+    if (form == StepForm::Plain) return ++m_plain[record.name()];
     return all;
 }
 
 void AppendStep(std::string& path, const ElementRecord& record, StepForm form, std::uint32_t position) {
-    const std::string name = record.name ? ToUtf8(record.name->view()) : std::string();
+    const std::string name = record.name() ? ToUtf8(record.name()->view()) : std::string();
     path += '/';
     switch (form) {
         case StepForm::Plain:

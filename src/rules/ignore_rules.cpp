@@ -123,10 +123,10 @@ const IgnoreRule* MatchRule(std::uint32_t nameId, std::uint32_t pathHash) {
 }
 
 std::u16string ElementRuleText(const ElementRecord& element, bool byFullName) {
-    std::u16string text = element.name ? std::u16string(element.name->view()) : std::u16string();
+    std::u16string text = element.name() ? std::u16string(element.name()->view()) : std::u16string();
     if (byFullName)
         for (const ElementRecord* p = ParentRecord(&element); p && text.size() <= kMaxRuleText; p = ParentRecord(p))
-            text = (p->name ? std::u16string(p->name->view()) : std::u16string()) + u">" + text;
+            text = (p->name() ? std::u16string(p->name()->view()) : std::u16string()) + u">" + text;
     if (text.size() > kMaxRuleText + 1) text.resize(kMaxRuleText + 1);
     return text;
 }
@@ -134,7 +134,7 @@ std::u16string ElementRuleText(const ElementRecord& element, bool byFullName) {
 IgnoreRule* FindRule(const ElementRecord& element) {
     IgnoreRuleSet& set = ignoreRules();
     if (set.rules.empty()) return nullptr;
-    set.currentRule = element.name ? const_cast<IgnoreRule*>(MatchRule(element.name->nameId, element.pathHash)) : nullptr;
+    set.currentRule = element.name() ? const_cast<IgnoreRule*>(MatchRule(element.name()->nameId, element.pathHash)) : nullptr;
     return set.currentRule;
 }
 
@@ -148,12 +148,12 @@ bool AppendRule(std::unique_ptr<IgnoreRule> rule) {
 }
 
 IgnoreRule* AddRuleFor(const ElementRecord& element, bool byFullName) {
-    if (!element.name) return nullptr;
+    if (!element.name()) return nullptr;
     if (IgnoreRule* found = FindRule(element)) return found;
     if (ignoreRules().rules.size() >= kMaxIgnoreRules) return nullptr;
     auto rule = std::make_unique<IgnoreRule>();
-    rule->nameId = element.name->nameId;
-    rule->pathHash = byFullName ? element.pathHash : element.name->nameId;
+    rule->nameId = element.name()->nameId;
+    rule->pathHash = byFullName ? element.pathHash : element.name()->nameId;
     rule->kind = element.ruleFlags & 7;
     rule->text = ElementRuleText(element, byFullName);
     IgnoreRule* added = rule.get();

@@ -19,8 +19,8 @@ std::u16string_view trim(std::u16string_view s) {
 }
 
 bool concerns(const KeyElement& k, const ElementRecord& child, const ElementRecord& parent) {
-    return child.name && parent.name && k.keyNameId == child.name->nameId && k.keyPathHash == child.pathHash &&
-           k.parentNameId == parent.name->nameId && k.parentPathHash == parent.pathHash;
+    return child.name() && parent.name() && k.keyNameId == child.name()->nameId && k.keyPathHash == child.pathHash &&
+           k.parentNameId == parent.name()->nameId && k.parentPathHash == parent.pathHash;
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ KeyAttribute& keyAttribute() {
 
 bool ToggleKeyElement(const ElementRecord& element) {
     const ElementRecord* parent = ParentRecord(&element);
-    if (!parent || !element.name || !parent->name) return false;
+    if (!parent || !element.name() || !parent->name()) return false;
     std::vector<KeyElement>& list = keyElements();
     for (std::size_t i = 0; i < list.size(); ++i)
         if (concerns(list[i], element, *parent)) {
@@ -46,23 +46,23 @@ bool ToggleKeyElement(const ElementRecord& element) {
             return true;
         }
     if (list.size() >= kMaxKeyElements) return false;
-    list.push_back({element.name->nameId, element.pathHash, parent->pathHash, parent->name->nameId,
+    list.push_back({element.name()->nameId, element.pathHash, parent->pathHash, parent->name()->nameId,
                     ElementRuleText(element, true)});
     return true;
 }
 
 bool IsKeyElement(const ElementRecord& element) {
-    if (!element.name) return false;
+    if (!element.name()) return false;
     for (const KeyElement& k : keyElements())
-        if (k.keyNameId == element.name->nameId && k.keyPathHash == element.pathHash) return true;
+        if (k.keyNameId == element.name()->nameId && k.keyPathHash == element.pathHash) return true;
     return false;
 }
 
 bool IsKeyParent(const ElementRecord& element) {
     const std::vector<KeyElement>& list = keyElements();
-    if (list.empty() || !element.name) return false;
+    if (list.empty() || !element.name()) return false;
     for (const KeyElement& k : list)
-        if (k.parentNameId == element.name->nameId && k.parentPathHash == element.pathHash) return true;
+        if (k.parentNameId == element.name()->nameId && k.parentPathHash == element.pathHash) return true;
     return false;
 }
 
@@ -77,9 +77,9 @@ void ResetKeyAttribute() { keyAttribute() = KeyAttribute{}; }
 void SetKeyAttribute(const ElementRecord& element, std::u16string_view attributeName) {
     ResetKeyAttribute();
     const std::u16string_view name = trim(attributeName);
-    if (!element.name || name.empty()) return;
+    if (!element.name() || name.empty()) return;
     KeyAttribute& key = keyAttribute();
-    key.elementNameId = element.name->nameId;
+    key.elementNameId = element.name()->nameId;
     key.elementPathHash = element.pathHash;
     key.attributeId = AttributeNameHash(name, options().XMLAttributeCaseSensitive != 0);
     key.attributeName.assign(name);
@@ -101,7 +101,7 @@ bool IsKeyAttributeName(std::u16string_view attributeName) {
 
 bool IsKeyAttributeElement(const ElementRecord& element) {
     const KeyAttribute& key = keyAttribute();
-    return key.present() && element.name && element.name->nameId == key.elementNameId &&
+    return key.present() && element.name() && element.name()->nameId == key.elementNameId &&
            element.pathHash == key.elementPathHash;
 }
 

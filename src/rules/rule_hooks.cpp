@@ -32,8 +32,8 @@ std::uint8_t EvaluateTextCondition(const IgnoreRule& rule, std::u16string_view t
 }
 
 bool MatchesIfNotExistRule(const ElementRecord& record) {
-    if (!record.name) return false;
-    const IgnoreRule* rule = MatchRule(record.name->nameId, record.pathHash);
+    if (!record.name()) return false;
+    const IgnoreRule* rule = MatchRule(record.name()->nameId, record.pathHash);
     return rule && rule->condition && rule->condition->ifNotExist;
 }
 
@@ -44,8 +44,8 @@ bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash) {
 
 bool AttributeNotCompared(const ElementRecord& record, std::uint16_t hash) {
     if (IsCommonIgnoredAttribute(hash)) return true;
-    if (!(record.ruleFlags & kRuleListedAttributes) || !record.name) return false;
-    const IgnoreRule* rule = MatchRule(record.name->nameId, record.pathHash);
+    if (!(record.ruleFlags & kRuleListedAttributes) || !record.name()) return false;
+    const IgnoreRule* rule = MatchRule(record.name()->nameId, record.pathHash);
     return rule && RuleListsAttribute(*rule, hash);
 }
 

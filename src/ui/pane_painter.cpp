@@ -31,7 +31,7 @@ QString wrapView(std::u16string_view s) {
 }
 
 bool isEndOfDocument(const ElementRecord& r) {
-    return !r.name || r.name->hash == 0;
+    return !r.name() || r.name()->hash == 0;
 }
 
 // Win32-style rectangle from (l, t) to (r, b), the right and bottom edges outside.
@@ -224,7 +224,7 @@ int PanePainter::drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, s
 int PanePainter::paintNameBox(QPainter& p, const QRect& text, int boxBottom, const ElementRecord& r, int colorIndex,
                               const QPen& framePen) const {
     const QFontMetrics fm(m_bold);
-    const QString name = wrapView(r.name->view());
+    const QString name = wrapView(r.name()->view());
     const int nameWidth = fm.horizontalAdvance(name);
     const int left = text.left() + 1;  // the box sits one pixel in
     const int top = text.top();
@@ -360,7 +360,7 @@ int PanePainter::lineWidthAt(int textLeft, int paneWidth) const {
 
 int PanePainter::singleLineWidth(const ElementRecord& r) const {
     const QFontMetrics bold(m_bold), plain(m_font);
-    int x = bold.horizontalAdvance(wrapView(r.name->view())) + 20;
+    int x = bold.horizontalAdvance(wrapView(r.name()->view())) + 20;
     int right = x;
     if (r.attributes) {
         const int w = bold.horizontalAdvance(wrapView(DisplayString(r.attributesString().substr(0, kMaxDrawnChars))));

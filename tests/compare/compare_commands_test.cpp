@@ -108,7 +108,7 @@ TEST_F(CompareCommandsTest, ExpandDifferencesShowsEveryDifference) {
         for (ElementRecord* e = RootRecord(*pane); e != EndOfDocumentRecord(*pane); e = NextInDocumentOrder(e)) {
             if (CompareState(*e) == 0) continue;
             for (ElementRecord* p = ParentRecord(e); p; p = ParentRecord(p))
-                EXPECT_TRUE(pane->tree.IsExpanded(p->item)) << ToUtf8(e->name->view());
+                EXPECT_TRUE(pane->tree.IsExpanded(p->item)) << ToUtf8(e->name()->view());
         }
     }
     EXPECT_FALSE(left.tree.IsExpanded(Find(left, "d")->item));

@@ -63,7 +63,7 @@ protected:
         const ElementRecord* end = EndOfDocumentRecord(pane);
         for (ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) {
             if (!out.empty()) out += ' ';
-            out += ToUtf8(r->name->view());
+            out += ToUtf8(r->name()->view());
             if (r->textLength()) out += "(" + ToUtf8(r->textUtf16()) + ")";
             out += "=" + std::to_string(CompareState(*r));
         }

@@ -9,21 +9,22 @@
 #include <deque>
 #include <vector>
 
+#include "model/name_table.h"
+
 namespace quillon {
 namespace {
 
 // Records that differ only in their text hash, which is then their bucket key.
 struct Records {
     explicit Records(const std::vector<std::uint32_t>& texts) {
-        name.nameId = 7;
+        const std::uint32_t name = nameTable().InternName(u"item", true)->index;
         for (std::uint32_t t : texts) {
             ElementRecord& r = store.emplace_back();
-            r.name = &name;
+            r.nameIndex = name;
             r.textHash = t;
             pointers.push_back(&r);
         }
     }
-    NameEntry name;
     std::deque<ElementRecord> store;
     std::vector<ElementRecord*> pointers;
 };

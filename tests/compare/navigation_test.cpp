@@ -24,7 +24,7 @@ protected:
 
     static std::string Label(const ElementRecord* r) {
         if (!r) return "none";
-        std::string s = ToUtf8(r->name->view());
+        std::string s = ToUtf8(r->name()->view());
         if (r->textLength()) s += "(" + ToUtf8(r->textUtf16()) + ")";
         return s;
     }

@@ -30,7 +30,7 @@ struct Digest {
 
 std::string Pin(const ElementRecord& r) {
     Digest d;
-    d.add(r.name->nameId);
+    d.add(r.name()->nameId);
     const SubtreeDigest& b = r.subtree();
     for (std::uint32_t v : {r.pathHash, b.textSum, b.nameSum, b.attrSum, b.textProduct, b.attrProduct, r.line,
                             r.childCount, b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength(),
@@ -51,7 +51,7 @@ std::string Pin(const ElementRecord& r) {
     d.add(std::u16string_view(r.attributesUtf16()));
     char hex[12];
     std::snprintf(hex, sizeof hex, "%08x", unsigned(d.h ^ (d.h >> 32)));
-    return ToUtf8(r.name->view()) + "=" + std::to_string(CompareState(r)) + ":" + hex;
+    return ToUtf8(r.name()->view()) + "=" + std::to_string(CompareState(r)) + ":" + hex;
 }
 
 std::string Pins(const DocumentPane& pane) {

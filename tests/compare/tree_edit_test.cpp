@@ -68,7 +68,7 @@ protected:
             std::string name = "?";
             for (const ElementRecord* c = FirstChildRecord(e); c; c = NextSiblingRecord(c))
                 if (NameIdOf(*c) == e->childNameIds()[k]) {
-                    name = ToUtf8(c->name->view());
+                    name = ToUtf8(c->name()->view());
                     break;
                 }
             out += (out.empty() ? "" : " ") + name + ":" + std::to_string(e->childNameCounts()[k]);
@@ -84,10 +84,10 @@ protected:
         for (ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) {
             ++elements;
             if (r->partner) {
-                EXPECT_EQ(r->partner->partner, r) << ToUtf8(r->name->view());
+                EXPECT_EQ(r->partner->partner, r) << ToUtf8(r->name()->view());
             }
             const ElementRecord* p = ParentRecord(r);
-            EXPECT_EQ(r->pathHash, (p ? p->pathHash * 17u : 0u) + NameIdOf(*r)) << ToUtf8(r->name->view());
+            EXPECT_EQ(r->pathHash, (p ? p->pathHash * 17u : 0u) + NameIdOf(*r)) << ToUtf8(r->name()->view());
             EXPECT_EQ(r->childCount, pane.tree.ChildCount(r->item));
             EXPECT_EQ(r->treePane(), &pane);
         }
@@ -203,7 +203,7 @@ TEST_F(TreeEditTest, ANameMissingFromTheParentsTableRefusesTheReplacement) {
         Load(many, "<r><z/></r>");
     }
     ElementRecord* last = NextSiblingRecord(Find(left, "n2047"));
-    ASSERT_EQ(ToUtf8(last->name->view()), "n2048");
+    ASSERT_EQ(ToUtf8(last->name()->view()), "n2048");
     EXPECT_EQ(Replace(last, Find(right, "z")), nullptr);
     EXPECT_EQ(Messages(),
               "Warning!: The names of elements are not equal\nReplace anywhere?! | "

@@ -34,8 +34,8 @@ TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     ASSERT_NE(end, kNoItem);
     EXPECT_EQ(pane.tree.NextSibling(end), kNoItem);
     const ElementRecord* endRecord = pane.tree.Data(end);
-    EXPECT_EQ(endRecord->name->length, 0u);
-    EXPECT_EQ(endRecord->name->hash, 0u);
+    EXPECT_EQ(endRecord->name()->length, 0u);
+    EXPECT_EQ(endRecord->name()->hash, 0u);
     EXPECT_EQ(endRecord->descendantCount(), 0u);
     // The selection ends on the end-of-document item.
     EXPECT_EQ(pane.tree.Selected(), end);
@@ -103,7 +103,7 @@ TEST_F(TreeBuilder, IgnoringNamespacesWithoutNamespaceProcessingKeepsNames) {
     ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item p:k='1' plain='2'/><other:x/></r>").ok);
     EXPECT_TRUE(messages.messages.empty());
     ASSERT_NE(Find(pane, ""), nullptr);
-    EXPECT_EQ(Find(pane, "")->name->view(), u"r");
+    EXPECT_EQ(Find(pane, "")->name()->view(), u"r");
     const ElementRecord* item = Find(pane, "item");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->attributesUtf16(), u"k=\u00011\u0002 plain=\u00012\u0002");
@@ -114,9 +114,9 @@ TEST_F(TreeBuilder, ChildNameTablesCountNamesInFirstAppearanceOrder) {
     ASSERT_TRUE(LoadXml(pane, "<a><x/><y/><x/><z/><x/></a>").ok);
     const ElementRecord* a = Find(pane, "");
     ASSERT_EQ(a->distinctChildNameCount(), 3u);
-    EXPECT_EQ(a->childNameIds()[0], Find(pane, "x")->name->nameId);
-    EXPECT_EQ(a->childNameIds()[1], Find(pane, "y")->name->nameId);
-    EXPECT_EQ(a->childNameIds()[2], Find(pane, "z")->name->nameId);
+    EXPECT_EQ(a->childNameIds()[0], Find(pane, "x")->name()->nameId);
+    EXPECT_EQ(a->childNameIds()[1], Find(pane, "y")->name()->nameId);
+    EXPECT_EQ(a->childNameIds()[2], Find(pane, "z")->name()->nameId);
     EXPECT_EQ(a->childNameCounts()[0], 3u);
     EXPECT_EQ(a->childNameCounts()[1], 1u);
     EXPECT_EQ(a->childNameCounts()[2], 1u);
@@ -133,7 +133,7 @@ TEST_F(TreeBuilder, EqualChildNameTablesAreSharedUntilOneChanges) {
     ASSERT_NE(third, nullptr);
     EXPECT_EQ(first->childNameIds(), second->childNameIds());
     EXPECT_NE(first->childNameIds(), third->childNameIds());
-    ASSERT_TRUE(CountChildName(*first, Find(pane, "a/y")->name->nameId));
+    ASSERT_TRUE(CountChildName(*first, Find(pane, "a/y")->name()->nameId));
     EXPECT_EQ(first->childNameCounts()[1], 2u);
     EXPECT_EQ(second->childNameCounts()[1], 1u);
 }

@@ -94,7 +94,7 @@ TEST_F(Records, NullNameIsReported) {
     RecordingNotifier messages;
     ScopedNotifier scope(messages);
     ElementRecord* r = CreateRecord(pane, nullptr, 0, 0, 1, 1);
-    EXPECT_EQ(r->name, nullptr);
+    EXPECT_EQ(r->name(), nullptr);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, u"XML Error");
     EXPECT_EQ(messages.messages[0].text, u"Element is empty");

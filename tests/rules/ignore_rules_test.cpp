@@ -157,7 +157,7 @@ TEST_F(ConditionTest, ConditionsDecideWhichElementsAreLeftOut) {
         Compare(c.xml, "<r/>");
         std::string states;
         for (ElementRecord* e = RootRecord(left); e != EndOfDocumentRecord(left); e = NextInDocumentOrder(e))
-            states += (states.empty() ? "" : " ") + ToUtf8(e->name->view()) + "=" + std::to_string(e->ignoreState);
+            states += (states.empty() ? "" : " ") + ToUtf8(e->name()->view()) + "=" + std::to_string(e->ignoreState);
         EXPECT_EQ(states, c.states);
     }
 }

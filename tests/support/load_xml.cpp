@@ -75,7 +75,7 @@ ElementRecord* Find(const DocumentPane& pane, std::string_view path) {
         const std::u16string step = U(path.substr(0, slash));
         path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
         ElementRecord* c = FirstChildRecord(r);
-        while (c && !(c->name && c->name->view() == step)) c = NextSiblingRecord(c);
+        while (c && !(c->name() && c->name()->view() == step)) c = NextSiblingRecord(c);
         r = c;
     }
     return r;

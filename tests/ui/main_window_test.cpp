@@ -212,7 +212,7 @@ private Q_SLOTS:
         p.typeAndEnter(PaneSide::Left, qpath(a));
         QCOMPARE(p.window->status()->text(1), QStringLiteral("Loaded successfully"));
         p.typeAndEnter(PaneSide::Left, qpath(test::WriteTempFile("<b/>")), Qt::Key_Enter);  // the keypad's
-        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->name->view(), std::u16string_view(u"b"));
+        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->name()->view(), std::u16string_view(u"b"));
         p.typeAndEnter(PaneSide::Left, qpath(a));
         const std::vector<std::u16string> list = p.window->pathBox(PaneSide::Left)->entries();
         QCOMPARE(list.size(), 2u);

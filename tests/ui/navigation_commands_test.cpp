@@ -40,8 +40,8 @@ struct ComparedPair : Program {
 QString names(const DocumentPane& pane) {
     QString s;
     for (const ElementRecord* r = RootRecord(pane); r; r = NextInDocumentOrder(r))
-        if (r->name && r->name->hash)
-            s += QString::fromStdU16String(std::u16string(r->name->view())) + QLatin1Char(' ');
+        if (r->name() && r->name()->hash)
+            s += QString::fromStdU16String(std::u16string(r->name()->view())) + QLatin1Char(' ');
     return s.trimmed();
 }
 

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
         const TreePane& tree = view->paneModel()->tree();
         for (TreeItem it = tree.Root(); it; it = tree.NextInOrder(it)) {
             const ElementRecord* r = tree.Data(it);
-            if (r && r->name && QString::fromStdU16String(std::u16string(r->name->view())) == select) {
+            if (r && r->name() && QString::fromStdU16String(std::u16string(r->name()->view())) == select) {
                 view->setFocus();
                 view->selectItem(it);
                 break;
