@@ -74,8 +74,9 @@ class IndexedStore {
     static_assert(std::is_trivially_destructible_v<T>);
 
 public:
-    static constexpr unsigned kChunkShift = 16;
-    static constexpr std::uint32_t kChunkMask = (std::uint32_t(1) << kChunkShift) - 1;
+    // A chunk fills one 4 MiB block, the size every large store grows by, so
+    // that blocks prepared ahead fit it (LargeBlock).
+    static constexpr std::uint32_t kChunkObjects = std::uint32_t((std::size_t(4) << 20) / sizeof(T));
 
     IndexedStore() = default;
     IndexedStore(const IndexedStore&) = delete;
@@ -89,10 +90,10 @@ public:
             m_free.pop_back();
         } else {
             if (m_next == 0) m_next = 1;  // index 0 is none
-            if ((m_next >> kChunkShift) == m_chunks.size()) {
-                if (m_chunks.size() == (std::size_t(1) << (32 - kChunkShift))) throw std::bad_alloc();
+            if (m_next / kChunkObjects == m_chunks.size()) {
+                if (m_next > std::uint32_t(-1) - kChunkObjects) throw std::bad_alloc();
                 // Huge pages only once the document has shown it is large.
-                m_blocks.emplace_back((std::size_t(1) << kChunkShift) * sizeof(T), !m_blocks.empty());
+                m_blocks.emplace_back(std::size_t(kChunkObjects) * sizeof(T), !m_blocks.empty());
                 m_chunks.push_back(static_cast<T*>(m_blocks.back().data()));
             }
             i = m_next++;
@@ -101,7 +102,7 @@ public:
         return i;
     }
     void release(std::uint32_t i) { m_free.push_back(i); }
-    T& operator[](std::uint32_t i) const { return m_chunks[i >> kChunkShift][i & kChunkMask]; }
+    T& operator[](std::uint32_t i) const { return m_chunks[i / kChunkObjects][i % kChunkObjects]; }
     void clear() {
         m_blocks.clear();
         m_blocks.shrink_to_fit();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/arena.h"
 #include "model/string_store.h"
 
 namespace quillon {
@@ -90,6 +91,30 @@ TEST(StringStore, AppendGrowsInPlaceOnlyWhenNothingElseMoves) {
     EXPECT_EQ(store.read(longer)[0x7FFE], u'y');
     EXPECT_EQ(store.read(nearly).size(), 0x7FFDu);
     EXPECT_EQ(Read(store, store.append(0, u"new")), u"new");
+}
+
+// Indices run across chunks and each reads back its own object; a released
+// slot comes back cleared.
+TEST(IndexedStore, IndicesAcrossChunksAndReusedSlots) {
+    struct Entry {
+        std::uint64_t value;
+        std::uint32_t more;
+    };
+    IndexedStore<Entry> store;
+    const std::uint32_t n = 2 * IndexedStore<Entry>::kChunkObjects + 10;
+    std::vector<std::uint32_t> indices;
+    for (std::uint32_t k = 0; k < n; ++k) {
+        const std::uint32_t i = store.create();
+        ASSERT_NE(i, 0u);
+        store[i] = {k * 3ull, k};
+        indices.push_back(i);
+    }
+    for (std::uint32_t k = 0; k < n; k += 101) ASSERT_EQ(store[indices[k]].value, k * 3ull) << k;
+    EXPECT_EQ(store[indices[n - 1]].more, n - 1);
+    store.release(indices[5]);
+    const std::uint32_t again = store.create();
+    EXPECT_EQ(again, indices[5]);
+    EXPECT_EQ(store[again].value, 0u);
 }
 
 }  // namespace
