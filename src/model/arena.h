@@ -12,7 +12,7 @@
 
 namespace quillon {
 
-// Bump allocator in large chunks: one document's strings and tables live here
+// Bump allocator in large chunks: one document's child-name tables live here
 // instead of in one heap block each, and go away together with the document.
 template <class T, std::size_t ChunkBytes = (std::size_t(4) << 20)>
 class Arena {
@@ -33,31 +33,10 @@ public:
         return p;
     }
 
-    // Grows the block [p, p + oldSize) by add elements: in place when it is the
-    // newest block and there is room, otherwise by copying to a new block.
-    T* extend(const T* p, std::size_t oldSize, std::size_t add) {
-        if (p && !m_chunks.empty()) {
-            T* base = static_cast<T*>(m_chunks.back().data());
-            if (p + oldSize == base + m_used && capacity(m_chunks.back()) - m_used >= add) {
-                T* const at = base + (m_used - oldSize);  // p, writable
-                m_used += add;
-                return at;
-            }
-        }
-        T* q = allocate(oldSize + add);
-        if (p && oldSize) std::copy_n(p, oldSize, q);
-        return q;
-    }
-
     void clear() {
         m_chunks.clear();
         m_chunks.shrink_to_fit();
         m_used = 0;
-    }
-    std::size_t reservedBytes() const {
-        std::size_t total = 0;
-        for (const LargeBlock& b : m_chunks) total += b.size();
-        return total;
     }
 
 private:

@@ -34,13 +34,11 @@ const SubtreeDigest kNoDescendants{};
 }  // namespace detail
 
 SubtreeDigest& MakeSubtree(ElementRecord& record) {
-    if (record.treePane()) {
-        record.digest = detail::paneDigests[record.paneSlot]->create();
-    } else {
-        static std::mutex mutex;
-        std::lock_guard lock(mutex);
-        record.digest = detail::paneDigests[0]->create();
-    }
+    // Records outside a pane all share slot 0's store.
+    static std::mutex looseStore;
+    std::unique_lock lock(looseStore, std::defer_lock);
+    if (!record.treePane()) lock.lock();
+    record.digest = detail::paneDigests[record.paneSlot]->create();
     return *record.ownDigest();
 }
 
