@@ -15,8 +15,8 @@ namespace quillon {
 using StringHandle = std::uint32_t;
 
 // One document's record strings, each found by a 32-bit handle instead of an
-// 8-byte pointer and a 4-byte length: every element pays for two of them, and
-// most have no text or no attributes. A handle is an offset in 2-byte units
+// 8-byte pointer and a 4-byte length: every element pays for two of them,
+// whether it has text and attributes or not. A handle is an offset in 2-byte units
 // into 4 MiB segments, so a pane holds up to 8 GiB of strings. Each string
 // starts with its length and form, then its characters, one byte each when
 // all are below U+0100 (see RecordString), then a terminating zero. Strings
