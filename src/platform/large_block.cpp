@@ -91,9 +91,12 @@ public:
     }
 
 private:
-    // Blocks kept ready: enough to cover a burst of the four stores that grow
-    // while a document loads, few enough to cost little after the load.
-    static constexpr std::size_t kReady = 2;
+    // Blocks kept ready: one for each of the four stores that grow while a
+    // document loads (records, items, strings, digests), so that all four
+    // needing a block at once still find one cleared; what is left after the
+    // load costs 16 MiB at most, and the comparison takes it for scratch.
+    // With two, the parse cleared nearly a third of its pages itself.
+    static constexpr std::size_t kReady = 4;
 
     bool startLocked() {
         if (m_started) return m_worker.joinable();
