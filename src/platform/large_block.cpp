@@ -68,6 +68,7 @@ public:
             out = m_ready[i];
             m_ready.erase(m_ready.begin() + std::ptrdiff_t(i));
             found = true;
+            ++m_handedOut;
             break;
         }
         if (prepareMore && m_wanted != rounded) {
@@ -91,12 +92,16 @@ public:
     }
 
 private:
-    // Blocks kept ready: one for each of the four stores that grow while a
-    // document loads (records, items, strings, digests), so that all four
-    // needing a block at once still find one cleared; what is left after the
-    // load costs 16 MiB at most, and the comparison takes it for scratch.
-    // With two, the parse cleared nearly a third of its pages itself.
-    static constexpr std::size_t kReady = 4;
+    // Blocks kept ready. A big load wants one for each of the four stores
+    // that grow with it (records, items, strings, digests), so that all four
+    // needing a block at once still find one cleared: with two, the parse of
+    // a 100 MB document cleared nearly a third of its pages itself. What is
+    // left after a load costs memory, though, so a document gets four only
+    // once it has taken kManyBlocks.
+    static constexpr std::size_t kFewReady = 2;
+    static constexpr std::size_t kManyReady = 4;
+    static constexpr std::size_t kManyBlocks = 32;  // 128 MiB
+    std::size_t readyWanted() const { return m_handedOut < kManyBlocks ? kFewReady : kManyReady; }
 
     bool startLocked() {
         if (m_started) return m_worker.joinable();
@@ -113,7 +118,7 @@ private:
     void run() {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            m_wake.wait(lock, [this] { return m_stop || (m_wanted && m_ready.size() < kReady); });
+            m_wake.wait(lock, [this] { return m_stop || (m_wanted && m_ready.size() < readyWanted()); });
             if (m_stop) return;
             const std::size_t size = m_wanted;
             lock.unlock();
@@ -140,6 +145,7 @@ private:
     std::condition_variable m_wake;
     std::vector<Mapping> m_ready;
     std::size_t m_wanted = 0;
+    std::size_t m_handedOut = 0;  // blocks the stores have taken ready
     bool m_started = false;
     bool m_stop = false;
     std::thread m_worker;
