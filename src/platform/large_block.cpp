@@ -96,8 +96,8 @@ private:
     // that grow with it (records, items, strings, digests), so that all four
     // needing a block at once still find one cleared: with two, the parse of
     // a 100 MB document cleared nearly a third of its pages itself. What is
-    // left after a load costs memory, though, so a document gets four only
-    // once it has taken kManyBlocks.
+    // left after a load costs memory, though, so four are kept only once the
+    // stores have taken kManyBlocks, which only a big document makes them do.
     static constexpr std::size_t kFewReady = 2;
     static constexpr std::size_t kManyReady = 4;
     static constexpr std::size_t kManyBlocks = 32;  // 128 MiB
@@ -145,7 +145,7 @@ private:
     std::condition_variable m_wake;
     std::vector<Mapping> m_ready;
     std::size_t m_wanted = 0;
-    std::size_t m_handedOut = 0;  // blocks the stores have taken ready
+    std::size_t m_handedOut = 0;  // ready blocks taken since the program started
     bool m_started = false;
     bool m_stop = false;
     std::thread m_worker;
