@@ -50,6 +50,14 @@ void installHandlers() {
     });
 }
 
+// Holds back the signals on this thread; the mask before goes to *old.
+void holdSignals(sigset_t* old) {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int sig : kSignals) sigaddset(&held, sig);
+    ::pthread_sigmask(SIG_BLOCK, &held, old);
+}
+
 }  // namespace
 
 int RegisterPendingFile(const char* path) {
@@ -67,16 +75,24 @@ int RegisterPendingFile(const char* path) {
 
 int MakePendingFile(char* nameTemplate, int* slot) {
     installHandlers();
-    sigset_t held, old;
-    sigemptyset(&held);
-    for (const int sig : kSignals) sigaddset(&held, sig);
-    ::pthread_sigmask(SIG_BLOCK, &held, &old);
+    sigset_t old;
+    holdSignals(&old);
     const int fd = ::mkostemp(nameTemplate, O_CLOEXEC);
     *slot = fd >= 0 ? RegisterPendingFile(nameTemplate) : -1;
     const int error = errno;
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     errno = error;
     return fd;
+}
+
+std::thread StartWorkerThread(std::function<void()> work) {
+    // A new thread starts with its creator's mask.
+    struct Restore {
+        sigset_t old;
+        ~Restore() { ::pthread_sigmask(SIG_SETMASK, &old, nullptr); }
+    } restore{};
+    holdSignals(&restore.old);
+    return std::thread(std::move(work));
 }
 
 void ForgetPendingFile(int slot) {

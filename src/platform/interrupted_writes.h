@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+#include <thread>
+
 namespace quillon {
 
 // Temporary files being written, which Ctrl+C (SIGINT), SIGTERM or SIGHUP
@@ -18,5 +21,12 @@ void ForgetPendingFile(int slot);
 // signals held back in between, so that no signal finds the file made but
 // not yet registered. The slot goes to *slot.
 int MakePendingFile(char* nameTemplate, int* slot);
+
+// Starts a thread that never takes SIGINT, SIGTERM or SIGHUP, so that they
+// reach a thread that holds them back while it makes a pending file. Had a
+// worker taken one in that moment, the handler would find the new file not
+// yet registered and leave it behind. Throws std::system_error as
+// std::thread does.
+std::thread StartWorkerThread(std::function<void()> work);
 
 }  // namespace quillon

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/interrupted_writes.h"
 #include "platform/side_by_side.h"
 
 namespace quillon {
@@ -108,7 +109,7 @@ private:
         m_started = true;
         if (UsableProcessors() < 2) return false;  // it would only take turns with the parse
         try {
-            m_worker = std::thread([this] { run(); });
+            m_worker = StartWorkerThread([this] { run(); });
         } catch (const std::system_error&) {
             return false;
         }

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/interrupted_writes.h"
+
 namespace quillon {
 
 unsigned UsableProcessors() {
@@ -26,7 +28,7 @@ void RunSideBySide(bool worthIt, const std::function<void()>& here, const std::f
     std::thread other;
     if (worthIt && UsableProcessors() > 1) {
         try {
-            other = std::thread(there);
+            other = StartWorkerThread(there);
         } catch (const std::system_error&) {
             // No thread to be had: one after the other.
         }
