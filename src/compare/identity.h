@@ -14,10 +14,6 @@
 
 namespace quillon {
 
-inline std::uint32_t NameIdOf(const ElementRecord& r) {
-    return r.name() ? r.name()->nameId : 0;
-}
-
 // How far ahead a walk over a group's records asks for them.
 constexpr std::uint32_t kRecordsAhead = 8;
 

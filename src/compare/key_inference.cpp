@@ -145,8 +145,8 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
     constexpr std::size_t kReserveAtMost = std::size_t(1) << 14;
     for (std::uint32_t i = 0; i < n; ++i) {
         if (i + kRecordsAhead < n && a[i + kRecordsAhead]) __builtin_prefetch(&a[i + kRecordsAhead]->attributes);
-        if (i + kStringsAhead < n && a[i + kStringsAhead] && a[i + kStringsAhead]->attributes)
-            __builtin_prefetch(detail::paneStrings[a[i + kStringsAhead]->paneSlot]->address(a[i + kStringsAhead]->attributes));
+        if (i + kStringsAhead < n && a[i + kStringsAhead])
+            if (const void* s = a[i + kStringsAhead]->attributesAddress()) __builtin_prefetch(s);
         if (!a[i]) continue;
         ++members;
         std::size_t expected = 0;

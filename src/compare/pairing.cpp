@@ -463,7 +463,7 @@ private:
 
     void noteInferredKey(const ElementRecord& member, const std::u16string& attribute) {
         std::vector<InferredKeyUse>& keys = pairingReport().inferredKeys;
-        const std::u16string_view element = member.name() ? member.name()->view() : std::u16string_view();
+        const std::u16string_view element = member.nameView();
         for (InferredKeyUse& k : keys) {
             if (k.element == element && k.attribute == attribute) {
                 ++k.groups;

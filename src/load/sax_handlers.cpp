@@ -242,7 +242,7 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
     for (TreeItem child = tree.FirstChild(record->item); child; child = tree.NextSibling(child)) {
         if (m_childIds.size() >= kMaxDistinctChildNames) break;
         const ElementRecord* c = tree.Data(child);
-        const std::uint32_t id = (c && c->name()) ? c->name()->nameId : 0;
+        const std::uint32_t id = c ? NameIdOf(*c) : 0;
         std::size_t slot = m_childIds.size();
         if (m_childIds.size() <= kLinearNameScan) {
             slot = std::size_t(std::find(m_childIds.begin(), m_childIds.end(), id) - m_childIds.begin());

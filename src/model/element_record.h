@@ -94,6 +94,11 @@ struct ElementRecord {
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
     const NameEntry* name() const { return NameAt(nameIndex); }
+    // The name as written; empty when there is none.
+    std::u16string_view nameView() const {
+        const NameEntry* n = name();
+        return n ? n->view() : std::u16string_view();
+    }
 
     const SubtreeDigest& subtree() const {
         return digest ? (*detail::paneDigests[paneSlot])[digest] : detail::kNoDescendants;
@@ -116,12 +121,22 @@ struct ElementRecord {
     RecordString attributesString() const {
         return attributes ? detail::paneStrings[paneSlot]->read(attributes) : RecordString();
     }
+    // Where the attribute string starts, for a prefetch; null when none.
+    const void* attributesAddress() const {
+        return attributes ? detail::paneStrings[paneSlot]->address(attributes) : nullptr;
+    }
     std::uint32_t textLength() const { return std::uint32_t(textString().size()); }
     std::uint32_t attributesLength() const { return std::uint32_t(attributesString().size()); }
     // UTF-16 copies, for a caller that keeps or hands on the whole string.
     std::u16string textUtf16() const { return std::u16string(textString()); }
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
+
+// The name's id (NameEntry::nameId); 0 when the record has no name.
+inline std::uint32_t NameIdOf(const ElementRecord& r) {
+    const NameEntry* n = r.name();
+    return n ? n->nameId : 0;
+}
 
 // Gives the record a digest of its own (see WritableSubtree).
 SubtreeDigest& MakeSubtree(ElementRecord& record);

@@ -8,7 +8,7 @@
 namespace quillon {
 
 std::u16string ElementViewerText(const ElementRecord& record) {
-    const std::u16string_view name = record.name() ? record.name()->view() : std::u16string_view{};
+    const std::u16string_view name = record.nameView();
     std::u16string out;
     out += u'<';
     out += name;

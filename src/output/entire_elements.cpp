@@ -20,7 +20,7 @@ std::u16string pathTextOf(const ElementRecord& e) {
     std::u16string text;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (!text.empty()) text += u'>';
-        if ((*it)->name()) text += (*it)->name()->view();
+        text += (*it)->nameView();
     }
     return text;
 }

@@ -36,7 +36,7 @@ std::uint32_t SiblingPositions::next(const ElementRecord& record, StepForm form)
 }
 
 void AppendStep(std::string& path, const ElementRecord& record, StepForm form, std::uint32_t position) {
-    const std::string name = record.name() ? ToUtf8(record.name()->view()) : std::string();
+    const std::string name = ToUtf8(record.nameView());
     path += '/';
     switch (form) {
         case StepForm::Plain:

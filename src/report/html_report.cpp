@@ -110,7 +110,7 @@ public:
         const std::string rightStep = step(m_rightPaths, d.depth, d.rightPath);
         for (const ElementRecord* r : {d.left, d.right}) {
             m_row += "<td><b>";
-            escape(m_row, r->name() ? r->name()->view() : std::u16string_view());
+            escape(m_row, r->nameView());
             m_row += "</b>";
             place(*r, r == d.left || rightStep != leftStep ? (r == d.left ? leftStep : rightStep) : std::string());
         }
@@ -173,7 +173,7 @@ private:
         m_row += "<td><b";
         if (c.nameChanged) m_row += " class=n";
         m_row += '>';
-        escape(m_row, r.name() ? r.name()->view() : std::u16string_view());
+        escape(m_row, r.nameView());
         m_row += "</b>";
         for (const AttributeDifference& a : c.attributes) {
             if (a.onLeft && a.onRight)
@@ -199,7 +199,7 @@ private:
     void aloneCell(const ElementRecord& r, std::string_view path, std::vector<std::string>& paths,
                    std::uint32_t depth) {
         m_row += "<td><b>";
-        escape(m_row, r.name() ? r.name()->view() : std::u16string_view());
+        escape(m_row, r.nameView());
         m_row += "</b>";
         const RecordString a = r.attributesString();
         if (!a.empty()) {

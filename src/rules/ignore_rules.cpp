@@ -123,10 +123,10 @@ const IgnoreRule* MatchRule(std::uint32_t nameId, std::uint32_t pathHash) {
 }
 
 std::u16string ElementRuleText(const ElementRecord& element, bool byFullName) {
-    std::u16string text = element.name() ? std::u16string(element.name()->view()) : std::u16string();
+    std::u16string text(element.nameView());
     if (byFullName)
         for (const ElementRecord* p = ParentRecord(&element); p && text.size() <= kMaxRuleText; p = ParentRecord(p))
-            text = (p->name() ? std::u16string(p->name()->view()) : std::u16string()) + u">" + text;
+            text = std::u16string(p->nameView()) + u">" + text;
     if (text.size() > kMaxRuleText + 1) text.resize(kMaxRuleText + 1);
     return text;
 }

@@ -57,7 +57,7 @@ QVariant PaneModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
             // What a screen reader or a test reads; the painter draws the rest.
-            return r->name() ? QString::fromStdU16String(std::u16string(r->name()->view())) : QString();
+            return QString::fromStdU16String(std::u16string(r->nameView()));
         case RecordRole:
             return QVariant::fromValue(static_cast<void*>(const_cast<ElementRecord*>(r)));
         default:

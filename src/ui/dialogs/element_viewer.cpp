@@ -50,7 +50,7 @@ QRect ElementViewer::initialGeometry(PaneSide side, const QRect& desktop) {
 }
 
 void ElementViewer::showElement(const ElementRecord& record, const ElementWindowFont& font) {
-    setWindowTitle(record.name() ? q(record.name()->view()) : QString());
+    setWindowTitle(q(record.nameView()));
     // Each element starts from the control's own font, so a font chosen
     // meanwhile takes effect here and not in the middle of a text.
     m_text->setFont(ViewerFont(font, QWidget::font()));

@@ -47,7 +47,7 @@ QString joined(const QListWidget* list, bool selectedOnly) {
 IgnoreElementDialog::IgnoreElementDialog(ElementRecord& element, RuleEditing& rules, const Options& options,
                                          QWidget* parent)
     : QDialog(parent), m_rules(rules), m_options(options), m_element(&element) {
-    build(QStringLiteral("Ignore Element: ") + (element.name() ? q(element.name()->view()) : QString()));
+    build(QStringLiteral("Ignore Element: ") + q(element.nameView()));
     const bool haveRule = m_rules.findRule(element);
     const bool ignoring = haveRule || (element.ruleFlags & 7) != 0 || element.ignoreState >= 3;
     int kind = -1;
