@@ -70,7 +70,8 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     ChildGroups* g = arena.allocate<ChildGroups>(1);
     g->element = element;
     if (!element->treePane() || element->childCount == 0) return g;
-    const TreePane& tree = element->treePane()->tree;
+    const DocumentPane& pane = *element->treePane();
+    const TreePane& tree = pane.tree;
     const std::uint32_t tableSize = element->distinctChildNameCount();
     std::uint32_t counted = 0;
     for (std::uint32_t k = 0; k < tableSize; ++k) counted += element->childNameCounts()[k];
@@ -107,7 +108,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
             return it->second;
         };
         for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it))
-            if (const ElementRecord* c = tree.Data(it)) ++counts[groupOf(NameIdOf(*c), addGroup)];
+            if (const ElementRecord* c = pane.record(it)) ++counts[groupOf(NameIdOf(*c), addGroup)];
         const auto n = std::uint32_t(ids.size());
         std::uint32_t* table = arena.allocate<std::uint32_t>(2 * std::size_t(n));
         std::copy(ids.begin(), ids.end(), table);
@@ -132,7 +133,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
             return it == extra.end() ? NotFound : it->second;
         };
         for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
-            ElementRecord* c = tree.Data(it);
+            ElementRecord* c = pane.record(it);
             if (!c) continue;
             const std::uint32_t k = groupOf(NameIdOf(*c), known);
             if (k != NotFound && filled[k] < g->counts[k]) g->groupStart[k][filled[k]++] = c;
@@ -158,10 +159,10 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     for (std::uint32_t k = 0; k < kRecordsAhead && ahead; ++k) ahead = tree.NextSibling(ahead);
     for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
         if (ahead) {
-            if (const ElementRecord* later = tree.Data(ahead)) __builtin_prefetch(&later->nameIndex);
+            if (const ElementRecord* later = pane.record(ahead)) __builtin_prefetch(&later->nameIndex);
             ahead = tree.NextSibling(ahead);
         }
-        ElementRecord* c = tree.Data(it);
+        ElementRecord* c = pane.record(it);
         if (!c) continue;
         const std::uint32_t k = groupOf(NameIdOf(*c), none);
         // A tree that holds more children of a name than the table counts

@@ -182,10 +182,11 @@ void FilterView(ElementRecord* start, bool onlySimilarities) {
 
 void ExpandDifferences(ElementRecord* start) {
     if (!start || !start->treePane()) return;
-    TreePane& tree = start->treePane()->tree;
+    DocumentPane& pane = *start->treePane();
+    TreePane& tree = pane.tree;
     const TreeItem top = start->item;
     for (TreeItem it = top; it; it = tree.NextInSubtree(it, top)) {
-        const ElementRecord* e = tree.Data(it);
+        const ElementRecord* e = pane.record(it);
         if (e && CompareState(*e) != 0 && tree.Parent(it)) tree.SetExpanded(tree.Parent(it), true);
     }
 }

@@ -19,7 +19,8 @@ bool isTarget(int state) {
 // callers need not ask again.
 ElementRecord* walkForward(ElementRecord* e, bool descend, std::uint32_t& depth, ElementRecord*& last, int& state) {
     if (!e || !e->treePane()) return nullptr;
-    const TreePane& tree = e->treePane()->tree;
+    const DocumentPane& pane = *e->treePane();
+    const TreePane& tree = pane.tree;
     TreeItem item = e->item;
     int current = stateOf(e);
     for (;;) {
@@ -35,7 +36,7 @@ ElementRecord* walkForward(ElementRecord* e, bool descend, std::uint32_t& depth,
             }
             item = tree.NextSibling(item);
         }
-        ElementRecord* r = tree.Data(item);
+        ElementRecord* r = pane.record(item);
         if (depth == 0 && r) last = r;
         current = stateOf(r);
         if (isTarget(current)) {
@@ -47,25 +48,26 @@ ElementRecord* walkForward(ElementRecord* e, bool descend, std::uint32_t& depth,
 
 ElementRecord* walkBackward(ElementRecord* e, bool descend, std::uint32_t& depth, ElementRecord*& last, int& state) {
     if (!e || !e->treePane()) return nullptr;
-    const TreePane& tree = e->treePane()->tree;
+    const DocumentPane& pane = *e->treePane();
+    const TreePane& tree = pane.tree;
     TreeItem item = e->item;
     for (;;) {
         int current;
         if (const TreeItem prev = tree.PrevSibling(item)) {
             item = prev;
-            current = stateOf(tree.Data(item));
+            current = stateOf(pane.record(item));
             while (descend && isTarget(current) && tree.LastChild(item)) {
                 item = tree.LastChild(item);
                 ++depth;
-                current = stateOf(tree.Data(item));
+                current = stateOf(pane.record(item));
             }
         } else {
             item = tree.Parent(item);
             if (!item) return nullptr;
             if (depth) --depth;
-            current = stateOf(tree.Data(item));
+            current = stateOf(pane.record(item));
         }
-        ElementRecord* r = tree.Data(item);
+        ElementRecord* r = pane.record(item);
         if (depth == 0 && r) last = r;
         if (isTarget(current)) {
             state = current;

@@ -240,15 +240,17 @@ private:
         const CompareSnapshot& s = m_snapshot;
         // Only identical pairs are tried: for them the walk rarely fails.
         if (!a->treePane() || !b->treePane() || !IsIdentical(*a, b, s)) return false;
-        const TreePane& ta = a->treePane()->tree;
-        const TreePane& tb = b->treePane()->tree;
+        const DocumentPane& pa = *a->treePane();
+        const DocumentPane& pb = *b->treePane();
+        const TreePane& ta = pa.tree;
+        const TreePane& tb = pb.tree;
         // Descendant counts in document order fix the shape, and identical
         // elements have equal ones: the two walks stay on corresponding
         // nodes as long as every node is identical to its counterpart.
         auto walk = [&](auto&& visit) {
             for (TreeItem i = ta.FirstChild(a->item), j = tb.FirstChild(b->item); i;
                  i = ta.NextInSubtree(i, a->item), j = tb.NextInSubtree(j, b->item)) {
-                if (!visit(ta.Data(i), tb.Data(j))) return false;
+                if (!visit(pa.record(i), pb.record(j))) return false;
             }
             return true;
         };

@@ -92,7 +92,8 @@ std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters
         finish(*start);
         return start->ignoreState;
     }
-    const TreePane& tree = start->treePane()->tree;
+    const DocumentPane& pane = *start->treePane();
+    const TreePane& tree = pane.tree;
     struct Frame {
         ElementRecord* element;
         TreeItem nextChild;
@@ -105,7 +106,7 @@ std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters
         Frame& top = stack.back();
         if (const TreeItem item = top.nextChild) {
             top.nextChild = tree.NextSibling(item);
-            ElementRecord* child = tree.Data(item);
+            ElementRecord* child = pane.record(item);
             if (!child) continue;
             ElementRecord* parent = top.element;
             step(*child, parent->ignoreState);
@@ -136,7 +137,7 @@ std::uint8_t PrepareSubtree(ElementRecord* start, std::uint8_t inherited) {
 
 void PrepareDocuments(ElementRecord* left, ElementRecord* right) {
     const auto large = [](const ElementRecord* root) {
-        return root && root->treePane() && root->treePane()->records.liveCount() >= kSweepSidesAtOnce;
+        return root && root->treePane() && root->treePane()->tree.Count() >= kSweepSidesAtOnce;
     };
     if (large(left) && large(right)) {
         // Pairs only ever link two elements below the two roots, so each

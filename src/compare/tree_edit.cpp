@@ -25,7 +25,7 @@ bool isEndOfDocument(const ElementRecord& r) {
 }
 
 bool editable(const ElementRecord* r) {
-    return r && r->treePane() && r->item && !isEndOfDocument(*r);
+    return r && r->treePane() && r->treePane()->tree.IsValid(r->item) && !isEndOfDocument(*r);
 }
 
 // Partner links always go both ways: a record that is released clears only
@@ -76,15 +76,12 @@ std::uint8_t inheritedIgnoreState(const ElementRecord& e) {
     return 0;
 }
 
-}  // namespace
-
-ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
-    ElementRecord* k = dest.records.create();
+// Gives the blank record k, of the destination pane, the source's values.
+ElementRecord* copyInto(ElementRecord* k, ElementRecord& s) {
     k->nameIndex = s.nameIndex;
     k->pathHash = s.pathHash;
     k->line = s.line;
     k->childCount = 0;  // counts the children inserted under the copy
-    k->paneSlot = dest.slot;
     // The child-name table below is stored again in this pane.
     if (const SubtreeDigest* d = s.ownDigest()) WritableSubtree(*k) = *d;
     k->textWeight = s.textWeight;
@@ -103,6 +100,10 @@ ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) {
     linkPartners(*k, s);
     return k;
 }
+
+}  // namespace
+
+ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) { return copyInto(NewRecord(dest), s); }
 
 std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
     d.pathHash = childPathHash(ParentRecord(&d), d);
@@ -126,7 +127,7 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
         }
         stack.back().nextSource = from.NextSibling(item);
         ElementRecord* parent = stack.back().copy;
-        ElementRecord* c = from.Data(item);
+        ElementRecord* c = s.treePane()->record(item);
         if (!c) continue;
         ElementRecord* k = CopyRecord(pane, *c);
         InsertRecord(k, parent, pane);
@@ -187,12 +188,13 @@ ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source) {
     const TreeItem item = target->item;
     const std::uint64_t destroyed = subtreeSize(*target);
 
-    DestroySubtree(target);
-    while (const TreeItem child = pane.tree.FirstChild(item)) pane.tree.DeleteItem(child);
-
-    ElementRecord* r = CopyRecord(pane, *source);
-    r->item = item;
-    pane.tree.SetData(item, r);
+    while (const TreeItem child = pane.tree.FirstChild(item)) {
+        DestroySubtree(pane.record(child));
+        pane.tree.DeleteItem(child);
+    }
+    // The record takes the copy in place: its item stays where it is.
+    ResetRecord(target);
+    ElementRecord* r = copyInto(target, *source);
     refreshHeight(*r);
     const std::uint64_t created = 1 + CopyChildren(*r, *source);
     adjustElementCount(pane, std::int64_t(created) - std::int64_t(destroyed));
@@ -226,7 +228,7 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
         SetKeyAttrSignature(e, KeyAttrSignatureOf(from));
     }
-    if (e.treePane() && e.item) refreshHeight(e);
+    if (e.treePane() && e.treePane()->tree.IsValid(e.item)) refreshHeight(e);
 }
 
 void Synchronize(ElementRecord& e) {

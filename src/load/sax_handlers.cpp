@@ -241,7 +241,7 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
     const TreePane& tree = m_pane->tree;
     for (TreeItem child = tree.FirstChild(record->item); child; child = tree.NextSibling(child)) {
         if (m_childIds.size() >= kMaxDistinctChildNames) break;
-        const ElementRecord* c = tree.Data(child);
+        const ElementRecord* c = m_pane->record(child);
         const std::uint32_t id = c ? NameIdOf(*c) : 0;
         std::size_t slot = m_childIds.size();
         if (m_childIds.size() <= kLinearNameScan) {

@@ -81,6 +81,7 @@ public:
         return i;
     }
     void release(std::uint32_t i) { m_free.push_back(i); }
+    std::size_t liveCount() const { return m_next ? m_next - 1 - m_free.size() : 0; }
     T& operator[](std::uint32_t i) const { return m_chunks[i / kChunkObjects][i % kChunkObjects]; }
     void clear() {
         m_blocks.clear();
@@ -97,61 +98,6 @@ private:
     std::vector<T*> m_chunks;
     std::vector<std::uint32_t> m_free;
     std::uint32_t m_next = 0;
-};
-
-// Stable-address storage for objects of one type, with reuse of released slots.
-template <class T, std::size_t ChunkBytes = (std::size_t(4) << 20)>
-class ObjectStore {
-public:
-    static constexpr std::size_t kChunkObjects = ChunkBytes / sizeof(T);
-
-    ObjectStore() = default;
-    ObjectStore(const ObjectStore&) = delete;
-    ObjectStore& operator=(const ObjectStore&) = delete;
-    ~ObjectStore() { clear(); }
-
-    T* create() {
-        if (!m_free.empty()) {
-            T* p = m_free.back();
-            m_free.pop_back();
-            return new (p) T{};
-        }
-        if (m_chunks.empty() || m_usedInLast == kChunkObjects) {
-            m_chunks.emplace_back(kChunkObjects * sizeof(T), !m_chunks.empty());
-            m_usedInLast = 0;
-        }
-        T* slot = static_cast<T*>(m_chunks.back().data()) + m_usedInLast++;
-        return new (slot) T{};
-    }
-    void release(T* p) {
-        p->~T();
-        m_free.push_back(p);
-    }
-    void clear() {
-        if constexpr (!std::is_trivially_destructible_v<T>) {
-            // Destroy the live objects; released slots were destroyed already.
-            std::sort(m_free.begin(), m_free.end());
-            for (std::size_t c = 0; c < m_chunks.size(); ++c) {
-                T* base = static_cast<T*>(m_chunks[c].data());
-                const std::size_t used = (c + 1 == m_chunks.size()) ? m_usedInLast : kChunkObjects;
-                for (std::size_t i = 0; i < used; ++i)
-                    if (!std::binary_search(m_free.begin(), m_free.end(), base + i)) base[i].~T();
-            }
-        }
-        m_chunks.clear();
-        m_chunks.shrink_to_fit();
-        m_free.clear();
-        m_free.shrink_to_fit();
-        m_usedInLast = 0;
-    }
-    std::size_t liveCount() const {
-        return m_chunks.empty() ? 0 : (m_chunks.size() - 1) * kChunkObjects + m_usedInLast - m_free.size();
-    }
-
-private:
-    std::vector<LargeBlock> m_chunks;
-    std::vector<T*> m_free;
-    std::size_t m_usedInLast = 0;
 };
 
 }  // namespace quillon

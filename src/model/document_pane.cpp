@@ -14,14 +14,14 @@ void DestroySubtree(ElementRecord* record) {
     // Collect first: releasing a record resets the fields the walk reads.
     std::vector<ElementRecord*> doomed{record};
     for (TreeItem it = pane.tree.NextInSubtree(top, top); it; it = pane.tree.NextInSubtree(it, top))
-        if (ElementRecord* r = pane.tree.Data(it)) doomed.push_back(r);
+        if (ElementRecord* r = pane.record(it)) doomed.push_back(r);
     for (ElementRecord* r : doomed) ReleaseRecord(r);
 }
 
 void ClearPane(DocumentPane& pane) {
     // Unpair the other pane's records first, so none points into this pane.
     for (TreeItem it = pane.tree.Root(); it; it = pane.tree.NextInOrder(it)) {
-        ElementRecord* r = pane.tree.Data(it);
+        ElementRecord* r = pane.record(it);
         if (r && r->partner && r->partner->partner == r) r->partner->partner = nullptr;
     }
     pane.tree.DeleteAllItems();
@@ -82,16 +82,16 @@ namespace {
 // The record at the item one step from r's in its pane's tree.
 ElementRecord* stepTo(const ElementRecord* r, TreeItem (TreePane::*step)(TreeItem) const) {
     const DocumentPane* pane = r ? r->treePane() : nullptr;
-    return pane ? pane->tree.Data((pane->tree.*step)(r->item)) : nullptr;
+    return pane ? pane->record((pane->tree.*step)(r->item)) : nullptr;
 }
 
 }  // namespace
 
 ElementRecord* RecordOfItem(const DocumentPane* pane, TreeItem item) {
-    return pane ? pane->tree.Data(item) : nullptr;
+    return pane ? pane->record(item) : nullptr;
 }
 
-ElementRecord* RootRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Root()); }
+ElementRecord* RootRecord(const DocumentPane& pane) { return pane.record(pane.tree.Root()); }
 
 ElementRecord* FirstChildRecord(const ElementRecord* r) { return stepTo(r, &TreePane::FirstChild); }
 
@@ -101,12 +101,12 @@ ElementRecord* PrevSiblingRecord(const ElementRecord* r) { return stepTo(r, &Tre
 
 ElementRecord* ParentRecord(const ElementRecord* r) { return stepTo(r, &TreePane::Parent); }
 
-ElementRecord* SelectedRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.Selected()); }
+ElementRecord* SelectedRecord(const DocumentPane& pane) { return pane.record(pane.tree.Selected()); }
 
 ElementRecord* NextInDocumentOrder(const ElementRecord* r) { return stepTo(r, &TreePane::NextInOrder); }
 
 ElementRecord* PrevInDocumentOrder(const ElementRecord* r) { return stepTo(r, &TreePane::PrevInOrder); }
 
-ElementRecord* EndOfDocumentRecord(const DocumentPane& pane) { return pane.tree.Data(pane.tree.LastTopLevel()); }
+ElementRecord* EndOfDocumentRecord(const DocumentPane& pane) { return pane.record(pane.tree.LastTopLevel()); }
 
 }  // namespace quillon

@@ -14,10 +14,11 @@
 namespace quillon {
 
 // One side of the comparison: the tree shape, the records it shows and the
-// memory their strings and child-name tables live in.
+// memory their strings and child-name tables live in. A record's index in
+// `records` is its item in `tree` (ElementRecord::item).
 struct DocumentPane {
     TreePane tree;
-    ObjectStore<ElementRecord> records;
+    IndexedStore<ElementRecord> records;
     // The digests of the records that have descendants (ElementRecord::digest).
     IndexedStore<SubtreeDigest> digests;
     // Record strings, one byte a character when they fit (see RecordString).
@@ -49,6 +50,8 @@ struct DocumentPane {
 
     // True while the pane holds records (a loaded document).
     bool HasDocument() const { return tree.Count() > 0; }
+    // The record an item of the tree shows; null for no item.
+    ElementRecord* record(TreeItem item) const { return tree.IsValid(item) ? &records[item] : nullptr; }
 };
 
 // Tree navigation by record, through the pane; each returns null when there

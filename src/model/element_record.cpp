@@ -15,8 +15,7 @@ namespace quillon {
 namespace {
 
 ElementRecord* newRecord(DocumentPane& pane, std::uint32_t line, std::uint32_t column) {
-    ElementRecord* r = pane.records.create();
-    r->paneSlot = pane.slot;
+    ElementRecord* r = NewRecord(pane);
     r->line = line;
     r->column = std::uint16_t(column);
     return r;
@@ -25,6 +24,17 @@ ElementRecord* newRecord(DocumentPane& pane, std::uint32_t line, std::uint32_t c
 void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHash) {
     r->nameIndex = name ? name->index : 0;
     r->pathHash = parentPathHash * 17u + (name ? name->nameId : 0u);
+}
+
+// What the record owns apart from its slot, and its partner's back link.
+void releaseOwned(ElementRecord& record) {
+    if (record.partner && record.partner->partner == &record) record.partner->partner = nullptr;
+    // Strings and tables stay in the pane's arena until the pane is cleared.
+    if (DocumentPane* pane = record.treePane()) {
+        pane->keySignatures.erase(&record);
+        pane->keptHashes.erase(&record);
+        if (record.digest) pane->digests.release(record.digest);
+    }
 }
 
 }  // namespace
@@ -42,6 +52,14 @@ SubtreeDigest& MakeSubtree(ElementRecord& record) {
     return *record.ownDigest();
 }
 
+ElementRecord* NewRecord(DocumentPane& pane) {
+    const std::uint32_t index = pane.records.create();
+    ElementRecord* r = &pane.records[index];
+    r->item = index;
+    r->paneSlot = pane.slot;
+    return r;
+}
+
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column) {
     ElementRecord* r = newRecord(pane, line, column);
@@ -50,19 +68,25 @@ ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint
     return r;
 }
 
+void ResetRecord(ElementRecord* record) {
+    if (!record) return;
+    releaseOwned(*record);
+    const TreeItem item = record->item;
+    const std::uint16_t slot = record->paneSlot;
+    *record = ElementRecord{};
+    record->item = item;
+    record->paneSlot = slot;
+}
+
 void ReleaseRecord(ElementRecord* record) {
     if (!record) return;
-    if (record->partner && record->partner->partner == record) record->partner->partner = nullptr;
-    DocumentPane* pane = record->treePane();
-    // Strings and tables stay in the pane's arena until the pane is cleared.
-    if (pane) {
-        pane->keySignatures.erase(record);
-        pane->keptHashes.erase(record);
-        if (record->digest) pane->digests.release(record->digest);
-        pane->records.release(record);
-    } else {
+    releaseOwned(*record);
+    // A pane's record keeps its fields until the slot is used again: the
+    // tree's observers may still read it while its item goes.
+    if (DocumentPane* pane = record->treePane())
+        pane->records.release(record->item);
+    else
         *record = ElementRecord{};
-    }
 }
 
 const KeyAttrSignature* KeyAttrSignatureOf(const ElementRecord& record) {
@@ -82,9 +106,10 @@ void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signatur
 }
 
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane, InsertAt where, TreeItem after) {
-    if (parent) ++parent->childCount;
-    record->item = pane.tree.InsertItem(parent ? parent->item : kNoItem, record, where, after);
-    record->paneSlot = pane.slot;
+    // Only a record of this pane, not yet shown, can take its item.
+    if (record->paneSlot != pane.slot || pane.tree.IsValid(record->item)) return;
+    if (pane.tree.InsertItem(record->item, parent ? parent->item : kNoItem, where, after) && parent)
+        ++parent->childCount;
 }
 
 void SetRecordText(ElementRecord* record, std::u16string_view text) { SetRecordText(record, RecordString(text)); }

@@ -83,6 +83,8 @@ struct ElementRecord {
     std::uint16_t column = 0;
     std::uint16_t paneSlot = 0;  // the pane's slot (treePane()); 0 for none
     std::uint32_t childCount = 0;
+    // The record's index in its pane's store, and so its item in the pane's
+    // tree (shown once tree.IsValid(item)); 0 outside a pane.
     TreeItem item = kNoItem;
     // Trimmed pieces joined by one blank; 0 when none. Read through textString().
     StringHandle text = 0;
@@ -163,8 +165,16 @@ constexpr char16_t kValueClose = 0x0002;
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column);
 
-// Frees what the record owns and clears its partner's back link. The item is
-// not touched.
+// A blank record in the pane, its index in the pane's store as its item (not
+// yet in the tree).
+ElementRecord* NewRecord(DocumentPane& pane);
+
+// Frees what the record owns and clears its partner's back link, leaving a
+// blank record with the same item and pane.
+void ResetRecord(ElementRecord* record);
+
+// Resets the record and gives its slot back to the pane. The item is not
+// touched: the caller deletes it before the slot can be used again.
 void ReleaseRecord(ElementRecord* record);
 
 // The signature of the record's key attribute, kept beside the pane's records
@@ -181,7 +191,8 @@ void DestroySubtree(ElementRecord* record);
 void ClearPane(DocumentPane& pane);
 
 // Inserts the record's item under parent (null = top level) and counts it as
-// the parent's child.
+// the parent's child. Does nothing for a record of another pane or one
+// already shown.
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane,
                   InsertAt where = InsertAt::Last, TreeItem after = kNoItem);
 

@@ -37,11 +37,12 @@ std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
 }
 
 void SetItemHeights(const ElementRecord& record, bool fullMode) {
-    if (!record.treePane() || !record.item) return;
-    TreePane& tree = record.treePane()->tree;
+    if (!record.treePane() || !record.treePane()->tree.IsValid(record.item)) return;
+    DocumentPane& pane = *record.treePane();
+    TreePane& tree = pane.tree;
     // In document order without recursion: a deep tree must not exhaust the stack.
     for (TreeItem it = record.item; it; it = tree.NextInSubtree(it, record.item))
-        if (const ElementRecord* r = tree.Data(it)) tree.SetHeight(it, LineCount(*r, fullMode));
+        if (const ElementRecord* r = pane.record(it)) tree.SetHeight(it, LineCount(*r, fullMode));
 }
 
 }  // namespace quillon

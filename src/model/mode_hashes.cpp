@@ -43,7 +43,7 @@ ModeHashes AllModeHashes(const ElementRecord& record) {
 void SwitchHashMode(DocumentPane& pane, unsigned mode) {
     if (pane.hashMode == mode) return;
     for (TreeItem it = pane.tree.Root(); it; it = pane.tree.NextInOrder(it)) {
-        if (ElementRecord* r = pane.tree.Data(it)) takeMode(*r, AllModeHashes(*r), mode);
+        if (ElementRecord* r = pane.record(it)) takeMode(*r, AllModeHashes(*r), mode);
     }
     pane.hashMode = mode;
 }

@@ -7,18 +7,8 @@ namespace quillon {
 
 TreePane::TreePane() = default;
 
-TreeItem TreePane::newSlot() {
-    if (!m_free.empty()) {
-        const TreeItem id = m_free.back();
-        m_free.pop_back();
-        return id;
-    }
-    const TreeItem id = m_slotCount++;
-    if ((id >> kChunkShift) >= m_chunks.size()) m_chunks.emplace_back((std::size_t(1) << kChunkShift) * sizeof(Item), !m_chunks.empty());
-    return id;
-}
-
-TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt where, TreeItem after) {
+TreeItem TreePane::InsertItem(TreeItem id, TreeItem parent, InsertAt where, TreeItem after) {
+    if (id == kNoItem || valid(id)) return kNoItem;
     if (parent != kNoItem && !valid(parent)) return kNoItem;
     if (where == InsertAt::After && (!valid(after) || at(after).parent != parent)) where = InsertAt::Last;
 
@@ -29,24 +19,26 @@ TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt whe
         m_observer->beforeInsert(parent, row);
     }
 
-    const TreeItem id = newSlot();
+    while (id / kChunkItems >= m_chunks.size())
+        m_chunks.emplace_back(std::size_t(kChunkItems) * sizeof(Item), !m_chunks.empty());
+    m_slotCount = std::max(m_slotCount, id + 1);
+    ++m_live;
+
+    TreeItem& first = firstOf(parent);
+    const TreeItem last = first ? at(first).prev : kNoItem;
+    TreeItem prev = kNoItem;
+    if (where == InsertAt::Last) prev = last;
+    else if (where == InsertAt::After) prev = after;
+    const TreeItem next = prev ? at(prev).next : first;
     Item& it = at(id);
     it = Item{};
     it.bits = kLive;
     it.parent = parent;
-    it.data = data;
-    ++m_live;
-
-    TreeItem& first = parent ? at(parent).firstChild : m_firstTop;
-    TreeItem& last = parent ? at(parent).lastChild : m_lastTop;
-    TreeItem prev = kNoItem;
-    if (where == InsertAt::Last) prev = last;
-    else if (where == InsertAt::After) prev = after;
-    TreeItem next = prev ? at(prev).next : first;
-    at(id).prev = prev;
-    at(id).next = next;
+    it.next = next;
+    // A new first child's back link is the ring's: it points at the last.
+    it.prev = prev ? prev : (next ? last : id);
     if (prev) at(prev).next = id; else first = id;
-    if (next) at(next).prev = id; else last = id;
+    if (next) at(next).prev = id; else at(first).prev = id;
 
     if (parent) ++at(parent).bits;  // the count is in the low bits
     else ++m_topCount;
@@ -56,11 +48,14 @@ TreeItem TreePane::InsertItem(TreeItem parent, ElementRecord* data, InsertAt whe
 }
 
 void TreePane::unlink(TreeItem item) {
-    Item& it = at(item);
-    TreeItem& first = it.parent ? at(it.parent).firstChild : m_firstTop;
-    TreeItem& last = it.parent ? at(it.parent).lastChild : m_lastTop;
-    if (it.prev) at(it.prev).next = it.next; else first = it.next;
-    if (it.next) at(it.next).prev = it.prev; else last = it.prev;
+    const Item& it = at(item);
+    TreeItem& first = firstOf(it.parent);
+    const TreeItem prev = first == item ? kNoItem : it.prev;
+    // A first child's back link (the last) passes to the next, as does any
+    // other item's (its previous sibling).
+    if (it.next) at(it.next).prev = it.prev;
+    if (prev) at(prev).next = it.next; else first = it.next;
+    if (!it.next && first) at(first).prev = prev;
 }
 
 void TreePane::DeleteItem(TreeItem item) {
@@ -82,7 +77,6 @@ void TreePane::DeleteItem(TreeItem item) {
             if (m_heights[cur] == kTall) m_tallHeights.erase(cur);
             m_heights[cur] = 1;
         }
-        m_free.push_back(cur);
         --m_live;
         if (done) break;
         at(parent).firstChild = next;
@@ -96,11 +90,10 @@ void TreePane::DeleteAllItems() {
     if (m_observer) m_observer->beforeReset();
     m_chunks.clear();
     m_slotCount = 1;
-    m_free.clear();
     m_heights.clear();
     m_heights.shrink_to_fit();
     m_tallHeights.clear();
-    m_firstTop = m_lastTop = m_selected = kNoItem;
+    m_firstTop = m_selected = kNoItem;
     m_live = 0;
     m_topCount = 0;
     m_rowsValid = false;
@@ -128,9 +121,9 @@ TreeItem TreePane::NextInSubtree(TreeItem item, TreeItem top) const {
 
 TreeItem TreePane::PrevInOrder(TreeItem item) const {
     if (!valid(item)) return kNoItem;
-    TreeItem prev = at(item).prev;
+    TreeItem prev = prevOf(item);
     if (!prev) return at(item).parent;
-    while (at(prev).lastChild) prev = at(prev).lastChild;
+    while (const TreeItem first = at(prev).firstChild) prev = at(first).prev;
     return prev;
 }
 

@@ -34,7 +34,7 @@ void MainWindow::runEditCommand(int id) {
     if (!m_currentPane || !m_selection.current) return;
     const PaneSide side = *m_currentPane;
     PaneModel* model = m_models[int(side)];
-    ElementRecord* current = model->tree().Data(m_selection.current->item);
+    ElementRecord* current = model->pane().record(m_selection.current->item);
     if (current != m_selection.current) return;
     const DocumentPane* other = &m_pipeline->pane(OtherSide(side)).pane;
 

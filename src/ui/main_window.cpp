@@ -663,7 +663,7 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
     m_status->setText(2, QString());
     for (int i = 0; i < 2; ++i) {
         const TreePane& tree = m_models[std::size_t(i)]->tree();
-        const TreeItem target = IsNamedElement(tree.Data(remembered[i])) ? remembered[i] : tree.Root();
+        const TreeItem target = IsNamedElement(m_models[std::size_t(i)]->pane().record(remembered[i])) ? remembered[i] : tree.Root();
         // Selecting again what was selected is no new selection.
         m_quietSelection = target == remembered[i];
         m_views[std::size_t(i)]->selectItem(target);
@@ -687,7 +687,7 @@ void MainWindow::restartNavigation() {
 void MainWindow::onSelectionMoved(PaneSide side, TreeItem item) {
     if (m_quietSelection) return;
     PaneView* view = m_views[int(side)];
-    ElementRecord* record = view->paneModel() ? view->paneModel()->tree().Data(item) : nullptr;
+    ElementRecord* record = view->paneModel() ? view->paneModel()->pane().record(item) : nullptr;
     // The end-of-document line stands for no element: the commands that need
     // one say so, as with no selection.
     if (!IsNamedElement(record)) record = nullptr;

@@ -133,7 +133,7 @@ void MainWindow::reselectCurrent() {
 
 ElementRecord* MainWindow::currentRecord() const {
     if (!m_selection.current || !m_currentPane) return nullptr;
-    return m_models[int(*m_currentPane)]->tree().Data(m_selection.current->item);
+    return m_models[int(*m_currentPane)]->pane().record(m_selection.current->item);
 }
 
 }  // namespace quillon

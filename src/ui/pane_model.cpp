@@ -83,7 +83,7 @@ TreeItem PaneModel::itemOf(const QModelIndex& index) const {
 
 ElementRecord* PaneModel::recordOf(const QModelIndex& index) const {
     if (m_loading) return nullptr;
-    return m_pane.tree.Data(itemOf(index));
+    return m_pane.record(itemOf(index));
 }
 
 void PaneModel::beginLoad() {

@@ -33,7 +33,7 @@ TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     const TreeItem end = pane.tree.NextSibling(pane.tree.Root());
     ASSERT_NE(end, kNoItem);
     EXPECT_EQ(pane.tree.NextSibling(end), kNoItem);
-    const ElementRecord* endRecord = pane.tree.Data(end);
+    const ElementRecord* endRecord = pane.record(end);
     EXPECT_EQ(endRecord->name()->length, 0u);
     EXPECT_EQ(endRecord->name()->hash, 0u);
     EXPECT_EQ(endRecord->descendantCount(), 0u);

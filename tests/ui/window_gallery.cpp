@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         PaneView* view = window->paneView(PaneSide::Left);
         const TreePane& tree = view->paneModel()->tree();
         for (TreeItem it = tree.Root(); it; it = tree.NextInOrder(it)) {
-            const ElementRecord* r = tree.Data(it);
+            const ElementRecord* r = view->paneModel()->pane().record(it);
             if (r && r->name() && QString::fromStdU16String(std::u16string(r->name()->view())) == select) {
                 view->setFocus();
                 view->selectItem(it);

@@ -10,10 +10,11 @@ void ClearMarksOfSubtree(ElementRecord& element) {
     element.ignoreState = 0;
     element.ruleFlags = 0;
     if (!element.treePane()) return;
-    const TreePane& tree = element.treePane()->tree;
+    const DocumentPane& pane = *element.treePane();
+    const TreePane& tree = pane.tree;
     const TreeItem top = element.item;
     for (TreeItem it = tree.NextInSubtree(top, top); it; it = tree.NextInSubtree(it, top))
-        if (ElementRecord* r = tree.Data(it)) {
+        if (ElementRecord* r = pane.record(it)) {
             r->ignoreState = 0;
             r->ruleFlags = 0;
         }
