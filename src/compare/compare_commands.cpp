@@ -44,7 +44,7 @@ std::u16string shortenedName(std::u16string_view name) {
 
 void removeWithPartner(ElementRecord* e) {
     compareCommandState().ViewFiltered = true;
-    if (ElementRecord* p = e->partner) {
+    if (ElementRecord* p = e->partner()) {
         DocumentPane* pane = p->treePane();
         const TreeItem item = p->item;
         DestroySubtree(p);

@@ -68,14 +68,14 @@ inline bool OwnDataEqual(const ElementRecord& a, const ElementRecord* b, const C
 
 // The element has a partner and its own attributes differ from the partner's.
 inline bool AttributesDiffer(const ElementRecord& e, const CompareSnapshot& s) {
-    const ElementRecord* p = e.partner;
+    const ElementRecord* p = e.partner();
     if (!p || s.ignoreAttributes || (e.ruleFlags & p->ruleFlags & kRuleAttributesNotCompared) != 0) return false;
     return e.attrHash != p->attrHash || e.attrHash16 != p->attrHash16 || e.attrWeight != p->attrWeight;
 }
 
 // The element has a partner and its own text differs from the partner's.
 inline bool TextDiffers(const ElementRecord& e, const CompareSnapshot& s) {
-    const ElementRecord* p = e.partner;
+    const ElementRecord* p = e.partner();
     if (!p || s.ignoreValues || (e.ruleFlags & p->ruleFlags & kRuleTextNotCompared) != 0) return false;
     return e.textHash != p->textHash || e.textHash16 != p->textHash16 || e.textWeight != p->textWeight;
 }
@@ -115,7 +115,7 @@ inline bool TextDiffers(const ElementRecord& e) {
 
 // 0 equal or ignored, 1 changed, 2 without partner, under the last comparison.
 inline int CompareState(const ElementRecord& e) {
-    return ElementState(e, IsIdentical(e, e.partner));
+    return ElementState(e, IsIdentical(e, e.partner()));
 }
 
 }  // namespace quillon

@@ -584,8 +584,8 @@ private:
 }  // namespace
 
 void RecordPair(ElementRecord* first, ElementRecord* second) {
-    first->partner = second;
-    second->partner = first;
+    first->setPartner(second);
+    second->setPartner(first);
     const CompareSnapshot& s = compareSnapshot();
     CompareCounters& c = compareCounters();
     if (IsIdentical(*first, second, s)) {

@@ -40,8 +40,8 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
     if (state > 0) ++counters.IgnoredElements;
 
     // A partner outside the swept subtree must not keep pointing here.
-    if (clearBackLink && e.partner && e.partner->partner == &e) e.partner->partner = nullptr;
-    e.partner = nullptr;
+    if (ElementRecord* p = clearBackLink ? e.partner() : nullptr; p && p->partner() == &e) p->setPartner(nullptr);
+    e.setPartner(nullptr);
     if (SubtreeDigest* d = e.ownDigest()) {
         const std::uint32_t* childNames = d->childNames;
         *d = SubtreeDigest{};

@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(void*) != 8 || sizeof(ElementRecord) == 64,
+static_assert(sizeof(ElementRecord) == 60,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -32,9 +32,9 @@ bool editable(const ElementRecord* r) {
 // the link back to it, so a one-sided link would be left dangling.
 void linkPartners(ElementRecord& a, ElementRecord& b) {
     for (ElementRecord* r : {&a, &b})
-        if (r->partner && r->partner->partner == r) r->partner->partner = nullptr;
-    a.partner = &b;
-    b.partner = &a;
+        if (ElementRecord* p = r->partner(); p && p->partner() == r) p->setPartner(nullptr);
+    a.setPartner(&b);
+    b.setPartner(&a);
 }
 
 std::uint32_t childPathHash(const ElementRecord* parent, const ElementRecord& child) {
@@ -238,7 +238,7 @@ void Synchronize(ElementRecord& e) {
     while (!pending.empty()) {
         ElementRecord* r = pending.back();
         pending.pop_back();
-        if (r->partner && !OwnDataEqual(*r, r->partner, snapshot)) CopyOwnData(*r, *r->partner);
+        if (r->partner() && !OwnDataEqual(*r, r->partner(), snapshot)) CopyOwnData(*r, *r->partner());
         if (!(r->diffFlags & kChangedBelow) || r->childCount == 0) continue;
         children.clear();
         for (ElementRecord* c = FirstChildRecord(r); c; c = NextSiblingRecord(c)) children.push_back(c);
@@ -248,7 +248,7 @@ void Synchronize(ElementRecord& e) {
 
 void SynchronizeElements(ElementRecord* target, ElementRecord* source) {
     if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return;
-    if (target->partner != source) {
+    if (target->partner() != source) {
         // Pairing reads the digests of a prepared subtree and leaves stale
         // partners alone, so both subtrees are prepared afresh first; copying
         // own data from a partner of an older comparison would be wrong.

@@ -22,7 +22,7 @@ void ClearPane(DocumentPane& pane) {
     // Unpair the other pane's records first, so none points into this pane.
     for (TreeItem it = pane.tree.Root(); it; it = pane.tree.NextInOrder(it)) {
         ElementRecord* r = pane.record(it);
-        if (r && r->partner && r->partner->partner == r) r->partner->partner = nullptr;
+        if (ElementRecord* p = r ? r->partner() : nullptr; p && p->partner() == r) p->setPartner(nullptr);
     }
     pane.tree.DeleteAllItems();
     pane.records.clear();
@@ -38,6 +38,8 @@ void ClearPane(DocumentPane& pane) {
 namespace detail {
 DocumentPane* paneSlots[kPaneSlots] = {};
 const StringStore* paneStrings[kPaneSlots] = {};
+IndexedStore<ElementRecord>* paneRecords[kPaneSlots] = {};
+std::uint16_t partnerSlots[kPaneSlots] = {};
 namespace {
 IndexedStore<SubtreeDigest> looseDigests;
 }  // namespace
@@ -67,6 +69,7 @@ std::uint16_t takeSlot(DocumentPane* pane) {
 DocumentPane::DocumentPane() : slot(takeSlot(this)) {
     detail::paneStrings[slot] = &strings;
     detail::paneDigests[slot] = &digests;
+    detail::paneRecords[slot] = &records;
 }
 
 DocumentPane::~DocumentPane() {
@@ -75,6 +78,8 @@ DocumentPane::~DocumentPane() {
     detail::paneSlots[slot] = nullptr;
     detail::paneStrings[slot] = nullptr;
     detail::paneDigests[slot] = nullptr;
+    detail::paneRecords[slot] = nullptr;
+    detail::partnerSlots[slot] = 0;
 }
 
 namespace {

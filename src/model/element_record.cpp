@@ -28,7 +28,7 @@ void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHa
 
 // What the record owns apart from its slot, and its partner's back link.
 void releaseOwned(ElementRecord& record) {
-    if (record.partner && record.partner->partner == &record) record.partner->partner = nullptr;
+    if (ElementRecord* p = record.partner(); p && p->partner() == &record) p->setPartner(nullptr);
     // Strings and tables stay in the pane's arena until the pane is cleared.
     if (DocumentPane* pane = record.treePane()) {
         pane->keySignatures.erase(&record);
@@ -143,7 +143,7 @@ bool IsNamedElement(const ElementRecord* record) {
 int ElementState(const ElementRecord& record, bool identicalToPartner) {
     if (record.ignoreState > 0) return 0;
     if (!record.name() || record.name()->hash == 0) return 0;
-    if (!record.partner) return 2;
+    if (!record.partner()) return 2;
     return identicalToPartner ? 0 : 1;
 }
 

@@ -15,6 +15,7 @@
 namespace quillon {
 
 struct DocumentPane;
+struct ElementRecord;
 
 // The contribution of an element's key attribute, kept apart so that pairing
 // by key attribute can compare it alone.
@@ -31,6 +32,10 @@ extern DocumentPane* paneSlots[kPaneSlots];
 // Each live pane's strings by the same slot, so that reading a record's
 // string needs no more than this header.
 extern const StringStore* paneStrings[kPaneSlots];
+// Each live pane's records, and the slot of the pane its records are paired
+// with: a pane's records pair with those of one other pane at a time.
+extern IndexedStore<ElementRecord>* paneRecords[kPaneSlots];
+extern std::uint16_t partnerSlots[kPaneSlots];
 }  // namespace detail
 
 // What the comparison sums up over an element's descendants, and its
@@ -67,7 +72,9 @@ struct ElementRecord {
     // so that a comparison walking millions of records touches as few cache
     // lines of each as it can; what only loading, display and output read
     // follows.
-    ElementRecord* partner = nullptr;
+    // The paired record's index in the partner pane (detail::partnerSlots);
+    // 0 when unpaired. Read through partner().
+    std::uint32_t partnerIndex = 0;
     std::uint32_t nameIndex = 0;  // the interned name (name()); 0 for none
     std::uint32_t pathHash = 0;   // parent's pathHash * 17 + nameId
     // Own attributes and text, in the pane's comparison mode (ModeHashes).
@@ -95,6 +102,19 @@ struct ElementRecord {
     std::uint32_t line = 0;
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
+    ElementRecord* partner() const {
+        return partnerIndex ? &(*detail::paneRecords[detail::partnerSlots[paneSlot]])[partnerIndex] : nullptr;
+    }
+    // Links this record to p (null: unpairs it), one way. Only records of two
+    // panes pair; a record outside a pane stays unpaired.
+    void setPartner(const ElementRecord* p) {
+        if (!p || !paneSlot || !p->paneSlot) {
+            partnerIndex = 0;
+            return;
+        }
+        detail::partnerSlots[paneSlot] = p->paneSlot;
+        partnerIndex = p->item;
+    }
     const NameEntry* name() const { return NameAt(nameIndex); }
     // The name as written; empty when there is none.
     std::u16string_view nameView() const {

@@ -66,7 +66,7 @@ public:
         // The selected element stands where its document had ancestors.
         first.top = true;
         first.source = m_scopes.Around(*first.element);
-        if (const ElementRecord* p = first.element->partner) {
+        if (const ElementRecord* p = first.element->partner()) {
             first.otherParent = ParentRecord(p);
             first.otherInside = m_scopes.Around(*p);
         }
@@ -155,8 +155,8 @@ private:
         Work kids(Work::Children);
         kids.source = inside;
         kids.written = written;
-        if (!item.whole && e.partner) {
-            const ElementRecord& p = *e.partner;
+        if (!item.whole && e.partner()) {
+            const ElementRecord& p = *e.partner();
             Work other(Work::OtherSide);
             other.element = FirstChildRecord(&p);
             other.source = m_scopes.Enter(p, around(p, item.otherParent, item.otherInside));
@@ -190,7 +190,7 @@ private:
 
     void otherSide(Work item) {
         const ElementRecord* d = item.element;
-        while (d && d->partner) d = NextSiblingRecord(d);
+        while (d && d->partner()) d = NextSiblingRecord(d);
         if (!d) {
             if (item.markerWritten) m_w.WriteMarker(kEndElementsDeleted);
             return;
@@ -207,7 +207,7 @@ private:
 
     void merge(const Work& item) {
         const ElementRecord& c = *item.element;
-        const ElementRecord* p = c.partner;
+        const ElementRecord* p = c.partner();
         const bool identical = p && IsIdentical(c, p);
         if (m_insertPI) {
             if (!p) {
@@ -270,7 +270,7 @@ void WriteDocumentBody(XmlWriter& writer, const ElementRecord& selected, std::ui
         // Without markers a pair whose own data differ is written as two
         // elements; for the selected element that would give the file two
         // document elements, so its children are merged under it instead.
-        const ElementRecord* p = selected.partner;
+        const ElementRecord* p = selected.partner();
         if (writer.options().InsertPI != 1 && p && !IsIdentical(selected, p) &&
             !OwnDataEqual(selected, p, compareSnapshot()))
             WriteFiltered(writer, selected, false, command, false, false);

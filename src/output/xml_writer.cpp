@@ -235,7 +235,7 @@ void XmlWriter::WriteEmptyElement(const ElementRecord& element, std::u16string_v
 
 void XmlWriter::WriteElementBody(const ElementRecord& element) {
     m_text.WriteText(u">");
-    const ElementRecord* p = element.partner;
+    const ElementRecord* p = element.partner();
     if (m_options.InsertPI == 1 && p && p->text && TextDiffers(element)) {
         WriteMarker(kStartValueChanged);
         WriteEscaped(p->textString());

@@ -82,9 +82,9 @@ private:
             const int state = CompareState(*c);
             if (state == 2) {
                 f.addedAfter[anchor].push_back({c, position, form});
-            } else if (c->partner) {
+            } else if (c->partner()) {
                 if (state == 1) f.rightSteps[c] = {position, form};
-                if (ParentRecord(c->partner) == f.left) anchor = c->partner;
+                if (ParentRecord(c->partner()) == f.left) anchor = c->partner();
             }
         }
     }
@@ -93,7 +93,7 @@ private:
         const StepForm form = StepFormOf(c, f.leftScope, m_prefixesDropped);
         const std::uint32_t position = f.leftPositions.next(c, form);
         const int state = CompareState(c);
-        if (c.partner) {
+        if (c.partner()) {
             reportAddedAfter(f, f.lastPaired);
             f.lastPaired = &c;
         }
@@ -115,7 +115,7 @@ private:
             m_visitor.difference(d);
             return;
         }
-        const ElementRecord& p = *c.partner;
+        const ElementRecord& p = *c.partner();
         if (auto it = f.rightSteps.find(&p); it != f.rightSteps.end())
             AppendStep(m_rightPath, p, it->second.second, it->second.first);
         else

@@ -79,7 +79,7 @@ void MainWindow::viewElement() {
     }
     const PaneSide side = *m_currentPane;
     m_viewers.show(side, current);
-    if (current->partner && m_autoSelect->isChecked()) m_viewers.show(OtherSide(side), current->partner);
+    if (current->partner() && m_autoSelect->isChecked()) m_viewers.show(OtherSide(side), current->partner());
 }
 
 }  // namespace quillon

@@ -719,7 +719,7 @@ void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
     m_viewers.refresh(side, record);
     if (m_autoSelect->isChecked()) {
         const PaneSide other = OtherSide(side);
-        ElementRecord* partner = record->partner;
+        ElementRecord* partner = record->partner();
         m_partnerSelecting = true;
         m_selection.partner = partner;
         m_views[int(other)]->selectItem(partner ? partner->item : kNoItem);

@@ -76,17 +76,17 @@ int IconIndex(const ElementRecord& r, bool compared, bool hasChildren, bool expa
     if (hasChildren) {
         if (!compared)
             index = 0;
-        else if (!r.partner)
+        else if (!r.partner())
             index = 8;
         else
-            index = IsIdentical(r, r.partner) ? 0 : 4;
+            index = IsIdentical(r, r.partner()) ? 0 : 4;
     } else {
         if (!compared)
             index = 12;
-        else if (!r.partner)
+        else if (!r.partner())
             index = 16;
         else
-            index = IsIdentical(r, r.partner) ? 12 : 14;
+            index = IsIdentical(r, r.partner()) ? 12 : 14;
     }
     if (index < 18) {
         if (expanded) index += 2;
@@ -173,8 +173,8 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
     lk.icon =
         IconIndex(*r, compared, tree.FirstChild(r->item) != kNoItem, tree.IsExpanded(r->item), ShownAsKeyElement(*r));
 
-    if (lk.state == 1 && r->partner) {
-        const ElementRecord& p = *r->partner;
+    if (lk.state == 1 && r->partner()) {
+        const ElementRecord& p = *r->partner();
         HighlightSettings st;
         st.mode = compareSnapshot().mode;
         st.highlightChars = options().HighlightChars != 0;

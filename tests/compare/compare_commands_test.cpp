@@ -46,7 +46,7 @@ TEST_F(CompareCommandsTest, CompareElementsOutsideKeepsEarlierResults) {
     ElementRecord* b = Find(left, "b");
     ASSERT_EQ(CompareState(*b), 1);
     CompareSelected(Find(left, "a"), Find(right, "a"));
-    EXPECT_EQ(b->partner, Find(right, "b"));
+    EXPECT_EQ(b->partner(), Find(right, "b"));
     EXPECT_EQ(CompareState(*b), 1);
 }
 
@@ -121,8 +121,8 @@ TEST_F(CompareCommandsTest, PartnersNeverOutliveAReloadedPane) {
     // no record on the left may still point into it.
     CompareSelected(Find(left, "a"), RootRecord(right));
     ASSERT_TRUE(LoadXml(right, "<r/>").ok);
-    EXPECT_EQ(a->partner, nullptr);
-    EXPECT_EQ(RootRecord(left)->partner, nullptr);
+    EXPECT_EQ(a->partner(), nullptr);
+    EXPECT_EQ(RootRecord(left)->partner(), nullptr);
 }
 
 TEST(ResultMessage, Wording) {

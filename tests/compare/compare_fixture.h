@@ -72,8 +72,8 @@ protected:
 
     // The partner's text, "-" when unpaired.
     static std::string PartnerText(const ElementRecord* r) {
-        if (!r || !r->partner) return "-";
-        return ToUtf8(r->partner->textUtf16());
+        if (!r || !r->partner()) return "-";
+        return ToUtf8(r->partner()->textUtf16());
     }
 
     DocumentPane left, right;

@@ -82,7 +82,7 @@ TEST_F(PairingTest, PairsAndStatesOfSmallDocuments) {
     // roots are found in large groups too.
     options().IgnoreOrderElements = 0;
     Compare("<r><i>1</i><i>2</i><i>3</i></r>", "<r><i>1</i><i>3</i></r>");
-    EXPECT_EQ(PartnerText(Find(left, "i")->partner), "1");
+    EXPECT_EQ(PartnerText(Find(left, "i")->partner()), "1");
     options().IgnoreOrderElements = 1;
     std::string l = "<x>", r = "<y>";
     for (int k = 0; k < 12; ++k) l += "<a>" + std::to_string(k) + "</a>", r += "<a>" + std::to_string(11 - k) + "</a>";
@@ -137,7 +137,7 @@ TEST_F(PairingTest, SimilarityRunsUpToTenAgainstTenAtNormal) {
     Compare(Items(10, "L", false), Items(10, "R", true));
     EXPECT_EQ(counters().ChangedPairs, 21u);  // ten items, their ten values, the root
     for (ElementRecord* i = Find(left, "i"); i; i = NextSiblingRecord(i))
-        EXPECT_EQ(FirstChildRecord(i)->partner, FirstChildRecord(i->partner))
+        EXPECT_EQ(FirstChildRecord(i)->partner(), FirstChildRecord(i->partner()))
             << ToUtf8(FirstChildRecord(i)->textUtf16());
 
     Compare(Items(11, "L", false), Items(11, "R", true));
@@ -191,7 +191,7 @@ TEST_F(PairingTest, PairsCoverTwiceTheirCount) {
     std::uint64_t unpaired = 0, elements = 0;
     for (DocumentPane* pane : {&left, &right})
         for (ElementRecord* e = RootRecord(*pane); e != EndOfDocumentRecord(*pane); e = NextInDocumentOrder(e))
-            ++elements, unpaired += e->partner ? 0 : 1;
+            ++elements, unpaired += e->partner() ? 0 : 1;
     EXPECT_EQ(elements - unpaired, 2 * (counters().EqualPairs + counters().ChangedPairs));
 }
 

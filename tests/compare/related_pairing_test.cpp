@@ -15,12 +15,12 @@ namespace {
 
 class RelatedPairingTest : public CompareTest {
 protected:
-    // Each root child as label->partner label ("-" unpaired), in document order.
+    // Each root child as label->partner() label ("-" unpaired), in document order.
     static std::string Pairs(const DocumentPane& pane) {
         std::string out;
         for (const ElementRecord* e = FirstChildRecord(RootRecord(pane)); e; e = NextSiblingRecord(e)) {
             if (!out.empty()) out += ' ';
-            out += Label(e) + ">" + (e->partner ? Label(e->partner) : "-");
+            out += Label(e) + ">" + (e->partner() ? Label(e->partner()) : "-");
         }
         return out;
     }
@@ -76,8 +76,8 @@ TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     EXPECT_EQ(compareCounters().ChangedPairs, 1u + 2 * (kMany - 2));  // the root, and each record both hold with its qty
     const ElementRecord* item = FirstChildRecord(RootRecord(left));
     for (; item; item = NextSiblingRecord(item)) {
-        if (!item->partner) continue;
-        EXPECT_EQ(ToUtf8(item->attributesUtf16()), ToUtf8(item->partner->attributesUtf16()));
+        if (!item->partner()) continue;
+        EXPECT_EQ(ToUtf8(item->attributesUtf16()), ToUtf8(item->partner()->attributesUtf16()));
     }
 }
 

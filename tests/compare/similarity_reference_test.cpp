@@ -80,7 +80,7 @@ std::vector<std::pair<int, int>> EnginePairs(const DocumentPane& leftPane, const
     std::vector<std::pair<int, int>> out;
     for (std::size_t i = 0; i < x.size(); ++i)
         for (std::size_t j = 0; j < y.size(); ++j)
-            if (x[i]->partner == y[j]) out.emplace_back(int(i), int(j));
+            if (x[i]->partner() == y[j]) out.emplace_back(int(i), int(j));
     return out;
 }
 

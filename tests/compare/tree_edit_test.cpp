@@ -83,8 +83,8 @@ protected:
         std::uint32_t elements = 0;
         for (ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r)) {
             ++elements;
-            if (r->partner) {
-                EXPECT_EQ(r->partner->partner, r) << ToUtf8(r->name()->view());
+            if (r->partner()) {
+                EXPECT_EQ(r->partner()->partner(), r) << ToUtf8(r->name()->view());
             }
             const ElementRecord* p = ParentRecord(r);
             EXPECT_EQ(r->pathHash, (p ? p->pathHash * 17u : 0u) + NameIdOf(*r)) << ToUtf8(r->name()->view());
@@ -122,9 +122,9 @@ TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithou
     EXPECT_EQ(Table(copy), "c:2");
     EXPECT_EQ(States(left), "r=1 a(u)=1 c(1)=0 c(2)=0 b=0");  // the old marks stay until a comparison
     // Copies and sources are partners until the next comparison.
-    EXPECT_EQ(copy->partner, source);
-    EXPECT_EQ(Find(left, "a/c")->partner, Find(right, "a/c"));
-    EXPECT_EQ(NextSiblingRecord(Find(left, "a/c"))->partner, NextSiblingRecord(Find(right, "a/c")));
+    EXPECT_EQ(copy->partner(), source);
+    EXPECT_EQ(Find(left, "a/c")->partner(), Find(right, "a/c"));
+    EXPECT_EQ(NextSiblingRecord(Find(left, "a/c"))->partner(), NextSiblingRecord(Find(right, "a/c")));
     ExpectSoundTree(left);
     ExpectSoundTree(right);
     EXPECT_EQ(host.refreshes, 1);
@@ -140,8 +140,8 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
     ASSERT_EQ(PartnerText(i1), "1");
     // The right i1 was the first left i's partner: that one loses it.
     ElementRecord* copy = Replace(NextSiblingRecord(i1), Find(right, "i"));
-    EXPECT_EQ(Find(right, "i")->partner, copy);
-    EXPECT_EQ(i1->partner, nullptr);
+    EXPECT_EQ(Find(right, "i")->partner(), copy);
+    EXPECT_EQ(i1->partner(), nullptr);
     EXPECT_EQ(left.tree.Height(copy->item), right.tree.Height(Find(right, "i")->item));
     EXPECT_GT(left.tree.Height(copy->item), 1u);
     ElementRecord* source = NextSiblingRecord(Find(right, "i"));
@@ -152,7 +152,7 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
     // point at no released record.
     EXPECT_NE(copy2->textString().latin1().data(), source->textString().latin1().data());
     ClearPane(right);
-    EXPECT_EQ(copy->partner, nullptr);
+    EXPECT_EQ(copy->partner(), nullptr);
     EXPECT_EQ(ToUtf8(copy2->textUtf16()), "3");
     EXPECT_EQ(ToUtf8(FirstChildRecord(copy2)->textUtf16()), "deep");
     EXPECT_EQ(Table(copy2), "b:1");
@@ -219,7 +219,7 @@ TEST_F(TreeEditTest, InsertPutsACopyRightAfterTheTargetButNeverBesideTheRoot) {
 
     ElementRecord* a = Find(left, "a");
     EXPECT_EQ(Insert(a, Find(right, "c")), a);
-    EXPECT_EQ(NextSiblingRecord(a)->partner, Find(right, "c"));
+    EXPECT_EQ(NextSiblingRecord(a)->partner(), Find(right, "c"));
     EXPECT_EQ(Table(RootRecord(left)), "a:1 b:1 c:1");
     ExpectSoundTree(left);
     EXPECT_EQ(Compare(), kIdentical);
@@ -274,12 +274,12 @@ TEST_F(TreeEditTest, SynchronizeWithAnotherPartnerLeavesNoOneSidedLinks) {
     ElementRecord* a2 = NextSiblingRecord(Find(right, "a"));
     ASSERT_EQ(PartnerText(Find(left, "a/b")), "1");
     Sync(a1, a2);
-    EXPECT_EQ(a1->partner, a2);
+    EXPECT_EQ(a1->partner(), a2);
     EXPECT_EQ(ToUtf8(Find(left, "a/b")->textUtf16()), "3");
     ExpectSoundTree(left);
     ExpectSoundTree(right);
     // The right a1 lost its partner rather than pointing at one that moved on.
-    EXPECT_EQ(Find(right, "a")->partner, nullptr);
+    EXPECT_EQ(Find(right, "a")->partner(), nullptr);
 
     // Differently named elements pair too, and keep their names; the counters
     // still describe the last comparison.

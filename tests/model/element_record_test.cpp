@@ -134,15 +134,38 @@ TEST_F(Records, DestroySubtreeReleasesDeepChains) {
 TEST_F(Records, ElementStateFromPartnerAndIgnore) {
     ElementRecord* r = make(u"a");
     EXPECT_EQ(ElementState(*r, false), 2);
-    ElementRecord other;
-    r->partner = &other;
+    DocumentPane otherPane;
+    ElementRecord* other = CreateRecord(otherPane, nullptr, 0, 1, 1);
+    r->setPartner(other);
     EXPECT_EQ(ElementState(*r, true), 0);
     EXPECT_EQ(ElementState(*r, false), 1);
     r->ignoreState = 2;
     EXPECT_EQ(ElementState(*r, false), 0);
-    r->partner = nullptr;
+    r->setPartner(nullptr);
     ElementRecord* end = make(u"");
     EXPECT_EQ(ElementState(*end, false), 0);  // the end-of-document item
+}
+
+// A partner is kept as an index into the other pane: it must lead to that
+// very record, and go when that pane's records go.
+TEST_F(Records, PartnersResolveIntoTheOtherPaneAndGoWithIt) {
+    make(u"filler");
+    ElementRecord* mine = make(u"a");
+    auto other = std::make_unique<DocumentPane>();
+    InsertRecord(CreateRecord(*other, nullptr, 0, 1, 1), nullptr, *other);
+    ElementRecord* theirs = CreateRecord(*other, nullptr, 0, 2, 1);
+    InsertRecord(theirs, nullptr, *other);
+    mine->setPartner(theirs);
+    theirs->setPartner(mine);
+    EXPECT_EQ(mine->partner(), theirs);
+    EXPECT_EQ(theirs->partner(), mine);
+    ElementRecord loose;
+    loose.setPartner(mine);
+    EXPECT_EQ(loose.partner(), nullptr) << "a record outside a pane stays unpaired";
+    ClearPane(*other);
+    EXPECT_EQ(mine->partner(), nullptr);
+    other.reset();
+    EXPECT_EQ(mine->partner(), nullptr);
 }
 
 TEST_F(Records, LineCountWrapsLongContent) {

@@ -40,13 +40,13 @@ constexpr std::string_view kRightCatalog = "<catalog><book id='8'><price>12</pri
 TEST_F(DifferenceDocumentsTest, MergeWithMarkersFollowsTheExample) {
     options().PairRelatedOnly = 0;  // the example pairs the two books that share nothing
     Compare(kLeftCatalog, kRightCatalog);
-    ASSERT_EQ(Find(left, "book")->partner, Find(right, "book"));
+    ASSERT_EQ(Find(left, "book")->partner(), Find(right, "book"));
     // The example has the books 9 and 11 without counterpart; the engine
     // pairs the two leftover books, so they are parted here.
     ElementRecord* nine = NextSiblingRecord(Find(left, "book"));
-    ASSERT_NE(nine->partner, nullptr);
-    nine->partner->partner = nullptr;
-    nine->partner = nullptr;
+    ASSERT_NE(nine->partner(), nullptr);
+    nine->partner()->setPartner(nullptr);
+    nine->setPartner(nullptr);
     options().InsertPI = 1;
     EXPECT_EQ(Body(kModeMerge),
               "<catalog>\r\n"

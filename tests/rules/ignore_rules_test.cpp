@@ -57,9 +57,9 @@ TEST_F(IgnoreKindTest, EntireElementIsIgnoredWithItsSubtreeAndStaysUnpaired) {
     const char* doc = "<r><p><a>1</a><stamp>x<y/></stamp><b>2</b></p></r>";
     EXPECT_EQ(Compare(doc, doc), kIdentical);
     EXPECT_EQ(counters().EqualPairs, 4u);  // r, p, a, b
-    EXPECT_EQ(Find(left, "p/stamp")->partner, nullptr);
-    EXPECT_EQ(Find(left, "p/stamp/y")->partner, nullptr);
-    EXPECT_EQ(Find(right, "p/b")->partner, Find(left, "p/b"));
+    EXPECT_EQ(Find(left, "p/stamp")->partner(), nullptr);
+    EXPECT_EQ(Find(left, "p/stamp/y")->partner(), nullptr);
+    EXPECT_EQ(Find(right, "p/b")->partner(), Find(left, "p/b"));
 }
 
 TEST_F(IgnoreKindTest, LargeDocumentsCountEveryIgnoredElementAndDropOldPairs) {
@@ -69,12 +69,12 @@ TEST_F(IgnoreKindTest, LargeDocumentsCountEveryIgnoredElementAndDropOldPairs) {
     Load("<r>" + body + "<stamp n='a'>1</stamp><stamp>2</stamp></r>", "<r>" + body + "<stamp n='a'>3</stamp></r>");
     EXPECT_NE(Compare(), kIdentical);
     EXPECT_EQ(counters().IgnoredElements, 0u);
-    ASSERT_NE(Find(right, "stamp")->partner, nullptr);
+    ASSERT_NE(Find(right, "stamp")->partner(), nullptr);
     Rule("stamp");
     EXPECT_EQ(Compare(), kIdentical);
     EXPECT_EQ(counters().IgnoredElements, 3u);
-    EXPECT_EQ(Find(left, "stamp")->partner, nullptr);
-    EXPECT_EQ(Find(right, "stamp")->partner, nullptr);
+    EXPECT_EQ(Find(left, "stamp")->partner(), nullptr);
+    EXPECT_EQ(Find(right, "stamp")->partner(), nullptr);
 }
 
 // Loaded in one comparison mode and compared in another, the records' hashes
@@ -169,7 +169,7 @@ TEST_F(ConditionTest, IgnoredElementNeverTakesItsIdenticalSiblingsPartner) {
     for (const char* l : {"<r><i del='1'>x</i><i>x</i></r>", "<r><i>x</i><i del='1'>x</i></r>"}) {
         EXPECT_EQ(Compare(l, "<r><i>x</i></r>"), kIdentical) << l;
         EXPECT_EQ(counters().EqualPairs, 2u);
-        EXPECT_EQ(Find(right, "i")->partner->ignoreState, 0);
+        EXPECT_EQ(Find(right, "i")->partner()->ignoreState, 0);
     }
     // The same for elements marked one by one, and past the indexed group size.
     std::string many = "<r>";
@@ -177,7 +177,7 @@ TEST_F(ConditionTest, IgnoredElementNeverTakesItsIdenticalSiblingsPartner) {
     Load(many + "<j>x</j></r>", many + "</r>");
     Find(left, "j")->ignoreState = 3;
     EXPECT_EQ(Compare(), kIdentical);
-    EXPECT_EQ(Find(right, "j")->partner, NextSiblingRecord(Find(left, "j")));
+    EXPECT_EQ(Find(right, "j")->partner(), NextSiblingRecord(Find(left, "j")));
 }
 
 TEST_F(ConditionTest, FalseConditionOnSpecifiedAttributesComparesThemAll) {

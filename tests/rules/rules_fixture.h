@@ -30,8 +30,8 @@ protected:
 
     // The text of the element's first child, "-" for an unpaired element.
     static std::string PartnerKey(const ElementRecord* r) {
-        if (!r || !r->partner) return "-";
-        const ElementRecord* c = FirstChildRecord(r->partner);
+        if (!r || !r->partner()) return "-";
+        const ElementRecord* c = FirstChildRecord(r->partner());
         return c ? ToUtf8(c->textUtf16()) : "";
     }
 };
