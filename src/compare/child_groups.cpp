@@ -69,7 +69,7 @@ private:
 ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     ChildGroups* g = arena.allocate<ChildGroups>(1);
     g->element = element;
-    if (!element->treePane() || element->childCount == 0) return g;
+    if (!element->treePane() || ChildCountOf(*element) == 0) return g;
     const DocumentPane& pane = *element->treePane();
     const TreePane& tree = pane.tree;
     const std::uint32_t tableSize = element->distinctChildNameCount();
@@ -88,7 +88,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
         return lastGroup;
     };
 
-    if (counted == element->childCount) {
+    if (counted == ChildCountOf(*element)) {
         // The usual case: the element's table names every child.
         g->ids = element->childNameIds();
         g->counts = element->childNameCounts();

@@ -219,7 +219,7 @@ private:
 
     void pairElements(ElementRecord* a, ElementRecord* b) {
         if (ignored(a) || ignored(b)) return;
-        if (a->childCount > 0 && b->childCount > 0) {
+        if (ChildCountOf(*a) > 0 && ChildCountOf(*b) > 0) {
             if (pairIdenticalInOrder(a, b)) return;
             const ScratchArena::Mark mark = m_arena.mark();
             ChildGroups* ga = BuildChildGroups(a, m_arena);
@@ -259,7 +259,7 @@ private:
         });
         if (!same) return false;
         auto record = [&](ElementRecord* x, ElementRecord* y) {
-            if (x->childCount > 0 && x->childNameIds()) {
+            if (ChildCountOf(*x) > 0 && x->childNameIds()) {
                 x->diffFlags |= kIdenticalBelow;
                 y->diffFlags |= kIdenticalBelow;
             }
@@ -484,12 +484,12 @@ private:
         for (std::uint32_t i = 0; i < n1; ++i) {
             if (!first[i]) continue;
             la.push_back({first[i], BuildChildGroups(first[i], m_arena), false, keyed.first && keyed.first[i]});
-            children += first[i]->childCount + 1;
+            children += ChildCountOf(*first[i]) + 1;
         }
         for (std::uint32_t j = 0; j < n2; ++j) {
             if (!second[j]) continue;
             lb.push_back({second[j], BuildChildGroups(second[j], m_arena), false, keyed.second && keyed.second[j]});
-            children += second[j]->childCount + 1;
+            children += ChildCountOf(*second[j]) + 1;
         }
         const CompareSnapshot& s = m_snapshot;
 
@@ -669,8 +669,8 @@ std::uint32_t ScoreCandidate(const ChildGroups& ga, const ChildGroups& gb, std::
     forEachSharedGroup(ga, gb, [&](std::uint32_t k, std::uint32_t j) {
         total += CountIdentical(ga.groupStart[k], ga.groupSize(k), gb.groupStart[j], gb.groupSize(j), arena);
         seen += ga.groupSize(k);
-        // Unsigned on purpose: with best above childCount nothing stops early.
-        return std::uint32_t(seen - total) <= std::uint32_t(a.childCount - best);
+        // Unsigned on purpose: with best above the child count nothing stops early.
+        return std::uint32_t(seen - total) <= std::uint32_t(ChildCountOf(a) - best);
     });
     return total;
 }

@@ -7,6 +7,7 @@
 #include "compare/hash_index.h"
 #include "compare/identity.h"
 #include "compare/pairing.h"
+#include "model/document_pane.h"
 
 namespace quillon {
 namespace {
@@ -75,7 +76,7 @@ void SimilarityIndex::addKeys(const SimilarityCandidate& c, std::vector<std::uin
 
 std::uint32_t SimilarityIndex::score(const SimilarityCandidate& a, std::uint32_t j) {
     const SimilarityCandidate& b = m_to[j];
-    m_work += a.element->childCount + 1;
+    m_work += ChildCountOf(*a.element) + 1;
     const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element);
     return ScoreCandidate(*a.groups, *b.groups, 0, m_arena) + (sameAttributes ? 1u : 0u);
 }

@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(ElementRecord) == 60,
+static_assert(sizeof(ElementRecord) == 56,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -81,7 +81,6 @@ ElementRecord* copyInto(ElementRecord* k, ElementRecord& s) {
     k->nameIndex = s.nameIndex;
     k->pathHash = s.pathHash;
     k->line = s.line;
-    k->childCount = 0;  // counts the children inserted under the copy
     // The child-name table below is stored again in this pane.
     if (const SubtreeDigest* d = s.ownDigest()) WritableSubtree(*k) = *d;
     k->textWeight = s.textWeight;
@@ -239,7 +238,7 @@ void Synchronize(ElementRecord& e) {
         ElementRecord* r = pending.back();
         pending.pop_back();
         if (r->partner() && !OwnDataEqual(*r, r->partner(), snapshot)) CopyOwnData(*r, *r->partner());
-        if (!(r->diffFlags & kChangedBelow) || r->childCount == 0) continue;
+        if (!(r->diffFlags & kChangedBelow) || ChildCountOf(*r) == 0) continue;
         children.clear();
         for (ElementRecord* c = FirstChildRecord(r); c; c = NextSiblingRecord(c)) children.push_back(c);
         pending.insert(pending.end(), children.rbegin(), children.rend());

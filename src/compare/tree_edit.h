@@ -17,7 +17,7 @@ struct ElementRecord;
 // A new record of dest holding every field of source: name, hashes, weights,
 // lengths, subtree values and flags, with its own copies of the text, the
 // attributes, the child-name table and the key-attribute signature in dest.
-// It has no item and no children yet (childCount 0). Source and copy become
+// It is not in the tree yet and has no children. Source and copy become
 // each other's partner; a partner either had before lets go of it.
 ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& source);
 

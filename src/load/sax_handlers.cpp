@@ -233,7 +233,7 @@ void SAX2CountHandlers::finishSignature(OpenElement& open) {
 }
 
 void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
-    if (record->childCount == 0) return;
+    if (ChildCountOf(*record) == 0) return;
 
     m_childIds.clear();
     m_childCounts.clear();

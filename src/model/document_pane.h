@@ -66,6 +66,12 @@ ElementRecord* SelectedRecord(const DocumentPane& pane);
 ElementRecord* NextInDocumentOrder(const ElementRecord* record);
 ElementRecord* PrevInDocumentOrder(const ElementRecord* record);
 
+// The number of the record's children in its pane's tree; 0 outside a pane.
+inline std::uint32_t ChildCountOf(const ElementRecord& record) {
+    const DocumentPane* pane = record.treePane();
+    return pane ? pane->tree.ChildCount(record.item) : 0;
+}
+
 // The last top-level record: the end-of-document item of a loaded pane.
 ElementRecord* EndOfDocumentRecord(const DocumentPane& pane);
 

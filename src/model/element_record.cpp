@@ -108,8 +108,7 @@ void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signatur
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane, InsertAt where, TreeItem after) {
     // Only a record of this pane, not yet shown, can take its item.
     if (record->paneSlot != pane.slot || pane.tree.IsValid(record->item)) return;
-    if (pane.tree.InsertItem(record->item, parent ? parent->item : kNoItem, where, after) && parent)
-        ++parent->childCount;
+    pane.tree.InsertItem(record->item, parent ? parent->item : kNoItem, where, after);
 }
 
 void SetRecordText(ElementRecord* record, std::u16string_view text) { SetRecordText(record, RecordString(text)); }

@@ -89,7 +89,6 @@ struct ElementRecord {
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
     std::uint16_t column = 0;
     std::uint16_t paneSlot = 0;  // the pane's slot (treePane()); 0 for none
-    std::uint32_t childCount = 0;
     // The record's index in its pane's store, and so its item in the pane's
     // tree (shown once tree.IsValid(item)); 0 outside a pane.
     TreeItem item = kNoItem;
@@ -210,8 +209,7 @@ void DestroySubtree(ElementRecord* record);
 // Destroys every record of the pane and deletes all its items.
 void ClearPane(DocumentPane& pane);
 
-// Inserts the record's item under parent (null = top level) and counts it as
-// the parent's child. Does nothing for a record of another pane or one
+// Inserts the record's item under parent (null = top level). Does nothing for a record of another pane or one
 // already shown.
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane,
                   InsertAt where = InsertAt::Last, TreeItem after = kNoItem);

@@ -20,7 +20,7 @@ std::u16string ElementViewerText(const ElementRecord& record) {
             out += (c == kValueOpen || c == kValueClose) ? u'"' : c;
         }
     }
-    const bool hasChildren = FirstChildRecord(&record) != nullptr || (!record.treePane() && record.childCount > 0);
+    const bool hasChildren = FirstChildRecord(&record) != nullptr;
     const RecordString text = record.textString();
     if (!text.empty() || hasChildren) {
         out += u'>';

@@ -40,7 +40,7 @@ struct Work {
 
 bool skipped(const ElementRecord& e, std::uint32_t mode) {
     const int s = e.ignoreState != 0 ? 2 : CompareState(e);
-    const bool children = e.childCount > 0;
+    const bool children = ChildCountOf(e) > 0;
     const std::uint8_t f = e.diffFlags;
     switch (mode) {
         case kModeDifferences:
@@ -144,7 +144,7 @@ private:
             m_scopes.Declare(e, true, inside, written, declarations);
         }
         m_w.WriteStartTag(e, declarations);
-        if (item.whole && e.childCount == 0 && !e.text) {
+        if (item.whole && ChildCountOf(e) == 0 && !e.text) {
             m_w.WriteEmptyClose();
             return;
         }

@@ -242,7 +242,7 @@ void XmlWriter::WriteElementBody(const ElementRecord& element) {
         WriteMarker(kEndValueChanged);
     }
     WriteEscaped(element.textString());
-    if (element.childCount > 0) WriteLineEnd();
+    if (ChildCountOf(element) > 0) WriteLineEnd();
 }
 
 void XmlWriter::WriteEmptyClose() {

@@ -33,7 +33,7 @@ std::string Pin(const ElementRecord& r) {
     d.add(r.name()->nameId);
     const SubtreeDigest& b = r.subtree();
     for (std::uint32_t v : {r.pathHash, b.textSum, b.nameSum, b.attrSum, b.textProduct, b.attrProduct, r.line,
-                            r.childCount, b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength(),
+                            ChildCountOf(r), b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength(),
                             r.attributesLength()})
         d.add(v);
     const ModeHashes h = AllModeHashes(r);
