@@ -130,6 +130,26 @@ TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithou
     EXPECT_EQ(Compare(), kIdentical);
 }
 
+// The replaced element's record takes the copy where it stands: nothing of
+// what it summed up below it or was paired with may stay behind.
+TEST_F(TreeEditTest, ReplacingAParentByALeafLeavesNothingOfTheOldSubtree) {
+    Compare("<r><a x='1'><c>1</c><c>2</c></a><b/></r>", "<r><a x='2'>u</a><b/></r>");
+    ElementRecord* target = Find(left, "a");
+    const TreeItem item = target->item;
+    ElementRecord* source = Find(right, "a");
+    ElementRecord* copy = Replace(target, source);
+    ASSERT_EQ(copy, target) << "the record keeps its place in the tree";
+    EXPECT_EQ(copy->item, item);
+    EXPECT_EQ(ChildCountOf(*copy), 0u);
+    EXPECT_EQ(copy->descendantCount(), 0u);
+    EXPECT_EQ(copy->distinctChildNameCount(), 0u);
+    EXPECT_EQ(copy->partner(), source);
+    EXPECT_EQ(source->partner(), copy);
+    EXPECT_EQ(EndOfDocumentRecord(left)->descendantCount(), 2u);  // a and b below the root
+    ExpectSoundTree(left);
+    EXPECT_EQ(Compare(), kIdentical);
+}
+
 TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) {
     options().DisplayFullMode = 1;
     Compare("<r><i>1</i><i>2</i></r>",
