@@ -192,8 +192,9 @@ ElementRecord* NewRecord(DocumentPane& pane);
 // blank record with the same item and pane.
 void ResetRecord(ElementRecord* record);
 
-// Resets the record and gives its slot back to the pane. The item is not
-// touched: the caller deletes it before the slot can be used again.
+// Frees what the record owns, clears its partner's back link and gives its
+// slot back to the pane; its fields stay as they were until the slot is used
+// again. The item is not touched: the caller deletes it before that.
 void ReleaseRecord(ElementRecord* record);
 
 // The signature of the record's key attribute, kept beside the pane's records
@@ -209,8 +210,8 @@ void DestroySubtree(ElementRecord* record);
 // Destroys every record of the pane and deletes all its items.
 void ClearPane(DocumentPane& pane);
 
-// Inserts the record's item under parent (null = top level). Does nothing for a record of another pane or one
-// already shown.
+// Inserts the record's item under parent (null = top level). Does nothing
+// for a record of another pane or one already shown.
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane,
                   InsertAt where = InsertAt::Last, TreeItem after = kNoItem);
 
