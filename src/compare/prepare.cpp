@@ -40,7 +40,7 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
     if (state > 0) ++counters.IgnoredElements;
 
     // A partner outside the swept subtree must not keep pointing here.
-    if (ElementRecord* p = clearBackLink ? e.partner() : nullptr; p && p->partner() == &e) p->setPartner(nullptr);
+    if (clearBackLink) ClearBackLink(e);
     e.setPartner(nullptr);
     if (SubtreeDigest* d = e.ownDigest()) {
         const std::uint32_t* childNames = d->childNames;

@@ -25,14 +25,13 @@ bool isEndOfDocument(const ElementRecord& r) {
 }
 
 bool editable(const ElementRecord* r) {
-    return r && r->treePane() && r->treePane()->tree.IsValid(r->item) && !isEndOfDocument(*r);
+    return r && IsInTree(*r) && !isEndOfDocument(*r);
 }
 
 // Partner links always go both ways: a record that is released clears only
 // the link back to it, so a one-sided link would be left dangling.
 void linkPartners(ElementRecord& a, ElementRecord& b) {
-    for (ElementRecord* r : {&a, &b})
-        if (ElementRecord* p = r->partner(); p && p->partner() == r) p->setPartner(nullptr);
+    for (const ElementRecord* r : {&a, &b}) ClearBackLink(*r);
     a.setPartner(&b);
     b.setPartner(&a);
 }
@@ -227,7 +226,7 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
         SetKeyAttrSignature(e, KeyAttrSignatureOf(from));
     }
-    if (e.treePane() && e.treePane()->tree.IsValid(e.item)) refreshHeight(e);
+    if (IsInTree(e)) refreshHeight(e);
 }
 
 void Synchronize(ElementRecord& e) {

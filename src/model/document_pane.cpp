@@ -3,7 +3,6 @@
 
 #include <mutex>
 #include <stdexcept>
-#include <vector>
 
 namespace quillon {
 
@@ -11,19 +10,16 @@ void DestroySubtree(ElementRecord* record) {
     if (!record || !record->treePane()) return;
     DocumentPane& pane = *record->treePane();
     const TreeItem top = record->item;
-    // Collect first: releasing a record resets the fields the walk reads.
-    std::vector<ElementRecord*> doomed{record};
+    // Releasing a record leaves the tree as it is: the walk releases as it goes.
+    ReleaseRecord(record);
     for (TreeItem it = pane.tree.NextInSubtree(top, top); it; it = pane.tree.NextInSubtree(it, top))
-        if (ElementRecord* r = pane.record(it)) doomed.push_back(r);
-    for (ElementRecord* r : doomed) ReleaseRecord(r);
+        ReleaseRecord(pane.record(it));
 }
 
 void ClearPane(DocumentPane& pane) {
     // Unpair the other pane's records first, so none points into this pane.
-    for (TreeItem it = pane.tree.Root(); it; it = pane.tree.NextInOrder(it)) {
-        ElementRecord* r = pane.record(it);
-        if (ElementRecord* p = r ? r->partner() : nullptr; p && p->partner() == r) p->setPartner(nullptr);
-    }
+    for (TreeItem it = pane.tree.Root(); it; it = pane.tree.NextInOrder(it))
+        if (const ElementRecord* r = pane.record(it)) ClearBackLink(*r);
     pane.tree.DeleteAllItems();
     pane.records.clear();
     pane.digests.clear();

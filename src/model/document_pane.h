@@ -66,6 +66,12 @@ ElementRecord* SelectedRecord(const DocumentPane& pane);
 ElementRecord* NextInDocumentOrder(const ElementRecord* record);
 ElementRecord* PrevInDocumentOrder(const ElementRecord* record);
 
+// True when the record is shown in its pane's tree.
+inline bool IsInTree(const ElementRecord& record) {
+    const DocumentPane* pane = record.treePane();
+    return pane && pane->tree.IsValid(record.item);
+}
+
 // The number of the record's children in its pane's tree; 0 outside a pane.
 inline std::uint32_t ChildCountOf(const ElementRecord& record) {
     const DocumentPane* pane = record.treePane();

@@ -14,13 +14,6 @@
 namespace quillon {
 namespace {
 
-ElementRecord* newRecord(DocumentPane& pane, std::uint32_t line, std::uint32_t column) {
-    ElementRecord* r = NewRecord(pane);
-    r->line = line;
-    r->column = std::uint16_t(column);
-    return r;
-}
-
 void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHash) {
     r->nameIndex = name ? name->index : 0;
     r->pathHash = parentPathHash * 17u + (name ? name->nameId : 0u);
@@ -28,7 +21,7 @@ void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHa
 
 // What the record owns apart from its slot, and its partner's back link.
 void releaseOwned(ElementRecord& record) {
-    if (ElementRecord* p = record.partner(); p && p->partner() == &record) p->setPartner(nullptr);
+    ClearBackLink(record);
     // Strings and tables stay in the pane's arena until the pane is cleared.
     if (DocumentPane* pane = record.treePane()) {
         pane->keySignatures.erase(&record);
@@ -62,7 +55,9 @@ ElementRecord* NewRecord(DocumentPane& pane) {
 
 ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
                             std::uint32_t line, std::uint32_t column) {
-    ElementRecord* r = newRecord(pane, line, column);
+    ElementRecord* r = NewRecord(pane);
+    r->line = line;
+    r->column = std::uint16_t(column);
     pane.progressChars += (name ? name->length : 0) * 2 + 5;
     setName(r, name, parentPathHash);
     return r;
@@ -106,8 +101,9 @@ void SetKeyAttrSignature(ElementRecord& record, const KeyAttrSignature* signatur
 }
 
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane, InsertAt where, TreeItem after) {
-    // Only a record of this pane, not yet shown, can take its item.
-    if (record->paneSlot != pane.slot || pane.tree.IsValid(record->item)) return;
+    // Only a record of this pane can take its item; the tree refuses one
+    // already shown.
+    if (record->paneSlot != pane.slot) return;
     pane.tree.InsertItem(record->item, parent ? parent->item : kNoItem, where, after);
 }
 

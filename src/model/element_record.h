@@ -153,6 +153,11 @@ struct ElementRecord {
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
 
+// Unpairs the record's partner, when the partner's link points back here.
+inline void ClearBackLink(const ElementRecord& record) {
+    if (ElementRecord* p = record.partner(); p && p->partner() == &record) p->setPartner(nullptr);
+}
+
 // The name's id (NameEntry::nameId); 0 when the record has no name.
 inline std::uint32_t NameIdOf(const ElementRecord& r) {
     const NameEntry* n = r.name();

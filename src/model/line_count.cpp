@@ -37,7 +37,7 @@ std::uint32_t LineCount(const ElementRecord& r, bool fullMode) {
 }
 
 void SetItemHeights(const ElementRecord& record, bool fullMode) {
-    if (!record.treePane() || !record.treePane()->tree.IsValid(record.item)) return;
+    if (!IsInTree(record)) return;
     DocumentPane& pane = *record.treePane();
     TreePane& tree = pane.tree;
     // In document order without recursion: a deep tree must not exhaust the stack.
