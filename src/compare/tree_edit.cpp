@@ -107,9 +107,10 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
     d.pathHash = childPathHash(ParentRecord(&d), d);
     if (!d.treePane() || !s.treePane()) return 0;
     DocumentPane& pane = *d.treePane();
-    const TreePane& from = s.treePane()->tree;
+    const DocumentPane& fromPane = *s.treePane();
+    const TreePane& from = fromPane.tree;
     // Copying a subtree into itself would never end.
-    if (&pane == s.treePane() && isWithin(pane.tree, d.item, s.item)) return 0;
+    if (&pane == &fromPane && isWithin(pane.tree, d.item, s.item)) return 0;
 
     struct Frame {
         ElementRecord* copy;
@@ -125,7 +126,7 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
         }
         stack.back().nextSource = from.NextSibling(item);
         ElementRecord* parent = stack.back().copy;
-        ElementRecord* c = s.treePane()->record(item);
+        ElementRecord* c = fromPane.record(item);
         if (!c) continue;
         ElementRecord* k = CopyRecord(pane, *c);
         InsertRecord(k, parent, pane);
@@ -236,7 +237,7 @@ void Synchronize(ElementRecord& e) {
     while (!pending.empty()) {
         ElementRecord* r = pending.back();
         pending.pop_back();
-        if (r->partner() && !OwnDataEqual(*r, r->partner(), snapshot)) CopyOwnData(*r, *r->partner());
+        if (const ElementRecord* p = r->partner(); p && !OwnDataEqual(*r, p, snapshot)) CopyOwnData(*r, *p);
         if (!(r->diffFlags & kChangedBelow) || ChildCountOf(*r) == 0) continue;
         children.clear();
         for (ElementRecord* c = FirstChildRecord(r); c; c = NextSiblingRecord(c)) children.push_back(c);

@@ -155,8 +155,8 @@ private:
         Work kids(Work::Children);
         kids.source = inside;
         kids.written = written;
-        if (!item.whole && e.partner()) {
-            const ElementRecord& p = *e.partner();
+        if (const ElementRecord* partner = item.whole ? nullptr : e.partner()) {
+            const ElementRecord& p = *partner;
             Work other(Work::OtherSide);
             other.element = FirstChildRecord(&p);
             other.source = m_scopes.Enter(p, around(p, item.otherParent, item.otherInside));

@@ -82,9 +82,9 @@ private:
             const int state = CompareState(*c);
             if (state == 2) {
                 f.addedAfter[anchor].push_back({c, position, form});
-            } else if (c->partner()) {
+            } else if (const ElementRecord* p = c->partner()) {
                 if (state == 1) f.rightSteps[c] = {position, form};
-                if (ParentRecord(c->partner()) == f.left) anchor = c->partner();
+                if (ParentRecord(p) == f.left) anchor = p;
             }
         }
     }

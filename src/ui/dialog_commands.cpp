@@ -79,7 +79,8 @@ void MainWindow::viewElement() {
     }
     const PaneSide side = *m_currentPane;
     m_viewers.show(side, current);
-    if (current->partner() && m_autoSelect->isChecked()) m_viewers.show(OtherSide(side), current->partner());
+    if (ElementRecord* partner = current->partner(); partner && m_autoSelect->isChecked())
+        m_viewers.show(OtherSide(side), partner);
 }
 
 }  // namespace quillon

@@ -662,8 +662,8 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
     m_status->setText(0, QString());
     m_status->setText(2, QString());
     for (int i = 0; i < 2; ++i) {
-        const TreePane& tree = m_models[std::size_t(i)]->tree();
-        const TreeItem target = IsNamedElement(m_models[std::size_t(i)]->pane().record(remembered[i])) ? remembered[i] : tree.Root();
+        const DocumentPane& pane = m_models[std::size_t(i)]->pane();
+        const TreeItem target = IsNamedElement(pane.record(remembered[i])) ? remembered[i] : pane.tree.Root();
         // Selecting again what was selected is no new selection.
         m_quietSelection = target == remembered[i];
         m_views[std::size_t(i)]->selectItem(target);

@@ -173,8 +173,8 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
     lk.icon =
         IconIndex(*r, compared, tree.FirstChild(r->item) != kNoItem, tree.IsExpanded(r->item), ShownAsKeyElement(*r));
 
-    if (lk.state == 1 && r->partner()) {
-        const ElementRecord& p = *r->partner();
+    if (const ElementRecord* partner = lk.state == 1 ? r->partner() : nullptr) {
+        const ElementRecord& p = *partner;
         HighlightSettings st;
         st.mode = compareSnapshot().mode;
         st.highlightChars = options().HighlightChars != 0;
