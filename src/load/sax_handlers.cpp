@@ -123,12 +123,31 @@ void SAX2CountHandlers::flushText() {
 }
 
 void SAX2CountHandlers::reportProgress() {
-    if (++m_sinceProgress < kProgressInterval) return;
+    if (m_relayed || ++m_sinceProgress < kProgressInterval) return;
     m_sinceProgress = 0;
-    if (m_progress && !m_progress(m_pane->progressChars)) {
+    ReportProgressNow();
+}
+
+void SAX2CountHandlers::ReportProgressNow() {
+    if (m_progress && m_pane && !m_progress(m_pane->progressChars)) {
         m_cancelled = true;
         throw LoadCancelled{};
     }
+}
+
+void SAX2CountHandlers::BeforeElement() {
+    if (m_gate) m_gate->TakeRefused();  // a refusal in the DTD concerns no reference here
+    if (!m_entitiesChecked) endDTD();     // the parser did not say where its DTD ended
+}
+
+void SAX2CountHandlers::ShowHeldNotices() {
+    if (!m_tooManyChildNamesHeld) return;
+    m_tooManyChildNamesHeld = false;
+    showTooManyChildNames();
+}
+
+void SAX2CountHandlers::showTooManyChildNames() {
+    notifier().show(u"Application Error", u"Too many elements", MessageIcon::Error, MessageButtons::Ok);
 }
 
 void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const XMLCh* qname,
@@ -143,8 +162,7 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
                   u"slow). To load it, raise the limit with --max-depth or the MaxDepth option, or turn name "
                   u"spaces off (--no-namespaces).");
     }
-    if (m_gate) m_gate->TakeRefused();  // a refusal in the DTD concerns no reference here
-    if (!m_entitiesChecked) endDTD();     // the parser did not say where its DTD ended
+    if (!m_relayed) BeforeElement();
     flushText();
     const std::u16string_view name = nameOf(localname, qname);
     const std::uint32_t line = m_locator ? std::uint32_t(m_locator->getLineNumber()) : 0;
@@ -261,8 +279,12 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
         }
     }
     const auto distinct = std::uint32_t(m_childIds.size());
-    if (distinct == kMaxDistinctChildNames)
-        notifier().show(u"Application Error", u"Too many elements", MessageIcon::Error, MessageButtons::Ok);
+    if (distinct == kMaxDistinctChildNames) {
+        if (m_relayed)
+            m_tooManyChildNamesHeld = true;
+        else
+            showTooManyChildNames();
+    }
     SetChildNameTable(*record, m_childIds.data(), m_childCounts.data(), distinct);
 }
 

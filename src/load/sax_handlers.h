@@ -68,6 +68,17 @@ public:
     bool cancelled() const { return m_cancelled; }
     bool documentEnded() const { return m_documentEnded; }
     std::uint32_t elementCount() const { return m_elementCount; }
+    // While another thread replays elements and text into this builder
+    // (EventRelay), whatever must happen on the parser's thread is left to
+    // the relay: the entity gate's bookkeeping at each element
+    // (BeforeElement), progress (ReportProgressNow) and message boxes, which
+    // are held until ShowHeldNotices.
+    void SetRelayed(bool relayed) { m_relayed = relayed; }
+    void BeforeElement();
+    // Reports progress now; throws LoadCancelled when the user cancels.
+    void ReportProgressNow();
+    void ShowHeldNotices();
+
     // Problems in the order reported (the first ones; later ones are only counted).
     const std::vector<ParseProblem>& problems() const { return m_problems; }
     std::size_t problemCount() const { return m_problemCount; }
@@ -107,6 +118,7 @@ private:
     // After a reported problem: stops the load when it was one too many.
     void checkProblemBound(const ParseProblem& p);
     void reportProgress();
+    void showTooManyChildNames();
 
     DocumentPane* m_pane = nullptr;
     DoctypeInfo* m_doctype = nullptr;
@@ -137,6 +149,8 @@ private:
     // General entities being expanded in content (their text is counted).
     std::uint32_t m_entityDepth = 0;
     bool m_entitiesChecked = false;
+    bool m_relayed = false;
+    bool m_tooManyChildNamesHeld = false;
 };
 
 // Reads the encoding named in the XML declaration; everything else is ignored.

@@ -46,10 +46,10 @@ XmlParser::XmlParser() {
     delete XMLPlatformUtils::fgNetAccessor;
     XMLPlatformUtils::fgNetAccessor = nullptr;
     m_reader = XMLReaderFactory::createXMLReader();
-    m_reader->setContentHandler(&m_handlers);
-    m_reader->setErrorHandler(&m_handlers);
-    m_reader->setLexicalHandler(&m_handlers);
-    m_reader->setDeclarationHandler(&m_handlers);
+    m_reader->setContentHandler(&m_relay);
+    m_reader->setErrorHandler(&m_relay);
+    m_reader->setLexicalHandler(&m_relay);
+    m_reader->setDeclarationHandler(&m_relay);
     m_reader->installAdvDocHandler(&m_advanced);
     static_cast<SAX2XMLReaderImpl*>(m_reader)->setXMLEntityResolver(&m_gate);
     // The parser's count of entity expansions is set for each document from
@@ -139,16 +139,18 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
             // Setting the manager again also resets the parser's count.
             m_reader->setProperty(XMLUni::fgXercesSecurityManager, m_security.get());
             try {
-                if (policy.documentFromNetwork) {
-                    MemBufInputSource source(reinterpret_cast<const XMLByte*>(body.data()), body.size(), id.c_str(),
-                                             false);
-                    m_reader->parse(source);
-                } else if (id.find(u"://") != std::u16string::npos) {
-                    m_reader->parse(id.c_str());  // a file:// address
-                } else {
-                    LocalFileSource source(id);
-                    m_reader->parse(source);
-                }
+                m_relay.Run(bytes, m_relayFromBytes, [&] {
+                    if (policy.documentFromNetwork) {
+                        MemBufInputSource source(reinterpret_cast<const XMLByte*>(body.data()), body.size(),
+                                                 id.c_str(), false);
+                        m_reader->parse(source);
+                    } else if (id.find(u"://") != std::u16string::npos) {
+                        m_reader->parse(id.c_str());  // a file:// address
+                    } else {
+                        LocalFileSource source(id);
+                        m_reader->parse(source);
+                    }
+                });
                 return true;
             } catch (const ParseRestart& restart) {
                 if (attempt > 0) throw LoadAborted{u"The document's entities could not be measured"};

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "load/event_relay.h"
 #include "load/external_entities.h"
 #include "load/sax_handlers.h"
 
@@ -44,11 +45,20 @@ public:
     // keeps the parser off the network (for fuzzing); empty lifts it.
     void ConfineExternalReads(std::u16string folder) { m_confinedTo = std::move(folder); }
     bool aborted() const { return m_aborted; }
+    // Documents of at least this many bytes are built on a second thread
+    // while they are parsed (EventRelay); tests lower it to use the relay on
+    // small documents.
+    void SetRelayFromBytes(std::uint64_t bytes) { m_relayFromBytes = bytes; }
+    // Below about a megabyte, starting a thread costs more than it saves.
+    static constexpr std::uint64_t kRelayFromBytes = std::uint64_t(1) << 20;
+    bool relayedLastParse() const { return m_relay.relayedLastParse(); }
     // External entities the last parse did not read.
     std::uint32_t entitiesNotRead() const { return m_gate.refusedCount(); }
 
 private:
     SAX2CountHandlers m_handlers;
+    EventRelay m_relay{m_handlers};
+    std::uint64_t m_relayFromBytes = kRelayFromBytes;
     AdvancedHandler m_advanced;
     std::unique_ptr<xercesc::SecurityManager> m_security;
     ExternalEntityGate m_gate;

@@ -1,0 +1,402 @@
+// SPDX-License-Identifier: MIT
+#include "load/event_relay.h"
+
+#include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+
+#include <system_error>
+#include <utility>
+
+#include "load/sax_handlers.h"
+#include "platform/interrupted_writes.h"
+#include "platform/side_by_side.h"
+
+namespace quillon {
+namespace {
+
+// A batch is handed over once it holds this many units (128 KiB): large
+// enough that handing over costs nothing next to filling, small enough that
+// the builder never waits long for work.
+constexpr std::size_t kBatchUnits = std::size_t(64) << 10;
+// Batches handed over and not yet replayed; the parser waits beyond this.
+constexpr std::size_t kMaxHanded = 8;
+// How often, in elements, progress is reported while relaying. Each report
+// waits for the builder to catch up, so it is rarer than without the relay.
+constexpr std::uint32_t kProgressInterval = 32768;
+
+// Event tags. A batch is a run of events, each a tag and its fields:
+//   element start: line, column (2 units each), attribute count (2 units),
+//                  local name, qualified name, then for each attribute its
+//                  local name, qualified name and value;
+//   text:          one string;
+//   element end:   no fields.
+// A string is its length (2 units), its units and a terminating zero.
+enum : char16_t { kStart = 1, kText = 2, kEnd = 3 };
+
+void put32(std::vector<char16_t>& b, std::uint64_t v) {
+    b.push_back(char16_t(v & 0xFFFF));
+    b.push_back(char16_t((v >> 16) & 0xFFFF));
+}
+
+void putString(std::vector<char16_t>& b, const XMLCh* s, std::size_t n) {
+    put32(b, n);
+    b.insert(b.end(), s, s + n);
+    b.push_back(0);
+}
+
+void putString(std::vector<char16_t>& b, const XMLCh* s) {
+    std::size_t n = 0;
+    if (s)
+        while (s[n]) ++n;
+    putString(b, s, n);
+}
+
+struct Reader {
+    const char16_t* p;
+    std::uint32_t u32() {
+        const std::uint32_t v = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 16);
+        p += 2;
+        return v;
+    }
+    // The string's units, terminated; its length in `n`.
+    const char16_t* string(std::uint32_t& n) {
+        n = u32();
+        const char16_t* s = p;
+        p += n + 1;
+        return s;
+    }
+    const char16_t* string() {
+        std::uint32_t n;
+        return string(n);
+    }
+};
+
+}  // namespace
+
+// Where the element being built started, as the parser said when it sent it.
+class RecordedLocator : public xercesc::Locator {
+public:
+    const XMLCh* getPublicId() const override { return nullptr; }
+    const XMLCh* getSystemId() const override { return nullptr; }
+    XMLFileLoc getLineNumber() const override { return line; }
+    XMLFileLoc getColumnNumber() const override { return column; }
+    XMLFileLoc line = 0;
+    XMLFileLoc column = 0;
+};
+
+// An element's attributes as copied into a batch. The builder reads them by
+// index only.
+class RecordedAttributes : public xercesc::Attributes {
+public:
+    struct Attribute {
+        const XMLCh* localName;
+        const XMLCh* qName;
+        const XMLCh* value;
+    };
+    XMLSize_t getLength() const override { return list.size(); }
+    const XMLCh* getURI(const XMLSize_t) const override { return nullptr; }
+    const XMLCh* getLocalName(const XMLSize_t i) const override { return list[i].localName; }
+    const XMLCh* getQName(const XMLSize_t i) const override { return list[i].qName; }
+    const XMLCh* getType(const XMLSize_t) const override { return nullptr; }
+    const XMLCh* getValue(const XMLSize_t i) const override { return list[i].value; }
+    bool getIndex(const XMLCh* const, const XMLCh* const, XMLSize_t&) const override { return false; }
+    int getIndex(const XMLCh* const, const XMLCh* const) const override { return -1; }
+    bool getIndex(const XMLCh* const, XMLSize_t&) const override { return false; }
+    int getIndex(const XMLCh* const) const override { return -1; }
+    const XMLCh* getType(const XMLCh* const, const XMLCh* const) const override { return nullptr; }
+    const XMLCh* getType(const XMLCh* const) const override { return nullptr; }
+    const XMLCh* getValue(const XMLCh* const, const XMLCh* const) const override { return nullptr; }
+    const XMLCh* getValue(const XMLCh* const) const override { return nullptr; }
+    std::vector<Attribute> list;
+};
+
+EventRelay::EventRelay(SAX2CountHandlers& builder)
+    : m_builder(builder),
+      m_recordedLocator(std::make_unique<RecordedLocator>()),
+      m_recordedAttributes(std::make_unique<RecordedAttributes>()) {}
+
+EventRelay::~EventRelay() {
+    try {
+        stopRelaying();
+    } catch (...) {  // NOLINT(bugprone-empty-catch): a failure nobody asked for any more
+    }
+}
+
+void EventRelay::Run(std::uint64_t documentBytes, std::uint64_t fromBytes, const std::function<void()>& parse) {
+    m_eligible = documentBytes >= fromBytes && UsableProcessors() >= 2;
+    m_relayedOnce = false;
+    try {
+        parse();
+    } catch (...) {
+        // What the builder failed on came earlier in the document.
+        stopRelaying();
+        throw;
+    }
+    stopRelaying();
+}
+
+void EventRelay::startRelaying() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = false;
+        m_failure = nullptr;
+    }
+    try {
+        m_thread = StartWorkerThread([this] { builderLoop(); });
+    } catch (const std::system_error&) {
+        m_eligible = false;  // no thread to be had: build here, as before
+        return;
+    }
+    m_relaying = m_relayedOnce = true;
+    m_sinceProgress = 0;
+    m_builder.SetRelayed(true);
+    m_builder.setDocumentLocator(m_recordedLocator.get());
+}
+
+void EventRelay::stopRelaying() {
+    if (!m_relaying) return;
+    // Hand over what is left, so that the builder still replays it.
+    if (!m_filling.empty()) pushFilling();
+    {
+        std::unique_lock lock(m_mutex);
+        m_stop = true;
+    }
+    m_wakeBuilder.notify_one();
+    m_thread.join();
+    m_relaying = false;
+    m_builder.SetRelayed(false);
+    m_builder.setDocumentLocator(m_locator);
+    m_handed.clear();
+    m_filling.clear();
+    m_builder.ShowHeldNotices();
+    rethrowBuilderFailure();
+}
+
+void EventRelay::rethrowBuilderFailure() {
+    std::exception_ptr failure;
+    {
+        std::lock_guard lock(m_mutex);
+        failure = m_failure;
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void EventRelay::maybeHandOver() {
+    if (m_filling.size() >= kBatchUnits) handOver();
+}
+
+void EventRelay::handOver() {
+    pushFilling();
+    rethrowBuilderFailure();
+}
+
+void EventRelay::pushFilling() {
+    {
+        std::unique_lock lock(m_mutex);
+        m_wakeParser.wait(lock, [this] { return m_handed.size() < kMaxHanded || m_failure; });
+        if (!m_failure) {
+            m_handed.push_back(std::move(m_filling));
+            if (!m_spare.empty()) {
+                m_filling = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+        }
+        m_filling.clear();
+    }
+    m_wakeBuilder.notify_one();
+}
+
+void EventRelay::catchUp() {
+    if (!m_relaying) return;
+    if (!m_filling.empty()) handOver();
+    {
+        std::unique_lock lock(m_mutex);
+        m_wakeParser.wait(lock, [this] { return (m_handed.empty() && !m_builderBusy) || m_failure; });
+    }
+    m_builder.ShowHeldNotices();
+    rethrowBuilderFailure();
+}
+
+void EventRelay::builderLoop() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wakeBuilder.wait(lock, [this] { return m_stop || !m_handed.empty(); });
+        if (m_handed.empty()) return;  // stopped, with nothing left
+        Batch batch = std::move(m_handed.front());
+        m_handed.pop_front();
+        m_builderBusy = true;
+        const bool failed = m_failure != nullptr;
+        lock.unlock();
+        if (!failed) {
+            try {
+                replay(batch);
+            } catch (...) {
+                lock.lock();
+                m_failure = std::current_exception();
+                lock.unlock();
+            }
+        }
+        batch.clear();
+        lock.lock();
+        m_spare.push_back(std::move(batch));
+        m_builderBusy = false;
+        m_wakeParser.notify_one();
+    }
+}
+
+void EventRelay::replay(const Batch& batch) {
+    Reader r{batch.data()};
+    const char16_t* const end = batch.data() + batch.size();
+    RecordedAttributes& attrs = *m_recordedAttributes;
+    while (r.p < end) {
+        switch (*r.p++) {
+            case kStart: {
+                m_recordedLocator->line = r.u32();
+                m_recordedLocator->column = r.u32();
+                const std::uint32_t count = r.u32();
+                const char16_t* local = r.string();
+                const char16_t* qname = r.string();
+                attrs.list.clear();
+                for (std::uint32_t i = 0; i < count; ++i) {
+                    const char16_t* aLocal = r.string();
+                    const char16_t* aQname = r.string();
+                    attrs.list.push_back({aLocal, aQname, r.string()});
+                }
+                m_builder.startElement(nullptr, local, qname, attrs);
+                break;
+            }
+            case kText: {
+                std::uint32_t n;
+                const char16_t* text = r.string(n);
+                m_builder.characters(text, n);
+                break;
+            }
+            default: m_builder.endElement(nullptr, nullptr, nullptr); break;
+        }
+    }
+}
+
+void EventRelay::setDocumentLocator(const xercesc::Locator* locator) {
+    m_locator = locator;
+    m_builder.setDocumentLocator(m_relaying ? m_recordedLocator.get() : locator);
+}
+
+void EventRelay::startDocument() {
+    catchUp();
+    m_builder.startDocument();
+}
+
+void EventRelay::endDocument() {
+    catchUp();
+    m_builder.endDocument();
+}
+
+void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname,
+                              const xercesc::Attributes& attrs) {
+    const std::uint64_t line = m_locator ? m_locator->getLineNumber() : 0;
+    const std::uint64_t column = m_locator ? m_locator->getColumnNumber() : 0;
+    // An element without a name makes the builder say so in a message box,
+    // which only this thread may show.
+    if (!m_relaying || !qname || !*qname) {
+        catchUp();
+        if (m_relaying) {
+            m_recordedLocator->line = line;
+            m_recordedLocator->column = column;
+        }
+        m_builder.startElement(uri, localname, qname, attrs);
+        // The first element ends the prolog, and with it the last event that
+        // the document type could have brought.
+        if (!m_relaying && m_eligible) startRelaying();
+        return;
+    }
+    m_builder.BeforeElement();
+    const XMLSize_t count = attrs.getLength();
+    m_filling.push_back(kStart);
+    put32(m_filling, line);
+    put32(m_filling, column);
+    put32(m_filling, count);
+    putString(m_filling, localname);
+    putString(m_filling, qname);
+    for (XMLSize_t i = 0; i < count; ++i) {
+        putString(m_filling, attrs.getLocalName(i));
+        putString(m_filling, attrs.getQName(i));
+        putString(m_filling, attrs.getValue(i));
+    }
+    if (++m_sinceProgress == kProgressInterval) {
+        m_sinceProgress = 0;
+        catchUp();
+        m_builder.ReportProgressNow();
+        return;
+    }
+    maybeHandOver();
+}
+
+void EventRelay::endElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname) {
+    if (!m_relaying) {
+        m_builder.endElement(uri, localname, qname);
+        return;
+    }
+    m_filling.push_back(kEnd);
+    maybeHandOver();
+}
+
+void EventRelay::characters(const XMLCh* chars, XMLSize_t length) {
+    if (!m_relaying) {
+        m_builder.characters(chars, length);
+        return;
+    }
+    m_filling.push_back(kText);
+    putString(m_filling, chars, length);
+    maybeHandOver();
+}
+
+void EventRelay::warning(const xercesc::SAXParseException& e) {
+    catchUp();
+    m_builder.warning(e);
+}
+
+void EventRelay::error(const xercesc::SAXParseException& e) {
+    catchUp();
+    m_builder.error(e);
+}
+
+void EventRelay::fatalError(const xercesc::SAXParseException& e) {
+    catchUp();
+    m_builder.fatalError(e);
+}
+
+void EventRelay::resetErrors() {
+    catchUp();
+    m_builder.resetErrors();
+}
+
+void EventRelay::startDTD(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) {
+    // Entities declared there are measured as the text arrives and their
+    // references interleave with the entity gate's reads: all of that stays
+    // on one thread.
+    m_eligible = false;
+    catchUp();
+    m_builder.startDTD(name, publicId, systemId);
+}
+
+void EventRelay::endDTD() {
+    catchUp();
+    m_builder.endDTD();
+}
+
+void EventRelay::startEntity(const XMLCh* name) {
+    catchUp();
+    m_builder.startEntity(name);
+}
+
+void EventRelay::endEntity(const XMLCh* name) {
+    catchUp();
+    m_builder.endEntity(name);
+}
+
+void EventRelay::internalEntityDecl(const XMLCh* name, const XMLCh* value) {
+    catchUp();
+    m_builder.internalEntityDecl(name, value);
+}
+
+}  // namespace quillon

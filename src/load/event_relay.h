@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <xercesc/sax2/DefaultHandler.hpp>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quillon {
+
+class SAX2CountHandlers;
+class RecordedLocator;
+class RecordedAttributes;
+
+// Stands between the parser and the tree builder. Building the tree costs
+// about as much as parsing, so on a large document the builder runs on a
+// second thread: elements and text are copied into batches that it replays,
+// while the parser reads on. Every other event (problems, the document type,
+// entities, the document's end) first waits until the builder has caught up
+// and is then handled here, on the parser's thread, so the builder sees the
+// events in the order the parser sent them and never runs alongside anything
+// else. Progress is reported from the parser's thread as well, with the
+// builder idle, so a progress callback may look at the tree being built.
+class EventRelay : public xercesc::DefaultHandler {
+public:
+    explicit EventRelay(SAX2CountHandlers& builder);
+    ~EventRelay() override;
+    EventRelay(const EventRelay&) = delete;
+    EventRelay& operator=(const EventRelay&) = delete;
+
+    // Runs one parse through the relay. A document of at least `fromBytes`
+    // bytes without a document type is built on the second thread (if the
+    // process has two processors). Whatever stopped the builder is thrown
+    // from here, ahead of what the parser threw after it.
+    void Run(std::uint64_t documentBytes, std::uint64_t fromBytes, const std::function<void()>& parse);
+
+    // ContentHandler
+    void characters(const XMLCh* chars, XMLSize_t length) override;
+    void endDocument() override;
+    void endElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname) override;
+    void setDocumentLocator(const xercesc::Locator* locator) override;
+    void startDocument() override;
+    void startElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname,
+                      const xercesc::Attributes& attrs) override;
+    // ErrorHandler
+    void warning(const xercesc::SAXParseException& e) override;
+    void error(const xercesc::SAXParseException& e) override;
+    void fatalError(const xercesc::SAXParseException& e) override;
+    void resetErrors() override;
+    // LexicalHandler
+    void startDTD(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) override;
+    void endDTD() override;
+    void startEntity(const XMLCh* name) override;
+    void endEntity(const XMLCh* name) override;
+    // DeclHandler
+    void internalEntityDecl(const XMLCh* name, const XMLCh* value) override;
+
+    // Whether the last parse was built on the second thread (for tests).
+    bool relayedLastParse() const { return m_relayedOnce; }
+
+private:
+    // Events of one batch, encoded as UTF-16 units (see event_relay.cpp).
+    using Batch = std::vector<char16_t>;
+
+    void startRelaying();
+    // Hands the filling batch to the builder once it is full enough.
+    void maybeHandOver();
+    // Hands the filling batch to the builder; rethrows what stopped it.
+    void handOver();
+    // Hands the filling batch over unless the builder has stopped.
+    void pushFilling();
+    // Waits until the builder has replayed everything handed to it and
+    // rethrows what stopped it; afterwards the builder may be called here.
+    void catchUp();
+    // Ends relaying: the builder catches up and its thread ends.
+    void stopRelaying();
+    void rethrowBuilderFailure();
+    void builderLoop();
+    void replay(const Batch& batch);
+
+    SAX2CountHandlers& m_builder;
+    const xercesc::Locator* m_locator = nullptr;  // the parser's
+    // What the builder reads instead of the parser's, while relaying.
+    std::unique_ptr<RecordedLocator> m_recordedLocator;
+    std::unique_ptr<RecordedAttributes> m_recordedAttributes;
+    bool m_eligible = false;
+    bool m_relaying = false;
+    bool m_relayedOnce = false;
+    std::uint32_t m_sinceProgress = 0;
+    Batch m_filling;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wakeBuilder;
+    std::condition_variable m_wakeParser;
+    std::deque<Batch> m_handed;
+    std::vector<Batch> m_spare;
+    bool m_builderBusy = false;
+    bool m_stop = false;
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+}  // namespace quillon

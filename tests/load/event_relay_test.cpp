@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: MIT
+// A large document is built on a second thread while it is parsed. Whatever
+// thread builds it, the tree, the problems and the outcome must be the same,
+// and everything the user sees (progress, message boxes) stays on the thread
+// that loads.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "load/load_document.h"
+#include "load/xml_parser.h"
+#include "model/document_pane.h"
+#include "model/mode_hashes.h"
+#include "platform/notifier.h"
+#include "platform/utf8.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+
+namespace quillon {
+namespace {
+
+using test::Parser;
+
+// More elements than the relay reports progress for, and more batches than
+// it keeps handed over, so that it waits for the builder on both counts.
+constexpr int kProducts = 15000;
+
+std::string Catalog(int products, const std::string& tail = "") {
+    std::string xml = "<?xml version='1.0' encoding='UTF-8'?>\n<catalog>\n";
+    for (int i = 0; i < products; ++i) {
+        const std::string n = std::to_string(i);
+        xml += "  <product sku='P" + n + "' stock='" + std::to_string(i % 97) + "' note='a&amp;b'>\n";
+        xml += "    <name>item " + n + " caf\xC3\xA9</name>";
+        if (i % 3 == 0) xml += "<kw>\xE4\xB8\xAD</kw><kw>x</kw>";
+        xml += "\n    <price currency='EUR'>" + std::to_string(i * 7 % 1000) + ".50</price>\n";
+        xml += "    before <![CDATA[<raw>]]> <!-- c --> after <empty/> tail\n  </product>\n";
+    }
+    return xml + tail + "</catalog>\n";
+}
+
+struct Loaded {
+    DocumentPane pane;
+    LoadResult result;
+    bool relayed = false;
+};
+
+void Load(Loaded& out, const std::string& path, bool relay,
+          const std::function<bool(std::uint64_t)>& progress = {}) {
+    Parser().SetRelayFromBytes(relay ? 0 : UINT64_MAX);
+    DoctypeInfo doctype;
+    out.result = LoadDocument(Parser(), out.pane, doctype, FileNameFromBytes(path), progress);
+    out.relayed = Parser().relayedLastParse();
+    Parser().SetRelayFromBytes(XmlParser::kRelayFromBytes);
+}
+
+// Every field the load sets, in document order.
+void ExpectSameTrees(const DocumentPane& a, const DocumentPane& b) {
+    const ElementRecord* x = RootRecord(a);
+    const ElementRecord* y = RootRecord(b);
+    std::size_t n = 0;
+    for (; x && y; x = NextInDocumentOrder(x), y = NextInDocumentOrder(y), ++n) {
+        SCOPED_TRACE("element " + std::to_string(n));
+        ASSERT_EQ(x->nameView(), y->nameView());
+        ASSERT_EQ(x->textUtf16(), y->textUtf16());
+        ASSERT_EQ(x->attributesUtf16(), y->attributesUtf16());
+        ASSERT_EQ(x->line, y->line);
+        ASSERT_EQ(x->column, y->column);
+        ASSERT_EQ(x->pathHash, y->pathHash);
+        const ModeHashes hx = AllModeHashes(*x), hy = AllModeHashes(*y);
+        ASSERT_EQ(hx.attr, hy.attr);
+        ASSERT_EQ(hx.text, hy.text);
+        ASSERT_EQ(hx.attr16, hy.attr16);
+        ASSERT_EQ(hx.text16, hy.text16);
+        ASSERT_EQ(x->textWeight, y->textWeight);
+        ASSERT_EQ(x->attrWeight, y->attrWeight);
+        ASSERT_EQ(ChildCountOf(*x), ChildCountOf(*y));
+        ASSERT_EQ(x->descendantCount(), y->descendantCount());
+        ASSERT_EQ(x->distinctChildNameCount(), y->distinctChildNameCount());
+        for (std::uint32_t k = 0; k < x->distinctChildNameCount(); ++k) {
+            ASSERT_EQ(x->childNameIds()[k], y->childNameIds()[k]);
+            ASSERT_EQ(x->childNameCounts()[k], y->childNameCounts()[k]);
+        }
+    }
+    EXPECT_EQ(x, nullptr);
+    EXPECT_EQ(y, nullptr);
+    EXPECT_GT(n, 0u);
+}
+
+struct EventRelayTest : ::testing::Test {
+    void SetUp() override {
+        ResetOptions(options(), false);
+        options().EncodingLocked = false;
+    }
+    void TearDown() override {
+        ResetOptions(options(), false);
+        options().EncodingLocked = false;
+    }
+};
+
+TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
+    const std::string path = test::WriteTempFile(Catalog(kProducts));
+    Loaded direct, relayed;
+    Load(direct, path, false);
+    Load(relayed, path, true);
+    ASSERT_TRUE(direct.result.ok);
+    ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
+    EXPECT_FALSE(direct.relayed);
+    EXPECT_TRUE(relayed.relayed);
+    EXPECT_EQ(direct.result.elementCount, relayed.result.elementCount);
+    ExpectSameTrees(direct.pane, relayed.pane);
+}
+
+// A problem late in the document is met after thousands of elements were
+// handed over: they are built first, and the outcome is the one the
+// document gives without the relay.
+TEST_F(EventRelayTest, ProblemsAndBoundsEndTheLoadAsWithoutIt) {
+    RecordingNotifier quiet;
+    ScopedNotifier scope(quiet);
+    std::string deep;
+    for (int i = 0; i < 40; ++i) deep += "<d>";
+    for (int i = 0; i < 40; ++i) deep += "</d>";
+    const struct {
+        const char* what;
+        std::string tail;
+        unsigned maxDepth;
+    } cases[] = {
+        {"a fatal error", "<broken></catalog>", 0},
+        {"nesting past the bound, met by the builder", deep, 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = test::WriteTempFile(Catalog(kProducts, c.tail));
+        options().MaxDepth = c.maxDepth;
+        Loaded direct, relayed;
+        Load(direct, path, false);
+        Load(relayed, path, true);
+        EXPECT_TRUE(relayed.relayed);
+        EXPECT_FALSE(relayed.result.ok);
+        EXPECT_FALSE(relayed.result.message.empty());
+        EXPECT_EQ(relayed.result.ok, direct.result.ok);
+        EXPECT_EQ(relayed.result.fatalSeen, direct.result.fatalSeen);
+        EXPECT_EQ(relayed.result.cancelled, direct.result.cancelled);
+        EXPECT_EQ(relayed.result.message, direct.result.message);
+        EXPECT_EQ(relayed.result.line, direct.result.line);
+        EXPECT_EQ(relayed.result.column, direct.result.column);
+        EXPECT_EQ(RootRecord(relayed.pane), nullptr);  // nothing half-built stays
+    }
+}
+
+// The window pumps its events from the progress callback and shows message
+// boxes: both must come from the thread that loads, never the builder's.
+TEST_F(EventRelayTest, ProgressAndMessagesStayOnTheLoadingThread) {
+    struct ThreadNotifier : RecordingNotifier {
+        std::vector<std::thread::id> threads;
+        MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
+                           MessageButtons buttons) override {
+            threads.push_back(std::this_thread::get_id());
+            return RecordingNotifier::show(title, text, icon, buttons);
+        }
+    } notices;
+    ScopedNotifier scope(notices);
+    // One element with more distinct child names than a table lists.
+    std::string wide = "<wide>";
+    for (int i = 0; i < 2100; ++i) wide += "<n" + std::to_string(i) + "/>";
+    wide += "</wide>";
+    const std::string path = test::WriteTempFile(Catalog(kProducts, wide));
+
+    std::vector<std::thread::id> progressThreads;
+    Loaded relayed;
+    Load(relayed, path, true, [&](std::uint64_t) {
+        progressThreads.push_back(std::this_thread::get_id());
+        return true;
+    });
+    ASSERT_TRUE(relayed.result.ok);
+    EXPECT_TRUE(relayed.relayed);
+    ASSERT_FALSE(progressThreads.empty());
+    for (const auto id : progressThreads) EXPECT_EQ(id, std::this_thread::get_id());
+    ASSERT_EQ(notices.messages.size(), 1u);
+    EXPECT_EQ(notices.messages[0].text, u"Too many elements");
+    EXPECT_EQ(notices.threads[0], std::this_thread::get_id());
+
+    // Cancelling from the callback stops the load and leaves nothing.
+    int calls = 0;
+    Loaded cancelled;
+    Load(cancelled, path, true, [&](std::uint64_t) { return ++calls < 2; });
+    EXPECT_TRUE(cancelled.result.cancelled);
+    EXPECT_FALSE(cancelled.result.ok);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(RootRecord(cancelled.pane), nullptr);
+}
+
+// Entities declared in a document type are measured as their text arrives,
+// alongside the entity gate's reads: such a document is built on one thread.
+TEST_F(EventRelayTest, ADocumentTypeKeepsTheBuildOnOneThread) {
+    std::string xml = Catalog(10, "<t>&e;</t>");
+    xml.insert(xml.find('\n') + 1, "<!DOCTYPE catalog [<!ENTITY e 'expanded'>]>\n");
+    const std::string path = test::WriteTempFile(xml);
+    Loaded relayed;
+    Load(relayed, path, true);
+    ASSERT_TRUE(relayed.result.ok);
+    EXPECT_FALSE(relayed.relayed);
+    EXPECT_EQ(test::Find(relayed.pane, "t")->textUtf16(), u"expanded");
+}
+
+}  // namespace
+}  // namespace quillon
