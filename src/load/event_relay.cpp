@@ -136,11 +136,7 @@ void EventRelay::Run(std::uint64_t documentBytes, std::uint64_t fromBytes, const
 }
 
 void EventRelay::startRelaying() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = false;
-        m_failure = nullptr;
-    }
+    m_stop = false;
     try {
         m_thread = StartWorkerThread([this] { builderLoop(); });
     } catch (const std::system_error&) {
@@ -169,7 +165,8 @@ void EventRelay::stopRelaying() {
     m_handed.clear();
     m_filling.clear();
     m_builder.ShowHeldNotices();
-    rethrowBuilderFailure();
+    std::exception_ptr failure = std::exchange(m_failure, nullptr);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void EventRelay::rethrowBuilderFailure() {
