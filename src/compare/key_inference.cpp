@@ -2,6 +2,7 @@
 #include "compare/key_inference.h"
 
 #include <algorithm>
+#include <bit>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -39,85 +40,123 @@ private:
     std::u16string m_buffer;
 };
 
-// Open addressing over non-zero digests, growing as values arrive; nothing
-// is ever removed.
-class DigestSet {
+// The distinct values of one attribute name on one side, by slot: 0 where a
+// member does not carry it. This is the array the inferred key hands out.
+// The set of them refers to slots instead of holding the digests again, at
+// 4 bytes an entry and three quarters full at most: a key of a large group
+// is what the comparison holds most of while it looks for one.
+class ValueSet {
 public:
-    // False when the value was already there.
-    bool insert(std::uint64_t v) {
-        if ((m_size + 1) * 2 > m_table.size()) grow();
-        std::size_t i = slot(v);
-        while (m_table[i] != 0) {
-            if (m_table[i] == v) return false;
+    // Slots run below n.
+    explicit ValueSet(std::uint32_t n)
+        : m_n(n), m_slotBits(unsigned(std::bit_width(n))),
+          m_slotMask(std::uint32_t((std::uint64_t(1) << m_slotBits) - 1)) {}
+
+    // Records d for the slot; false when another slot has it already.
+    // Slots arrive in increasing order.
+    bool insert(std::uint32_t slot, std::uint64_t d) {
+        if (m_table.empty() || (m_size + 1) * 4 > m_table.size() * 3) grow();
+        std::size_t i = home(d);
+        const std::uint32_t tag = tagOf(d);
+        while (const std::uint32_t e = m_table[i]) {
+            if ((e & ~m_slotMask) == tag && m_values[(e & m_slotMask) - 1] == d) return false;
             i = (i + 1) & (m_table.size() - 1);
         }
-        m_table[i] = v;
+        m_table[i] = entry(slot, d);
         ++m_size;
+        if (m_values.capacity() == 0) m_values.reserve(m_n);  // pages are touched only as slots fill
+        m_values.resize(slot + 1);
+        m_values[slot] = d;
         return true;
     }
-    // Asks for v's slot ahead of the insert: the table outgrows the caches
+    // Asks for d's entry ahead of the insert: the table outgrows the caches
     // on a large group, and the probe would wait on memory.
-    void prefetch(std::uint64_t v) const {
-        if (!m_table.empty()) __builtin_prefetch(&m_table[slot(v)]);
+    void prefetch(std::uint64_t d) const {
+        if (!m_table.empty()) __builtin_prefetch(&m_table[home(d)]);
     }
-    bool contains(std::uint64_t v) const {
+    bool contains(std::uint64_t d) const {
         if (m_table.empty()) return false;
-        for (std::size_t i = slot(v); m_table[i] != 0; i = (i + 1) & (m_table.size() - 1))
-            if (m_table[i] == v) return true;
+        const std::uint32_t tag = tagOf(d);
+        for (std::size_t i = home(d); const std::uint32_t e = m_table[i]; i = (i + 1) & (m_table.size() - 1))
+            if ((e & ~m_slotMask) == tag && m_values[(e & m_slotMask) - 1] == d) return true;
         return false;
     }
-    void release() { std::vector<std::uint64_t>().swap(m_table); }
+    // Sizes the table for this many values, while it is empty.
     void reserve(std::size_t count) {
-        std::size_t capacity = 16;
-        while (capacity < count * 2) capacity *= 2;
-        if (capacity > m_table.size()) m_table.assign(capacity, 0);  // only while empty
+        if (m_size == 0) m_table.assign(capacityFor(count), 0);
     }
+    void release() {
+        std::vector<std::uint32_t>().swap(m_table);
+        std::vector<std::uint64_t>().swap(m_values);
+        m_size = 0;
+    }
+    // One entry a slot, every slot of the group.
+    std::vector<std::uint64_t> takeValues() {
+        m_values.resize(m_n);
+        std::vector<std::uint32_t>().swap(m_table);
+        m_size = 0;
+        return std::move(m_values);
+    }
+    const std::vector<std::uint64_t>& values() const { return m_values; }
 
 private:
-    std::size_t slot(std::uint64_t v) const {
-        return std::size_t((v * 0x9E3779B97F4A7C15ull) >> 32) & (m_table.size() - 1);
+    static std::size_t capacityFor(std::size_t count) {
+        std::size_t capacity = 16;
+        while (capacity * 3 < count * 4) capacity *= 2;
+        return capacity;
     }
+    std::size_t home(std::uint64_t d) const {
+        return std::size_t((d * 0x9E3779B97F4A7C15ull) >> 32) & (m_table.size() - 1);
+    }
+    // An entry keeps slot + 1 in its low bits and, in the bits the slots
+    // leave, some of the digest: most entries met on a probe are told apart
+    // without reading their value.
+    // The tag in place, above the slot bits; none when slots need all 32.
+    std::uint32_t tagOf(std::uint64_t d) const { return std::uint32_t((d >> 1) << m_slotBits); }
+    std::uint32_t entry(std::uint32_t slot, std::uint64_t d) const { return tagOf(d) | (slot + 1); }
     void grow() {
-        std::vector<std::uint64_t> old(std::max<std::size_t>(16, m_table.size() * 2), 0);
-        old.swap(m_table);
-        m_size = 0;
-        for (const std::uint64_t v : old)
-            if (v != 0) insert(v);
+        m_table.assign(std::max<std::size_t>(16, m_table.size() * 2), 0);
+        // Every value held is distinct: each goes into the first free entry.
+        for (std::uint32_t s = 0; s < m_values.size(); ++s) {
+            const std::uint64_t d = m_values[s];
+            if (!d) continue;
+            std::size_t i = home(d);
+            while (m_table[i]) i = (i + 1) & (m_table.size() - 1);
+            m_table[i] = entry(s, d);
+        }
     }
-    std::vector<std::uint64_t> m_table;
+
+    std::uint32_t m_n;
+    unsigned m_slotBits;  // enough for n, the largest slot + 1
+    std::uint32_t m_slotMask;
+    std::vector<std::uint32_t> m_table;
+    std::vector<std::uint64_t> m_values;
     std::size_t m_size = 0;
 };
 
-// What one side says about one attribute name. Once a value repeats the
-// name cannot be the key, and only its carriers are still counted.
+// What one side says about one attribute name. Once a value repeats, or the
+// name is missing from too many members to reach half of them, the name
+// cannot be the key, and only its carriers are still counted.
 struct Seen {
-    // expected: how many members may still carry it, to size the tables once.
-    Seen(const RecordString& n, std::size_t expected) : name(n) {
-        slots.reserve(expected);
-        digests.reserve(expected);
-        set.reserve(expected);
+    // expected: how many members may still carry it, to size the table once.
+    Seen(const RecordString& n, std::uint32_t slots, std::size_t expected) : name(n), values(slots) {
+        values.reserve(expected);
     }
     RecordString name;
     std::uint32_t carriers = 0;
-    bool repeated = false;
-    std::vector<std::uint32_t> slots;
-    std::vector<std::uint64_t> digests;
-    DigestSet set;
+    bool out = false;
+    ValueSet values;
 
     void add(std::uint32_t slot, std::uint64_t d) {
-        if (repeated) return;
-        if (!set.insert(d)) {
-            repeated = true;
-            std::vector<std::uint32_t>().swap(slots);
-            std::vector<std::uint64_t>().swap(digests);
-            set.release();
-            return;
-        }
-        slots.push_back(slot);
-        digests.push_back(d);
+        if (out) return;
+        if (!values.insert(slot, d)) drop();
+    }
+    void drop() {
+        out = true;
+        values.release();
     }
     // Carried by at least two members and half the group, and unique among them.
-    bool keyLike(std::uint32_t members) const { return !repeated && carriers >= 2 && carriers * 2 >= members; }
+    bool keyLike(std::uint32_t members) const { return !out && carriers >= 2 && carriers * 2 >= members; }
 };
 
 // Attribute names of a group are few and mostly in the same order on every
@@ -133,11 +172,16 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
     constexpr std::size_t kBlock = 32;
     std::vector<Pending> pending;
     pending.reserve(kBlock * 4);
-    auto drain = [&] {
+    std::uint32_t members = 0;
+    // after: the slots still to come.
+    auto drain = [&](std::uint32_t after) {
         for (const Pending& p : pending) seen[p.name].add(p.slot, p.digest);
         pending.clear();
+        // A name missing from more members than it can still reach is no
+        // key whatever follows: what it holds goes now.
+        for (Seen& s : seen)
+            if (!s.out && members - s.carriers > std::uint64_t(s.carriers) + after) s.drop();
     };
-    std::uint32_t members = 0;
     // The group's records and their strings are rarely in the cache any more:
     // ask for them a few members ahead, records first, then their strings.
     constexpr std::uint32_t kRecordsAhead = 16, kStringsAhead = 8;
@@ -155,27 +199,21 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
             if (k == seen.size()) {
                 k = 0;
                 while (k < seen.size() && seen[k].name != at.name) ++k;
-                if (k == seen.size()) seen.emplace_back(at.name, std::min<std::size_t>(n - i, kReserveAtMost));
+                if (k == seen.size()) seen.emplace_back(at.name, n, std::min<std::size_t>(n - i, kReserveAtMost));
             }
             Seen& named = seen[k];
             ++named.carriers;
-            if (!named.repeated) {
+            if (!named.out) {
                 const std::uint64_t d = digest(at.value);
-                named.set.prefetch(d);
+                named.values.prefetch(d);
                 pending.push_back({std::uint32_t(k), i, d});
             }
             expected = k + 1;
         });
-        if (members % kBlock == 0) drain();
+        if (members % kBlock == 0) drain(n - 1 - i);
     }
-    drain();
+    drain(0);
     return members;
-}
-
-std::vector<std::uint64_t> valuesBySlot(const Seen& s, std::uint32_t n) {
-    std::vector<std::uint64_t> out(n, 0);
-    for (std::size_t k = 0; k < s.slots.size(); ++k) out[s.slots[k]] = s.digests[k];
-    return out;
 }
 
 // Groups at least this large have both sides walked at the same time.
@@ -201,19 +239,20 @@ InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, Element
         });
     InferredKey key;
     if (membersX < 2 || membersY < 2) return key;
-    const Seen* bestX = nullptr;
-    const Seen* bestY = nullptr;
+    Seen* bestX = nullptr;
+    Seen* bestY = nullptr;
     std::size_t bestShared = 0;
     // seenX is in order of first appearance, which makes ties stable.
-    for (const Seen& sx : seenX) {
+    for (Seen& sx : seenX) {
         if (!sx.keyLike(membersX)) continue;
         const auto it = std::find_if(seenY.begin(), seenY.end(), [&](const Seen& s) { return s.name == sx.name; });
         if (it == seenY.end() || !it->keyLike(membersY)) continue;
-        const Seen& sy = *it;
+        Seen& sy = *it;
         // Values that rarely recur on the other side (a time stamp rewritten
         // everywhere) say nothing about which records are the same.
         std::size_t shared = 0;
-        for (const std::uint64_t v : sy.digests) shared += sx.set.contains(v);
+        for (const std::uint64_t v : sy.values.values())
+            if (v) shared += sx.values.contains(v);
         if (shared == 0 || shared * 2 < std::min(sx.carriers, sy.carriers)) continue;
         if (!bestX || shared > bestShared) {
             bestX = &sx;
@@ -223,8 +262,8 @@ InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, Element
     }
     if (!bestX) return key;
     key.attribute = std::u16string(bestX->name);
-    key.valuesX = valuesBySlot(*bestX, nX);
-    key.valuesY = valuesBySlot(*bestY, nY);
+    key.valuesX = bestX->values.takeValues();
+    key.valuesY = bestY->values.takeValues();
     return key;
 }
 

@@ -77,7 +77,10 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     if (!result.ok) {
         result.message = failure;
         ClearPane(pane);
+    } else {
+        TrimPane(pane);
     }
+    ReleasePreparedBlocks();
     // The handler must not keep a callback that refers to the caller's frame.
     h.ResetForPane(nullptr, nullptr);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -38,6 +38,10 @@ public:
         m_chunks.shrink_to_fit();
         m_used = 0;
     }
+    // Gives back the pages past the newest chunk's last element.
+    void trim() {
+        if (!m_chunks.empty()) m_chunks.back().releaseFrom(m_used * sizeof(T));
+    }
 
 private:
     static std::size_t capacity(const LargeBlock& b) { return b.size() / sizeof(T); }
@@ -83,6 +87,11 @@ public:
     void release(std::uint32_t i) { m_free.push_back(i); }
     std::size_t liveCount() const { return m_next ? m_next - 1 - m_free.size() : 0; }
     T& operator[](std::uint32_t i) const { return m_chunks[i / kChunkObjects][i % kChunkObjects]; }
+    // Gives back the pages past the last object ever created.
+    void trim() {
+        if (!m_blocks.empty() && m_next / kChunkObjects == m_blocks.size() - 1)
+            m_blocks.back().releaseFrom(std::size_t(m_next % kChunkObjects) * sizeof(T));
+    }
     void clear() {
         m_blocks.clear();
         m_blocks.shrink_to_fit();

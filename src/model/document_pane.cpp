@@ -31,6 +31,14 @@ void ClearPane(DocumentPane& pane) {
     pane.progressChars = 0;
 }
 
+void TrimPane(DocumentPane& pane) {
+    pane.tree.Trim();
+    pane.records.trim();
+    pane.digests.trim();
+    pane.strings.trim();
+    pane.numbers.trim();
+}
+
 namespace detail {
 DocumentPane* paneSlots[kPaneSlots] = {};
 const StringStore* paneStrings[kPaneSlots] = {};

@@ -215,6 +215,10 @@ void DestroySubtree(ElementRecord* record);
 // Destroys every record of the pane and deletes all its items.
 void ClearPane(DocumentPane& pane);
 
+// Gives back the unused pages at the end of the pane's stores, once a load
+// has filled them.
+void TrimPane(DocumentPane& pane);
+
 // Inserts the record's item under parent (null = top level). Does nothing
 // for a record of another pane or one already shown.
 void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pane,

@@ -46,6 +46,8 @@ public:
     const void* address(StringHandle h) const { return m_segments[h >> kSegmentShift] + (h & kSegmentMask); }
 
     void clear();
+    // Gives back the pages past the newest string.
+    void trim();
 
 private:
     static constexpr unsigned kSegmentShift = 21;  // 2 Mi units: 4 MiB

@@ -82,6 +82,13 @@ public:
         return found;
     }
 
+    void releaseReady() {
+        std::lock_guard lock(m_mutex);
+        for (const Mapping& m : m_ready) ::munmap(m.map, m.mapSize);
+        m_ready.clear();
+        m_wanted = 0;  // a block the thread is clearing now is dropped too
+    }
+
     ~Prefaulter() {
         {
             std::lock_guard lock(m_mutex);
@@ -191,6 +198,13 @@ LargeBlock& LargeBlock::operator=(LargeBlock&& other) noexcept {
     }
     return *this;
 }
+
+void LargeBlock::releaseFrom(std::size_t used) {
+    const std::size_t from = (used + kPage - 1) / kPage * kPage;
+    if (from < m_size) ::madvise(static_cast<char*>(m_data) + from, m_size - from, MADV_DONTNEED);
+}
+
+void ReleasePreparedBlocks() { prefaulter().releaseReady(); }
 
 void LargeBlock::release() {
     if (m_map) ::munmap(m_map, m_mapSize);

@@ -24,6 +24,11 @@ public:
 
     void* data() const { return m_data; }
     std::size_t size() const { return m_size; }
+    // Gives the pages from `used` bytes on back to the kernel; they read as
+    // zero again, and cost a fresh page only once written. A store calls it
+    // on its newest block once a load is done, since a prepared block came
+    // with all its pages in place.
+    void releaseFrom(std::size_t used);
 
 private:
     void release();
@@ -32,5 +37,10 @@ private:
     void* m_data = nullptr;
     std::size_t m_size = 0;
 };
+
+// Drops the blocks prepared ahead, and prepares none until a store grows
+// again: called when a load is done, so that none waits idle beside the
+// comparison.
+void ReleasePreparedBlocks();
 
 }  // namespace quillon

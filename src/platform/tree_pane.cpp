@@ -86,6 +86,11 @@ void TreePane::DeleteItem(TreeItem item) {
     if (m_observer) m_observer->afterRemove();
 }
 
+void TreePane::Trim() {
+    if (!m_chunks.empty() && m_slotCount / kChunkItems == m_chunks.size() - 1)
+        m_chunks.back().releaseFrom(std::size_t(m_slotCount % kChunkItems) * sizeof(Item));
+}
+
 void TreePane::DeleteAllItems() {
     if (m_observer) m_observer->beforeReset();
     m_chunks.clear();

@@ -71,6 +71,8 @@ public:
 
     // Number of live items.
     std::size_t Count() const { return m_live; }
+    // Gives back the pages past the highest item ever inserted.
+    void Trim();
     bool IsValid(TreeItem item) const { return valid(item); }
 
     // Position of an item among its siblings, and the child at a position.

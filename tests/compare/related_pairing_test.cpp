@@ -143,6 +143,44 @@ TEST_F(RelatedPairingTest, MembersWithoutTheKeyPairAmongThemselves) {
     EXPECT_TRUE(pairingReport().inferredKeys.empty());
 }
 
+// A key is decided on the whole group: one carried by exactly half of it, or
+// missing from a long first stretch of it, is still the key.
+TEST_F(RelatedPairingTest, KeyOnHalfTheGroupOrOnlyFromLateOnStillCounts) {
+    Compare("<r><p n='a'><v>1</v></p><p n='b'><v>2</v></p><p><v>3</v><w/></p><p><v>4</v><w/></p></r>",
+            "<r><p><v>5</v><w/></p><p n='b'><v>6</v></p><p n='a'><v>7</v></p><p><v>8</v><w/></p></r>");
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: p@n");
+    EXPECT_EQ(Pairs(left), "1>7 2>6 3>5 4>8");
+
+    // Members are looked at in blocks; the first blocks have no key at all.
+    const auto group = [](int without, int with, const char* text) {
+        std::string s = "<r>";
+        for (int i = 0; i < without; ++i) s += "<p><v>" + std::to_string(i) + text + "</v></p>";
+        for (int i = 0; i < with; ++i) s += "<p n='k" + std::to_string(i) + "'><v>" + text + "</v></p>";
+        return s + "</r>";
+    };
+    Compare(group(70, 70, "a"), group(70, 70, "b"));
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: p@n");
+    Compare(group(71, 70, "a"), group(70, 70, "b"));
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+}
+
+// Groups far larger than any table is first sized for: a value that comes
+// back at the very end is still seen to repeat, and the values still meet.
+TEST_F(RelatedPairingTest, KeyOfAHugeGroupIsJudgedOnAllItsValues) {
+    constexpr int kHuge = 40000;
+    const auto group = [&](const char* text, int lastKey) {
+        std::string s = "<r>";
+        for (int i = 0; i < kHuge; ++i)
+            s += "<i k='v" + std::to_string(i + 1 == kHuge ? lastKey : i) + "'>" + text + "</i>";
+        return s + "</r>";
+    };
+    Compare(group("a", kHuge - 1), group("b", kHuge - 1));
+    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: i@k");
+    EXPECT_EQ(compareCounters().ChangedPairs, 1u + kHuge);
+    Compare(group("a", 3), group("b", kHuge - 1));
+    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+}
+
 TEST_F(RelatedPairingTest, SingleElementOfANameStaysChanged) {
     for (const auto& [l, r] : {std::pair{"<r><note id='1'><t>a</t></note></r>", "<r><note id='2'><t>b</t></note></r>"},
                                std::pair{"<r><note><t>a</t></note><x/></r>", "<r><note><t>b</t></note></r>"}}) {

@@ -58,5 +58,32 @@ TEST(LargeBlock, AnotherSizeAfterARunOfOneAndSmallBlocks) {
     EXPECT_EQ(LargeBlock(0, true).data(), nullptr);
 }
 
+// Pages given back read as zero and take writes again; those before stay.
+// Blocks handed out after the prepared ones were dropped are as fresh.
+TEST(LargeBlock, TailGivenBackAndPreparedBlocksDropped) {
+    LargeBlock block(4 * kMiB, true);
+    std::memset(block.data(), 7, block.size());
+    const std::size_t used = kMiB + 100;
+    block.releaseFrom(used);
+    const auto* p = static_cast<const unsigned char*>(block.data());
+    EXPECT_EQ(p[used - 1], 7);
+    EXPECT_TRUE(zeroAt(block, 2 * kMiB) && zeroAt(block, block.size() - 1));
+    static_cast<unsigned char*>(block.data())[block.size() - 1] = 9;
+    EXPECT_EQ(p[block.size() - 1], 9);
+    block.releaseFrom(block.size());  // nothing past the end
+
+    std::vector<LargeBlock> blocks;
+    for (int i = 0; i < 6; ++i) blocks.emplace_back(4 * kMiB, true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ReleasePreparedBlocks();
+    for (int i = 0; i < 6; ++i) {
+        blocks.emplace_back(4 * kMiB, i % 2 == 0);
+        EXPECT_EQ(blocks.back().size(), 4 * kMiB);
+        EXPECT_TRUE(zeroAt(blocks.back(), 0) && zeroAt(blocks.back(), blocks.back().size() - 1)) << i;
+        std::memset(blocks.back().data(), i + 1, blocks.back().size());
+    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(static_cast<const unsigned char*>(blocks[6 + i].data())[0], i + 1);
+}
+
 }  // namespace
 }  // namespace quillon

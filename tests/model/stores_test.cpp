@@ -6,6 +6,7 @@
 
 #include "model/arena.h"
 #include "model/string_store.h"
+#include "platform/tree_pane.h"
 
 namespace quillon {
 namespace {
@@ -115,6 +116,55 @@ TEST(IndexedStore, IndicesAcrossChunksAndReusedSlots) {
     const std::uint32_t again = store.create();
     EXPECT_EQ(again, indices[5]);
     EXPECT_EQ(store[again].value, 0u);
+}
+
+// A load gives back the pages past the end of each store; everything stored
+// before reads back as it was, and each store goes on growing from there.
+TEST(StoreTrim, WhatIsStoredOutlivesTheTrimAndStoresGrowOn) {
+    StringStore strings;
+    std::vector<std::pair<StringHandle, std::u16string>> stored;
+    const auto store = [&](int k) {
+        std::u16string s = u"s" + std::u16string(std::size_t(k % 37) + 1, u'a' + char16_t(k % 26));
+        if (k % 5 == 0) s += u'\u4E2D';  // some kept two bytes a character
+        stored.emplace_back(strings.store(RecordString(s)), s);
+    };
+    for (int k = 0; k < 3001; ++k) store(k);
+    strings.trim();
+    for (int k = 3001; k < 3100; ++k) store(k);
+    strings.trim();
+    for (const auto& [h, s] : stored) ASSERT_EQ(Read(strings, h), s) << h;
+    ASSERT_TRUE(Terminated(strings, stored.back().first));
+
+    IndexedStore<std::uint64_t> numbers;
+    const std::uint32_t n = IndexedStore<std::uint64_t>::kChunkObjects + 777;
+    for (std::uint32_t k = 0; k < 2 * n; ++k) {
+        if (k == n) numbers.trim();
+        numbers[numbers.create()] = k + 1;
+    }
+    numbers.trim();
+    for (std::uint32_t k = 0; k < 2 * n; ++k) ASSERT_EQ(numbers[k + 1], k + 1u) << k;
+
+    Arena<std::uint32_t> arena;
+    std::vector<std::uint32_t*> tables;
+    for (std::uint32_t k = 0; k < 3000; ++k) {
+        if (k == 1500) arena.trim();
+        tables.push_back(arena.allocate(3));
+        tables.back()[0] = tables.back()[2] = k;
+    }
+    arena.trim();
+    for (std::uint32_t k = 0; k < tables.size(); ++k) ASSERT_TRUE(tables[k][0] == k && tables[k][2] == k) << k;
+
+    TreePane tree;
+    constexpr TreeItem kItems = 5000;
+    ASSERT_EQ(tree.InsertItem(1, kNoItem), 1u);
+    for (TreeItem i = 2; i <= kItems; ++i) {
+        if (i == kItems / 2) tree.Trim();
+        ASSERT_EQ(tree.InsertItem(i, 1), i);
+    }
+    tree.Trim();
+    EXPECT_EQ(tree.Count(), std::size_t(kItems));
+    EXPECT_EQ(tree.ChildCount(1), kItems - 1);
+    EXPECT_EQ(tree.ChildAt(1, kItems - 2), kItems);
 }
 
 }  // namespace
