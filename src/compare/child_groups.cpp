@@ -107,7 +107,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
             }
             return it->second;
         };
-        for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it))
+        for (TreeItem it = tree.FirstChild(element->item()); it; it = tree.NextSibling(it))
             if (const ElementRecord* c = pane.record(it)) ++counts[groupOf(NameIdOf(*c), addGroup)];
         const auto n = std::uint32_t(ids.size());
         std::uint32_t* table = arena.allocate<std::uint32_t>(2 * std::size_t(n));
@@ -132,7 +132,7 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
             const auto it = extra.find(id);
             return it == extra.end() ? NotFound : it->second;
         };
-        for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
+        for (TreeItem it = tree.FirstChild(element->item()); it; it = tree.NextSibling(it)) {
             ElementRecord* c = pane.record(it);
             if (!c) continue;
             const std::uint32_t k = groupOf(NameIdOf(*c), known);
@@ -155,9 +155,9 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     auto none = [](std::uint32_t) { return NotFound; };
     // Only the children's names are read here; on a large element the
     // children are no longer in the cache, so ask for them a few ahead.
-    TreeItem ahead = tree.FirstChild(element->item);
+    TreeItem ahead = tree.FirstChild(element->item());
     for (std::uint32_t k = 0; k < kRecordsAhead && ahead; ++k) ahead = tree.NextSibling(ahead);
-    for (TreeItem it = tree.FirstChild(element->item); it; it = tree.NextSibling(it)) {
+    for (TreeItem it = tree.FirstChild(element->item()); it; it = tree.NextSibling(it)) {
         if (ahead) {
             if (const ElementRecord* later = pane.record(ahead)) __builtin_prefetch(&later->nameIndex);
             ahead = tree.NextSibling(ahead);

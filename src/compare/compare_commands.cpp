@@ -46,12 +46,12 @@ void removeWithPartner(ElementRecord* e) {
     compareCommandState().ViewFiltered = true;
     if (ElementRecord* p = e->partner()) {
         DocumentPane* pane = p->treePane();
-        const TreeItem item = p->item;
+        const TreeItem item = p->item();
         DestroySubtree(p);
         if (pane) pane->tree.DeleteItem(item);
     }
     DocumentPane* pane = e->treePane();
-    const TreeItem item = e->item;
+    const TreeItem item = e->item();
     DestroySubtree(e);
     if (pane) pane->tree.DeleteItem(item);
 }
@@ -184,7 +184,7 @@ void ExpandDifferences(ElementRecord* start) {
     if (!start || !start->treePane()) return;
     DocumentPane& pane = *start->treePane();
     TreePane& tree = pane.tree;
-    const TreeItem top = start->item;
+    const TreeItem top = start->item();
     for (TreeItem it = top; it; it = tree.NextInSubtree(it, top)) {
         const ElementRecord* e = pane.record(it);
         if (e && CompareState(*e) != 0 && tree.Parent(it)) tree.SetExpanded(tree.Parent(it), true);

@@ -21,7 +21,7 @@ ElementRecord* walkForward(ElementRecord* e, bool descend, std::uint32_t& depth,
     if (!e || !e->treePane()) return nullptr;
     const DocumentPane& pane = *e->treePane();
     const TreePane& tree = pane.tree;
-    TreeItem item = e->item;
+    TreeItem item = e->item();
     int current = stateOf(e);
     for (;;) {
         const TreeItem child = (descend && current != 0) ? tree.FirstChild(item) : kNoItem;
@@ -50,7 +50,7 @@ ElementRecord* walkBackward(ElementRecord* e, bool descend, std::uint32_t& depth
     if (!e || !e->treePane()) return nullptr;
     const DocumentPane& pane = *e->treePane();
     const TreePane& tree = pane.tree;
-    TreeItem item = e->item;
+    TreeItem item = e->item();
     for (;;) {
         int current;
         if (const TreeItem prev = tree.PrevSibling(item)) {

@@ -248,8 +248,8 @@ private:
         // elements have equal ones: the two walks stay on corresponding
         // nodes as long as every node is identical to its counterpart.
         auto walk = [&](auto&& visit) {
-            for (TreeItem i = ta.FirstChild(a->item), j = tb.FirstChild(b->item); i;
-                 i = ta.NextInSubtree(i, a->item), j = tb.NextInSubtree(j, b->item)) {
+            for (TreeItem i = ta.FirstChild(a->item()), j = tb.FirstChild(b->item()); i;
+                 i = ta.NextInSubtree(i, a->item()), j = tb.NextInSubtree(j, b->item())) {
                 if (!visit(pa.record(i), pb.record(j))) return false;
             }
             return true;

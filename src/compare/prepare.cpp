@@ -101,7 +101,7 @@ std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters
     };
     std::vector<Frame> stack;
     step(*start, inherited);
-    stack.push_back({start, tree.FirstChild(start->item), IsKeyParent(*start)});
+    stack.push_back({start, tree.FirstChild(start->item()), IsKeyParent(*start)});
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (const TreeItem item = top.nextChild) {

@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(ElementRecord) == 56,
+static_assert(sizeof(ElementRecord) == 52,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -42,13 +42,13 @@ std::uint32_t childPathHash(const ElementRecord* parent, const ElementRecord& ch
 
 // The item's height follows its content as it does after loading.
 void refreshHeight(const ElementRecord& r) {
-    r.treePane()->tree.SetHeight(r.item, options().DisplayFullMode ? LineCount(r, true) : 1);
+    r.treePane()->tree.SetHeight(r.item(), options().DisplayFullMode ? LineCount(r, true) : 1);
 }
 
 std::uint64_t subtreeSize(const ElementRecord& r) {
     const TreePane& tree = r.treePane()->tree;
     std::uint64_t n = 1;
-    for (TreeItem it = tree.NextInSubtree(r.item, r.item); it; it = tree.NextInSubtree(it, r.item)) ++n;
+    for (TreeItem it = tree.NextInSubtree(r.item(), r.item()); it; it = tree.NextInSubtree(it, r.item())) ++n;
     return n;
 }
 
@@ -110,13 +110,13 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
     const DocumentPane& fromPane = *s.treePane();
     const TreePane& from = fromPane.tree;
     // Copying a subtree into itself would never end.
-    if (&pane == &fromPane && isWithin(pane.tree, d.item, s.item)) return 0;
+    if (&pane == &fromPane && isWithin(pane.tree, d.item(), s.item())) return 0;
 
     struct Frame {
         ElementRecord* copy;
         TreeItem nextSource;
     };
-    std::vector<Frame> stack{{&d, from.FirstChild(s.item)}};
+    std::vector<Frame> stack{{&d, from.FirstChild(s.item())}};
     std::uint64_t created = 0;
     while (!stack.empty()) {
         const TreeItem item = stack.back().nextSource;
@@ -184,7 +184,7 @@ bool ReplaceAllowed(ElementRecord& target, const ElementRecord& source) {
 ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source) {
     if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return nullptr;
     DocumentPane& pane = *target->treePane();
-    const TreeItem item = target->item;
+    const TreeItem item = target->item();
     const std::uint64_t destroyed = subtreeSize(*target);
 
     while (const TreeItem child = pane.tree.FirstChild(item)) {
@@ -207,7 +207,7 @@ ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
     DocumentPane& pane = *target->treePane();
 
     ElementRecord* k = CopyRecord(pane, *source);
-    InsertRecord(k, parent, pane, InsertAt::After, target->item);
+    InsertRecord(k, parent, pane, InsertAt::After, target->item());
     k->pathHash = childPathHash(parent, *k);
     refreshHeight(*k);
     CountChildName(*parent, NameIdOf(*source));

@@ -230,7 +230,7 @@ void SAX2CountHandlers::endElement(const XMLCh*, const XMLCh*, const XMLCh*) {
     SetRecordText(record, m_texts[m_open.size() - 1]);
     finishSignature(m_open.back());
     buildChildNameTable(record);
-    if (options().DisplayFullMode) m_pane->tree.SetHeight(record->item, LineCount(*record, true));
+    if (options().DisplayFullMode) m_pane->tree.SetHeight(record->item(), LineCount(*record, true));
     m_open.pop_back();
     if (ElementRecord* parent = currentRecord()) m_currentPathHash = parent->pathHash;
 }
@@ -257,7 +257,7 @@ void SAX2CountHandlers::buildChildNameTable(ElementRecord* record) {
     m_childCounts.clear();
     std::unordered_map<std::uint32_t, std::uint32_t> slots;
     const TreePane& tree = m_pane->tree;
-    for (TreeItem child = tree.FirstChild(record->item); child; child = tree.NextSibling(child)) {
+    for (TreeItem child = tree.FirstChild(record->item()); child; child = tree.NextSibling(child)) {
         if (m_childIds.size() >= kMaxDistinctChildNames) break;
         const ElementRecord* c = m_pane->record(child);
         const std::uint32_t id = c ? NameIdOf(*c) : 0;
@@ -296,9 +296,9 @@ void SAX2CountHandlers::endDocument() {
     InsertRecord(end, nullptr, *m_pane);
     WritableSubtree(*end).descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
     buildChildNameTable(end);
-    m_pane->tree.SetHeight(end->item, options().DisplayFullMode ? 20 : 1);
+    m_pane->tree.SetHeight(end->item(), options().DisplayFullMode ? 20 : 1);
     m_pane->tree.Select(m_pane->tree.Root());
-    m_pane->tree.Select(end->item);
+    m_pane->tree.Select(end->item());
     m_documentEnded = true;
 }
 

@@ -40,7 +40,7 @@ public:
     }
     // Gives back the pages past the newest chunk's last element.
     void trim() {
-        if (!m_chunks.empty()) m_chunks.back().releaseFrom(m_used * sizeof(T));
+        if (!m_chunks.empty()) m_chunks.back().releasePages(m_used * sizeof(T));
     }
 
 private:
@@ -58,8 +58,13 @@ class IndexedStore {
 
 public:
     // A chunk fills one 4 MiB block, the size every large store grows by, so
-    // that blocks prepared ahead fit it (LargeBlock).
-    static constexpr std::uint32_t kChunkObjects = std::uint32_t((std::size_t(4) << 20) / sizeof(T));
+    // that blocks prepared ahead fit it (LargeBlock). Blocks start on a
+    // multiple of their size, and each keeps its chunk's number in its last
+    // bytes: an object's index follows from its address (IndexOf).
+    static constexpr std::size_t kChunkBytes = std::size_t(4) << 20;
+    static_assert(kLargeBlockAlignment % kChunkBytes == 0);
+    static constexpr std::uint32_t kChunkObjects =
+        std::uint32_t((kChunkBytes - sizeof(std::uint32_t)) / sizeof(T));
 
     IndexedStore() = default;
     IndexedStore(const IndexedStore&) = delete;
@@ -76,8 +81,9 @@ public:
             if (m_next / kChunkObjects == m_chunks.size()) {
                 if (m_next > std::uint32_t(-1) - kChunkObjects) throw std::bad_alloc();
                 // Huge pages only once the document has shown it is large.
-                m_blocks.emplace_back(std::size_t(kChunkObjects) * sizeof(T), !m_blocks.empty());
+                m_blocks.emplace_back(kChunkBytes, !m_blocks.empty());
                 m_chunks.push_back(static_cast<T*>(m_blocks.back().data()));
+                *chunkNumber(m_chunks.back()) = std::uint32_t(m_chunks.size() - 1);
             }
             i = m_next++;
         }
@@ -87,10 +93,19 @@ public:
     void release(std::uint32_t i) { m_free.push_back(i); }
     std::size_t liveCount() const { return m_next ? m_next - 1 - m_free.size() : 0; }
     T& operator[](std::uint32_t i) const { return m_chunks[i / kChunkObjects][i % kChunkObjects]; }
-    // Gives back the pages past the last object ever created.
+    // The index of an object of some IndexedStore<T>, by its address.
+    static std::uint32_t IndexOf(const T* p) {
+        const auto address = reinterpret_cast<std::uintptr_t>(p);
+        const std::uintptr_t base = address & ~std::uintptr_t(kChunkBytes - 1);
+        return *chunkNumber(reinterpret_cast<const T*>(base)) * kChunkObjects +
+               std::uint32_t((address - base) / sizeof(T));
+    }
+    // Gives back the pages past the last object ever created, up to the
+    // page that holds the chunk's number.
     void trim() {
         if (!m_blocks.empty() && m_next / kChunkObjects == m_blocks.size() - 1)
-            m_blocks.back().releaseFrom(std::size_t(m_next % kChunkObjects) * sizeof(T));
+            m_blocks.back().releasePages(std::size_t(m_next % kChunkObjects) * sizeof(T),
+                                         kChunkBytes - sizeof(std::uint32_t));
     }
     void clear() {
         m_blocks.clear();
@@ -103,6 +118,10 @@ public:
     }
 
 private:
+    static std::uint32_t* chunkNumber(const T* chunk) {
+        return reinterpret_cast<std::uint32_t*>(
+            reinterpret_cast<std::uintptr_t>(chunk) + kChunkBytes - sizeof(std::uint32_t));
+    }
     std::vector<LargeBlock> m_blocks;
     std::vector<T*> m_chunks;
     std::vector<std::uint32_t> m_free;

@@ -9,7 +9,7 @@ namespace quillon {
 void DestroySubtree(ElementRecord* record) {
     if (!record || !record->treePane()) return;
     DocumentPane& pane = *record->treePane();
-    const TreeItem top = record->item;
+    const TreeItem top = record->item();
     // Releasing a record leaves the tree as it is: the walk releases as it goes.
     ReleaseRecord(record);
     for (TreeItem it = pane.tree.NextInSubtree(top, top); it; it = pane.tree.NextInSubtree(it, top))
@@ -91,7 +91,7 @@ namespace {
 // The record at the item one step from r's in its pane's tree.
 ElementRecord* stepTo(const ElementRecord* r, TreeItem (TreePane::*step)(TreeItem) const) {
     const DocumentPane* pane = r ? r->treePane() : nullptr;
-    return pane ? pane->record((pane->tree.*step)(r->item)) : nullptr;
+    return pane ? pane->record((pane->tree.*step)(r->item())) : nullptr;
 }
 
 }  // namespace

@@ -69,13 +69,13 @@ ElementRecord* PrevInDocumentOrder(const ElementRecord* record);
 // True when the record is shown in its pane's tree.
 inline bool IsInTree(const ElementRecord& record) {
     const DocumentPane* pane = record.treePane();
-    return pane && pane->tree.IsValid(record.item);
+    return pane && pane->tree.IsValid(record.item());
 }
 
 // The number of the record's children in its pane's tree; 0 outside a pane.
 inline std::uint32_t ChildCountOf(const ElementRecord& record) {
     const DocumentPane* pane = record.treePane();
-    return pane ? pane->tree.ChildCount(record.item) : 0;
+    return pane ? pane->tree.ChildCount(record.item()) : 0;
 }
 
 // The last top-level record: the end-of-document item of a loaded pane.

@@ -48,7 +48,6 @@ SubtreeDigest& MakeSubtree(ElementRecord& record) {
 ElementRecord* NewRecord(DocumentPane& pane) {
     const std::uint32_t index = pane.records.create();
     ElementRecord* r = &pane.records[index];
-    r->item = index;
     r->paneSlot = pane.slot;
     return r;
 }
@@ -66,10 +65,8 @@ ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint
 void ResetRecord(ElementRecord* record) {
     if (!record) return;
     releaseOwned(*record);
-    const TreeItem item = record->item;
     const std::uint16_t slot = record->paneSlot;
     *record = ElementRecord{};
-    record->item = item;
     record->paneSlot = slot;
 }
 
@@ -79,7 +76,7 @@ void ReleaseRecord(ElementRecord* record) {
     // A pane's record keeps its fields until the slot is used again: the
     // tree's observers may still read it while its item goes.
     if (DocumentPane* pane = record->treePane())
-        pane->records.release(record->item);
+        pane->records.release(record->item());
     else
         *record = ElementRecord{};
 }
@@ -104,7 +101,7 @@ void InsertRecord(ElementRecord* record, ElementRecord* parent, DocumentPane& pa
     // Only a record of this pane can take its item; the tree refuses one
     // already shown.
     if (record->paneSlot != pane.slot) return;
-    pane.tree.InsertItem(record->item, parent ? parent->item : kNoItem, where, after);
+    pane.tree.InsertItem(record->item(), parent ? parent->item() : kNoItem, where, after);
 }
 
 void SetRecordText(ElementRecord* record, std::u16string_view text) { SetRecordText(record, RecordString(text)); }

@@ -89,9 +89,6 @@ struct ElementRecord {
     std::uint8_t ruleFlags = 0;    // bits 0-5 rule flags, 7 condition evaluated, 6 it held
     std::uint16_t column = 0;
     std::uint16_t paneSlot = 0;  // the pane's slot (treePane()); 0 for none
-    // The record's index in its pane's store, and so its item in the pane's
-    // tree (shown once tree.IsValid(item)); 0 outside a pane.
-    TreeItem item = kNoItem;
     // Trimmed pieces joined by one blank; 0 when none. Read through textString().
     StringHandle text = 0;
     // Index in the pane's digest store; 0, none, reads as all zero (subtree()).
@@ -101,6 +98,10 @@ struct ElementRecord {
     std::uint32_t line = 0;
 
     DocumentPane* treePane() const { return detail::paneSlots[paneSlot]; }
+    // The record's index in its pane's store, and so its item in the pane's
+    // tree (shown once tree.IsValid(item)); 0 outside a pane. Found from
+    // where the record lies in the store rather than kept in every record.
+    TreeItem item() const;
     ElementRecord* partner() const {
         return partnerIndex ? &(*detail::paneRecords[detail::partnerSlots[paneSlot]])[partnerIndex] : nullptr;
     }
@@ -112,7 +113,7 @@ struct ElementRecord {
             return;
         }
         detail::partnerSlots[paneSlot] = p->paneSlot;
-        partnerIndex = p->item;
+        partnerIndex = p->item();
     }
     const NameEntry* name() const { return NameAt(nameIndex); }
     // The name as written; empty when there is none.
@@ -152,6 +153,13 @@ struct ElementRecord {
     std::u16string textUtf16() const { return std::u16string(textString()); }
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
+
+// 52 bytes: every element of a document has one.
+static_assert(sizeof(ElementRecord) == 52, "a record grew: every element of a document pays for it");
+
+inline TreeItem ElementRecord::item() const {
+    return paneSlot ? IndexedStore<ElementRecord>::IndexOf(this) : kNoItem;
+}
 
 // Unpairs the record's partner, when the partner's link points back here.
 inline void ClearBackLink(const ElementRecord& record) {

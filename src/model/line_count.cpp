@@ -41,7 +41,7 @@ void SetItemHeights(const ElementRecord& record, bool fullMode) {
     DocumentPane& pane = *record.treePane();
     TreePane& tree = pane.tree;
     // In document order without recursion: a deep tree must not exhaust the stack.
-    for (TreeItem it = record.item; it; it = tree.NextInSubtree(it, record.item))
+    for (TreeItem it = record.item(); it; it = tree.NextInSubtree(it, record.item()))
         if (const ElementRecord* r = pane.record(it)) tree.SetHeight(it, LineCount(*r, fullMode));
 }
 

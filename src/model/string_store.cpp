@@ -36,7 +36,7 @@ bool needsWide(const RecordString& s) { return !s.isNarrow() && !FitsLatin1(s.ut
 void StringStore::trim() {
     if (m_blocks.empty()) return;
     const std::uint64_t start = m_end - m_blocks.back().size() / sizeof(char16_t);
-    m_blocks.back().releaseFrom(std::size_t(m_next - start) * sizeof(char16_t));
+    m_blocks.back().releasePages(std::size_t(m_next - start) * sizeof(char16_t));
 }
 
 StringHandle StringStore::allocate(std::size_t n) {

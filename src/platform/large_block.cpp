@@ -3,6 +3,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -30,12 +31,14 @@ struct Mapping {
 };
 
 Mapping mapBlock(std::size_t rounded, bool hugePages) {
-    // Over-map by one huge page so the block can start on a huge-page boundary.
-    const std::size_t mapSize = rounded + kHugePage;
+    // Over-map so the block can start on an aligned boundary, which is also a
+    // huge-page one; the spare address space is never touched.
+    static_assert(kLargeBlockAlignment % kHugePage == 0);
+    const std::size_t mapSize = rounded + kLargeBlockAlignment;
     void* map = ::mmap(nullptr, mapSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (map == MAP_FAILED) throw std::bad_alloc();
-    const auto misalignment = reinterpret_cast<std::uintptr_t>(map) % kHugePage;
-    char* aligned = static_cast<char*>(map) + (misalignment ? kHugePage - misalignment : 0);
+    const auto misalignment = reinterpret_cast<std::uintptr_t>(map) % kLargeBlockAlignment;
+    char* aligned = static_cast<char*>(map) + (misalignment ? kLargeBlockAlignment - misalignment : 0);
     if (hugePages) ::madvise(aligned, rounded, MADV_HUGEPAGE);
     return {map, mapSize, aligned, rounded};
 }
@@ -199,9 +202,10 @@ LargeBlock& LargeBlock::operator=(LargeBlock&& other) noexcept {
     return *this;
 }
 
-void LargeBlock::releaseFrom(std::size_t used) {
-    const std::size_t from = (used + kPage - 1) / kPage * kPage;
-    if (from < m_size) ::madvise(static_cast<char*>(m_data) + from, m_size - from, MADV_DONTNEED);
+void LargeBlock::releasePages(std::size_t from, std::size_t to) {
+    from = (from + kPage - 1) / kPage * kPage;
+    to = std::min(to, m_size) / kPage * kPage;
+    if (from < to) ::madvise(static_cast<char*>(m_data) + from, to - from, MADV_DONTNEED);
 }
 
 void ReleasePreparedBlocks() { prefaulter().releaseReady(); }

@@ -5,6 +5,10 @@
 
 namespace quillon {
 
+// Every large block starts on a multiple of this: a store whose chunks are
+// one block of this size finds a chunk's start from an address inside it.
+constexpr std::size_t kLargeBlockAlignment = std::size_t(4) << 20;
+
 // A large zero-filled block straight from the kernel, backed by huge pages
 // where the system allows it and the caller asks for them. Loading a big
 // document touches hundreds of megabytes of fresh memory; with 4 KiB pages the
@@ -24,11 +28,11 @@ public:
 
     void* data() const { return m_data; }
     std::size_t size() const { return m_size; }
-    // Gives the pages from `used` bytes on back to the kernel; they read as
-    // zero again, and cost a fresh page only once written. A store calls it
-    // on its newest block once a load is done, since a prepared block came
-    // with all its pages in place.
-    void releaseFrom(std::size_t used);
+    // Gives the whole pages from byte `from` to byte `to` (the end when
+    // larger) back to the kernel; they read as zero again, and cost a fresh
+    // page only once written. A store calls it on its newest block once a
+    // load is done, since a prepared block came with all its pages in place.
+    void releasePages(std::size_t from, std::size_t to = std::size_t(-1));
 
 private:
     void release();

@@ -88,7 +88,7 @@ void TreePane::DeleteItem(TreeItem item) {
 
 void TreePane::Trim() {
     if (!m_chunks.empty() && m_slotCount / kChunkItems == m_chunks.size() - 1)
-        m_chunks.back().releaseFrom(std::size_t(m_slotCount % kChunkItems) * sizeof(Item));
+        m_chunks.back().releasePages(std::size_t(m_slotCount % kChunkItems) * sizeof(Item));
 }
 
 void TreePane::DeleteAllItems() {

@@ -68,7 +68,7 @@ void MainWindow::findNext(const FindRequest& request) {
     if (busy() || !m_selection.current || !m_currentPane) return;
     const PaneSide side = *m_currentPane;
     if (ElementRecord* found = RunFindRequest(m_selection.current, request))
-        m_views[int(side)]->selectItem(found->item);
+        m_views[int(side)]->selectItem(found->item());
 }
 
 void MainWindow::viewElement() {

@@ -34,7 +34,7 @@ void MainWindow::runEditCommand(int id) {
     if (!m_currentPane || !m_selection.current) return;
     const PaneSide side = *m_currentPane;
     PaneModel* model = m_models[int(side)];
-    ElementRecord* current = model->pane().record(m_selection.current->item);
+    ElementRecord* current = model->pane().record(m_selection.current->item());
     if (current != m_selection.current) return;
     const DocumentPane* other = &m_pipeline->pane(OtherSide(side)).pane;
 
@@ -42,7 +42,7 @@ void MainWindow::runEditCommand(int id) {
     // afterwards instead of one notice per item.
     const bool ownBulk = !model->inBulkChange();
     model->beginBulkChange();
-    EditShell shell(*this, side, current->item);
+    EditShell shell(*this, side, current->item());
     switch (id) {
         case cmd::ReplaceElement:
             ReplaceElementCommand(current, other, shell);

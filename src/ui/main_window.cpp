@@ -517,7 +517,7 @@ void MainWindow::expandOrCollapseNodes(bool expand) {
     TreeItem item = kNoItem;
     if (m_selection.current && m_currentPane) {
         side = *m_currentPane;
-        item = m_selection.current->item;
+        item = m_selection.current->item();
     } else {
         item = m_pipeline->pane(PaneSide::Left).pane.tree.Root();
     }
@@ -655,7 +655,7 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
         if (const TreeItem root = tree.Root()) {
             view->setExpandedItem(root, false);
             view->setExpandedItem(root, true);
-            if (given[i] && given[i]->treePane() == &model->pane()) view->setExpandedItem(given[i]->item, true);
+            if (given[i] && given[i]->treePane() == &model->pane()) view->setExpandedItem(given[i]->item(), true);
         }
     }
     resetNavigation();
@@ -722,7 +722,7 @@ void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
         ElementRecord* partner = record->partner();
         m_partnerSelecting = true;
         m_selection.partner = partner;
-        m_views[int(other)]->selectItem(partner ? partner->item : kNoItem);
+        m_views[int(other)]->selectItem(partner ? partner->item() : kNoItem);
         m_viewers.refresh(other, partner);
         m_partnerSelecting = false;
     }

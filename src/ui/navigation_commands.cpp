@@ -56,8 +56,8 @@ void MainWindow::goToNavigationTarget(int id) {
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
         if (target->treePane() != &m_pipeline->pane(side).pane) continue;
         PaneView* view = m_views[int(side)];
-        view->selectItem(target->item);
-        view->scrollTo(view->paneModel()->indexOf(target->item));
+        view->selectItem(target->item());
+        view->scrollTo(view->paneModel()->indexOf(target->item()));
         return;
     }
 }
@@ -95,7 +95,7 @@ void MainWindow::showElementPopup(const QPoint& globalPos) {
     if (!current || !m_currentPane) return;
     PaneView* view = m_views[int(*m_currentPane)];
     PaneModel* model = view->paneModel();
-    const QModelIndex index = model ? model->indexOf(current->item) : QModelIndex();
+    const QModelIndex index = model ? model->indexOf(current->item()) : QModelIndex();
     const QRect cell = index.isValid() ? view->visualRect(index) : QRect();
     if (cell.isEmpty()) return;  // inside a collapsed parent
     // The text ends where the painter stops drawing; a dry paint tells where.
@@ -127,13 +127,13 @@ void MainWindow::reselectCurrent() {
     ElementRecord* record = currentRecord();
     m_selection.current = nullptr;
     m_currentPane.reset();
-    m_views[int(side)]->selectItem(record ? record->item : kNoItem);
+    m_views[int(side)]->selectItem(record ? record->item() : kNoItem);
     selectionChanged(side, record);
 }
 
 ElementRecord* MainWindow::currentRecord() const {
     if (!m_selection.current || !m_currentPane) return nullptr;
-    return m_models[int(*m_currentPane)]->pane().record(m_selection.current->item);
+    return m_models[int(*m_currentPane)]->pane().record(m_selection.current->item());
 }
 
 }  // namespace quillon

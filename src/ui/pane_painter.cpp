@@ -160,7 +160,7 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
         lk.nameColorIndex = lk.state + 3;
     else if (ignoredClass != 0)
         lk.nameColorIndex = ignoredClass + 5;
-    lk.selectedAside = r != m_selection.current && r != m_selection.partner && tree.Selected() == r->item;
+    lk.selectedAside = r != m_selection.current && r != m_selection.partner && tree.Selected() == r->item();
     const bool ignored = r->ignoreState != 0;
     if (lk.state == 2)
         lk.attributeClass = 4;
@@ -171,7 +171,7 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
     else if ((r->ruleFlags & kRuleTextNotCompared) || ignored)
         lk.textClass = 3;
     lk.icon =
-        IconIndex(*r, compared, tree.FirstChild(r->item) != kNoItem, tree.IsExpanded(r->item), ShownAsKeyElement(*r));
+        IconIndex(*r, compared, tree.FirstChild(r->item()) != kNoItem, tree.IsExpanded(r->item()), ShownAsKeyElement(*r));
 
     if (const ElementRecord* partner = lk.state == 1 ? r->partner() : nullptr) {
         const ElementRecord& p = *partner;
@@ -180,7 +180,7 @@ PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelInde
         st.highlightChars = options().HighlightChars != 0;
         st.attributeNamesCaseSensitive = options().XMLAttributeCaseSensitive != 0;
         st.ignoredAttribute = [r](std::uint16_t hash) { return AttributeNotCompared(*r, hash); };
-        if (tree.Height(r->item) <= 1) st.limit = kMaxDrawnChars;
+        if (tree.Height(r->item()) <= 1) st.limit = kMaxDrawnChars;
         // Qt and the highlighting read UTF-16: record strings are widened here.
         std::u16string own, other;
         if (r->attributes)
@@ -348,7 +348,7 @@ std::pair<int, int> PanePainter::placeOf(const QStyleOptionViewItem& option, con
     if (!view) return {kIconArea, 0};
     // The view's own indentation rule: one step per level, and one more for
     // the top level's expand buttons.
-    const int levels = depthOf(model.tree(), r.item) + (view->rootIsDecorated() ? 1 : 0);
+    const int levels = depthOf(model.tree(), r.item()) + (view->rootIsDecorated() ? 1 : 0);
     return {view->indentation() * levels + kIconArea, view->wrapRoom()};
 }
 
@@ -379,7 +379,7 @@ PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const Elem
     if (isEndOfDocument(r) || !options().DisplayFullMode || (!r.attributes && !r.text)) return lines;
     // Long strings always get the multi-line look; shorter ones only when
     // their one line would run past the pane.
-    const bool longStrings = model.tree().Height(r.item) > 1;
+    const bool longStrings = model.tree().Height(r.item()) > 1;
     if (!longStrings && (paneWidth <= 0 || textLeft + singleLineWidth(r) + kColumnMargin <= paneWidth)) return lines;
     lines.multiLine = true;
     lines.lineWidth = lineWidthAt(textLeft, paneWidth);

@@ -13,8 +13,8 @@ class CompareCommandsTest : public CompareTest {
 protected:
     // Compare Elements on the given elements, with the messages it showed.
     std::string CompareSelected(ElementRecord* a, ElementRecord* b) {
-        left.tree.Select(a ? a->item : kNoItem);
-        right.tree.Select(b ? b->item : kNoItem);
+        left.tree.Select(a ? a->item() : kNoItem);
+        right.tree.Select(b ? b->item() : kNoItem);
         notes.messages.clear();
         ScopedNotifier scoped(notes);
         CompareHost host;
@@ -108,10 +108,10 @@ TEST_F(CompareCommandsTest, ExpandDifferencesShowsEveryDifference) {
         for (ElementRecord* e = RootRecord(*pane); e != EndOfDocumentRecord(*pane); e = NextInDocumentOrder(e)) {
             if (CompareState(*e) == 0) continue;
             for (ElementRecord* p = ParentRecord(e); p; p = ParentRecord(p))
-                EXPECT_TRUE(pane->tree.IsExpanded(p->item)) << ToUtf8(e->name()->view());
+                EXPECT_TRUE(pane->tree.IsExpanded(p->item())) << ToUtf8(e->name()->view());
         }
     }
-    EXPECT_FALSE(left.tree.IsExpanded(Find(left, "d")->item));
+    EXPECT_FALSE(left.tree.IsExpanded(Find(left, "d")->item()));
 }
 
 TEST_F(CompareCommandsTest, PartnersNeverOutliveAReloadedPane) {

@@ -36,8 +36,8 @@ protected:
     ElementRecord* Run(Command command, ElementRecord* target, ElementRecord* source,
                        MessageAnswer answer = MessageAnswer::Yes) {
         DocumentPane& other = target->treePane() == &left ? right : left;
-        other.tree.Select(source ? source->item : kNoItem);
-        target->treePane()->tree.Select(target->item);
+        other.tree.Select(source ? source->item() : kNoItem);
+        target->treePane()->tree.Select(target->item());
         notes.messages.clear();
         notes.answer = answer;
         ScopedNotifier scoped(notes);
@@ -135,11 +135,11 @@ TEST_F(TreeEditTest, ReplacingWithTheSameNamedElementCopiesItsWholeSubtreeWithou
 TEST_F(TreeEditTest, ReplacingAParentByALeafLeavesNothingOfTheOldSubtree) {
     Compare("<r><a x='1'><c>1</c><c>2</c></a><b/></r>", "<r><a x='2'>u</a><b/></r>");
     ElementRecord* target = Find(left, "a");
-    const TreeItem item = target->item;
+    const TreeItem item = target->item();
     ElementRecord* source = Find(right, "a");
     ElementRecord* copy = Replace(target, source);
     ASSERT_EQ(copy, target) << "the record keeps its place in the tree";
-    EXPECT_EQ(copy->item, item);
+    EXPECT_EQ(copy->item(), item);
     EXPECT_EQ(ChildCountOf(*copy), 0u);
     EXPECT_EQ(copy->descendantCount(), 0u);
     EXPECT_EQ(copy->distinctChildNameCount(), 0u);
@@ -161,8 +161,8 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
     ElementRecord* copy = Replace(NextSiblingRecord(i1), Find(right, "i"));
     EXPECT_EQ(Find(right, "i")->partner(), copy);
     EXPECT_EQ(i1->partner(), nullptr);
-    EXPECT_EQ(left.tree.Height(copy->item), right.tree.Height(Find(right, "i")->item));
-    EXPECT_GT(left.tree.Height(copy->item), 1u);
+    EXPECT_EQ(left.tree.Height(copy->item()), right.tree.Height(Find(right, "i")->item()));
+    EXPECT_GT(left.tree.Height(copy->item()), 1u);
     ElementRecord* source = NextSiblingRecord(Find(right, "i"));
     ElementRecord* copy2 = Replace(i1, source);
     ExpectSoundTree(left);

@@ -181,13 +181,13 @@ TEST_F(TreeBuilder, DeclaredEncodingSetsTheOutputEncoding) {
 TEST_F(TreeBuilder, RecordsKeepTheirPositionAndMultiLineHeights) {
     const std::string longText(130, 'x');
     ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);
-    EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item), 4u);
+    EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item()), 4u);
     EXPECT_EQ(Find(pane, "b")->line, 1u);
     EXPECT_EQ(Find(pane, "b")->column, 7u);
-    EXPECT_EQ(pane.tree.Height(EndOfDocumentRecord(pane)->item), 20u);
+    EXPECT_EQ(pane.tree.Height(EndOfDocumentRecord(pane)->item()), 20u);
     options().DisplayFullMode = 0;
     ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);
-    EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item), 1u);
+    EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item()), 1u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "load/record_values.h"
 #include "model/document_pane.h"
@@ -32,6 +33,27 @@ struct Records : ::testing::Test {
 
     DocumentPane pane;
 };
+
+// A record's item is where it lies in its pane's store, in every chunk of it
+// and in each of two panes; a record outside a pane has none.
+TEST(RecordItems, EachRecordKnowsItsIndexInItsPane) {
+    DocumentPane a, b;
+    const std::uint32_t n = 2 * IndexedStore<ElementRecord>::kChunkObjects + 3;
+    std::vector<ElementRecord*> records;
+    for (std::uint32_t k = 0; k < n; ++k) {
+        records.push_back(NewRecord(k % 2 ? a : b));
+        records.back()->line = k;
+    }
+    for (std::uint32_t k = 0; k < n; ++k) {
+        DocumentPane& pane = k % 2 ? a : b;
+        ASSERT_EQ(records[k]->item(), k / 2 + 1) << k;
+        ASSERT_EQ(&pane.records[records[k]->item()], records[k]) << k;
+    }
+    // A released slot taken again gives the record the same item.
+    ReleaseRecord(records[9]);
+    EXPECT_EQ(NewRecord(a)->item(), 5u);
+    EXPECT_EQ(ElementRecord{}.item(), kNoItem);
+}
 
 TEST_F(Records, AttributeSignatureSeesNameAndValueButNotOrder) {
     for (std::uint32_t caseSensitive : {1u, 0u}) {

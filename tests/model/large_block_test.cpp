@@ -64,13 +64,19 @@ TEST(LargeBlock, TailGivenBackAndPreparedBlocksDropped) {
     LargeBlock block(4 * kMiB, true);
     std::memset(block.data(), 7, block.size());
     const std::size_t used = kMiB + 100;
-    block.releaseFrom(used);
+    block.releasePages(used);
     const auto* p = static_cast<const unsigned char*>(block.data());
     EXPECT_EQ(p[used - 1], 7);
     EXPECT_TRUE(zeroAt(block, 2 * kMiB) && zeroAt(block, block.size() - 1));
     static_cast<unsigned char*>(block.data())[block.size() - 1] = 9;
     EXPECT_EQ(p[block.size() - 1], 9);
-    block.releaseFrom(block.size());  // nothing past the end
+    std::memset(block.data(), 7, block.size());
+    block.releasePages(used, 3 * kMiB + 100);  // whole pages only, none past the end
+    EXPECT_EQ(p[used - 1], 7);
+    EXPECT_TRUE(zeroAt(block, 2 * kMiB) && zeroAt(block, 3 * kMiB - 1));
+    EXPECT_EQ(p[3 * kMiB + 100], 7);
+    EXPECT_EQ(p[3 * kMiB], 7);
+    block.releasePages(block.size(), block.size() + 4096);
 
     std::vector<LargeBlock> blocks;
     for (int i = 0; i < 6; ++i) blocks.emplace_back(4 * kMiB, true);

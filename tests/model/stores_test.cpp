@@ -142,7 +142,10 @@ TEST(StoreTrim, WhatIsStoredOutlivesTheTrimAndStoresGrowOn) {
         numbers[numbers.create()] = k + 1;
     }
     numbers.trim();
-    for (std::uint32_t k = 0; k < 2 * n; ++k) ASSERT_EQ(numbers[k + 1], k + 1u) << k;
+    for (std::uint32_t k = 0; k < 2 * n; ++k) {
+        ASSERT_EQ(numbers[k + 1], k + 1u) << k;
+        ASSERT_EQ(IndexedStore<std::uint64_t>::IndexOf(&numbers[k + 1]), k + 1) << k;
+    }
 
     Arena<std::uint32_t> arena;
     std::vector<std::uint32_t*> tables;

@@ -37,7 +37,7 @@ void runOptions(Program& p, std::function<void(OptionsDialog*)> act) {
 QStringList shownChildren(Program& p, PaneSide side, std::string_view path) {
     PaneView* view = p.window->paneView(side);
     PaneModel* model = view->paneModel();
-    const QModelIndex parent = model->indexOf(test::Find(model->pane(), path)->item);
+    const QModelIndex parent = model->indexOf(test::Find(model->pane(), path)->item());
     view->expand(parent);
     QStringList names;
     for (int row = 0; row < model->rowCount(parent); ++row) {
@@ -116,7 +116,7 @@ private Q_SLOTS:
         // The changed second book is drawn in the new colour.
         PaneView* view = p.window->paneView(PaneSide::Left);
         ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Left, "book"));
-        const QRect row = view->visualRect(view->paneModel()->indexOf(b2->item));
+        const QRect row = view->visualRect(view->paneModel()->indexOf(b2->item()));
         QVERIFY(!row.isEmpty());
         const QImage shot = view->viewport()->grab().toImage();
         bool found = false;
@@ -137,7 +137,7 @@ private Q_SLOTS:
         const ElementRecord* title = p.find(PaneSide::Left, "book/title");
         QCOMPARE(p.current(), title);
         PaneView* view = p.window->paneView(PaneSide::Left);
-        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "book")->item)));
+        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "book")->item())));
 
         click(*d, "FindNext");  // "Sea" is nowhere after the title
         QCOMPARE(p.lastTitle(), std::u16string(u"Not found"));
@@ -145,7 +145,7 @@ private Q_SLOTS:
         // The search runs in the pane of the current element, here upwards
         // from the right pane's second book.
         ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Right, "book"));
-        p.window->paneView(PaneSide::Right)->selectItem(b2->item);
+        p.window->paneView(PaneSide::Right)->selectItem(b2->item());
         d->findChild<QAbstractButton*>(S("Up"))->click();
         d->setSearchText(S("b1"));
         click(*d, "FindNext");
@@ -166,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(viewerText(p, PaneSide::Left), S("<title>Sea</title>"));
         QCOMPARE(viewerText(p, PaneSide::Right), S("<title>Sea</title>"));
         ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Right, "book"));
-        p.window->paneView(PaneSide::Right)->selectItem(b2->item);
+        p.window->paneView(PaneSide::Right)->selectItem(b2->item());
         QCOMPARE(viewerText(p, PaneSide::Right), S("<book id=\"b2\" lang=\"de\"/>"));
         QCOMPARE(viewerText(p, PaneSide::Left), S("<book id=\"b2\" lang=\"en\"/>"));
     }
@@ -253,7 +253,7 @@ private Q_SLOTS:
         // The source stays visible, framed apart from the current element.
         auto aside = [&](PaneSide side) {
             PaneModel* m = p.window->paneModel(side);
-            return p.window->painter()->look(*m, m->indexOf(test::Find(m->pane(), "b")->item)).selectedAside;
+            return p.window->painter()->look(*m, m->indexOf(test::Find(m->pane(), "b")->item())).selectedAside;
         };
         QVERIFY(aside(PaneSide::Left));
         QVERIFY(!aside(PaneSide::Right));
@@ -265,7 +265,7 @@ private Q_SLOTS:
         // The copy is the current element, selected in its pane.
         ElementRecord* copy = p.find(PaneSide::Right, "b");
         QCOMPARE(p.current(), copy);
-        QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), copy->item);
+        QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), copy->item());
         QCOMPARE(p.state(PaneSide::Right, "b/e"), 0);
         QCOMPARE(copy->attributesUtf16(), p.find(PaneSide::Left, "b")->attributesUtf16());
     }

@@ -101,7 +101,7 @@ struct Program {
     void select(PaneSide side, std::string_view path) {
         ElementRecord* r = find(side, path);
         QVERIFY(r);
-        window->paneView(side)->selectItem(r->item);
+        window->paneView(side)->selectItem(r->item());
     }
     // An edit's source on the left and its target on the right, the target
     // current; AutoSelect off so that neither selection moves the other.
@@ -116,7 +116,7 @@ struct Program {
     int state(PaneSide side, std::string_view path) {
         PaneModel* model = window->paneModel(side);
         const ElementRecord* r = Find(model->pane(), path);
-        return r ? window->painter()->look(*model, model->indexOf(r->item)).state : -1;
+        return r ? window->painter()->look(*model, model->indexOf(r->item())).state : -1;
     }
     bool enabled(int id) const { return window->commands()->isEnabled(id); }
     // A key sent to the top-level window, as the keyboard sends it.

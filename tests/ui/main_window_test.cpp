@@ -200,7 +200,7 @@ private Q_SLOTS:
         for (TreeItem it = tree.Root(); it; it = tree.NextInOrder(it))
             if (tree.FirstChild(it)) QVERIFY(tree.IsExpanded(it));
         PaneView* view = p.window->paneView(PaneSide::Left);
-        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "b/c")->item)));
+        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "b/c")->item())));
         p.key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!tree.IsExpanded(tree.Root()));
     }

@@ -212,7 +212,7 @@ private Q_SLOTS:
         expandFromTheTop(p, PaneSide::Right);
         const int height = p.window->height();
         PaneView* view = p.window->paneView(PaneSide::Left);
-        const TreeItem description = test::Find(view->paneModel()->pane(), "channel/item/description")->item;
+        const TreeItem description = test::Find(view->paneModel()->pane(), "channel/item/description")->item();
         int wideRow = 0;
         for (int width : {p.window->width(), 960, 1180, 900, 820, 760, 700, 660}) {
             p.window->resize(width, height);

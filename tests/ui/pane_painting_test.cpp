@@ -99,7 +99,7 @@ struct ComparedPair {
     }
     PanePainter::ItemLook look(PaneModel& model, std::string_view path) {
         ElementRecord* r = test::Find(model.pane(), path);
-        return painter.look(model, model.indexOf(r->item));
+        return painter.look(model, model.indexOf(r->item()));
     }
 };
 
@@ -238,7 +238,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         auto boxColour = [&](std::string_view path) {
             view.viewport()->repaint();
-            const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, path)->item));
+            const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, path)->item()));
             const QImage shot = view.viewport()->grab().toImage();
             return QColor(shot.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10));
         };

@@ -12,7 +12,7 @@ void ClearMarksOfSubtree(ElementRecord& element) {
     if (!element.treePane()) return;
     const DocumentPane& pane = *element.treePane();
     const TreePane& tree = pane.tree;
-    const TreeItem top = element.item;
+    const TreeItem top = element.item();
     for (TreeItem it = tree.NextInSubtree(top, top); it; it = tree.NextInSubtree(it, top))
         if (ElementRecord* r = pane.record(it)) {
             r->ignoreState = 0;
