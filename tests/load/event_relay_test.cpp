@@ -90,14 +90,8 @@ void ExpectSameTrees(const DocumentPane& a, const DocumentPane& b) {
 }
 
 struct EventRelayTest : ::testing::Test {
-    void SetUp() override {
-        ResetOptions(options(), false);
-        options().EncodingLocked = false;
-    }
-    void TearDown() override {
-        ResetOptions(options(), false);
-        options().EncodingLocked = false;
-    }
+    void SetUp() override { ResetOptions(options(), false); }
+    void TearDown() override { ResetOptions(options(), false); }
 };
 
 TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
