@@ -155,9 +155,10 @@ ChildGroups* BuildChildGroups(ElementRecord* element, ScratchArena& arena) {
     auto none = [](std::uint32_t) { return NotFound; };
     // Only the children's names are read here; on a large element the
     // children are no longer in the cache, so ask for them a few ahead.
-    TreeItem ahead = tree.FirstChild(element->item());
+    const TreeItem first = tree.FirstChild(element->item());
+    TreeItem ahead = first;
     for (std::uint32_t k = 0; k < kRecordsAhead && ahead; ++k) ahead = tree.NextSibling(ahead);
-    for (TreeItem it = tree.FirstChild(element->item()); it; it = tree.NextSibling(it)) {
+    for (TreeItem it = first; it; it = tree.NextSibling(it)) {
         if (ahead) {
             if (const ElementRecord* later = pane.record(ahead)) __builtin_prefetch(&later->nameIndex);
             ahead = tree.NextSibling(ahead);

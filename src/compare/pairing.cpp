@@ -247,9 +247,10 @@ private:
         // Descendant counts in document order fix the shape, and identical
         // elements have equal ones: the two walks stay on corresponding
         // nodes as long as every node is identical to its counterpart.
+        const TreeItem topA = a->item(), topB = b->item();
         auto walk = [&](auto&& visit) {
-            for (TreeItem i = ta.FirstChild(a->item()), j = tb.FirstChild(b->item()); i;
-                 i = ta.NextInSubtree(i, a->item()), j = tb.NextInSubtree(j, b->item())) {
+            for (TreeItem i = ta.FirstChild(topA), j = tb.FirstChild(topB); i;
+                 i = ta.NextInSubtree(i, topA), j = tb.NextInSubtree(j, topB)) {
                 if (!visit(pa.record(i), pb.record(j))) return false;
             }
             return true;

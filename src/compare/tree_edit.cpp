@@ -48,7 +48,8 @@ void refreshHeight(const ElementRecord& r) {
 std::uint64_t subtreeSize(const ElementRecord& r) {
     const TreePane& tree = r.treePane()->tree;
     std::uint64_t n = 1;
-    for (TreeItem it = tree.NextInSubtree(r.item(), r.item()); it; it = tree.NextInSubtree(it, r.item())) ++n;
+    const TreeItem top = r.item();
+    for (TreeItem it = tree.NextInSubtree(top, top); it; it = tree.NextInSubtree(it, top)) ++n;
     return n;
 }
 

@@ -41,7 +41,8 @@ void SetItemHeights(const ElementRecord& record, bool fullMode) {
     DocumentPane& pane = *record.treePane();
     TreePane& tree = pane.tree;
     // In document order without recursion: a deep tree must not exhaust the stack.
-    for (TreeItem it = record.item(); it; it = tree.NextInSubtree(it, record.item()))
+    const TreeItem top = record.item();
+    for (TreeItem it = top; it; it = tree.NextInSubtree(it, top))
         if (const ElementRecord* r = pane.record(it)) tree.SetHeight(it, LineCount(*r, fullMode));
 }
 
