@@ -4,6 +4,7 @@
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -45,10 +46,7 @@ void putString(std::vector<char16_t>& b, const XMLCh* s, std::size_t n) {
 }
 
 void putString(std::vector<char16_t>& b, const XMLCh* s) {
-    std::size_t n = 0;
-    if (s)
-        while (s[n]) ++n;
-    putString(b, s, n);
+    putString(b, s, s ? std::char_traits<char16_t>::length(s) : 0);
 }
 
 struct Reader {
