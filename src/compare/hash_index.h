@@ -23,24 +23,22 @@ constexpr std::uint32_t NotFound = 0xFFFFFFFFu;
 // Which digests enter an element's bucket key. A term may only be kept when
 // every pair that the identity test accepts agrees on it: attributes and text
 // drop out when the comparison ignores them (or an ignore rule does for some
-// element of the groups), the path when the two groups stand at different paths.
+// element of the groups). The path never enters: the identity test does not
+// look at it, and where every element of both groups shares one it would tell
+// none apart.
 struct ElementKeyTerms {
     bool attributes = true;
     bool text = true;
-    bool path = true;
 };
 
 // The terms the snapshot alone allows.
-inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) {
-    return {!s.ignoreAttributes, !s.ignoreValues, true};
-}
+inline ElementKeyTerms DefaultKeyTerms(const CompareSnapshot& s) { return {!s.ignoreAttributes, !s.ignoreValues}; }
 
 inline std::uint32_t ElementBucketKey(const ElementRecord& r, ElementKeyTerms t) {
     const SubtreeDigest& below = r.subtree();
     const std::uint32_t attributes = t.attributes ? ((below.attrSum << 8) | r.attrHash) : 0u;
     const std::uint32_t text = t.text ? (r.textHash | below.textSum) : 0u;
-    const std::uint32_t structure = (below.nameSum << 16) | (t.path ? r.pathHash : 0u);
-    return attributes ^ text ^ structure;
+    return attributes ^ text ^ (below.nameSum << 16);
 }
 
 // Base of the element indexes.

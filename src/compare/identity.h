@@ -88,10 +88,10 @@ inline bool KeyAttributesEqual(const ElementRecord& a, const ElementRecord& b, c
     return x->hash[m] == y->hash[m] && x->hash16[m] == y->hash16[m];
 }
 
-// The signature a key child adds to its parent's keySum.
-inline std::uint32_t KeySignature(const ElementRecord& c, const CompareSnapshot& s) {
+// The signature a key child (of that path hash) adds to its parent's keySum.
+inline std::uint32_t KeySignature(const ElementRecord& c, std::uint32_t pathHash, const CompareSnapshot& s) {
     const SubtreeDigest& below = c.subtree();
-    const std::uint32_t structure = (below.nameSum << 16) ^ c.pathHash;
+    const std::uint32_t structure = (below.nameSum << 16) ^ pathHash;
     const std::uint32_t attributes = s.ignoreAttributes ? 0u : ((below.attrSum << 8) ^ c.attrHash);
     const std::uint32_t text = s.ignoreValues ? 0u : ((below.textSum << 8) ^ c.textHash);
     return structure + attributes + text;

@@ -54,20 +54,9 @@ ElementKeyTerms termsFor(ElementRecord* const* x, std::uint32_t nX, ElementRecor
                          const CompareSnapshot& s) {
     ElementKeyTerms t = DefaultKeyTerms(s);
     std::uint8_t anyRule = 0;
-    bool pathSet = false;
-    std::uint32_t path = 0;
     auto visit = [&](ElementRecord* const* a, std::uint32_t n) {
-        for (std::uint32_t i = 0; i < n; ++i) {
-            const ElementRecord* e = a[i];
-            if (!e) continue;
-            anyRule |= e->ruleFlags;
-            if (!pathSet) {
-                path = e->pathHash;
-                pathSet = true;
-            } else if (e->pathHash != path) {
-                t.path = false;
-            }
-        }
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (a[i]) anyRule |= a[i]->ruleFlags;
     };
     visit(x, nX);
     visit(y, nY);

@@ -15,8 +15,10 @@ constexpr std::uint8_t kLowRuleBits = 0x3F;
 
 // Steps on entering an element: ignore state, rule flags, cleared results.
 // clearBackLink: also clear the partner's link back to this element.
-std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& counters, bool clearBackLink) {
-    const IgnoreRule* rule = e.name() ? MatchIgnoreRule(e.name()->nameId, e.pathHash) : nullptr;
+// pathHash: the element's (ChildPathHash).
+std::uint8_t enter(ElementRecord& e, std::uint32_t pathHash, std::uint8_t inherited, CompareCounters& counters,
+                   bool clearBackLink) {
+    const IgnoreRule* rule = e.name() ? MatchIgnoreRule(e.name()->nameId, pathHash) : nullptr;
     bool applies = true;
     if (rule && RuleHasCondition(*rule)) {
         applies = (e.ruleFlags & kConditionEvaluated) ? (e.ruleFlags & kConditionHeld) != 0 : RuleIfNotExist(*rule);
@@ -51,14 +53,16 @@ std::uint8_t enter(ElementRecord& e, std::uint8_t inherited, CompareCounters& co
     return state;
 }
 
-// Adds a prepared child that takes part in the comparison into its parent.
-void addChild(ElementRecord& p, const ElementRecord& c, bool keyed, const CompareSnapshot& s) {
+// Adds a prepared child that takes part in the comparison into its parent
+// (whose path hash is given).
+void addChild(ElementRecord& p, std::uint32_t pathHash, const ElementRecord& c, bool keyed,
+              const CompareSnapshot& s) {
     if (c.ignoreState != 0) return;
     SubtreeDigest& d = WritableSubtree(p);
     const SubtreeDigest& below = c.subtree();
-    if (keyed && IsKeyOf(c, p)) d.keySum += KeySignature(c, s);
-    d.descendantCount += below.descendantCount + 1;
     const std::uint32_t nameId = NameIdOf(c);
+    if (keyed && IsKeyOf(c, p, pathHash)) d.keySum += KeySignature(c, ChildPathHash(pathHash, nameId), s);
+    d.descendantCount += below.descendantCount + 1;
     d.nameSum += nameId + below.nameSum;
     if (!(c.ruleFlags & kRuleTextNotCompared)) {
         d.textWeight = std::uint16_t(d.textWeight + below.textWeight + c.textWeight);
@@ -84,11 +88,14 @@ void finish(ElementRecord& e) {
 std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters& counters, bool clearBackLinks) {
     if (!start) return 0;
     const CompareSnapshot& s = compareSnapshot();
-    const auto step = [&](ElementRecord& e, std::uint8_t from) { enter(e, from, counters, clearBackLinks); };
+    const auto step = [&](ElementRecord& e, std::uint32_t path, std::uint8_t from) {
+        enter(e, path, from, counters, clearBackLinks);
+    };
+    const std::uint32_t startPath = PathHashOf(*start);
 
     // The whole subtree lives in the start element's pane.
     if (!start->treePane()) {
-        step(*start, inherited);
+        step(*start, startPath, inherited);
         finish(*start);
         return start->ignoreState;
     }
@@ -97,11 +104,12 @@ std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters
     struct Frame {
         ElementRecord* element;
         TreeItem nextChild;
+        std::uint32_t path;
         bool keyed;
     };
     std::vector<Frame> stack;
-    step(*start, inherited);
-    stack.push_back({start, tree.FirstChild(start->item()), IsKeyParent(*start)});
+    step(*start, startPath, inherited);
+    stack.push_back({start, tree.FirstChild(start->item()), startPath, IsKeyParent(*start, startPath)});
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (const TreeItem item = top.nextChild) {
@@ -109,19 +117,21 @@ std::uint8_t sweep(ElementRecord* start, std::uint8_t inherited, CompareCounters
             ElementRecord* child = pane.record(item);
             if (!child) continue;
             ElementRecord* parent = top.element;
-            step(*child, parent->ignoreState);
+            const std::uint32_t parentPath = top.path;
+            const std::uint32_t path = ChildPathHash(parentPath, NameIdOf(*child));
+            step(*child, path, parent->ignoreState);
             if (const TreeItem grandchild = tree.FirstChild(item)) {
-                stack.push_back({child, grandchild, IsKeyParent(*child)});  // `top` is stale from here
+                stack.push_back({child, grandchild, path, IsKeyParent(*child, path)});  // `top` is stale from here
             } else {
                 finish(*child);
-                addChild(*parent, *child, top.keyed, s);
+                addChild(*parent, parentPath, *child, top.keyed, s);
             }
             continue;
         }
         ElementRecord* done = top.element;
         finish(*done);
         stack.pop_back();
-        if (!stack.empty()) addChild(*stack.back().element, *done, stack.back().keyed, s);
+        if (!stack.empty()) addChild(*stack.back().element, stack.back().path, *done, stack.back().keyed, s);
     }
     return start->ignoreState;
 }

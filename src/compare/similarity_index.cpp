@@ -66,7 +66,7 @@ SimilarityIndex::SimilarityIndex(const std::vector<SimilarityCandidate>& from, s
 }
 
 void SimilarityIndex::addKeys(const SimilarityCandidate& c, std::vector<std::uint64_t>& out) const {
-    const ElementKeyTerms terms{m_attributeTerm, m_textTerm, false};
+    const ElementKeyTerms terms{m_attributeTerm, m_textTerm};
     forEachChild(*c.groups, [&](const ElementRecord& e) {
         out.push_back((std::uint64_t(NameIdOf(e)) << 32) | ElementBucketKey(e, terms));
     });

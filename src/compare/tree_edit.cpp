@@ -17,7 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(ElementRecord) == 52,
+static_assert(sizeof(ElementRecord) == 48,
               "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
@@ -34,10 +34,6 @@ void linkPartners(ElementRecord& a, ElementRecord& b) {
     for (const ElementRecord* r : {&a, &b}) ClearBackLink(*r);
     a.setPartner(&b);
     b.setPartner(&a);
-}
-
-std::uint32_t childPathHash(const ElementRecord* parent, const ElementRecord& child) {
-    return (parent ? parent->pathHash * 17u : 0u) + NameIdOf(child);
 }
 
 // The item's height follows its content as it does after loading.
@@ -79,7 +75,6 @@ std::uint8_t inheritedIgnoreState(const ElementRecord& e) {
 // Gives the blank record k, of the destination pane, the source's values.
 ElementRecord* copyInto(ElementRecord* k, ElementRecord& s) {
     k->nameIndex = s.nameIndex;
-    k->pathHash = s.pathHash;
     k->line = s.line;
     // The child-name table below is stored again in this pane.
     if (const SubtreeDigest* d = s.ownDigest()) WritableSubtree(*k) = *d;
@@ -105,7 +100,6 @@ ElementRecord* copyInto(ElementRecord* k, ElementRecord& s) {
 ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) { return copyInto(NewRecord(dest), s); }
 
 std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
-    d.pathHash = childPathHash(ParentRecord(&d), d);
     if (!d.treePane() || !s.treePane()) return 0;
     DocumentPane& pane = *d.treePane();
     const DocumentPane& fromPane = *s.treePane();
@@ -131,7 +125,6 @@ std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
         if (!c) continue;
         ElementRecord* k = CopyRecord(pane, *c);
         InsertRecord(k, parent, pane);
-        k->pathHash = childPathHash(parent, *k);
         refreshHeight(*k);
         ++created;
         if (const TreeItem first = from.FirstChild(item)) stack.push_back({k, first});
@@ -169,7 +162,7 @@ bool RenameChildName(ElementRecord& p, std::uint32_t oldId, std::uint32_t newId)
 }
 
 bool ReplaceAllowed(ElementRecord& target, const ElementRecord& source) {
-    if (target.pathHash != source.pathHash &&
+    if (PathHashOf(target) != PathHashOf(source) &&
         notifier().show(u"Warning!", u"The names of elements are not equal\nReplace anywhere?!", MessageIcon::Warning,
                         MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
@@ -209,7 +202,6 @@ ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
 
     ElementRecord* k = CopyRecord(pane, *source);
     InsertRecord(k, parent, pane, InsertAt::After, target->item());
-    k->pathHash = childPathHash(parent, *k);
     refreshHeight(*k);
     CountChildName(*parent, NameIdOf(*source));
     const std::uint64_t created = 1 + CopyChildren(*k, *source);
@@ -225,7 +217,7 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     SetModeHashes(e, AllModeHashes(from), true);
     // The key attribute's signature follows the attributes it was taken from.
     // Elements of the same kind would get the very same one when loaded.
-    if (NameIdOf(e) == NameIdOf(from) && e.pathHash == from.pathHash) {
+    if (NameIdOf(e) == NameIdOf(from) && PathHashOf(e) == PathHashOf(from)) {
         SetKeyAttrSignature(e, KeyAttrSignatureOf(from));
     }
     if (IsInTree(e)) refreshHeight(e);

@@ -21,9 +21,8 @@ struct ElementRecord;
 // each other's partner; a partner either had before lets go of it.
 ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& source);
 
-// Copies the subtree below source, in document order, under destination
-// (which gets its pathHash recomputed from its parent first, and every copy
-// its own from its new parent). Returns the number of records created.
+// Copies the subtree below source, in document order, under destination.
+// Returns the number of records created.
 // Nothing is copied when destination lies within source's subtree.
 std::uint64_t CopyChildren(ElementRecord& destination, ElementRecord& source);
 

@@ -72,13 +72,13 @@ void foldText(const Options& o, ModeHashes& h, std::uint16_t& weight, std::u16st
 
 }  // namespace
 
-ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength,
-                            std::uint32_t parentPathHash, std::uint32_t line, std::uint32_t column) {
+ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength, std::uint32_t line,
+                            std::uint32_t column) {
     // The entry interned has the given spelling: the record counts nameLength
     // characters of progress, as it should.
     const NameEntry* entry =
         name ? nameTable().InternName({name, nameLength}, options().XMLElementCaseSensitive != 0) : nullptr;
-    ElementRecord* r = CreateRecord(pane, entry, parentPathHash, line, column);
+    ElementRecord* r = CreateRecord(pane, entry, line, column);
     if (!name) notifier().show(u"XML Error", u"Element is empty", MessageIcon::Error, MessageButtons::Ok);
     return r;
 }
@@ -89,10 +89,10 @@ void InsertElement(ElementRecord* record, ElementRecord* parent, std::u16string_
     if (!trimmed.empty()) AppendText(record, trimmed);
 }
 
-void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_view piece) {
+void FoldTextPiece(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::u16string_view piece) {
     if (piece.empty()) return;
     if (record->ruleFlags < kConditionEvaluated && record->name()) {
-        if (const IgnoreRule* rule = MatchIgnoreRule(record->name()->nameId, record->pathHash);
+        if (const IgnoreRule* rule = MatchIgnoreRule(record->name()->nameId, pathHash);
             rule && RuleHasCondition(*rule)) {
             record->ruleFlags = EvaluateTextCondition(*rule, piece);
         }
@@ -104,7 +104,7 @@ void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_vie
 void AppendText(ElementRecord* record, std::u16string_view piece) {
     if (piece.empty()) return;
     ModeHashes h = AllModeHashes(*record);
-    FoldTextPiece(record, h, piece);
+    FoldTextPiece(record, PathHashOf(*record), h, piece);
     AppendRecordText(record, piece);
     SetModeHashes(*record, h, true);
 }
@@ -130,17 +130,17 @@ void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const Attribute
     }
 }
 
-void TakeAttribute(ElementRecord* record, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
+void TakeAttribute(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
                    const AttributeFold& fold) {
     AddAttributeFold(hashes, record->attrWeight, fold);
-    if (record->name() && IsKeyAttribute(record->name()->nameId, record->pathHash, nameHash, name))
+    if (record->name() && IsKeyAttribute(record->name()->nameId, pathHash, nameHash, name))
         SetKeyAttrSignature(*record, &fold.part);
 }
 
 void AddAttribute(ElementRecord* record, std::uint16_t nameHash, std::u16string_view name,
                   std::u16string_view value) {
     ModeHashes h = AllModeHashes(*record);
-    TakeAttribute(record, h, nameHash, name, FoldAttribute(options(), nameHash, name, value));
+    TakeAttribute(record, PathHashOf(*record), h, nameHash, name, FoldAttribute(options(), nameHash, name, value));
     SetModeHashes(*record, h, true);
 }
 

@@ -22,8 +22,8 @@ struct Options;
 
 // Creates a record in the pane for the given name (interned in the process
 // name table). A null name shows "Element is empty" and leaves `name` null.
-ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength,
-                            std::uint32_t parentPathHash, std::uint32_t line, std::uint32_t column);
+ElementRecord* CreateRecord(DocumentPane& pane, const char16_t* name, std::size_t nameLength, std::uint32_t line,
+                            std::uint32_t column);
 
 // Inserts the record's item under parent (null = top level) and counts it as
 // the parent's child; a given text is trimmed and appended.
@@ -36,8 +36,8 @@ void AppendText(ElementRecord* record, std::u16string_view piece);
 
 // The signature half of AppendText (condition, progress, hashes in every
 // mode, weight). The tree builder stores an element's joined text once at its
-// end tag.
-void FoldTextPiece(ElementRecord* record, ModeHashes& hashes, std::u16string_view piece);
+// end tag. pathHash is the record's (ChildPathHash), for the rules.
+void FoldTextPiece(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::u16string_view piece);
 
 // One attribute's part of the attribute signature, in every mode, and of the
 // attribute weight.
@@ -51,8 +51,9 @@ AttributeFold FoldAttribute(const Options& o, std::uint16_t nameHash, std::u16st
                             std::u16string_view value);
 void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const AttributeFold& fold);
 // Adds an attribute the comparison takes to the element's signature and
-// weight, and makes it the record's key attribute when the key rules say so.
-void TakeAttribute(ElementRecord* record, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
+// weight, and makes it the record's key attribute when the key rules say so
+// (pathHash: the record's).
+void TakeAttribute(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
                    const AttributeFold& fold);
 
 // TakeAttribute for one attribute of a record built outside a load; the

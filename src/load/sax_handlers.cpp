@@ -78,7 +78,6 @@ void SAX2CountHandlers::startDocument() {
     m_pending.clear();
     m_open.clear();
     m_elementCount = 0;
-    m_currentPathHash = 0;
     if (m_pane) {
         // Records keep their hashes in the current mode only; another mode's
         // are folded again under the options of this load.
@@ -110,7 +109,7 @@ void SAX2CountHandlers::flushText() {
     const std::u16string_view piece = TrimBlanks(m_pending);
     if (record && !piece.empty()) {
         OpenElement& open = m_open.back();
-        FoldTextPiece(record, open.hashes, piece);
+        FoldTextPiece(record, open.pathHash, open.hashes, piece);
         std::u16string& joined = m_texts[m_open.size() - 1];
         if (!joined.empty()) {
             // The stored text no longer shows where the pieces met.
@@ -167,12 +166,11 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
     const std::u16string_view name = nameOf(localname, qname);
     const std::uint32_t line = m_locator ? std::uint32_t(m_locator->getLineNumber()) : 0;
     const std::uint32_t column = m_locator ? std::uint32_t(m_locator->getColumnNumber()) : 0;
-    ElementRecord* record =
-        CreateRecord(*m_pane, name.empty() ? nullptr : name.data(), name.size(), m_currentPathHash, line, column);
+    ElementRecord* record = CreateRecord(*m_pane, name.empty() ? nullptr : name.data(), name.size(), line, column);
     OpenElement open;
     open.record = record;
+    open.pathHash = ChildPathHash(m_open.empty() ? 0 : m_open.back().pathHash, NameIdOf(*record));
     addAttributes(record, open, attrs);
-    m_currentPathHash = record->pathHash;
     InsertRecord(record, currentRecord(), *m_pane);
     m_open.push_back(std::move(open));
     if (m_texts.size() < m_open.size()) m_texts.emplace_back();
@@ -182,7 +180,7 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
 
 void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs) {
     const Options& o = options();
-    const IgnoreRule* rule = record->name() ? MatchIgnoreRule(record->name()->nameId, record->pathHash) : nullptr;
+    const IgnoreRule* rule = record->name() ? MatchIgnoreRule(record->name()->nameId, open.pathHash) : nullptr;
     const bool listsAttributes = rule && RuleListsAttributes(*rule);
     const bool hasCondition = rule && RuleHasCondition(*rule);
     m_attributes.clear();
@@ -213,7 +211,7 @@ void SAX2CountHandlers::addAttributes(ElementRecord* record, OpenElement& open, 
         // A value holding a marker character would be split wrongly when
         // read back from the stored text.
         if (value.find_first_of(u"\u0001\u0002") != std::u16string_view::npos) open.keep = true;
-        TakeAttribute(record, open.hashes, nameHash, name, fold);
+        TakeAttribute(record, open.pathHash, open.hashes, nameHash, name, fold);
     }
     if (!m_attributes.empty()) {
         m_pane->progressChars += m_attributes.size();
@@ -232,14 +230,13 @@ void SAX2CountHandlers::endElement(const XMLCh*, const XMLCh*, const XMLCh*) {
     buildChildNameTable(record);
     if (options().DisplayFullMode) m_pane->tree.SetHeight(record->item(), LineCount(*record, true));
     m_open.pop_back();
-    if (ElementRecord* parent = currentRecord()) m_currentPathHash = parent->pathHash;
 }
 
 void SAX2CountHandlers::finishSignature(OpenElement& open) {
     ElementRecord* record = open.record;
     if (open.hasShadow) {
         const bool applies = (record->ruleFlags & kConditionEvaluated) ? (record->ruleFlags & kConditionHeld) != 0
-                                                                      : MatchesIfNotExistRule(*record);
+                                                                      : MatchesIfNotExistRule(*record, open.pathHash);
         if (!applies) {
             // The rule does not hold: its attributes are compared after all.
             record->attrWeight = open.shadowWeight;
@@ -292,7 +289,7 @@ void SAX2CountHandlers::endDocument() {
     if (!m_pane) return;
     // Text after the root element belongs to no element.
     m_pending.clear();
-    ElementRecord* end = CreateRecord(*m_pane, u"", 0, m_currentPathHash, 0, 0);
+    ElementRecord* end = CreateRecord(*m_pane, u"", 0, 0, 0);
     InsertRecord(end, nullptr, *m_pane);
     WritableSubtree(*end).descendantCount = m_elementCount > 0 ? m_elementCount - 1 : 0;
     buildChildNameTable(end);

@@ -94,6 +94,7 @@ public:
 private:
     struct OpenElement {
         ElementRecord* record = nullptr;
+        std::uint32_t pathHash = 0;  // ChildPathHash: the rules ask for it
         ModeHashes hashes;
         // Its hashes cannot be folded again from what the record stores.
         bool keep = false;
@@ -132,7 +133,6 @@ private:
     std::u16string m_attributes;
     std::vector<std::uint32_t> m_childIds;
     std::vector<std::uint32_t> m_childCounts;
-    std::uint32_t m_currentPathHash = 0;
     std::uint32_t m_elementCount = 0;
     std::uint32_t m_sinceProgress = 0;
     bool m_errorSeen = false;

@@ -116,6 +116,16 @@ ElementRecord* NextInDocumentOrder(const ElementRecord* r) { return stepTo(r, &T
 
 ElementRecord* PrevInDocumentOrder(const ElementRecord* r) { return stepTo(r, &TreePane::PrevInOrder); }
 
+std::uint32_t PathHashOf(const ElementRecord& record) {
+    // Each ancestor's id counts 17 times more than the one below it.
+    std::uint32_t hash = 0, scale = 1;
+    for (const ElementRecord* e = &record; e; e = ParentRecord(e)) {
+        hash += scale * NameIdOf(*e);
+        scale *= 17u;
+    }
+    return hash;
+}
+
 ElementRecord* EndOfDocumentRecord(const DocumentPane& pane) { return pane.record(pane.tree.LastTopLevel()); }
 
 }  // namespace quillon

@@ -66,6 +66,10 @@ ElementRecord* SelectedRecord(const DocumentPane& pane);
 ElementRecord* NextInDocumentOrder(const ElementRecord* record);
 ElementRecord* PrevInDocumentOrder(const ElementRecord* record);
 
+// The record's path hash (ChildPathHash) from its ancestors in the tree: one
+// step a level, for a single element; a walk over many carries it instead.
+std::uint32_t PathHashOf(const ElementRecord& record);
+
 // True when the record is shown in its pane's tree.
 inline bool IsInTree(const ElementRecord& record) {
     const DocumentPane* pane = record.treePane();

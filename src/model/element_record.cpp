@@ -14,11 +14,6 @@
 namespace quillon {
 namespace {
 
-void setName(ElementRecord* r, const NameEntry* name, std::uint32_t parentPathHash) {
-    r->nameIndex = name ? name->index : 0;
-    r->pathHash = parentPathHash * 17u + (name ? name->nameId : 0u);
-}
-
 // What the record owns apart from its slot, and its partner's back link.
 void releaseOwned(ElementRecord& record) {
     ClearBackLink(record);
@@ -52,13 +47,12 @@ ElementRecord* NewRecord(DocumentPane& pane) {
     return r;
 }
 
-ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
-                            std::uint32_t line, std::uint32_t column) {
+ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t line, std::uint32_t column) {
     ElementRecord* r = NewRecord(pane);
     r->line = line;
     r->column = std::uint16_t(column);
     pane.progressChars += (name ? name->length : 0) * 2 + 5;
-    setName(r, name, parentPathHash);
+    r->nameIndex = name ? name->index : 0;
     return r;
 }
 

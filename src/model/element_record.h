@@ -76,7 +76,6 @@ struct ElementRecord {
     // 0 when unpaired. Read through partner().
     std::uint32_t partnerIndex = 0;
     std::uint32_t nameIndex = 0;  // the interned name (name()); 0 for none
-    std::uint32_t pathHash = 0;   // parent's pathHash * 17 + nameId
     // Own attributes and text, in the pane's comparison mode (ModeHashes).
     std::uint32_t attrHash = 0;
     std::uint32_t textHash = 0;
@@ -154,8 +153,8 @@ struct ElementRecord {
     std::u16string attributesUtf16() const { return std::u16string(attributesString()); }
 };
 
-// 52 bytes: every element of a document has one.
-static_assert(sizeof(ElementRecord) == 52, "a record grew: every element of a document pays for it");
+// 48 bytes: every element of a document has one.
+static_assert(sizeof(ElementRecord) == 48, "a record grew: every element of a document pays for it");
 
 inline TreeItem ElementRecord::item() const {
     return paneSlot ? IndexedStore<ElementRecord>::IndexOf(this) : kNoItem;
@@ -170,6 +169,14 @@ inline void ClearBackLink(const ElementRecord& record) {
 inline std::uint32_t NameIdOf(const ElementRecord& r) {
     const NameEntry* n = r.name();
     return n ? n->nameId : 0;
+}
+
+// An element's path hash: its parent's times 17 plus its own name id, 0 above
+// the root, so that elements at the same path of names share one. It is not
+// kept in the record: a walk down the tree carries it from parent to child,
+// and PathHashOf (document_pane.h) works it out for a single element.
+inline std::uint32_t ChildPathHash(std::uint32_t parentPathHash, std::uint32_t nameId) {
+    return parentPathHash * 17u + nameId;
 }
 
 // Gives the record a digest of its own (see WritableSubtree).
@@ -194,8 +201,7 @@ constexpr char16_t kValueOpen = 0x0001;
 constexpr char16_t kValueClose = 0x0002;
 
 // Creates a record in the pane for an interned name (null: no name).
-ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t parentPathHash,
-                            std::uint32_t line, std::uint32_t column);
+ElementRecord* CreateRecord(DocumentPane& pane, const NameEntry* name, std::uint32_t line, std::uint32_t column);
 
 // A blank record in the pane, its index in the pane's store as its item (not
 // yet in the tree).

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "output/entire_elements.h"
 
+#include <optional>
 #include <vector>
 
 #include "compare/identity.h"
@@ -25,11 +26,22 @@ std::u16string pathTextOf(const ElementRecord& e) {
     return text;
 }
 
-int findEntry(std::uint32_t nameId, std::uint32_t pathHash) {
+// pathOf gives the path hash, asked for only once a name agrees: it takes
+// a step a level for an element.
+template <class PathOf>
+int findEntry(std::uint32_t nameId, PathOf&& pathOf) {
     const EntireElementList& list = entireElements();
-    for (std::size_t i = 0; i < list.count; ++i)
-        if (list.entries[i].nameId == nameId && list.entries[i].pathHash == pathHash) return int(i);
+    std::optional<std::uint32_t> path;
+    for (std::size_t i = 0; i < list.count; ++i) {
+        if (list.entries[i].nameId != nameId) continue;
+        if (!path) path = pathOf();
+        if (list.entries[i].pathHash == *path) return int(i);
+    }
     return -1;
+}
+
+int findEntry(const ElementRecord& e) {
+    return findEntry(NameIdOf(e), [&] { return PathHashOf(e); });
 }
 
 std::u16string_view trim(std::u16string_view s) {
@@ -46,12 +58,12 @@ EntireElementList& entireElements() {
 }
 
 bool IsEntireElement(const ElementRecord& e) {
-    return entireElements().count > 0 && findEntry(NameIdOf(e), e.pathHash) >= 0;
+    return entireElements().count > 0 && findEntry(e) >= 0;
 }
 
 bool ToggleEntireElement(const ElementRecord& e) {
     EntireElementList& list = entireElements();
-    const int i = findEntry(NameIdOf(e), e.pathHash);
+    const int i = findEntry(e);
     if (i >= 0) {
         // The last entry moves into the freed place.
         list.entries[std::size_t(i)] = std::move(list.entries[list.count - 1]);
@@ -59,7 +71,7 @@ bool ToggleEntireElement(const ElementRecord& e) {
         return true;
     }
     if (list.count >= EntireElementList::kCapacity) return false;
-    list.entries[list.count++] = {NameIdOf(e), e.pathHash, pathTextOf(e)};
+    list.entries[list.count++] = {NameIdOf(e), PathHashOf(e), pathTextOf(e)};
     return true;
 }
 
@@ -85,7 +97,7 @@ void ReadEntireElementLine(std::u16string_view value) {
         if (gt == std::u16string_view::npos) break;
         rest.remove_prefix(gt + 1);
     }
-    if (findEntry(id, hash) >= 0) return;
+    if (findEntry(id, [hash] { return hash; }) >= 0) return;
     list.entries[list.count++] = {id, hash, text};
 }
 

@@ -134,7 +134,7 @@ std::u16string ElementRuleText(const ElementRecord& element, bool byFullName) {
 IgnoreRule* FindRule(const ElementRecord& element) {
     IgnoreRuleSet& set = ignoreRules();
     if (set.rules.empty()) return nullptr;
-    set.currentRule = element.name() ? const_cast<IgnoreRule*>(MatchRule(element.name()->nameId, element.pathHash)) : nullptr;
+    set.currentRule = element.name() ? const_cast<IgnoreRule*>(MatchRule(element.name()->nameId, PathHashOf(element))) : nullptr;
     return set.currentRule;
 }
 
@@ -153,7 +153,7 @@ IgnoreRule* AddRuleFor(const ElementRecord& element, bool byFullName) {
     if (ignoreRules().rules.size() >= kMaxIgnoreRules) return nullptr;
     auto rule = std::make_unique<IgnoreRule>();
     rule->nameId = element.name()->nameId;
-    rule->pathHash = byFullName ? element.pathHash : element.name()->nameId;
+    rule->pathHash = byFullName ? PathHashOf(element) : element.name()->nameId;
     rule->kind = element.ruleFlags & 7;
     rule->text = ElementRuleText(element, byFullName);
     IgnoreRule* added = rule.get();

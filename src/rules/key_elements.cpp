@@ -18,9 +18,20 @@ std::u16string_view trim(std::u16string_view s) {
     return s;
 }
 
-bool concerns(const KeyElement& k, const ElementRecord& child, const ElementRecord& parent) {
-    return child.name() && parent.name() && k.keyNameId == child.name()->nameId && k.keyPathHash == child.pathHash &&
-           k.parentNameId == parent.name()->nameId && k.parentPathHash == parent.pathHash;
+// parentPathHash: the parent's, or null to work it out when the names agree.
+bool concerns(const KeyElement& k, const ElementRecord& child, const ElementRecord& parent,
+              const std::uint32_t* parentPathHash) {
+    if (!child.name() || !parent.name() || k.keyNameId != child.name()->nameId ||
+        k.parentNameId != parent.name()->nameId)
+        return false;
+    const std::uint32_t path = parentPathHash ? *parentPathHash : PathHashOf(parent);
+    return k.parentPathHash == path && k.keyPathHash == ChildPathHash(path, k.keyNameId);
+}
+
+bool isKeyOf(const ElementRecord& child, const ElementRecord& parent, const std::uint32_t* parentPathHash) {
+    for (const KeyElement& k : keyElements())
+        if (concerns(k, child, parent, parentPathHash)) return true;
+    return false;
 }
 
 }  // namespace
@@ -40,21 +51,22 @@ bool ToggleKeyElement(const ElementRecord& element) {
     if (!parent || !element.name() || !parent->name()) return false;
     std::vector<KeyElement>& list = keyElements();
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (concerns(list[i], element, *parent)) {
+        if (concerns(list[i], element, *parent, nullptr)) {
             list[i] = std::move(list.back());
             list.pop_back();
             return true;
         }
     if (list.size() >= kMaxKeyElements) return false;
-    list.push_back({element.name()->nameId, element.pathHash, parent->pathHash, parent->name()->nameId,
-                    ElementRuleText(element, true)});
+    const std::uint32_t parentPath = PathHashOf(*parent);
+    list.push_back({element.name()->nameId, ChildPathHash(parentPath, element.name()->nameId), parentPath,
+                    parent->name()->nameId, ElementRuleText(element, true)});
     return true;
 }
 
 bool IsKeyElement(const ElementRecord& element) {
     if (!element.name()) return false;
     for (const KeyElement& k : keyElements())
-        if (k.keyNameId == element.name()->nameId && k.keyPathHash == element.pathHash) return true;
+        if (k.keyNameId == element.name()->nameId && k.keyPathHash == PathHashOf(element)) return true;
     return false;
 }
 
@@ -62,14 +74,22 @@ bool IsKeyParent(const ElementRecord& element) {
     const std::vector<KeyElement>& list = keyElements();
     if (list.empty() || !element.name()) return false;
     for (const KeyElement& k : list)
-        if (k.parentNameId == element.name()->nameId && k.parentPathHash == element.pathHash) return true;
+        if (k.parentNameId == element.name()->nameId) return IsKeyParent(element, PathHashOf(element));
     return false;
 }
 
-bool IsKeyOf(const ElementRecord& child, const ElementRecord& parent) {
-    for (const KeyElement& k : keyElements())
-        if (concerns(k, child, parent)) return true;
+bool IsKeyParent(const ElementRecord& element, std::uint32_t pathHash) {
+    const std::vector<KeyElement>& list = keyElements();
+    if (list.empty() || !element.name()) return false;
+    for (const KeyElement& k : list)
+        if (k.parentNameId == element.name()->nameId && k.parentPathHash == pathHash) return true;
     return false;
+}
+
+bool IsKeyOf(const ElementRecord& child, const ElementRecord& parent) { return isKeyOf(child, parent, nullptr); }
+
+bool IsKeyOf(const ElementRecord& child, const ElementRecord& parent, std::uint32_t parentPathHash) {
+    return isKeyOf(child, parent, &parentPathHash);
 }
 
 void ResetKeyAttribute() { keyAttribute() = KeyAttribute{}; }
@@ -80,7 +100,7 @@ void SetKeyAttribute(const ElementRecord& element, std::u16string_view attribute
     if (!element.name() || name.empty()) return;
     KeyAttribute& key = keyAttribute();
     key.elementNameId = element.name()->nameId;
-    key.elementPathHash = element.pathHash;
+    key.elementPathHash = PathHashOf(element);
     key.attributeId = AttributeNameHash(name, options().XMLAttributeCaseSensitive != 0);
     key.attributeName.assign(name);
     key.text = ElementRuleText(element, true) + u"|" + key.attributeName;
@@ -102,7 +122,7 @@ bool IsKeyAttributeName(std::u16string_view attributeName) {
 bool IsKeyAttributeElement(const ElementRecord& element) {
     const KeyAttribute& key = keyAttribute();
     return key.present() && element.name() && element.name()->nameId == key.elementNameId &&
-           element.pathHash == key.elementPathHash;
+           PathHashOf(element) == key.elementPathHash;
 }
 
 void ResetKeys() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rules/rule_hooks.h"
 
+#include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/name_table.h"
 #include "rules/ignore_rules.h"
@@ -31,9 +32,9 @@ std::uint8_t EvaluateTextCondition(const IgnoreRule& rule, std::u16string_view t
     return EvaluateCondition(*rule.condition, 0, text);
 }
 
-bool MatchesIfNotExistRule(const ElementRecord& record) {
+bool MatchesIfNotExistRule(const ElementRecord& record, std::uint32_t pathHash) {
     if (!record.name()) return false;
-    const IgnoreRule* rule = MatchRule(record.name()->nameId, record.pathHash);
+    const IgnoreRule* rule = MatchRule(record.name()->nameId, pathHash);
     return rule && rule->condition && rule->condition->ifNotExist;
 }
 
@@ -45,7 +46,7 @@ bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash) {
 bool AttributeNotCompared(const ElementRecord& record, std::uint16_t hash) {
     if (IsCommonIgnoredAttribute(hash)) return true;
     if (!(record.ruleFlags & kRuleListedAttributes) || !record.name()) return false;
-    const IgnoreRule* rule = MatchRule(record.name()->nameId, record.pathHash);
+    const IgnoreRule* rule = MatchRule(record.name()->nameId, PathHashOf(record));
     return rule && RuleListsAttribute(*rule, hash);
 }
 

@@ -25,8 +25,9 @@ bool RuleListsAttribute(const IgnoreRule& rule, std::uint16_t attrNameHash);
 std::uint8_t EvaluateAttributeCondition(const IgnoreRule& rule, std::uint16_t attrNameHash, std::u16string_view value);
 // Condition outcome on a text piece: 0 not about the text, 128 false, 192 true.
 std::uint8_t EvaluateTextCondition(const IgnoreRule& rule, std::u16string_view text);
-// The element still matches a rule whose condition is "ignore if not exist".
-bool MatchesIfNotExistRule(const ElementRecord& record);
+// The element (of that path hash) still matches a rule whose condition is
+// "ignore if not exist".
+bool MatchesIfNotExistRule(const ElementRecord& record, std::uint32_t pathHash);
 // The global list of attribute names that are never compared.
 bool IsCommonIgnoredAttribute(std::uint16_t attrNameHash);
 // The attribute (16-bit name hash) is never compared for this element: the
@@ -45,10 +46,14 @@ std::uint8_t RuleKind(const IgnoreRule& rule);
 // The rule's condition counts as holding for an element that lacks what the
 // condition tests ("Ignore if not exist").
 bool RuleIfNotExist(const IgnoreRule& rule);
-// Some key-element entry names the element as the parent of key children.
+// Some key-element entry names the element as the parent of key children;
+// the second form for a walk that carries the element's path hash.
 bool IsKeyParent(const ElementRecord& element);
-// Some key-element entry names this child under this parent.
+bool IsKeyParent(const ElementRecord& element, std::uint32_t pathHash);
+// Some key-element entry names this child under this parent (whose path
+// hash a walk may give).
 bool IsKeyOf(const ElementRecord& child, const ElementRecord& parent);
+bool IsKeyOf(const ElementRecord& child, const ElementRecord& parent, std::uint32_t parentPathHash);
 // The element is of the kind that the key attribute rule names.
 bool IsKeyAttributeElement(const ElementRecord& element);
 

@@ -98,17 +98,6 @@ TEST(HashIndex, IgnoredTermsKeepIdenticalElementsTogether) {
     HashByteIndex index(items.pointers.data(), 12, s, DefaultKeyTerms(s));
     EXPECT_EQ(index.Find(probes.pointers[0]), 0u);
     index.Release();
-    // Different paths: only with the path left out of the key.
-    probes.pointers[0]->attrHash = 0;
-    for (ElementRecord* r : items.pointers) r->attrHash = 0, r->pathHash = 17;
-    probes.pointers[0]->pathHash = 23;
-    const CompareSnapshot plain;
-    HashByteIndex withPath(items.pointers.data(), 12, plain, {true, true, true});
-    HashByteIndex withoutPath(items.pointers.data(), 12, plain, {true, true, false});
-    EXPECT_EQ(withPath.Find(probes.pointers[0]), NotFound);
-    EXPECT_EQ(withoutPath.Find(probes.pointers[0]), 0u);
-    withPath.Release();
-    withoutPath.Release();
 }
 
 TEST(HashNameIndex, FindsNamesInEveryBucketAndMissesAbsentOnes) {

@@ -32,7 +32,7 @@ std::string Pin(const ElementRecord& r) {
     Digest d;
     d.add(r.name()->nameId);
     const SubtreeDigest& b = r.subtree();
-    for (std::uint32_t v : {r.pathHash, b.textSum, b.nameSum, b.attrSum, b.textProduct, b.attrProduct, r.line,
+    for (std::uint32_t v : {PathHashOf(r), b.textSum, b.nameSum, b.attrSum, b.textProduct, b.attrProduct, r.line,
                             ChildCountOf(r), b.descendantCount, r.distinctChildNameCount(), b.keySum, r.textLength(),
                             r.attributesLength()})
         d.add(v);

@@ -68,7 +68,7 @@ void ExpectSameTrees(const DocumentPane& a, const DocumentPane& b) {
         ASSERT_EQ(x->attributesUtf16(), y->attributesUtf16());
         ASSERT_EQ(x->line, y->line);
         ASSERT_EQ(x->column, y->column);
-        ASSERT_EQ(x->pathHash, y->pathHash);
+        ASSERT_EQ(PathHashOf(*x), PathHashOf(*y));
         const ModeHashes hx = AllModeHashes(*x), hy = AllModeHashes(*y);
         ASSERT_EQ(hx.attr, hy.attr);
         ASSERT_EQ(hx.text, hy.text);

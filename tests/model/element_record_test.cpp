@@ -22,8 +22,7 @@ struct Records : ::testing::Test {
     void TearDown() override { ResetOptions(options(), false); }
 
     ElementRecord* make(const char16_t* name, ElementRecord* parent = nullptr) {
-        ElementRecord* r = CreateRecord(pane, name, std::char_traits<char16_t>::length(name),
-                                        parent ? parent->pathHash : 0, 1, 1);
+        ElementRecord* r = CreateRecord(pane, name, std::char_traits<char16_t>::length(name), 1, 1);
         InsertElement(r, parent, {}, pane);
         return r;
     }
@@ -103,10 +102,10 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApartAndGivenTextIsTrimmed) {
     EXPECT_EQ(one->textWeight, 2);
     EXPECT_EQ(two->textWeight, 2);
     // Text given on insertion is trimmed; blanks alone are no text.
-    ElementRecord* r = CreateRecord(pane, u"r", 1, 0, 1, 1);
+    ElementRecord* r = CreateRecord(pane, u"r", 1, 1, 1);
     InsertElement(r, nullptr, u"  \n padded \t", pane);
     EXPECT_EQ(r->textUtf16(), u"padded");
-    ElementRecord* blank = CreateRecord(pane, u"b", 1, 0, 1, 1);
+    ElementRecord* blank = CreateRecord(pane, u"b", 1, 1, 1);
     InsertElement(blank, nullptr, u"   ", pane);
     EXPECT_EQ(blank->text, 0u);
     EXPECT_EQ(blank->textLength(), 0u);
@@ -115,7 +114,7 @@ TEST_F(Records, TextPiecesJoinWithABlankButHashApartAndGivenTextIsTrimmed) {
 TEST_F(Records, NullNameIsReported) {
     RecordingNotifier messages;
     ScopedNotifier scope(messages);
-    ElementRecord* r = CreateRecord(pane, nullptr, 0, 0, 1, 1);
+    ElementRecord* r = CreateRecord(pane, nullptr, 0, 1, 1);
     EXPECT_EQ(r->name(), nullptr);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, u"XML Error");
@@ -135,7 +134,7 @@ TEST_F(Records, KeySignatureGoesWithItsRecordOnly) {
     EXPECT_EQ(KeyAttrSignatureOf(*root), nullptr);
 
     DestroySubtree(keyed);
-    ElementRecord* reused = CreateRecord(pane, nullptr, 0, 1, 1);
+    ElementRecord* reused = CreateRecord(pane, nullptr, 1, 1);
     ASSERT_EQ(reused, keyed) << "the store hands out the released slot first";
     EXPECT_EQ(KeyAttrSignatureOf(*reused), nullptr);
 
@@ -157,7 +156,7 @@ TEST_F(Records, ElementStateFromPartnerAndIgnore) {
     ElementRecord* r = make(u"a");
     EXPECT_EQ(ElementState(*r, false), 2);
     DocumentPane otherPane;
-    ElementRecord* other = CreateRecord(otherPane, nullptr, 0, 1, 1);
+    ElementRecord* other = CreateRecord(otherPane, nullptr, 1, 1);
     r->setPartner(other);
     EXPECT_EQ(ElementState(*r, true), 0);
     EXPECT_EQ(ElementState(*r, false), 1);
@@ -174,8 +173,8 @@ TEST_F(Records, PartnersResolveIntoTheOtherPaneAndGoWithIt) {
     make(u"filler");
     ElementRecord* mine = make(u"a");
     auto other = std::make_unique<DocumentPane>();
-    InsertRecord(CreateRecord(*other, nullptr, 0, 1, 1), nullptr, *other);
-    ElementRecord* theirs = CreateRecord(*other, nullptr, 0, 2, 1);
+    InsertRecord(CreateRecord(*other, nullptr, 1, 1), nullptr, *other);
+    ElementRecord* theirs = CreateRecord(*other, nullptr, 2, 1);
     InsertRecord(theirs, nullptr, *other);
     mine->setPartner(theirs);
     theirs->setPartner(mine);
@@ -279,7 +278,7 @@ TEST(RecordStrings, ReadAlikeInEitherForm) {
 // the next one, and never a pane that is still open.
 TEST(PaneSlots, RecordsFindTheirOwnPaneAsPanesComeAndGo) {
     DocumentPane kept;
-    ElementRecord* k = CreateRecord(kept, u"k", 1, 0, 1, 1);
+    ElementRecord* k = CreateRecord(kept, u"k", 1, 1, 1);
     std::uint16_t previous = 0;
     for (int round = 0; round < 3; ++round) {
         auto passing = std::make_unique<DocumentPane>();
@@ -287,7 +286,7 @@ TEST(PaneSlots, RecordsFindTheirOwnPaneAsPanesComeAndGo) {
             EXPECT_EQ(passing->slot, previous);
         }
         previous = passing->slot;
-        ElementRecord* p = CreateRecord(*passing, u"p", 1, 0, 1, 1);
+        ElementRecord* p = CreateRecord(*passing, u"p", 1, 1, 1);
         EXPECT_EQ(p->treePane(), passing.get());
         EXPECT_NE(passing->slot, kept.slot);
         EXPECT_NE(passing->slot, 0u);
@@ -296,7 +295,7 @@ TEST(PaneSlots, RecordsFindTheirOwnPaneAsPanesComeAndGo) {
     }
     DocumentPane a, b;
     EXPECT_NE(a.slot, b.slot);
-    EXPECT_EQ(CreateRecord(b, u"b", 1, 0, 1, 1)->treePane(), &b);
+    EXPECT_EQ(CreateRecord(b, u"b", 1, 1, 1)->treePane(), &b);
     EXPECT_EQ(ElementRecord{}.treePane(), nullptr);
 }
 
