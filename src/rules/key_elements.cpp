@@ -24,8 +24,8 @@ bool concerns(const KeyElement& k, const ElementRecord& child, const ElementReco
     if (!child.name() || !parent.name() || k.keyNameId != child.name()->nameId ||
         k.parentNameId != parent.name()->nameId)
         return false;
-    const std::uint32_t path = parentPathHash ? *parentPathHash : PathHashOf(parent);
-    return k.parentPathHash == path && k.keyPathHash == ChildPathHash(path, k.keyNameId);
+    // With the names equal, equal parent paths make the child paths equal.
+    return k.parentPathHash == (parentPathHash ? *parentPathHash : PathHashOf(parent));
 }
 
 bool isKeyOf(const ElementRecord& child, const ElementRecord& parent, const std::uint32_t* parentPathHash) {

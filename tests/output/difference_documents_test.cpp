@@ -220,13 +220,14 @@ TEST_F(DifferenceDocumentsTest, EntireElementListHoldsFourRemovesByMovingTheLast
     EXPECT_EQ(entireElements().entries[0].pathText, u"r>a");
     // Lines read from a list match the loaded elements by their path.
     entireElements().clear();
-    ASSERT_TRUE(LoadXml(left, "<r><a><b/></a></r>").ok);
+    ASSERT_TRUE(LoadXml(left, "<r><a><b/></a><c><b/></c></r>").ok);
     ReadEntireElementLine(u" r > a\t> b ");
     ReadEntireElementLine(u"r>a>b");  // the same entry again
     ReadEntireElementLine(u" \t ");
     ASSERT_EQ(entireElements().count, 1u);
     EXPECT_EQ(entireElements().entries[0].pathText, u"r>a>b");
     EXPECT_TRUE(IsEntireElement(*Find(left, "a/b")));
+    EXPECT_FALSE(IsEntireElement(*Find(left, "c/b")));  // the same name elsewhere
     EXPECT_FALSE(IsEntireElement(*Find(left, "a")));
 }
 

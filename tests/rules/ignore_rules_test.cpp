@@ -131,6 +131,15 @@ TEST_F(RuleMatchingTest, RulesByNameAndForAnElement) {
     EXPECT_FALSE(AddRuleFor(*RootRecord(left), true)->byFullName());
 }
 
+TEST_F(RuleMatchingTest, AFullNameRuleLeavesOutAttributesAtItsPathOnly) {
+    Rule("r>a>item 4 rev");
+    Compare("<r><a><item rev='1'/></a><b><item rev='1'/></b></r>", "<r><a><item rev='2'/></a><b><item rev='2'/></b></r>");
+    const std::uint16_t rev = AttributeNameHash(u"rev", true);
+    EXPECT_TRUE(AttributeNotCompared(*Find(left, "a/item"), rev));
+    EXPECT_FALSE(AttributeNotCompared(*Find(left, "b/item"), rev));
+    EXPECT_EQ(States(left), "r=1 a=0 item=0 b=1 item=1");
+}
+
 using ConditionTest = RulesTest;
 
 // Which elements a rule with a condition leaves out, as name=ignoreState

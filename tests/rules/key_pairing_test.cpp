@@ -59,6 +59,7 @@ TEST_F(KeyElementTest, AnotherPathOrASingleNameIsNoKey) {
     Load("<catalog><shelf><book><isbn>1</isbn></book></shelf></catalog>", "<catalog/>");
     EXPECT_FALSE(IsKeyElement(*Find(left, "shelf/book/isbn")));
     EXPECT_FALSE(IsKeyParent(*Find(left, "shelf/book")));
+    EXPECT_FALSE(IsKeyOf(*Find(left, "shelf/book/isbn"), *Find(left, "shelf/book")));
     // A single name is stored but concerns nothing.
     ResetKeys();
     ReadKeyElementLine(u"isbn");
