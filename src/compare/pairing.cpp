@@ -123,7 +123,10 @@ void pairByKey(ElementRecord** first, std::uint32_t n1, ElementRecord** second, 
         }
         return;
     }
+    // Sized once: grown by doubling, a huge group's table would briefly
+    // take three times its size.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> table;
+    table.reserve(n2);
     for (std::uint32_t j = 0; j < n2; ++j)
         if (second[j] && eligible(*second[j])) table.emplace_back(keyOf(*second[j]), j);
     std::sort(table.begin(), table.end());

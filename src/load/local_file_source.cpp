@@ -26,9 +26,23 @@ std::u16string currentFolder() {
     return FileNameFromBytes(buffer);
 }
 
+class CountingFileStream : public BinFileInputStream {
+public:
+    CountingFileStream(const char* path, MemoryManager* manager, std::uint64_t* count)
+        : BinFileInputStream(path, manager), m_count(count) {}
+    XMLSize_t readBytes(XMLByte* toFill, XMLSize_t maxToRead) override {
+        const XMLSize_t n = BinFileInputStream::readBytes(toFill, maxToRead);
+        *m_count += n;
+        return n;
+    }
+
+private:
+    std::uint64_t* m_count;
+};
+
 }  // namespace
 
-LocalFileSource::LocalFileSource(std::u16string_view path) {
+LocalFileSource::LocalFileSource(std::u16string_view path, std::uint64_t* bytesRead) : m_bytesRead(bytesRead) {
     std::u16string full(path);
     const bool relative = full.empty() || full.front() != u'/';
     if (relative) full = currentFolder() + u"/" + full;
@@ -41,7 +55,9 @@ LocalFileSource::LocalFileSource(std::u16string_view path) {
 
 BinInputStream* LocalFileSource::makeStream() const {
     const std::string bytes = FileNameBytes(getSystemId());
-    auto* stream = new (getMemoryManager()) BinFileInputStream(bytes.c_str(), getMemoryManager());
+    BinFileInputStream* stream =
+        m_bytesRead ? new (getMemoryManager()) CountingFileStream(bytes.c_str(), getMemoryManager(), m_bytesRead)
+                    : new (getMemoryManager()) BinFileInputStream(bytes.c_str(), getMemoryManager());
     if (!stream->getIsOpen()) {
         delete stream;
         return nullptr;

@@ -18,6 +18,7 @@
 #include "model/line_count.h"
 #include "model/name_table.h"
 #include "model/wide_string.h"
+#include "platform/large_block.h"
 #include "platform/notifier.h"
 #include "rules/rule_hooks.h"
 #include "settings/options.h"
@@ -58,6 +59,7 @@ void SAX2CountHandlers::ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, P
     m_pane = pane;
     m_doctype = doctype;
     m_progress = std::move(progress);
+    m_expectedBytes = 0;
     m_open.clear();
     if (m_doctype) m_doctype->clear();
     // A parse that fails before its document starts (an address that cannot
@@ -128,6 +130,11 @@ void SAX2CountHandlers::reportProgress() {
 }
 
 void SAX2CountHandlers::ReportProgressNow() {
+    // The last part of a document fills only a few more blocks.
+    if (m_expectedBytes && m_bytesRead >= m_expectedBytes - m_expectedBytes / 32) {
+        StopPreparingBlocks();
+        m_expectedBytes = 0;
+    }
     if (m_progress && m_pane && !m_progress(m_pane->progressChars)) {
         m_cancelled = true;
         throw LoadCancelled{};

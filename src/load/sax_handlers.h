@@ -34,6 +34,13 @@ public:
 
     // Prepares for a parse into the pane; empties the pane's document type.
     void ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, ProgressFn progress = {});
+    // Where the parser counts the bytes it reads of a document of `total`
+    // bytes: near the end the memory blocks are no longer prepared ahead.
+    std::uint64_t* WatchBytesRead(std::uint64_t total) {
+        m_bytesRead = 0;
+        m_expectedBytes = total;
+        return &m_bytesRead;
+    }
 
     // ContentHandler
     void characters(const XMLCh* chars, XMLSize_t length) override;
@@ -124,6 +131,8 @@ private:
     DocumentPane* m_pane = nullptr;
     DoctypeInfo* m_doctype = nullptr;
     ProgressFn m_progress;
+    std::uint64_t m_expectedBytes = 0;  // WatchBytesRead
+    std::uint64_t m_bytesRead = 0;
     const xercesc::Locator* m_locator = nullptr;
     std::vector<OpenElement> m_open;
     // Joined text of each open element, by depth; strings keep their capacity

@@ -147,7 +147,7 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
                     } else if (id.find(u"://") != std::u16string::npos) {
                         m_reader->parse(id.c_str());  // a file:// address
                     } else {
-                        LocalFileSource source(id);
+                        LocalFileSource source(id, m_handlers.WatchBytesRead(bytes));
                         m_reader->parse(source);
                     }
                 });

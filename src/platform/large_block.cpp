@@ -64,6 +64,7 @@ public:
     // prepared; others only take what is ready.
     bool take(std::size_t rounded, bool prepareMore, Mapping& out) {
         std::lock_guard lock(m_mutex);
+        prepareMore = prepareMore && !m_stopped;
         if (!prepareMore && m_ready.empty()) return false;
         if (!startLocked()) return false;
         bool found = false;
@@ -85,11 +86,13 @@ public:
         return found;
     }
 
-    void releaseReady() {
+    // stop: prepare none until the next call without it.
+    void releaseReady(bool stop) {
         std::lock_guard lock(m_mutex);
         for (const Mapping& m : m_ready) ::munmap(m.map, m.mapSize);
         m_ready.clear();
         m_wanted = 0;  // a block the thread is clearing now is dropped too
+        m_stopped = stop;
     }
 
     ~Prefaulter() {
@@ -158,6 +161,7 @@ private:
     std::size_t m_wanted = 0;
     std::size_t m_handedOut = 0;  // ready blocks taken since the program started
     bool m_started = false;
+    bool m_stopped = false;  // StopPreparingBlocks
     bool m_stop = false;
     std::thread m_worker;
 };
@@ -208,7 +212,9 @@ void LargeBlock::releasePages(std::size_t from, std::size_t to) {
     if (from < to) ::madvise(static_cast<char*>(m_data) + from, to - from, MADV_DONTNEED);
 }
 
-void ReleasePreparedBlocks() { prefaulter().releaseReady(); }
+void ReleasePreparedBlocks() { prefaulter().releaseReady(false); }
+
+void StopPreparingBlocks() { prefaulter().releaseReady(true); }
 
 void LargeBlock::release() {
     if (m_map) ::munmap(m_map, m_mapSize);

@@ -47,4 +47,9 @@ private:
 // comparison.
 void ReleasePreparedBlocks();
 
+// Drops the blocks prepared ahead, and prepares none until the next
+// ReleasePreparedBlocks: called when a load nears its end, where blocks
+// prepared ahead would mostly go unused, yet count at the load's peak.
+void StopPreparingBlocks();
+
 }  // namespace quillon

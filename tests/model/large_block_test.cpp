@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,15 @@ namespace {
 constexpr std::size_t kMiB = std::size_t(1) << 20;
 
 bool zeroAt(const LargeBlock& b, std::size_t offset) { return static_cast<const char*>(b.data())[offset] == 0; }
+
+// How many of the block's pages are in memory, written or cleared ahead.
+std::size_t residentPages(const LargeBlock& b) {
+    std::vector<unsigned char> in(b.size() / 4096);
+    if (::mincore(b.data(), b.size(), in.data()) != 0) return 0;
+    std::size_t n = 0;
+    for (const unsigned char c : in) n += c & 1;
+    return n;
+}
 
 // Blocks of one size asked for in a row come ready from the second thread,
 // and so may the plain ones asked for in between; each must still be its
@@ -89,6 +99,27 @@ TEST(LargeBlock, TailGivenBackAndPreparedBlocksDropped) {
         std::memset(blocks.back().data(), i + 1, blocks.back().size());
     }
     for (int i = 0; i < 6; ++i) EXPECT_EQ(static_cast<const unsigned char*>(blocks[6 + i].data())[0], i + 1);
+}
+
+// Near the end of a load no block is prepared ahead, so none waits in
+// memory unused; the next load prepares them again.
+TEST(LargeBlock, NoneIsPreparedAfterAStopUntilTheNextRelease) {
+    const auto someComeCleared = [] {
+        std::vector<LargeBlock> blocks;
+        for (int i = 0; i < 40; ++i) {
+            blocks.emplace_back(4 * kMiB, true);
+            if (residentPages(blocks.back()) > 0) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return false;
+    };
+    ReleasePreparedBlocks();
+    if (!someComeCleared()) GTEST_SKIP() << "blocks are prepared ahead only with a second processor";
+    StopPreparingBlocks();
+    EXPECT_FALSE(someComeCleared());
+    ReleasePreparedBlocks();
+    EXPECT_TRUE(someComeCleared());
+    ReleasePreparedBlocks();
 }
 
 }  // namespace
