@@ -55,8 +55,7 @@ std::uint8_t enter(ElementRecord& e, std::uint32_t pathHash, std::uint8_t inheri
 
 // Adds a prepared child that takes part in the comparison into its parent
 // (whose path hash is given).
-void addChild(ElementRecord& p, std::uint32_t pathHash, const ElementRecord& c, bool keyed,
-              const CompareSnapshot& s) {
+void addChild(ElementRecord& p, std::uint32_t pathHash, const ElementRecord& c, bool keyed, const CompareSnapshot& s) {
     if (c.ignoreState != 0) return;
     SubtreeDigest& d = WritableSubtree(p);
     const SubtreeDigest& below = c.subtree();

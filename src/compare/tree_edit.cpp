@@ -17,8 +17,7 @@ namespace quillon {
 namespace {
 
 // CopyRecord names every field; a new field must be added there too.
-static_assert(sizeof(ElementRecord) == 48,
-              "ElementRecord changed: copy the new field in CopyRecord");
+static_assert(sizeof(ElementRecord) == 48, "ElementRecord changed: copy the new field in CopyRecord");
 
 bool isEndOfDocument(const ElementRecord& r) {
     return r.name() && r.name()->length == 0 && !ParentRecord(&r);

@@ -130,8 +130,8 @@ void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const Attribute
     }
 }
 
-void TakeAttribute(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
-                   const AttributeFold& fold) {
+void TakeAttribute(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::uint16_t nameHash,
+                   std::u16string_view name, const AttributeFold& fold) {
     AddAttributeFold(hashes, record->attrWeight, fold);
     if (record->name() && IsKeyAttribute(record->name()->nameId, pathHash, nameHash, name))
         SetKeyAttrSignature(*record, &fold.part);

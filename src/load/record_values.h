@@ -53,8 +53,8 @@ void AddAttributeFold(ModeHashes& hashes, std::uint16_t& weight, const Attribute
 // Adds an attribute the comparison takes to the element's signature and
 // weight, and makes it the record's key attribute when the key rules say so
 // (pathHash: the record's).
-void TakeAttribute(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::uint16_t nameHash, std::u16string_view name,
-                   const AttributeFold& fold);
+void TakeAttribute(ElementRecord* record, std::uint32_t pathHash, ModeHashes& hashes, std::uint16_t nameHash,
+                   std::u16string_view name, const AttributeFold& fold);
 
 // TakeAttribute for one attribute of a record built outside a load; the
 // record keeps its hashes in every mode.

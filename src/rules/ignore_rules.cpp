@@ -134,7 +134,8 @@ std::u16string ElementRuleText(const ElementRecord& element, bool byFullName) {
 IgnoreRule* FindRule(const ElementRecord& element) {
     IgnoreRuleSet& set = ignoreRules();
     if (set.rules.empty()) return nullptr;
-    set.currentRule = element.name() ? const_cast<IgnoreRule*>(MatchRule(element.name()->nameId, PathHashOf(element))) : nullptr;
+    set.currentRule =
+        element.name() ? const_cast<IgnoreRule*>(MatchRule(element.name()->nameId, PathHashOf(element))) : nullptr;
     return set.currentRule;
 }
 

@@ -133,7 +133,8 @@ TEST_F(RuleMatchingTest, RulesByNameAndForAnElement) {
 
 TEST_F(RuleMatchingTest, AFullNameRuleLeavesOutAttributesAtItsPathOnly) {
     Rule("r>a>item 4 rev");
-    Compare("<r><a><item rev='1'/></a><b><item rev='1'/></b></r>", "<r><a><item rev='2'/></a><b><item rev='2'/></b></r>");
+    Compare("<r><a><item rev='1'/></a><b><item rev='1'/></b></r>",
+            "<r><a><item rev='2'/></a><b><item rev='2'/></b></r>");
     const std::uint16_t rev = AttributeNameHash(u"rev", true);
     EXPECT_TRUE(AttributeNotCompared(*Find(left, "a/item"), rev));
     EXPECT_FALSE(AttributeNotCompared(*Find(left, "b/item"), rev));
