@@ -31,8 +31,11 @@ constexpr std::uint32_t kProgressInterval = 32768;
 //                  local name, qualified name and value;
 //   text:          one string;
 //   element end:   no fields.
-// A string is its length (2 units), its units and a terminating zero.
+// A string is its length (2 units), its units and a terminating zero. A
+// qualified name without a prefix, as most are, is the local name again and
+// is only a length of kSameAsLocal.
 enum : char16_t { kStart = 1, kText = 2, kEnd = 3 };
+constexpr std::uint32_t kSameAsLocal = 0xFFFFFFFF;
 
 void put32(std::vector<char16_t>& b, std::uint64_t v) {
     b.push_back(char16_t(v & 0xFFFF));
@@ -47,6 +50,21 @@ void putString(std::vector<char16_t>& b, const XMLCh* s, std::size_t n) {
 
 void putString(std::vector<char16_t>& b, const XMLCh* s) {
     putString(b, s, s ? std::char_traits<char16_t>::length(s) : 0);
+}
+
+void putNames(std::vector<char16_t>& b, const XMLCh* local, const XMLCh* qname) {
+    putString(b, local);
+    if (local && qname) {
+        // Stops at the first difference, so neither is read past its end.
+        const XMLCh* a = local;
+        const XMLCh* q = qname;
+        while (*a && *a == *q) ++a, ++q;
+        if (*a == *q) {
+            put32(b, kSameAsLocal);
+            return;
+        }
+    }
+    putString(b, qname);
 }
 
 struct Reader {
@@ -66,6 +84,14 @@ struct Reader {
     const char16_t* string() {
         std::uint32_t n;
         return string(n);
+    }
+    // A qualified name: the local name when it was stored as the same.
+    const char16_t* qualified(const char16_t* local) {
+        if (p[0] == 0xFFFF && p[1] == 0xFFFF) {
+            p += 2;
+            return local;
+        }
+        return string();
     }
 };
 
@@ -250,11 +276,11 @@ void EventRelay::replay(const Batch& batch) {
                 m_recordedLocator->column = r.u32();
                 const std::uint32_t count = r.u32();
                 const char16_t* local = r.string();
-                const char16_t* qname = r.string();
+                const char16_t* qname = r.qualified(local);
                 attrs.list.clear();
                 for (std::uint32_t i = 0; i < count; ++i) {
                     const char16_t* aLocal = r.string();
-                    const char16_t* aQname = r.string();
+                    const char16_t* aQname = r.qualified(aLocal);
                     attrs.list.push_back({aLocal, aQname, r.string()});
                 }
                 m_builder.startElement(nullptr, local, qname, attrs);
@@ -310,11 +336,9 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
     put32(m_filling, line);
     put32(m_filling, column);
     put32(m_filling, count);
-    putString(m_filling, localname);
-    putString(m_filling, qname);
+    putNames(m_filling, localname, qname);
     for (XMLSize_t i = 0; i < count; ++i) {
-        putString(m_filling, attrs.getLocalName(i));
-        putString(m_filling, attrs.getQName(i));
+        putNames(m_filling, attrs.getLocalName(i), attrs.getQName(i));
         putString(m_filling, attrs.getValue(i));
     }
     if (++m_sinceProgress == kProgressInterval) {

@@ -36,7 +36,11 @@ std::string Catalog(int products, const std::string& tail = "") {
         xml += "    <name>item " + n + " caf\xC3\xA9</name>";
         if (i % 3 == 0) xml += "<kw>\xE4\xB8\xAD</kw><kw>x</kw>";
         xml += "\n    <price currency='EUR'>" + std::to_string(i * 7 % 1000) + ".50</price>\n";
-        xml += "    before <![CDATA[<raw>]]> <!-- c --> after <empty/> tail\n  </product>\n";
+        xml += "    before <![CDATA[<raw>]]> <!-- c --> after <empty/> tail\n";
+        // Prefixed names, one starting the way its local name does: only
+        // a name without a prefix may be relayed as its local name.
+        if (i % 5 == 0) xml += "    <aba:abab xmlns:aba='urn:a' aba:abax='" + n + "' abay='y'>p</aba:abab>\n";
+        xml += "  </product>\n";
     }
     return xml + tail + "</catalog>\n";
 }
