@@ -93,7 +93,7 @@ void ReadEntireElementLine(std::u16string_view value) {
         const std::u16string_view piece = trim(rest.substr(0, gt));
         const NameEntry* entry = nameTable().InternName(piece, caseSensitive);
         id = entry ? entry->nameId : 0;
-        hash = hash * 17 + id;
+        hash = ChildPathHash(hash, id);
         if (gt == std::u16string_view::npos) break;
         rest.remove_prefix(gt + 1);
     }

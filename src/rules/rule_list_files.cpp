@@ -50,7 +50,7 @@ bool internPath(std::u16string_view path, PathIds& ids) {
         ids.parentNameId = ids.nameId;
         ids.parentPathHash = ids.pathHash;
         ids.nameId = entry->nameId;
-        ids.pathHash = ids.pathHash * 17 + entry->nameId;
+        ids.pathHash = ChildPathHash(ids.pathHash, entry->nameId);
         if (end == path.size()) return true;
         path.remove_prefix(end + 1);
     }
