@@ -343,9 +343,14 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
     }
     if (++m_sinceProgress == kProgressInterval) {
         m_sinceProgress = 0;
-        catchUp();
-        m_builder.ReportProgressNow();
-        return;
+        // Waiting for the builder leaves a processor idle; only a listener
+        // that may look at the tree is worth it.
+        if (m_builder.ListensForProgress()) {
+            catchUp();
+            m_builder.ReportProgressNow();
+            return;
+        }
+        m_builder.NoteBytesRead();
     }
     maybeHandOver();
 }

@@ -129,12 +129,16 @@ void SAX2CountHandlers::reportProgress() {
     ReportProgressNow();
 }
 
-void SAX2CountHandlers::ReportProgressNow() {
+void SAX2CountHandlers::NoteBytesRead() {
     // The last part of a document fills only a few more blocks.
     if (m_expectedBytes && m_bytesRead >= m_expectedBytes - m_expectedBytes / 32) {
         StopPreparingBlocks();
         m_expectedBytes = 0;
     }
+}
+
+void SAX2CountHandlers::ReportProgressNow() {
+    NoteBytesRead();
     if (m_progress && m_pane && !m_progress(m_pane->progressChars)) {
         m_cancelled = true;
         throw LoadCancelled{};

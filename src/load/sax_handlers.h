@@ -84,6 +84,9 @@ public:
     void BeforeElement();
     // Reports progress now; throws LoadCancelled when the user cancels.
     void ReportProgressNow();
+    bool ListensForProgress() const { return bool(m_progress); }
+    // The part of a progress report that needs only the parser's thread.
+    void NoteBytesRead();
     void ShowHeldNotices();
 
     // Problems in the order reported (the first ones; later ones are only counted).

@@ -180,6 +180,15 @@ TEST_F(EventRelayTest, ProgressAndMessagesStayOnTheLoadingThread) {
     EXPECT_EQ(notices.messages[0].text, u"Too many elements");
     EXPECT_EQ(notices.threads[0], std::this_thread::get_id());
 
+    // With nobody listening for progress the relay never waits for the
+    // builder midway; the held message still comes, from this thread.
+    Loaded unwatched;
+    Load(unwatched, path, true);
+    ASSERT_TRUE(unwatched.result.ok);
+    ASSERT_EQ(notices.messages.size(), 2u);
+    EXPECT_EQ(notices.messages[1].text, u"Too many elements");
+    EXPECT_EQ(notices.threads[1], std::this_thread::get_id());
+
     // Cancelling from the callback stops the load and leaves nothing.
     int calls = 0;
     Loaded cancelled;
