@@ -4,6 +4,8 @@
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -19,6 +21,8 @@ namespace {
 // enough that handing over costs nothing next to filling, small enough that
 // the builder never waits long for work.
 constexpr std::size_t kBatchUnits = std::size_t(64) << 10;
+// Room past that for the event that fills it, so that one rarely grows.
+constexpr std::size_t kBatchSlack = std::size_t(4) << 10;
 // Batches handed over and not yet replayed; the parser waits beyond this.
 constexpr std::size_t kMaxHanded = 8;
 // How often, in elements, progress is reported while relaying. Each report
@@ -37,34 +41,49 @@ constexpr std::uint32_t kProgressInterval = 32768;
 enum : char16_t { kStart = 1, kText = 2, kEnd = 3 };
 constexpr std::uint32_t kSameAsLocal = 0xFFFFFFFF;
 
-void put32(std::vector<char16_t>& b, std::uint64_t v) {
-    b.push_back(char16_t(v & 0xFFFF));
-    b.push_back(char16_t((v >> 16) & 0xFFFF));
+char16_t* put32(char16_t* p, std::uint32_t v) {
+    p[0] = char16_t(v & 0xFFFF);
+    p[1] = char16_t(v >> 16);
+    return p + 2;
 }
 
-void putString(std::vector<char16_t>& b, const XMLCh* s, std::size_t n) {
-    put32(b, n);
-    b.insert(b.end(), s, s + n);
-    b.push_back(0);
+char16_t* putString(char16_t* p, const XMLCh* s, std::uint32_t n) {
+    p = put32(p, n);
+    if (n) std::memcpy(p, s, n * sizeof(char16_t));
+    p[n] = 0;
+    return p + n + 1;
 }
 
-void putString(std::vector<char16_t>& b, const XMLCh* s) {
-    putString(b, s, s ? std::char_traits<char16_t>::length(s) : 0);
-}
+// The units a string takes in a batch.
+constexpr std::size_t stringUnits(std::uint32_t n) { return 2 + std::size_t(n) + 1; }
 
-void putNames(std::vector<char16_t>& b, const XMLCh* local, const XMLCh* qname) {
-    putString(b, local);
+std::uint32_t lengthOf(const XMLCh* s) { return s ? std::uint32_t(std::char_traits<char16_t>::length(s)) : 0; }
+
+// Measures a name and its qualified form in one walk when they are the
+// same, as most are; it stops at the first difference, so neither is read
+// past its end.
+std::uint32_t measureNames(const XMLCh* local, const XMLCh* qname, std::uint32_t& qualified) {
     if (local && qname) {
-        // Stops at the first difference, so neither is read past its end.
         const XMLCh* a = local;
         const XMLCh* q = qname;
         while (*a && *a == *q) ++a, ++q;
         if (*a == *q) {
-            put32(b, kSameAsLocal);
-            return;
+            qualified = kSameAsLocal;
+            return std::uint32_t(a - local);
         }
     }
-    putString(b, qname);
+    qualified = lengthOf(qname);
+    return lengthOf(local);
+}
+
+std::size_t namesUnits(std::uint32_t local, std::uint32_t qualified) {
+    return stringUnits(local) + (qualified == kSameAsLocal ? 2 : stringUnits(qualified));
+}
+
+char16_t* putNames(char16_t* p, const XMLCh* local, std::uint32_t localLength, const XMLCh* qname,
+                   std::uint32_t qualified) {
+    p = putString(p, local, localLength);
+    return qualified == kSameAsLocal ? put32(p, kSameAsLocal) : putString(p, qname, qualified);
 }
 
 struct Reader {
@@ -187,7 +206,7 @@ void EventRelay::stopRelaying() {
     m_builder.SetRelayed(false);
     m_builder.setDocumentLocator(m_locator);
     m_handed.clear();
-    m_filling.clear();
+    m_filling.size = 0;
     m_builder.ShowHeldNotices();
     std::exception_ptr failure = std::exchange(m_failure, nullptr);
     if (failure) std::rethrow_exception(failure);
@@ -203,7 +222,20 @@ void EventRelay::rethrowBuilderFailure() {
 }
 
 void EventRelay::maybeHandOver() {
-    if (m_filling.size() >= kBatchUnits) handOver();
+    if (m_filling.size >= kBatchUnits) handOver();
+}
+
+char16_t* EventRelay::room(std::size_t units) {
+    Batch& b = m_filling;
+    if (b.capacity - b.size < units) {
+        // Only an event longer than a batch gets here with a fresh batch.
+        const std::size_t capacity = std::max(kBatchUnits + kBatchSlack, b.size + units);
+        auto grown = std::make_unique_for_overwrite<char16_t[]>(capacity);
+        if (b.size) std::memcpy(grown.get(), b.units.get(), b.size * sizeof(char16_t));
+        b.units = std::move(grown);
+        b.capacity = capacity;
+    }
+    return b.units.get() + b.size;
 }
 
 void EventRelay::handOver() {
@@ -217,12 +249,13 @@ void EventRelay::pushFilling() {
         m_wakeParser.wait(lock, [this] { return m_handed.size() < kMaxHanded || m_failure; });
         if (!m_failure) {
             m_handed.push_back(std::move(m_filling));
+            m_filling = {};
             if (!m_spare.empty()) {
                 m_filling = std::move(m_spare.back());
                 m_spare.pop_back();
             }
         }
-        m_filling.clear();
+        m_filling.size = 0;
     }
     m_wakeBuilder.notify_one();
 }
@@ -257,7 +290,7 @@ void EventRelay::builderLoop() {
                 lock.unlock();
             }
         }
-        batch.clear();
+        batch.size = 0;
         lock.lock();
         m_spare.push_back(std::move(batch));
         m_builderBusy = false;
@@ -266,8 +299,8 @@ void EventRelay::builderLoop() {
 }
 
 void EventRelay::replay(const Batch& batch) {
-    Reader r{batch.data()};
-    const char16_t* const end = batch.data() + batch.size();
+    Reader r{batch.units.get()};
+    const char16_t* const end = batch.units.get() + batch.size;
     RecordedAttributes& attrs = *m_recordedAttributes;
     while (r.p < end) {
         switch (*r.p++) {
@@ -331,16 +364,32 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
         return;
     }
     m_builder.BeforeElement();
+    // Measured first, so that the event is written in one go.
     const XMLSize_t count = attrs.getLength();
-    m_filling.push_back(kStart);
-    put32(m_filling, line);
-    put32(m_filling, column);
-    put32(m_filling, count);
-    putNames(m_filling, localname, qname);
+    m_lengths.resize(count + 1);
+    Lengths* const n = m_lengths.data();
+    std::size_t units = 1 + 3 * 2;
+    n[0].local = measureNames(localname, qname, n[0].qualified);
+    units += namesUnits(n[0].local, n[0].qualified);
     for (XMLSize_t i = 0; i < count; ++i) {
-        putNames(m_filling, attrs.getLocalName(i), attrs.getQName(i));
-        putString(m_filling, attrs.getValue(i));
+        Lengths& a = n[i + 1];
+        a.local = measureNames(attrs.getLocalName(i), attrs.getQName(i), a.qualified);
+        a.value = lengthOf(attrs.getValue(i));
+        units += namesUnits(a.local, a.qualified) + stringUnits(a.value);
     }
+    char16_t* const start = room(units);
+    char16_t* p = start;
+    *p++ = kStart;
+    p = put32(p, std::uint32_t(line));
+    p = put32(p, std::uint32_t(column));
+    p = put32(p, std::uint32_t(count));
+    p = putNames(p, localname, n[0].local, qname, n[0].qualified);
+    for (XMLSize_t i = 0; i < count; ++i) {
+        const Lengths& a = n[i + 1];
+        p = putNames(p, attrs.getLocalName(i), a.local, attrs.getQName(i), a.qualified);
+        p = putString(p, attrs.getValue(i), a.value);
+    }
+    m_filling.size += std::size_t(p - start);
     if (++m_sinceProgress == kProgressInterval) {
         m_sinceProgress = 0;
         // Waiting for the builder leaves a processor idle; only a listener
@@ -360,7 +409,8 @@ void EventRelay::endElement(const XMLCh* uri, const XMLCh* localname, const XMLC
         m_builder.endElement(uri, localname, qname);
         return;
     }
-    m_filling.push_back(kEnd);
+    *room(1) = kEnd;
+    ++m_filling.size;
     maybeHandOver();
 }
 
@@ -369,8 +419,9 @@ void EventRelay::characters(const XMLCh* chars, XMLSize_t length) {
         m_builder.characters(chars, length);
         return;
     }
-    m_filling.push_back(kText);
-    putString(m_filling, chars, length);
+    char16_t* const start = room(1 + stringUnits(std::uint32_t(length)));
+    *start = kText;
+    m_filling.size += std::size_t(putString(start + 1, chars, std::uint32_t(length)) - start);
     maybeHandOver();
 }
 

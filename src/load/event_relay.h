@@ -67,8 +67,22 @@ public:
     bool relayedLastParse() const { return m_relayedOnce; }
 
 private:
-    // Events of one batch, encoded as UTF-16 units (see event_relay.cpp).
-    using Batch = std::vector<char16_t>;
+    // Events of one batch, encoded as UTF-16 units (see event_relay.cpp),
+    // written through a plain pointer: the parser's thread pays for every
+    // unit, and a vector would check its capacity for each.
+    struct Batch {
+        std::unique_ptr<char16_t[]> units;
+        std::size_t size = 0;
+        std::size_t capacity = 0;
+        bool empty() const { return size == 0; }
+    };
+    // The lengths of a name, its qualified form (kSameAsLocal when it is
+    // the local name) and, for an attribute, its value.
+    struct Lengths {
+        std::uint32_t local;
+        std::uint32_t qualified;
+        std::uint32_t value;
+    };
 
     void startRelaying();
     // Hands the filling batch to the builder once it is full enough.
@@ -85,6 +99,9 @@ private:
     void rethrowBuilderFailure();
     void builderLoop();
     void replay(const Batch& batch);
+    // Where the next `units` units go in the filling batch, which has room
+    // for them afterwards; the caller adds what it wrote to its size.
+    char16_t* room(std::size_t units);
 
     SAX2CountHandlers& m_builder;
     const xercesc::Locator* m_locator = nullptr;  // the parser's
@@ -96,6 +113,7 @@ private:
     bool m_relayedOnce = false;
     std::uint32_t m_sinceProgress = 0;
     Batch m_filling;
+    std::vector<Lengths> m_lengths;  // startElement's, kept for its capacity
 
     std::mutex m_mutex;
     std::condition_variable m_wakeBuilder;

@@ -99,7 +99,10 @@ struct EventRelayTest : ::testing::Test {
 };
 
 TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
-    const std::string path = test::WriteTempFile(Catalog(kProducts));
+    // Events longer than a batch: attributes and text of 200,000 characters.
+    const std::string big(200000, 'v');
+    const std::string path =
+        test::WriteTempFile(Catalog(kProducts, "<long a='" + big + "' b='" + big + "'>" + big + "</long>"));
     Loaded direct, relayed;
     Load(direct, path, false);
     Load(relayed, path, true);
