@@ -2,7 +2,10 @@
 #include "compare/pairing.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -13,6 +16,8 @@
 #include "compare/similarity_index.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
+#include "platform/interrupted_writes.h"
+#include "platform/side_by_side.h"
 #include "rules/rule_hooks.h"
 #include "settings/options.h"
 
@@ -23,6 +28,12 @@
 // children, since each decision only reads untouched elements and their
 // digests), pushes the chosen pairs as tasks, and a finishing task behind
 // them records the parents' pair once everything below them is done.
+//
+// Sibling pairs leave nothing behind that another sibling pair reads, so the
+// first large set of them is shared with a second thread: both take chunks
+// of it, each with its own stack, counters and report, and the sums are
+// merged before the parents' pair is recorded. Only a sweep nobody watches
+// is shared: the window's progress callback paints the tree.
 
 namespace quillon {
 namespace {
@@ -44,6 +55,25 @@ struct KeyedSlots {
     const std::uint8_t* second = nullptr;
     bool blocked(std::uint32_t i, std::uint32_t j) const { return first && first[i] && second[j]; }
 };
+
+// A set of sibling pairs at least this large is shared with a second thread,
+// in chunks of this many pairs.
+constexpr std::size_t kShareFrom = 4096;
+constexpr std::size_t kShareChunk = 256;
+
+void recordPair(ElementRecord* first, ElementRecord* second, CompareCounters& c);
+
+// Counts one more group for the key, listed in the order keys were first used.
+void noteKeyUse(PairingReport& report, std::u16string_view element, std::u16string_view attribute,
+                std::uint64_t groups) {
+    for (InferredKeyUse& k : report.inferredKeys) {
+        if (k.element == element && k.attribute == attribute) {
+            k.groups += groups;
+            return;
+        }
+    }
+    report.inferredKeys.push_back({std::u16string(element), std::u16string(attribute), groups});
+}
 
 bool ignored(const ElementRecord* e) {
     return e->ignoreState > 0;
@@ -152,12 +182,39 @@ public:
     Pairing(const Options& o, const CompareSnapshot& s, CompareCounters& c, const PairingProgress& progress)
         : m_options(o), m_snapshot(s), m_counters(c), m_progress(progress) {}
 
-    void run(ElementRecord* first, ElementRecord* second) {
+    // With `share`, the first large set of sibling pairs is shared with a
+    // second thread.
+    void run(ElementRecord* first, ElementRecord* second, bool share) {
+        m_mayShare = share;
         m_tasks.reserve(4096);
         pushPair(first, second);
-        while (!m_tasks.empty()) {
+        drain(0);
+    }
+
+private:
+    enum class Kind : std::uint8_t { Pair, Children, Finish };
+    // Pair: two elements; Children: two views; Finish: the top of m_frames.
+    struct Task {
+        void* a;
+        void* b;
+        Kind kind;
+        bool aligned;
+    };
+    // Sibling pairs taken by two threads, a chunk at a time, from the top of
+    // the stack they came from: chunk k holds what would otherwise have run
+    // k-th.
+    struct SharedPairs {
+        std::vector<Task> tasks;
+        std::atomic<std::size_t> next{0};
+        std::size_t chunks() const { return (tasks.size() + kShareChunk - 1) / kShareChunk; }
+    };
+
+    // Runs tasks until the stack is back to `base` entries.
+    void drain(std::size_t base) {
+        while (m_tasks.size() > base) {
             const Task task = m_tasks.back();
             m_tasks.pop_back();
+            const std::size_t below = m_tasks.size();
             switch (task.kind) {
                 case Kind::Pair:
                     pairElements(static_cast<ElementRecord*>(task.a), static_cast<ElementRecord*>(task.b));
@@ -170,19 +227,91 @@ public:
                     finishChildren();
                     break;
             }
+            // The task queued its parents' finishing task and the sibling pairs above it.
+            if (m_mayShare && m_tasks.size() > below + kShareFrom && m_tasks[below].kind == Kind::Finish)
+                share(below + 1);
             tick();
         }
     }
 
-private:
-    enum class Kind : std::uint8_t { Pair, Children, Finish };
-    // Pair: two elements; Children: two views; Finish: the top of m_frames.
-    struct Task {
-        void* a;
-        void* b;
-        Kind kind;
-        bool aligned;
-    };
+    // Pairs the tasks from `from` up with a second thread's help; afterwards
+    // the counters and the report are as if this thread had run them all.
+    void share(std::size_t from) {
+        m_mayShare = false;
+        const Frame& parents = m_frames.back();
+        ElementRecord::LinkPanes(*parents.a, *parents.b);
+        SharedPairs shared;
+        shared.tasks.assign(m_tasks.begin() + std::ptrdiff_t(from), m_tasks.end());
+        m_tasks.resize(from);
+        CompareCounters helperCounters;
+        const PairingProgress none;
+        Pairing helper(m_options, m_snapshot, helperCounters, none);
+        PairingReport helperReport, ownReport;
+        std::vector<std::size_t> helperChunks, ownChunks;
+        helper.m_report = &helperReport;
+        helper.m_keyChunks = &helperChunks;
+        std::exception_ptr helperFailure;
+        std::thread thread;
+        try {
+            thread = StartWorkerThread([&] {
+                try {
+                    helper.take(shared);
+                } catch (...) {
+                    helperFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one takes every chunk.
+        }
+        PairingReport* const report = m_report;
+        m_report = &ownReport;
+        m_keyChunks = &ownChunks;
+        const auto finish = [&] {
+            if (thread.joinable()) thread.join();
+            m_report = report;
+            m_keyChunks = nullptr;
+        };
+        try {
+            take(shared);
+        } catch (...) {
+            shared.next = shared.chunks();  // the helper stops after its chunk
+            finish();
+            throw;
+        }
+        finish();
+        if (helperFailure) std::rethrow_exception(helperFailure);
+
+        m_counters.EqualPairs += helperCounters.EqualPairs;
+        m_counters.ChangedPairs += helperCounters.ChangedPairs;
+        m_counters.IgnoredElements += helperCounters.IgnoredElements;
+        m_counters.OwnChangedPairs += helperCounters.OwnChangedPairs;
+        m_report->cappedGroups += ownReport.cappedGroups + helperReport.cappedGroups;
+        // Keys join the list in the order a single thread would have met them.
+        struct Use {
+            std::size_t chunk;
+            const InferredKeyUse* use;
+        };
+        std::vector<Use> uses;
+        for (std::size_t i = 0; i < ownChunks.size(); ++i) uses.push_back({ownChunks[i], &ownReport.inferredKeys[i]});
+        for (std::size_t i = 0; i < helperChunks.size(); ++i)
+            uses.push_back({helperChunks[i], &helperReport.inferredKeys[i]});
+        std::stable_sort(uses.begin(), uses.end(), [](const Use& x, const Use& y) { return x.chunk < y.chunk; });
+        for (const Use& u : uses) noteKeyUse(*m_report, u.use->element, u.use->attribute, u.use->groups);
+    }
+
+    // Takes chunks of the shared pairs until none is left.
+    void take(SharedPairs& shared) {
+        const std::size_t n = shared.tasks.size(), chunks = shared.chunks();
+        for (std::size_t k; (k = shared.next.fetch_add(1)) < chunks;) {
+            m_chunk = k;
+            const std::size_t top = n - k * kShareChunk, bottom = top - std::min(top, kShareChunk);
+            for (std::size_t i = top; i-- > bottom;) {
+                const std::size_t base = m_tasks.size();
+                m_tasks.push_back(shared.tasks[i]);
+                drain(base);
+            }
+        }
+    }
     // What recording a pair of parents needs once their children are done.
     // Frames nest like the tasks, so a Finish task always finds its frame on top.
     struct Frame {
@@ -219,7 +348,7 @@ private:
             compareChildren(ga, gb, false, mark);
             return;
         }
-        RecordPair(a, b);
+        recordPair(a, b, m_counters);
     }
 
     // Two identical elements whose descendants also stand in the same order,
@@ -256,7 +385,7 @@ private:
                 x->diffFlags |= kIdenticalBelow;
                 y->diffFlags |= kIdenticalBelow;
             }
-            RecordPair(x, y);
+            recordPair(x, y, m_counters);
             tick();
             return true;
         };
@@ -303,7 +432,7 @@ private:
         const std::uint64_t below = recordedTotal() - t.total0;
         if (below < a->descendantCount()) a->diffFlags |= kUnpairedBelow;
         if (below < b->descendantCount()) b->diffFlags |= kUnpairedBelow;
-        RecordPair(a, b);
+        recordPair(a, b, m_counters);
         m_arena.rewind(t.mark);
     }
 
@@ -457,15 +586,9 @@ private:
     }
 
     void noteInferredKey(const ElementRecord& member, const std::u16string& attribute) {
-        std::vector<InferredKeyUse>& keys = pairingReport().inferredKeys;
-        const std::u16string_view element = member.nameView();
-        for (InferredKeyUse& k : keys) {
-            if (k.element == element && k.attribute == attribute) {
-                ++k.groups;
-                return;
-            }
-        }
-        keys.push_back({std::u16string(element), attribute, 1});
+        const std::size_t known = m_report->inferredKeys.size();
+        noteKeyUse(*m_report, member.nameView(), attribute, 1);
+        if (m_keyChunks && m_report->inferredKeys.size() > known) m_keyChunks->push_back(m_chunk);
     }
 
     void pairBySimilarity(ElementRecord** first, ElementRecord** second, std::uint32_t n1, std::uint32_t n2,
@@ -493,7 +616,7 @@ private:
         const std::uint64_t budget = kSimilarityWorkBase + kSimilarityWorkPerChild * children;
         for (SimilarityCandidate& a : la) {
             if (index && index->Work() > budget) {
-                ++pairingReport().cappedGroups;
+                ++m_report->cappedGroups;
                 break;
             }
             const std::uint32_t j = index ? index->Choose(a) : scanForPartner(a, lb);
@@ -569,6 +692,12 @@ private:
     std::vector<Task> m_tasks;
     std::vector<Frame> m_frames;
     ScratchArena m_arena;
+    bool m_mayShare = false;
+    // Where inferred keys are counted; while sharing, each thread's own list,
+    // with the chunk in which each key was first met.
+    PairingReport* m_report = &pairingReport();
+    std::vector<std::size_t>* m_keyChunks = nullptr;
+    std::size_t m_chunk = 0;
     // Tasks or pairs since the progress was last reported.
     static constexpr std::uint32_t kProgressStep = 65536;
     std::uint32_t m_sinceProgress = 0;
@@ -576,11 +705,14 @@ private:
 
 }  // namespace
 
-void RecordPair(ElementRecord* first, ElementRecord* second) {
+void RecordPair(ElementRecord* first, ElementRecord* second) { recordPair(first, second, compareCounters()); }
+
+namespace {
+
+void recordPair(ElementRecord* first, ElementRecord* second, CompareCounters& c) {
     first->setPartner(second);
     second->setPartner(first);
     const CompareSnapshot& s = compareSnapshot();
-    CompareCounters& c = compareCounters();
     if (IsIdentical(*first, second, s)) {
         ++c.EqualPairs;
         return;
@@ -592,6 +724,8 @@ void RecordPair(ElementRecord* first, ElementRecord* second) {
         second->diffFlags |= kChangedBelow;
     }
 }
+
+}  // namespace
 
 bool SimilarityAllowed(std::uint32_t nX, std::uint32_t nY, std::uint32_t matched) {
     const Options& o = options();
@@ -670,7 +804,8 @@ std::uint32_t ScoreCandidate(const ChildGroups& ga, const ChildGroups& gb, std::
 
 void PairElements(ElementRecord* first, ElementRecord* second, const PairingProgress& progress) {
     if (!first || !second) return;
-    Pairing(options(), compareSnapshot(), compareCounters(), progress).run(first, second);
+    Pairing(options(), compareSnapshot(), compareCounters(), progress)
+        .run(first, second, !progress && UsableProcessors() >= 2);
 }
 
 }  // namespace quillon

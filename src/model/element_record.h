@@ -111,8 +111,16 @@ struct ElementRecord {
             partnerIndex = 0;
             return;
         }
-        detail::partnerSlots[paneSlot] = p->paneSlot;
+        LinkPanes(*this, *p);
         partnerIndex = p->item();
+    }
+    // Makes the two records' panes each other's partner panes. Written only
+    // when it changes, so that threads pairing in the same two panes at
+    // once only read it.
+    static void LinkPanes(const ElementRecord& a, const ElementRecord& b) {
+        if (!a.paneSlot || !b.paneSlot) return;
+        if (detail::partnerSlots[a.paneSlot] != b.paneSlot) detail::partnerSlots[a.paneSlot] = b.paneSlot;
+        if (detail::partnerSlots[b.paneSlot] != a.paneSlot) detail::partnerSlots[b.paneSlot] = a.paneSlot;
     }
     const NameEntry* name() const { return NameAt(nameIndex); }
     // The name as written; empty when there is none.

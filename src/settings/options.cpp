@@ -19,11 +19,6 @@ bool equalIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
 
 }  // namespace
 
-Options& options() {
-    static Options instance;
-    return instance;
-}
-
 void ResetOptions(Options& o, bool documentLoaded) {
     o.DoNamespaces = 1;
     o.DoSchema = 1;

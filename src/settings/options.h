@@ -102,8 +102,12 @@ struct Options {
 // The settings version the full save writes; other stored versions reset.
 constexpr std::int32_t kSettingsVersion = 471;
 
-// The process-wide options record.
-Options& options();
+// The process-wide options record. Inline: the loader asks for it several
+// times for every element.
+inline Options& options() {
+    static Options instance;
+    return instance;
+}
 
 // Resets to the defaults. The two name-case switches are reset only when no
 // document is loaded, because loaded names were interned under them.
