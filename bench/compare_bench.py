@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Compare benchmark: quillon-diff on catalog pairs against a bare Xerces parse.
 
-  bench/compare_bench.py --build BUILD_DIR [--sizes 10 100] [--runs 1] [--work DIR]
+  bench/compare_bench.py --build BUILD_DIR [--sizes 10 100] [--runs 3] [--work DIR]
                          [--variants plain shuffle renotate] [--configs ...]
 
 For each catalog pair (bench/gen_catalog.py: plain, --shuffle, --renotate)
@@ -22,6 +22,7 @@ Documents are generated into --work (default /tmp/quillon-bench) and reused.
 import argparse
 import os
 import re
+import statistics
 import subprocess
 import sys
 
@@ -52,7 +53,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--build", default=os.path.join(HERE, "..", "build"))
     ap.add_argument("--sizes", type=float, nargs="+", default=[10, 100])
-    ap.add_argument("--runs", type=int, default=1, help="best of this many runs per cell")
+    ap.add_argument("--runs", type=int, default=3, help="each figure is the median of this many runs")
     ap.add_argument("--work", default="/tmp/quillon-bench")
     ap.add_argument("--variants", nargs="+", default=list(VARIANT_FLAGS), choices=list(VARIANT_FLAGS))
     ap.add_argument("--configs", nargs="+", default=list(CONFIGS), choices=list(CONFIGS))
@@ -77,7 +78,10 @@ def main():
             inputs = os.path.getsize(left) + os.path.getsize(right)
             for name in args.configs:
                 flags = CONFIGS[name] + (["--normalize-dates", "--normalize-numbers"] if variant == "renotate" else [])
-                best = None
+                # The bare parses and the run alternate, and each figure is
+                # the median of its runs: on a shared machine one slow
+                # moment would otherwise decide a ratio.
+                cells = []
                 for _ in range(args.runs):
                     bare_both = []
                     for doc in (left, right):
@@ -89,11 +93,10 @@ def main():
                     run_s, peak_kb, out = timed([diff, "--stats", "-q"] + flags + [left, right])
                     loads = [float(x) for x in re.findall(r"loaded in ([0-9.]+) s", out)]
                     cmp_s = parse_seconds(out, r"compared in ([0-9.]+) s")
-                    cell = (cmp_s, bare_s, sum(loads) / len(loads), peak_kb * 1024.0 / inputs,
-                            run_s / sum(bare_both))
-                    if best is None or cell[0] < best[0]:
-                        best = cell
-                cmp_s, bare_s, load_s, rss, run_ratio = best
+                    cells.append((cmp_s, bare_s, sum(loads) / len(loads), peak_kb * 1024.0 / inputs, run_s,
+                                  sum(bare_both)))
+                cmp_s, bare_s, load_s, rss, run_s, bare2_s = (statistics.median(c) for c in zip(*cells))
+                run_ratio = run_s / bare2_s
                 compare_times[(variant, name, mb)] = cmp_s
                 print("%-9s %6g %-15s %8.3f %9.2f %9.2f %8.3f %9.2f %9.2f %8.2f" % (
                     variant, mb, name, bare_s, load_s / bare_s, run_ratio, cmp_s, cmp_s / bare_s, cmp_s / load_s,
