@@ -369,12 +369,16 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
     m_lengths.resize(count + 1);
     Lengths* const n = m_lengths.data();
     std::size_t units = 1 + 3 * 2;
+    n[0] = {localname, qname, nullptr, 0, 0, 0};
     n[0].local = measureNames(localname, qname, n[0].qualified);
     units += namesUnits(n[0].local, n[0].qualified);
     for (XMLSize_t i = 0; i < count; ++i) {
         Lengths& a = n[i + 1];
-        a.local = measureNames(attrs.getLocalName(i), attrs.getQName(i), a.qualified);
-        a.value = lengthOf(attrs.getValue(i));
+        a.localName = attrs.getLocalName(i);
+        a.qName = attrs.getQName(i);
+        a.valueText = attrs.getValue(i);
+        a.local = measureNames(a.localName, a.qName, a.qualified);
+        a.value = lengthOf(a.valueText);
         units += namesUnits(a.local, a.qualified) + stringUnits(a.value);
     }
     char16_t* const start = room(units);
@@ -386,8 +390,8 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
     p = putNames(p, localname, n[0].local, qname, n[0].qualified);
     for (XMLSize_t i = 0; i < count; ++i) {
         const Lengths& a = n[i + 1];
-        p = putNames(p, attrs.getLocalName(i), a.local, attrs.getQName(i), a.qualified);
-        p = putString(p, attrs.getValue(i), a.value);
+        p = putNames(p, a.localName, a.local, a.qName, a.qualified);
+        p = putString(p, a.valueText, a.value);
     }
     m_filling.size += std::size_t(p - start);
     if (++m_sinceProgress == kProgressInterval) {

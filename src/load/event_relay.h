@@ -76,9 +76,13 @@ private:
         std::size_t capacity = 0;
         bool empty() const { return size == 0; }
     };
-    // The lengths of a name, its qualified form (kSameAsLocal when it is
-    // the local name) and, for an attribute, its value.
+    // A name, its qualified form and, for an attribute, its value, as the
+    // parser gave them, with their lengths (qualified is kSameAsLocal when
+    // it is the local name).
     struct Lengths {
+        const XMLCh* localName;
+        const XMLCh* qName;
+        const XMLCh* valueText;
         std::uint32_t local;
         std::uint32_t qualified;
         std::uint32_t value;
