@@ -183,7 +183,7 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
     open.pathHash = ChildPathHash(m_open.empty() ? 0 : m_open.back().pathHash, NameIdOf(*record));
     addAttributes(record, open, attrs);
     InsertRecord(record, currentRecord(), *m_pane);
-    m_open.push_back(std::move(open));
+    m_open.push_back(open);
     if (m_texts.size() < m_open.size()) m_texts.emplace_back();
     m_texts[m_open.size() - 1].clear();
     reportProgress();

@@ -95,10 +95,11 @@ public:
     T& operator[](std::uint32_t i) const { return m_chunks[i / kChunkObjects][i % kChunkObjects]; }
     // The index of an object of some IndexedStore<T>, by its address.
     static std::uint32_t IndexOf(const T* p) {
-        const auto address = reinterpret_cast<std::uintptr_t>(p);
-        const std::uintptr_t base = address & ~std::uintptr_t(kChunkBytes - 1);
-        return *chunkNumber(reinterpret_cast<const T*>(base)) * kChunkObjects +
-               std::uint32_t((address - base) / sizeof(T));
+        // Chunks are aligned to their size: the offset in the chunk is the
+        // address's low bits. Stepping back from p keeps the pointer's origin.
+        const std::uintptr_t offset = reinterpret_cast<std::uintptr_t>(p) & (kChunkBytes - 1);
+        const char* chunk = reinterpret_cast<const char*>(p) - offset;
+        return *chunkNumber(chunk) * kChunkObjects + std::uint32_t(offset / sizeof(T));
     }
     // Gives back the pages past the last object ever created, up to the
     // page that holds the chunk's number.
@@ -118,9 +119,9 @@ public:
     }
 
 private:
-    static std::uint32_t* chunkNumber(const T* chunk) {
-        return reinterpret_cast<std::uint32_t*>(
-            reinterpret_cast<std::uintptr_t>(chunk) + kChunkBytes - sizeof(std::uint32_t));
+    static std::uint32_t* chunkNumber(const void* chunk) {
+        return reinterpret_cast<std::uint32_t*>(const_cast<char*>(static_cast<const char*>(chunk)) + kChunkBytes -
+                                                sizeof(std::uint32_t));
     }
     std::vector<LargeBlock> m_blocks;
     std::vector<T*> m_chunks;
