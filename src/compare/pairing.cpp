@@ -56,8 +56,8 @@ struct KeyedSlots {
     bool blocked(std::uint32_t i, std::uint32_t j) const { return first && first[i] && second[j]; }
 };
 
-// A set of sibling pairs at least this large is shared with a second thread,
-// in chunks of this many pairs.
+// A set of more sibling pairs than this is shared with a second thread, in
+// chunks of this many pairs.
 constexpr std::size_t kShareFrom = 4096;
 constexpr std::size_t kShareChunk = 256;
 
@@ -312,6 +312,7 @@ private:
             }
         }
     }
+
     // What recording a pair of parents needs once their children are done.
     // Frames nest like the tasks, so a Finish task always finds its frame on top.
     struct Frame {

@@ -111,16 +111,17 @@ struct ElementRecord {
             partnerIndex = 0;
             return;
         }
-        LinkPanes(*this, *p);
+        // Written only when it changes, so that threads pairing in the same
+        // two panes at once only read it (see LinkPanes).
+        if (detail::partnerSlots[paneSlot] != p->paneSlot) detail::partnerSlots[paneSlot] = p->paneSlot;
         partnerIndex = p->item();
     }
-    // Makes the two records' panes each other's partner panes. Written only
-    // when it changes, so that threads pairing in the same two panes at
-    // once only read it.
+    // Makes the two records' panes each other's partner panes, before
+    // threads pair records of the two.
     static void LinkPanes(const ElementRecord& a, const ElementRecord& b) {
         if (!a.paneSlot || !b.paneSlot) return;
-        if (detail::partnerSlots[a.paneSlot] != b.paneSlot) detail::partnerSlots[a.paneSlot] = b.paneSlot;
-        if (detail::partnerSlots[b.paneSlot] != a.paneSlot) detail::partnerSlots[b.paneSlot] = a.paneSlot;
+        detail::partnerSlots[a.paneSlot] = b.paneSlot;
+        detail::partnerSlots[b.paneSlot] = a.paneSlot;
     }
     const NameEntry* name() const { return NameAt(nameIndex); }
     // The name as written; empty when there is none.
