@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -16,7 +14,6 @@
 #include "compare/similarity_index.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
-#include "platform/interrupted_writes.h"
 #include "platform/side_by_side.h"
 #include "rules/rule_hooks.h"
 #include "settings/options.h"
@@ -250,36 +247,21 @@ private:
         std::vector<std::size_t> helperChunks, ownChunks;
         helper.m_report = &helperReport;
         helper.m_keyChunks = &helperChunks;
-        std::exception_ptr helperFailure;
-        std::thread thread;
-        try {
-            thread = StartWorkerThread([&] {
-                try {
-                    helper.take(shared);
-                } catch (...) {
-                    helperFailure = std::current_exception();
-                }
-            });
-        } catch (const std::system_error&) {
-            // No thread to be had: this one takes every chunk.
-        }
-        PairingReport* const report = m_report;
-        m_report = &ownReport;
+        PairingReport* const report = std::exchange(m_report, &ownReport);
         m_keyChunks = &ownChunks;
-        const auto finish = [&] {
-            if (thread.joinable()) thread.join();
-            m_report = report;
-            m_keyChunks = nullptr;
-        };
-        try {
-            take(shared);
-        } catch (...) {
-            shared.next = shared.chunks();  // the helper stops after its chunk
-            finish();
-            throw;
-        }
-        finish();
-        if (helperFailure) std::rethrow_exception(helperFailure);
+        RunSideBySide(
+            true,
+            [&] {
+                try {
+                    take(shared);
+                } catch (...) {
+                    shared.next = shared.chunks();  // the helper stops after its chunk
+                    throw;
+                }
+            },
+            [&] { helper.take(shared); });
+        m_report = report;
+        m_keyChunks = nullptr;
 
         m_counters.EqualPairs += helperCounters.EqualPairs;
         m_counters.ChangedPairs += helperCounters.ChangedPairs;

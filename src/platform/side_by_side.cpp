@@ -3,6 +3,7 @@
 
 #include <sched.h>
 
+#include <exception>
 #include <system_error>
 #include <thread>
 
@@ -25,19 +26,36 @@ unsigned UsableProcessors() {
 }
 
 void RunSideBySide(bool worthIt, const std::function<void()>& here, const std::function<void()>& there) {
+    std::exception_ptr thereFailed;
     std::thread other;
     if (worthIt && UsableProcessors() > 1) {
         try {
-            other = StartWorkerThread(there);
+            other = StartWorkerThread([&] {
+                try {
+                    there();
+                } catch (...) {
+                    thereFailed = std::current_exception();
+                }
+            });
         } catch (const std::system_error&) {
             // No thread to be had: one after the other.
         }
     }
-    here();
-    if (other.joinable())
-        other.join();
-    else
+    if (!other.joinable()) {
+        here();
         there();
+        return;
+    }
+    // Whatever either side throws reaches the caller once both have ended;
+    // a thread left running would end the process.
+    try {
+        here();
+    } catch (...) {
+        other.join();
+        throw;
+    }
+    other.join();
+    if (thereFailed) std::rethrow_exception(thereFailed);
 }
 
 }  // namespace quillon
