@@ -24,7 +24,7 @@ public:
     // n contiguous elements (zero on first use).
     T* allocate(std::size_t n) {
         if (m_chunks.empty() || capacity(m_chunks.back()) - m_used < n) {
-            // Huge pages only once the document has shown it is large.
+            // Blocks prepared ahead only once the document has shown it is large.
             m_chunks.emplace_back(std::max(kChunkElements, n) * sizeof(T), !m_chunks.empty());
             m_used = 0;
         }
@@ -80,7 +80,7 @@ public:
             if (m_next == 0) m_next = 1;  // index 0 is none
             if (m_next / kChunkObjects == m_chunks.size()) {
                 if (m_next > std::uint32_t(-1) - kChunkObjects) throw std::bad_alloc();
-                // Huge pages only once the document has shown it is large.
+                // Blocks prepared ahead only once the document has shown it is large.
                 m_blocks.emplace_back(kChunkBytes, !m_blocks.empty());
                 m_chunks.push_back(static_cast<T*>(m_blocks.back().data()));
                 *chunkNumber(m_chunks.back()) = std::uint32_t(m_chunks.size() - 1);

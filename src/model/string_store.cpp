@@ -47,7 +47,7 @@ StringHandle StringStore::allocate(std::size_t n) {
         const std::uint64_t start = std::uint64_t(m_segments.size()) << kSegmentShift;
         const std::uint64_t end = start + (segments << kSegmentShift);
         if (end > (std::uint64_t(1) << 32)) throw std::bad_alloc();
-        // Huge pages only once the document has shown it is large.
+        // Blocks prepared ahead only once the document has shown it is large.
         m_blocks.emplace_back(std::size_t(end - start) * sizeof(char16_t), !m_blocks.empty());
         auto* base = static_cast<char16_t*>(m_blocks.back().data());
         for (std::uint64_t i = 0; i < segments; ++i) m_segments.push_back(base + (i << kSegmentShift));

@@ -9,17 +9,18 @@ namespace quillon {
 // one block of this size finds a chunk's start from an address inside it.
 constexpr std::size_t kLargeBlockAlignment = std::size_t(4) << 20;
 
-// A large zero-filled block straight from the kernel, backed by huge pages
-// where the system allows it and the caller asks for them. Loading a big
-// document touches hundreds of megabytes of fresh memory; with 4 KiB pages the
-// page faults alone cost more than the parse. A small document touches a few
-// pages of its first blocks, and a huge page there would clear 2 MiB for each.
-// While a big document loads, the next blocks are mapped and cleared ahead on
-// a second thread, so that the parse does not wait for the kernel.
+// A large zero-filled block straight from the kernel. Loading a big document
+// touches hundreds of megabytes of fresh memory, and the kernel clears every
+// page of it on first touch. While a big document loads, the next blocks
+// are mapped and cleared ahead on a second thread, so that the parse does not
+// wait for the kernel. A small document touches a few pages of its first
+// blocks, and only those cost memory.
 class LargeBlock {
 public:
     LargeBlock() = default;
-    LargeBlock(std::size_t bytes, bool hugePages);
+    // growing: the caller's store has shown its document is large, so the
+    // next blocks of this size are prepared ahead.
+    LargeBlock(std::size_t bytes, bool growing);
     ~LargeBlock();
     LargeBlock(LargeBlock&& other) noexcept;
     LargeBlock& operator=(LargeBlock&& other) noexcept;

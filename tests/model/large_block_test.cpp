@@ -34,7 +34,7 @@ TEST(LargeBlock, BlocksAskedForInARowAreFreshDistinctAndZeroFilled) {
         blocks.emplace_back(3 * kMiB + 100, i % 3 != 2);
         const LargeBlock& b = blocks.back();
         ASSERT_NE(b.data(), nullptr);
-        EXPECT_EQ(b.size(), 4 * kMiB);  // whole huge pages
+        EXPECT_EQ(b.size(), 4 * kMiB);  // rounded up to whole 2 MiB
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.data()) % (2 * kMiB), 0u);
         EXPECT_TRUE(zeroAt(b, 0) && zeroAt(b, b.size() / 2) && zeroAt(b, b.size() - 1)) << "block " << i;
         // Give the second thread time to prepare some of the next ones.
