@@ -23,8 +23,11 @@ namespace {
 constexpr std::size_t kBatchUnits = std::size_t(64) << 10;
 // Room past that for the event that fills it, so that one rarely grows.
 constexpr std::size_t kBatchSlack = std::size_t(4) << 10;
-// Batches handed over and not yet replayed; the parser waits beyond this.
-constexpr std::size_t kMaxHanded = 8;
+// Units handed over and not yet replayed (32 MiB); the parser waits beyond
+// this. On a shared host either processor can be taken away for many
+// milliseconds; with only a megabyte queued the parse then soon stood still
+// too, and a 100 MB load took up to a tenth longer.
+constexpr std::size_t kMaxHandedUnits = std::size_t(16) << 20;
 // How often, in elements, progress is reported while relaying. Each report
 // waits for the builder to catch up, so it is rarer than without the relay.
 constexpr std::uint32_t kProgressInterval = 32768;
@@ -206,6 +209,9 @@ void EventRelay::stopRelaying() {
     m_builder.SetRelayed(false);
     m_builder.setDocumentLocator(m_locator);
     m_handed.clear();
+    m_handedUnits = 0;
+    m_spare.clear();
+    m_spare.shrink_to_fit();
     m_filling.size = 0;
     m_builder.ShowHeldNotices();
     std::exception_ptr failure = std::exchange(m_failure, nullptr);
@@ -246,8 +252,9 @@ void EventRelay::handOver() {
 void EventRelay::pushFilling() {
     {
         std::unique_lock lock(m_mutex);
-        m_wakeParser.wait(lock, [this] { return m_handed.size() < kMaxHanded || m_failure; });
+        m_wakeParser.wait(lock, [this] { return m_handedUnits < kMaxHandedUnits || m_failure; });
         if (!m_failure) {
+            m_handedUnits += m_filling.capacity;
             m_handed.push_back(std::move(m_filling));
             m_filling = {};
             if (!m_spare.empty()) {
@@ -278,6 +285,7 @@ void EventRelay::builderLoop() {
         if (m_handed.empty()) return;  // stopped, with nothing left
         Batch batch = std::move(m_handed.front());
         m_handed.pop_front();
+        m_handedUnits -= batch.capacity;
         m_builderBusy = true;
         const bool failed = m_failure != nullptr;
         lock.unlock();
@@ -291,8 +299,10 @@ void EventRelay::builderLoop() {
             }
         }
         batch.size = 0;
+        // A batch grown for one long event is not kept for the next.
+        if (batch.capacity > kBatchUnits + kBatchSlack) batch = {};
         lock.lock();
-        m_spare.push_back(std::move(batch));
+        if (batch.units) m_spare.push_back(std::move(batch));
         m_builderBusy = false;
         m_wakeParser.notify_one();
     }

@@ -123,6 +123,7 @@ private:
     std::condition_variable m_wakeBuilder;
     std::condition_variable m_wakeParser;
     std::deque<Batch> m_handed;
+    std::size_t m_handedUnits = 0;  // the capacity of those
     std::vector<Batch> m_spare;
     bool m_builderBusy = false;
     bool m_stop = false;
