@@ -15,6 +15,37 @@
 namespace quillon {
 namespace {
 
+// Runs ahead of a walk over siblings, asking for their records and, nearer,
+// for their partners' records: under a large parent neither is in the cache
+// any more, and the walk would wait for each in turn. The far end steps
+// through the tree's items, so that it never waits for a record itself.
+class SiblingsAhead {
+public:
+    SiblingsAhead() = default;
+    explicit SiblingsAhead(const ElementRecord* first) {
+        if (!first || !first->treePane()) return;
+        m_pane = first->treePane();
+        m_far = m_near = first->item();
+        for (std::uint32_t k = 0; k < kRecordsAhead && m_far; ++k) m_far = m_pane->tree.NextSibling(m_far);
+        for (std::uint32_t k = 0; k < kRecordsAhead / 2 && m_near; ++k) m_near = m_pane->tree.NextSibling(m_near);
+    }
+    void step() {
+        if (m_far) {
+            PrefetchRecord(m_pane->record(m_far));
+            m_far = m_pane->tree.NextSibling(m_far);
+        }
+        if (m_near) {
+            if (const ElementRecord* r = m_pane->record(m_near)) PrefetchRecord(r->partner());
+            m_near = m_pane->tree.NextSibling(m_near);
+        }
+    }
+
+private:
+    const DocumentPane* m_pane = nullptr;
+    TreeItem m_far = kNoItem;
+    TreeItem m_near = kNoItem;
+};
+
 struct Added {
     const ElementRecord* record;
     std::uint32_t position;
@@ -27,6 +58,7 @@ struct Frame {
     const ElementRecord* left = nullptr;
     const ElementRecord* right = nullptr;
     const ElementRecord* next = nullptr;  // the next left child
+    SiblingsAhead ahead;                  // of next
     std::size_t leftPathLength = 0;
     std::size_t rightPathLength = 0;
     bool leftScope = false;  // a default namespace is in scope for the children
@@ -61,6 +93,7 @@ public:
             }
             const ElementRecord& c = *f.next;
             f.next = NextSiblingRecord(&c);
+            f.ahead.step();
             if (IsNamedElement(&c)) child(f, c);
         }
     }
@@ -73,9 +106,13 @@ private:
     // The right children: their positions, and where the added ones go.
     void open(Frame& f) {
         f.next = firstChild(f.left, m_leftPane);
+        f.ahead = SiblingsAhead(f.next);
         SiblingPositions positions;
         const ElementRecord* anchor = nullptr;
-        for (const ElementRecord* c = firstChild(f.right, m_rightPane); c; c = NextSiblingRecord(c)) {
+        const ElementRecord* const first = firstChild(f.right, m_rightPane);
+        SiblingsAhead ahead(first);
+        for (const ElementRecord* c = first; c; c = NextSiblingRecord(c)) {
+            ahead.step();
             if (!IsNamedElement(c)) continue;
             const StepForm form = StepFormOf(*c, f.rightScope, m_prefixesDropped);
             const std::uint32_t position = positions.next(*c, form);
