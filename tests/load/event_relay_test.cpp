@@ -24,8 +24,8 @@ namespace {
 
 using test::Parser;
 
-// More elements than the relay reports progress for, and more batches than
-// it keeps handed over, so that it waits for the builder on both counts.
+// More elements than the relay reports progress for, so that it waits for
+// the builder at progress points.
 constexpr int kProducts = 15000;
 
 std::string Catalog(int products, const std::string& tail = "") {
@@ -100,9 +100,14 @@ struct EventRelayTest : ::testing::Test {
 
 TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
     // Events longer than a batch: attributes and text of 200,000 characters.
+    // Then more text in all than the relay may have handed over at once
+    // (36 MiB against 32), so that the parse must find room again as the
+    // builder catches up.
     const std::string big(200000, 'v');
-    const std::string path =
-        test::WriteTempFile(Catalog(kProducts, "<long a='" + big + "' b='" + big + "'>" + big + "</long>"));
+    std::string tail = "<long a='" + big + "' b='" + big + "'>" + big + "</long>";
+    const std::string longer(1000000, 'w');
+    for (int i = 0; i < 18; ++i) tail += "<text>" + longer + "</text>";
+    const std::string path = test::WriteTempFile(Catalog(kProducts, tail));
     Loaded direct, relayed;
     Load(direct, path, false);
     Load(relayed, path, true);
