@@ -101,8 +101,8 @@ struct EventRelayTest : ::testing::Test {
 TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
     // Events longer than a batch: attributes and text of 200,000 characters.
     // Then more text in all than the relay may have handed over at once
-    // (36 MiB against 32), so that the parse must find room again as the
-    // builder catches up.
+    // (18 million characters; it holds up to 16.8 million), so that the
+    // parse must find room again as the builder catches up.
     const std::string big(200000, 'v');
     std::string tail = "<long a='" + big + "' b='" + big + "'>" + big + "</long>";
     const std::string longer(1000000, 'w');
