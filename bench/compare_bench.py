@@ -14,6 +14,9 @@ bare parse of LEFT side by side, in one run, and prints:
   cmp/bare      compare time / bare parse of one document
   cmp/load      compare time / mean load time of one document (target < 1 at Normal)
   RSS/in        peak resident size / combined size of the two inputs (target <= 3)
+  steal%        share of the machine's processor time its host took away while
+                the row ran (Linux /proc/stat); a row with much of it measured
+                the host's load more than the program
 
 and, per setting and variant, the growth of the compare time from the
 smallest to the largest size against the growth in size (linear = 1.0).
@@ -42,6 +45,24 @@ CONFIGS = {
 VARIANT_FLAGS = {"plain": [], "shuffle": ["--shuffle"], "renotate": ["--renotate"]}
 
 
+def processor_ticks():
+    """(steal, total) ticks of all processors so far; None off Linux."""
+    try:
+        with open("/proc/stat") as f:
+            fields = [int(x) for x in f.readline().split()[1:]]
+    except (OSError, ValueError):
+        return None
+    # user nice system idle iowait irq softirq steal guest guest_nice; the
+    # guest times are already counted in user and nice.
+    return fields[7] if len(fields) > 7 else 0, sum(fields[:8])
+
+
+def steal_share(before, after):
+    if not before or not after or after[1] == before[1]:
+        return "-"
+    return "%.0f" % (100.0 * (after[0] - before[0]) / (after[1] - before[1]))
+
+
 def generate(gen, work, variant, mb):
     folder = os.path.join(work, "catalog-%s-%g" % (variant, mb))
     if not os.path.exists(os.path.join(folder, "right.xml")):
@@ -67,8 +88,9 @@ def main():
         if not os.path.exists(exe):
             sys.exit("missing %s; build first" % exe)
 
-    header = "%-9s %6s %-15s %8s %9s %9s %8s %9s %9s %8s" % (
-        "variant", "MB", "setting", "bare s", "load/bare", "run/bare2", "cmp s", "cmp/bare", "cmp/load", "RSS/in")
+    header = "%-9s %6s %-15s %8s %9s %9s %8s %9s %9s %8s %7s" % (
+        "variant", "MB", "setting", "bare s", "load/bare", "run/bare2", "cmp s", "cmp/bare", "cmp/load", "RSS/in",
+        "steal%")
     print(header)
     print("-" * len(header))
     compare_times = {}
@@ -82,6 +104,7 @@ def main():
                 # the median of its runs: on a shared machine one slow
                 # moment would otherwise decide a ratio.
                 cells = []
+                ticks = processor_ticks()
                 for _ in range(args.runs):
                     bare_both = []
                     for doc in (left, right):
@@ -98,9 +121,9 @@ def main():
                 cmp_s, bare_s, load_s, rss, run_s, bare2_s = (statistics.median(c) for c in zip(*cells))
                 run_ratio = run_s / bare2_s
                 compare_times[(variant, name, mb)] = cmp_s
-                print("%-9s %6g %-15s %8.3f %9.2f %9.2f %8.3f %9.2f %9.2f %8.2f" % (
+                print("%-9s %6g %-15s %8.3f %9.2f %9.2f %8.3f %9.2f %9.2f %8.2f %7s" % (
                     variant, mb, name, bare_s, load_s / bare_s, run_ratio, cmp_s, cmp_s / bare_s, cmp_s / load_s,
-                    rss))
+                    rss, steal_share(ticks, processor_ticks())))
                 sys.stdout.flush()
     if len(args.sizes) >= 2:
         small, large = min(args.sizes), max(args.sizes)
