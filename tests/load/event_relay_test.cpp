@@ -99,11 +99,12 @@ struct EventRelayTest : ::testing::Test {
 };
 
 TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
-    // Events longer than a batch: attributes and text of 200,000 characters.
-    // Then more text in all than the relay may have handed over at once
-    // (18 million characters; it holds up to 16.8 million), so that the
-    // parse must find room again as the builder catches up.
-    const std::string big(200000, 'v');
+    // Events longer than a batch (about a million units): attributes and
+    // text of 1.1 million characters. Then more text in all than the relay
+    // may have handed over at once (18 million characters; it holds up to
+    // 16.8 million), so that the parse must find room again as the builder
+    // catches up.
+    const std::string big(1100000, 'v');
     std::string tail = "<long a='" + big + "' b='" + big + "'>" + big + "</long>";
     const std::string longer(1000000, 'w');
     for (int i = 0; i < 18; ++i) tail += "<text>" + longer + "</text>";
