@@ -20,8 +20,13 @@ namespace {
 // A batch is handed over once it holds this many units (2 MiB). The builder
 // is faster than the parser and sleeps whenever it has caught up, so each
 // batch costs a wake-up on the other processor; in a virtual machine that
-// is dear, and the parse ran over a tenth slower with 128 KiB batches.
+// is dear, and the parse ran a few percent slower with 128 KiB batches.
 constexpr std::size_t kBatchUnits = std::size_t(1) << 20;
+// The batch size while someone listens for progress (128 KiB). The parser
+// then waits at every progress report until the builder has replayed the
+// filling batch too, so a large one would leave the builder idle for most
+// of each interval and the parser for the rest.
+constexpr std::size_t kWatchedBatchUnits = std::size_t(64) << 10;
 // Room past that for the event that fills it, so that one rarely grows.
 constexpr std::size_t kBatchSlack = std::size_t(4) << 10;
 // Units handed over and not yet replayed (32 MiB); the parser waits beyond
@@ -184,6 +189,7 @@ void EventRelay::Run(std::uint64_t documentBytes, std::uint64_t fromBytes, const
 
 void EventRelay::startRelaying() {
     m_stop = false;
+    m_batchUnits = m_builder.ListensForProgress() ? kWatchedBatchUnits : kBatchUnits;
     try {
         m_thread = StartWorkerThread([this] { builderLoop(); });
     } catch (const std::system_error&) {
@@ -213,7 +219,7 @@ void EventRelay::stopRelaying() {
     m_handedUnits = 0;
     m_spare.clear();
     m_spare.shrink_to_fit();
-    m_filling.size = 0;
+    m_filling = {};
     m_builder.ShowHeldNotices();
     std::exception_ptr failure = std::exchange(m_failure, nullptr);
     if (failure) std::rethrow_exception(failure);
@@ -229,14 +235,14 @@ void EventRelay::rethrowBuilderFailure() {
 }
 
 void EventRelay::maybeHandOver() {
-    if (m_filling.size >= kBatchUnits) handOver();
+    if (m_filling.size >= m_batchUnits) handOver();
 }
 
 char16_t* EventRelay::room(std::size_t units) {
     Batch& b = m_filling;
     if (b.capacity - b.size < units) {
         // Only an event longer than a batch gets here with a fresh batch.
-        const std::size_t capacity = std::max(kBatchUnits + kBatchSlack, b.size + units);
+        const std::size_t capacity = std::max(m_batchUnits + kBatchSlack, b.size + units);
         auto grown = std::make_unique_for_overwrite<char16_t[]>(capacity);
         if (b.size) std::memcpy(grown.get(), b.units.get(), b.size * sizeof(char16_t));
         b.units = std::move(grown);
@@ -301,7 +307,7 @@ void EventRelay::builderLoop() {
         }
         batch.size = 0;
         // A batch grown for one long event is not kept for the next.
-        if (batch.capacity > kBatchUnits + kBatchSlack) batch = {};
+        if (batch.capacity > m_batchUnits + kBatchSlack) batch = {};
         lock.lock();
         if (batch.units) m_spare.push_back(std::move(batch));
         m_builderBusy = false;

@@ -117,6 +117,7 @@ private:
     bool m_relayedOnce = false;
     std::uint32_t m_sinceProgress = 0;
     Batch m_filling;
+    std::size_t m_batchUnits = 0;  // handed over at this size
     std::vector<Lengths> m_lengths;  // startElement's, kept for its capacity
 
     std::mutex m_mutex;
