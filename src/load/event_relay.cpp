@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "load/event_relay.h"
 
+#include <xercesc/framework/XMLAttr.hpp>
+#include <xercesc/framework/XMLDocumentHandler.hpp>
+#include <xercesc/framework/XMLElementDecl.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/util/XMLString.hpp>
 
 #include <algorithm>
 #include <cstring>
@@ -72,6 +77,10 @@ std::uint32_t lengthOf(const XMLCh* s) { return s ? std::uint32_t(std::char_trai
 // same, as most are; it stops at the first difference, so neither is read
 // past its end.
 std::uint32_t measureNames(const XMLCh* local, const XMLCh* qname, std::uint32_t& qualified) {
+    if (local == qname) {  // an element name without a prefix
+        qualified = kSameAsLocal;
+        return lengthOf(local);
+    }
     if (local && qname) {
         const XMLCh* a = local;
         const XMLCh* q = qname;
@@ -162,10 +171,68 @@ public:
     std::vector<Attribute> list;
 };
 
+// The reader's lower-level document events: the XML declaration, which only
+// they carry, and the elements and text once the relay has taken over from
+// the content handler. The reader passes every event to this handler
+// whether or not it wants it.
+class ElementTap : public xercesc::XMLDocumentHandler {
+public:
+    explicit ElementTap(EventRelay& relay) : m_relay(relay) {}
+    void startElement(const xercesc::XMLElementDecl& decl, const unsigned int, const XMLCh* prefix,
+                      const xercesc::RefVectorOf<xercesc::XMLAttr>& attrs, const XMLSize_t count, const bool isEmpty,
+                      const bool) override {
+        if (m_relay.m_tapping) return m_relay.tapStart(decl, prefix, attrs, count, isEmpty);
+        if (!m_relay.m_tapPending) return;
+        // The root, which the content handler has just had; from here on the
+        // tap has the elements and text.
+        m_relay.m_tapPending = false;
+        m_relay.m_tapping = true;
+        m_relay.m_reader->setContentHandler(nullptr);
+    }
+    // The parser reports no text outside the root, where the tap starts.
+    void endElement(const xercesc::XMLElementDecl&, const unsigned int, const bool, const XMLCh*) override {
+        if (m_relay.m_tapping) m_relay.relayEnd();
+    }
+    void docCharacters(const XMLCh* chars, const XMLSize_t length, const bool) override {
+        if (m_relay.m_tapping) m_relay.relayText(chars, length);
+    }
+    void endDocument() override {
+        if (m_relay.m_tapping) m_relay.endDocument();
+    }
+    // What the content handler has no use for either.
+    void docComment(const XMLCh*) override {}
+    void docPI(const XMLCh*, const XMLCh*) override {}
+    void endEntityReference(const xercesc::XMLEntityDecl&) override {}
+    void ignorableWhitespace(const XMLCh*, const XMLSize_t, const bool) override {}
+    void resetDocument() override {}
+    void startDocument() override {}
+    void startEntityReference(const xercesc::XMLEntityDecl&) override {}
+    void XMLDecl(const XMLCh*, const XMLCh* encoding, const XMLCh*, const XMLCh*) override {
+        m_relay.m_builder.XmlDeclaration(encoding);
+    }
+
+private:
+    EventRelay& m_relay;
+};
+
 EventRelay::EventRelay(SAX2CountHandlers& builder)
     : m_builder(builder),
+      m_tap(std::make_unique<ElementTap>(*this)),
       m_recordedLocator(std::make_unique<RecordedLocator>()),
       m_recordedAttributes(std::make_unique<RecordedAttributes>()) {}
+
+void EventRelay::AttachReader(xercesc::SAX2XMLReader& reader) {
+    m_reader = &reader;
+    reader.setContentHandler(this);
+    reader.installAdvDocHandler(m_tap.get());
+}
+
+void EventRelay::restoreContentHandler() {
+    m_tapPending = false;
+    if (!m_tapping) return;
+    m_tapping = false;
+    m_reader->setContentHandler(this);
+}
 
 EventRelay::~EventRelay() {
     try {
@@ -175,15 +242,17 @@ EventRelay::~EventRelay() {
 }
 
 void EventRelay::Run(std::uint64_t documentBytes, std::uint64_t fromBytes, const std::function<void()>& parse) {
-    m_eligible = documentBytes >= fromBytes && UsableProcessors() >= 2;
+    m_eligible = m_reader && documentBytes >= fromBytes && UsableProcessors() >= 2;
     m_relayedOnce = false;
     try {
         parse();
     } catch (...) {
+        restoreContentHandler();
         // What the builder failed on came earlier in the document.
         stopRelaying();
         throw;
     }
+    restoreContentHandler();
     stopRelaying();
 }
 
@@ -197,6 +266,7 @@ void EventRelay::startRelaying() {
         return;
     }
     m_relaying = m_relayedOnce = true;
+    m_tapPending = true;
     m_sinceProgress = 0;
     m_builder.SetRelayed(true);
     m_builder.setDocumentLocator(m_recordedLocator.get());
@@ -234,21 +304,26 @@ void EventRelay::rethrowBuilderFailure() {
     if (failure) std::rethrow_exception(failure);
 }
 
-void EventRelay::maybeHandOver() {
+// Called for every event: kept small enough to be inlined, with the rare
+// work out of line.
+inline void EventRelay::maybeHandOver() {
     if (m_filling.size >= m_batchUnits) handOver();
 }
 
-char16_t* EventRelay::room(std::size_t units) {
+inline char16_t* EventRelay::room(std::size_t units) {
     Batch& b = m_filling;
-    if (b.capacity - b.size < units) {
-        // Only an event longer than a batch gets here with a fresh batch.
-        const std::size_t capacity = std::max(m_batchUnits + kBatchSlack, b.size + units);
-        auto grown = std::make_unique_for_overwrite<char16_t[]>(capacity);
-        if (b.size) std::memcpy(grown.get(), b.units.get(), b.size * sizeof(char16_t));
-        b.units = std::move(grown);
-        b.capacity = capacity;
-    }
+    if (b.capacity - b.size < units) grow(units);
     return b.units.get() + b.size;
+}
+
+void EventRelay::grow(std::size_t units) {
+    // Only an event longer than a batch gets here with a fresh batch.
+    Batch& b = m_filling;
+    const std::size_t capacity = std::max(m_batchUnits + kBatchSlack, b.size + units);
+    auto grown = std::make_unique_for_overwrite<char16_t[]>(capacity);
+    if (b.size) std::memcpy(grown.get(), b.units.get(), b.size * sizeof(char16_t));
+    b.units = std::move(grown);
+    b.capacity = capacity;
 }
 
 void EventRelay::handOver() {
@@ -364,36 +439,80 @@ void EventRelay::endDocument() {
 
 void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname,
                               const xercesc::Attributes& attrs) {
+    // Only the root gets here while relaying can start: later elements come
+    // through the tap.
+    catchUp();
+    m_builder.startElement(uri, localname, qname, attrs);
+    // The first element ends the prolog, and with it the last event that
+    // the document type could have brought.
+    if (!m_relaying && m_eligible) startRelaying();
+}
+
+void EventRelay::endElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname) {
+    if (m_relaying) return relayEnd();  // an empty root, before the tap took over
+    m_builder.endElement(uri, localname, qname);
+}
+
+void EventRelay::characters(const XMLCh* chars, XMLSize_t length) {
+    if (m_relaying) return relayText(chars, length);
+    m_builder.characters(chars, length);
+}
+
+void EventRelay::tapStart(const xercesc::XMLElementDecl& decl, const XMLCh* prefix,
+                          const xercesc::RefVectorOf<xercesc::XMLAttr>& attrs, XMLSize_t count, bool isEmpty) {
+    // The names as the reader's content handler would have had them.
+    const xercesc::QName& name = *decl.getElementName();
+    const XMLCh* local = name.getLocalPart();
+    const XMLCh* qname = local;
+    if (prefix && *prefix) {
+        if (xercesc::XMLString::equals(prefix, name.getPrefix())) {
+            qname = name.getRawName();
+        } else {
+            m_composedName.assign(prefix);
+            m_composedName += u':';
+            m_composedName += local;
+            qname = m_composedName.c_str();
+        }
+    }
+    if (!qname || !*qname) {
+        // An element without a name makes the builder say so in a message
+        // box, which only this thread may show.
+        catchUp();
+        m_recordedLocator->line = m_locator ? m_locator->getLineNumber() : 0;
+        m_recordedLocator->column = m_locator ? m_locator->getColumnNumber() : 0;
+        RecordedAttributes& recorded = *m_recordedAttributes;
+        recorded.list.clear();
+        for (XMLSize_t i = 0; i < count; ++i) {
+            const xercesc::XMLAttr* a = attrs.elementAt(i);
+            recorded.list.push_back({a->getName(), a->getQName(), a->getValue()});
+        }
+        m_builder.startElement(nullptr, local, qname, recorded);
+    } else {
+        m_builder.BeforeElement();
+        if (m_lengths.size() <= count) m_lengths.resize(count + 1);
+        Lengths* const n = m_lengths.data();
+        n[0] = {local, qname, nullptr, 0, 0, 0};
+        for (XMLSize_t i = 0; i < count; ++i) {
+            const xercesc::XMLAttr* a = attrs.elementAt(i);
+            n[i + 1] = {a->getName(), a->getQName(), a->getValue(), 0, 0, 0};
+        }
+        relayStart(count);
+    }
+    // This parser reports the end of an empty element as an event of its
+    // own; the interface allows it to say so here instead.
+    if (isEmpty) relayEnd();
+}
+
+void EventRelay::relayStart(XMLSize_t count) {
     const std::uint64_t line = m_locator ? m_locator->getLineNumber() : 0;
     const std::uint64_t column = m_locator ? m_locator->getColumnNumber() : 0;
-    // An element without a name makes the builder say so in a message box,
-    // which only this thread may show.
-    if (!m_relaying || !qname || !*qname) {
-        catchUp();
-        if (m_relaying) {
-            m_recordedLocator->line = line;
-            m_recordedLocator->column = column;
-        }
-        m_builder.startElement(uri, localname, qname, attrs);
-        // The first element ends the prolog, and with it the last event that
-        // the document type could have brought.
-        if (!m_relaying && m_eligible) startRelaying();
-        return;
-    }
-    m_builder.BeforeElement();
     // Measured first, so that the event is written in one go.
-    const XMLSize_t count = attrs.getLength();
-    m_lengths.resize(count + 1);
     Lengths* const n = m_lengths.data();
     std::size_t units = 1 + 3 * 2;
-    n[0] = {localname, qname, nullptr, 0, 0, 0};
-    n[0].local = measureNames(localname, qname, n[0].qualified);
+    n[0].local = measureNames(n[0].localName, n[0].qName, n[0].qualified);
     units += namesUnits(n[0].local, n[0].qualified);
     for (XMLSize_t i = 0; i < count; ++i) {
         Lengths& a = n[i + 1];
-        a.localName = attrs.getLocalName(i);
-        a.qName = attrs.getQName(i);
-        a.valueText = attrs.getValue(i);
         a.local = measureNames(a.localName, a.qName, a.qualified);
         a.value = lengthOf(a.valueText);
         units += namesUnits(a.local, a.qualified) + stringUnits(a.value);
@@ -404,7 +523,7 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
     p = put32(p, std::uint32_t(line));
     p = put32(p, std::uint32_t(column));
     p = put32(p, std::uint32_t(count));
-    p = putNames(p, localname, n[0].local, qname, n[0].qualified);
+    p = putNames(p, n[0].localName, n[0].local, n[0].qName, n[0].qualified);
     for (XMLSize_t i = 0; i < count; ++i) {
         const Lengths& a = n[i + 1];
         p = putNames(p, a.localName, a.local, a.qName, a.qualified);
@@ -425,21 +544,13 @@ void EventRelay::startElement(const XMLCh* uri, const XMLCh* localname, const XM
     maybeHandOver();
 }
 
-void EventRelay::endElement(const XMLCh* uri, const XMLCh* localname, const XMLCh* qname) {
-    if (!m_relaying) {
-        m_builder.endElement(uri, localname, qname);
-        return;
-    }
+void EventRelay::relayEnd() {
     *room(1) = kEnd;
     ++m_filling.size;
     maybeHandOver();
 }
 
-void EventRelay::characters(const XMLCh* chars, XMLSize_t length) {
-    if (!m_relaying) {
-        m_builder.characters(chars, length);
-        return;
-    }
+void EventRelay::relayText(const XMLCh* chars, XMLSize_t length) {
     char16_t* const start = room(1 + stringUnits(std::uint32_t(length)));
     *start = kText;
     m_filling.size += std::size_t(putString(start + 1, chars, std::uint32_t(length)) - start);

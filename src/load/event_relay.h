@@ -2,6 +2,7 @@
 #pragma once
 
 #include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/util/RefVectorOf.hpp>
 
 #include <condition_variable>
 #include <cstdint>
@@ -14,11 +15,18 @@
 #include <thread>
 #include <vector>
 
+XERCES_CPP_NAMESPACE_BEGIN
+class SAX2XMLReader;
+class XMLAttr;
+class XMLElementDecl;
+XERCES_CPP_NAMESPACE_END
+
 namespace quillon {
 
 class SAX2CountHandlers;
 class RecordedLocator;
 class RecordedAttributes;
+class ElementTap;
 
 // Stands between the parser and the tree builder. Building the tree costs
 // about as much as parsing, so on a large document the builder runs on a
@@ -29,12 +37,21 @@ class RecordedAttributes;
 // events in the order the parser sent them and never runs alongside anything
 // else. Progress is reported from the parser's thread as well, with the
 // builder idle, so a progress callback may look at the tree being built.
+//
+// While relaying, elements and text are taken from the reader's lower-level
+// document events and its content handler is detached: the reader then
+// skips turning each element into its SAX form (names, attribute list,
+// name-space bookkeeping), which cost the parse as much as the relay itself.
 class EventRelay : public xercesc::DefaultHandler {
 public:
     explicit EventRelay(SAX2CountHandlers& builder);
     ~EventRelay() override;
     EventRelay(const EventRelay&) = delete;
     EventRelay& operator=(const EventRelay&) = delete;
+
+    // The reader whose content handler this is. Without one, nothing is
+    // relayed.
+    void AttachReader(xercesc::SAX2XMLReader& reader);
 
     // Runs one parse through the relay. A document of at least `fromBytes`
     // bytes without a document type is built on the second thread (if the
@@ -67,6 +84,8 @@ public:
     bool relayedLastParse() const { return m_relayedOnce; }
 
 private:
+    friend class ElementTap;
+
     // Events of one batch, encoded as UTF-16 units (see event_relay.cpp),
     // written through a plain pointer: the parser's thread pays for every
     // unit, and a vector would check its capacity for each.
@@ -92,7 +111,7 @@ private:
     // Hands the filling batch to the builder once it is full enough.
     void maybeHandOver();
     // Hands the filling batch to the builder; rethrows what stopped it.
-    void handOver();
+    [[gnu::noinline]] void handOver();
     // Hands the filling batch over unless the builder has stopped.
     void pushFilling();
     // Waits until the builder has replayed everything handed to it and
@@ -103,11 +122,30 @@ private:
     void rethrowBuilderFailure();
     void builderLoop();
     void replay(const Batch& batch);
+    // Element events as the reader's lower level gives them (ElementTap).
+    void tapStart(const xercesc::XMLElementDecl& decl, const XMLCh* prefix,
+                  const xercesc::RefVectorOf<xercesc::XMLAttr>& attrs, XMLSize_t count, bool isEmpty);
+    // Writes an element start from m_lengths: the element, then `count`
+    // attributes.
+    void relayStart(XMLSize_t count);
+    void relayEnd();
+    void relayText(const XMLCh* chars, XMLSize_t length);
+    // Gives the reader its content handler back, if the tap took it.
+    void restoreContentHandler();
     // Where the next `units` units go in the filling batch, which has room
     // for them afterwards; the caller adds what it wrote to its size.
     char16_t* room(std::size_t units);
+    // Gives the filling batch room for `units` more.
+    [[gnu::noinline]] void grow(std::size_t units);
 
     SAX2CountHandlers& m_builder;
+    xercesc::SAX2XMLReader* m_reader = nullptr;
+    std::unique_ptr<ElementTap> m_tap;
+    // The tap takes over at the root's start, after the reader has given it
+    // to this content handler; from then on it has the elements and text.
+    bool m_tapPending = false;
+    bool m_tapping = false;
+    std::u16string m_composedName;  // a prefixed name the reader had not spelled out
     const xercesc::Locator* m_locator = nullptr;  // the parser's
     // What the builder reads instead of the parser's, while relaying.
     std::unique_ptr<RecordedLocator> m_recordedLocator;

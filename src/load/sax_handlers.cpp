@@ -435,8 +435,8 @@ void SAX2CountHandlers::fatalError(const xercesc::SAXParseException& e) {
 
 void SAX2CountHandlers::resetErrors() { m_errorSeen = false; }
 
-void AdvancedHandler::XMLDecl(const XMLCh*, const XMLCh* encodingStr, const XMLCh*, const XMLCh*) {
-    if (encodingStr && *encodingStr) SetEncodingByName(options(), view(encodingStr), false);
+void SAX2CountHandlers::XmlDeclaration(const XMLCh* encoding) {
+    if (encoding && *encoding) SetEncodingByName(options(), view(encoding), false);
 }
 
 }  // namespace quillon

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <xercesc/framework/XMLDocumentHandler.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 
 #include <cstdint>
@@ -88,6 +87,8 @@ public:
     // The part of a progress report that needs only the parser's thread.
     void NoteBytesRead();
     void ShowHeldNotices();
+    // The XML declaration: the encoding it names is the document's.
+    void XmlDeclaration(const XMLCh* encoding);
 
     // Problems in the order reported (the first ones; later ones are only counted).
     const std::vector<ParseProblem>& problems() const { return m_problems; }
@@ -163,26 +164,6 @@ private:
     bool m_entitiesChecked = false;
     bool m_relayed = false;
     bool m_tooManyChildNamesHeld = false;
-};
-
-// Reads the encoding named in the XML declaration; everything else is ignored.
-class AdvancedHandler : public xercesc::XMLDocumentHandler {
-public:
-    void docCharacters(const XMLCh*, const XMLSize_t, const bool) override {}
-    void docComment(const XMLCh*) override {}
-    void docPI(const XMLCh*, const XMLCh*) override {}
-    void endDocument() override {}
-    void endElement(const xercesc::XMLElementDecl&, const unsigned int, const bool, const XMLCh*) override {}
-    void endEntityReference(const xercesc::XMLEntityDecl&) override {}
-    void ignorableWhitespace(const XMLCh*, const XMLSize_t, const bool) override {}
-    void resetDocument() override {}
-    void startDocument() override {}
-    void startElement(const xercesc::XMLElementDecl&, const unsigned int, const XMLCh*,
-                      const xercesc::RefVectorOf<xercesc::XMLAttr>&, const XMLSize_t, const bool, const bool) override {
-    }
-    void startEntityReference(const xercesc::XMLEntityDecl&) override {}
-    void XMLDecl(const XMLCh* versionStr, const XMLCh* encodingStr, const XMLCh* standaloneStr,
-                 const XMLCh* autoEncodingStr) override;
 };
 
 // The distinct child names an element may list.

@@ -46,11 +46,10 @@ XmlParser::XmlParser() {
     delete XMLPlatformUtils::fgNetAccessor;
     XMLPlatformUtils::fgNetAccessor = nullptr;
     m_reader = XMLReaderFactory::createXMLReader();
-    m_reader->setContentHandler(&m_relay);
+    m_relay.AttachReader(*m_reader);
     m_reader->setErrorHandler(&m_relay);
     m_reader->setLexicalHandler(&m_relay);
     m_reader->setDeclarationHandler(&m_relay);
-    m_reader->installAdvDocHandler(&m_advanced);
     static_cast<SAX2XMLReaderImpl*>(m_reader)->setXMLEntityResolver(&m_gate);
     // The parser's count of entity expansions is set for each document from
     // its size; the handlers bound what the expansions produce.

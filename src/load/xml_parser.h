@@ -59,7 +59,6 @@ private:
     SAX2CountHandlers m_handlers;
     EventRelay m_relay{m_handlers};
     std::uint64_t m_relayFromBytes = kRelayFromBytes;
-    AdvancedHandler m_advanced;
     std::unique_ptr<xercesc::SecurityManager> m_security;
     ExternalEntityGate m_gate;
     xercesc::SAX2XMLReader* m_reader = nullptr;

@@ -40,6 +40,9 @@ std::string Catalog(int products, const std::string& tail = "") {
         // Prefixed names, one starting the way its local name does: only
         // a name without a prefix may be relayed as its local name.
         if (i % 5 == 0) xml += "    <aba:abab xmlns:aba='urn:a' aba:abax='" + n + "' abay='y'>p</aba:abab>\n";
+        // The same name in the same name space under another prefix: the
+        // parser keeps one declaration for both, under the first prefix.
+        if (i % 7 == 0) xml += "    <q:abab xmlns:q='urn:a' q:abax='" + n + "'/><q:abab xmlns:q='urn:a'>r</q:abab>\n";
         xml += "  </product>\n";
     }
     return xml + tail + "</catalog>\n";
@@ -120,6 +123,49 @@ TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
     ExpectSameTrees(direct.pane, relayed.pane);
 }
 
+// Where the document starts and ends: a root that is empty, and text,
+// comments and instructions after the root, which are not the document's.
+TEST_F(EventRelayTest, TheDocumentsEdgesAsWithoutIt) {
+    for (const char* xml : {
+             "<r/>",
+             "<r a='1'/>\n<!-- after -->\n",
+             "<?xml version='1.0'?>\n<r>\n <a/>text<b x='y'>t</b>\n</r>\n  \n<?pi x?>\n<!-- c -->  \n",
+         }) {
+        SCOPED_TRACE(xml);
+        const std::string path = test::WriteTempFile(xml);
+        Loaded direct, relayed;
+        Load(direct, path, false);
+        Load(relayed, path, true);
+        ASSERT_TRUE(direct.result.ok);
+        ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
+        EXPECT_TRUE(relayed.relayed);
+        EXPECT_EQ(direct.result.elementCount, relayed.result.elementCount);
+        ExpectSameTrees(direct.pane, relayed.pane);
+    }
+}
+
+// Checked against a schema, an element is named after the schema's
+// declaration, which has no prefix: the document's own prefix must stay.
+TEST_F(EventRelayTest, ASchemasNamesKeepTheDocumentsPrefixes) {
+    const std::string xsd = test::WriteTempFile(
+        "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
+        "elementFormDefault='qualified'><xs:element name='root'><xs:complexType><xs:sequence>"
+        "<xs:element name='item' maxOccurs='unbounded' type='xs:string'/>"
+        "</xs:sequence></xs:complexType></xs:element></xs:schema>",
+        ".xsd");
+    const std::string path = test::WriteTempFile(
+        "<p:root xmlns:p='urn:s' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' xsi:schemaLocation='urn:s " +
+        xsd + "'>\n<p:item>a</p:item><p:item>b</p:item>\n</p:root>\n");
+    options().SchemaValidation = 0;  // when the document names a schema
+    Loaded direct, relayed;
+    Load(direct, path, false);
+    Load(relayed, path, true);
+    ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
+    EXPECT_TRUE(relayed.relayed);
+    ExpectSameTrees(direct.pane, relayed.pane);
+    EXPECT_NE(test::Find(relayed.pane, "p:item"), nullptr);
+}
+
 // A problem late in the document is met after thousands of elements were
 // handed over: they are built first, and the outcome is the one the
 // document gives without the relay.
@@ -154,6 +200,11 @@ TEST_F(EventRelayTest, ProblemsAndBoundsEndTheLoadAsWithoutIt) {
         EXPECT_EQ(relayed.result.line, direct.result.line);
         EXPECT_EQ(relayed.result.column, direct.result.column);
         EXPECT_EQ(RootRecord(relayed.pane), nullptr);  // nothing half-built stays
+        // The parser is left as it was: the next load meets the problem too.
+        Loaded again;
+        Load(again, path, false);
+        EXPECT_EQ(again.result.message, direct.result.message);
+        EXPECT_EQ(again.result.line, direct.result.line);
     }
 }
 
