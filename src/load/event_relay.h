@@ -156,7 +156,7 @@ private:
     std::uint32_t m_sinceProgress = 0;
     Batch m_filling;
     std::size_t m_batchUnits = 0;  // handed over at this size
-    std::vector<Lengths> m_lengths;  // startElement's, kept for its capacity
+    std::vector<Lengths> m_lengths;  // the element being relayed and its attributes
 
     std::mutex m_mutex;
     std::condition_variable m_wakeBuilder;
