@@ -86,27 +86,26 @@ private:
 
 // 1..12 for a month name or its abbreviation (with "sept"), else 0.
 unsigned monthOf(std::u16string_view w) {
-    static const char16_t* const names[] = {u"january",   u"february", u"march",    u"april",
-                                            u"may",       u"june",     u"july",     u"august",
-                                            u"september", u"october",  u"november", u"december"};
+    static constexpr std::u16string_view names[] = {u"january",   u"february", u"march",    u"april",
+                                                    u"may",       u"june",     u"july",     u"august",
+                                                    u"september", u"october",  u"november", u"december"};
     // Most words that reach here are not months: the first letter rules out
     // nearly all names before any comparison.
     if (w.size() < 3) return 0;
     if (w == u"sept") return 9;
     for (unsigned m = 0; m < 12; ++m) {
         const std::u16string_view full = names[m];
-        if (full[0] != w[0]) continue;
+        if (full.front() != w.front()) continue;
         if (w == full || (w.size() == 3 && full.substr(0, 3) == w)) return m + 1;
     }
     return 0;
 }
 
 bool isWeekday(std::u16string_view w) {
-    static const char16_t* const names[] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
-                                            u"friday", u"saturday", u"sunday"};
+    static constexpr std::u16string_view names[] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
+                                                    u"friday", u"saturday", u"sunday"};
     if (w == u"tues" || w == u"thur" || w == u"thurs") return true;
-    for (const char16_t* n : names) {
-        const std::u16string_view full = n;
+    for (const std::u16string_view full : names) {
         if (w == full || (w.size() == 3 && full.substr(0, 3) == w)) return true;
     }
     return false;
