@@ -10,6 +10,7 @@ bare parse of LEFT side by side, in one run, and prints:
 
   load/bare     mean load time of the two documents / bare parse of one
   run/bare2     whole quillon-diff run / bare parse of both documents
+                (each ratio is the median of the ratios of the rounds)
   cmp s         compare time (preparation and pairing)
   cmp/bare      compare time / bare parse of one document
   cmp/load      compare time / mean load time of one document (target < 1 at Normal)
@@ -100,9 +101,11 @@ def main():
             inputs = os.path.getsize(left) + os.path.getsize(right)
             for name in args.configs:
                 flags = CONFIGS[name] + (["--normalize-dates", "--normalize-numbers"] if variant == "renotate" else [])
-                # The bare parses and the run alternate, and each figure is
-                # the median of its runs: on a shared machine one slow
-                # moment would otherwise decide a ratio.
+                # The bare parses and the run alternate, and each ratio is
+                # taken within one round, seconds apart, and then the median
+                # of the rounds: on a shared machine the host's load moves
+                # from minute to minute, and a ratio of two medians taken
+                # minutes apart measured that as much as the program.
                 cells = []
                 ticks = processor_ticks()
                 for _ in range(args.runs):
@@ -116,14 +119,15 @@ def main():
                     run_s, peak_kb, out = timed([diff, "--stats", "-q"] + flags + [left, right])
                     loads = [float(x) for x in re.findall(r"loaded in ([0-9.]+) s", out)]
                     cmp_s = parse_seconds(out, r"compared in ([0-9.]+) s")
-                    cells.append((cmp_s, bare_s, sum(loads) / len(loads), peak_kb * 1024.0 / inputs, run_s,
-                                  sum(bare_both)))
-                cmp_s, bare_s, load_s, rss, run_s, bare2_s = (statistics.median(c) for c in zip(*cells))
-                run_ratio = run_s / bare2_s
+                    load_s = sum(loads) / len(loads)
+                    cells.append((bare_s, cmp_s, load_s / bare_s, run_s / sum(bare_both), cmp_s / bare_s,
+                                  cmp_s / load_s, peak_kb * 1024.0 / inputs))
+                bare_s, cmp_s, load_ratio, run_ratio, cmp_bare, cmp_load, rss = (
+                    statistics.median(c) for c in zip(*cells))
                 compare_times[(variant, name, mb)] = cmp_s
                 print("%-9s %6g %-15s %8.3f %9.2f %9.2f %8.3f %9.2f %9.2f %8.2f %7s" % (
-                    variant, mb, name, bare_s, load_s / bare_s, run_ratio, cmp_s, cmp_s / bare_s, cmp_s / load_s,
-                    rss, steal_share(ticks, processor_ticks())))
+                    variant, mb, name, bare_s, load_ratio, run_ratio, cmp_s, cmp_bare, cmp_load, rss,
+                    steal_share(ticks, processor_ticks())))
                 sys.stdout.flush()
     if len(args.sizes) >= 2:
         small, large = min(args.sizes), max(args.sizes)
