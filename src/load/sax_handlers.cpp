@@ -72,9 +72,7 @@ void SAX2CountHandlers::ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, P
     m_fatalCount = 0;
 }
 
-bool SAX2CountHandlers::parserHalted() const {
-    return (m_fatalSeen && !options().ContinueAfterFatalError) || m_cancelled;
-}
+bool SAX2CountHandlers::stopsAtFatalErrors() { return !options().ContinueAfterFatalError; }
 
 void SAX2CountHandlers::startDocument() {
     m_pending.clear();

@@ -116,7 +116,10 @@ private:
         std::uint16_t shadowWeight = 0;
     };
 
-    bool parserHalted() const;
+    // Asked for every event: inline, with the options looked up only after
+    // a fatal error.
+    bool parserHalted() const { return m_cancelled || (m_fatalSeen && stopsAtFatalErrors()); }
+    static bool stopsAtFatalErrors();
     ElementRecord* currentRecord() const { return m_open.empty() ? nullptr : m_open.back().record; }
     void flushText();
     void addAttributes(ElementRecord* record, OpenElement& open, const xercesc::Attributes& attrs);
