@@ -96,6 +96,20 @@ void ExpectSameTrees(const DocumentPane& a, const DocumentPane& b) {
     EXPECT_GT(n, 0u);
 }
 
+// Loads the file without the relay and with it: both loads succeed and
+// build the same tree. `relayed` is left with the second.
+void ExpectSameTreeAsWithoutRelay(const std::string& path, Loaded& relayed) {
+    Loaded direct;
+    Load(direct, path, false);
+    Load(relayed, path, true);
+    ASSERT_TRUE(direct.result.ok);
+    ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
+    EXPECT_FALSE(direct.relayed);
+    EXPECT_TRUE(relayed.relayed);
+    EXPECT_EQ(direct.result.elementCount, relayed.result.elementCount);
+    ExpectSameTrees(direct.pane, relayed.pane);
+}
+
 struct EventRelayTest : ::testing::Test {
     void SetUp() override { ResetOptions(options(), false); }
     void TearDown() override { ResetOptions(options(), false); }
@@ -111,16 +125,8 @@ TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
     std::string tail = "<long a='" + big + "' b='" + big + "'>" + big + "</long>";
     const std::string longer(1000000, 'w');
     for (int i = 0; i < 18; ++i) tail += "<text>" + longer + "</text>";
-    const std::string path = test::WriteTempFile(Catalog(kProducts, tail));
-    Loaded direct, relayed;
-    Load(direct, path, false);
-    Load(relayed, path, true);
-    ASSERT_TRUE(direct.result.ok);
-    ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
-    EXPECT_FALSE(direct.relayed);
-    EXPECT_TRUE(relayed.relayed);
-    EXPECT_EQ(direct.result.elementCount, relayed.result.elementCount);
-    ExpectSameTrees(direct.pane, relayed.pane);
+    Loaded relayed;
+    ExpectSameTreeAsWithoutRelay(test::WriteTempFile(Catalog(kProducts, tail)), relayed);
 }
 
 // Where the document starts and ends: a root that is empty, and text,
@@ -132,15 +138,8 @@ TEST_F(EventRelayTest, TheDocumentsEdgesAsWithoutIt) {
              "<?xml version='1.0'?>\n<r>\n <a/>text<b x='y'>t</b>\n</r>\n  \n<?pi x?>\n<!-- c -->  \n",
          }) {
         SCOPED_TRACE(xml);
-        const std::string path = test::WriteTempFile(xml);
-        Loaded direct, relayed;
-        Load(direct, path, false);
-        Load(relayed, path, true);
-        ASSERT_TRUE(direct.result.ok);
-        ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
-        EXPECT_TRUE(relayed.relayed);
-        EXPECT_EQ(direct.result.elementCount, relayed.result.elementCount);
-        ExpectSameTrees(direct.pane, relayed.pane);
+        Loaded relayed;
+        ExpectSameTreeAsWithoutRelay(test::WriteTempFile(xml), relayed);
     }
 }
 
@@ -157,12 +156,8 @@ TEST_F(EventRelayTest, ASchemasNamesKeepTheDocumentsPrefixes) {
         "<p:root xmlns:p='urn:s' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' xsi:schemaLocation='urn:s " +
         xsd + "'>\n<p:item>a</p:item><p:item>b</p:item>\n</p:root>\n");
     options().SchemaValidation = 0;  // when the document names a schema
-    Loaded direct, relayed;
-    Load(direct, path, false);
-    Load(relayed, path, true);
-    ASSERT_TRUE(relayed.result.ok) << ToUtf8(relayed.result.message);
-    EXPECT_TRUE(relayed.relayed);
-    ExpectSameTrees(direct.pane, relayed.pane);
+    Loaded relayed;
+    ExpectSameTreeAsWithoutRelay(path, relayed);
     EXPECT_NE(test::Find(relayed.pane, "p:item"), nullptr);
 }
 
