@@ -40,8 +40,8 @@ std::string Catalog(int products, const std::string& tail = "") {
         // Prefixed names, one starting the way its local name does: only
         // a name without a prefix may be relayed as its local name.
         if (i % 5 == 0) xml += "    <aba:abab xmlns:aba='urn:a' aba:abax='" + n + "' abay='y'>p</aba:abab>\n";
-        // The same name in the same name space under another prefix: the
-        // parser keeps one declaration for both, under the first prefix.
+        // The same name in the same name space under another prefix keeps
+        // its own spelling.
         if (i % 7 == 0) xml += "    <q:abab xmlns:q='urn:a' q:abax='" + n + "'/><q:abab xmlns:q='urn:a'>r</q:abab>\n";
         xml += "  </product>\n";
     }
