@@ -236,7 +236,7 @@ TEST_F(Pipeline, ValidationErrorsAndContinuedFatalErrorsKeepTheDocument) {
 
 TEST_F(Pipeline, CancelDuringParseEmptiesThePaneAndProgressMovesForwardOnly) {
     std::string xml = "<a>";
-    for (int i = 0; i < 50000; ++i) xml += "<b x='1'>t</b>";
+    for (int i = 0; i < 100000; ++i) xml += "<b x='1'>t</b>";
     xml += "</a>";
     ASSERT_EQ(load(PaneSide::Left, file("good.xml", "<a/>")), 1);
     host.cancelAfter = 1;
