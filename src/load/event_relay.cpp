@@ -247,12 +247,10 @@ void EventRelay::Run(std::uint64_t documentBytes, std::uint64_t fromBytes, const
     try {
         parse();
     } catch (...) {
-        restoreContentHandler();
         // What the builder failed on came earlier in the document.
         stopRelaying();
         throw;
     }
-    restoreContentHandler();
     stopRelaying();
 }
 
@@ -274,6 +272,7 @@ void EventRelay::startRelaying() {
 
 void EventRelay::stopRelaying() {
     if (!m_relaying) return;
+    restoreContentHandler();
     // Hand over what is left, so that the builder still replays it.
     if (!m_filling.empty()) pushFilling();
     {

@@ -117,7 +117,8 @@ private:
     // Waits until the builder has replayed everything handed to it and
     // rethrows what stopped it; afterwards the builder may be called here.
     void catchUp();
-    // Ends relaying: the builder catches up and its thread ends.
+    // Ends relaying: the reader gets its content handler back, the builder
+    // catches up and its thread ends.
     void stopRelaying();
     void rethrowBuilderFailure();
     void builderLoop();
