@@ -90,6 +90,7 @@ ElementRecord* copyInto(ElementRecord* k, ElementRecord& s) {
     SetModeHashes(*k, AllModeHashes(s), true);
     SetChildNameTable(*k, s.childNameIds(), s.childNameCounts(), s.distinctChildNameCount());
     SetKeyAttrSignature(*k, KeyAttrSignatureOf(s));
+    if (const TextLayout* layout = TextLayoutOf(s)) SetTextLayout(*k, *layout);
     linkPartners(*k, s);
     return k;
 }
@@ -209,6 +210,10 @@ ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
 }
 
 void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
+    // Where the text stood among the children goes with the text; it holds
+    // only while e's children are those the text stood among.
+    const TextLayout* layout = TextLayoutOf(from);
+    SetTextLayout(e, layout ? *layout : TextLayout());
     SetRecordText(&e, from.textString());
     SetAttributesText(&e, from.attributesString());
     e.textWeight = from.textWeight;

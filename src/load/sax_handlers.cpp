@@ -116,7 +116,28 @@ void SAX2CountHandlers::flushText() {
             open.keep = true;
             joined.push_back(u' ');
         }
+        TextPiece at;
+        at.child = open.children;
+        at.start = std::uint32_t(joined.size());
+        at.length = std::uint32_t(piece.size());
+        at.spaceBefore = piece.data() != m_pending.data();
+        at.spaceAfter = piece.data() + piece.size() != m_pending.data() + m_pending.size();
+        m_layouts[m_open.size() - 1].push_back(at);
         joined.append(piece);
+    } else if (record && m_open.back().children > 0) {
+        // White space after a child: one piece for a run of them, so that
+        // indented element-only content costs one entry, not one a child.
+        const OpenElement& open = m_open.back();
+        TextLayout& layout = m_layouts[m_open.size() - 1];
+        if (!layout.empty() && layout.back().length == 0 && layout.back().child + layout.back().gaps == open.children) {
+            ++layout.back().gaps;
+        } else {
+            TextPiece gap;
+            gap.child = open.children;
+            gap.start = std::uint32_t(m_texts[m_open.size() - 1].size());
+            gap.spaceBefore = true;
+            layout.push_back(gap);
+        }
     }
     m_pending.clear();
 }
@@ -181,9 +202,14 @@ void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const
     open.pathHash = ChildPathHash(m_open.empty() ? 0 : m_open.back().pathHash, NameIdOf(*record));
     addAttributes(record, open, attrs);
     InsertRecord(record, currentRecord(), *m_pane);
+    if (!m_open.empty()) ++m_open.back().children;
     m_open.push_back(open);
-    if (m_texts.size() < m_open.size()) m_texts.emplace_back();
+    if (m_texts.size() < m_open.size()) {
+        m_texts.emplace_back();
+        m_layouts.emplace_back();
+    }
     m_texts[m_open.size() - 1].clear();
+    m_layouts[m_open.size() - 1].clear();
     reportProgress();
 }
 
@@ -234,7 +260,9 @@ void SAX2CountHandlers::endElement(const XMLCh*, const XMLCh*, const XMLCh*) {
     ++m_elementCount;
     flushText();
     ElementRecord* record = m_open.back().record;
-    SetRecordText(record, m_texts[m_open.size() - 1]);
+    const std::u16string& text = m_texts[m_open.size() - 1];
+    SetRecordText(record, text);
+    if (!text.empty() && m_open.back().children > 0) SetTextLayout(*record, m_layouts[m_open.size() - 1]);
     finishSignature(m_open.back());
     buildChildNameTable(record);
     if (options().DisplayFullMode) m_pane->tree.SetHeight(record->item(), LineCount(*record, true));

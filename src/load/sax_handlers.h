@@ -15,6 +15,7 @@
 #include "model/doctype_info.h"
 #include "model/element_record.h"
 #include "model/mode_hashes.h"
+#include "model/text_layout.h"
 
 namespace quillon {
 
@@ -114,6 +115,7 @@ private:
         bool hasShadow = false;
         ModeHashes shadow;
         std::uint16_t shadowWeight = 0;
+        std::uint32_t children = 0;
     };
 
     // Asked for every event: inline, with the options looked up only after
@@ -145,6 +147,9 @@ private:
     // Joined text of each open element, by depth; strings keep their capacity
     // between elements so that loading does not allocate per element.
     std::vector<std::u16string> m_texts;
+    // Where those texts stood among the children, by depth (kept only for an
+    // element that ends with both).
+    std::vector<TextLayout> m_layouts;
     std::u16string m_pending;
     std::u16string m_attributes;
     std::vector<std::uint32_t> m_childIds;

@@ -28,6 +28,7 @@ void ClearPane(DocumentPane& pane) {
     pane.recentTables.clear();
     pane.keySignatures.clear();
     pane.keptHashes.clear();
+    pane.textLayouts.clear();
     pane.progressChars = 0;
 }
 

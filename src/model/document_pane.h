@@ -9,6 +9,7 @@
 #include "model/arena.h"
 #include "model/element_record.h"
 #include "model/mode_hashes.h"
+#include "model/text_layout.h"
 #include "platform/tree_pane.h"
 
 namespace quillon {
@@ -34,6 +35,9 @@ struct DocumentPane {
     // All four modes' hashes of the records whose strings cannot give them
     // again (see SetModeHashes).
     std::unordered_map<const ElementRecord*, ModeHashes> keptHashes;
+    // Where the text pieces of the few records that hold text and children
+    // stood among those children (TextLayoutOf).
+    std::unordered_map<const ElementRecord*, TextLayout> textLayouts;
     // Folds a record's stored attributes and text again, in every mode, as
     // the document was loaded; set by the loader.
     std::function<ModeHashes(const ElementRecord&)> refold;

@@ -21,6 +21,7 @@ void releaseOwned(ElementRecord& record) {
     if (DocumentPane* pane = record.treePane()) {
         pane->keySignatures.erase(&record);
         pane->keptHashes.erase(&record);
+        pane->textLayouts.erase(&record);
         if (record.digest) pane->digests.release(record.digest);
     }
 }

@@ -25,6 +25,7 @@ struct Work {
     bool inside = false;
     bool markerWritten = false;
     bool top = false;                        // the selected element
+    bool endsInline = false;                 // EndTag: the element began the writer's inline mode
     const ElementRecord* element = nullptr;  // or the next child to visit
     const ElementRecord* owner = nullptr;    // EndTag: the element to close
     std::u16string_view marker;
@@ -36,6 +37,12 @@ struct Work {
     // traversal: the other side's elements are written from there).
     const ElementRecord* otherParent = nullptr;
     const NamespaceBinding* otherInside = nullptr;
+    // Children: the parent's text pieces, written among its children in
+    // their place (text with children); the next child's index and piece.
+    const ElementRecord* textOwner = nullptr;
+    const TextLayout* layout = nullptr;
+    std::uint32_t childIndex = 0;
+    std::size_t nextPiece = 0;
 };
 
 bool skipped(const ElementRecord& e, std::uint32_t mode) {
@@ -88,7 +95,7 @@ public:
                     otherSide(item);
                     break;
                 case Work::EndTag:
-                    m_w.WriteEndTag(*item.owner);
+                    m_w.WriteEndTag(*item.owner, item.endsInline);
                     break;
                 case Work::Marker:
                     m_w.WriteMarker(item.marker);
@@ -148,11 +155,19 @@ private:
             m_w.WriteEmptyClose();
             return;
         }
-        m_w.WriteElementBody(e);
+        // Text among children is prose: its pieces go back between the
+        // children, and nothing inside gains a line end.
+        const bool mixed = e.text && ChildCountOf(e) > 0;
+        const TextLayout* layout = mixed ? TextLayoutOf(e) : nullptr;
+        m_w.WriteElementBody(e, layout != nullptr);
         Work end(Work::EndTag);
         end.owner = &e;
+        end.endsInline = mixed;
+        if (mixed) m_w.BeginInline();
         m_stack.push_back(end);
         Work kids(Work::Children);
+        kids.textOwner = layout ? &e : nullptr;
+        kids.layout = layout;
         kids.source = inside;
         kids.written = written;
         if (const ElementRecord* partner = item.whole ? nullptr : e.partner()) {
@@ -173,9 +188,13 @@ private:
 
     void children(Work item) {
         const ElementRecord* c = item.element;
+        if (item.layout)
+            m_w.WriteTextPieces(*item.textOwner, *item.layout, c ? item.childIndex : ChildCountOf(*item.textOwner),
+                                &item.nextPiece);
         if (!c) return;
         Work next = item;
         next.element = NextSiblingRecord(c);
+        ++next.childIndex;
         m_stack.push_back(next);
         if (item.whole) {
             pushFiltered(c, true, true, item.inside, item);

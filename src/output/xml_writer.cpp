@@ -79,7 +79,7 @@ XmlWriter::XmlWriter(OutputFile& file, const Options& options)
 }
 
 void XmlWriter::WriteLineEnd() {
-    m_text.WriteText(m_lineEnd);
+    if (m_inline == 0) m_text.WriteText(m_lineEnd);
 }
 
 bool XmlWriter::writeStrict(std::u16string_view text) {
@@ -233,7 +233,7 @@ void XmlWriter::WriteEmptyElement(const ElementRecord& element, std::u16string_v
     WriteLineEnd();
 }
 
-void XmlWriter::WriteElementBody(const ElementRecord& element) {
+void XmlWriter::WriteElementBody(const ElementRecord& element, bool inlineText) {
     m_text.WriteText(u">");
     const ElementRecord* p = element.partner();
     if (m_options.InsertPI == 1 && p && p->text && TextDiffers(element)) {
@@ -241,8 +241,33 @@ void XmlWriter::WriteElementBody(const ElementRecord& element) {
         WriteEscaped(p->textString());
         WriteMarker(kEndValueChanged);
     }
+    if (inlineText) return;
     WriteEscaped(element.textString());
     if (ChildCountOf(element) > 0) WriteLineEnd();
+}
+
+void XmlWriter::WriteTextPieces(const ElementRecord& element, const TextLayout& layout, std::uint32_t child,
+                                std::size_t* next) {
+    // One blank stands for the white space that was there: the stored text
+    // keeps none, and prose needs the word break.
+    while (*next < layout.size()) {
+        const TextPiece& piece = layout[*next];
+        if (piece.child > child) return;
+        if (piece.length == 0) {
+            const std::uint32_t end = piece.child + piece.gaps;
+            if (child < end) {
+                m_text.WriteText(u" ");
+                if (child + 1 == end) ++*next;
+                return;
+            }
+            ++*next;
+            continue;
+        }
+        if (piece.spaceBefore) m_text.WriteText(u" ");
+        WriteEscaped(element.textString().substr(piece.start, piece.length));
+        if (piece.spaceAfter) m_text.WriteText(u" ");
+        ++*next;
+    }
 }
 
 void XmlWriter::WriteEmptyClose() {
@@ -250,10 +275,11 @@ void XmlWriter::WriteEmptyClose() {
     WriteLineEnd();
 }
 
-void XmlWriter::WriteEndTag(const ElementRecord& element) {
+void XmlWriter::WriteEndTag(const ElementRecord& element, bool endsInline) {
     m_text.WriteText(u"</");
     writeName(element);
     m_text.WriteText(u">");
+    if (endsInline) EndInline();
     WriteLineEnd();
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/record_string.h"
+#include "model/text_layout.h"
 #include "output/text_writer.h"
 
 namespace quillon {
@@ -69,9 +70,22 @@ public:
     // "<name></name>" without attributes or content: what stands for a
     // selected element that is left out, so that the document has a root.
     void WriteEmptyElement(const ElementRecord& element, std::u16string_view declarations = {});
-    void WriteElementBody(const ElementRecord& element);
+    // Closes the start tag, then the changed-value block and the text; a line
+    // end after them when the element has children. inlineText: the text is
+    // written among the children instead (WriteTextPieces), with no line end.
+    void WriteElementBody(const ElementRecord& element, bool inlineText = false);
+    // The pieces of the element's text that stood before child `child`
+    // (ChildCountOf: after the last), from *next on; advances *next.
+    void WriteTextPieces(const ElementRecord& element, const TextLayout& layout, std::uint32_t child,
+                         std::size_t* next);
     void WriteEmptyClose();
-    void WriteEndTag(const ElementRecord& element);
+    // endsInline: the element began BeginInline; its line end follows the
+    // tag only when no enclosing element is inline too.
+    void WriteEndTag(const ElementRecord& element, bool endsInline = false);
+    // Inside an element with text among its children a line end would be new
+    // text in it: until the matching EndInline, no line ends are written.
+    void BeginInline() { ++m_inline; }
+    void EndInline() { --m_inline; }
     void WriteComment(std::u16string_view text) { WriteComment(RecordString(text)); }
     void WriteComment(const RecordString& text);
     void WriteMarker(std::u16string_view marker);
@@ -99,6 +113,7 @@ private:
     const Options& m_options;
     std::u16string_view m_lineEnd;
     std::u16string m_error;
+    std::uint32_t m_inline = 0;
 };
 
 // The whole element with all its descendants (no recursion, so any depth).

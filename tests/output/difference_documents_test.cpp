@@ -48,6 +48,7 @@ TEST_F(DifferenceDocumentsTest, MergeWithMarkersFollowsTheExample) {
     nine->partner()->setPartner(nullptr);
     nine->setPartner(nullptr);
     options().InsertPI = 1;
+    options().EndOfLine = 1;
     EXPECT_EQ(Body(kModeMerge),
               "<catalog>\r\n"
               "<!-- id=\"8\" -->\r\n"
@@ -105,10 +106,11 @@ TEST_F(DifferenceDocumentsTest, DifferencesKeepWhatIsNotEqualAndTheOtherSidesExt
     options().EndOfLine = 0;
     EXPECT_EQ(Body(kModeDifferences), "<r><changed>1</changed><changed>2</changed><gone/><new/></r>");
     ExpectWellFormed();
-    // Of identical documents, the selected element alone is left.
+    // Of identical documents, the selected element alone is left (its text
+    // stood among children: no line end inside it).
     options().EndOfLine = 1;
     Compare("<r>top<a>1</a><b><c/></b></r>", "<r>top<a>1</a><b><c/></b></r>");
-    EXPECT_EQ(Body(kModeDifferences), "<r>top\r\n</r>\r\n");
+    EXPECT_EQ(Body(kModeDifferences), "<r>top</r>\r\n");
 }
 
 TEST_F(DifferenceDocumentsTest, CommonElementsKeepEqualLeavesAndParentsOfIdenticalChildren) {

@@ -211,7 +211,33 @@ TEST_F(XmlWriterTest, CommentsNeverHoldDoubleHyphens) {
     XmlWriter w(file, options());
     w.WriteComment(u"a--b-");
     ASSERT_TRUE(file.Commit());
-    EXPECT_EQ(ReadBytes(path), "<!-- a- -b-  -->\r\n");
+    EXPECT_EQ(ReadBytes(path), "<!-- a- -b-  -->\n");  // the platform's line end by default
+}
+
+// Text among children is prose: it is written back in its order, with one
+// blank where white space stood, and no line end inside it; element-only
+// content keeps one element a line.
+TEST_F(XmlWriterTest, TextAmongChildrenKeepsItsOrder) {
+    const struct {
+        const char* xml;
+        const char* written;
+    } cases[] = {
+        {"<m>Before <b>bold</b> after text</m>", "<m>Before <b>bold</b> after text</m>\n"},
+        {"<p>Hello<b>world</b>!</p>", "<p>Hello<b>world</b>!</p>\n"},
+        {"<p>a <b>x</b>\n  <i>y</i> <br/> end\n</p>", "<p>a <b>x</b> <i>y</i> <br/> end </p>\n"},
+        {"<p>See <a><b>x</b>\n<c/></a>now</p>", "<p>See <a><b>x</b><c/></a>now</p>\n"},
+        {"<d>\n <p>x <i>y</i></p>\n <q>z</q>\n</d>", "<d>\n<p>x <i>y</i></p>\n<q>z</q>\n</d>\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(LoadXml(left, c.xml).ok) << c.xml;
+        EXPECT_EQ(SaveRoot(left), std::string("<?xml version=\"1.0\"?>\n") + c.written) << c.xml;
+    }
+    // Markers inside prose add no line ends either; the merge loads back.
+    options().InsertPI = 1;
+    Compare("<p>One <b>two</b> three</p>", "<p>One <b>2</b> three <i>four</i></p>");
+    EXPECT_EQ(SaveRoot(left, kModeMerge),
+              "<?xml version=\"1.0\"?>\n<p>One <b><?start_value_changed?>2<?end_value_changed?>two</b> three"
+              "<?start_elements_deleted?><i>four</i><?end_elements_deleted?></p>\n");
 }
 
 TEST_F(XmlWriterTest, DeepDocumentIsWrittenWithoutRecursion) {
