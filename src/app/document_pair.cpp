@@ -7,12 +7,13 @@
 #include <cstring>
 #include <sstream>
 
-#include "app/console_notifier.h"
 #include "compare/compare_commands.h"
+#include "compare/compare_state.h"
 #include "load/load_document.h"
 #include "platform/notifier.h"
 #include "platform/utf8.h"
-#include "report/text_listing.h"
+#include "report/json_report.h"
+#include "report/report_output.h"
 
 namespace quillon {
 namespace {
@@ -31,12 +32,32 @@ bool readableFile(const std::string& path, std::string& why) {
     return true;
 }
 
+// Keeps the messages of a load as lines, answering each with its default.
+class KeptMessages : public Notifier {
+public:
+    explicit KeptMessages(std::vector<std::string>& lines) : m_lines(lines) {}
+    MessageAnswer show(std::u16string_view title, std::u16string_view text, MessageIcon,
+                       MessageButtons buttons) override {
+        if (title == u"Result") return DefaultAnswer(buttons);
+        std::string body = FileNameBytes(text);
+        constexpr std::string_view kQuestion = "\n\nContinue?";
+        if (body.ends_with(kQuestion)) body.resize(body.size() - kQuestion.size());
+        for (std::size_t p = body.find("\n\n"); p != std::string::npos; p = body.find("\n\n", p))
+            body.replace(p, 2, ": ");
+        m_lines.push_back(FileNameBytes(title) + ": " + body);
+        return DefaultAnswer(buttons);
+    }
+
+private:
+    std::vector<std::string>& m_lines;
+};
+
 }  // namespace
 
-PairOutcome PairComparer::compare(const std::string& left, const std::string& right) {
+PairOutcome PairComparer::compare(const std::string& left, const std::string& right, const PairReportRequest& rq) {
     PairOutcome out;
-    ConsoleNotifier console;
-    ScopedNotifier scoped(console);
+    KeptMessages kept(out.problems);
+    ScopedNotifier scoped(kept);
     const std::string* paths[2] = {&left, &right};
     for (int i = 0; i < 2; ++i) {
         out.failedPath = *paths[i];
@@ -54,16 +75,21 @@ PairOutcome PairComparer::compare(const std::string& left, const std::string& ri
         return out;
     }
     const CompareCounters& c = compareCounters();
-    const ElementRecord* roots[2] = {RootRecord(m_panes[0]), RootRecord(m_panes[1])};
-    const std::uint64_t total = std::uint64_t(roots[0]->descendantCount()) + roots[1]->descendantCount() + 2;
     out.kind = c.ChangedPairs == 0 ? PairOutcome::Kind::Identical : PairOutcome::Kind::Different;
-    out.deleted = UnpairedCount(c, total);
-    out.changed = c.ChangedPairs;
     out.ignored = c.IgnoredElements;
-    // The differences themselves first, then the sentence that sums them up.
-    std::ostringstream differences;
-    WriteDifferenceListing(differences, m_panes[0], m_panes[1], {});
-    out.listing = differences.str() + ToUtf8(console.result);
+    if (rq.json) {
+        std::ostringstream json;
+        out.tally = WriteJsonDifferences(json, m_panes[0], m_panes[1], "  ");
+        out.json = json.str();
+    }
+    if (rq.listing) {
+        // The differences themselves first, then the line that sums them up.
+        std::ostringstream differences;
+        out.tally = WriteDifferenceListing(differences, m_panes[0], m_panes[1], {}, rq.style);
+        out.listing = differences.str() + ClosingLine(out.tally, ResultSentence(m_panes[0], m_panes[1]));
+    } else if (!rq.json) {
+        out.tally = TallyDifferences(m_panes[0], m_panes[1]);
+    }
     return out;
 }
 

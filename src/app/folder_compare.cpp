@@ -2,6 +2,7 @@
 #include "app/folder_compare.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string_view>
@@ -46,7 +47,7 @@ public:
 
     void add(Entry entry, const std::string& path, const PairOutcome* pair = nullptr) {
         ++m_counts[int(entry)];
-        if (m_run.quiet) return;
+        if (m_run.quiet || (m_run.brief && !m_run.json && entry == Entry::Identical)) return;
         if (m_run.json)
             printJson(entry, path, pair);
         else
@@ -82,9 +83,11 @@ private:
                 std::printf("%s: identical\n", shown(path).c_str());
                 break;
             case Entry::Different:
-                std::printf("%s: different (%llu deleted, %llu changed, %llu ignored)\n", shown(path).c_str(),
-                            (unsigned long long)pair->deleted, (unsigned long long)pair->changed,
-                            (unsigned long long)pair->ignored);
+                if (m_run.brief) {
+                    std::printf("%s: different\n", shown(path).c_str());
+                    break;
+                }
+                std::printf("%s: different (%s)\n", shown(path).c_str(), TallyLine(pair->tally, pair->ignored).c_str());
                 if (m_run.verbose) printIndented(pair->listing);
                 break;
             case Entry::OnlyLeft:
@@ -94,6 +97,10 @@ private:
                 std::printf("%s: only in %s\n", shown(path).c_str(), shown(m_right).c_str());
                 break;
             case Entry::Failed:
+                if (m_run.brief) {
+                    std::printf("%s: failed to load\n", shown(path).c_str());
+                    break;
+                }
                 std::printf("%s: failed to load (%s: %s)\n", shown(path).c_str(), shown(pair->failedPath).c_str(),
                             shown(pair->failure).c_str());
                 break;
@@ -115,9 +122,11 @@ private:
                     kJsonStatus[int(entry)]);
         m_first = false;
         if (entry == Entry::Different) {
-            std::printf(", \"deleted\": %llu, \"changed\": %llu, \"ignored\": %llu", (unsigned long long)pair->deleted,
-                        (unsigned long long)pair->changed, (unsigned long long)pair->ignored);
-            if (m_run.verbose) std::printf(", \"listing\": %s", jsonString(pair->listing).c_str());
+            const DifferenceTally& t = pair->tally;
+            std::printf(", \"deleted\": %llu, \"added\": %llu, \"changed\": %llu, \"ignored\": %llu",
+                        (unsigned long long)t.deletedElements, (unsigned long long)t.addedElements,
+                        (unsigned long long)t.changed, (unsigned long long)pair->ignored);
+            if (m_run.verbose) std::printf(", \"differences\": %s", pair->json.c_str());
         }
         if (entry == Entry::Failed)
             std::printf(", \"failedPath\": %s, \"error\": %s", jsonString(pair->failedPath).c_str(),
@@ -148,29 +157,49 @@ int CompareFolders(const std::string& left, const std::string& right, const Fold
 
     FolderReport report(left, right, run);
     PairComparer comparer;
+    PairReportRequest wanted;
+    wanted.listing = run.verbose && !run.json;
+    wanted.json = run.verbose && run.json;
+    // Progress counts files (a pair is one), and rewrites its line only on a
+    // terminal; elsewhere each step is a line of its own.
+    std::size_t total = 0;
+    for (std::size_t x = 0, y = 0; x < a.size() || y < b.size(); ++total) {
+        if (y >= b.size() || (x < a.size() && a[x] < b[y])) ++x;
+        else if (x >= a.size() || b[y] < a[x]) ++y;
+        else ++x, ++y;
+    }
+    const bool terminal = run.progress && ::isatty(STDERR_FILENO);
     std::size_t i = 0, j = 0, done = 0;
-    const std::size_t total = a.size() + b.size();
     while (i < a.size() || j < b.size()) {
         const bool takeLeft = j >= b.size() || (i < a.size() && a[i] < b[j]);
         const bool takeRight = i >= a.size() || (j < b.size() && b[j] < a[i]);
         const std::string& path = takeLeft ? a[i] : b[j];
-        if (run.progress) std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done + 1, total, shown(path).c_str());
+        ++done;
+        if (run.progress)
+            std::fprintf(stderr, terminal ? "\r\033[K[%zu/%zu] %s" : "[%zu/%zu] %s\n", done, total, shown(path).c_str());
         if (takeLeft) {
             report.add(Entry::OnlyLeft, path);
-            ++i, ++done;
+            ++i;
         } else if (takeRight) {
             report.add(Entry::OnlyRight, path);
-            ++j, ++done;
+            ++j;
         } else {
-            const PairOutcome pair = comparer.compare(left + "/" + path, right + "/" + path);
+            const PairOutcome pair = comparer.compare(left + "/" + path, right + "/" + path, wanted);
             const Entry entry = pair.kind == PairOutcome::Kind::Identical   ? Entry::Identical
                                 : pair.kind == PairOutcome::Kind::Different ? Entry::Different
                                                                             : Entry::Failed;
+            // The load's problems once, on stderr; a failure's own reason is
+            // already on its entry (after its "line L, column C: ").
+            const std::size_t colon = pair.failure.find(": ");
+            const std::string reason = colon == std::string::npos ? pair.failure : pair.failure.substr(colon + 2);
+            for (const std::string& problem : pair.problems)
+                if (entry != Entry::Failed || problem.find(reason) == std::string::npos)
+                    std::fprintf(stderr, "quillon-diff: %s: %s\n", shown(path).c_str(), shown(problem).c_str());
             report.add(entry, path, &pair);
-            ++i, ++j, done += 2;
+            ++i, ++j;
         }
     }
-    if (run.progress) std::fprintf(stderr, "\r\033[K");
+    if (terminal) std::fprintf(stderr, "\r\033[K");
     report.finish();
     return report.exitStatus(listings[0].unreadable || listings[1].unreadable);
 }

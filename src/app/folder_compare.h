@@ -9,9 +9,10 @@ namespace quillon {
 
 struct FolderRun {
     FileFilter filter;
-    bool verbose = false;  // each differing pair's result text under its line
+    bool verbose = false;  // each differing pair's differences under its line
     bool json = false;
-    bool progress = false;  // "[k/n] path" on stderr
+    bool brief = false;     // only the files that are not identical, without counts
+    bool progress = false;  // "[k/n] path" on stderr, k counting files
     bool quiet = false;     // only the exit status
 };
 

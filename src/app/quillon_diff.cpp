@@ -143,6 +143,9 @@ bool output(DiffRun& run, std::uint32_t command, std::string_view file) {
 // A family label ("UTF-8", "Unicode", "DOS", ...) or any name of the writer's
 // encoding lists ("ISO-8859-2", "CP850", "UTF-16", ...).
 bool parseEncoding(std::string_view v, std::uint32_t& family, std::u16string& name) {
+    // "Unicode (UTF-16)", spelled as the help spells it, is the name in brackets.
+    if (const std::size_t open = v.find(" ("); open != std::string_view::npos && v.ends_with(')'))
+        v = v.substr(open + 2, v.size() - open - 3);
     const std::u16string wanted = FromUtf8(v);
     for (unsigned f = 0; f < kEncodingFamilyCount; ++f) {
         if (!WideEqualIgnoringCase(EncodingFamilyLabel(f), wanted)) continue;
@@ -330,9 +333,9 @@ const CliOption kOptions[] = {
              o.EncodingLocked = true;  // a document's declaration does not override it
          });
      }},
-    {"--eol", nullptr, ValueKind::Required, "STYLE", "line ends: crlf (default), lf, cr or none",
+    {"--eol", nullptr, ValueKind::Required, "STYLE", "line ends: lf (default), crlf, cr or none",
      [](DiffRun& r, std::string_view v, std::string& error) {
-         std::uint32_t style = 1;
+         std::uint32_t style = 2;
          if (!pick(v, {{"none", 0}, {"crlf", 1}, {"lf", 2}, {"cr", 3}}, style)) {
              error = "--eol takes crlf, lf, cr or none, not '" + std::string(v) + "'";
              return false;
@@ -357,12 +360,17 @@ const CliOption kOptions[] = {
          r.folders.filter.exclude.emplace_back(v);
          return true;
      }},
-    {"--verbose", "-v", ValueKind::None, nullptr, "print the result of each differing pair",
-     [](DiffRun& r, std::string_view, std::string&) { return r.folders.verbose = true; }},
 
     {nullptr, nullptr, ValueKind::None, nullptr, "Reporting the differences (left old, right new):", nullptr},
-    {"--brief", nullptr, ValueKind::None, nullptr, "only the result sentence, no list of differences",
-     [](DiffRun& r, std::string_view, std::string&) { return r.report.brief = true; }},
+    {"--verbose", "-v", ValueKind::None, nullptr,
+     "print each deleted or added subtree under its entry\n"
+     "(cut after 20 lines); for folders, the differences\n"
+     "of each differing pair",
+     [](DiffRun& r, std::string_view, std::string&) { return r.folders.verbose = r.report.verbose = true; }},
+    {"--brief", nullptr, ValueKind::None, nullptr,
+     "only the closing line, no list of differences; for\n"
+     "folders, only the files that are not identical",
+     [](DiffRun& r, std::string_view, std::string&) { return r.report.brief = r.folders.brief = true; }},
     {"--format", nullptr, ValueKind::Required, "FORMAT", "text (default) or json (also for folder entries)",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t json = 0;
@@ -664,13 +672,18 @@ int main(int argc, char** argv) {
     const bool outputToStdout =
         std::any_of(run.outputs.begin(), run.outputs.end(), [](const auto& o) { return o.second == "-"; });
     std::FILE* const report = outputToStdout ? stderr : stdout;
+    // Statistics never go in front of a JSON document.
+    std::FILE* const statsOut = run.report.format == ReportRequest::Format::Json ? stderr : report;
 
     ResetOptions(options(), false);
     RegisterRuleListReaders();
     RegisterEntireElementReader();
     if (!applySettingsAndLists(run)) return kExitTrouble;
 
-    if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) return RunGitDiff(git);
+    if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) {
+        HandOverToExternalDiff(git);  // returns only when there is no one to hand over to
+        return RunGitDiff(git, run.color);
+    }
     if (run.files.size() >= 2 && AreFolders(run.files[0], run.files[1])) {
         if (!run.outputs.empty()) {
             std::fprintf(stderr, "quillon-diff: output documents are written for two documents, not folders\n");
@@ -680,12 +693,23 @@ int main(int argc, char** argv) {
     }
 
     const std::size_t documents = run.files.size() >= 2 ? 2 : 1;
-    for (std::size_t i = 0; i < documents; ++i) {
-        if (!checkLocalFile(run.files[i], error)) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(run.files[i]).c_str(), error.c_str());
-            return kExitTrouble;
-        }
-    }
+
+    run.report.quiet = run.quiet;
+    run.report.console = report == stderr ? &std::cerr : &std::cout;
+    run.report.color =
+        run.color == "always" || (run.color == "auto" && isatty(fileno(report)) && !std::getenv("NO_COLOR"));
+    run.report.leftName = run.report.inputs[0] = run.files[0];
+    if (documents == 2) run.report.rightName = run.report.inputs[1] = run.files[1];
+    // A comparison that could not be made still gives a script its document.
+    const auto failed = [&run](const std::string& file, const std::string& why) {
+        std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), TerminalText(why).c_str());
+        if (std::string error; !WriteFailureReport(run.report, file, why, error))
+            std::fprintf(stderr, "quillon-diff: %s\n", TerminalText(error).c_str());
+        return kExitTrouble;
+    };
+
+    for (std::size_t i = 0; i < documents; ++i)
+        if (!checkLocalFile(run.files[i], error)) return failed(run.files[i], error);
 
     ConsoleNotifier console;
     ScopedNotifier scopedNotifier(console);
@@ -708,19 +732,16 @@ int main(int argc, char** argv) {
         }
         const LoadResult r = LoadDocument(parser, panes[i], doctypes[i], FileNameFromBytes(file), progress);
         if (run.progress) std::fprintf(stderr, "\r%*s\r", int(TerminalText(file).size() + 16), "");
-        if (!r.ok) {
-            std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), TerminalText(r.message).c_str());
-            return kExitTrouble;
-        }
+        if (!r.ok) return failed(file, FileNameBytes(r.message));
         fatal[i] = r.fatalSeen;
         if (!r.notice.empty())
             std::fprintf(stderr, "quillon-diff: %s: %s\n", TerminalText(file).c_str(), ToUtf8(r.notice).c_str());
         elements += r.elementCount;
         if (run.stats)
-            std::fprintf(report, "%s: %u elements, loaded in %.3f s\n", TerminalText(file).c_str(), r.elementCount,
+            std::fprintf(statsOut, "%s: %u elements, loaded in %.3f s\n", TerminalText(file).c_str(), r.elementCount,
                          r.seconds);
     }
-    if (run.stats) std::fprintf(report, "distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
+    if (run.stats) std::fprintf(statsOut, "distinct element names: %zu\n", nameTable().distinctIdCount() - 1);
     // Kept after a fatal error, a document is only what the parser could
     // read: its result may look identical, so the exit status says trouble.
     const auto fatalStatus = [&](int status) {
@@ -751,24 +772,18 @@ int main(int argc, char** argv) {
     const double compareSeconds = secondsSince(compareStart);
     const CompareCounters& c = compareCounters();
     if (run.stats) {
-        std::fprintf(report, "EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
+        std::fprintf(statsOut, "EqualPairs: %llu\nChangedPairs: %llu\nIgnoredElements: %llu\nOwnChangedPairs: %llu\n",
                      (unsigned long long)c.EqualPairs, (unsigned long long)c.ChangedPairs,
                      (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
         for (const InferredKeyUse& k : pairingReport().inferredKeys)
-            std::fprintf(report, "inferred key: %s@%s (%llu group(s))\n", ToUtf8(k.element).c_str(),
+            std::fprintf(statsOut, "inferred key: %s@%s (%llu group(s))\n", ToUtf8(k.element).c_str(),
                          ToUtf8(k.attribute).c_str(), (unsigned long long)k.groups);
         if (pairingReport().cappedGroups > 0)
-            std::fprintf(report, "similarity pairing limited (paired in order) in %llu group(s)\n",
+            std::fprintf(statsOut, "similarity pairing limited (paired in order) in %llu group(s)\n",
                          (unsigned long long)pairingReport().cappedGroups);
-        std::fprintf(report, "compared in %.3f s\n", compareSeconds);
+        std::fprintf(statsOut, "compared in %.3f s\n", compareSeconds);
     }
     if (!writeOutputs(run, panes, doctypes)) return kExitTrouble;
-    run.report.quiet = run.quiet;
-    run.report.console = report == stderr ? &std::cerr : &std::cout;
-    run.report.color =
-        run.color == "always" || (run.color == "auto" && isatty(fileno(report)) && !std::getenv("NO_COLOR"));
-    run.report.leftName = run.report.inputs[0] = run.files[0];
-    run.report.rightName = run.report.inputs[1] = run.files[1];
     if (!WriteReports(run.report, panes[0], panes[1], console.result, error)) {
         std::fprintf(stderr, "quillon-diff: %s\n", TerminalText(error).c_str());
         return kExitTrouble;

@@ -31,8 +31,9 @@ struct CompareCounters {
 
 // A key attribute pairing found from the data, for one element name.
 struct InferredKeyUse {
-    std::u16string element, attribute;
-    std::uint64_t groups = 0;  // sibling groups it paired
+    std::u16string element, attribute;     // attribute empty for a key in child elements
+    std::vector<std::u16string> children;  // the key's child element names
+    std::uint64_t groups = 0;              // sibling groups it paired
 };
 
 // How the last comparison paired, beyond the counters.

@@ -69,7 +69,7 @@ void noteKeyUse(PairingReport& report, std::u16string_view element, std::u16stri
             return;
         }
     }
-    report.inferredKeys.push_back({std::u16string(element), std::u16string(attribute), groups});
+    report.inferredKeys.push_back({std::u16string(element), std::u16string(attribute), {}, groups});
 }
 
 bool ignored(const ElementRecord* e) {

@@ -8,6 +8,7 @@
 #include "model/name_table.h"
 #include "platform/utf8.h"
 #include "report/difference_walk.h"
+#include "report/element_identity.h"
 #include "report/own_changes.h"
 #include "rules/ignore_rules.h"
 #include "rules/key_elements.h"
@@ -32,10 +33,21 @@ void escape(std::string& out, std::string_view s) {
 
 void escape(std::string& out, std::u16string_view s) { escape(out, ToUtf8(s)); }
 
-std::string css(ColorRef c) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", c & 255u, (c >> 8) & 255u, (c >> 16) & 255u);
-    return buffer;
+std::string elementCount(std::uint64_t n) {
+    return std::to_string(n) + (n == 1 ? " element" : " elements");
+}
+
+// What identifies an element, after its name (<q> in the page).
+// childrenOnly: the cell shows the attributes and text already.
+void identity(std::string& out, const ElementRecord& r, bool ownText = true, bool childrenOnly = false) {
+    std::vector<IdentityField> fields = IdentifyElement(r, ownText);
+    if (childrenOnly)
+        std::erase_if(fields, [](const IdentityField& f) { return f.kind != IdentityField::Kind::Child; });
+    const std::string text = IdentityText(fields);
+    if (text.empty()) return;
+    out += " <q>";
+    escape(out, text);
+    out += "</q>";
 }
 
 // A value with its changed runs against other in <mark>, cut when long. When
@@ -112,6 +124,7 @@ public:
             m_row += "<td><b>";
             escape(m_row, r->nameView());
             m_row += "</b>";
+            identity(m_row, *r, false);
             place(*r, r == d.left || rightStep != leftStep ? (r == d.left ? leftStep : rightStep) : std::string());
         }
         m_row += '\n';
@@ -175,6 +188,7 @@ private:
         m_row += '>';
         escape(m_row, r.nameView());
         m_row += "</b>";
+        identity(m_row, r, false);
         for (const AttributeDifference& a : c.attributes) {
             if (a.onLeft && a.onRight)
                 attribute(a.name, left ? a.left : a.right, left ? a.right : a.left, true);
@@ -201,6 +215,7 @@ private:
         m_row += "<td><b>";
         escape(m_row, r.nameView());
         m_row += "</b>";
+        identity(m_row, r, false, true);
         const RecordString a = r.attributesString();
         if (!a.empty()) {
             m_row += ' ';
@@ -215,8 +230,7 @@ private:
             markedValue(m_row, r.textString().utf16(m_scratch), {}, false);
             m_row += "</em>";
         }
-        const std::uint64_t n = SubtreeSize(r);
-        if (n > 1) m_row += " (" + std::to_string(n) + " elements)";
+        m_row += " (" + elementCount(SubtreeSize(r)) + ")";
         place(r, step(paths, depth, path));
     }
 
@@ -309,7 +323,6 @@ std::vector<std::string> ComparisonSettingsSummary() {
 
 DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
                                 const HtmlReportInput& input) {
-    const Palette& p = input.colors;
     // File names need not be UTF-8; the page is.
     const std::string leftName = ValidUtf8(input.leftName), rightName = ValidUtf8(input.rightName);
     std::string head =
@@ -334,15 +347,21 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
             "tr[class^=p],tr[class^=c]{cursor:pointer}\ntr.f b::after{content:' \\25B8'}\n"
             "tr[class^=e] td{color:#888;font-style:italic}\n"
             "td.x{background:repeating-linear-gradient(45deg,#fafafa,#fafafa 6px,#f0f0f0 6px,#f0f0f0 12px)}\n";
-    head += "tr[class^=c] b{background:" + css(p[0]) + ";color:" + css(p[4]) + "}\n";
-    head += "tr[class^=d] b,tr[class^=a] b{background:" + css(p[1]) + ";color:" + css(p[5]) + "}\n";
-    head += "tr[class^=d] td,tr[class^=a] td{color:" + css(p[10]) + "}\n";
-    head += "tr[class^=c] em{background:" + css(p[6]) + ";color:" + css(p[8]) + "}\n";
-    head += "b.n{outline:2px solid " + css(p[1]) + "}\n";
-    head += "u{background:" + css(p[6]) + ";color:" + css(p[8]) + "}\n";
-    head += "s{background:" + css(p[7]) + ";color:" + css(p[9]) + "}\n";
-    head += "mark{background:" + css(p[7]) + ";color:" + css(p[9]) + ";font-weight:bold}\n";
-    head += "tr.cur td{box-shadow:inset 0 2px 0 #36c,inset 0 -2px 0 #36c}\n</style></head><body>\n<header><h1>";
+    // The colours of diff tools: removed red, added green, changed amber;
+    // the marked words a stronger tint of their row's colour.
+    head += "tr[class^=d] td:first-child,.lg .d{background:#ffebe9}\n"
+            "tr[class^=a] td:last-child,.lg .a{background:#e6ffec}\n"
+            "tr[class^=c] td,.lg .c{background:#fff8c5}\n"
+            "tr[class^=d] b,tr[class^=a] b,tr[class^=c] b{padding:0 3px;border-radius:3px}\n"
+            "tr[class^=d] b{background:#ffcecb;color:#82071e}\ntr[class^=a] b{background:#aceebb;color:#055d20}\n"
+            "tr[class^=c] b{background:#f5d90a;color:#3b2300}\nb.n{outline:2px solid #cf222e}\n"
+            "q{quotes:none;color:#0550ae}\n"
+            "td:first-child u,td:first-child mark{background:#ffcecb;color:#82071e}\n"
+            "td:last-child u,td:last-child mark{background:#aceebb;color:#055d20}\n"
+            "td:first-child s{background:#ffcecb;color:#82071e;text-decoration:line-through}\n"
+            "td:last-child s{background:#aceebb;color:#055d20}\nmark{font-weight:bold}\n"
+            ".lg span{display:inline-block;padding:0 6px;margin-right:6px;border:1px solid #ccc;border-radius:3px}\n"
+            "tr.cur td{box-shadow:inset 0 2px 0 #36c,inset 0 -2px 0 #36c}\n</style></head><body>\n<header><h1>";
     escape(head, leftName);
     head += " &#8594; ";
     escape(head, rightName);
@@ -363,6 +382,8 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
     head += "</p><p><button id=\"prev\" title=\"p\">&#9650; Previous</button> "
             "<button id=\"next\" title=\"n\">&#9660; Next</button> <span id=\"pos\"></span> "
             "<span class=\"opt\">Keys: n next, p previous difference; click a row to fold it.</span></p>"
+            "<p class=\"lg\"><span class=\"d\">removed (only left)</span><span class=\"a\">added (only right)"
+            "</span><span class=\"c\">changed</span></p>"
             "</header>\n<table><colgroup><col><col></colgroup>\n<tr><th>Left (old): ";
     escape(head, leftName);
     head += "</th><th>Right (new): ";
@@ -374,8 +395,8 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
     const DifferenceTally& t = rows.tally;
     std::string tail = "</table>\n<footer class=\"opt\" style=\"padding:6px 10px\">";
     tail += std::to_string(t.changed) + " changed, " + std::to_string(t.deleted) + " deleted (" +
-            std::to_string(t.deletedElements) + " elements), " + std::to_string(t.added) + " added (" +
-            std::to_string(t.addedElements) + " elements); equal pairs " + std::to_string(c.EqualPairs) +
+            elementCount(t.deletedElements) + "), " + std::to_string(t.added) + " added (" +
+            elementCount(t.addedElements) + "); equal pairs " + std::to_string(c.EqualPairs) +
             ", changed pairs " + std::to_string(c.ChangedPairs) + ", ignored elements " +
             std::to_string(c.IgnoredElements) + ".</footer>\n";
     tail += kScript;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "report/text_listing.h"
-#include "settings/settings_store.h"
 
 namespace quillon {
 
@@ -19,11 +18,12 @@ struct DocumentPane;
 // siblings collapsed to a count. Keys n / p step to the next / previous
 // difference. Only the differing parts are carried, so the page of a large
 // pair with few changes stays small.
+// Colours follow the conventions of diff tools (removed red, added green,
+// changed amber), whatever the window's colours are, with a legend.
 struct HtmlReportInput {
     std::string_view leftName;
     std::string_view rightName;
-    std::u16string_view message;     // the result sentence
-    Palette colors = DefaultPalette();  // the window's difference colours
+    std::u16string_view message;  // the result sentence
 };
 
 DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, const DocumentPane& right,

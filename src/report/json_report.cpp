@@ -8,6 +8,7 @@
 #include "model/element_record.h"
 #include "platform/utf8.h"
 #include "report/difference_walk.h"
+#include "report/element_identity.h"
 #include "report/own_changes.h"
 
 namespace quillon {
@@ -17,17 +18,20 @@ void appendString(std::string& out, std::u16string_view s) { AppendJsonString(ou
 
 class JsonDifferences : public DifferenceVisitor {
 public:
-    explicit JsonDifferences(std::ostream& out) : m_out(out) {}
+    JsonDifferences(std::ostream& out, std::string_view indent) : m_out(out), m_indent(indent) {}
 
     void difference(const Difference& d) override {
         std::string& j = m_entry;
         j.clear();
-        j += m_first ? "\n    {" : ",\n    {";
+        j += m_first ? "\n" : ",\n";
+        j += m_indent;
+        j += '{';
         m_first = false;
         j += "\"kind\": ";
         j += d.kind == DifferenceKind::Changed ? "\"changed\"" : d.kind == DifferenceKind::Deleted ? "\"deleted\"" : "\"added\"";
         side("left", d.left, d.leftPath);
         side("right", d.right, d.rightPath);
+        identity(d.left ? *d.left : *d.right, d.kind != DifferenceKind::Changed);
         if (d.kind == DifferenceKind::Changed) {
             ++tally.changed;
             const OwnChanges c = OwnChangesOf(*d.left, *d.right);
@@ -43,12 +47,16 @@ public:
                 j += '}';
             }
             j += ']';
+            // Always present, null when only attributes changed, so that a
+            // script reads one shape.
             if (c.textChanged) {
                 j += ", \"text\": {\"left\": ";
                 appendString(j, c.leftText);
                 j += ", \"right\": ";
                 appendString(j, c.rightText);
                 j += '}';
+            } else {
+                j += ", \"text\": null";
             }
         } else {
             const ElementRecord& r = d.left ? *d.left : *d.right;
@@ -67,8 +75,32 @@ public:
     }
 
     DifferenceTally tally;
+    bool any() const { return !m_first; }
 
 private:
+    // The element's name and what identifies it, as the listing names it.
+    void identity(const ElementRecord& r, bool ownText) {
+        m_entry += ", \"name\": ";
+        appendString(m_entry, r.nameView());
+        const std::vector<IdentityField> fields = IdentifyElement(r, ownText);
+        m_entry += ", \"identity\": [";
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const IdentityField& f = fields[i];
+            m_entry += i ? ", {\"kind\": " : "{\"kind\": ";
+            m_entry += f.kind == IdentityField::Kind::Attribute ? "\"attribute\""
+                       : f.kind == IdentityField::Kind::Child   ? "\"child\""
+                                                                : "\"text\"";
+            if (f.kind != IdentityField::Kind::Text) {
+                m_entry += ", \"name\": ";
+                appendString(m_entry, f.name);
+            }
+            m_entry += ", \"value\": ";
+            appendString(m_entry, f.value);
+            m_entry += '}';
+        }
+        m_entry += ']';
+    }
+
     void side(const char* name, const ElementRecord* r, std::string_view path) {
         m_entry += ", \"";
         m_entry += name;
@@ -83,6 +115,7 @@ private:
     }
 
     std::ostream& m_out;
+    std::string_view m_indent;
     std::string m_entry;
     bool m_first = true;
 };
@@ -129,6 +162,30 @@ void AppendJsonString(std::string& out, std::string_view s) {
     out += '"';
 }
 
+DifferenceTally WriteJsonDifferences(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
+                                     std::string_view indent) {
+    const std::string inner = std::string(indent) + "  ";
+    JsonDifferences differences(out, inner);
+    out << '[';
+    WalkDifferences(left, right, differences);
+    if (differences.any()) out << '\n' << indent;
+    out << ']';
+    return differences.tally;
+}
+
+void WriteJsonFailure(std::ostream& out, const JsonReportInput& input, std::string_view file, std::string_view error) {
+    std::string j = "{\n  \"left\": ";
+    AppendJsonString(j, input.leftName);
+    j += ",\n  \"right\": ";
+    AppendJsonString(j, input.rightName);
+    j += ",\n  \"error\": {\"file\": ";
+    AppendJsonString(j, file);
+    j += ", \"message\": ";
+    AppendJsonString(j, error);
+    j += "}\n}\n";
+    out << j;
+}
+
 DifferenceTally WriteJsonReport(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
                                 const JsonReportInput& input) {
     // The differences stream out as the walk finds them; the counts include
@@ -142,13 +199,10 @@ DifferenceTally WriteJsonReport(std::ostream& out, const DocumentPane& left, con
     head += c.ChangedPairs == 0 ? "true" : "false";
     head += ",\n  \"message\": ";
     appendString(head, input.message);
-    head += ",\n  \"differences\": [";
+    head += ",\n  \"differences\": ";
     out << head;
-    JsonDifferences differences(out);
-    WalkDifferences(left, right, differences);
-    const DifferenceTally& t = differences.tally;
-    std::string tail = differences.tally.any() ? "\n  ],\n" : "],\n";
-    tail += "  \"counts\": {\"equalPairs\": " + std::to_string(c.EqualPairs) +
+    const DifferenceTally t = WriteJsonDifferences(out, left, right, "  ");
+    std::string tail = ",\n  \"counts\": {\"equalPairs\": " + std::to_string(c.EqualPairs) +
             ", \"changedPairs\": " + std::to_string(c.ChangedPairs) +
             ", \"ignoredElements\": " + std::to_string(c.IgnoredElements) +
             ", \"ownChangedPairs\": " + std::to_string(c.OwnChangedPairs) +

@@ -13,8 +13,9 @@ struct DocumentPane;
 // The differences of the last comparison as one JSON document (UTF-8):
 // { "left", "right", "identical", "message", "counts": {...},
 //   "differences": [ { "kind", "left": {"path","line","column"} | null,
-//   "right": ... | null, "attributes": [{"name","left","right"}],
-//   "text": {"left","right"}, "elements" } ] }.
+//   "right": ... | null, "name", "identity": [{"kind", "name", "value"}],
+//   "attributes": [{"name","left","right"}], "text": {"left","right"} | null,
+//   "elements" } ] }.
 // The field names are a stable interface for scripts.
 struct JsonReportInput {
     std::string_view leftName;   // as given by the user
@@ -24,6 +25,15 @@ struct JsonReportInput {
 
 DifferenceTally WriteJsonReport(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
                                 const JsonReportInput& input);
+
+// The "differences" array alone (for the entries of a folder comparison):
+// one entry a line, each indented by indent plus two blanks.
+DifferenceTally WriteJsonDifferences(std::ostream& out, const DocumentPane& left, const DocumentPane& right,
+                                     std::string_view indent);
+
+// The document a script gets when a comparison could not be made: the
+// names and {"error": {"file", "message"}}.
+void WriteJsonFailure(std::ostream& out, const JsonReportInput& input, std::string_view file, std::string_view error);
 
 // Appends s as a JSON string literal (quoted, escaped).
 void AppendJsonString(std::string& out, std::string_view utf8);

@@ -77,6 +77,31 @@ Excerpt ShortenedValue(std::u16string_view value, const std::vector<ChangedRun>&
             if (used >= width) break;
         }
     }
+    // Cut where words meet when one is near, leaving the changed runs whole.
+    constexpr std::size_t kReach = 12;
+    const auto blank = [&value](std::size_t i) { return value[i] == u' ' || value[i] == u'\t' || value[i] == u'\n'; };
+    for (auto& [from, to] : keep) {
+        std::size_t firstRun = to, lastRun = from;
+        for (const ChangedRun& r : runs) {
+            if (r.start + r.length <= from || r.start >= to) continue;
+            firstRun = std::min<std::size_t>(firstRun, r.start);
+            lastRun = std::max<std::size_t>(lastRun, r.start + r.length);
+        }
+        if (from > 0 && !blank(from - 1)) {
+            for (std::size_t i = from; i < std::min(from + kReach, firstRun); ++i)
+                if (blank(i)) {
+                    from = i + 1;
+                    break;
+                }
+        }
+        if (to < value.size() && !blank(to)) {
+            for (std::size_t i = to; i > std::max(to > kReach ? to - kReach : 0, lastRun); --i)
+                if (blank(i - 1) && i - 1 > from) {
+                    to = i - 1;
+                    break;
+                }
+        }
+    }
     Excerpt e;
     auto markRuns = [&](std::size_t from, std::size_t to) {
         for (const ChangedRun& r : runs) {

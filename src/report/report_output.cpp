@@ -18,6 +18,9 @@
 namespace quillon {
 namespace {
 
+// Enough of a removed or added subtree to see what it was.
+constexpr std::size_t kVerboseSubtreeLines = 20;
+
 // Lets the writers stream into an OutputFile.
 class FileBuffer : public std::streambuf {
 public:
@@ -87,12 +90,16 @@ bool WriteReports(const ReportRequest& rq, const DocumentPane& left, const Docum
                 WriteJsonReport(out, left, right, {rq.leftName, rq.rightName, message});
                 return;
             }
+            DifferenceTally tally;
             if (!rq.brief) {
                 ListingStyle style;
                 style.color = rq.color && (rq.output.empty() || rq.output == "-");
-                WriteDifferenceListing(out, left, right, "--- " + rq.leftName + "\n+++ " + rq.rightName, style);
+                style.subtreeLines = rq.verbose ? kVerboseSubtreeLines : 0;
+                tally = WriteDifferenceListing(out, left, right, "--- " + rq.leftName + "\n+++ " + rq.rightName, style);
+            } else {
+                tally = TallyDifferences(left, right);
             }
-            out << ToUtf8(message) << '\n';
+            out << ClosingLine(tally, message) << '\n';
         }, rq.console);
         if (!ok) return false;
     }
@@ -106,17 +113,33 @@ bool WriteReports(const ReportRequest& rq, const DocumentPane& left, const Docum
     });
 }
 
+bool WriteFailureReport(const ReportRequest& rq, std::string_view file, std::string_view error,
+                        std::string& writeError) {
+    if (rq.format != ReportRequest::Format::Json || (rq.quiet && rq.output.empty())) return true;
+    return writeTo(rq.output, rq.inputs, writeError, [&](std::ostream& out) {
+        WriteJsonFailure(out, {rq.leftName, rq.rightName, {}}, file, error);
+    }, rq.console);
+}
+
 std::u16string ResultSentence(const DocumentPane& left, const DocumentPane& right) {
     const ElementRecord* l = RootRecord(left);
     const ElementRecord* r = RootRecord(right);
-    const std::uint64_t total = (l ? l->descendantCount() + 2ull : 0) + (r ? r->descendantCount() + 2ull : 0);
+    // Each root and its descendants, as the comparison counts them.
+    const std::uint64_t total = (l ? l->descendantCount() + 1ull : 0) + (r ? r->descendantCount() + 1ull : 0);
     return BuildResultMessage(compareCounters(), total, true).text;
+}
+
+std::string WithHtmlExtension(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return path.find('.', nameStart) == std::string::npos ? path + ".html" : path;
 }
 
 bool SaveHtmlReport(const std::string& path, const DocumentPane& left, const DocumentPane& right,
                     const HtmlReportInput& input, std::string& error) {
     const std::string inputs[2] = {std::string(input.leftName), std::string(input.rightName)};
-    return writeTo(path, inputs, error, [&](std::ostream& out) { WriteHtmlReport(out, left, right, input); });
+    return writeTo(WithHtmlExtension(path), inputs, error,
+                   [&](std::ostream& out) { WriteHtmlReport(out, left, right, input); });
 }
 
 }  // namespace quillon

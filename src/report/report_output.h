@@ -18,6 +18,7 @@ struct ReportRequest {
     bool brief = false;    // the result sentence alone
     bool quiet = false;    // nothing on standard output
     bool color = false;    // ANSI colours in the text listing
+    bool verbose = false;  // deleted and added subtrees printed under their entries
     std::string output;    // listing or JSON to this file instead of standard output
     std::string html;      // the HTML page to this file
     std::string leftName;  // as given on the command line
@@ -35,11 +36,21 @@ struct ReportRequest {
 bool WriteReports(const ReportRequest& request, const DocumentPane& left, const DocumentPane& right,
                   std::u16string_view message, std::string& error);
 
+// For a comparison that could not be made: with JSON asked for, the failure
+// document where the JSON would have gone (file: the document that failed,
+// error: why), so that a script reads an object, not nothing.
+bool WriteFailureReport(const ReportRequest& request, std::string_view file, std::string_view error,
+                        std::string& writeError);
+
 // The result sentence of the last comparison of the two documents.
 std::u16string ResultSentence(const DocumentPane& left, const DocumentPane& right);
 
-// Writes the HTML page alone to the file (the window's Save Report); the
-// input's names are the documents' files, which are never replaced.
+// A name typed without an extension gets ".html".
+std::string WithHtmlExtension(const std::string& path);
+
+// Writes the HTML page alone to the file (the window's Save Report), with
+// ".html" added to a name without an extension; the input's names are the
+// documents' files, which are never replaced.
 bool SaveHtmlReport(const std::string& path, const DocumentPane& left, const DocumentPane& right,
                     const HtmlReportInput& input, std::string& error);
 

@@ -31,7 +31,8 @@ void ResetOptions(Options& o, bool documentLoaded) {
     o.NetworkTimeout = 30;
     o.Encoding = kEncodingDefault;
     o.CompareLevel = 3;
-    o.EndOfLine = 1;
+    // The platform's line end; CR LF stays one option away.
+    o.EndOfLine = 2;
     o.IgnoreAttributes = 0;
     o.IgnoreValues = 0;
     o.UniqueAttributes = 0;

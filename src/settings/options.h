@@ -32,7 +32,7 @@ struct Options {
     std::int32_t DecimalPlaces = -1;
     std::uint32_t DisplayMessages = 1;
     std::uint32_t WriteMessages = 0;
-    std::uint32_t EndOfLine = 1;          // 0 none, 1 CR LF, 2 LF, 3 CR
+    std::uint32_t EndOfLine = 2;          // 0 none, 1 CR LF, 2 LF (default here), 3 CR
     std::uint32_t Encoding = kEncodingDefault;
     std::u16string EncodingString = u"<none>";
     std::uint32_t CompareLevel = 3;       // 0 Strict, 1 Fast, 2 Normal, 3 Full

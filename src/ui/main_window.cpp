@@ -345,8 +345,7 @@ void MainWindow::executeCommand(int id) {
                 m_status->setText(1, QStringLiteral("Saved to ") + *written);
             break;
         case cmd::SaveReport:
-            m_saveCommands->saveReport(m_pipeline->pane(PaneSide::Left), m_pipeline->pane(PaneSide::Right),
-                                       PaletteFromColors(m_painter->colors()));
+            m_saveCommands->saveReport(m_pipeline->pane(PaneSide::Left), m_pipeline->pane(PaneSide::Right));
             break;
         case cmd::EntireElement:
             // The panes are shown afresh so that the mark appears or goes.

@@ -92,7 +92,7 @@ std::optional<QString> SaveCommands::save(int command, const ElementRecord* sele
     return written;
 }
 
-void SaveCommands::saveReport(const PaneDocument& left, const PaneDocument& right, const Palette& colors) {
+void SaveCommands::saveReport(const PaneDocument& left, const PaneDocument& right) {
     Options& o = options();
     const QString path = AskFileName(m_owner, FileDialogMode::Save, QStringLiteral("Save Report"),
                                      QStringLiteral("HTML files (*.html *.htm);;") + AllFilesFilter(), &o.SaveDir,
@@ -101,7 +101,7 @@ void SaveCommands::saveReport(const PaneDocument& left, const PaneDocument& righ
     const std::string names[2] = {left.history.empty() ? std::string() : FileNameBytes(left.history.front()),
                                   right.history.empty() ? std::string() : FileNameBytes(right.history.front())};
     const std::u16string message = ResultSentence(left.pane, right.pane);
-    HtmlReportInput input{names[0], names[1], message, colors};
+    HtmlReportInput input{names[0], names[1], message};
     std::string error;
     if (!SaveHtmlReport(nativePath(path), left.pane, right.pane, input, error))
         showError(QString::fromStdString(error));

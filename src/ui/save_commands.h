@@ -48,7 +48,7 @@ public:
     bool loadEntireElements();
     // Writes the HTML report of the last comparison to a file chosen in the
     // save dialog.
-    void saveReport(const PaneDocument& left, const PaneDocument& right, const Palette& colors);
+    void saveReport(const PaneDocument& left, const PaneDocument& right);
 
 private:
     QWidget* m_owner;

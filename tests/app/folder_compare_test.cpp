@@ -55,21 +55,33 @@ TEST_F(FolderCompareTest, EveryKindOfEntryInANestedTree) {
     const Outcome r = diff();
     EXPECT_EQ(r.status, 2) << r.out;
     EXPECT_TRUE(has(r, "same.xml: identical\n")) << r.out;
-    EXPECT_TRUE(has(r, "sub/deep/changed.xml: different (0 deleted, 2 changed, 0 ignored)\n")) << r.out;
+    EXPECT_TRUE(has(r, "sub/deep/changed.xml: different (0 deleted, 0 added, 1 changed, 0 ignored)\n")) << r.out;
     EXPECT_TRUE(has(r, "sub/left-only.xml: only in " + (root / "L").string() + "\n")) << r.out;
     EXPECT_TRUE(has(r, "right-only.xml: only in " + (root / "R").string() + "\n")) << r.out;
     EXPECT_TRUE(has(r, "broken.xml: failed to load (" + (root / "L/broken.xml").string() + ": line 1")) << r.out;
+    // The parser's own line for it is not printed a second time.
+    EXPECT_EQ(r.out.find("expected end of tag"), r.out.rfind("expected end of tag")) << r.out;
     EXPECT_TRUE(has(r, "sub/up: skipped, it links back")) << r.out;
     EXPECT_FALSE(has(r, "notes.txt")) << r.out;
     EXPECT_FALSE(has(r, "sub/up/")) << r.out;
     EXPECT_TRUE(has(r, "5 file(s): 1 identical, 1 different, 1 only in")) << r.out;
     EXPECT_TRUE(has(r, "1 failed to load\n")) << r.out;
 
-    // --verbose adds each differing pair's result; --quiet leaves only the status.
-    EXPECT_TRUE(has(diff("--verbose"), "    2 element(s) were changed\n"));
+    // --verbose adds each differing pair's differences; --brief leaves the
+    // identical files and the counts out; --quiet leaves only the status.
+    EXPECT_TRUE(has(diff("--verbose"), "    ~ /r[1]/a[1]  line 1 -> 1\n"));
+    const Outcome brief = diff("--brief");
+    EXPECT_TRUE(has(brief, "sub/deep/changed.xml: different\n")) << brief.out;
+    EXPECT_FALSE(has(brief, "same.xml")) << brief.out;
     const Outcome quiet = diff("-q");
     EXPECT_EQ(quiet.status, 2);
     EXPECT_FALSE(has(quiet, "identical")) << quiet.out;
+    // Progress counts files, a pair as one, and off a terminal it is plain lines.
+    const Outcome progress = RunProgram("sh -c", "'" + std::string(QUILLON_DIFF) + " --progress -q " +
+                                                     (root / "L").string() + " " + (root / "R").string() + " 2>&1'");
+    EXPECT_TRUE(has(progress, "[1/5] broken.xml\n")) << progress.out;
+    EXPECT_TRUE(has(progress, "[5/5] sub/left-only.xml\n")) << progress.out;
+    EXPECT_FALSE(has(progress, "\x1b")) << progress.out;
 }
 
 TEST_F(FolderCompareTest, ExitStatusSaysWhetherTheTreesMatch) {
@@ -104,14 +116,15 @@ TEST_F(FolderCompareTest, PatternsChooseFilesAndFolders) {
 
 TEST_F(FolderCompareTest, JsonGivesTheSameEntries) {
     write("L/a.xml", "<r><a>1</a></r>");
-    write("R/a.xml", "<r><a>2</a></r>");
+    write("R/a.xml", "<r><a>2</a><b/></r>");
     write("L/only \"quoted\".xml", "<r/>");
     const Outcome r = diff("--format json --verbose");
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r,
-                    "{\"path\": \"a.xml\", \"status\": \"different\", \"deleted\": 0, \"changed\": 2, "
-                    "\"ignored\": 0, \"listing\": \"~ /r[1]/a[1]  line 1 -> 1\\n"))
+                    "{\"path\": \"a.xml\", \"status\": \"different\", \"deleted\": 0, \"added\": 1, \"changed\": 1, "
+                    "\"ignored\": 0, \"differences\": [\n    {\"kind\": \"changed\", \"left\": {\"path\": \"/r[1]/a[1]\""))
         << r.out;
+    EXPECT_TRUE(has(r, "\"name\": \"b\", \"identity\": [], \"elements\": 1}\n  ]},\n")) << r.out;
     EXPECT_TRUE(has(r, "{\"path\": \"only \\\"quoted\\\".xml\", \"status\": \"only-left\"}")) << r.out;
     EXPECT_TRUE(has(r,
                     "\"summary\": {\"identical\": 0, \"different\": 1, \"only-left\": 1, \"only-right\": 0, "

@@ -237,7 +237,7 @@ TEST_F(FilesTest, NamesThatAreNotUtf8AreReadWrittenAndListed) {
     const std::string folders = " " + (dir / "L").string() + " " + (dir / "R").string();
     r = Diff(folders);
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_NE(r.out.find("same\\xFF.xml: different (0 deleted, 3 changed"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("same\\xFF.xml: different (0 deleted, 0 added, 2 changed"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("alone\\xE9.xml: only in "), std::string::npos) << r.out;
     r = Diff("--format json" + folders);
     EXPECT_EQ(ValidUtf8(r.out), r.out);

@@ -31,18 +31,23 @@ TEST_F(QuillonDiffOutputTest, OutputDocumentsAreWrittenFromTheLeftOrTheRight) {
     r = Diff("-q --eol none --from right --deleted " + out + " " + left + " " + right);
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><new/></r>");
+    // The platform's line ends unless asked otherwise.
     const std::string changed = WriteTempFile("", ".xml"), common = WriteTempFile("", ".xml");
-    r = Diff("-q --eol lf --changed " + changed + " --common " + common + " " + left + " " + right);
+    r = Diff("-q --changed " + changed + " --common " + common + " " + left + " " + right);
     EXPECT_EQ(ReadBytes(changed), "<?xml version=\"1.0\"?>\n<r>\n<a>1</a>\n</r>\n");
     EXPECT_EQ(ReadBytes(common), "<?xml version=\"1.0\"?>\n<r>\n</r>\n");
 }
 
 TEST_F(QuillonDiffOutputTest, EncodingMarkersAndBadFlagsOrOutputs) {
-    Diff("-q --eol none --markers --encoding utf-16 --diff " + out + " " + left + " " + right);
-    const std::string bytes = ReadBytes(out);
-    ASSERT_GE(bytes.size(), 4u);
-    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE<\0", 4));
-    EXPECT_NE(bytes.find(std::string("s\0t\0a\0r\0t\0_\0v\0a\0l\0u\0e\0", 22)), std::string::npos);
+    // UTF-16 by any of its names, as --help spells it too.
+    for (const char* name : {"utf-16", "'Unicode (UTF-16)'"}) {
+        EXPECT_EQ(Diff(std::string("-q --eol none --markers --encoding ") + name + " --diff " + out + " " + left + " " +
+                       right).status, 1) << name;
+        const std::string bytes = ReadBytes(out);
+        ASSERT_GE(bytes.size(), 4u);
+        EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE<\0", 4));
+        EXPECT_NE(bytes.find(std::string("s\0t\0a\0r\0t\0_\0v\0a\0l\0u\0e\0", 22)), std::string::npos);
+    }
     Diff("-q --eol none --encoding ISO-8859-2 --diff " + out + " " + left + " " + right);
     EXPECT_EQ(ReadBytes(out).rfind("<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>", 0), 0u);
     EXPECT_EQ(Diff("--encoding klingon " + left + " " + right).status, 2);

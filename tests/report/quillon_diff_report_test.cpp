@@ -89,9 +89,8 @@ TEST_F(ReportTest, ListingPrecedesTheResultAndBriefOrQuietLeaveIt) {
                   "    text: \"[-old-] text\" -> \"{+new+} text\"\n"
                   "- /r[1]/b[1]  line 3 (deleted, 1 element)\n"
                   "+ /r[1]/c[1]  line 3 (added, 2 elements)\n"
-                  "3 element(s) were deleted\n2 element(s) were changed\n0 element(s) were ignored\n\n"
-                  "You may change comparison\u2019s options\n");
-    EXPECT_EQ(Diff("--brief " + a + " " + b).out.rfind("3 element(s) were deleted\n", 0), 0u);
+                  "1 deleted, 2 added, 1 changed, 0 ignored\n");
+    EXPECT_EQ(Diff("--brief " + a + " " + b).out, "1 deleted, 2 added, 1 changed, 0 ignored\n");
     EXPECT_EQ(Diff("-q " + a + " " + b).out, "");
     EXPECT_EQ(Diff(a + " " + a).out, "The two XML Documents are identical ! \n");
 }
@@ -120,18 +119,60 @@ TEST_F(ReportTest, JsonKeepsItsFieldNames) {
                   "ignored\\n\\nYou may change comparison\u2019s options\",\n"
                   "  \"differences\": [\n"
                   "    {\"kind\": \"changed\", \"left\": {\"path\": \"/r[1]/a[1]\", \"line\": 2, \"column\": 12}, "
-                  "\"right\": {\"path\": \"/r[1]/a[1]\", \"line\": 2, \"column\": 18}, \"attributes\": [{\"name\": "
-                  "\"x\", \"left\": \"1\", \"right\": \"2\"}, {\"name\": \"y\", \"left\": null, \"right\": \"3\"}], "
-                  "\"text\": {\"left\": \"old text\", \"right\": \"new text\"}},\n"
+                  "\"right\": {\"path\": \"/r[1]/a[1]\", \"line\": 2, \"column\": 18}, \"name\": \"a\", \"identity\": [], "
+                  "\"attributes\": [{\"name\": \"x\", \"left\": \"1\", \"right\": \"2\"}, {\"name\": \"y\", \"left\": null, "
+                  "\"right\": \"3\"}], \"text\": {\"left\": \"old text\", \"right\": \"new text\"}},\n"
                   "    {\"kind\": \"deleted\", \"left\": {\"path\": \"/r[1]/b[1]\", \"line\": 3, \"column\": 7}, "
-                  "\"right\": null, \"elements\": 1},\n"
+                  "\"right\": null, \"name\": \"b\", \"identity\": [], \"elements\": 1},\n"
                   "    {\"kind\": \"added\", \"left\": null, \"right\": {\"path\": \"/r[1]/c[1]\", \"line\": 3, "
-                  "\"column\": 6}, \"elements\": 2}\n"
+                  "\"column\": 6}, \"name\": \"c\", \"identity\": [], \"elements\": 2}\n"
                   "  ],\n"
                   "  \"counts\": {\"equalPairs\": 1, \"changedPairs\": 2, \"ignoredElements\": 0, \"ownChangedPairs\": "
                   "1, \"changed\": 1, \"deleted\": 1, \"added\": 1, \"deletedElements\": 1, \"addedElements\": 2}\n}\n");
     EXPECT_EQ(Diff("--output " + a + " " + a + " " + b).status, 2);  // never replaces a document
     EXPECT_EQ(Read(a).rfind("<r>", 0), 0u);
+
+    // Statistics go to stderr, in front of nothing; a change of attributes
+    // alone has "text": null; a document that does not load still gives
+    // an object, with the error.
+    const Outcome stats = RunProgram("sh -c", Quote(std::string(QUILLON_DIFF) + " --format json --stats " + a + " " + b +
+                                                    " 2>/dev/null"));
+    EXPECT_EQ(stats.out.rfind("{\n", 0), 0u) << stats.out;
+    const std::string attributesOnly = WriteTempFile("<r>\n  <a x='2' y='3'><n>1</n>old text</a>\n  <b/>\n</r>\n");
+    EXPECT_NE(Diff("--format json " + a + " " + attributesOnly).out.find("\"right\": \"3\"}], \"text\": null}"),
+              std::string::npos);
+    const std::string broken = WriteTempFile("<r><x>");
+    const Outcome failed = RunProgram("sh -c", Quote(std::string(QUILLON_DIFF) + " --format json " + a + " " + broken +
+                                                     " 2>/dev/null"));
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.out.rfind("{\n  \"left\": \"" + a + "\",\n  \"right\": \"" + broken +
+                                   "\",\n  \"error\": {\"file\": \"" + broken + "\", \"message\": \"line 1, column 7: ",
+                               0),
+              0u)
+        << failed.out;
+}
+
+// An added record is named by its key in the listing, the JSON and the page;
+// a parent row of the page names its record too.
+TEST_F(ReportTest, RecordsAreNamedByTheirKeyInEveryReport) {
+    const std::string customers = "<customers>\n<customer id='c1'><name>Ann</name><mail>a@x</mail></customer>\n"
+                                  "<customer id='c2'><name>Bob</name><mail>b@x</mail></customer>\n";
+    const std::string l = WriteTempFile(customers + "</customers>\n");
+    const std::string r = WriteTempFile(
+        "<customers>\n<customer id='c1'><name>Ann</name><mail>a@x</mail></customer>\n"
+        "<customer id='c2'><name>Bob</name><mail>bob@x</mail></customer>\n"
+        "<customer id='c7'><name>Eve</name><mail>e@x</mail></customer>\n</customers>\n");
+    const std::string page = WriteTempFile("", ".html");
+    const Outcome listing = Diff("--html " + page + " " + l + " " + r);
+    EXPECT_NE(listing.out.find("+ /customers[1]/customer[3] @id=c7  line 4 (added, 3 elements)\n"), std::string::npos)
+        << listing.out;
+    EXPECT_NE(Diff("--format json " + l + " " + r)
+                  .out.find("\"name\": \"customer\", \"identity\": [{\"kind\": \"attribute\", \"name\": \"id\", "
+                            "\"value\": \"c7\"}], \"elements\": 3}"),
+              std::string::npos);
+    const std::string html = Read(page);
+    EXPECT_NE(html.find("<b>customer</b> <q>@id=c2</q>"), std::string::npos) << html;  // the changed mail's parent
+    EXPECT_NE(html.find("<b>customer</b> id=&quot;c7&quot;"), std::string::npos) << html;
 }
 
 TEST_F(ReportTest, EveryJsonPathSelectsItsElementInItsDocument) {
@@ -176,7 +217,7 @@ TEST_F(ReportTest, HtmlReportRendersEveryDifferenceFromItselfAlone) {
     // The page's script completes the paths from their last steps.
     for (const char* shown : {"/r[1]/a[1] \u00b7 line 2", "/r[1]/b[1] \u00b7 line 3", "/r[1]/c[1] \u00b7 line 3",
                               "x=\"1\"", "x=\"2\"", "y=\"3\"", "<mark>old</mark> text", "<mark>new</mark> text",
-                              "3 element(s) were deleted"})
+                              "3 element(s) were deleted", "1 deleted (1 element)", "removed (only left)"})
         EXPECT_NE(dom.find(shown), std::string::npos) << shown << " in\n" << dom;
     const std::string shot = WriteTempFile("", ".png");
     RunProgram("chromium", "--headless --no-sandbox --disable-gpu --window-size=1000,500 --screenshot=" + shot +

@@ -137,10 +137,12 @@ private Q_SLOTS:
         p.runWithFile(cmd::MergeFiles, at("merge.xml"));
         saved = readBytes(at("merge.xml"));
         QVERIFY2(saved.ends_with("<r><a>1</a><a>2</a><gone/><same>x</same><new/></r>"), saved.c_str());
-        // The HTML report of the pair, from the File menu.
-        p.runWithFile(cmd::SaveReport, at("report.html"));
+        // The HTML report of the pair, from the File menu: a name typed
+        // without an extension gets ".html", and the header counts what the
+        // rows show (gone and new, as the window's own Result box does).
+        p.runWithFile(cmd::SaveReport, at("report"));
         saved = readBytes(at("report.html"));
-        for (const char* path : {"/a[1]", "/gone[1]", "/new[1]"})  // the last steps of the paths
+        for (const char* path : {"/a[1]", "/gone[1]", "/new[1]", "2 element(s) were deleted"})
             QVERIFY2(saved.find(path) != std::string::npos, path);
         // The "Save Elements" submenu filters from the selected element's children down.
         QVERIFY(p.window->commands()->saveElementsEntry()->isEnabled());
