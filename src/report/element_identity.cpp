@@ -165,6 +165,12 @@ std::vector<IdentityField> IdentifyElement(const ElementRecord& record, bool own
     if (out.empty()) keyLikeChild(record, out);
     if (out.empty() && ownText && record.text)
         out.push_back({IdentityField::Kind::Text, {}, CutAtWord(text(record.textString()), kTextWidth)});
+    // An element that has nothing else still has its first attribute
+    // (<glob pattern="*.png"/>).
+    if (out.empty() && !record.text)
+        ForEachAttribute(record.attributesString(), [&](const AttributeText& a) {
+            if (out.empty()) out.push_back(attribute(text(a.name), text(a.value)));
+        });
     return out;
 }
 

@@ -21,8 +21,8 @@ struct IdentityField {
 // it, or the key attribute), the key the last comparison inferred for its
 // name (an attribute, or the text of child elements), identifying attributes
 // it carries (id, name, key, type, ...), the text of a key-like child (id,
-// name, guid, artifactId, ...), else the start of its own text. Empty when
-// nothing identifies it. The text listing, JSON and HTML all name elements
+// name, guid, artifactId, ...), else the start of its own text, else its
+// first attribute. Empty when nothing identifies it. The text listing, JSON and HTML all name elements
 // by it; for a changed element (ownText false) the start of its own text is
 // left out, as its changes show the text.
 std::vector<IdentityField> IdentifyElement(const ElementRecord& record, bool ownText = true);

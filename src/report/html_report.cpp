@@ -365,12 +365,15 @@ DifferenceTally WriteHtmlReport(std::ostream& out, const DocumentPane& left, con
     escape(head, leftName);
     head += " &#8594; ";
     escape(head, rightName);
-    head += "</h1><p id=\"msg\">";
+    head += "</h1>";
+    // The counts a reader checks the rows against, then the Result box's words.
+    const CompareCounters& c = compareCounters();
+    if (c.ChangedPairs) head += "<p id=\"tally\"><b>" + TallyLine(TallyDifferences(left, right), c.IgnoredElements) + "</b></p>";
+    head += "<p id=\"msg\">";
     std::string message = ToUtf8(input.message);
     for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at + 1))
         message[at] = ' ';
     escape(head, message);
-    const CompareCounters& c = compareCounters();
     head += "</p><p>Equal pairs " + std::to_string(c.EqualPairs) + ", changed pairs " + std::to_string(c.ChangedPairs) +
             ", ignored elements " + std::to_string(c.IgnoredElements) + ", pairs with own changes " +
             std::to_string(c.OwnChangedPairs) + "</p><p class=\"opt\">Compared with: ";

@@ -108,6 +108,7 @@ TEST_F(ListingTest, ElementsAreNamedByWhatIdentifiesThem) {
         {"<r><p>Run the setup script as root, then reboot the machine twice.</p></r>", "p", {},
          "\"Run the setup script as root, then...\""},
         {"<r><e><f/></e></r>", "e", {}, ""},
+        {"<r><glob weight='50' pattern='*.png'/></r>", "glob", {}, "@weight=50"},
         {"<r><row name='n' ref='x'/></r>", "row", [&] { pairingReport().inferredKeys = {rowByRef}; }, "@ref=x"},
         {dependency, "dependency", [&] { pairingReport().inferredKeys = {dependencyByCoordinates}; },
          "groupId=g artifactId=junit"},

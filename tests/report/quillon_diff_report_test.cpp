@@ -217,7 +217,8 @@ TEST_F(ReportTest, HtmlReportRendersEveryDifferenceFromItselfAlone) {
     // The page's script completes the paths from their last steps.
     for (const char* shown : {"/r[1]/a[1] \u00b7 line 2", "/r[1]/b[1] \u00b7 line 3", "/r[1]/c[1] \u00b7 line 3",
                               "x=\"1\"", "x=\"2\"", "y=\"3\"", "<mark>old</mark> text", "<mark>new</mark> text",
-                              "3 element(s) were deleted", "1 deleted (1 element)", "removed (only left)"})
+                              "3 element(s) were deleted", "1 deleted, 2 added, 1 changed, 0 ignored", "1 deleted (1 element)",
+                              "removed (only left)"})
         EXPECT_NE(dom.find(shown), std::string::npos) << shown << " in\n" << dom;
     const std::string shot = WriteTempFile("", ".png");
     RunProgram("chromium", "--headless --no-sandbox --disable-gpu --window-size=1000,500 --screenshot=" + shot +
