@@ -40,7 +40,8 @@ protected:
         write("pom.xml", Pom(""));
         write("broken.xml", "<r><a>1</a></r>\n");
         write("notes.txt", "first line\nold line\n");
-        write("logo.bin", std::string("\x89PNG\0\0\x01", 7));
+        // Binary though it starts as markup would: not taken for XML that does not load.
+        write("logo.bin", std::string("<\x89PNG\0\0\x01", 8));
         git("add -A");
         git("commit -q -m one");
         write("doc.xml", "<r><a>2</a><b/></r>");
@@ -51,7 +52,7 @@ protected:
                              "<scope>test</scope></dependency>\n"));
         write("broken.xml", "<r><a>1</a>\n");
         write("notes.txt", "first line\nnew line\n");
-        write("logo.bin", std::string("\x89PNG\0\0\x02", 7));
+        write("logo.bin", std::string("<\x89PNG\0\0\x02", 8));
         git("add -A");
         git("commit -q -m two");
     }
@@ -87,7 +88,7 @@ void ExpectEveryFile(const Outcome& r) {
              "--- a/broken.xml\n+++ b/broken.xml\n",
              "quillon-diff a/notes.txt b/notes.txt\n--- a/notes.txt\n+++ b/notes.txt\n",
              "-old line\n+new line\n",
-             "Binary files a/logo.bin and b/logo.bin differ\n",
+             "quillon-diff a/logo.bin b/logo.bin\nBinary files a/logo.bin and b/logo.bin differ\n\n",
          })
         EXPECT_NE(r.out.find(shown), std::string::npos) << shown << " in\n" << r.out;
     EXPECT_EQ(r.out.find("died"), std::string::npos) << r.out;
