@@ -776,8 +776,12 @@ int main(int argc, char** argv) {
                      (unsigned long long)c.EqualPairs, (unsigned long long)c.ChangedPairs,
                      (unsigned long long)c.IgnoredElements, (unsigned long long)c.OwnChangedPairs);
         for (const InferredKeyUse& k : pairingReport().inferredKeys)
-            std::fprintf(statsOut, "inferred key: %s@%s (%llu group(s))\n", ToUtf8(k.element).c_str(),
-                         ToUtf8(k.attribute).c_str(), (unsigned long long)k.groups);
+            std::fprintf(statsOut, "inferred key: %s (%llu group(s))\n", ToUtf8(InferredKeyName(k)).c_str(),
+                         (unsigned long long)k.groups);
+        for (const RejectedKeyUse& k : pairingReport().rejectedKeys)
+            std::fprintf(statsOut, "not a key: %s%s, %s (%llu group(s))\n", ToUtf8(k.element).c_str(),
+                         ToUtf8(k.candidate).c_str(), ToUtf8(KeyRejectionText(k.reason)).c_str(),
+                         (unsigned long long)k.groups);
         if (pairingReport().cappedGroups > 0)
             std::fprintf(statsOut, "similarity pairing limited (paired in order) in %llu group(s)\n",
                          (unsigned long long)pairingReport().cappedGroups);

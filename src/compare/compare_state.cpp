@@ -23,13 +23,33 @@ PairingReport& pairingReport() {
     return instance;
 }
 
+std::u16string InferredKeyName(const InferredKeyUse& k) {
+    if (!k.attribute.empty()) return k.element + u"@" + k.attribute;
+    std::u16string out = k.element + u"/";
+    for (std::size_t i = 0; i < k.children.size(); ++i) out += (i > 0 ? u"+" : u"") + k.children[i];
+    return out;
+}
+
+std::u16string KeyRejectionText(KeyRejection reason) {
+    return reason == KeyRejection::PositionLike ? u"position-like" : u"disagrees with content";
+}
+
 std::u16string PairingSummary(const PairingReport& r) {
     std::u16string out;
     if (!r.inferredKeys.empty()) {
         out = u"Inferred keys: ";
         for (std::size_t i = 0; i < r.inferredKeys.size(); ++i) {
             if (i > 0) out += u", ";
-            out += r.inferredKeys[i].element + u"@" + r.inferredKeys[i].attribute;
+            out += InferredKeyName(r.inferredKeys[i]);
+        }
+    }
+    if (!r.rejectedKeys.empty()) {
+        if (!out.empty()) out += u"; ";
+        out += u"not keys: ";
+        for (std::size_t i = 0; i < r.rejectedKeys.size(); ++i) {
+            if (i > 0) out += u", ";
+            out += r.rejectedKeys[i].element + r.rejectedKeys[i].candidate + u" (" +
+                   KeyRejectionText(r.rejectedKeys[i].reason) + u")";
         }
     }
     if (r.cappedGroups > 0) {

@@ -4,40 +4,68 @@
 #include <algorithm>
 #include <bit>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "compare/graded_similarity.h"
+#include "compare/hash_index.h"
+#include "compare/value_digest.h"
 #include "model/attribute_names.h"
-#include "model/hashes.h"
+#include "model/document_pane.h"
 #include "platform/side_by_side.h"
+#include "rules/rule_hooks.h"
+#include "settings/options.h"
+
+// A key is what a careful person would pair records by: a value that names
+// one record on each side and that follows the record wherever it goes.
+// Three tests stand between a candidate and that:
+// - unique among the members on each side and shared between the sides;
+// - not a position: numbers that rise through the document on both sides
+//   (a row counter, a line number) are renumbered by every insertion, so
+//   they are taken only while nothing contradicts them;
+// - its pairs agree with content: where a leftover record's content (all
+//   but the candidate) is found unchanged on the other side, the candidate
+//   must name the same record there.
 
 namespace quillon {
 namespace {
 
-// A value as the comparison mode sees it: white space left out in modes 1
-// and 3, letters folded in 2 and 3. Never 0, which means "absent". A narrow
-// value is widened first, so that a value digests alike in either form.
-class ValueDigest {
+// Values that rise through the document on one side: the last run of digits
+// of each, in the same frame of other characters, strictly increasing.
+class NumberRun {
 public:
-    explicit ValueDigest(unsigned mode) : m_mode(mode) {}
-    std::uint64_t operator()(const RecordString& value) {
-        if (m_mode == 0) return digest(value.utf16(m_buffer));
-        // Folded straight from the stored units, narrow or not.
-        m_buffer.clear();
-        value.visit([this](auto units) {
-            for (const auto unit : units) {
-                const auto c = char16_t(unit);
-                if ((m_mode & 1) && IsXmlSpace(c)) continue;
-                m_buffer.push_back((m_mode & 2) ? UpperFold(c) : c);
-            }
-        });
-        return digest(m_buffer);
+    void add(std::u16string_view value) {
+        if (!m_rising) return;
+        std::size_t end = value.size();
+        while (end > 0 && !isDigit(value[end - 1])) --end;
+        std::size_t begin = end;
+        while (begin > 0 && isDigit(value[begin - 1])) --begin;
+        if (begin == end || end - begin > 18) {
+            m_rising = false;
+            return;
+        }
+        std::uint64_t number = 0;
+        for (std::size_t i = begin; i < end; ++i) number = number * 10 + (value[i] - u'0');
+        const std::hash<std::u16string_view> h;
+        const std::uint64_t frame = h(value.substr(0, begin)) * 31 + h(value.substr(end));
+        if (m_any && (frame != m_frame || number <= m_last)) {
+            m_rising = false;
+            return;
+        }
+        m_any = true;
+        m_last = number;
+        m_frame = frame;
     }
+    void stop() { m_rising = false; }
+    bool rising() const { return m_rising && m_any; }
 
 private:
-    static std::uint64_t digest(std::u16string_view v) { return std::uint64_t(std::hash<std::u16string_view>{}(v)) | 1u; }
-    unsigned m_mode;
-    std::u16string m_buffer;
+    static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+    bool m_rising = true, m_any = false;
+    std::uint64_t m_last = 0, m_frame = 0;
 };
 
 // The distinct values of one attribute name on one side, by slot: 0 where a
@@ -136,16 +164,20 @@ private:
 
 // What one side says about one attribute name. Once a value repeats, or the
 // name is missing from too many members to reach half of them, the name
-// cannot be the key, and only its carriers are still counted.
+// cannot be the key, and only its carriers are still counted. A name the
+// comparison leaves out is never counted at all.
 struct Seen {
     // expected: how many members may still carry it, to size the table once.
-    Seen(const RecordString& n, std::uint32_t slots, std::size_t expected) : name(n), values(slots) {
-        values.reserve(expected);
+    Seen(const RecordString& n, std::uint32_t slots, std::size_t expected, bool leftOut)
+        : name(n), out(leftOut), excluded(leftOut), values(slots) {
+        if (!leftOut) values.reserve(expected);
     }
     RecordString name;
     std::uint32_t carriers = 0;
     bool out = false;
+    bool excluded = false;
     ValueSet values;
+    NumberRun numbers;
 
     void add(std::uint32_t slot, std::uint64_t d) {
         if (out) return;
@@ -153,11 +185,21 @@ struct Seen {
     }
     void drop() {
         out = true;
+        numbers.stop();
         values.release();
     }
     // Carried by at least two members and half the group, and unique among them.
     bool keyLike(std::uint32_t members) const { return !out && carriers >= 2 && carriers * 2 >= members; }
 };
+
+// Whether the comparison leaves this attribute of the group's members out:
+// a namespace declaration, a common ignored attribute, one a rule lists. All
+// members of a group share name and path, and so the rule: asked once a name.
+bool attributeLeftOut(const RecordString& name, const ElementRecord& member) {
+    const std::u16string wide(name);
+    if (wide == u"xmlns" || wide.starts_with(u"xmlns:")) return true;
+    return AttributeNotCompared(member, AttributeNameHash(wide, options().XMLAttributeCaseSensitive != 0));
+}
 
 // Attribute names of a group are few and mostly in the same order on every
 // member, so a short list searched from the expected position beats hashing
@@ -193,22 +235,28 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
             if (const void* s = a[i + kStringsAhead]->attributesAddress()) __builtin_prefetch(s);
         if (!a[i]) continue;
         ++members;
+        // A rule that leaves every attribute of the member out leaves it no key.
+        if (a[i]->ruleFlags & kRuleAttributesNotCompared) continue;
         std::size_t expected = 0;
         ForEachAttribute(a[i]->attributesString(), [&](const AttributeText& at) {
             std::size_t k = expected < seen.size() && seen[expected].name == at.name ? expected : seen.size();
             if (k == seen.size()) {
                 k = 0;
                 while (k < seen.size() && seen[k].name != at.name) ++k;
-                if (k == seen.size()) seen.emplace_back(at.name, n, std::min<std::size_t>(n - i, kReserveAtMost));
+                if (k == seen.size())
+                    seen.emplace_back(at.name, n, std::min<std::size_t>(n - i, kReserveAtMost),
+                                      attributeLeftOut(at.name, *a[i]));
             }
             Seen& named = seen[k];
+            expected = k + 1;
+            if (named.excluded) return;
             ++named.carriers;
             if (!named.out) {
                 const std::uint64_t d = digest(at.value);
+                named.numbers.add(digest.lastValue());
                 named.values.prefetch(d);
                 pending.push_back({std::uint32_t(k), i, d});
             }
-            expected = k + 1;
         });
         if (members % kBlock == 0) drain(n - 1 - i);
     }
@@ -218,65 +266,455 @@ std::uint32_t collect(ElementRecord* const* a, std::uint32_t n, ValueDigest& dig
 
 // Groups at least this large have both sides walked at the same time.
 constexpr std::uint32_t kWalkSidesAtOnce = 4096;
+// Pairs a candidate forms among the leftovers that are weighed for likeness.
+constexpr std::uint32_t kLikenessSample = 64;
 
-}  // namespace
+// A candidate: its fields and its values on each side, one per slot.
+struct Candidate {
+    std::vector<KeyField> fields;
+    std::vector<std::uint64_t> valuesX, valuesY;
+    std::uint32_t carriersX = 0, carriersY = 0;
+    std::uint64_t shared = 0;  // distinct values both sides have
+    bool positionLike = false;
+    // Filled in by the judgement.
+    std::uint64_t agree = 0, disagree = 0;
+    bool accepted = false;
+};
 
-InferredKey InferKeyAttribute(ElementRecord* const* x, std::uint32_t nX, ElementRecord* const* y, std::uint32_t nY,
-                              unsigned mode) {
+// Values that rarely recur on the other side (a time stamp rewritten
+// everywhere) say nothing about which records are the same.
+bool sharesEnough(const Candidate& c) {
+    return c.shared > 0 && c.shared * 2 >= std::min(c.carriersX, c.carriersY);
+}
+
+// What a leftover member holds apart from one field: the digest of all its
+// content, and what each attribute and leaf child adds to it, so that the
+// content without a candidate's fields is a subtraction.
+class LeftoverContent {
+public:
+    LeftoverContent(const KeyGroup& g, const CompareSnapshot& s, const std::vector<RecordString>& positional)
+        : m_snapshot(s), m_positional(positional) {
+        m_terms = DefaultKeyTerms(s);
+        side(g.leftX, g.nX, m_x);
+        side(g.leftY, g.nY, m_y);
+    }
+
+    // Content without the fields, per slot of one side; 0 for a taken slot
+    // or a member with too little else to tell it apart: one value alone
+    // (a time stamp, a short text) recurs by chance too often.
+    void without(const std::vector<KeyField>& fields, bool left, std::vector<std::uint64_t>& out) const {
+        const Side& side = left ? m_x : m_y;
+        out.assign(side.total.size(), 0);
+        for (std::size_t i = 0; i < side.total.size(); ++i) {
+            if (!side.present[i]) continue;
+            std::uint64_t d = side.total[i];
+            std::uint32_t parts = side.start[i + 1] - side.start[i];
+            for (const KeyField& f : fields) d -= contribution(side, i, f, parts);
+            out[i] = parts < kEnoughParts ? 0 : (d | 1);
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kEnoughParts = 2;
+    struct Part {
+        std::uint64_t field;  // attribute: its name's digest; child: tagged name id
+        std::uint64_t digest;
+    };
+    struct Side {
+        std::vector<std::uint64_t> total;
+        std::vector<std::uint8_t> present;
+        std::vector<std::uint32_t> start;  // per slot into parts, plus one
+        std::vector<Part> parts;
+    };
+    static std::uint64_t mix(std::uint64_t a, std::uint64_t b) {
+        std::uint64_t h = (a ^ 0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
+        h ^= b + 0x94D049BB133111EBull + (h << 6) + (h >> 2);
+        h *= 0x94D049BB133111EBull;
+        return h ^ (h >> 31);
+    }
+    static constexpr std::uint64_t kOwnText = 0x7E46;  // even: no name digest is, no child field is this small
+    static std::uint64_t nameDigest(std::u16string_view name) { return std::hash<std::u16string_view>{}(name) | 1; }
+    static std::uint64_t childField(std::uint32_t nameId) { return (std::uint64_t(nameId) << 1) | 0x8000000000000000ull; }
+
+    // What the field adds to the slot's content; parts counts down for each part of it.
+    std::uint64_t contribution(const Side& side, std::size_t slot, const KeyField& f, std::uint32_t& parts) const {
+        const std::uint64_t field = f.attribute ? nameDigest(f.name) : childField(f.childNameId);
+        std::uint64_t sum = 0;
+        for (std::uint32_t p = side.start[slot]; p < side.start[slot + 1]; ++p) {
+            if (side.parts[p].field != field) continue;
+            sum += side.parts[p].digest;
+            --parts;
+        }
+        return sum;
+    }
+
+    bool positional(const RecordString& name) const {
+        return std::find(m_positional.begin(), m_positional.end(), name) != m_positional.end();
+    }
+
+    void side(ElementRecord* const* left, std::uint32_t n, Side& out) {
+        const CompareSnapshot& s = m_snapshot;
+        ValueDigest digest(s.mode);
+        out.total.assign(n, 0);
+        out.present.assign(n, 0);
+        out.start.assign(std::size_t(n) + 1, 0);
+        std::u16string wide;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            out.start[i] = std::uint32_t(out.parts.size());
+            const ElementRecord* e = left[i];
+            if (!e) continue;
+            out.present[i] = 1;
+            std::uint64_t total = 0;
+            if (m_terms.text && !(e->ruleFlags & kRuleTextNotCompared) && e->text) {
+                const std::uint64_t d = mix(kOwnText, (std::uint64_t(e->textHash) << 16) ^ e->textHash16);
+                total += d;
+                out.parts.push_back({kOwnText, d});
+            }
+            if (m_terms.attributes && !(e->ruleFlags & kRuleAttributesNotCompared)) {
+                ForEachAttribute(e->attributesString(), [&](const AttributeText& at) {
+                    if (positional(at.name) || attributeLeftOut(at.name, *e)) return;
+                    wide.assign(at.name.begin(), at.name.end());
+                    const std::uint64_t field = nameDigest(wide);
+                    const std::uint64_t d = mix(field, digest(at.value));
+                    total += d;
+                    out.parts.push_back({field, d});
+                });
+            }
+            for (const ElementRecord* c = FirstChildRecord(e); c; c = NextSiblingRecord(c)) {
+                if (c->ignoreState != 0) continue;
+                const std::uint64_t field = childField(NameIdOf(*c));
+                const std::uint64_t d = mix(field, ElementBucketKey(*c, m_terms) | (std::uint64_t(c->textHash16) << 32));
+                total += d;
+                out.parts.push_back({field, d});
+            }
+            out.total[i] = total;
+        }
+        out.start[n] = std::uint32_t(out.parts.size());
+    }
+
+    const CompareSnapshot& m_snapshot;
+    const std::vector<RecordString>& m_positional;
+    ElementKeyTerms m_terms;
+    Side m_x, m_y;
+};
+
+// A name people give identities: id, key, name, guid, code... alone or at
+// the end of a longer name (artifactId, xml:id, userName).
+bool namedAsIdentity(const Candidate& c) {
+    for (const KeyField& f : c.fields) {
+        std::u16string n;
+        for (const char16_t ch : f.name) n.push_back(ch >= u'A' && ch <= u'Z' ? char16_t(ch + 32) : ch);
+        static constexpr std::u16string_view kWords[] = {u"id", u"key", u"name", u"guid", u"uuid", u"code", u"ref", u"sku"};
+        if (std::none_of(std::begin(kWords), std::end(kWords), [&](std::u16string_view w) { return n.ends_with(w); }))
+            return false;
+    }
+    return true;
+}
+
+// Weighs a candidate against the content of the leftovers: where a leftover's
+// content is found once on each side, the two are the same record, and the
+// candidate should say so. Members paired as identical agree by themselves.
+void judge(Candidate& c, const KeyGroup& g, const LeftoverContent& content, const CompareSnapshot& s) {
+    for (std::uint32_t i = 0; i < g.nX; ++i)
+        if (g.allX[i] && !g.leftX[i] && c.valuesX[i]) ++c.agree;
+    std::vector<std::uint64_t> cx, cy;
+    content.without(c.fields, true, cx);
+    content.without(c.fields, false, cy);
+    // Content found once on a side; a repeated one names no record.
+    std::unordered_map<std::uint64_t, std::uint32_t> once;
+    once.reserve(cy.size());
+    for (std::uint32_t j = 0; j < cy.size(); ++j) {
+        if (!cy[j]) continue;
+        const auto [it, added] = once.emplace(cy[j], j);
+        if (!added) it->second = NotFound;
+    }
+    std::unordered_map<std::uint64_t, std::uint32_t> seenX;
+    for (std::uint32_t i = 0; i < cx.size(); ++i)
+        if (cx[i]) ++seenX[cx[i]];
+    for (std::uint32_t i = 0; i < cx.size(); ++i) {
+        if (!cx[i] || seenX[cx[i]] != 1) continue;
+        const auto it = once.find(cx[i]);
+        if (it == once.end() || it->second == NotFound) continue;
+        const std::uint64_t a = c.valuesX[i], b = c.valuesY[it->second];
+        if (!a || !b) continue;
+        if (a == b)
+            ++c.agree;
+        else
+            ++c.disagree;
+    }
+    // A value unique in a small group is easily had (a category, a date):
+    // unless the field is named as an identity, the leftovers it pairs must
+    // be alike in what else they hold, or they count against it.
+    if (!namedAsIdentity(c)) {
+        std::unordered_map<std::uint64_t, std::uint32_t> leftY;
+        for (std::uint32_t j = 0; j < g.nY; ++j)
+            if (g.leftY[j] && c.valuesY[j]) leftY.emplace(c.valuesY[j], j);
+        std::uint32_t looked = 0;
+        for (std::uint32_t i = 0; i < g.nX && looked < kLikenessSample && !leftY.empty(); ++i) {
+            if (!g.leftX[i] || !c.valuesX[i]) continue;
+            const auto it = leftY.find(c.valuesX[i]);
+            if (it == leftY.end()) continue;
+            ++looked;
+            if (GradedSimilarity(*g.leftX[i], *g.leftY[it->second], s, c.fields) < kRelatedShare) ++c.disagree;
+        }
+    }
+    // A counter is taken only on evidence and without contradiction; any
+    // other candidate unless content contradicts it more than it agrees.
+    if (c.positionLike)
+        c.accepted = c.agree > 0 && c.disagree == 0;
+    else
+        c.accepted = c.disagree * 2 <= c.agree;
+}
+
+// Ranks accepted candidates: identities before counters, then the one whose
+// pairs agree with content the most, the one that pairs the most, one
+// field before two, an attribute before a child, a name like "id", and the
+// names' order last, so that nothing the comparison calls equal (attribute
+// or child order) decides.
+bool better(const Candidate& a, const Candidate& b) {
+    if (a.positionLike != b.positionLike) return !a.positionLike;
+    const std::int64_t ma = std::int64_t(a.agree) - std::int64_t(a.disagree);
+    const std::int64_t mb = std::int64_t(b.agree) - std::int64_t(b.disagree);
+    if (ma != mb) return ma > mb;
+    if (a.shared != b.shared) return a.shared > b.shared;
+    if (a.fields.size() != b.fields.size()) return a.fields.size() < b.fields.size();
+    if (a.fields[0].attribute != b.fields[0].attribute) return a.fields[0].attribute;
+    if (namedAsIdentity(a) != namedAsIdentity(b)) return namedAsIdentity(a);
+    for (std::size_t k = 0; k < a.fields.size(); ++k)
+        if (a.fields[k].name != b.fields[k].name) return a.fields[k].name < b.fields[k].name;
+    return false;
+}
+
+// The attribute candidates: names unique on each side and shared.
+std::vector<Candidate> attributeCandidates(const KeyGroup& g, const CompareSnapshot& s,
+                                           std::vector<RecordString>& positional) {
     std::vector<Seen> seenX, seenY;
     std::uint32_t membersX = 0, membersY = 0;
     // The walk waits on memory for every member; on a large group the two
     // sides are walked at once. Both only read the records.
     RunSideBySide(
-        std::min(nX, nY) >= kWalkSidesAtOnce,
+        std::min(g.nX, g.nY) >= kWalkSidesAtOnce,
         [&] {
-            ValueDigest digest(mode);
-            membersX = collect(x, nX, digest, seenX);
+            ValueDigest digest(s.mode);
+            membersX = collect(g.allX, g.nX, digest, seenX);
         },
         [&] {
-            ValueDigest digest(mode);
-            membersY = collect(y, nY, digest, seenY);
+            ValueDigest digest(s.mode);
+            membersY = collect(g.allY, g.nY, digest, seenY);
         });
-    InferredKey key;
-    if (membersX < 2 || membersY < 2) return key;
-    Seen* bestX = nullptr;
-    Seen* bestY = nullptr;
-    std::size_t bestShared = 0;
-    // seenX is in order of first appearance, which makes ties stable.
+    std::vector<Candidate> out;
+    if (membersX < 2 || membersY < 2) return out;
     for (Seen& sx : seenX) {
         if (!sx.keyLike(membersX)) continue;
-        const auto it = std::find_if(seenY.begin(), seenY.end(), [&](const Seen& s) { return s.name == sx.name; });
+        const auto it = std::find_if(seenY.begin(), seenY.end(), [&](const Seen& y) { return y.name == sx.name; });
         if (it == seenY.end() || !it->keyLike(membersY)) continue;
         Seen& sy = *it;
-        // Values that rarely recur on the other side (a time stamp rewritten
-        // everywhere) say nothing about which records are the same.
-        std::size_t shared = 0;
+        Candidate c;
+        c.fields.push_back({true, std::u16string(sx.name), 0});
+        c.carriersX = sx.carriers;
+        c.carriersY = sy.carriers;
         for (const std::uint64_t v : sy.values.values())
-            if (v) shared += sx.values.contains(v);
-        if (shared == 0 || shared * 2 < std::min(sx.carriers, sy.carriers)) continue;
-        if (!bestX || shared > bestShared) {
-            bestX = &sx;
-            bestY = &sy;
-            bestShared = shared;
+            if (v) c.shared += sx.values.contains(v);
+        if (!sharesEnough(c)) continue;
+        c.positionLike = sx.carriers == membersX && sy.carriers == membersY && sx.numbers.rising() &&
+                         sy.numbers.rising();
+        if (c.positionLike) positional.push_back(sx.name);
+        c.valuesX = sx.values.takeValues();
+        c.valuesY = sy.values.takeValues();
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+// What the members' leaf children say, one child name at a time: the text of
+// a child each member has once, as a field.
+class ChildFields {
+public:
+    ChildFields(const KeyGroup& g, const CompareSnapshot& s) : m_mode(s.mode) {
+        if (s.ignoreValues) return;
+        collect(g.allX, g.nX, 0);
+        collect(g.allY, g.nY, 1);
+        for (Field& f : m_fields) {
+            if (f.members[0] < 2 || f.members[1] < 2) continue;
+            f.frequent = !f.repeated && f.carriers[0] * 2 >= f.members[0] && f.carriers[1] * 2 >= f.members[1] &&
+                         f.carriers[0] >= 2 && f.carriers[1] >= 2;
+        }
+        std::sort(m_fields.begin(), m_fields.end(), [](const Field& a, const Field& b) { return a.name < b.name; });
+    }
+
+    // Single fields, then (only when asked) pairs of the frequent ones.
+    void singles(std::vector<Candidate>& out) const {
+        for (const Field& f : m_fields)
+            if (f.frequent) add({&f}, out);
+    }
+    void pairs(std::vector<Candidate>& out) const {
+        constexpr std::size_t kMostPaired = 8;
+        std::vector<const Field*> frequent;
+        for (const Field& f : m_fields)
+            if (f.frequent && frequent.size() < kMostPaired) frequent.push_back(&f);
+        for (std::size_t a = 0; a < frequent.size(); ++a)
+            for (std::size_t b = a + 1; b < frequent.size(); ++b) add({frequent[a], frequent[b]}, out);
+    }
+
+private:
+    // Members with more distinct leaf child names than this are read only so far.
+    static constexpr std::size_t kMostFields = 32;
+    struct Field {
+        std::uint32_t nameId = 0;
+        std::u16string name;
+        std::uint32_t members[2] = {0, 0}, carriers[2] = {0, 0};
+        bool repeated = false;  // some member has it twice: no field
+        bool frequent = false;
+        std::uint32_t lastMember[2] = {NotFound, NotFound};
+        std::vector<std::uint64_t> values[2];
+        NumberRun numbers[2];
+    };
+
+    void collect(ElementRecord* const* a, std::uint32_t n, int side) {
+        ValueDigest digest(m_mode);
+        std::uint32_t members = 0;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const ElementRecord* e = a[i];
+            if (!e) continue;
+            ++members;
+            for (const ElementRecord* c = FirstChildRecord(e); c; c = NextSiblingRecord(c)) {
+                if (c->ignoreState != 0 || ChildCountOf(*c) != 0) continue;
+                Field* f = find(NameIdOf(*c), *c);
+                if (!f) continue;
+                if (f->lastMember[side] == i) {
+                    f->repeated = true;
+                    continue;
+                }
+                f->lastMember[side] = i;
+                std::vector<std::uint64_t>& values = f->values[side];
+                if (values.empty()) values.assign(n, 0);
+                if (!c->text || (c->ruleFlags & kRuleTextNotCompared)) continue;
+                values[i] = digest(c->textString());
+                f->numbers[side].add(digest.lastValue());
+                ++f->carriers[side];
+            }
+        }
+        for (Field& f : m_fields) f.members[side] = members;
+    }
+
+    Field* find(std::uint32_t nameId, const ElementRecord& child) {
+        for (Field& f : m_fields)
+            if (f.nameId == nameId) return &f;
+        if (m_fields.size() >= kMostFields) return nullptr;
+        Field& f = m_fields.emplace_back();
+        f.nameId = nameId;
+        f.name = std::u16string(child.nameView());
+        return &f;
+    }
+
+    // A candidate from one or two fields, when its values are unique on each
+    // side and shared enough.
+    void add(std::initializer_list<const Field*> fields, std::vector<Candidate>& out) const {
+        Candidate c;
+        for (const Field* f : fields) c.fields.push_back({false, f->name, f->nameId});
+        std::unordered_set<std::uint64_t> onLeft;
+        for (int side = 0; side < 2; ++side) {
+            std::vector<std::uint64_t>& values = side == 0 ? c.valuesX : c.valuesY;
+            const std::size_t n = (*fields.begin())->values[side].size();
+            values.assign(n, 0);
+            std::unordered_set<std::uint64_t> distinct;
+            std::uint32_t carriers = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                std::uint64_t v = 0;
+                for (const Field* f : fields) {
+                    const std::uint64_t part = f->values[side].empty() ? 0 : f->values[side][i];
+                    if (!part) {
+                        v = 0;
+                        break;
+                    }
+                    v = v ? (v * 0x100000001B3ull ^ part) | 1 : part;
+                }
+                if (!v) continue;
+                if (!distinct.insert(v).second) return;  // repeats: no key
+                values[i] = v;
+                ++carriers;
+            }
+            (side == 0 ? c.carriersX : c.carriersY) = carriers;
+            const std::uint32_t members = (*fields.begin())->members[side];
+            if (carriers < 2 || carriers * 2 < members) return;
+            if (side == 0)
+                onLeft = std::move(distinct);
+            else
+                for (const std::uint64_t v : distinct) c.shared += onLeft.count(v);
+        }
+        if (!sharesEnough(c)) return;
+        if (fields.size() == 1) {
+            const Field& f = **fields.begin();
+            c.positionLike = f.carriers[0] == f.members[0] && f.carriers[1] == f.members[1] &&
+                             f.numbers[0].rising() && f.numbers[1].rising();
+        }
+        out.push_back(std::move(c));
+    }
+
+    unsigned m_mode;
+    std::vector<Field> m_fields;
+};
+
+}  // namespace
+
+InferredKey InferKey(const KeyGroup& g, const CompareSnapshot& s) {
+    InferredKey key;
+    std::vector<Candidate> candidates;
+    std::vector<RecordString> positional;  // attribute names that count positions
+    if (!s.ignoreAttributes) candidates = attributeCandidates(g, s, positional);
+    std::optional<LeftoverContent> content;
+    auto judgeAll = [&](std::size_t from) {
+        if (candidates.size() > from && !content) content.emplace(g, s, positional);
+        for (std::size_t k = from; k < candidates.size(); ++k) judge(candidates[k], g, *content, s);
+    };
+    judgeAll(0);
+    // An attribute that content bears out fully leaves nothing for the
+    // children to add; otherwise their texts are asked too, then pairs of them.
+    const auto clean = [&](std::size_t from) {
+        for (std::size_t k = from; k < candidates.size(); ++k)
+            if (candidates[k].accepted && !candidates[k].positionLike && candidates[k].disagree == 0) return true;
+        return false;
+    };
+    const auto any = [&](std::size_t from) {
+        for (std::size_t k = from; k < candidates.size(); ++k)
+            if (candidates[k].accepted) return true;
+        return false;
+    };
+    if (!clean(0)) {
+        const ChildFields children(g, s);
+        const std::size_t from = candidates.size();
+        children.singles(candidates);
+        judgeAll(from);
+        if (!any(0)) {
+            const std::size_t pairsFrom = candidates.size();
+            children.pairs(candidates);
+            judgeAll(pairsFrom);
         }
     }
-    if (!bestX) return key;
-    key.attribute = std::u16string(bestX->name);
-    key.valuesX = bestX->values.takeValues();
-    key.valuesY = bestY->values.takeValues();
+    Candidate* best = nullptr;
+    for (Candidate& c : candidates) {
+        if (!c.accepted) continue;
+        if (!best || better(c, *best)) best = &c;
+    }
+    for (const Candidate& c : candidates)
+        if (c.positionLike) key.positions.push_back(c.fields[0]);
+    for (Candidate& c : candidates) {
+        if (c.accepted) continue;
+        key.rejected.push_back({c.fields, c.positionLike ? KeyRejection::PositionLike
+                                                         : KeyRejection::DisagreesWithContent});
+    }
+    if (!best) return key;
+    key.fields = best->fields;
+    key.valuesX = std::move(best->valuesX);
+    key.valuesY = std::move(best->valuesY);
     return key;
 }
 
-bool ShareAttributeValue(const ElementRecord& a, const ElementRecord& b) {
-    if (!a.attributes || !b.attributes) return false;
-    bool shared = false;
-    ForEachAttribute(a.attributesString(), [&](const AttributeText& at) {
-        if (shared) return;
-        ForEachAttribute(b.attributesString(), [&](const AttributeText& bt) {
-            if (!shared && at.name == bt.name && at.value == bt.value) shared = true;
-        });
-    });
-    return shared;
+std::u16string KeyFieldsText(const std::vector<KeyField>& fields) {
+    if (fields.empty()) return {};
+    std::u16string out = fields[0].attribute ? u"@" : u"/";
+    for (std::size_t i = 0; i < fields.size(); ++i) out += (i > 0 ? u"+" : u"") + fields[i].name;
+    return out;
 }
 
 }  // namespace quillon

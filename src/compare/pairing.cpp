@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "compare/graded_similarity.h"
 #include "compare/hash_index.h"
 #include "compare/identity.h"
 #include "compare/key_inference.h"
@@ -45,14 +46,6 @@ constexpr std::uint64_t kSimilarityWorkPerChild = 64;
 // Up to this many candidate pairs, scoring all of them is the cheaper way.
 constexpr std::uint64_t kDirectScanPairs = 256;
 
-// Pairs that are never made: both carry the group's inferred key (with
-// different values, or the key pass would have paired them).
-struct KeyedSlots {
-    const std::uint8_t* first = nullptr;
-    const std::uint8_t* second = nullptr;
-    bool blocked(std::uint32_t i, std::uint32_t j) const { return first && first[i] && second[j]; }
-};
-
 // A set of more sibling pairs than this is shared with a second thread, in
 // chunks of this many pairs.
 constexpr std::size_t kShareFrom = 4096;
@@ -60,16 +53,29 @@ constexpr std::size_t kShareChunk = 256;
 
 void recordPair(ElementRecord* first, ElementRecord* second, CompareCounters& c);
 
-// Counts one more group for the key, listed in the order keys were first used.
-void noteKeyUse(PairingReport& report, std::u16string_view element, std::u16string_view attribute,
-                std::uint64_t groups) {
+// Counts one more group for the key, listed in the order keys were first
+// used; true when the key is new to the list.
+bool noteKeyUse(PairingReport& report, const InferredKeyUse& use) {
     for (InferredKeyUse& k : report.inferredKeys) {
-        if (k.element == element && k.attribute == attribute) {
-            k.groups += groups;
-            return;
+        if (k.element == use.element && k.attribute == use.attribute && k.children == use.children) {
+            k.groups += use.groups;
+            return false;
         }
     }
-    report.inferredKeys.push_back({std::u16string(element), std::u16string(attribute), {}, groups});
+    report.inferredKeys.push_back(use);
+    return true;
+}
+
+// The same for a candidate turned down.
+bool noteRejection(PairingReport& report, const RejectedKeyUse& use) {
+    for (RejectedKeyUse& k : report.rejectedKeys) {
+        if (k.element == use.element && k.candidate == use.candidate && k.reason == use.reason) {
+            k.groups += use.groups;
+            return false;
+        }
+    }
+    report.rejectedKeys.push_back(use);
+    return true;
 }
 
 bool ignored(const ElementRecord* e) {
@@ -244,11 +250,11 @@ private:
         const PairingProgress none;
         Pairing helper(m_options, m_snapshot, helperCounters, none);
         PairingReport helperReport, ownReport;
-        std::vector<std::size_t> helperChunks, ownChunks;
+        ChunkLog helperChunks, ownChunks;
         helper.m_report = &helperReport;
-        helper.m_keyChunks = &helperChunks;
+        helper.m_chunkLog = &helperChunks;
         PairingReport* const report = std::exchange(m_report, &ownReport);
-        m_keyChunks = &ownChunks;
+        m_chunkLog = &ownChunks;
         RunSideBySide(
             true,
             [&] {
@@ -261,24 +267,36 @@ private:
             },
             [&] { helper.take(shared); });
         m_report = report;
-        m_keyChunks = nullptr;
+        m_chunkLog = nullptr;
 
         m_counters.EqualPairs += helperCounters.EqualPairs;
         m_counters.ChangedPairs += helperCounters.ChangedPairs;
         m_counters.IgnoredElements += helperCounters.IgnoredElements;
         m_counters.OwnChangedPairs += helperCounters.OwnChangedPairs;
         m_report->cappedGroups += ownReport.cappedGroups + helperReport.cappedGroups;
-        // Keys join the list in the order a single thread would have met them.
-        struct Use {
-            std::size_t chunk;
-            const InferredKeyUse* use;
-        };
-        std::vector<Use> uses;
-        for (std::size_t i = 0; i < ownChunks.size(); ++i) uses.push_back({ownChunks[i], &ownReport.inferredKeys[i]});
-        for (std::size_t i = 0; i < helperChunks.size(); ++i)
-            uses.push_back({helperChunks[i], &helperReport.inferredKeys[i]});
-        std::stable_sort(uses.begin(), uses.end(), [](const Use& x, const Use& y) { return x.chunk < y.chunk; });
-        for (const Use& u : uses) noteKeyUse(*m_report, u.use->element, u.use->attribute, u.use->groups);
+        mergeInChunkOrder(ownReport.inferredKeys, ownChunks.keys, helperReport.inferredKeys, helperChunks.keys,
+                          [&](const InferredKeyUse& u) { noteKeyUse(*m_report, u); });
+        mergeInChunkOrder(ownReport.rejectedKeys, ownChunks.rejections, helperReport.rejectedKeys,
+                          helperChunks.rejections, [&](const RejectedKeyUse& u) { noteRejection(*m_report, u); });
+    }
+
+    // The chunk in which each entry of a thread's report lists was first met.
+    struct ChunkLog {
+        std::vector<std::size_t> keys, rejections;
+    };
+
+    // Notes the entries of two threads' lists in the order a single thread
+    // would have met them.
+    template <class Entry, class Note>
+    static void mergeInChunkOrder(const std::vector<Entry>& own, const std::vector<std::size_t>& ownChunks,
+                                  const std::vector<Entry>& helper, const std::vector<std::size_t>& helperChunks,
+                                  Note&& note) {
+        std::vector<std::pair<std::size_t, const Entry*>> entries;
+        for (std::size_t i = 0; i < ownChunks.size(); ++i) entries.emplace_back(ownChunks[i], &own[i]);
+        for (std::size_t i = 0; i < helperChunks.size(); ++i) entries.emplace_back(helperChunks[i], &helper[i]);
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (const auto& e : entries) note(*e.second);
     }
 
     // Takes chunks of the shared pairs until none is left.
@@ -469,8 +487,7 @@ private:
         // found from all of them, not only from the leftovers.
         ElementRecord** all1 = nullptr;
         ElementRecord** all2 = nullptr;
-        const bool mayInfer = m_options.PairRelatedOnly && !keyParents && !keyAttributes && !s.ignoreAttributes &&
-                              p1 >= 2 && p2 >= 2;
+        const bool mayInfer = m_options.PairRelatedOnly && !keyParents && !keyAttributes && p1 >= 2 && p2 >= 2;
         if (mayInfer) {
             all1 = m_arena.allocate<ElementRecord*>(n1);
             all2 = m_arena.allocate<ElementRecord*>(n2);
@@ -525,69 +542,114 @@ private:
                 pair);
             if (s.uniqueAttributes) return;
         }
-        KeyedSlots keyed;
-        if (mayInfer && matched < p1 && matched < p2) keyed = pairByInferredKey(all1, first, n1, all2, second, n2, pair);
+        InferredKey key;
+        if (mayInfer && matched < p1 && matched < p2) key = pairByInferredKey(all1, first, n1, all2, second, n2, pair);
         if (m_options.CompareLevel == 0 || matched == p1 || matched == p2) return;
 
-        // One left on each side of equal groups: they belong together.
-        if (p1 == p2 && matched == p1 - 1) {
-            std::uint32_t i = 0, j = 0;
-            while (i < n1 && !first[i]) ++i;
-            while (j < n2 && !second[j]) ++j;
-            if (i < n1 && j < n2 && !keyed.blocked(i, j)) pair(i, j);
+        if (m_options.PairRelatedOnly) {
+            // The one element of its name on each side is the same element,
+            // whatever it holds; more pair only as far as they are alike.
+            if (p1 == 1 && p2 == 1) {
+                pairRemaining(first, n1, second, n2, pair);
+                return;
+            }
+            if (SimilarityAllowed(p1, p2, matched)) {
+                if (!mayInfer) {
+                    all1 = first;
+                    all2 = second;
+                }
+                pairByGradedSimilarity(first, n1, second, n2, all1, all2, key, pair);
+            }
             return;
         }
-        if (SimilarityAllowed(p1, p2, matched)) pairBySimilarity(first, second, n1, n2, keyed);
+        // One left on each side of equal groups: they belong together.
+        if (p1 == p2 && matched == p1 - 1) {
+            pairRemaining(first, n1, second, n2, pair);
+            return;
+        }
+        if (SimilarityAllowed(p1, p2, matched)) pairBySimilarity(first, second, n1, n2);
     }
 
-    // Pairs the leftovers by the key attribute the whole group shows, when it
-    // has one; returns which slots carry it.
+    // Pairs the first untaken member of each side.
     template <class PairFn>
-    KeyedSlots pairByInferredKey(ElementRecord** all1, ElementRecord** first, std::uint32_t n1, ElementRecord** all2,
-                                 ElementRecord** second, std::uint32_t n2, PairFn&& pair) {
-        const InferredKey key = InferKeyAttribute(all1, n1, all2, n2, m_snapshot.mode);
-        if (key.attribute.empty()) return {};
+    static void pairRemaining(ElementRecord** first, std::uint32_t n1, ElementRecord** second, std::uint32_t n2,
+                              PairFn&& pair) {
+        std::uint32_t i = 0, j = 0;
+        while (i < n1 && !first[i]) ++i;
+        while (j < n2 && !second[j]) ++j;
+        if (i < n1 && j < n2) pair(i, j);
+    }
+
+    // Pairs the leftovers by the key the whole group shows, when it has one,
+    // and returns it; says what was decided in the report.
+    template <class PairFn>
+    InferredKey pairByInferredKey(ElementRecord** all1, ElementRecord** first, std::uint32_t n1, ElementRecord** all2,
+                                  ElementRecord** second, std::uint32_t n2, PairFn&& pair) {
+        InferredKey key = InferKey({all1, first, n1, all2, second, n2}, m_snapshot);
         std::uint32_t named = 0;
         while (!all1[named]) ++named;  // the group has members: the key was found from them
-        noteInferredKey(*all1[named], key.attribute);
-        std::uint8_t* keyed1 = m_arena.allocate<std::uint8_t>(n1);
-        std::uint8_t* keyed2 = m_arena.allocate<std::uint8_t>(n2);
-        for (std::uint32_t i = 0; i < n1; ++i) keyed1[i] = key.valuesX[i] != 0;
-        for (std::uint32_t j = 0; j < n2; ++j) keyed2[j] = key.valuesY[j] != 0;
+        const std::u16string element(all1[named]->nameView());
+        for (const RejectedKeyCandidate& r : key.rejected) {
+            if (noteRejection(*m_report, {element, KeyFieldsText(r.fields), r.reason, 1}) && m_chunkLog)
+                m_chunkLog->rejections.push_back(m_chunk);
+        }
+        if (key.fields.empty()) return key;
+        InferredKeyUse use{element, {}, {}, 1};
+        for (const KeyField& f : key.fields) (f.attribute ? use.attribute : use.children.emplace_back()) = f.name;
+        if (noteKeyUse(*m_report, use) && m_chunkLog) m_chunkLog->keys.push_back(m_chunk);
         // Values are unique on each side, so one lookup per leftover decides.
         std::unordered_map<std::uint64_t, std::uint32_t> leftover;
         for (std::uint32_t j = 0; j < n2; ++j)
-            if (second[j] && keyed2[j]) leftover.emplace(key.valuesY[j], j);
+            if (second[j] && key.valuesY[j]) leftover.emplace(key.valuesY[j], j);
         for (std::uint32_t i = 0; i < n1 && !leftover.empty(); ++i) {
-            if (!first[i] || !keyed1[i]) continue;
+            if (!first[i] || !key.valuesX[i]) continue;
             const auto it = leftover.find(key.valuesX[i]);
             if (it == leftover.end()) continue;
             pair(i, it->second);
             leftover.erase(it);
         }
-        return {keyed1, keyed2};
+        return key;
     }
 
-    void noteInferredKey(const ElementRecord& member, const std::u16string& attribute) {
-        const std::size_t known = m_report->inferredKeys.size();
-        noteKeyUse(*m_report, member.nameView(), attribute, 1);
-        if (m_keyChunks && m_report->inferredKeys.size() > known) m_keyChunks->push_back(m_chunk);
+    // Pairs the leftovers that are alike enough; the rest stay apart.
+    template <class PairFn>
+    void pairByGradedSimilarity(ElementRecord** first, std::uint32_t n1, ElementRecord** second, std::uint32_t n2,
+                                ElementRecord** all1, ElementRecord** all2, const InferredKey& key, PairFn&& pair) {
+        std::vector<GradedCandidate> la, lb;
+        std::vector<std::uint32_t> slotA, slotB;
+        std::uint64_t children = 0;
+        for (std::uint32_t i = 0; i < n1; ++i) {
+            if (!first[i]) continue;
+            la.push_back({first[i], key.valuesX.empty() ? 0 : key.valuesX[i]});
+            slotA.push_back(i);
+            children += ChildCountOf(*first[i]) + 1;
+        }
+        for (std::uint32_t j = 0; j < n2; ++j) {
+            if (!second[j]) continue;
+            lb.push_back({second[j], key.valuesY.empty() ? 0 : key.valuesY[j]});
+            slotB.push_back(j);
+            children += ChildCountOf(*second[j]) + 1;
+        }
+        const std::uint64_t budget = kSimilarityWorkBase + kSimilarityWorkPerChild * children;
+        const GradedPairing chosen =
+            PairByGradedSimilarity(la, lb, all1, n1, all2, n2, key, m_snapshot, budget);
+        if (chosen.capped) ++m_report->cappedGroups;
+        for (const auto& [a, b] : chosen.pairs) pair(slotA[a], slotB[b]);
     }
 
-    void pairBySimilarity(ElementRecord** first, ElementRecord** second, std::uint32_t n1, std::uint32_t n2,
-                          KeyedSlots keyed) {
+    void pairBySimilarity(ElementRecord** first, ElementRecord** second, std::uint32_t n1, std::uint32_t n2) {
         // The candidates' views live until the task that decided this pass
         // finishes; the queued comparisons of candidates read them.
         std::vector<SimilarityCandidate> la, lb;
         std::uint64_t children = 0;
         for (std::uint32_t i = 0; i < n1; ++i) {
             if (!first[i]) continue;
-            la.push_back({first[i], BuildChildGroups(first[i], m_arena), false, keyed.first && keyed.first[i]});
+            la.push_back({first[i], BuildChildGroups(first[i], m_arena), false});
             children += ChildCountOf(*first[i]) + 1;
         }
         for (std::uint32_t j = 0; j < n2; ++j) {
             if (!second[j]) continue;
-            lb.push_back({second[j], BuildChildGroups(second[j], m_arena), false, keyed.second && keyed.second[j]});
+            lb.push_back({second[j], BuildChildGroups(second[j], m_arena), false});
             children += ChildCountOf(*second[j]) + 1;
         }
         const CompareSnapshot& s = m_snapshot;
@@ -615,22 +677,16 @@ private:
         if (m_options.CompareLevel != 3) return;
 
         // What is left pairs in order: the n-th leftover on one side with the
-        // n-th on the other; when only related ones pair, an unrelated pair
-        // stays apart unless it is all that is left on both sides.
+        // n-th on the other.
         std::vector<SimilarityCandidate*> ra, rb;
         for (SimilarityCandidate& a : la)
             if (!a.removed) ra.push_back(&a);
         for (SimilarityCandidate& b : lb)
             if (!b.removed) rb.push_back(&b);
-        const bool onlyRelated = m_options.PairRelatedOnly != 0;
-        const bool lastOfTheirName = ra.size() == 1 && rb.size() == 1;
         for (std::size_t k = 0; k < ra.size() && k < rb.size(); ++k) {
-            SimilarityCandidate& a = *ra[k];
-            SimilarityCandidate& b = *rb[k];
-            if (onlyRelated && ((a.keyed && b.keyed) || (!lastOfTheirName && !related(a, b)))) continue;
-            pushChildren(a.groups, b.groups, false);
-            a.removed = true;
-            b.removed = true;
+            pushChildren(ra[k]->groups, rb[k]->groups, false);
+            ra[k]->removed = true;
+            rb[k]->removed = true;
         }
     }
 
@@ -640,7 +696,7 @@ private:
         std::uint32_t best = 0, choice = NotFound;
         for (std::uint32_t j = 0; j < lb.size(); ++j) {
             const SimilarityCandidate& b = lb[j];
-            if (b.removed || (a.keyed && b.keyed)) continue;
+            if (b.removed) continue;
             const bool sameAttributes = OwnAttributesEqualNonEmpty(*a.element, *b.element);
             if (s.uniqueAttributes && sameAttributes) return j;
             const std::uint32_t score =
@@ -651,21 +707,6 @@ private:
             }
         }
         return choice;
-    }
-
-    // Something in common: equal own text, an attribute of the same name and
-    // value, or an identical child.
-    bool related(const SimilarityCandidate& a, const SimilarityCandidate& b) {
-        const ElementRecord& x = *a.element;
-        const ElementRecord& y = *b.element;
-        const CompareSnapshot& s = m_snapshot;
-        if (!s.ignoreValues && x.textWeight != 0 && !((x.ruleFlags | y.ruleFlags) & kRuleTextNotCompared) &&
-            x.textHash == y.textHash && x.textHash16 == y.textHash16 && x.textWeight == y.textWeight)
-            return true;
-        if (!s.ignoreAttributes && !((x.ruleFlags | y.ruleFlags) & kRuleAttributesNotCompared) &&
-            ShareAttributeValue(x, y))
-            return true;
-        return ScoreCandidate(*a.groups, *b.groups, 0, m_arena) > 0;
     }
 
     const Options& m_options;
@@ -679,7 +720,7 @@ private:
     // Where inferred keys are counted; while sharing, each thread's own list,
     // with the chunk in which each key was first met.
     PairingReport* m_report = &pairingReport();
-    std::vector<std::size_t>* m_keyChunks = nullptr;
+    ChunkLog* m_chunkLog = nullptr;
     std::size_t m_chunk = 0;
     // Tasks or pairs since the progress was last reported.
     static constexpr std::uint32_t kProgressStep = 65536;

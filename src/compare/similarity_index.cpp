@@ -107,7 +107,7 @@ std::uint32_t SimilarityIndex::Choose(const SimilarityCandidate& a) {
         i = k;
     }
     m_work += m_scratchKeys.size();
-    auto open = [&](std::uint32_t j) { return !m_to[j].removed && !(a.keyed && m_to[j].keyed); };
+    auto open = [&](std::uint32_t j) { return !m_to[j].removed; };
 
     if (m_snapshot.uniqueAttributes) {
         // Equal own attributes choose at once: the earliest such candidate.

@@ -14,7 +14,6 @@ struct SimilarityCandidate {
     ElementRecord* element;
     ChildGroups* groups;
     bool removed;
-    bool keyed;  // carries its group's inferred key: never pairs with another that does
 };
 
 // Finds the most similar untaken candidate of one side for an element of the
