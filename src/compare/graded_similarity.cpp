@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "compare/hash_index.h"
+#include "compare/identity.h"
 #include "compare/value_digest.h"
 #include "model/attribute_names.h"
 #include "model/document_pane.h"
@@ -23,6 +24,9 @@ struct Feature {
     std::uint64_t digest;
     float weight;
 };
+
+// The least weight two members must share to be alike at all.
+constexpr double kLeastShared = 0.5;
 
 std::uint64_t mix(std::uint64_t a, std::uint64_t b) {
     std::uint64_t h = (a ^ 0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
@@ -136,7 +140,9 @@ struct Weighed {
 };
 
 // The share two candidates have in common: twice the weight they share over
-// the weight they hold together.
+// the weight they hold together; 0 when what they share weighs less than
+// half a child, however large a share of little that is (two records that
+// hold nothing but a value every member has).
 double share(const Weighed& wa, std::size_t a, const Weighed& wb, std::size_t b) {
     const double together = double(wa.total[a]) + wb.total[b];
     if (together <= 0) return 0;
@@ -153,24 +159,33 @@ double share(const Weighed& wa, std::size_t a, const Weighed& wb, std::size_t b)
             ++y;
         }
     }
-    return 2 * common / together;
+    return common < kLeastShared ? 0 : 2 * common / together;
 }
 
-// Rarity: a feature that one member in n holds counts 1 / (1 + log2 n), n
-// taken on the side where it is more common.
+// Rarity: a feature that df of the n members of a side hold counts
+// log(n+1 / df) / log(n+1): 1 when one member holds it, little when most
+// do; taken on the side where it is more common.
 class Rarity {
 public:
     void count(const std::vector<Feature>& features, int side) {
+        ++m_members[side];
         for (const Feature& f : features) ++m_counts[f.digest][side];
     }
     float of(std::uint64_t d) const {
         const auto it = m_counts.find(d);
-        const std::uint32_t n = it == m_counts.end() ? 1 : std::max({it->second[0], it->second[1], 1u});
-        return 1.0f / (1.0f + std::log2(float(n)));
+        if (it == m_counts.end()) return 1.0f;
+        float least = 1.0f;
+        for (int side = 0; side < 2; ++side) {
+            const float n = float(m_members[side]), df = float(it->second[side]);
+            if (df > 0) least = std::min(least, std::log((n + 1) / df) / std::log(n + 1));
+        }
+        return std::max(least, kLeastRarity);
     }
 
 private:
+    static constexpr float kLeastRarity = 0.02f;
     std::unordered_map<std::uint64_t, std::array<std::uint32_t, 2>> m_counts;
+    std::uint32_t m_members[2] = {0, 0};
 };
 
 // Groups up to this many members on both sides together give the rarities;
@@ -205,6 +220,30 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
                                      std::uint64_t work) {
     GradedPairing result;
     if (la.empty() || lb.empty()) return result;
+    std::vector<std::uint8_t> takenA(la.size(), 0), takenB(lb.size(), 0);
+    // With unique attributes, equal non-empty own attributes choose at once,
+    // the earliest such candidate, before anything is weighed.
+    if (s.uniqueAttributes) {
+        std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> byAttributes;
+        const auto attributesKey = [](const ElementRecord& e) {
+            return (std::uint64_t(e.attrHash) << 32) ^ (std::uint64_t(e.attrHash16) << 16) ^ e.attrWeight;
+        };
+        for (std::uint32_t j = lb.size(); j-- > 0;)
+            if (lb[j].element->attrHash != 0 && lb[j].element->attrWeight != 0)
+                byAttributes[attributesKey(*lb[j].element)].push_back(j);
+        for (std::uint32_t i = 0; i < la.size(); ++i) {
+            const auto it = byAttributes.find(attributesKey(*la[i].element));
+            if (it == byAttributes.end()) continue;
+            while (!it->second.empty()) {
+                const std::uint32_t j = it->second.back();
+                it->second.pop_back();
+                if (!OwnAttributesEqualNonEmpty(*la[i].element, *lb[j].element)) continue;
+                takenA[i] = takenB[j] = 1;
+                result.pairs.emplace_back(i, j);
+                break;
+            }
+        }
+    }
     FeatureReader reader(s, key);
     std::vector<Feature> scratch;
     Rarity rarity;
@@ -221,18 +260,32 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
     weigh(reader, la, rarity, wa, scratch);
     weigh(reader, lb, rarity, wb, scratch);
 
-    // Postings: the candidates of lb that hold each feature, with their weight.
+    // Postings: the candidates of lb that hold each feature, with their
+    // weight, one run per distinct feature.
     struct Posting {
-        std::uint64_t digest;
         std::uint32_t j;
         float weight;
     };
-    std::vector<Posting> postings;
-    postings.reserve(wb.features.size());
+    std::vector<std::pair<std::uint64_t, Posting>> entries;
+    entries.reserve(wb.features.size());
     for (std::uint32_t j = 0; j < lb.size(); ++j)
-        for (const Feature* f = wb.begin(j); f < wb.end(j); ++f) postings.push_back({f->digest, j, f->weight});
-    std::sort(postings.begin(), postings.end(),
-              [](const Posting& x, const Posting& y) { return x.digest < y.digest || (x.digest == y.digest && x.j < y.j); });
+        for (const Feature* f = wb.begin(j); f < wb.end(j); ++f) entries.push_back({f->digest, {j, f->weight}});
+    std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) {
+        return x.first < y.first || (x.first == y.first && x.second.j < y.second.j);
+    });
+    std::vector<std::uint64_t> keys;
+    std::vector<std::uint32_t> runStart;
+    std::vector<Posting> postings;
+    postings.reserve(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        if (e == 0 || entries[e].first != entries[e - 1].first) {
+            keys.push_back(entries[e].first);
+            runStart.push_back(std::uint32_t(e));
+        }
+        postings.push_back(entries[e].second);
+    }
+    runStart.push_back(std::uint32_t(entries.size()));
+    std::vector<std::pair<std::uint64_t, Posting>>().swap(entries);
 
     struct Edge {
         double share;
@@ -243,6 +296,7 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
     std::vector<std::uint32_t> touched;
     std::uint64_t spent = 0;
     for (std::uint32_t i = 0; i < la.size(); ++i) {
+        if (takenA[i]) continue;
         if (spent > work) {
             result.capped = true;
             break;
@@ -252,16 +306,18 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
         // rare ones lead nowhere.
         for (int round = 0; round < 2 && touched.empty(); ++round) {
             for (const Feature* f = wa.begin(i); f < wa.end(i); ++f) {
-                auto lo = std::lower_bound(postings.begin(), postings.end(), f->digest,
-                                           [](const Posting& p, std::uint64_t d) { return p.digest < d; });
-                auto hi = lo;
-                while (hi != postings.end() && hi->digest == f->digest) ++hi;
-                const std::size_t length = std::size_t(hi - lo);
-                if ((round == 0) != (length <= kCommonPostings)) continue;
-                spent += length + 1;
-                for (auto p = lo; p != hi; ++p) {
-                    if (partial[p->j] == 0) touched.push_back(p->j);
-                    partial[p->j] += std::min(f->weight, p->weight);
+                const auto at = std::lower_bound(keys.begin(), keys.end(), f->digest);
+                ++spent;
+                if (at == keys.end() || *at != f->digest) continue;
+                const std::size_t k = std::size_t(at - keys.begin());
+                const std::uint32_t lo = runStart[k], hi = runStart[k + 1];
+                if ((round == 0) != (hi - lo <= kCommonPostings)) continue;
+                spent += hi - lo;
+                for (std::uint32_t p = lo; p < hi; ++p) {
+                    const Posting& q = postings[p];
+                    if (takenB[q.j]) continue;
+                    if (partial[q.j] == 0) touched.push_back(q.j);
+                    partial[q.j] += std::min(f->weight, q.weight);
                 }
             }
         }
@@ -284,7 +340,6 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
         if (x.share != y.share) return x.share > y.share;
         return x.i < y.i || (x.i == y.i && x.j < y.j);
     });
-    std::vector<std::uint8_t> takenA(la.size(), 0), takenB(lb.size(), 0);
     for (const Edge& e : edges) {
         if (takenA[e.i] || takenB[e.j]) continue;
         takenA[e.i] = takenB[e.j] = 1;

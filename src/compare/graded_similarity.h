@@ -17,9 +17,9 @@ struct GradedCandidate {
     std::uint64_t key;  // its value of the group's inferred key; 0 without one
 };
 
-// How alike two leftovers must be to pair: more than half of what they hold,
+// How alike two leftovers must be to pair: two fifths of what they hold,
 // weighed; nearly all of it when their keys differ (a renamed key).
-constexpr double kRelatedShare = 0.5;
+constexpr double kRelatedShare = 0.4;
 constexpr double kRenamedKeyShare = 0.8;
 
 struct GradedPairing {

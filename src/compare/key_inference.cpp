@@ -444,7 +444,8 @@ void judge(Candidate& c, const KeyGroup& g, const LeftoverContent& content, cons
     }
     // A value unique in a small group is easily had (a category, a date):
     // unless the field is named as an identity, the leftovers it pairs must
-    // be alike in what else they hold, or they count against it.
+    // be alike in what else they hold, where they hold enough to tell, or
+    // they count against it.
     if (!namedAsIdentity(c)) {
         std::unordered_map<std::uint64_t, std::uint32_t> leftY;
         for (std::uint32_t j = 0; j < g.nY; ++j)
@@ -454,6 +455,7 @@ void judge(Candidate& c, const KeyGroup& g, const LeftoverContent& content, cons
             if (!g.leftX[i] || !c.valuesX[i]) continue;
             const auto it = leftY.find(c.valuesX[i]);
             if (it == leftY.end()) continue;
+            if (!cx[i] || !cy[it->second]) continue;
             ++looked;
             if (GradedSimilarity(*g.leftX[i], *g.leftY[it->second], s, c.fields) < kRelatedShare) ++c.disagree;
         }

@@ -1,24 +1,32 @@
 // SPDX-License-Identifier: MIT
-// Pairing that needs no configuration: repeated siblings pair by a key
-// attribute found in them, and leftovers with nothing in common stay apart.
-// Each case names the records that pair, by their first child's text.
+// Pairing that needs no configuration: repeated siblings pair by a key found
+// in them (an attribute or a child's text, never a counter), leftovers pair
+// only as far as they are alike. Each case names the records that pair, by
+// their first child's text (or their own).
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "compare/compare_state.h"
 #include "compare_fixture.h"
 #include "platform/utf8.h"
+#include "rules/ignore_rules.h"
+#include "rules/rule_list_files.h"
 
 namespace quillon::test {
 namespace {
 
 class RelatedPairingTest : public CompareTest {
 protected:
-    // Each root child as label->partner() label ("-" unpaired), in document order.
-    static std::string Pairs(const DocumentPane& pane) {
+    void TearDown() override {
+        ResetIgnoreRules();
+        CompareTest::TearDown();
+    }
+    // Each child of the root's first record parent as label>partner label ("-" unpaired).
+    static std::string Pairs(const DocumentPane& pane, const char* parent = "") {
         std::string out;
-        for (const ElementRecord* e = FirstChildRecord(RootRecord(pane)); e; e = NextSiblingRecord(e)) {
+        for (const ElementRecord* e = FirstChildRecord(Find(pane, parent)); e; e = NextSiblingRecord(e)) {
             if (!out.empty()) out += ' ';
             out += Label(e) + ">" + (e->partner() ? Label(e->partner()) : "-");
         }
@@ -28,6 +36,7 @@ protected:
         const ElementRecord* c = FirstChildRecord(e);
         return ToUtf8((c ? c : e)->textUtf16());
     }
+    static std::string Summary() { return ToUtf8(PairingSummary(pairingReport())); }
 };
 
 // Records with a key attribute, a name and a quantity.
@@ -42,14 +51,126 @@ std::string Items(std::initializer_list<const char*> records, const char* attrib
     return s + "</r>";
 }
 
+// Rows of a name and a city, numbered in document order by n.
+std::string Rows(std::initializer_list<const char*> people, const char* more = "") {
+    std::string s = "<t>";
+    int n = 0;
+    for (const char* p : people) {
+        const std::string v(p);
+        s += "<row n='" + std::to_string(++n) + "'" + more + "><name>" + v.substr(0, v.find(':')) + "</name><city>" +
+             v.substr(v.find(':') + 1) + "</city></row>";
+    }
+    return s + "</t>";
+}
+
+// Each case: a pair in, the pairs of the left side and the summary line out.
+struct Case {
+    const char* what;
+    std::string left, right;
+    const char* pairs;
+    const char* summary;
+    std::function<void()> setUp = [] {};
+    const char* parent = "";
+};
+
+TEST_F(RelatedPairingTest, WhatACarefulPersonPairs) {
+    const Case cases[] = {
+        {"a counter renumbered by an insertion is no key; the names are",
+         Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn", "Dora:Lima"}),
+         Rows({"Zoe:Kiev", "Alice:Oslo", "Bob:Rome", "Carl:Bonn", "Dora:Lima"}),
+         "Alice>Alice Bob>Bob Carl>Carl Dora>Dora", "Inferred keys: row/name; not keys: row@n (position-like)"},
+        {"a counter that nothing contradicts pairs by position",
+         Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn"}), Rows({"Alice:Oslo", "Bob:Roma", "Carl:Bonn"}),
+         "Alice>Alice Bob>Bob Carl>Carl", "Inferred keys: row/name"},
+        {"an id beside a counter, the two written in either order",
+         "<r><i id='a' pos='1'><v>1</v><w>x</w></i><i id='b' pos='2'><v>2</v><w>y</w></i><i id='c' pos='3'><v>3</v><w>z</w></i></r>",
+         "<r><i pos='1' id='z'><v>9</v><w>q</w></i><i pos='2' id='a'><v>1</v><w>x</w></i><i pos='3' id='b'><v>2</v><w>y</w></i>"
+         "<i pos='4' id='c'><v>3</v><w>w</w></i></r>",
+         "1>1 2>2 3>3", "Inferred keys: i@id; not keys: i@pos (position-like)"},
+        {"the same, attributes the other way round on the left",
+         "<r><i pos='1' id='a'><v>1</v><w>x</w></i><i pos='2' id='b'><v>2</v><w>y</w></i><i pos='3' id='c'><v>3</v><w>z</w></i></r>",
+         "<r><i pos='1' id='z'><v>9</v><w>q</w></i><i pos='2' id='a'><v>1</v><w>x</w></i><i pos='3' id='b'><v>2</v><w>y</w></i>"
+         "<i pos='4' id='c'><v>3</v><w>w</w></i></r>",
+         "1>1 2>2 3>3", "Inferred keys: i@id; not keys: i@pos (position-like)"},
+        {"identity in a child: a new item first, an old one edited",
+         "<c><item><guid>p5</guid><title>Release notes 5</title></item><item><guid>p4</guid><title>Notes 4</title></item>"
+         "<item><guid>p3</guid><title>Notes 3</title></item></c>",
+         "<c><item><guid>w</guid><title>Winter release</title></item><item><guid>p5</guid><title>Release notes 5 "
+         "(updated)</title></item><item><guid>p4</guid><title>Notes 4</title></item></c>",
+         "p5>p5 p4>p4 p3>-", "Inferred keys: item/guid"},
+        {"identity in two children together; a replaced dependency is removed and added",
+         "<d><dep><g>junit</g><a>junit</a><v>4</v></dep><dep><g>org.a</g><a>core</a><v>1</v></dep>"
+         "<dep><g>org.b</g><a>core</a><v>1</v></dep><dep><g>org.a</g><a>api</a><v>1</v></dep></d>",
+         "<d><dep><g>org.a</g><a>core</a><v>2</v></dep><dep><g>org.b</g><a>core</a><v>1</v></dep>"
+         "<dep><g>org.a</g><a>api</a><v>1</v></dep><dep><g>org.junit</g><a>junit-jupiter</a><v>5</v></dep></d>",
+         "junit>- org.a>org.a org.b>org.b org.a>org.a", "Inferred keys: dep/a+g"},
+        {"one shared category does not make two posts one",
+         "<f><post><t>Old plans</t><b>We plan a spring release.</b><cat>news</cat></post><post><t>Kept</t><b>Same</b>"
+         "<cat>misc</cat></post></f>",
+         "<f><post><t>Conference</t><b>The team went to a conference.</b><cat>news</cat></post><post><t>Kept</t>"
+         "<b>Same</b><cat>misc</cat></post></f>",
+         "Old plans>- Kept>Kept", "Inferred keys: post/b; not keys: post/cat (disagrees with content)"},
+        {"edited paragraphs stay one, an unrelated one does not",
+         "<doc><p>Install the package.</p><p>Run the setup script as root.</p><p>Check the log for errors.</p>"
+         "<p>Restart the service.</p></doc>",
+         "<doc><p>Install the package.</p><p>Run the setup script as an administrator.</p>"
+         "<p>Check the journal for errors.</p><p>Open the firewall port.</p></doc>",
+         "Install the package.>Install the package. Run the setup script as root.>Run the setup script as an "
+         "administrator. Check the log for errors.>Check the journal for errors. Restart the service.>-",
+         ""},
+        {"an id renamed, everything else the same: one changed user",
+         "<u><user id='u1'><n>Ann</n><m>ann@x</m></user><user id='u2'><n>Bob</n><m>bob@x</m></user>"
+         "<user id='u3'><n>Cy</n><m>cy@x</m></user></u>",
+         "<u><user id='u1'><n>Ann</n><m>ann@x</m></user><user id='u9'><n>Bob</n><m>bob@x</m></user>"
+         "<user id='u3'><n>Cy</n><m>cy@x</m></user></u>",
+         "Ann>Ann Bob>Bob Cy>Cy", "Inferred keys: user/m"},
+        {"namespace declarations on every record relate nothing",
+         "<r><e xmlns:m='urn:m'><m:a>one</m:a></e><e xmlns:m='urn:m'><m:a>two</m:a></e><e xmlns:m='urn:m'><m:a>k</m:a></e></r>",
+         "<r><e xmlns:m='urn:m'><m:a>four</m:a></e><e xmlns:m='urn:m'><m:a>five</m:a></e><e xmlns:m='urn:m'><m:a>k</m:a></e></r>",
+         "one>- two>- k>k", ""},
+        {"an attribute a rule leaves out is no key",
+         Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn"}, " c='1'"), Rows({"Zoe:Kiev", "Alice:Oslo", "Bob:Rome", "Carl:Bonn"}, " c='1'"),
+         "Alice>Alice Bob>Bob Carl>Carl", "", [] { ReadIgnoreElementLine(u"row 4 n"); }},
+        {"nor is a common ignored attribute",
+         Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn"}), Rows({"Zoe:Kiev", "Alice:Oslo", "Bob:Rome", "Carl:Bonn"}),
+         "Alice>Alice Bob>Bob Carl>Carl", "", [] { ReadCommonAttributesLine(u"n"); }},
+        {"attributes not compared at all still leave the children's key",
+         Items({"A-1:Bolt", "A-2:Nut", "A-3:Screw"}), Items({"B-1:Screw", "B-2:Bolt", "B-3:Rivet"}),
+         "Bolt>Bolt Nut>- Screw>Screw", "Inferred keys: item/name", [] { options().IgnoreAttributes = 1; }},
+        {"values compare as the mode compares them: case folded relates",
+         "<r><t s='Open'><v>a</v><w>1</w></t><t s='Closed'><v>b</v><w>2</w></t><t s='New'><v>c</v><w>3</w></t></r>",
+         "<r><t s='OPEN'><v>x</v><w>1</w></t><t s='CLOSED'><v>y</v><w>2</w></t><t s='NEW'><v>z</v><w>3</w></t></r>",
+         "a>x b>y c>z", "Inferred keys: t@s", [] { options().FlagComparsion = 2; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.setUp();
+        Compare(c.left, c.right);
+        EXPECT_EQ(Pairs(left, c.parent), c.pairs);
+        EXPECT_EQ(Summary(), c.summary);
+        ResetIgnoreRules();
+        ResetOptions(options(), false);
+    }
+}
+
+// The console program's --stats and the status bar say the same.
+TEST_F(RelatedPairingTest, EveryDecisionIsNamedOnce) {
+    Compare(Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn"}), Rows({"Zoe:Kiev", "Alice:Oslo", "Bob:Rome", "Carl:Bonn"}));
+    const PairingReport& r = pairingReport();
+    ASSERT_EQ(r.inferredKeys.size(), 1u);
+    EXPECT_EQ(ToUtf8(InferredKeyName(r.inferredKeys[0])), "row/name");
+    ASSERT_EQ(r.rejectedKeys.size(), 1u);
+    EXPECT_EQ(ToUtf8(r.rejectedKeys[0].candidate), "@n");
+    EXPECT_EQ(r.rejectedKeys[0].reason, KeyRejection::PositionLike);
+}
+
 TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     const std::string l = Items({"A-100:Bolt", "A-200:Washer", "A-300:Nut", "A-500:Screw"});
     const std::string r = Items({"A-100:Bolt", "A-300:Nut", "A-500:Screw", "A-400:Rivet"});
     Compare(l, r);
     EXPECT_EQ(Pairs(left), "Bolt>Bolt Washer>- Nut>Nut Screw>Screw");
     EXPECT_EQ(Pairs(right), "Bolt>Bolt Nut>Nut Screw>Screw Rivet>-");
-    ASSERT_EQ(pairingReport().inferredKeys.size(), 1u);
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
+    EXPECT_EQ(Summary(), "Inferred keys: item@sku");
 
     // As before: the two leftovers (sharing qty) are one changed record.
     options().PairRelatedOnly = 0;
@@ -72,10 +193,9 @@ TEST_F(RelatedPairingTest, RecordsRemovedAndAddedAmongManyStayApart) {
     }
     Compare(manyLeft + "<item sku='gone'><name>gone</name><qty>5</qty></item></r>",
             manyRight + "<item sku='new'><name>new</name><qty>5</qty></item></r>");
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
+    EXPECT_EQ(Summary(), "Inferred keys: item@sku");
     EXPECT_EQ(compareCounters().ChangedPairs, 1u + 2 * (kMany - 2));  // the root, and each record both hold with its qty
-    const ElementRecord* item = FirstChildRecord(RootRecord(left));
-    for (; item; item = NextSiblingRecord(item)) {
+    for (const ElementRecord* item = FirstChildRecord(RootRecord(left)); item; item = NextSiblingRecord(item)) {
         if (!item->partner()) continue;
         EXPECT_EQ(ToUtf8(item->attributesUtf16()), ToUtf8(item->partner()->attributesUtf16()));
     }
@@ -88,7 +208,7 @@ TEST_F(RelatedPairingTest, KeyValuesMeetWhateverFormTheirStringsAreKeptIn) {
             Items({"A-100:Bolt", "A-300:Nut", "A-500:Screw", "A-400:Rivet"}, "note='\xE4\xB8\xAD' sku"));
     ASSERT_TRUE(FirstChildRecord(RootRecord(left))->attributesString().isNarrow());
     ASSERT_FALSE(FirstChildRecord(RootRecord(right))->attributesString().isNarrow());
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: item@sku");
+    EXPECT_EQ(Summary(), "Inferred keys: item@sku");
     EXPECT_EQ(Pairs(left), "Bolt>Bolt Washer>- Nut>Nut Screw>Screw");
 }
 
@@ -104,14 +224,13 @@ TEST_F(RelatedPairingTest, ReorderedAndChangedRecordsFollowTheirKey) {
     EXPECT_EQ(Pairs(left), "a>x b>y c>z");
 
     // Key values that differ only in case and spacing are the same key when
-    // the comparison ignores both.
+    // the comparison ignores both, and only then.
     const std::string shouted = Items({"K 3:z", "K 2:y", "K 1:x"}, "code");
-    options().FlagComparsion = 3;
-    Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), shouted);
-    EXPECT_EQ(Pairs(left), "a>x b>y c>z");
-    options().FlagComparsion = 0;
-    Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), shouted);
-    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+    for (const unsigned mode : {0u, 1u, 2u, 3u}) {
+        options().FlagComparsion = mode;
+        Compare(Items({"k1:a", "k2:b", "k3:c"}, "code"), shouted);
+        EXPECT_EQ(Pairs(left), mode == 3 ? "a>x b>y c>z" : "a>- b>- c>-") << "mode " << mode;
+    }
 }
 
 TEST_F(RelatedPairingTest, AttributeThatRepeatsOrChangesEverywhereIsNoKey) {
@@ -119,47 +238,47 @@ TEST_F(RelatedPairingTest, AttributeThatRepeatsOrChangesEverywhereIsNoKey) {
     const char* l = "<r><i kind='a'><n>1</n><m>x</m></i><i kind='a'><n>2</n><m>y</m></i><i kind='b'><n>3</n></i></r>";
     const char* r = "<r><i kind='c'><n>3</n></i><i kind='a'><n>2</n><m>q</m></i><i kind='b'><n>1</n><m>x</m></i></r>";
     Compare(l, r);
-    EXPECT_TRUE(pairingReport().inferredKeys.empty());
     EXPECT_EQ(Pairs(left), "1>1 2>2 3>3");
+    EXPECT_EQ(Summary().find("@kind"), std::string::npos);
 
     // A time stamp rewritten everywhere, one value recurring by chance.
     Compare("<r><i at='t1'><v>a</v></i><i at='t2'><v>b</v></i><i at='t3'><v>c</v></i></r>",
             "<r><i at='t9'><v>a</v></i><i at='t8'><v>b</v></i><i at='t1'><v>z</v></i></r>");
-    EXPECT_TRUE(pairingReport().inferredKeys.empty());
-    EXPECT_EQ(Pairs(left), "a>a b>b c>z");
+    EXPECT_EQ(Summary().find("@at"), std::string::npos);
+    EXPECT_EQ(Pairs(left), "a>a b>b c>-");
 }
 
 TEST_F(RelatedPairingTest, MembersWithoutTheKeyPairAmongThemselves) {
-    const char* l = "<r><p n='a'><v>1</v></p><p n='b'><v>2</v></p><p n='c'><v>3</v></p><p><v>4</v><w/></p></r>";
-    const char* r = "<r><p><v>5</v><w/></p><p n='c'><v>6</v></p><p n='d'><v>7</v></p><p n='a'><v>8</v></p></r>";
+    const char* l = "<r><p n='a'><v>1</v></p><p n='b'><v>2</v></p><p n='c'><v>3</v></p><p><v>4</v><w>x y</w></p></r>";
+    const char* r = "<r><p><v>5</v><w>x y</w></p><p n='c'><v>6</v></p><p n='d'><v>7</v></p><p n='a'><v>8</v></p></r>";
     Compare(l, r);
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: p@n");
+    EXPECT_EQ(Summary(), "Inferred keys: p@n");
     EXPECT_EQ(Pairs(left), "1>8 2>- 3>6 4>5");
     EXPECT_EQ(Pairs(right), "5>4 6>3 7>- 8>1");
 
     // Carried by fewer than half the members: an occasional reference, no key.
     Compare("<r><p ref='a'><v>1</v></p><p ref='b'><v>2</v></p><p><v>3</v></p><p><v>4</v></p><p><v>5</v></p></r>",
             "<r><p ref='b'><v>9</v></p><p ref='a'><v>8</v></p><p><v>3</v></p><p><v>4</v></p><p><v>5</v></p></r>");
-    EXPECT_TRUE(pairingReport().inferredKeys.empty());
+    EXPECT_EQ(Summary().find("@ref"), std::string::npos);
 }
 
 // A key is decided on the whole group: one carried by exactly half of it, or
 // missing from a long first stretch of it, is still the key.
 TEST_F(RelatedPairingTest, KeyOnHalfTheGroupOrOnlyFromLateOnStillCounts) {
-    Compare("<r><p n='a'><v>1</v></p><p n='b'><v>2</v></p><p><v>3</v><w/></p><p><v>4</v><w/></p></r>",
-            "<r><p><v>5</v><w/></p><p n='b'><v>6</v></p><p n='a'><v>7</v></p><p><v>8</v><w/></p></r>");
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: p@n");
-    EXPECT_EQ(Pairs(left), "1>7 2>6 3>5 4>8");
+    Compare("<r><p n='a'><v>1</v></p><p n='b'><v>2</v></p><p><v>3</v></p><p><v>4</v></p></r>",
+            "<r><p><v>5</v></p><p n='b'><v>6</v></p><p n='a'><v>7</v></p><p><v>8</v></p></r>");
+    EXPECT_EQ(Summary(), "Inferred keys: p@n");
+    EXPECT_EQ(Pairs(left), "1>7 2>6 3>- 4>-");
 
     // Members are looked at in blocks; the first blocks have no key at all.
     const auto group = [](int without, int with, const char* text) {
         std::string s = "<r>";
         for (int i = 0; i < without; ++i) s += "<p><v>" + std::to_string(i) + text + "</v></p>";
-        for (int i = 0; i < with; ++i) s += "<p n='k" + std::to_string(i) + "'><v>" + text + "</v></p>";
+        for (int i = 0; i < with; ++i) s += "<p n='k" + std::to_string(i * 11 % with) + "'><v>" + text + "</v></p>";
         return s + "</r>";
     };
     Compare(group(70, 70, "a"), group(70, 70, "b"));
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: p@n");
+    EXPECT_EQ(Summary(), "Inferred keys: p@n");
     Compare(group(71, 70, "a"), group(70, 70, "b"));
     EXPECT_TRUE(pairingReport().inferredKeys.empty());
 }
@@ -171,43 +290,28 @@ TEST_F(RelatedPairingTest, KeyOfAHugeGroupIsJudgedOnAllItsValues) {
     const auto group = [&](const char* text, int lastKey) {
         std::string s = "<r>";
         for (int i = 0; i < kHuge; ++i)
-            s += "<i k='v" + std::to_string(i + 1 == kHuge ? lastKey : i) + "'>" + text + "</i>";
+            s += "<i k='v" + std::to_string(i + 1 == kHuge ? lastKey : i * 7919 % kHuge) + "'>" + text + "</i>";
         return s + "</r>";
     };
-    Compare(group("a", kHuge - 1), group("b", kHuge - 1));
-    EXPECT_EQ(ToUtf8(PairingSummary(pairingReport())), "Inferred keys: i@k");
+    Compare(group("a", (kHuge - 1) * 7919 % kHuge), group("b", (kHuge - 1) * 7919 % kHuge));
+    EXPECT_EQ(Summary(), "Inferred keys: i@k");
     EXPECT_EQ(compareCounters().ChangedPairs, 1u + kHuge);
-    Compare(group("a", 3), group("b", kHuge - 1));
+    Compare(group("a", 3), group("b", (kHuge - 1) * 7919 % kHuge));
     EXPECT_TRUE(pairingReport().inferredKeys.empty());
 }
 
-TEST_F(RelatedPairingTest, SingleElementOfANameStaysChanged) {
+TEST_F(RelatedPairingTest, OneElementOfItsNameIsTheSameElement) {
     for (const auto& [l, r] : {std::pair{"<r><note id='1'><t>a</t></note></r>", "<r><note id='2'><t>b</t></note></r>"},
                                std::pair{"<r><note><t>a</t></note><x/></r>", "<r><note><t>b</t></note></r>"}}) {
         Compare(l, r);
         EXPECT_EQ(PartnerText(Find(left, "note/t")), "b") << l;
     }
-    // The last leftover on each side of a larger group pairs too.
+    // The last leftover on each side of a larger group pairs only when alike.
     Compare("<r><i><t>a</t></i><i><t>b</t></i><i><t>c</t></i></r>", "<r><i><t>x</t></i><i><t>b</t></i><i><t>c</t></i></r>");
-    EXPECT_EQ(Pairs(left), "a>x b>b c>c");
-}
-
-TEST_F(RelatedPairingTest, UnrelatedLeftoversPairOnlyWhenTheOptionIsOff) {
-    // No attribute, text or child in common between the leftovers.
-    const char* l = "<r><i><t>a</t></i><i><t>b</t></i><i><u>c</u></i></r>";
-    const char* r = "<r><i><t>d</t></i><i><t>b</t></i><i><u>e</u></i><i><t>f</t><u>c</u></i></r>";
-    Compare(l, r);
-    EXPECT_EQ(Pairs(left), "a>- b>b c>f");
+    EXPECT_EQ(Pairs(left), "a>- b>b c>c");
     options().PairRelatedOnly = 0;
     Compare();
-    EXPECT_EQ(Pairs(left), "a>d b>b c>f");
-
-    // Equal own text or an attribute value in common make them related.
-    options().PairRelatedOnly = 1;
-    Compare("<r><i c='red' w='1'><t>a</t></i><i c='red' w='3'><t>b</t></i><i>x<t>e</t></i><i><t>f</t></i></r>",
-            "<r><i c='red' w='2'><t>g</t></i><i c='blue' w='4'><t>h</t></i><i>x<t>k</t></i><i><t>m</t></i></r>");
-    EXPECT_TRUE(pairingReport().inferredKeys.empty());
-    EXPECT_EQ(Pairs(left), "a>g b>- e>k f>-");
+    EXPECT_EQ(Pairs(left), "a>x b>b c>c");
 }
 
 }  // namespace
