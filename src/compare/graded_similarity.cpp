@@ -59,10 +59,8 @@ public:
         const CompareSnapshot& s = m_snapshot;
         if (!s.ignoreAttributes && !(e.ruleFlags & kRuleAttributesNotCompared)) {
             ForEachAttribute(e.attributesString(), [&](const AttributeText& at) {
-                m_name.assign(at.name.begin(), at.name.end());
-                if (leftOut(e) || among(m_keyAttributes, m_name)) return;
-                const float weight = among(m_positionAttributes, m_name) ? kPositionWeight : 1.0f;
-                out.push_back({mix(kAttribute ^ std::hash<std::u16string>{}(m_name), m_digest(at.value)), weight});
+                const AttributeName& name = named(at.name, e);
+                if (name.weight > 0) out.push_back({mix(name.tag, m_digest(at.value)), name.weight});
             });
         }
         if (textCompared(e)) words(e.textString(), kOwnWord, 0.0f, out);
@@ -77,15 +75,18 @@ public:
             out.push_back({mix(kChild ^ (std::uint64_t(nameId) << 12), whole), weight * (wordy ? 0.5f : 1.0f)});
             if (wordy) words(c->textString(), kChildWord ^ (std::uint64_t(nameId) << 12), weight * 0.5f, out);
         }
-        // Two equal children (or attributes) are two features, as words are.
-        std::sort(out.begin(), out.end(), [](const Feature& a, const Feature& b) { return a.digest < b.digest; });
+        // Two equal children (or words) are two features, so that two
+        // elements share as many as they hold alike.
+        const auto byDigest = [](const Feature& a, const Feature& b) { return a.digest < b.digest; };
+        std::sort(out.begin(), out.end(), byDigest);
         std::uint64_t previous = 0, repeat = 0;
+        bool repeated = false;
         for (Feature& f : out) {
             repeat = f.digest == previous ? repeat + 1 : 0;
             previous = f.digest;
-            if (repeat) f.digest = mix(f.digest, repeat);
+            if (repeat) f.digest = mix(f.digest, repeat), repeated = true;
         }
-        std::sort(out.begin(), out.end(), [](const Feature& a, const Feature& b) { return a.digest < b.digest; });
+        if (repeated) std::sort(out.begin(), out.end(), byDigest);
     }
 
 private:
@@ -94,7 +95,11 @@ private:
     static constexpr float kPositionWeight = 0.25f;
 
     static bool among(const std::vector<KeyField>& fields, const std::u16string& name) {
-        return std::any_of(fields.begin(), fields.end(), [&](const KeyField& f) { return f.name == name; });
+        const bool caseSensitive = options().XMLAttributeCaseSensitive != 0;
+        return std::any_of(fields.begin(), fields.end(), [&](const KeyField& f) {
+            return AttributeNameDigest(RecordString(f.name), caseSensitive) ==
+                   AttributeNameDigest(RecordString(name), caseSensitive);
+        });
     }
     static bool among(const std::vector<KeyField>& fields, std::uint32_t nameId) {
         return std::any_of(fields.begin(), fields.end(), [&](const KeyField& f) { return f.childNameId == nameId; });
@@ -104,29 +109,39 @@ private:
     }
     // total: what all the words count together; 0 for 1 + log2 of their number.
     void words(const RecordString& text, std::uint64_t tag, float total, std::vector<Feature>& out) {
+        m_words.clear();
         WordDigests(text, m_snapshot.mode, m_words);
         if (m_words.empty()) return;
         const float n = float(m_words.size());
         const float each = (total > 0 ? total : 1.0f + std::log2(n)) / n;
         for (const std::uint64_t w : m_words) out.push_back({mix(tag, w), each});
     }
-    // The attribute in m_name is one the comparison leaves out: asked once a
-    // name, since all members of a group share the rules that apply.
-    bool leftOut(const ElementRecord& e) {
-        const auto it = m_leftOut.find(m_name);
-        if (it != m_leftOut.end()) return it->second;
-        const bool out = m_name == u"xmlns" || m_name.starts_with(u"xmlns:") ||
-                         AttributeNotCompared(e, AttributeNameHash(m_name, options().XMLAttributeCaseSensitive != 0));
-        m_leftOut.emplace(m_name, out);
-        return out;
+    // What an attribute name means to the weighing, found once a name: the
+    // members of a group share their names and the rules that apply.
+    struct AttributeName {
+        std::u16string name;
+        std::uint64_t tag;
+        float weight;  // 0: left out (not compared, a namespace declaration, the key)
+    };
+    const AttributeName& named(const RecordString& name, const ElementRecord& e) {
+        for (const AttributeName& n : m_names)
+            if (name == RecordString(n.name)) return n;
+        AttributeName n{std::u16string(name), 0, 1.0f};
+        const bool caseSensitive = options().XMLAttributeCaseSensitive != 0;
+        n.tag = kAttribute ^ AttributeNameDigest(name, caseSensitive);
+        if (n.name == u"xmlns" || n.name.starts_with(u"xmlns:") || among(m_keyAttributes, n.name) ||
+            AttributeNotCompared(e, AttributeNameHash(n.name, options().XMLAttributeCaseSensitive != 0)))
+            n.weight = 0;
+        else if (among(m_positionAttributes, n.name))
+            n.weight = kPositionWeight;
+        return m_names.emplace_back(std::move(n));
     }
 
     const CompareSnapshot& m_snapshot;
     ElementKeyTerms m_terms;
     ValueDigest m_digest;
     std::vector<KeyField> m_keyAttributes, m_keyChildren, m_positionAttributes, m_positionChildren;
-    std::unordered_map<std::u16string, bool> m_leftOut;
-    std::u16string m_name;
+    std::vector<AttributeName> m_names;
     std::vector<std::uint64_t> m_words;
 };
 
@@ -167,24 +182,32 @@ double share(const Weighed& wa, std::size_t a, const Weighed& wb, std::size_t b)
 // do; taken on the side where it is more common.
 class Rarity {
 public:
-    void count(const std::vector<Feature>& features, int side) {
+    void count(const Feature* begin, const Feature* end, int side) {
         ++m_members[side];
-        for (const Feature& f : features) ++m_counts[f.digest][side];
+        for (const Feature* f = begin; f < end; ++f) ++m_counts[f->digest].members[side];
     }
-    float of(std::uint64_t d) const {
+    float of(std::uint64_t d) {
         const auto it = m_counts.find(d);
         if (it == m_counts.end()) return 1.0f;
-        float least = 1.0f;
-        for (int side = 0; side < 2; ++side) {
-            const float n = float(m_members[side]), df = float(it->second[side]);
-            if (df > 0) least = std::min(least, std::log((n + 1) / df) / std::log(n + 1));
+        Count& c = it->second;
+        if (c.rarity < 0) {
+            float least = 1.0f;
+            for (int side = 0; side < 2; ++side) {
+                const float n = float(m_members[side]), df = float(c.members[side]);
+                if (df > 0) least = std::min(least, std::log((n + 1) / df) / std::log(n + 1));
+            }
+            c.rarity = std::max(least, kLeastRarity);
         }
-        return std::max(least, kLeastRarity);
+        return c.rarity;
     }
 
 private:
     static constexpr float kLeastRarity = 0.02f;
-    std::unordered_map<std::uint64_t, std::array<std::uint32_t, 2>> m_counts;
+    struct Count {
+        std::uint32_t members[2] = {0, 0};
+        float rarity = -1;  // worked out on first use
+    };
+    std::unordered_map<std::uint64_t, Count> m_counts;
     std::uint32_t m_members[2] = {0, 0};
 };
 
@@ -196,19 +219,24 @@ constexpr std::size_t kCommonPostings = 32;
 // Candidates taken to an exact share per leftover.
 constexpr std::size_t kShortlist = 8;
 
-void weigh(FeatureReader& reader, const std::vector<GradedCandidate>& list, const Rarity& rarity, Weighed& out,
-           std::vector<Feature>& scratch) {
+// Reads every candidate's features into one flat array, unweighed.
+void read(FeatureReader& reader, const std::vector<GradedCandidate>& list, Weighed& out,
+          std::vector<Feature>& scratch) {
     out.start.push_back(0);
     for (const GradedCandidate& c : list) {
         reader.read(*c.element, scratch);
-        float total = 0;
-        for (Feature f : scratch) {
-            f.weight *= rarity.of(f.digest);
-            total += f.weight;
-            out.features.push_back(f);
-        }
-        out.total.push_back(total);
+        out.features.insert(out.features.end(), scratch.begin(), scratch.end());
         out.start.push_back(std::uint32_t(out.features.size()));
+    }
+}
+
+void weigh(Weighed& w, Rarity& rarity) {
+    w.total.assign(w.start.size() - 1, 0);
+    for (std::size_t i = 0; i + 1 < w.start.size(); ++i) {
+        for (Feature* f = w.features.data() + w.start[i]; f < w.features.data() + w.start[i + 1]; ++f) {
+            f->weight *= rarity.of(f->digest);
+            w.total[i] += f->weight;
+        }
     }
 }
 
@@ -246,19 +274,27 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
     }
     FeatureReader reader(s, key);
     std::vector<Feature> scratch;
+    Weighed wa, wb;
+    read(reader, la, wa, scratch);
+    read(reader, lb, wb, scratch);
     Rarity rarity;
     if (std::uint64_t(nX) + nY <= kRarityFromWholeGroup) {
-        for (std::uint32_t i = 0; i < nX; ++i)
-            if (groupX[i]) reader.read(*groupX[i], scratch), rarity.count(scratch, 0);
-        for (std::uint32_t j = 0; j < nY; ++j)
-            if (groupY[j]) reader.read(*groupY[j], scratch), rarity.count(scratch, 1);
+        for (std::uint32_t i = 0; i < nX; ++i) {
+            if (!groupX[i]) continue;
+            reader.read(*groupX[i], scratch);
+            rarity.count(scratch.data(), scratch.data() + scratch.size(), 0);
+        }
+        for (std::uint32_t j = 0; j < nY; ++j) {
+            if (!groupY[j]) continue;
+            reader.read(*groupY[j], scratch);
+            rarity.count(scratch.data(), scratch.data() + scratch.size(), 1);
+        }
     } else {
-        for (const GradedCandidate& c : la) reader.read(*c.element, scratch), rarity.count(scratch, 0);
-        for (const GradedCandidate& c : lb) reader.read(*c.element, scratch), rarity.count(scratch, 1);
+        for (std::size_t i = 0; i < la.size(); ++i) rarity.count(wa.begin(i), wa.end(i), 0);
+        for (std::size_t j = 0; j < lb.size(); ++j) rarity.count(wb.begin(j), wb.end(j), 1);
     }
-    Weighed wa, wb;
-    weigh(reader, la, rarity, wa, scratch);
-    weigh(reader, lb, rarity, wb, scratch);
+    weigh(wa, rarity);
+    weigh(wb, rarity);
 
     // Postings: the candidates of lb that hold each feature, with their
     // weight, one run per distinct feature.
@@ -350,19 +386,18 @@ GradedPairing PairByGradedSimilarity(const std::vector<GradedCandidate>& la, con
 
 double GradedSimilarity(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s,
                         const std::vector<KeyField>& leftOut) {
-    ElementRecord* group[2] = {const_cast<ElementRecord*>(&a), const_cast<ElementRecord*>(&b)};
     InferredKey key;
     key.fields = leftOut;
     FeatureReader reader(s, key);
     std::vector<Feature> scratch;
-    Rarity rarity;
-    reader.read(a, scratch);
-    rarity.count(scratch, 0);
-    reader.read(b, scratch);
-    rarity.count(scratch, 1);
     Weighed wa, wb;
-    weigh(reader, {{group[0], 0}}, rarity, wa, scratch);
-    weigh(reader, {{group[1], 0}}, rarity, wb, scratch);
+    read(reader, {{const_cast<ElementRecord*>(&a), 0}}, wa, scratch);
+    read(reader, {{const_cast<ElementRecord*>(&b), 0}}, wb, scratch);
+    Rarity rarity;
+    rarity.count(wa.begin(0), wa.end(0), 0);
+    rarity.count(wb.begin(0), wb.end(0), 1);
+    weigh(wa, rarity);
+    weigh(wb, rarity);
     return share(wa, 0, wb, 0);
 }
 

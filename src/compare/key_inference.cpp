@@ -49,8 +49,12 @@ public:
         }
         std::uint64_t number = 0;
         for (std::size_t i = begin; i < end; ++i) number = number * 10 + (value[i] - u'0');
-        const std::hash<std::u16string_view> h;
-        const std::uint64_t frame = h(value.substr(0, begin)) * 31 + h(value.substr(end));
+        // What surrounds the number, in brief: its length on each side and
+        // the first and last characters, enough to tell "P12" from "Q12" or
+        // "12a", and cheap, since every value of a large group comes here.
+        const std::uint64_t frame = (std::uint64_t(begin) << 48) ^ (std::uint64_t(value.size() - end) << 32) ^
+                                    (std::uint64_t(begin > 0 ? value.front() : 0) << 16) ^
+                                    (end < value.size() ? value.back() : 0);
         if (m_any && (frame != m_frame || number <= m_last)) {
             m_rising = false;
             return;
@@ -333,12 +337,14 @@ private:
         return h ^ (h >> 31);
     }
     static constexpr std::uint64_t kOwnText = 0x7E46;  // even: no name digest is, no child field is this small
-    static std::uint64_t nameDigest(std::u16string_view name) { return std::hash<std::u16string_view>{}(name) | 1; }
+    static std::uint64_t nameDigest(const RecordString& name) {
+        return AttributeNameDigest(name, options().XMLAttributeCaseSensitive != 0);
+    }
     static std::uint64_t childField(std::uint32_t nameId) { return (std::uint64_t(nameId) << 1) | 0x8000000000000000ull; }
 
     // What the field adds to the slot's content; parts counts down for each part of it.
     std::uint64_t contribution(const Side& side, std::size_t slot, const KeyField& f, std::uint32_t& parts) const {
-        const std::uint64_t field = f.attribute ? nameDigest(f.name) : childField(f.childNameId);
+        const std::uint64_t field = f.attribute ? nameDigest(RecordString(f.name)) : childField(f.childNameId);
         std::uint64_t sum = 0;
         for (std::uint32_t p = side.start[slot]; p < side.start[slot + 1]; ++p) {
             if (side.parts[p].field != field) continue;
@@ -351,6 +357,14 @@ private:
     bool positional(const RecordString& name) const {
         return std::find(m_positional.begin(), m_positional.end(), name) != m_positional.end();
     }
+    // Whether the attribute takes part in the content: asked once a name.
+    bool counted(const RecordString& name, const ElementRecord& e) {
+        for (const auto& [known, in] : m_counted)
+            if (name == known) return in;
+        const bool in = !positional(name) && !attributeLeftOut(name, e);
+        m_counted.emplace_back(name, in);
+        return in;
+    }
 
     void side(ElementRecord* const* left, std::uint32_t n, Side& out) {
         const CompareSnapshot& s = m_snapshot;
@@ -358,7 +372,6 @@ private:
         out.total.assign(n, 0);
         out.present.assign(n, 0);
         out.start.assign(std::size_t(n) + 1, 0);
-        std::u16string wide;
         for (std::uint32_t i = 0; i < n; ++i) {
             out.start[i] = std::uint32_t(out.parts.size());
             const ElementRecord* e = left[i];
@@ -372,9 +385,8 @@ private:
             }
             if (m_terms.attributes && !(e->ruleFlags & kRuleAttributesNotCompared)) {
                 ForEachAttribute(e->attributesString(), [&](const AttributeText& at) {
-                    if (positional(at.name) || attributeLeftOut(at.name, *e)) return;
-                    wide.assign(at.name.begin(), at.name.end());
-                    const std::uint64_t field = nameDigest(wide);
+                    if (!counted(at.name, *e)) return;
+                    const std::uint64_t field = nameDigest(at.name);
                     const std::uint64_t d = mix(field, digest(at.value));
                     total += d;
                     out.parts.push_back({field, d});
@@ -394,6 +406,7 @@ private:
 
     const CompareSnapshot& m_snapshot;
     const std::vector<RecordString>& m_positional;
+    std::vector<std::pair<RecordString, bool>> m_counted;
     ElementKeyTerms m_terms;
     Side m_x, m_y;
 };
@@ -422,7 +435,6 @@ void judge(Candidate& c, const KeyGroup& g, const LeftoverContent& content, cons
     content.without(c.fields, false, cy);
     // Content found once on a side; a repeated one names no record.
     std::unordered_map<std::uint64_t, std::uint32_t> once;
-    once.reserve(cy.size());
     for (std::uint32_t j = 0; j < cy.size(); ++j) {
         if (!cy[j]) continue;
         const auto [it, added] = once.emplace(cy[j], j);
@@ -506,9 +518,12 @@ std::vector<Candidate> attributeCandidates(const KeyGroup& g, const CompareSnaps
         });
     std::vector<Candidate> out;
     if (membersX < 2 || membersY < 2) return out;
+    const bool caseSensitive = options().XMLAttributeCaseSensitive != 0;
     for (Seen& sx : seenX) {
         if (!sx.keyLike(membersX)) continue;
-        const auto it = std::find_if(seenY.begin(), seenY.end(), [&](const Seen& y) { return y.name == sx.name; });
+        const std::uint64_t name = AttributeNameDigest(sx.name, caseSensitive);
+        const auto it = std::find_if(seenY.begin(), seenY.end(),
+                                     [&](const Seen& y) { return AttributeNameDigest(y.name, caseSensitive) == name; });
         if (it == seenY.end() || !it->keyLike(membersY)) continue;
         Seen& sy = *it;
         Candidate c;

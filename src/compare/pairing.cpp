@@ -542,32 +542,43 @@ private:
                 pair);
             if (s.uniqueAttributes) return;
         }
-        InferredKey key;
-        if (mayInfer && matched < p1 && matched < p2) key = pairByInferredKey(all1, first, n1, all2, second, n2, pair);
-        if (m_options.CompareLevel == 0 || matched == p1 || matched == p2) return;
-
         if (m_options.PairRelatedOnly) {
-            // The one element of its name on each side is the same element,
-            // whatever it holds; more pair only as far as they are alike.
-            if (p1 == 1 && p2 == 1) {
-                pairRemaining(first, n1, second, n2, pair);
-                return;
-            }
-            if (SimilarityAllowed(p1, p2, matched)) {
-                if (!mayInfer) {
-                    all1 = first;
-                    all2 = second;
-                }
-                pairByGradedSimilarity(first, n1, second, n2, all1, all2, key, pair);
-            }
+            pairRelatedLeftovers(first, n1, second, n2, p1, p2, matched, all1, all2);
             return;
         }
+        if (m_options.CompareLevel == 0 || matched == p1 || matched == p2) return;
         // One left on each side of equal groups: they belong together.
         if (p1 == p2 && matched == p1 - 1) {
             pairRemaining(first, n1, second, n2, pair);
             return;
         }
         if (SimilarityAllowed(p1, p2, matched)) pairBySimilarity(first, second, n1, n2);
+    }
+
+    // The default's passes after identity and the user's keys: the key the
+    // group shows, the one element of its name, and then likeness. Out of
+    // line: it runs for few groups, and every group runs the caller.
+    // all1/all2: the whole group, null when no key is looked for.
+    [[gnu::noinline]] void pairRelatedLeftovers(ElementRecord** first, std::uint32_t n1, ElementRecord** second,
+                                                std::uint32_t n2, std::uint32_t p1, std::uint32_t p2,
+                                                std::uint32_t matched, ElementRecord** all1, ElementRecord** all2) {
+        auto pair = [&](std::uint32_t i, std::uint32_t j) {
+            pushPair(first[i], second[j]);
+            first[i] = nullptr;
+            second[j] = nullptr;
+            ++matched;
+        };
+        InferredKey key;
+        if (all1 && matched < p1 && matched < p2) key = pairByInferredKey(all1, first, n1, all2, second, n2, pair);
+        if (m_options.CompareLevel == 0 || matched == p1 || matched == p2) return;
+        // The one element of its name on each side is the same element,
+        // whatever it holds; more pair only as far as they are alike.
+        if (p1 == 1 && p2 == 1) {
+            pairRemaining(first, n1, second, n2, pair);
+            return;
+        }
+        if (SimilarityAllowed(p1, p2, matched))
+            pairByGradedSimilarity(first, n1, second, n2, all1 ? all1 : first, all2 ? all2 : second, key, pair);
     }
 
     // Pairs the first untaken member of each side.

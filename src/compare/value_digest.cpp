@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "compare/value_digest.h"
 
-#include <algorithm>
 #include <functional>
 
 #include "model/hashes.h"
@@ -37,32 +36,33 @@ std::uint64_t ValueDigest::operator()(const RecordString& value) {
     return digest(m_buffer);
 }
 
+std::uint64_t AttributeNameDigest(const RecordString& name, bool caseSensitive) {
+    std::uint64_t h = 0xCBF29CE484222325ull;
+    name.visit([&](auto units) {
+        for (const auto unit : units) h = (h ^ (caseSensitive ? char16_t(unit) : UpperFold(char16_t(unit)))) * 0x100000001B3ull;
+    });
+    return h | 1;
+}
+
 void WordDigests(const RecordString& text, unsigned mode, std::vector<std::uint64_t>& out) {
-    out.clear();
-    std::u16string word;
-    const auto flush = [&] {
-        if (!word.empty()) out.push_back(digest(word));
-        word.clear();
-    };
+    // FNV-1a over the word's units as they come, no copy of the word.
+    constexpr std::uint64_t kStart = 0xCBF29CE484222325ull;
+    std::uint64_t h = kStart;
+    bool inWord = false;
     text.visit([&](auto units) {
         for (const auto unit : units) {
             const auto c = char16_t(unit);
             if (!isWordUnit(c)) {
-                flush();
+                if (inWord) out.push_back(h | 1);
+                h = kStart;
+                inWord = false;
                 continue;
             }
-            word.push_back((mode & 2) ? UpperFold(c) : c);
+            h = (h ^ ((mode & 2) ? UpperFold(c) : c)) * 0x100000001B3ull;
+            inWord = true;
         }
     });
-    flush();
-    // The n-th time a word comes, its digest is moved n times.
-    std::sort(out.begin(), out.end());
-    std::uint64_t previous = 0, repeat = 0;
-    for (std::uint64_t& d : out) {
-        repeat = d == previous ? repeat + 1 : 0;
-        previous = d;
-        if (repeat) d = (d * 0x9E3779B97F4A7C15ull + repeat) | 1;
-    }
+    if (inWord) out.push_back(h | 1);
 }
 
 }  // namespace quillon

@@ -26,10 +26,13 @@ private:
     std::u16string_view m_last;
 };
 
-// The digests of the words of a text (runs of letters and digits; anything
-// else separates words), folded in modes 2 and 3, into out (cleared first).
-// A word that comes again gets a digest of its own each time, so that two
-// texts share as many digests as they share words.
+// An attribute name as the comparison tells names apart: letters folded
+// when attribute names ignore case. Never 0.
+std::uint64_t AttributeNameDigest(const RecordString& name, bool caseSensitive);
+
+// Appends the digests of the words of a text (runs of letters and digits;
+// anything else separates words), folded in modes 2 and 3, in text order. A
+// word that comes again gives the same digest again.
 void WordDigests(const RecordString& text, unsigned mode, std::vector<std::uint64_t>& out);
 
 }  // namespace quillon

@@ -58,8 +58,8 @@ TEST_F(ListingTest, DeletedBeforeAddedBetweenPairedSiblingsAndPositionsCountSame
 }
 
 TEST_F(ListingTest, NamespacedNamesGetStepsThatNeedNoBindings) {
-    const char* l = "<r xmlns:p='urn:p'><p:a>1</p:a><s xmlns='urn:d'><t>1</t><t xmlns=''>1</t></s></r>";
-    const char* r = "<r xmlns:p='urn:p'><p:a>2</p:a><s xmlns='urn:d'><t>1</t><t xmlns=''>2</t></s></r>";
+    const char* l = "<r xmlns:p='urn:p'><p:a>1</p:a><s xmlns='urn:d'><t>1</t><t xmlns=''>1 a</t></s></r>";
+    const char* r = "<r xmlns:p='urn:p'><p:a>2</p:a><s xmlns='urn:d'><t>1</t><t xmlns=''>2 a</t></s></r>";
     const std::string listing = Listing(l, r);
     EXPECT_NE(listing.find("~ /r[1]/*[name()='p:a'][1] "), std::string::npos) << listing;
     // The second t is outside the default namespace: a plain step, counted
