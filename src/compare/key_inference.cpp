@@ -33,8 +33,9 @@
 namespace quillon {
 namespace {
 
-// Values that rise through the document on one side: the last run of digits
-// of each, in the same frame of other characters, strictly increasing.
+// Values that count through the document on one side: the last run of
+// digits of each, in the same frame of other characters, one more each time.
+// Sorted identities with gaps between them do not count.
 class NumberRun {
 public:
     void add(std::u16string_view value) {
@@ -55,7 +56,7 @@ public:
         const std::uint64_t frame = (std::uint64_t(begin) << 48) ^ (std::uint64_t(value.size() - end) << 32) ^
                                     (std::uint64_t(begin > 0 ? value.front() : 0) << 16) ^
                                     (end < value.size() ? value.back() : 0);
-        if (m_any && (frame != m_frame || number <= m_last)) {
+        if (m_any && (frame != m_frame || number != m_last + 1)) {
             m_rising = false;
             return;
         }
@@ -486,7 +487,10 @@ void judge(Candidate& c, const KeyGroup& g, const LeftoverContent& content, cons
 // names' order last, so that nothing the comparison calls equal (attribute
 // or child order) decides.
 bool better(const Candidate& a, const Candidate& b) {
-    if (a.positionLike != b.positionLike) return !a.positionLike;
+    // A counter that nothing contradicted pairs as an identity would; one
+    // named as an identity (id="1", "2", ...) stays one.
+    const bool counterA = a.positionLike && !namedAsIdentity(a), counterB = b.positionLike && !namedAsIdentity(b);
+    if (counterA != counterB) return !counterA;
     const std::int64_t ma = std::int64_t(a.agree) - std::int64_t(a.disagree);
     const std::int64_t mb = std::int64_t(b.agree) - std::int64_t(b.disagree);
     if (ma != mb) return ma > mb;
