@@ -6,8 +6,10 @@
 //   gui_bench [--multiline] LEFT [RIGHT]
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -17,7 +19,6 @@
 #include "settings/options.h"
 #include "ui/application.h"
 #include "ui/command_ids.h"
-#include "ui/pane_model.h"
 #include "ui/pane_view.h"
 #include "ui/window_settings.h"
 
@@ -89,6 +90,43 @@ std::pair<int, double> scrollThrough(MainWindow& w, int steps) {
     return {jumps, ms(t)};
 }
 
+// Presses a key in the left pane as the keyboard does and paints both panes:
+// the time until the window could take the next input.
+double pressKey(MainWindow& w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* pane = w.paneView(PaneSide::Left);
+    QElapsedTimer t;
+    t.start();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(pane, &press);
+    QApplication::sendEvent(pane, &release);
+    QCoreApplication::processEvents();
+    paintNow(w);
+    return ms(t);
+}
+
+// Runs a command and paints both panes; its time in ms.
+double runCommand(MainWindow& w, int id) {
+    QElapsedTimer t;
+    t.start();
+    w.executeCommand(id);
+    QCoreApplication::processEvents();
+    paintNow(w);
+    return ms(t);
+}
+
+// Times `count` runs of f; prints the slowest and the mean.
+template <class F>
+void timeRepeated(const char* what, int count, F f) {
+    double worst = 0, sum = 0;
+    for (int i = 0; i < count; ++i) {
+        const double one = f();
+        worst = std::max(worst, one);
+        sum += one;
+    }
+    std::printf("%s: %d times, slowest %.1f ms, mean %.1f ms\n", what, count, worst, count ? sum / count : 0.0);
+}
+
 // Narrows and widens the window step by step, letting each resize settle
 // and painting both panes. Returns {resizes, total ms}.
 std::pair<int, double> resizeThrough(MainWindow& w) {
@@ -153,9 +191,21 @@ int main(int argc, char** argv) {
                 pages ? pageMs / pages : 0.0);
 
     t.restart();
+    w->paneView(PaneSide::Left)->setFocus();
     w->executeCommand(cmd::ExpandNodes);  // from the root: every element
     paintNow(*w);
     std::printf("expand every element and paint: %.0f ms\n", ms(t));
+    // The keys a reader of the expanded comparison presses.
+    std::printf("End: %.1f ms\n", pressKey(*w, Qt::Key_End));
+    std::printf("Home: %.1f ms\n", pressKey(*w, Qt::Key_Home));
+    timeRepeated("Page Down", 20, [&] { return pressKey(*w, Qt::Key_PageDown); });
+    timeRepeated("Page Up", 20, [&] { return pressKey(*w, Qt::Key_PageUp); });
+    if (argc > first + 1) {
+        timeRepeated("next difference (F10)", 20, [&] { return runCommand(*w, cmd::NextDifference); });
+        timeRepeated("next deleted (F11)", 20, [&] { return runCommand(*w, cmd::NextDeleted); });
+        std::printf("End, then previous difference: %.1f ms\n",
+                    pressKey(*w, Qt::Key_End) + runCommand(*w, cmd::PreviousDifference));
+    }
     auto [jumps, jumpMs] = scrollThrough(*w, 500);
     std::printf("jump through the expanded tree: %d jumps in %.0f ms (%.2f ms a jump)\n", jumps, jumpMs,
                 jumps ? jumpMs / jumps : 0.0);
@@ -164,7 +214,7 @@ int main(int argc, char** argv) {
                 resizes ? resizeMs / resizes : 0.0);
     // What a resize costs once the rows are listed again at the new width.
     t.restart();
-    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) w->paneView(side)->doItemsLayout();
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) w->paneView(side)->remeasure();
     paintNow(*w);
     std::printf("list the rows again and paint: %.0f ms\n", ms(t));
     t.restart();

@@ -5,6 +5,7 @@ namespace quillon {
 
 struct DocumentPane;
 struct ElementRecord;
+class EditHistory;
 
 // What the edit commands ask of the window shell afterwards. Every operation
 // does nothing by default, which is what tests need.
@@ -15,6 +16,9 @@ public:
     virtual void RefreshAfterLoad() {}
     // The navigation targets were cleared; their commands follow.
     virtual void NavigationReset() {}
+    // Where each edit is recorded so that it can be undone; null: nowhere,
+    // and what an edit removes is destroyed at once.
+    virtual EditHistory* History() { return nullptr; }
 };
 
 // The three commands of the "Insert and Replace" submenu. The target is the

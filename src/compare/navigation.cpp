@@ -203,6 +203,12 @@ ElementRecord* NavigationTarget(const NavigationState& s, std::uint32_t command,
             return s.nextUnpairedSameLevel;
         case kPreviousDeletedSameLevel:
             return s.prevUnpairedSameLevel;
+        // A search that stopped short of any element leaves the one kept
+        // target: the only kind the pane has in that direction.
+        case kNextChange:
+            return s.nextDifferent ? s.nextDifferent : (s.nextChanged ? s.nextChanged : s.nextUnpaired);
+        case kPreviousChange:
+            return s.prevDifferent ? s.prevDifferent : (s.prevChanged ? s.prevChanged : s.prevUnpaired);
         default:
             return nullptr;
     }

@@ -17,6 +17,9 @@ constexpr std::uint32_t kNextDifferenceSameLevel = 572;
 constexpr std::uint32_t kPreviousDifferenceSameLevel = 573;
 constexpr std::uint32_t kNextDeletedSameLevel = 574;
 constexpr std::uint32_t kPreviousDeletedSameLevel = 575;
+// The next and previous element with a difference of any kind.
+constexpr std::uint32_t kNextChange = 1621;
+constexpr std::uint32_t kPreviousChange = 1622;
 
 // The targets of the navigation commands for one pane, computed when the
 // selection moves to `anchor`. "Changed" elements have state 1, "unpaired"

@@ -48,14 +48,6 @@ std::uint64_t subtreeSize(const ElementRecord& r) {
     return n;
 }
 
-// The end-of-document item shows the number of elements of its document.
-void adjustElementCount(DocumentPane& pane, std::int64_t delta) {
-    ElementRecord* end = EndOfDocumentRecord(pane);
-    if (!end || !isEndOfDocument(*end) || end == RootRecord(pane)) return;
-    const std::int64_t count = std::int64_t(end->descendantCount()) + delta;
-    WritableSubtree(*end).descendantCount = count > 0 ? std::uint32_t(count) : 0u;
-}
-
 bool isWithin(const TreePane& tree, TreeItem item, TreeItem top) {
     for (; item; item = tree.Parent(item))
         if (item == top) return true;
@@ -98,6 +90,65 @@ ElementRecord* copyInto(ElementRecord* k, ElementRecord& s) {
 }  // namespace
 
 ElementRecord* CopyRecord(DocumentPane& dest, ElementRecord& s) { return copyInto(NewRecord(dest), s); }
+
+// The end-of-document item shows the number of elements of its document.
+void AdjustElementCount(DocumentPane& pane, std::int64_t delta) {
+    ElementRecord* end = EndOfDocumentRecord(pane);
+    if (!end || !isEndOfDocument(*end) || end == RootRecord(pane)) return;
+    const std::int64_t count = std::int64_t(end->descendantCount()) + delta;
+    WritableSubtree(*end).descendantCount = count > 0 ? std::uint32_t(count) : 0u;
+}
+
+DetachedSubtree DetachSubtree(ElementRecord& top) {
+    DetachedSubtree out;
+    if (!IsInTree(top)) return out;
+    DocumentPane& pane = *top.treePane();
+    TreePane& tree = pane.tree;
+    const TreeItem first = top.item();
+    out.pane = &pane;
+    for (TreeItem it = first; it; it = tree.NextInSubtree(it, first)) {
+        ElementRecord* r = pane.record(it);
+        DetachedSubtree::Node n;
+        n.record = r;
+        n.parent = it == first ? nullptr : pane.record(tree.Parent(it));
+        n.partner = r->partner();
+        n.height = tree.Height(it);
+        n.expanded = tree.IsExpanded(it);
+        out.nodes.push_back(n);
+    }
+    // Nothing outside may point at a record that is out of the tree.
+    for (const DetachedSubtree::Node& n : out.nodes) {
+        ClearBackLink(*n.record);
+        n.record->setPartner(nullptr);
+    }
+    tree.DeleteItem(first);
+    out.attached = false;
+    return out;
+}
+
+void AttachSubtree(DetachedSubtree& s, ElementRecord* parent, TreeItem after) {
+    if (s.attached || s.nodes.empty() || !s.pane) return;
+    DocumentPane& pane = *s.pane;
+    for (const DetachedSubtree::Node& n : s.nodes) {
+        if (!n.parent)
+            InsertRecord(n.record, parent, pane, after ? InsertAt::After : InsertAt::First, after);
+        else
+            InsertRecord(n.record, n.parent, pane);
+        pane.tree.SetHeight(n.record->item(), n.height);
+        pane.tree.SetExpanded(n.record->item(), n.expanded);
+    }
+    for (const DetachedSubtree::Node& n : s.nodes) {
+        // A partner taken by another element since stays with it.
+        if (n.partner && IsInTree(*n.partner) && !n.partner->partner()) linkPartners(*n.record, *n.partner);
+    }
+    s.attached = true;
+}
+
+void ReleaseSubtree(DetachedSubtree& s) {
+    if (s.attached) return;
+    for (const DetachedSubtree::Node& n : s.nodes) ReleaseRecord(n.record);
+    s.nodes.clear();
+}
 
 std::uint64_t CopyChildren(ElementRecord& d, ElementRecord& s) {
     if (!d.treePane() || !s.treePane()) return 0;
@@ -175,22 +226,23 @@ bool ReplaceAllowed(ElementRecord& target, const ElementRecord& source) {
     return false;
 }
 
-ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source) {
+ElementRecord* ReplaceElement(ElementRecord* target, ElementRecord* source, DetachedSubtree* kept) {
     if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return nullptr;
     DocumentPane& pane = *target->treePane();
-    const TreeItem item = target->item();
-    const std::uint64_t destroyed = subtreeSize(*target);
-
-    while (const TreeItem child = pane.tree.FirstChild(item)) {
-        DestroySubtree(pane.record(child));
-        pane.tree.DeleteItem(child);
-    }
-    // The record takes the copy in place: its item stays where it is.
-    ResetRecord(target);
-    ElementRecord* r = copyInto(target, *source);
+    const std::uint64_t removed = subtreeSize(*target);
+    // The copy goes in right after the target, which then leaves.
+    ElementRecord* r = CopyRecord(pane, *source);
+    InsertRecord(r, ParentRecord(target), pane, InsertAt::After, target->item());
     refreshHeight(*r);
     const std::uint64_t created = 1 + CopyChildren(*r, *source);
-    adjustElementCount(pane, std::int64_t(created) - std::int64_t(destroyed));
+    if (kept) {
+        *kept = DetachSubtree(*target);
+    } else {
+        const TreeItem item = target->item();
+        DestroySubtree(target);
+        pane.tree.DeleteItem(item);
+    }
+    AdjustElementCount(pane, std::int64_t(created) - std::int64_t(removed));
     return r;
 }
 
@@ -205,7 +257,7 @@ ElementRecord* InsertElementCopy(ElementRecord* target, ElementRecord* source) {
     refreshHeight(*k);
     CountChildName(*parent, NameIdOf(*source));
     const std::uint64_t created = 1 + CopyChildren(*k, *source);
-    adjustElementCount(pane, std::int64_t(created));
+    AdjustElementCount(pane, std::int64_t(created));
     return k;
 }
 
@@ -227,14 +279,38 @@ void CopyOwnData(ElementRecord& e, const ElementRecord& from) {
     if (IsInTree(e)) refreshHeight(e);
 }
 
-void Synchronize(ElementRecord& e) {
+OwnData OwnDataOf(const ElementRecord& e) {
+    OwnData d;
+    d.text = e.textUtf16();
+    d.attributes = e.attributesUtf16();
+    d.textWeight = e.textWeight;
+    d.attrWeight = e.attrWeight;
+    d.hashes = AllModeHashes(e);
+    if (const KeyAttrSignature* k = KeyAttrSignatureOf(e)) d.keySignature = *k;
+    return d;
+}
+
+void SetOwnData(ElementRecord& e, const OwnData& d) {
+    SetRecordText(&e, std::u16string_view(d.text));
+    SetAttributesText(&e, std::u16string_view(d.attributes));
+    e.textWeight = d.textWeight;
+    e.attrWeight = d.attrWeight;
+    SetModeHashes(e, d.hashes, true);
+    SetKeyAttrSignature(e, d.keySignature ? &*d.keySignature : nullptr);
+    if (IsInTree(e)) refreshHeight(e);
+}
+
+void Synchronize(ElementRecord& e, const std::function<void(ElementRecord&)>& beforeCopy) {
     const CompareSnapshot& snapshot = compareSnapshot();
     std::vector<ElementRecord*> pending{&e};
     std::vector<ElementRecord*> children;
     while (!pending.empty()) {
         ElementRecord* r = pending.back();
         pending.pop_back();
-        if (const ElementRecord* p = r->partner(); p && !OwnDataEqual(*r, p, snapshot)) CopyOwnData(*r, *p);
+        if (const ElementRecord* p = r->partner(); p && !OwnDataEqual(*r, p, snapshot)) {
+            if (beforeCopy) beforeCopy(*r);
+            CopyOwnData(*r, *p);
+        }
         if (!(r->diffFlags & kChangedBelow) || ChildCountOf(*r) == 0) continue;
         children.clear();
         for (ElementRecord* c = FirstChildRecord(r); c; c = NextSiblingRecord(c)) children.push_back(c);
@@ -242,7 +318,8 @@ void Synchronize(ElementRecord& e) {
     }
 }
 
-void SynchronizeElements(ElementRecord* target, ElementRecord* source) {
+void SynchronizeElements(ElementRecord* target, ElementRecord* source,
+                         const std::function<void(ElementRecord&)>& beforeCopy) {
     if (!editable(target) || !editable(source) || target->treePane() == source->treePane()) return;
     if (target->partner() != source) {
         // Pairing reads the digests of a prepared subtree and leaves stale
@@ -258,7 +335,7 @@ void SynchronizeElements(ElementRecord* target, ElementRecord* source) {
         // The counters keep describing the last compare command.
         compareCounters() = kept;
     }
-    Synchronize(*target);
+    Synchronize(*target, beforeCopy);
 }
 
 }  // namespace quillon

@@ -62,6 +62,12 @@ constexpr int ExpandNodes = 1585;
 constexpr int CollapseNodes = 1586;
 constexpr int KeyAttribute = 1600;
 constexpr int SaveReport = 1610;
+// The commands of the aligned rows and of undoing edits.
+constexpr int AlignedRows = 1620;
+constexpr int NextChange = 1621;
+constexpr int PreviousChange = 1622;
+constexpr int Undo = 1623;
+constexpr int Redo = 1624;
 }  // namespace cmd
 
 }  // namespace quillon

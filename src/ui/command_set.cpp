@@ -43,6 +43,10 @@ const Accelerator kAccelerators[] = {
     {cmd::PreviousDifferenceSameLevel, Qt::CTRL | Qt::SHIFT | Qt::Key_F10},
     {cmd::NextDeletedSameLevel, Qt::CTRL | Qt::Key_F11},
     {cmd::PreviousDeletedSameLevel, Qt::CTRL | Qt::SHIFT | Qt::Key_F11},
+    {cmd::NextChange, QKeyCombination(Qt::Key_F12)},
+    {cmd::PreviousChange, Qt::SHIFT | Qt::Key_F12},
+    {cmd::Undo, Qt::CTRL | Qt::Key_Z},
+    {cmd::Redo, Qt::CTRL | Qt::Key_Y},
 };
 
 // Toolbar tooltips, by command.
@@ -138,6 +142,8 @@ void CommandSet::buildMenuBar(QMenuBar* bar) {
     add(m_xml, cmd::PreviousDifference, u"Previous Difference    Shift+F10", false);
     add(m_xml, cmd::NextDeleted, u"Next Deleted                         F11", false);
     add(m_xml, cmd::PreviousDeleted, u"Previous Deleted         Shift+F11", false);
+    add(m_xml, cmd::NextChange, u"Next Change                         F12", false);
+    add(m_xml, cmd::PreviousChange, u"Previous Change          Shift+F12", false);
     m_xml->addSeparator();
     add(m_xml, cmd::IgnoreElements, u"Ignore Elements                     F7", false);
     add(m_xml, cmd::IgnoreParticular, u"Ignore Particular Element       F9", false);
@@ -153,6 +159,9 @@ void CommandSet::buildMenuBar(QMenuBar* bar) {
     add(m_insertReplace, cmd::ReplaceElement, u"Replace Element with", true);
     add(m_insertReplace, cmd::SynchronizeElements, u"Synchronize Elements", true);
     add(m_insertReplace, cmd::InsertElement, u"Insert Element", true);
+    m_insertReplace->addSeparator();
+    add(m_insertReplace, cmd::Undo, u"Undo                 Ctrl+Z", false);
+    add(m_insertReplace, cmd::Redo, u"Redo                 Ctrl+Y", false);
     m_insertReplaceEntry = m_xml->addMenu(m_insertReplace);
     m_insertReplaceEntry->setEnabled(false);
     m_xml->addSeparator();
@@ -172,6 +181,9 @@ void CommandSet::buildMenuBar(QMenuBar* bar) {
         a->setCheckable(true);
         a->setChecked(false);
     }
+    view->addSeparator();
+    QAction* aligned = add(view, cmd::AlignedRows, u"&Aligned rows", true);
+    aligned->setCheckable(true);
 
     QMenu* window = bar->addMenu(QStringLiteral("&Window"));
     add(window, cmd::SplitHorizontally, u"Split Horizontally", true);

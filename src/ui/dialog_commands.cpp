@@ -9,7 +9,6 @@
 #include "ui/dialogs/find_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/main_window.h"
-#include "ui/pane_model.h"
 #include "ui/pane_view.h"
 #include "ui/window_settings.h"
 
@@ -48,14 +47,10 @@ void MainWindow::showOptionsDialog() {
 
 void MainWindow::applyItemHeights() {
     const bool fullMode = options().DisplayFullMode != 0;
-    for (int i = 0; i < 2; ++i) {
-        PaneModel* model = m_models[std::size_t(i)];
-        if (const ElementRecord* root = RootRecord(model->pane())) {
-            Q_EMIT model->layoutAboutToBeChanged();
-            SetItemHeights(*root, fullMode);
-            Q_EMIT model->layoutChanged();
-        }
-        m_views[std::size_t(i)]->setRowsUniform(!fullMode);
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
+        if (const ElementRecord* root = RootRecord(m_pipeline->pane(side).pane)) SetItemHeights(*root, fullMode);
+        m_views[int(side)]->setMultiLine(fullMode);
+        m_views[int(side)]->remeasure();
     }
 }
 

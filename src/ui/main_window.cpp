@@ -34,7 +34,7 @@
 #include "ui/dialogs/tip_of_the_day_dialog.h"
 #include "ui/dialogs/web_addresses.h"
 #include "ui/message_box_notifier.h"
-#include "ui/pane_model.h"
+#include "ui/pane_rows.h"
 #include "ui/pane_view.h"
 #include "ui/path_box.h"
 #include "ui/save_commands.h"
@@ -122,13 +122,9 @@ MainWindow::MainWindow(ShellServices services)
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
-    // The models refer to the panes the pipeline owns.
+    // The rows refer to the panes the pipeline owns.
     for (PaneView* v : m_views)
-        if (v) v->setModel(nullptr);
-    for (PaneModel*& m : m_models) {
-        delete m;
-        m = nullptr;
-    }
+        if (v) v->setRows(nullptr);
     // The window set the process notifier at construction; it must not
     // outlive the window.
     setNotifier(nullptr);
@@ -228,14 +224,16 @@ void MainWindow::createPanes() {
         m_elementFontChosen = true;
     }
     m_viewers.setFont(m_elementFont);
+    m_alignedView = m_settings->LoadAlignedRows();
+    m_sharedRows = new PaneRows(this);
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
         auto* view = new PaneView(side, this);
         view->setObjectName(side == PaneSide::Left ? QStringLiteral("LeftPane") : QStringLiteral("RightPane"));
-        auto* model = new PaneModel(m_pipeline->pane(side).pane);
-        view->setPaneModel(model);
+        view->setPane(&m_pipeline->pane(side).pane);
+        m_ownRows[int(side)] = new PaneRows(this);
+        view->setRows(m_ownRows[int(side)]);
         if (m_treeFont) view->setFont(*m_treeFont);
         m_views[int(side)] = view;
-        m_models[int(side)] = model;
         connect(view, &PaneView::selectionMoved, this, &MainWindow::onSelectionMoved);
         connect(view, &PaneView::currentItemPressed, this, &MainWindow::onSelectionMoved);
         connect(view, &PaneView::contextPressed, this, &MainWindow::showElementPopup);
@@ -247,6 +245,8 @@ void MainWindow::createPanes() {
     m_views[1]->setScrollPartner(m_views[0], mirrorAllowed);
     m_painter = new PanePainter(m_selection, this);
     m_painter->setTreeIcons(std::move(icons));
+    for (PaneView* v : m_views) v->setPainter(m_painter);
+    if (QAction* a = m_commands->action(cmd::AlignedRows)) a->setChecked(m_alignedView);
 }
 
 void MainWindow::createSplitter() {
@@ -269,11 +269,6 @@ void MainWindow::createPainter() {
     DifferenceColors colors = DefaultDifferenceColors();
     m_settings->LoadColors(colors);
     m_painter->setColors(colors);
-    for (PaneView* v : m_views) v->setItemDelegate(m_painter);
-    for (PaneView* v : m_views)
-        connect(m_painter, &PanePainter::wantsWidth, v, [v](const QAbstractItemModel* model, int w) {
-            if (v->model() == model) v->widenTo(w);
-        });
 }
 
 void MainWindow::showPlaced() {
@@ -381,7 +376,16 @@ void MainWindow::executeCommand(int id) {
         case cmd::PreviousDifferenceSameLevel:
         case cmd::NextDeletedSameLevel:
         case cmd::PreviousDeletedSameLevel:
+        case cmd::NextChange:
+        case cmd::PreviousChange:
             goToNavigationTarget(id);
+            break;
+        case cmd::AlignedRows:
+            setAlignedView(!m_alignedView);
+            break;
+        case cmd::Undo:
+        case cmd::Redo:
+            undoOrRedo(id == cmd::Undo);
             break;
         case cmd::IgnoreElements:
         case cmd::IgnoreParticular:
@@ -504,7 +508,9 @@ void MainWindow::openRecent(int index) {
 void MainWindow::setViewMode(int id) {
     // A view is made by loading both files again.
     if (!editsMayBeDropped()) return;
-    m_treeEdited = {};  // given up: the reload need not ask again
+    // Given up: the reload need not ask again.
+    m_history.Forget(&m_pipeline->pane(PaneSide::Left).pane);
+    m_history.Forget(&m_pipeline->pane(PaneSide::Right).pane);
     for (int v : {cmd::ViewNormal, cmd::ViewOnlyDifferences, cmd::ViewOnlySimilarities})
         if (QAction* a = m_commands->action(v)) a->setChecked(v == id);
     compareCommandState().ViewMode = std::uint32_t(id);
@@ -630,10 +636,8 @@ void MainWindow::applyTreeFont(const QFont& font) {
     setItemHeightFromFont();
     m_painter->setPaneFont(font);
     layoutMainWindow();
-    for (PaneModel* m : m_models) {
-        // Row heights come from the font: the views measure again.
-        Q_EMIT m->layoutChanged();
-    }
+    // Row heights come from the font: the views measure again.
+    for (PaneView* v : m_views) v->remeasure();
     refreshPanes(nullptr, nullptr);
 }
 
@@ -643,25 +647,21 @@ void MainWindow::refreshPanes(ElementRecord* left, ElementRecord* right) {
     ElementRecord* given[2] = {left, right};
     TreeItem remembered[2] = {kNoItem, kNoItem};
     for (int i = 0; i < 2; ++i) {
-        PaneModel* model = m_models[std::size_t(i)];
-        PaneView* view = m_views[std::size_t(i)];
-        if (model->inBulkChange()) {
-            model->endBulkChange();
-            view->showTreeExpansion();
-        }
-        const TreePane& tree = model->tree();
+        DocumentPane& pane = m_pipeline->pane(PaneSide(i)).pane;
+        TreePane& tree = pane.tree;
         remembered[i] = tree.Selected();
-        if (const TreeItem root = tree.Root()) {
-            view->setExpandedItem(root, false);
-            view->setExpandedItem(root, true);
-            if (given[i] && given[i]->treePane() == &model->pane()) view->setExpandedItem(given[i]->item(), true);
-        }
+        // Collapsing the root and expanding it again leaves what was open
+        // below it open: the root is open afterwards, and the given element.
+        if (const TreeItem root = tree.Root(); root && tree.FirstChild(root)) tree.SetExpanded(root, true);
+        if (given[i] && given[i]->treePane() == &pane && tree.FirstChild(given[i]->item()))
+            tree.SetExpanded(given[i]->item(), true);
     }
+    showRows();
     resetNavigation();
     m_status->setText(0, QString());
     m_status->setText(2, QString());
     for (int i = 0; i < 2; ++i) {
-        const DocumentPane& pane = m_models[std::size_t(i)]->pane();
+        const DocumentPane& pane = m_pipeline->pane(PaneSide(i)).pane;
         const TreeItem target = IsNamedElement(pane.record(remembered[i])) ? remembered[i] : pane.tree.Root();
         // Selecting again what was selected is no new selection.
         m_quietSelection = target == remembered[i];
@@ -685,8 +685,7 @@ void MainWindow::restartNavigation() {
 
 void MainWindow::onSelectionMoved(PaneSide side, TreeItem item) {
     if (m_quietSelection) return;
-    PaneView* view = m_views[int(side)];
-    ElementRecord* record = view->paneModel() ? view->paneModel()->pane().record(item) : nullptr;
+    ElementRecord* record = m_views[int(side)]->documentShown() ? m_pipeline->pane(side).pane.record(item) : nullptr;
     // The end-of-document line stands for no element: the commands that need
     // one say so, as with no selection.
     if (!IsNamedElement(record)) record = nullptr;
@@ -744,11 +743,12 @@ bool MainWindow::compareFiles() {
     // follows the comparison to clear them.
     resetNavigation();
     // A filtered view removes many items at once (the current element may be
-    // among them); the views follow with one reset.
+    // among them); the views show their new rows afterwards.
     if (compareCommandState().ViewMode != kViewNormal) {
         m_selection = {};
         m_currentPane.reset();
-        for (PaneModel* m : m_models) m->beginBulkChange();
+        m_history.ForgetAll();
+        showEdits();
     }
     blockInput(true);
     // The names of the documents in the panes, not whatever was typed since.
@@ -758,14 +758,9 @@ bool MainWindow::compareFiles() {
         quillon::CompareFiles(&m_pipeline->pane(PaneSide::Left).pane, &m_pipeline->pane(PaneSide::Right).pane, *this,
                               leftName, rightName, [this](std::uint64_t) { keepPainting(); });
     blockInput(false);
-    for (int i = 0; i < 2; ++i) {
-        if (m_models[std::size_t(i)]->inBulkChange()) {
-            m_models[std::size_t(i)]->endBulkChange();
-            m_views[std::size_t(i)]->showTreeExpansion();
-        }
-    }
     m_comparing = false;
     compareCommandState().Compared = result;
+    showRows();
     // Without a pane reset after it (ExpandDiff) nothing else would.
     if (!navigationTables().current) restartNavigation();
     repaintPanes();
@@ -780,11 +775,46 @@ std::u16string MainWindow::loadedName(PaneSide side) const {
 }
 
 void MainWindow::DifferencesExpanded() {
-    for (int i = 0; i < 2; ++i) {
-        if (m_models[std::size_t(i)]->inBulkChange()) m_models[std::size_t(i)]->endBulkChange();
-        m_views[std::size_t(i)]->showTreeExpansion();
-    }
+    showRows();
     repaintPanes();
+}
+
+void MainWindow::showRows() {
+    // Shared rows only while both panes show a compared document.
+    const bool shared = m_alignedView && compareCommandState().Compared && m_views[0]->documentShown() &&
+                        m_views[1]->documentShown();
+    for (PaneRows* rows : {m_sharedRows, m_ownRows[0], m_ownRows[1]})
+        rows->setMarking(compareCommandState().Compared);
+    if (shared) {
+        m_sharedRows->rows().Build(&m_pipeline->pane(PaneSide::Left).pane, &m_pipeline->pane(PaneSide::Right).pane);
+        for (PaneView* v : m_views) v->setRows(m_sharedRows);
+        for (PaneRows* own : m_ownRows) own->rows().Clear();
+        m_sharedRows->announce();
+    } else {
+        m_sharedRows->rows().Clear();
+        for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
+            PaneView* v = m_views[int(side)];
+            AlignedRows& rows = m_ownRows[int(side)]->rows();
+            DocumentPane* pane = v->documentShown() ? &m_pipeline->pane(side).pane : nullptr;
+            if (pane)
+                rows.Build(side == PaneSide::Left ? pane : nullptr, side == PaneSide::Right ? pane : nullptr);
+            else
+                rows.Clear();
+            v->setRows(m_ownRows[int(side)]);
+            m_ownRows[int(side)]->announce();
+        }
+    }
+}
+
+void MainWindow::setAlignedView(bool on) {
+    m_alignedView = on;
+    if (QAction* a = m_commands->action(cmd::AlignedRows)) a->setChecked(on);
+    m_settings->SaveAlignedRows(on);
+    const TreeItem current[2] = {m_views[0]->currentItem(), m_views[1]->currentItem()};
+    showRows();
+    // The selections stay, on screen.
+    for (int i = 0; i < 2; ++i)
+        if (current[i]) m_views[std::size_t(i)]->scrollToItem(current[i]);
 }
 
 void MainWindow::SetWindowTitle(std::u16string_view title) {
@@ -800,24 +830,10 @@ std::u16string MainWindow::ChooseXmlFile(PaneSide, std::u16string_view title, st
         .toStdU16String();
 }
 
-bool MainWindow::editsMayBeDropped() {
-    if (!m_treeEdited[0] && !m_treeEdited[1]) return true;
-    return notifier().show(u"Quillon",
-                           u"Both files will be loaded again, and the changes made in the trees will be lost.\n\n"
-                           u"Do you want to continue?",
-                           MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
-}
-
-bool MainWindow::paneEditsMayBeDropped(PaneSide side) {
-    if (!m_treeEdited[int(side)]) return true;
-    return notifier().show(u"Quillon",
-                           u"Another file will be loaded into the pane, and the changes made in its tree will be "
-                           u"lost.\n\nDo you want to continue?",
-                           MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
-}
-
 void MainWindow::LoadBeginsReading(PaneSide side) {
-    m_treeEdited[int(side)] = false;
+    // Before the tree is emptied: the history holds records of it.
+    m_history.Forget(&m_pipeline->pane(side).pane);
+    showEdits();
     // The records the selection points at are about to go.
     m_selection = {};
     m_currentPane.reset();
@@ -827,16 +843,18 @@ void MainWindow::LoadBeginsReading(PaneSide side) {
 
 void MainWindow::PaneLoadStarts(PaneSide side) {
     m_cancelRequested = false;
-    m_models[int(side)]->beginLoad();
+    // The pane is emptied and refilled: nothing of it is painted meanwhile.
+    m_views[int(side)]->setDocumentShown(false);
+    showRows();
     blockInput(true);
 }
 
 void MainWindow::PaneLoadEnds(PaneSide side) {
     blockInput(false);
-    PaneModel* model = m_models[int(side)];
-    model->endLoad();
-    model->setDocumentShown(model->pane().HasDocument());
-    m_views[int(side)]->setRowsUniform(options().DisplayFullMode == 0);
+    PaneView* view = m_views[int(side)];
+    view->setMultiLine(options().DisplayFullMode != 0);
+    view->setDocumentShown(m_pipeline->pane(side).pane.HasDocument());
+    showRows();
     if (m_closeRequested) QTimer::singleShot(0, this, &QWidget::close);
 }
 
@@ -927,6 +945,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // ---- Shutdown -----------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!busy() && !m_shutDown && !exitMayDropEdits()) {
+        event->ignore();
+        return;
+    }
     if (busy()) {
         // Stop the load first; the window closes once it has ended.
         m_closeRequested = true;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "compare/compare_commands.h"
+#include "compare/edit_history.h"
 #include "load/load_pipeline.h"
 #include "ui/dialogs/element_font.h"
 #include "ui/dialogs/element_viewer.h"
@@ -28,7 +29,7 @@ namespace quillon {
 
 class CommandSet;
 class Notifier;
-class PaneModel;
+class PaneRows;
 class PaneView;
 class PathBox;
 class SaveCommands;
@@ -101,11 +102,16 @@ public:
     void findNext(const FindRequest& request);
     void viewElement();
     void runEditCommand(int id);
+    // Takes back the last edit of the trees, or does again the last one taken back.
+    void undoOrRedo(bool undo);
     ElementViewers& viewers() { return m_viewers; }
 
     LoadPipeline& pipeline() { return *m_pipeline; }
     PaneView* paneView(PaneSide side) const { return m_views[int(side)]; }
-    PaneModel* paneModel(PaneSide side) const { return m_models[int(side)]; }
+    DocumentPane& pane(PaneSide side) const { return m_pipeline->pane(side).pane; }
+    // Partner beside partner in rows both panes share (after a comparison),
+    // or each pane its own tree.
+    bool alignedView() const { return m_alignedView; }
     PathBox* pathBox(PaneSide side) const { return m_pathBoxes[int(side)]; }
     PanePainter* painter() const { return m_painter; }
     StatusParts* status() const { return m_status; }
@@ -186,10 +192,20 @@ private:
     bool editsMayBeDropped();
     // The same for a load into one pane, which loses that pane's edits.
     bool paneEditsMayBeDropped(PaneSide side);
+    // The same before the window closes.
+    bool exitMayDropEdits();
+    // "The left tree was", ... for the questions; empty without edits.
+    std::u16string editedTrees() const;
+    // The unsaved marks on the panes and in the title, and Undo and Redo.
+    void showEdits();
     // After a comparison or a pane reset: the navigation targets from the
     // current element, or from the top when there is none.
     void restartNavigation();
     void applyItemHeights();
+    // Gives the panes their rows again from the trees: shared rows once a
+    // comparison result is shown in the aligned view, else each its own.
+    void showRows();
+    void setAlignedView(bool on);
 
     ShellServices m_services;
     WindowSettings* m_settings;
@@ -197,7 +213,9 @@ private:
     QString m_startupError;
     std::unique_ptr<XmlParser> m_parser;
     std::unique_ptr<LoadPipeline> m_pipeline;
-    std::array<PaneModel*, 2> m_models{};
+    std::array<PaneRows*, 2> m_ownRows{};
+    PaneRows* m_sharedRows = nullptr;
+    bool m_alignedView = true;
     std::array<PaneView*, 2> m_views{};
     std::array<PathBox*, 2> m_pathBoxes{};
     PanePainter* m_painter = nullptr;
@@ -215,7 +233,7 @@ private:
     PaneSelection m_selection;
     std::optional<PaneSide> m_currentPane;
     bool m_partnerSelecting = false;
-    std::array<bool, 2> m_treeEdited{};  // since the pane's last load
+    EditHistory m_history;  // the edits of both trees since they were loaded
     bool m_quietSelection = false;
     bool m_ctrlHeld = false;
     std::vector<QIcon> m_navigationImages;  // the command bar's pictures, made once

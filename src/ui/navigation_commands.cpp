@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
-#include <QPicture>
 #include <QToolBar>
 
 #include "compare/compare_commands.h"
@@ -17,7 +15,6 @@
 #include "ui/command_ids.h"
 #include "ui/command_set.h"
 #include "ui/main_window.h"
-#include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
 #include "ui/save_commands.h"
@@ -40,6 +37,8 @@ void MainWindow::updateNavigationButtons(bool withImages) {
             if (image < m_navigationImages.size()) m_commands->action(id)->setIcon(m_navigationImages[image]);
         }
     }
+    for (int id : {cmd::NextChange, cmd::PreviousChange})
+        m_commands->setEnabled(id, NavigationTarget(tables, std::uint32_t(id), false) != nullptr);
     m_commandBar->update();
 }
 
@@ -55,9 +54,7 @@ void MainWindow::goToNavigationTarget(int id) {
     if (!target) return;
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
         if (target->treePane() != &m_pipeline->pane(side).pane) continue;
-        PaneView* view = m_views[int(side)];
-        view->selectItem(target->item());
-        view->scrollTo(view->paneModel()->indexOf(target->item()));
+        m_views[int(side)]->selectItem(target->item());
         return;
     }
 }
@@ -94,20 +91,11 @@ void MainWindow::showElementPopup(const QPoint& globalPos) {
     const ElementRecord* current = m_selection.current;
     if (!current || !m_currentPane) return;
     PaneView* view = m_views[int(*m_currentPane)];
-    PaneModel* model = view->paneModel();
-    const QModelIndex index = model ? model->indexOf(current->item()) : QModelIndex();
-    const QRect cell = index.isValid() ? view->visualRect(index) : QRect();
-    if (cell.isEmpty()) return;  // inside a collapsed parent
-    // The text ends where the painter stops drawing; a dry paint tells where.
-    QStyleOptionViewItem option;
-    option.rect = cell;
-    option.font = view->font();
-    option.widget = view;  // the pane the item is wrapped to
-    QPicture scratch;
-    QPainter p(&scratch);
-    const int right = m_painter->paintItem(p, option, index);
-    p.end();
-    const int left = cell.left() + PanePainter::kIconArea;
+    const QRect cell = view->itemRect(current->item());
+    if (cell.isEmpty()) return;  // inside a collapsed parent, or off screen
+    const std::size_t row = view->rowAt(cell.center());
+    const int left = view->cellRect(row).left() + PanePainter::kIconArea;
+    const int right = view->textRightOf(current->item());
     if (right <= left) return;
     const QRect text(left, cell.top(), right - left, cell.height());
     if (!text.contains(view->viewport()->mapFromGlobal(globalPos))) return;
@@ -133,7 +121,7 @@ void MainWindow::reselectCurrent() {
 
 ElementRecord* MainWindow::currentRecord() const {
     if (!m_selection.current || !m_currentPane) return nullptr;
-    return m_models[int(*m_currentPane)]->pane().record(m_selection.current->item());
+    return m_pipeline->pane(*m_currentPane).pane.record(m_selection.current->item());
 }
 
 }  // namespace quillon

@@ -2,10 +2,8 @@
 #include "ui/pane_painter.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QPainter>
 #include <QPalette>
-#include <QTreeView>
 #include <algorithm>
 
 #include "compare/compare_commands.h"
@@ -16,8 +14,6 @@
 #include "settings/options.h"
 #include "ui/block_layout.h"
 #include "ui/core_links.h"
-#include "ui/pane_model.h"
-#include "ui/pane_view.h"
 
 namespace quillon {
 namespace {
@@ -41,7 +37,7 @@ QRect spanned(int l, int t, int r, int b) {
 
 // Room between a block's frame and its text, on either side.
 constexpr int kBlockMargin = 6;
-// What the column keeps right of the widest item painted in it.
+// What a row keeps right of its one line before it wraps.
 constexpr int kColumnMargin = 8;
 
 WrapMetrics metricsOf(const QFontMetrics& fm, int lineWidth) {
@@ -50,13 +46,6 @@ WrapMetrics metricsOf(const QFontMetrics& fm, int lineWidth) {
     m.averageCharWidth = std::max(1, fm.averageCharWidth());
     m.lineWidth = lineWidth;
     return m;
-}
-
-// Nesting depth of an item: 0 for a top-level one.
-int depthOf(const TreePane& tree, TreeItem item) {
-    int depth = 0;
-    for (TreeItem it = tree.Parent(item); it; it = tree.Parent(it)) ++depth;
-    return depth;
 }
 
 }  // namespace
@@ -96,7 +85,7 @@ int IconIndex(const ElementRecord& r, bool compared, bool hasChildren, bool expa
 }
 
 PanePainter::PanePainter(const PaneSelection& selection, QObject* parent)
-    : QStyledItemDelegate(parent), m_selection(selection), m_colors(DefaultDifferenceColors()) {
+    : QObject(parent), m_selection(selection), m_colors(DefaultDifferenceColors()) {
     refreshSystemColors();
     setPaneFont(QApplication::font());
 }
@@ -147,11 +136,9 @@ void PanePainter::refreshSystemColors() {
     }};
 }
 
-PanePainter::ItemLook PanePainter::look(const PaneModel& model, const QModelIndex& index) const {
+PanePainter::ItemLook PanePainter::look(const TreePane& tree, const ElementRecord& record) const {
     ItemLook lk;
-    const ElementRecord* r = model.recordOf(index);
-    if (!r) return lk;
-    const TreePane& tree = model.tree();
+    const ElementRecord* r = &record;
     const bool compared = compareCommandState().Compared;
     lk.state = compared ? CompareState(*r) : 0;
     const int ignoredClass = r->ignoreState == 0 ? 0 : (r->ignoreState % 2 == 1 ? 1 : 2);
@@ -332,26 +319,6 @@ void PanePainter::paintEndOfDocument(QPainter& p, const QRect& text, const Eleme
     p.drawText(text.left() - 10, text.top() + 2 + fm.ascent(), label);
 }
 
-void PanePainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const int right = paintItem(*painter, option, index);
-    const QRect cell = option.rect;
-    // The column starts left of the item's indentation and moves with the
-    // horizontal scroll; the width it needs is measured from there.
-    const auto* view = qobject_cast<const QTreeView*>(option.widget);
-    const int columnLeft = view ? view->header()->sectionViewportPosition(0) : cell.left();
-    if (right > cell.right()) Q_EMIT wantsWidth(index.model(), right - columnLeft + kColumnMargin);
-}
-
-std::pair<int, int> PanePainter::placeOf(const QStyleOptionViewItem& option, const PaneModel& model,
-                                         const ElementRecord& r) const {
-    const auto* view = qobject_cast<const PaneView*>(option.widget);
-    if (!view) return {kIconArea, 0};
-    // The view's own indentation rule: one step per level, and one more for
-    // the top level's expand buttons.
-    const int levels = depthOf(model.tree(), r.item()) + (view->rootIsDecorated() ? 1 : 0);
-    return {view->indentation() * levels + kIconArea, view->wrapRoom()};
-}
-
 int PanePainter::lineWidthAt(int textLeft, int paneWidth) const {
     if (paneWidth <= 0) return m_wrapWidth - kBlockMargin;
     // The frame takes a margin on either side and stays a pixel inside the pane.
@@ -373,13 +340,13 @@ int PanePainter::singleLineWidth(const ElementRecord& r) const {
     return right;
 }
 
-PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const ElementRecord& r, int textLeft,
+PanePainter::ItemLines PanePainter::itemLines(const TreePane& tree, const ElementRecord& r, int textLeft,
                                               int paneWidth) const {
     ItemLines lines;
     if (isEndOfDocument(r) || !options().DisplayFullMode || (!r.attributes && !r.text)) return lines;
     // Long strings always get the multi-line look; shorter ones only when
     // their one line would run past the pane.
-    const bool longStrings = model.tree().Height(r.item()) > 1;
+    const bool longStrings = tree.Height(r.item()) > 1;
     if (!longStrings && (paneWidth <= 0 || textLeft + singleLineWidth(r) + kColumnMargin <= paneWidth)) return lines;
     lines.multiLine = true;
     lines.lineWidth = lineWidthAt(textLeft, paneWidth);
@@ -395,54 +362,39 @@ PanePainter::ItemLines PanePainter::itemLines(const PaneModel& model, const Elem
     return lines;
 }
 
-int PanePainter::paintItem(QPainter& p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const auto* model = qobject_cast<const PaneModel*>(index.model());
-    if (!model || !model->documentShown()) return -1;
-    const ElementRecord* r = model->recordOf(index);
-    if (!r) return -1;  // an item without its record is not painted
+int PanePainter::paintItem(QPainter& p, const TreePane& tree, const ElementRecord& r, const ItemPlace& place) const {
     p.save();
-    const QRect cell = option.rect;
+    const QRect cell = place.cell;
     // The item's text area begins right of its icon.
     const QRect text(cell.left() + kIconArea, cell.top(), std::max(0, cell.width() - kIconArea), cell.height());
     p.fillRect(cell, m_window);
-    if (isEndOfDocument(*r)) {
-        paintEndOfDocument(p, text, *r);
+    if (isEndOfDocument(r)) {
+        paintEndOfDocument(p, text, r);
         p.restore();
         return -1;
     }
-    const ItemLook lk = look(*model, index);
+    const ItemLook lk = look(tree, r);
     if (lk.icon >= 0 && std::size_t(lk.icon) < m_icons.size()) {
         const QPixmap& icon = m_icons[std::size_t(lk.icon)];
         const int side = int(icon.width() / icon.devicePixelRatio());
         p.drawPixmap(cell.left() + 1, cell.top() + std::max(0, (m_lineHeight - side) / 2), icon);
     }
-    const bool focused = (option.state & QStyle::State_HasFocus) != 0;
-    QPen framePen = focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
-    if (!focused && lk.selectedAside) framePen = QPen(m_name[std::size_t(lk.state + 3)].background, 1, Qt::DashLine);
-    const auto [textLeft, paneWidth] = placeOf(option, *model, *r);
-    const ItemLines lines = itemLines(*model, *r, textLeft, paneWidth);
-    const QRect clip = option.rect.intersected(p.clipBoundingRect().toAlignedRect().isEmpty()
-                                                   ? option.rect
-                                                   : p.clipBoundingRect().toAlignedRect());
+    QPen framePen = place.focused ? QPen(m_name[std::size_t(lk.nameColorIndex)].background, 2) : QPen(m_frame, 1);
+    if (!place.focused && lk.selectedAside)
+        framePen = QPen(m_name[std::size_t(lk.state + 3)].background, 1, Qt::DashLine);
+    const ItemLines lines = itemLines(tree, r, place.textLeft, place.paneWidth);
+    const QRect visible = p.clipBoundingRect().toAlignedRect();
+    const QRect clip = visible.isEmpty() ? cell : cell.intersected(visible);
     int right;
     if (lines.multiLine) {
-        // The row may still have the height of a narrower or wider pane
-        // until the view lays its rows out again.
+        // A row as high as its taller side leaves this side's lines room.
         p.setClipRect(cell, Qt::IntersectClip);
-        right = paintMultiLine(p, text, clip, *r, lk, framePen, lines);
+        right = paintMultiLine(p, text, clip, r, lk, framePen, lines);
     } else {
-        right = paintSingleLine(p, text, *r, lk, framePen);
+        right = paintSingleLine(p, text, r, lk, framePen);
     }
     p.restore();
     return right;
-}
-
-QSize PanePainter::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const auto* model = qobject_cast<const PaneModel*>(index.model());
-    const ElementRecord* r = model ? model->recordOf(index) : nullptr;
-    if (!r) return QSize(kIconArea + 100, m_lineHeight);
-    const auto [textLeft, paneWidth] = placeOf(option, *model, *r);
-    return QSize(kIconArea + 100, itemLines(*model, *r, textLeft, paneWidth).total() * m_lineHeight);
 }
 
 }  // namespace quillon

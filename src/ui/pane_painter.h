@@ -5,7 +5,8 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPixmap>
-#include <QStyledItemDelegate>
+#include <QObject>
+#include <QRect>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -19,7 +20,7 @@
 namespace quillon {
 
 struct ElementRecord;
-class PaneModel;
+class TreePane;
 
 // The element the selection handling made current, and the partner it
 // selected in the other pane; both are painted with the selected colours.
@@ -38,11 +39,23 @@ struct ColorPair {
     QColor text;
 };
 
+// Where and how one item is painted: the row's rectangle right of the
+// indentation (icon, then text area), where the text area starts from the
+// pane's left edge before any sideways scroll, the width the pane wraps
+// multi-line items to (0: the fixed WrapWidth), and whether the item has
+// the keyboard focus.
+struct ItemPlace {
+    QRect cell;
+    int textLeft = 0;
+    int paneWidth = 0;
+    bool focused = false;
+};
+
 // Draws every item of both panes: a framed name box, the framed attribute
 // string and the framed text, coloured by the element's comparison state,
 // with the differing attributes, words or characters picked out. Nothing is
 // kept per item; each paint computes state, colours, ranges and layout.
-class PanePainter : public QStyledItemDelegate {
+class PanePainter : public QObject {
     Q_OBJECT
 public:
     // Room left of an item's text area for its icon.
@@ -50,11 +63,9 @@ public:
 
     explicit PanePainter(const PaneSelection& selection, QObject* parent = nullptr);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    // Paints the item and returns the right end of what it drew, or -1 when
-    // it drew no element (no record, the end-of-document line).
-    int paintItem(QPainter& p, const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    // Paints the element of tree and returns the right end of what it drew,
+    // or -1 when it drew no element (the end-of-document line).
+    int paintItem(QPainter& p, const TreePane& tree, const ElementRecord& r, const ItemPlace& place) const;
 
     // The pane font: derives the bold font, the line metrics and WrapWidth.
     void setPaneFont(const QFont& font);
@@ -93,7 +104,7 @@ public:
         std::vector<HighlightRange> attributeRanges;
         std::vector<HighlightRange> textRanges;
     };
-    ItemLook look(const PaneModel& model, const QModelIndex& index) const;
+    ItemLook look(const TreePane& tree, const ElementRecord& r) const;
 
     // How an item is laid out: one line, or (multi-line view) a line for
     // its name over the attribute and text blocks wrapped to the pane.
@@ -107,11 +118,7 @@ public:
     // textLeft: where the item's text area starts, from the column's left
     // edge; paneWidth: the width the pane wraps to (0: none, the fixed
     // WrapWidth applies). Only the item itself is measured.
-    ItemLines itemLines(const PaneModel& model, const ElementRecord& r, int textLeft, int paneWidth) const;
-
-Q_SIGNALS:
-    // An item was painted wider than its column: the column width it needs.
-    void wantsWidth(const QAbstractItemModel* model, int width) const;
+    ItemLines itemLines(const TreePane& tree, const ElementRecord& r, int textLeft, int paneWidth) const;
 
 private:
     int drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, std::u16string_view s, std::uint32_t from,
@@ -123,10 +130,6 @@ private:
                        const QPen& framePen, const ItemLines& lines) const;
     int singleLineWidth(const ElementRecord& r) const;
     int lineWidthAt(int textLeft, int paneWidth) const;
-    // Where the item's text area starts in its column, and the pane width
-    // it wraps to, for the view an option comes from.
-    std::pair<int, int> placeOf(const QStyleOptionViewItem& option, const PaneModel& model,
-                                const ElementRecord& r) const;
     int paintNameBox(QPainter& p, const QRect& text, int boxBottom, const ElementRecord& r, int colorIndex,
                      const QPen& framePen) const;
     int paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lineWidth,

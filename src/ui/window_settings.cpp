@@ -2,6 +2,7 @@
 #include "ui/window_settings.h"
 
 #include <QFontInfo>
+#include <QSettings>
 #include <algorithm>
 #include <cmath>
 
@@ -98,7 +99,15 @@ public:
         return quillon::ReadSettingsFile(path, sections);
     }
 
+    // Kept beside the options, in a group of the window's own.
+    bool LoadAlignedRows() override { return store().value(kAlignedRowsKey, true).toBool(); }
+    void SaveAlignedRows(bool on) override { store().setValue(kAlignedRowsKey, on); }
+
 private:
+    static inline const QString kAlignedRowsKey = QStringLiteral("View/AlignedRows");
+    static QSettings store() {
+        return QSettings(QString::fromStdU16String(settingsStore().file()), QSettings::IniFormat);
+    }
     std::vector<std::u16string> menuOrder() const {
         return {m_recent.paths.begin(), m_recent.paths.begin() + std::ptrdiff_t(m_recent.count)};
     }

@@ -51,6 +51,11 @@ public:
     // Applies the chosen sections of a settings file; false when it cannot
     // be opened.
     virtual bool ReadSettingsFile(std::u16string_view path, unsigned sections) = 0;
+
+    // The View menu's "Aligned rows": partner beside partner (the default),
+    // or the two trees each on its own.
+    virtual bool LoadAlignedRows() { return true; }
+    virtual void SaveAlignedRows(bool) {}
 };
 
 // The settings of the running program: the per-user store.

@@ -36,13 +36,13 @@ void runOptions(Program& p, std::function<void(OptionsDialog*)> act) {
 // laid out count, so a view that missed a change shows too few.
 QStringList shownChildren(Program& p, PaneSide side, std::string_view path) {
     PaneView* view = p.window->paneView(side);
-    PaneModel* model = view->paneModel();
-    const QModelIndex parent = model->indexOf(test::Find(model->pane(), path)->item());
-    view->expand(parent);
+    const TreeItem parent = p.find(side, path)->item();
+    view->setExpandedItem(parent, true);
     QStringList names;
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        const QModelIndex child = model->index(row, 0, parent);
-        if (view->visualRect(child).isValid()) names << child.data().toString();
+    for (std::size_t row : view->rowsOnScreen()) {
+        const TreeItem item = (*view->rows())[row].item(side);
+        if (item && p.pane(side).tree.Parent(item) == parent)
+            names << QString::fromStdU16String(std::u16string(p.pane(side).record(item)->nameView()));
     }
     return names;
 }
@@ -116,7 +116,7 @@ private Q_SLOTS:
         // The changed second book is drawn in the new colour.
         PaneView* view = p.window->paneView(PaneSide::Left);
         ElementRecord* b2 = NextSiblingRecord(p.find(PaneSide::Left, "book"));
-        const QRect row = view->visualRect(view->paneModel()->indexOf(b2->item()));
+        const QRect row = view->itemCell(b2->item());
         QVERIFY(!row.isEmpty());
         const QImage shot = view->viewport()->grab().toImage();
         bool found = false;
@@ -137,7 +137,7 @@ private Q_SLOTS:
         const ElementRecord* title = p.find(PaneSide::Left, "book/title");
         QCOMPARE(p.current(), title);
         PaneView* view = p.window->paneView(PaneSide::Left);
-        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "book")->item())));
+        QVERIFY(view->isExpanded(p.find(PaneSide::Left, "book")->item()));
 
         click(*d, "FindNext");  // "Sea" is nowhere after the title
         QCOMPARE(p.lastTitle(), std::u16string(u"Not found"));
@@ -252,8 +252,7 @@ private Q_SLOTS:
         p.pickSourceAndTarget("b", "b");
         // The source stays visible, framed apart from the current element.
         auto aside = [&](PaneSide side) {
-            PaneModel* m = p.window->paneModel(side);
-            return p.window->painter()->look(*m, m->indexOf(test::Find(m->pane(), "b")->item())).selectedAside;
+            return p.window->painter()->look(p.pane(side).tree, *p.find(side, "b")).selectedAside;
         };
         QVERIFY(aside(PaneSide::Left));
         QVERIFY(!aside(PaneSide::Right));

@@ -29,7 +29,6 @@
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/memory_settings.h"
-#include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
 #include "ui/path_box.h"
@@ -114,9 +113,8 @@ struct Program {
     void trigger(int command) { window->commands()->action(command)->trigger(); }
     // The painter's state of an element: 0 equal, 1 changed, 2 without partner.
     int state(PaneSide side, std::string_view path) {
-        PaneModel* model = window->paneModel(side);
-        const ElementRecord* r = Find(model->pane(), path);
-        return r ? window->painter()->look(*model, model->indexOf(r->item())).state : -1;
+        const ElementRecord* r = Find(pane(side), path);
+        return r ? window->painter()->look(pane(side).tree, *r).state : -1;
     }
     bool enabled(int id) const { return window->commands()->isEnabled(id); }
     // A key sent to the top-level window, as the keyboard sends it.

@@ -134,10 +134,10 @@ private Q_SLOTS:
         QCOMPARE(p.state(PaneSide::Left, "book"), 0);
         QCOMPARE(p.state(PaneSide::Left, ""), 1);
         // The left root is selected, and AutoSelect selected its partner, painted as selected.
-        PaneModel* right = p.window->paneModel(PaneSide::Right);
+        const TreePane& right = p.pane(PaneSide::Right).tree;
         QCOMPARE(p.current(), p.find(PaneSide::Left, ""));
-        QCOMPARE(p.window->painter()->look(*right, right->indexOf(right->tree().Root())).nameColorIndex, 4);
-        QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), right->tree().Root());
+        QCOMPARE(p.window->painter()->look(right, *p.find(PaneSide::Right, "")).nameColorIndex, 4);
+        QCOMPARE(p.window->paneView(PaneSide::Right)->currentItem(), right.Root());
 
         // A typed path not loaded stays out of the title; a loaded one is compared.
         p.type(PaneSide::Left, QStringLiteral("/typed/but/never/loaded.xml"));
@@ -157,8 +157,8 @@ private Q_SLOTS:
         QVERIFY(!p.enabled(cmd::CompareFiles));
         // The view shows the tree: the root expanded and selected.
         PaneView* view = p.window->paneView(PaneSide::Left);
-        const TreePane& tree = view->paneModel()->tree();
-        QVERIFY(view->isExpanded(view->paneModel()->indexOf(tree.Root())));
+        const TreePane& tree = p.pane(PaneSide::Left).tree;
+        QVERIFY(view->isExpanded(tree.Root()));
         QCOMPARE(view->currentItem(), tree.Root());
         QCOMPARE(p.window->status()->text(0), QStringLiteral("Line 1  Col 16"));
 
@@ -195,12 +195,12 @@ private Q_SLOTS:
     }
     void ctrlEExpandsAndCtrlSCollapsesTheNodes() {
         Program p({QStringLiteral("quillon"), qpath(test::WriteTempFile("<a><b><c><d/></c></b><e><f/></e></a>"))});
-        const TreePane& tree = p.window->paneModel(PaneSide::Left)->tree();
+        const TreePane& tree = p.pane(PaneSide::Left).tree;
         p.key(Qt::Key_E, Qt::ControlModifier);
         for (TreeItem it = tree.Root(); it; it = tree.NextInOrder(it))
             if (tree.FirstChild(it)) QVERIFY(tree.IsExpanded(it));
         PaneView* view = p.window->paneView(PaneSide::Left);
-        QVERIFY(view->isExpanded(view->paneModel()->indexOf(p.find(PaneSide::Left, "b/c")->item())));
+        QVERIFY(view->isExpanded(p.find(PaneSide::Left, "b/c")->item()));
         p.key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!tree.IsExpanded(tree.Root()));
     }
@@ -342,6 +342,19 @@ private Q_SLOTS:
         QCOMPARE(right->value(), 0);  // one document: no mirroring
         p.typeAndEnter(PaneSide::Right, qpath(r));
         QCoreApplication::processEvents();
+        // Aligned rows scroll as one, AutoScroll or not; the mouse wheel too.
+        options().AutoScroll = 0;
+        left->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QVERIFY(left->value() > 0);
+        QCOMPARE(right->value(), left->value());
+        QWheelEvent wheel(QPointF(20, 20), QPointF(20, 20), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(p.window->paneView(PaneSide::Right)->viewport(), &wheel);
+        QCOMPARE(left->value(), right->value());
+        // Each tree on its own: the other follows the scroll bar with AutoScroll only.
+        p.window->executeCommand(cmd::AlignedRows);
+        QVERIFY(!p.window->alignedView());
+        options().AutoScroll = 1;
         left->setValue(0);
         right->setValue(0);
         left->triggerAction(QAbstractSlider::SliderPageStepAdd);
@@ -349,6 +362,7 @@ private Q_SLOTS:
         options().AutoScroll = 0;
         left->triggerAction(QAbstractSlider::SliderPageStepAdd);
         QVERIFY(right->value() < left->value());
+        QVERIFY(!p.settings.alignedRows);  // kept for the next start
     }
     void aLargerTreeFontMakesTallerItems() {
         Program p;

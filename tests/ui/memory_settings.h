@@ -84,6 +84,9 @@ public:
         return !settingsFileUnreadable;
     }
     bool settingsFileUnreadable = false;
+    bool alignedRows = true;
+    bool LoadAlignedRows() override { return alignedRows; }
+    void SaveAlignedRows(bool on) override { alignedRows = on; }
 
 private:
     void note(std::string_view what) {

@@ -184,7 +184,7 @@ private Q_SLOTS:
     void expandDiffShowsEveryDifferenceAlsoFiltered() {
         auto expanded = [](ComparedPair& p, PaneSide side, std::string_view path) {
             PaneView* view = p.window->paneView(side);
-            return view->isExpanded(view->paneModel()->indexOf(p.find(side, path)->item()));
+            return view->isExpanded(p.find(side, path)->item());
         };
         QVERIFY(!expanded(*std::make_unique<ComparedPair>(), PaneSide::Left, "a"));
         ComparedPair p(kLeft, kRight, [](Options& o) { o.ExpandDiff = 1; });
@@ -343,7 +343,7 @@ private Q_SLOTS:
             QTest::qWait(100);
             return shown;
         };
-        const QRect root = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "")->item()));
+        const QRect root = view->itemCell(p.find(PaneSide::Left, "")->item());
         const QPoint onText(root.left() + PanePainter::kIconArea + 6, root.center().y());
         QCOMPARE(p.current(), p.find(PaneSide::Left, ""));
         QCOMPARE(rightClick(onText), QStringLiteral("Save XML File\tF8"));
@@ -351,7 +351,7 @@ private Q_SLOTS:
         QCOMPARE(rightClick(QPoint(view->viewport()->width() - 3, root.center().y())), QString());
 
         p.select(PaneSide::Left, "b");
-        const QRect b = view->visualRect(view->paneModel()->indexOf(p.find(PaneSide::Left, "b")->item()));
+        const QRect b = view->itemCell(p.find(PaneSide::Left, "b")->item());
         QCOMPARE(rightClick(QPoint(b.left() + PanePainter::kIconArea + 6, b.center().y())),
                  QStringLiteral("Save XML Element\tF8"));
         // Another item: selected and its menu shown with the one click.
@@ -364,12 +364,12 @@ private Q_SLOTS:
         QTRY_VERIFY(right->isVisible());
         p.select(PaneSide::Left, "c");  // AutoSelect selects the right c
         QCOMPARE(right->currentItem(), p.find(PaneSide::Right, "c")->item());
-        const QRect c = right->visualRect(right->paneModel()->indexOf(p.find(PaneSide::Right, "c")->item()));
+        const QRect c = right->itemCell(p.find(PaneSide::Right, "c")->item());
         QTest::mouseClick(right->viewport(), Qt::LeftButton, Qt::NoModifier, c.center());
         QCOMPARE(p.current(), p.find(PaneSide::Right, "c"));
         // The expand button of an item selects nothing.
         p.select(PaneSide::Left, "a");
-        const QRect a = right->visualRect(right->paneModel()->indexOf(p.find(PaneSide::Right, "a")->item()));
+        const QRect a = right->itemCell(p.find(PaneSide::Right, "a")->item());
         QTest::mouseClick(right->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(a.left() - 8, a.center().y()));
         QCOMPARE(p.current(), p.find(PaneSide::Left, "a"));
     }

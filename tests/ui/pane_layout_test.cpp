@@ -111,7 +111,7 @@ void expandFromTheTop(Program& p, PaneSide side, bool expand = true) {
     p.window->activateWindow();
     (void)QTest::qWaitForWindowActive(p.window.get());
     view->verticalScrollBar()->setValue(0);
-    const QRect first = view->visualRect(view->model()->index(0, 0));
+    const QRect first = view->cellRect(0);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, first.topLeft() + QPoint(PanePainter::kIconArea + 8, 8));
     QWidget* focus = QApplication::focusWidget();
     QTest::keyClick(focus ? focus : p.window.get(), expand ? Qt::Key_E : Qt::Key_S, Qt::ControlModifier);
@@ -128,22 +128,22 @@ QString layoutFault(Program& p, PaneSide side) {
     const int paneRight = view->viewport()->width();
     if (view->horizontalScrollBar()->maximum() > 0) return QStringLiteral("the pane scrolls sideways");
     int rows = 0;
-    for (QModelIndex index = view->indexAt(QPoint(PanePainter::kIconArea, 1)); index.isValid();
-         index = view->indexBelow(index)) {
-        const QRect cell = view->visualRect(index);
-        if (cell.top() >= view->viewport()->height()) break;
+    for (std::size_t row : view->rowsOnScreen()) {
+        const QRect cell = view->cellRect(row);
+        const ElementRecord* record = p.pane(side).record((*view->rows())[row].item(side));
+        if (!record) continue;  // a gap
         ++rows;
-        QStyleOptionViewItem option;
-        option.rect = cell;
-        option.widget = view;
-        option.font = view->font();
+        ItemPlace place;
+        place.cell = cell;
+        place.textLeft = cell.left() + view->horizontalScrollBar()->value() + PanePainter::kIconArea;
+        place.paneWidth = view->wrapRoom();
         RecordingDevice device;
         {
             QPainter painter(&device);
-            p.window->painter()->paintItem(painter, option, index);
+            p.window->painter()->paintItem(painter, p.pane(side).tree, *record, place);
         }
         const RecordingEngine& drawn = device.engine;
-        const QString where = QStringLiteral("row at %1 (%2)").arg(cell.top()).arg(index.row());
+        const QString where = QStringLiteral("row at %1 (%2)").arg(cell.top()).arg(row);
         for (const RecordingEngine::Text& t : drawn.texts) {
             if (t.at.x() + t.width > paneRight + 0.5)
                 return where + QStringLiteral(": \"%1\" ends at %2, the pane at %3")
@@ -182,14 +182,14 @@ QString endFault(Program& p, PaneSide side) {
     PaneView* view = p.window->paneView(side);
     wheelDown(view, 400);
     QCoreApplication::processEvents();
-    const QModelIndex end = view->model()->index(view->model()->rowCount() - 1, 0);
-    const QRect last = view->visualRect(end);
+    const QRect last = view->rowRect(view->rows()->size() - 1);
+    if (last.isEmpty()) return QStringLiteral("the last item is not on screen");
     const int line = p.window->itemHeight();
     if (last.height() != line) return QStringLiteral("the last item is %1 pixels high").arg(last.height());
     const int below = view->viewport()->height() - last.bottom() - 1;
     if (below < 0) return QStringLiteral("the last item is not wholly on screen");
-    const QModelIndex above = view->indexAbove(view->indexAt(QPoint(PanePainter::kIconArea, 1)));
-    const int room = above.isValid() ? view->visualRect(above).height() : 1 << 20;
+    const std::size_t top = view->topRow();
+    const int room = top > 0 ? view->rowHeight(top - 1) : 1 << 20;
     if (below >= room)
         return QStringLiteral("%1 empty pixels below the last item, room for the %2 pixel row above")
             .arg(below)
@@ -212,7 +212,7 @@ private Q_SLOTS:
         expandFromTheTop(p, PaneSide::Right);
         const int height = p.window->height();
         PaneView* view = p.window->paneView(PaneSide::Left);
-        const TreeItem description = test::Find(view->paneModel()->pane(), "channel/item/description")->item();
+        const TreeItem description = p.find(PaneSide::Left, "channel/item/description")->item();
         int wideRow = 0;
         for (int width : {p.window->width(), 960, 1180, 900, 820, 760, 700, 660}) {
             p.window->resize(width, height);
@@ -220,11 +220,11 @@ private Q_SLOTS:
             for (PaneSide side : {PaneSide::Left, PaneSide::Right})
                 QVERIFY2(layoutFault(p, side).isEmpty(),
                          qPrintable(QStringLiteral("%1 wide: ").arg(width) + layoutFault(p, side)));
-            const int row = view->visualRect(view->paneModel()->indexOf(description)).height();
+            const int row = view->itemRect(description).height();
             if (width == 1180) wideRow = row;
         }
         // Narrower, the same text takes more lines.
-        QVERIFY(view->visualRect(view->paneModel()->indexOf(description)).height() > wideRow);
+        QVERIFY(view->itemRect(description).height() > wideRow);
     }
 
     void switchingToTheMultiLineViewWrapsWhatRanPastThePane() {
@@ -263,7 +263,7 @@ private Q_SLOTS:
         PaneView* view = p.window->paneView(PaneSide::Left);
         wheelDown(view, 10);
         QCOMPARE(view->verticalScrollBar()->value(), 0);
-        QCOMPARE(view->visualRect(view->model()->index(0, 0)).top(), 0);
+        QCOMPARE(view->rowRect(0).top(), 0);
     }
 };
 

@@ -19,7 +19,6 @@
 #include "support/load_xml.h"
 #include "ui/art.h"
 #include "ui/block_layout.h"
-#include "ui/pane_model.h"
 #include "ui/pane_painter.h"
 #include "ui/pane_view.h"
 
@@ -75,20 +74,17 @@ QString wrapFault(std::u16string_view stored, int lineWidth) {
     return {};
 }
 
-// Two loaded and compared documents with a model and a painter over each.
+// Two loaded and compared documents and a painter.
 struct ComparedPair {
     DocumentPane left, right;
     RecordingNotifier messages;
     PaneSelection selection;
     PanePainter painter{selection};
-    PaneModel leftModel{left}, rightModel{right};
 
     ComparedPair(std::string_view a, std::string_view b, bool compare = true) {
         setNotifier(&messages);
         test::LoadXml(left, a);
         test::LoadXml(right, b);
-        leftModel.setDocumentShown(true);
-        rightModel.setDocumentShown(true);
         CompareHost host;
         compareCommandState() = {};
         if (compare) CompareFiles(&left, &right, host);
@@ -97,9 +93,8 @@ struct ComparedPair {
         setNotifier(nullptr);
         compareCommandState() = {};
     }
-    PanePainter::ItemLook look(PaneModel& model, std::string_view path) {
-        ElementRecord* r = test::Find(model.pane(), path);
-        return painter.look(model, model.indexOf(r->item()));
+    PanePainter::ItemLook look(DocumentPane& pane, std::string_view path) {
+        return painter.look(pane.tree, *test::Find(pane, path));
     }
 };
 
@@ -192,21 +187,21 @@ private Q_SLOTS:
         const char* right = "<a><b x='2' y='k'/><d/></a>";
         {
             ComparedPair before(left, right, false);  // before comparing everything looks equal
-            const auto lk = before.look(before.leftModel, "b");
+            const auto lk = before.look(before.left, "b");
             QCOMPARE(lk.state, 0);
             QCOMPARE(lk.nameColorIndex, 0);
             QCOMPARE(lk.icon, 12);
             QVERIFY(lk.attributeRanges.empty());
         }
         ComparedPair pair(left, right);
-        auto lk = pair.look(pair.leftModel, "b");  // a changed attribute value
+        auto lk = pair.look(pair.left, "b");  // a changed attribute value
         QCOMPARE(lk.state, 1);
         QCOMPARE(lk.nameColorIndex, 1);
         QCOMPARE(lk.icon, 14);
         QCOMPARE(lk.attributeRanges, (std::vector<HighlightRange>{{3, 1, 1}}));
         options().HighlightChars = 1;
-        QCOMPARE(pair.look(pair.leftModel, "b").attributeRanges, (std::vector<HighlightRange>{{3, 1, 2}}));
-        lk = pair.look(pair.leftModel, "c");  // without counterpart
+        QCOMPARE(pair.look(pair.left, "b").attributeRanges, (std::vector<HighlightRange>{{3, 1, 2}}));
+        lk = pair.look(pair.left, "c");  // without counterpart
         QCOMPARE(lk.state, 2);
         QCOMPARE(lk.nameColorIndex, 2);
         QCOMPARE(lk.attributeClass, 4);
@@ -214,31 +209,35 @@ private Q_SLOTS:
         QCOMPARE(lk.icon, 16);
         // Selected, on either side: the selected colours.
         pair.selection.current = test::Find(pair.left, "b");
-        QCOMPARE(pair.look(pair.leftModel, "b").nameColorIndex, 4);
+        QCOMPARE(pair.look(pair.left, "b").nameColorIndex, 4);
         pair.selection.partner = test::Find(pair.right, "b");
-        QCOMPARE(pair.look(pair.rightModel, "b").nameColorIndex, 4);
+        QCOMPARE(pair.look(pair.right, "b").nameColorIndex, 4);
         // Ignored by a rule, or below an ignored element.
         ElementRecord* d = test::Find(pair.left, "d");
         d->ignoreState = 1;
-        QCOMPARE(pair.look(pair.leftModel, "d").nameColorIndex, 6);
+        QCOMPARE(pair.look(pair.left, "d").nameColorIndex, 6);
         d->ignoreState = 4;
-        QCOMPARE(pair.look(pair.leftModel, "d").nameColorIndex, 7);
-        QCOMPARE(pair.look(pair.leftModel, "d").icon, 21);
+        QCOMPARE(pair.look(pair.left, "d").nameColorIndex, 7);
+        QCOMPARE(pair.look(pair.left, "d").icon, 21);
     }
 
     void paintedNameBoxHasTheStateColour() {
         ComparedPair pair("<a><b x='1'/><c/></a>", "<a><b x='2'/></a>");
         PaneView view(PaneSide::Left);
-        view.setPaneModel(&pair.leftModel);
-        view.setItemDelegate(&pair.painter);
+        PaneRows rows;
+        rows.rows().Build(&pair.left, nullptr);
+        rows.rows().SetSubtreeExpanded(0, true);
+        view.setPane(&pair.left);
+        view.setPainter(&pair.painter);
+        view.setRows(&rows);
+        view.setDocumentShown(true);
         pair.painter.setLineHeight(20);
         view.resize(500, 300);
-        view.expandAll();
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         auto boxColour = [&](std::string_view path) {
             view.viewport()->repaint();
-            const QRect row = view.visualRect(pair.leftModel.indexOf(test::Find(pair.left, path)->item()));
+            const QRect row = view.itemCell(test::Find(pair.left, path)->item());
             const QImage shot = view.viewport()->grab().toImage();
             return QColor(shot.pixel(row.left() + PanePainter::kIconArea + 4, row.top() + 10));
         };
@@ -247,7 +246,7 @@ private Q_SLOTS:
         pair.selection.current = test::Find(pair.left, "b");
         QCOMPARE(boxColour("b"), QColor(0, 127, 0));  // the selected colour wins
         // An empty pane paints nothing.
-        pair.leftModel.setDocumentShown(false);
+        view.setDocumentShown(false);
         QCOMPARE(boxColour("c"), view.palette().color(QPalette::Base));
     }
 };

@@ -11,7 +11,6 @@
 #include "settings/options.h"
 #include "ui/application.h"
 #include "ui/memory_settings.h"
-#include "ui/pane_model.h"
 #include "ui/pane_view.h"
 
 using namespace quillon;
@@ -54,9 +53,9 @@ int main(int argc, char** argv) {
     if (!window) return 1;
     if (!select.isEmpty()) {
         PaneView* view = window->paneView(PaneSide::Left);
-        const TreePane& tree = view->paneModel()->tree();
+        const TreePane& tree = view->pane()->tree;
         for (TreeItem it = tree.Root(); it; it = tree.NextInOrder(it)) {
-            const ElementRecord* r = view->paneModel()->pane().record(it);
+            const ElementRecord* r = view->pane()->record(it);
             if (r && r->name() && QString::fromStdU16String(std::u16string(r->name()->view())) == select) {
                 view->setFocus();
                 view->selectItem(it);
