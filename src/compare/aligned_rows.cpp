@@ -59,6 +59,288 @@ void longestRising(const std::vector<std::uint32_t>& places, std::vector<bool>& 
         keep[i] = true;
 }
 
+// Both sides of a row open and close together; a leaf marked open would
+// show the open picture.
+void setFlag(DocumentPane* pane, TreeItem item, bool expanded) {
+    if (pane && item && pane->tree.FirstChild(item)) pane->tree.SetExpanded(item, expanded);
+}
+
+// Makes rows from the two trees: reads the records and sets the open flags
+// of the items it makes rows for, with scratch lists kept between nodes.
+class RowBuilder {
+public:
+    using Pair = std::pair<TreeItem, TreeItem>;
+
+    RowBuilder(DocumentPane* left, DocumentPane* right, bool openAll)
+        : m_panes{left, right}, m_openAll(openAll) {}
+
+    // The pairs of children of the node (a, b), appended to pairs; kNoItem
+    // for both: the top level.
+    void pairChildren(TreeItem a, TreeItem b, std::vector<Pair>& pairs);
+
+    // The rows below the node (a, b), at depth, each followed by the rows
+    // below it when it is open.
+    void rowsBelow(TreeItem a, TreeItem b, std::uint32_t depth, std::vector<AlignedRow>& out);
+
+private:
+    // The children of one open node, taken in turn. Mostly they are paired
+    // while the walk goes along both lists of children (a walk in document
+    // order, which is the order of the trees' items in memory); when a
+    // partner turns out to stand out of order, the rows made so far for the
+    // node are taken back and its pairs are worked out as a list.
+    struct Frame {
+        TreeItem a = kNoItem, b = kNoItem;
+        TreeItem nextLeft = kNoItem, nextRight = kNoItem;
+        TreeItem held = kNoItem, target = kNoItem;  // a left child waiting for its partner
+        std::size_t outMark = 0;
+        std::size_t begin = 0, next = 0, end = 0;  // the pairs in m_pending, as a list
+        std::uint32_t depth = 0;
+        bool list = false;
+    };
+    enum class Step { Pair, Done, OutOfOrder };
+    Step walk(Frame& f, Pair& pair) const;
+    void startFrame(TreeItem a, TreeItem b, std::uint32_t depth, std::size_t outMark);
+    void listFrame(Frame& f);
+    bool sideBySide() const { return m_panes[0] && m_panes[1]; }
+    void pairSideBySide(TreeItem a, TreeItem b, std::vector<Pair>& pairs);
+    bool pairInOrder(std::vector<Pair>& pairs);
+    TreeItem partnerChild(TreeItem x, TreeItem b) const;
+    AlignedRow makeRow(TreeItem a, TreeItem b, std::uint32_t depth);
+
+    DocumentPane* m_panes[2];
+    bool m_openAll;
+    std::vector<Pair> m_pending;
+    std::vector<Frame> m_frames;
+    std::vector<TreeItem> m_leftKids, m_rightKids, m_partners;
+    std::vector<bool> m_keep;
+    std::vector<std::uint32_t> m_rightPos, m_leftPos;
+};
+
+AlignedRow RowBuilder::makeRow(TreeItem a, TreeItem b, std::uint32_t depth) {
+    AlignedRow row;
+    row.left = a;
+    row.right = b;
+    row.depth = depth;
+    const TreePane* lt = m_panes[0] ? &m_panes[0]->tree : nullptr;
+    const TreePane* rt = m_panes[1] ? &m_panes[1]->tree : nullptr;
+    const bool leftKids = a && lt && lt->FirstChild(a);
+    const bool rightKids = b && rt && rt->FirstChild(b);
+    row.hasChildren = leftKids || rightKids;
+    const bool open =
+        row.hasChildren && (m_openAll || (leftKids && lt->IsExpanded(a)) || (rightKids && rt->IsExpanded(b)));
+    row.expanded = open;
+    if (open) {
+        setFlag(m_panes[0], a, true);
+        setFlag(m_panes[1], b, true);
+    }
+    return row;
+}
+
+TreeItem RowBuilder::partnerChild(TreeItem x, TreeItem b) const {
+    const ElementRecord* r = m_panes[0]->record(x);
+    const ElementRecord* p = r ? r->partner() : nullptr;
+    // Only a partner that is a child of the right node stands beside x.
+    if (!p || p->treePane() != m_panes[1]) return kNoItem;
+    const TreeItem y = p->item();
+    return m_panes[1]->tree.IsValid(y) && m_panes[1]->tree.Parent(y) == b ? y : kNoItem;
+}
+
+bool RowBuilder::pairInOrder(std::vector<Pair>& pairs) {
+    // The usual case: every partner stands at or after the last one, and a
+    // walk along both lists at once pairs them.
+    const std::size_t n = m_rightKids.size();
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < m_leftKids.size(); ++i) {
+        const TreeItem y = m_partners[i];
+        if (!y) {
+            pairs.emplace_back(m_leftKids[i], kNoItem);
+            continue;
+        }
+        std::size_t k = j;
+        while (k < n && m_rightKids[k] != y) ++k;
+        if (k == n) return false;  // behind, or no child of b: not this way
+        // What the right side has before the partner goes first, each with
+        // a gap opposite: deleted elements come before added ones.
+        for (; j < k; ++j) pairs.emplace_back(kNoItem, m_rightKids[j]);
+        pairs.emplace_back(m_leftKids[i], y);
+        j = k + 1;
+    }
+    for (; j < n; ++j) pairs.emplace_back(kNoItem, m_rightKids[j]);
+    return true;
+}
+
+void RowBuilder::pairSideBySide(TreeItem a, TreeItem b, std::vector<Pair>& pairs) {
+    const DocumentPane& lp = *m_panes[0];
+    const DocumentPane& rp = *m_panes[1];
+    m_rightKids.clear();
+    for (TreeItem y = firstChild(rp, b); y; y = rp.tree.NextSibling(y)) m_rightKids.push_back(y);
+    m_leftKids.clear();
+    for (TreeItem x = firstChild(lp, a); x; x = lp.tree.NextSibling(x)) m_leftKids.push_back(x);
+    // The two end-of-document lines stand on the last row together.
+    Pair ends{kNoItem, kNoItem};
+    if (!a && !b && !m_leftKids.empty() && !m_rightKids.empty() && isEndOfDocument(lp, m_leftKids.back()) &&
+        isEndOfDocument(rp, m_rightKids.back())) {
+        ends = {m_leftKids.back(), m_rightKids.back()};
+        m_leftKids.pop_back();
+        m_rightKids.pop_back();
+    }
+    // A record's partner index is its partner's item in the right tree; the
+    // walk along both lists checks that it is a child of b.
+    m_partners.resize(m_leftKids.size());
+    const bool linked = detail::partnerSlots[lp.slot] == rp.slot;
+    for (std::size_t i = 0; i < m_leftKids.size(); ++i)
+        m_partners[i] = linked ? lp.records[m_leftKids[i]].partnerIndex : kNoItem;
+    const std::size_t mark = pairs.size();
+    if (!pairInOrder(pairs)) {
+        pairs.resize(mark);
+        // Partners out of order: the longest run of them in both documents'
+        // order keeps shared rows.
+        for (std::size_t i = 0; i < m_leftKids.size(); ++i) m_partners[i] = partnerChild(m_leftKids[i], b);
+        for (std::size_t k = 0; k < m_rightKids.size(); ++k) {
+            const TreeItem y = m_rightKids[k];
+            if (y >= m_rightPos.size()) m_rightPos.resize(std::max<std::size_t>(y + 1, m_rightPos.size() * 2), kNone);
+            m_rightPos[y] = std::uint32_t(k);
+        }
+        m_leftPos.assign(m_leftKids.size(), kNone);
+        for (std::size_t i = 0; i < m_leftKids.size(); ++i)
+            if (m_partners[i]) m_leftPos[i] = m_rightPos[m_partners[i]];
+        longestRising(m_leftPos, m_keep);
+        std::size_t j = 0;  // the next right child not yet on a row
+        for (std::size_t i = 0; i < m_leftKids.size(); ++i) {
+            if (!m_keep[i]) {
+                pairs.emplace_back(m_leftKids[i], kNoItem);
+                continue;
+            }
+            for (const std::size_t at = m_leftPos[i]; j < at; ++j) pairs.emplace_back(kNoItem, m_rightKids[j]);
+            pairs.emplace_back(m_leftKids[i], m_rightKids[j++]);
+        }
+        for (; j < m_rightKids.size(); ++j) pairs.emplace_back(kNoItem, m_rightKids[j]);
+    }
+    if (ends.first) pairs.push_back(ends);
+}
+
+void RowBuilder::pairChildren(TreeItem a, TreeItem b, std::vector<Pair>& pairs) {
+    if (sideBySide() && (a || !b) && (b || !a)) {
+        pairSideBySide(a, b, pairs);
+        return;
+    }
+    // A side without a node has no children: only one tree contributes.
+    if (m_panes[0] && (a || (!b && !m_panes[1]))) {
+        for (TreeItem x = firstChild(*m_panes[0], a); x; x = m_panes[0]->tree.NextSibling(x))
+            pairs.emplace_back(x, kNoItem);
+    } else if (m_panes[1]) {
+        for (TreeItem y = firstChild(*m_panes[1], b); y; y = m_panes[1]->tree.NextSibling(y))
+            pairs.emplace_back(kNoItem, y);
+    }
+}
+
+RowBuilder::Step RowBuilder::walk(Frame& f, Pair& pair) const {
+    const TreePane* lt = m_panes[0] ? &m_panes[0]->tree : nullptr;
+    const TreePane* rt = m_panes[1] ? &m_panes[1]->tree : nullptr;
+    if (f.held) {
+        // Right children before the held one's partner go first.
+        if (!f.nextRight) return Step::OutOfOrder;
+        const TreeItem y = f.nextRight;
+        f.nextRight = rt->NextSibling(y);
+        if (y != f.target) {
+            pair = {kNoItem, y};
+            return Step::Pair;
+        }
+        pair = {f.held, y};
+        f.nextLeft = lt->NextSibling(f.held);
+        f.held = f.target = kNoItem;
+        return Step::Pair;
+    }
+    if (f.nextLeft) {
+        const TreeItem x = f.nextLeft;
+        TreeItem p = kNoItem;
+        if (rt) {
+            // A record's partner index is its partner's item in the right tree.
+            const DocumentPane& lp = *m_panes[0];
+            const TreeItem y = detail::partnerSlots[lp.slot] == m_panes[1]->slot ? lp.records[x].partnerIndex : 0;
+            if (y && rt->IsValid(y) && rt->Parent(y) == f.b) p = y;
+        }
+        if (!p) {
+            f.nextLeft = lt->NextSibling(x);
+            pair = {x, kNoItem};
+            return Step::Pair;
+        }
+        f.held = x;
+        f.target = p;
+        return walk(f, pair);
+    }
+    if (f.nextRight) {
+        const TreeItem y = f.nextRight;
+        f.nextRight = rt->NextSibling(y);
+        pair = {kNoItem, y};
+        return Step::Pair;
+    }
+    return Step::Done;
+}
+
+void RowBuilder::startFrame(TreeItem a, TreeItem b, std::uint32_t depth, std::size_t outMark) {
+    Frame f;
+    f.a = a;
+    f.b = b;
+    f.depth = depth;
+    f.outMark = outMark;
+    if (!a && !b) {
+        // The top level, with its end-of-document lines, is few items long.
+        m_frames.push_back(f);
+        listFrame(m_frames.back());
+        return;
+    }
+    if (a && m_panes[0]) f.nextLeft = m_panes[0]->tree.FirstChild(a);
+    if (b && m_panes[1]) f.nextRight = m_panes[1]->tree.FirstChild(b);
+    m_frames.push_back(f);
+}
+
+void RowBuilder::listFrame(Frame& f) {
+    f.list = true;
+    f.begin = f.next = m_pending.size();
+    pairChildren(f.a, f.b, m_pending);
+    f.end = m_pending.size();
+}
+
+void RowBuilder::rowsBelow(TreeItem a, TreeItem b, std::uint32_t depth, std::vector<AlignedRow>& out) {
+    // No recursion: a document may nest 100,000 levels deep. The open nodes
+    // wait on a stack, each above its parent.
+    m_pending.clear();
+    m_frames.clear();
+    startFrame(a, b, depth, out.size());
+    while (!m_frames.empty()) {
+        Frame& f = m_frames.back();
+        Pair pair;
+        Step step;
+        if (f.list) {
+            step = f.next < f.end ? Step::Pair : Step::Done;
+            if (step == Step::Pair) pair = m_pending[f.next++];
+        } else {
+            step = walk(f, pair);
+        }
+        if (step == Step::OutOfOrder) {
+            // The rows made for this node's children go again, paired as a list.
+            out.resize(f.outMark);
+            listFrame(f);
+            continue;
+        }
+        if (step == Step::Done) {
+            if (f.list) m_pending.resize(f.begin);
+            m_frames.pop_back();
+            continue;
+        }
+        const std::uint32_t d = f.depth;
+        out.push_back(makeRow(pair.first, pair.second, d));
+        if (out.back().expanded) startFrame(pair.first, pair.second, d + 1, out.size());
+    }
+}
+
+// The rows below the node (a, b) at depth, appended to out.
+void rowsBelow(DocumentPane* left, DocumentPane* right, TreeItem a, TreeItem b, std::uint32_t depth, bool openAll,
+               std::vector<AlignedRow>& out) {
+    RowBuilder(left, right, openAll).rowsBelow(a, b, depth, out);
+}
+
 }  // namespace
 
 void AlignedRows::Clear() {
@@ -72,166 +354,62 @@ void AlignedRows::Build(DocumentPane* left, DocumentPane* right) {
     m_panes[0] = left;
     m_panes[1] = right;
     m_rows.clear();
-    if (left || right) rowsBelow(kNoItem, kNoItem, 0, m_rows);
+    if (left || right) rowsBelow(left, right, kNoItem, kNoItem, 0, false, m_rows);
     ++m_generation;
 }
 
-void AlignedRows::setFlag(PaneSide side, TreeItem item, bool expanded) {
-    DocumentPane* pane = m_panes[int(side)];
-    // A leaf marked expanded would show the open picture.
-    if (pane && item && pane->tree.FirstChild(item)) pane->tree.SetExpanded(item, expanded);
-}
-
-AlignedRow AlignedRows::makeRow(TreeItem a, TreeItem b, std::uint32_t depth) {
-    AlignedRow row;
-    row.left = a;
-    row.right = b;
-    row.depth = depth;
-    const TreePane* lt = m_panes[0] ? &m_panes[0]->tree : nullptr;
-    const TreePane* rt = m_panes[1] ? &m_panes[1]->tree : nullptr;
-    const bool leftKids = a && lt && lt->FirstChild(a);
-    const bool rightKids = b && rt && rt->FirstChild(b);
-    row.hasChildren = leftKids || rightKids;
-    const bool open = (leftKids && lt->IsExpanded(a)) || (rightKids && rt->IsExpanded(b));
-    row.expanded = open;
-    if (open) {
-        // Both sides of a row open and close together.
-        setFlag(PaneSide::Left, a, true);
-        setFlag(PaneSide::Right, b, true);
+void AlignedRows::replaceBelow(std::size_t row, bool openAll) {
+    // The rows below are made again in place: those after them wait aside.
+    const AlignedRow r = m_rows[row];
+    const std::size_t end = SubtreeEnd(row);
+    m_tail.assign(m_rows.begin() + std::ptrdiff_t(end), m_rows.end());
+    m_rows.resize(row + 1);
+    if (openAll) {
+        // Room for every element below on either side: no copying as it grows.
+        std::size_t most = m_tail.size();
+        for (PaneSide side : {PaneSide::Left, PaneSide::Right})
+            if (const ElementRecord* e = m_panes[int(side)] ? m_panes[int(side)]->record(r.item(side)) : nullptr)
+                most += e->descendantCount();
+        m_rows.reserve(m_rows.size() + most);
     }
-    return row;
-}
-
-TreeItem AlignedRows::partnerChild(TreeItem x) const {
-    const ElementRecord* r = m_panes[0]->record(x);
-    const ElementRecord* p = r ? r->partner() : nullptr;
-    // Only a partner that is a child of the right node, linked both ways.
-    if (!p || p->treePane() != m_panes[1] || p->partner() != r) return kNoItem;
-    const TreeItem y = p->item();
-    if (y >= m_rightPos.size()) return kNoItem;
-    const std::uint32_t place = m_rightPos[y];
-    return place < m_rightKids.size() && m_rightKids[place] == y ? y : kNoItem;
-}
-
-void AlignedRows::pairSideBySide(TreeItem a, TreeItem b) {
-    const DocumentPane& lp = *m_panes[0];
-    const DocumentPane& rp = *m_panes[1];
-    m_rightKids.clear();
-    for (TreeItem y = firstChild(rp, b); y; y = rp.tree.NextSibling(y)) {
-        if (y >= m_rightPos.size()) m_rightPos.resize(std::max<std::size_t>(y + 1, m_rightPos.size() * 2), kNone);
-        m_rightPos[y] = std::uint32_t(m_rightKids.size());
-        m_rightKids.push_back(y);
-    }
-    std::vector<TreeItem>& leftKids = m_leftKids;
-    leftKids.clear();
-    for (TreeItem x = firstChild(lp, a); x; x = lp.tree.NextSibling(x)) leftKids.push_back(x);
-    // The two end-of-document lines stand on the last row together.
-    std::pair<TreeItem, TreeItem> ends{kNoItem, kNoItem};
-    if (!a && !b && !leftKids.empty() && !m_rightKids.empty() && isEndOfDocument(lp, leftKids.back()) &&
-        isEndOfDocument(rp, m_rightKids.back())) {
-        ends = {leftKids.back(), m_rightKids.back()};
-        leftKids.pop_back();
-        m_rightKids.pop_back();
-    }
-    m_leftPos.assign(leftKids.size(), kNone);
-    for (std::size_t i = 0; i < leftKids.size(); ++i)
-        if (const TreeItem y = partnerChild(leftKids[i])) m_leftPos[i] = m_rightPos[y];
-    std::vector<bool>& keep = m_keep;
-    longestRising(m_leftPos, keep);
-
-    std::size_t j = 0;  // the next right child not yet on a row
-    for (std::size_t i = 0; i < leftKids.size(); ++i) {
-        if (!keep[i]) {
-            m_pairs.emplace_back(leftKids[i], kNoItem);
-            continue;
-        }
-        // What the right side has before the partner goes first, each with
-        // a gap opposite: deleted elements come before added ones.
-        for (const std::size_t at = m_leftPos[i]; j < at; ++j) m_pairs.emplace_back(kNoItem, m_rightKids[j]);
-        m_pairs.emplace_back(leftKids[i], m_rightKids[j++]);
-    }
-    for (; j < m_rightKids.size(); ++j) m_pairs.emplace_back(kNoItem, m_rightKids[j]);
-    if (ends.first) m_pairs.push_back(ends);
-}
-
-void AlignedRows::pairChildren(TreeItem a, TreeItem b) {
-    if (sideBySide() && (a || !b) && (b || !a)) {
-        pairSideBySide(a, b);
-        return;
-    }
-    // A side without a node has no children: only one tree contributes.
-    if (m_panes[0] && (a || (!b && !m_panes[1]))) {
-        for (TreeItem x = firstChild(*m_panes[0], a); x; x = m_panes[0]->tree.NextSibling(x))
-            m_pairs.emplace_back(x, kNoItem);
-    } else if (m_panes[1]) {
-        for (TreeItem y = firstChild(*m_panes[1], b); y; y = m_panes[1]->tree.NextSibling(y))
-            m_pairs.emplace_back(kNoItem, y);
-    }
-}
-
-void AlignedRows::rowsBelow(TreeItem a, TreeItem b, std::uint32_t depth, std::vector<AlignedRow>& out) {
-    // No recursion: a document may nest 100,000 levels deep. The child pairs
-    // of the open nodes wait on one stack, each node's after its parent's.
-    m_pairs.clear();
-    m_frames.clear();
-    pairChildren(a, b);
-    m_frames.push_back({0, 0, m_pairs.size(), depth});
-    while (!m_frames.empty()) {
-        Frame& f = m_frames.back();
-        if (f.next == f.end) {
-            m_pairs.resize(f.begin);
-            m_frames.pop_back();
-            continue;
-        }
-        const auto [x, y] = m_pairs[f.next++];
-        const std::uint32_t d = f.depth;
-        out.push_back(makeRow(x, y, d));
-        if (out.back().expanded) {
-            const std::size_t begin = m_pairs.size();
-            pairChildren(x, y);
-            m_frames.push_back({begin, begin, m_pairs.size(), d + 1});
-        }
-    }
-    m_pairs.clear();
+    if (r.expanded) rowsBelow(m_panes[0], m_panes[1], r.left, r.right, r.depth + 1, openAll, m_rows);
+    m_rows.insert(m_rows.end(), m_tail.begin(), m_tail.end());
+    m_tail.clear();
+    ++m_generation;
 }
 
 bool AlignedRows::SetExpanded(std::size_t row, bool expanded) {
     if (row >= m_rows.size()) return false;
     AlignedRow& r = m_rows[row];
     if (!r.hasChildren || bool(r.expanded) == expanded) return false;
-    setFlag(PaneSide::Left, r.left, expanded);
-    setFlag(PaneSide::Right, r.right, expanded);
+    setFlag(m_panes[0], r.left, expanded);
+    setFlag(m_panes[1], r.right, expanded);
     r.expanded = expanded;
-    if (expanded) {
-        std::vector<AlignedRow> below;
-        rowsBelow(r.left, r.right, r.depth + 1, below);
-        m_rows.insert(m_rows.begin() + std::ptrdiff_t(row) + 1, below.begin(), below.end());
-    } else {
-        m_rows.erase(m_rows.begin() + std::ptrdiff_t(row) + 1, m_rows.begin() + std::ptrdiff_t(SubtreeEnd(row)));
-    }
-    ++m_generation;
+    replaceBelow(row, false);
     return true;
 }
 
 void AlignedRows::SetSubtreeExpanded(std::size_t row, bool expanded) {
     if (row >= m_rows.size()) return;
-    const AlignedRow r = m_rows[row];
+    AlignedRow& r = m_rows[row];
+    if (expanded) {
+        // Every element below opens as its row is made.
+        r.expanded = r.hasChildren;
+        setFlag(m_panes[0], r.left, true);
+        setFlag(m_panes[1], r.right, true);
+        replaceBelow(row, true);
+        return;
+    }
+    // Closing reaches the elements in closed rows below too.
     for (PaneSide side : {PaneSide::Left, PaneSide::Right}) {
         DocumentPane* pane = m_panes[int(side)];
         const TreeItem top = r.item(side);
         if (!pane || !top) continue;
         for (TreeItem it = top; it; it = pane->tree.NextInSubtree(it, top))
-            if (pane->tree.FirstChild(it)) pane->tree.SetExpanded(it, expanded);
+            if (pane->tree.FirstChild(it)) pane->tree.SetExpanded(it, false);
     }
-    // The rows below are made again from the flags just set.
-    m_rows.erase(m_rows.begin() + std::ptrdiff_t(row) + 1, m_rows.begin() + std::ptrdiff_t(SubtreeEnd(row)));
-    m_rows[row].expanded = expanded && r.hasChildren;
-    if (m_rows[row].expanded) {
-        std::vector<AlignedRow> below;
-        rowsBelow(r.left, r.right, r.depth + 1, below);
-        m_rows.insert(m_rows.begin() + std::ptrdiff_t(row) + 1, below.begin(), below.end());
-    }
-    ++m_generation;
+    r.expanded = false;
+    replaceBelow(row, false);
 }
 
 std::size_t AlignedRows::RowOf(PaneSide side, TreeItem item, std::size_t hint) const {
@@ -264,7 +442,7 @@ std::size_t AlignedRows::Reveal(PaneSide side, TreeItem item) {
         if (k == 0) return row;
         if (!m_rows[row].expanded) {
             // Everything between here and the item opens with this row.
-            for (std::size_t j = 1; j < k; ++j) setFlag(side, chain[j], true);
+            for (std::size_t j = 1; j < k; ++j) setFlag(pane, chain[j], true);
             SetExpanded(row, true);
         }
     }

@@ -65,30 +65,14 @@ public:
     std::size_t ParentRow(std::size_t row) const;
 
 private:
-    struct Frame {
-        std::size_t begin, next, end;
-        std::uint32_t depth;
-    };
-    // Appends the child pairs of the node (a, b) to m_pairs; kNoItem for
-    // both: the top level.
-    void pairChildren(TreeItem a, TreeItem b);
-    void pairSideBySide(TreeItem a, TreeItem b);
-    // The rows below (a, b), for each expanded child also the rows below it.
-    void rowsBelow(TreeItem a, TreeItem b, std::uint32_t depth, std::vector<AlignedRow>& out);
-    AlignedRow makeRow(TreeItem a, TreeItem b, std::uint32_t depth);
-    TreeItem partnerChild(TreeItem x) const;
-    void setFlag(PaneSide side, TreeItem item, bool expanded);
+    // Makes the rows below row again from the trees' flags (openAll: opens
+    // every element below as its row is made).
+    void replaceBelow(std::size_t row, bool openAll);
 
     DocumentPane* m_panes[2] = {nullptr, nullptr};
     std::vector<AlignedRow> m_rows;
+    std::vector<AlignedRow> m_tail;  // rows after those made again, meanwhile
     std::uint64_t m_generation = 0;
-    // Scratch of the builder.
-    std::vector<std::pair<TreeItem, TreeItem>> m_pairs;
-    std::vector<Frame> m_frames;
-    std::vector<TreeItem> m_leftKids, m_rightKids;
-    std::vector<bool> m_keep;
-    std::vector<std::uint32_t> m_rightPos;  // by item: its place in m_rightKids
-    std::vector<std::uint32_t> m_leftPos;   // by left child: its partner's place, or kNone
 };
 
 // What the difference overview marks for a row.
