@@ -128,9 +128,15 @@ std::vector<AttributeEntry> ParseAttributeEntries(std::u16string_view s, unsigne
 }
 
 std::vector<std::uint8_t> MatchCharacters(std::u16string_view own, std::u16string_view partner, unsigned mode,
-                                          std::size_t limit) {
+                                          std::size_t limit, std::vector<std::uint32_t>* insertions) {
     std::vector<std::uint8_t> marks(own.size(), 0);
     const std::size_t n = own.size(), m = partner.size();
+    // The last pair matched, one past it on either side.
+    std::size_t ownAfter = 0, partnerAfter = 0;
+    auto inserted = [&](std::size_t a, std::size_t b) {
+        // Partner characters between two matches, and none of own's.
+        if (insertions && b > partnerAfter && a == ownAfter && a <= limit) insertions->push_back(std::uint32_t(a));
+    };
     probeWalk(
         n, m, limit, [&](std::size_t a, std::size_t b) { return sameChar(own[a], partner[b], mode); },
         [&](std::size_t a, std::size_t b, unsigned d) {
@@ -143,7 +149,14 @@ std::vector<std::uint8_t> MatchCharacters(std::u16string_view own, std::u16strin
             }
             return true;
         },
-        [&](std::size_t a, std::size_t) { marks[a] = 1; });
+        [&](std::size_t a, std::size_t b) {
+            marks[a] = 1;
+            inserted(a, b);
+            ownAfter = a + 1;
+            partnerAfter = b + 1;
+        });
+    // What the partner has after own's end.
+    if (n <= limit) inserted(n, m);
     return marks;
 }
 
@@ -210,7 +223,7 @@ std::vector<int> matchAttributes(std::vector<AttributeEntry>& mine, std::vector<
 }  // namespace
 
 std::vector<HighlightRange> AttributeRanges(std::u16string_view own, std::u16string_view partner,
-                                            const HighlightSettings& st) {
+                                            const HighlightSettings& st, std::vector<std::uint32_t>* insertions) {
     std::vector<AttributeEntry> mine = ParseAttributeEntries(own, st.mode, st.attributeNamesCaseSensitive);
     std::vector<AttributeEntry> theirs = ParseAttributeEntries(partner, st.mode, st.attributeNamesCaseSensitive);
     const std::vector<int> matched = matchAttributes(mine, theirs, st);
@@ -224,7 +237,10 @@ std::vector<HighlightRange> AttributeRanges(std::u16string_view own, std::u16str
                     const AttributeEntry& t = theirs[std::size_t(matched[i])];
                     const std::u16string_view a = own.substr(e.valuePos(), e.valueLength());
                     const std::u16string_view b = partner.substr(t.valuePos(), t.valueLength());
-                    unmatchedRuns(MatchCharacters(a, b, st.mode), a.size(), e.valuePos(), ranges);
+                    std::vector<std::uint32_t> at;
+                    unmatchedRuns(MatchCharacters(a, b, st.mode, std::size_t(-1), insertions ? &at : nullptr),
+                                  a.size(), e.valuePos(), ranges);
+                    for (std::uint32_t p : at) insertions->push_back(e.valuePos() + p);
                 } else {
                     addRange(ranges, e.valuePos(), e.valueLength(), 1);
                 }
@@ -266,11 +282,11 @@ std::vector<AttributeDifference> AttributeDifferences(std::u16string_view left, 
 }
 
 std::vector<HighlightRange> TextRanges(std::u16string_view own, std::u16string_view partner,
-                                       const HighlightSettings& st) {
+                                       const HighlightSettings& st, std::vector<std::uint32_t>* insertions) {
     std::vector<HighlightRange> ranges;
     if (st.highlightChars) {
         const std::size_t count = std::min(own.size(), st.limit);
-        unmatchedRuns(MatchCharacters(own, partner, st.mode, count), count, 0, ranges);
+        unmatchedRuns(MatchCharacters(own, partner, st.mode, count, insertions), count, 0, ranges);
         return ranges;
     }
     std::vector<WordEntry> mine = SplitWords(own, st.mode);

@@ -62,8 +62,12 @@ void ValueHashes(std::u16string_view value, unsigned mode, std::uint32_t& h, std
 // for window k are (k,0), (0,k), (k,1), (1,k) ... (k,k); past window 64
 // both cursors step on. limit stops the work once own's cursor passes it
 // (the marks before it do not depend on what follows).
+// Given `insertions`, it also receives the places in own where the partner
+// has characters that own lacks, with none of own's own unmatched there:
+// where own's reader should see that something was inserted opposite.
 std::vector<std::uint8_t> MatchCharacters(std::u16string_view own, std::u16string_view partner, unsigned mode,
-                                          std::size_t limit = std::size_t(-1));
+                                          std::size_t limit = std::size_t(-1),
+                                          std::vector<std::uint32_t>* insertions = nullptr);
 
 // A word: a maximal run of characters above U+0020.
 struct WordEntry {
@@ -89,9 +93,12 @@ struct HighlightSettings {
     std::size_t limit = std::size_t(-1);
 };
 
-// Ranges over own's attribute string for a changed element against its partner.
+// Ranges over own's attribute string for a changed element against its
+// partner. With highlightChars, `insertions` (when given) receives the
+// places in own's string where the partner's value has more characters.
 std::vector<HighlightRange> AttributeRanges(std::u16string_view own, std::u16string_view partner,
-                                            const HighlightSettings& settings);
+                                            const HighlightSettings& settings,
+                                            std::vector<std::uint32_t>* insertions = nullptr);
 
 // One attribute that differs between a left and a right element: present
 // on one side only, or on both with different values. The views point into
@@ -110,7 +117,9 @@ std::vector<AttributeDifference> AttributeDifferences(std::u16string_view left, 
                                                       const HighlightSettings& settings);
 
 // Ranges over own's text against the partner's (empty when it has none).
+// With highlightChars, `insertions` as for AttributeRanges.
 std::vector<HighlightRange> TextRanges(std::u16string_view own, std::u16string_view partner,
-                                       const HighlightSettings& settings);
+                                       const HighlightSettings& settings,
+                                       std::vector<std::uint32_t>* insertions = nullptr);
 
 }  // namespace quillon

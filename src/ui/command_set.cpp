@@ -244,9 +244,12 @@ void CommandSet::installAccelerators() {
         if (!a) {
             // Keys without a menu item always reach the command handler.
             a = make(acc.id, u"", true);
-            m_window->addAction(a);
             m_actions[acc.id] = a;
         }
+        // The window holds every key: an item of a submenu that the context
+        // menu shares answers to the context menu's entry, which is never
+        // in the window, and its key would go unheard.
+        m_window->addAction(a);
         a->setShortcut(QKeySequence(acc.keys));
         a->setShortcutContext(Qt::WindowShortcut);
     }

@@ -2,6 +2,7 @@
 // The main window's commands that open a dialog or a viewer: Options, Find
 // and View XML Element, with what the window does after each.
 #include <QCheckBox>
+#include <QScreen>
 
 #include "model/document_pane.h"
 #include "model/line_count.h"
@@ -62,8 +63,22 @@ void MainWindow::openFind() {
 void MainWindow::findNext(const FindRequest& request) {
     if (busy() || !m_selection.current || !m_currentPane) return;
     const PaneSide side = *m_currentPane;
-    if (ElementRecord* found = RunFindRequest(m_selection.current, request))
-        m_views[int(side)]->selectItem(found->item());
+    ElementRecord* found = RunFindRequest(m_selection.current, request);
+    if (!found) return;
+    PaneView* view = m_views[int(side)];
+    view->selectItem(found->item());
+    // The dialog moves off what it found, below it when there is room, else above.
+    FindDialog* dialog = ExistingFindDialog();
+    const QRect row = view->itemRect(found->item());
+    if (!dialog || !dialog->isVisible() || row.isEmpty()) return;
+    const QRect shown(view->viewport()->mapToGlobal(row.topLeft()), row.size());
+    QRect frame = dialog->frameGeometry();
+    if (!frame.intersects(shown)) return;
+    const QRect screen = dialog->screen() ? dialog->screen()->availableGeometry() : QRect();
+    const int below = shown.bottom() + 8;
+    const int above = shown.top() - 8 - frame.height();
+    frame.moveTop(screen.isEmpty() || below + frame.height() <= screen.bottom() || above < screen.top() ? below : above);
+    dialog->move(frame.topLeft());
 }
 
 void MainWindow::viewElement() {

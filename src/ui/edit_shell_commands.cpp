@@ -37,7 +37,16 @@ void MainWindow::runEditCommand(int id) {
     const PaneSide side = *m_currentPane;
     ElementRecord* current = m_pipeline->pane(side).pane.record(m_selection.current->item());
     if (current != m_selection.current) return;
-    const DocumentPane* other = &m_pipeline->pane(OtherSide(side)).pane;
+    const PaneSide otherSide = OtherSide(side);
+    const DocumentPane* other = &m_pipeline->pane(otherSide).pane;
+    // The source is what the user chose in the other pane, also when
+    // AutoSelect has selected the target's partner there since.
+    if (const ElementRecord* chosen = m_chosen[int(otherSide)];
+        chosen && IsInTree(*chosen) && chosen->treePane() == other && chosen->item() != other->tree.Selected()) {
+        m_partnerSelecting = true;
+        m_views[int(otherSide)]->selectItem(chosen->item());
+        m_partnerSelecting = false;
+    }
     EditShell shell(*this, side);
     switch (id) {
         case cmd::ReplaceElement:
@@ -67,6 +76,8 @@ void MainWindow::undoOrRedo(bool undo) {
 
 void MainWindow::afterTreeEdit(PaneSide side, TreeItem item) {
     PaneView* view = m_views[int(side)];
+    // An edit, or taking one back, may take records of this tree out of it.
+    forgetChoices(side);
     // The selection may name a record that an edit or its undoing took out
     // of the tree: selecting the item again makes its record current,
     // refills an open viewer and lets AutoSelect find the new partner.

@@ -300,6 +300,8 @@ void MainWindow::processCommandLine(const QStringList& arguments) {
     std::vector<std::u16string> tokens;
     for (const QString& a : arguments) tokens.push_back(a.toStdU16String());
     m_pipeline->ProcessCommandLine(tokens);
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right})
+        m_pathBoxes[int(side)]->showHistory(m_pipeline->pane(side).history, m_pipeline->pane(side).loaded);
 }
 
 bool MainWindow::busy() const {
@@ -556,6 +558,10 @@ void MainWindow::ReloadBoth() {
 // ---- Enabling -----------------------------------------------------------
 
 void MainWindow::refreshAfterLoad() {
+    // Each path box names the document in its pane, also after a load that
+    // failed or never began (a missing file, a folder).
+    for (PaneSide side : {PaneSide::Left, PaneSide::Right})
+        m_pathBoxes[int(side)]->showHistory(m_pipeline->pane(side).history, m_pipeline->pane(side).loaded);
     updateCompareCommands();
     if (m_pipeline->bothLoaded() && !m_pipeline->loadRefused() && m_autoCompare->isChecked()) {
         compareFiles();
@@ -713,18 +719,27 @@ void MainWindow::selectionChanged(PaneSide side, ElementRecord* record) {
     }
     m_currentPane = side;
     m_selection.current = record;
+    m_chosen[int(side)] = record;
     enableElementCommands(true);
     m_viewers.refresh(side, record);
+    const PaneSide other = OtherSide(side);
+    m_selection.source = nullptr;
     if (m_autoSelect->isChecked()) {
-        const PaneSide other = OtherSide(side);
         ElementRecord* partner = record->partner();
         m_partnerSelecting = true;
         m_selection.partner = partner;
         m_views[int(other)]->selectItem(partner ? partner->item() : kNoItem);
         m_viewers.refresh(other, partner);
         m_partnerSelecting = false;
+        // What the user chose there stays the source of an edit.
+        if (m_chosen[int(other)] != partner) m_selection.source = m_chosen[int(other)];
     }
     repaintPanes();
+}
+
+void MainWindow::forgetChoices(PaneSide side) {
+    if (m_chosen[int(side)] == m_selection.source) m_selection.source = nullptr;
+    m_chosen[int(side)] = nullptr;
 }
 
 void MainWindow::repaintPanes() {
@@ -747,6 +762,7 @@ bool MainWindow::compareFiles() {
     if (compareCommandState().ViewMode != kViewNormal) {
         m_selection = {};
         m_currentPane.reset();
+        m_chosen = {};
         m_history.ForgetAll();
         showEdits();
     }
@@ -833,6 +849,9 @@ std::u16string MainWindow::ChooseXmlFile(PaneSide, std::u16string_view title, st
 void MainWindow::LoadBeginsReading(PaneSide side) {
     // Before the tree is emptied: the history holds records of it.
     m_history.Forget(&m_pipeline->pane(side).pane);
+    // The title named the comparison, which no longer holds.
+    setWindowTitle(QStringLiteral("Quillon"));
+    forgetChoices(side);
     showEdits();
     // The records the selection points at are about to go.
     m_selection = {};

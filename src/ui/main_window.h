@@ -176,6 +176,8 @@ private:
     void expandOrCollapseNodes(bool expand);
     void onSelectionMoved(PaneSide side, TreeItem item);
     void selectionChanged(PaneSide side, ElementRecord* record);
+    // The pane's records are about to go: what the user chose there is forgotten.
+    void forgetChoices(PaneSide side);
     void repaintPanes();
     void blockInput(bool on);
     void keepPainting();
@@ -231,6 +233,9 @@ private:
     std::unique_ptr<SaveCommands> m_saveCommands;
 
     PaneSelection m_selection;
+    // Per pane: the element the user chose there last (AutoSelect's choices
+    // of partners aside): the source of an edit taken from that pane.
+    std::array<const ElementRecord*, 2> m_chosen{};
     std::optional<PaneSide> m_currentPane;
     bool m_partnerSelecting = false;
     EditHistory m_history;  // the edits of both trees since they were loaded

@@ -70,6 +70,23 @@ MessageAnswer answerOf(QMessageBox::StandardButton b, MessageButtons buttons) {
     }
 }
 
+// A title longer than this is cut by the window manager where it pleases,
+// often in the middle of a path.
+constexpr qsizetype kLongestTitle = 60;
+
+// A long title that ends in a path keeps the file's name; the box's text
+// then begins with the whole title.
+void fitTitle(QString& title, QString& text) {
+    if (title.size() <= kLongestTitle) return;
+    const qsizetype colon = title.indexOf(QStringLiteral(": "));
+    const QString rest = colon < 0 ? QString() : title.mid(colon + 2);
+    const qsizetype slash = rest.lastIndexOf(QLatin1Char('/'));
+    text = title + QStringLiteral("\n\n") + text;
+    if (slash >= 0)
+        title = title.left(colon + 2) + rest.mid(slash + 1);
+    if (title.size() > kLongestTitle) title = title.left(kLongestTitle - 1) + QChar(0x2026);
+}
+
 }  // namespace
 
 MessageAnswer MessageBoxNotifier::show(std::u16string_view title, std::u16string_view text, MessageIcon icon,
@@ -85,8 +102,9 @@ MessageAnswer MessageBoxNotifier::showWithHelp(std::u16string_view title, std::u
     QWidget* parent =
         active && m_owner && (active == m_owner || active->parentWidget() == m_owner) ? active : m_owner.data();
     // A file name that is not UTF-8 shows U+FFFD for its odd bytes.
-    QMessageBox box(boxIcon(icon), qs(ReadableFileName(title)), qs(ReadableFileName(text)), boxButtons(buttons),
-                    parent);
+    QString shownTitle = qs(ReadableFileName(title)), shownText = qs(ReadableFileName(text));
+    fitTitle(shownTitle, shownText);
+    QMessageBox box(boxIcon(icon), shownTitle, shownText, boxButtons(buttons), parent);
     QAbstractButton* help = helpTopic.empty() ? nullptr : box.addButton(QMessageBox::Help);
     // With Help beside it, Escape would find no single button to press.
     if (buttons == MessageButtons::Ok) box.setEscapeButton(QMessageBox::Ok);

@@ -147,7 +147,8 @@ PanePainter::ItemLook PanePainter::look(const TreePane& tree, const ElementRecor
         lk.nameColorIndex = lk.state + 3;
     else if (ignoredClass != 0)
         lk.nameColorIndex = ignoredClass + 5;
-    lk.selectedAside = r != m_selection.current && r != m_selection.partner && tree.Selected() == r->item();
+    lk.selectedAside = r != m_selection.current && r != m_selection.partner &&
+                       (tree.Selected() == r->item() || r == m_selection.source);
     const bool ignored = r->ignoreState != 0;
     if (lk.state == 2)
         lk.attributeClass = 4;
@@ -171,17 +172,18 @@ PanePainter::ItemLook PanePainter::look(const TreePane& tree, const ElementRecor
         // Qt and the highlighting read UTF-16: record strings are widened here.
         std::u16string own, other;
         if (r->attributes)
-            lk.attributeRanges =
-                AttributeRanges(r->attributesString().utf16(own), p.attributesString().utf16(other), st);
+            lk.attributeRanges = AttributeRanges(r->attributesString().utf16(own), p.attributesString().utf16(other),
+                                                 st, &lk.attributeInsertions);
         if (r->text && TextDiffers(*r))
-            lk.textRanges = TextRanges(r->textString().utf16(own), p.textString().utf16(other), st);
+            lk.textRanges =
+                TextRanges(r->textString().utf16(own), p.textString().utf16(other), st, &lk.textInsertions);
     }
     return lk;
 }
 
 int PanePainter::drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, std::u16string_view s,
                             std::uint32_t from, std::uint32_t length, const std::vector<HighlightRange>& ranges,
-                            int blockClass) const {
+                            int blockClass, const std::vector<std::uint32_t>& insertions) const {
     const std::uint32_t end = std::min<std::uint32_t>(from + length, std::uint32_t(s.size()));
     int pen = x;
     auto part = [&](std::uint32_t a, std::uint32_t b, int cls) {
@@ -205,6 +207,16 @@ int PanePainter::drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, s
         pos = b;
     }
     part(pos, end, blockClass);
+    // An insertion opposite: a bar between the characters around it, in
+    // the colours of what differs.
+    for (std::uint32_t at : insertions) {
+        if (at < from || at > end || (at == end && end < s.size() && at != s.size())) continue;
+        const int bar = x + fm.horizontalAdvance(wrapView(s.substr(from, at - from)));
+        const QColor colour = m_segment[2].text;
+        p.fillRect(QRect(bar - 1, y, 2, fm.height()), colour);
+        p.fillRect(QRect(bar - 3, y, 6, 2), colour);
+        p.fillRect(QRect(bar - 3, y + fm.height() - 2, 6, 2), colour);
+    }
     return pen - x;
 }
 
@@ -239,7 +251,8 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
         p.setBrush(m_window);
         p.drawRect(spanned(left + x, top + 1, left + x + width + 8, bottom - 1));
         p.setFont(m_bold);
-        drawRanges(p, fm, left + x + 4, top + 2, s, 0, std::uint32_t(s.size()), lk.attributeRanges, lk.attributeClass);
+        drawRanges(p, fm, left + x + 4, top + 2, s, 0, std::uint32_t(s.size()), lk.attributeRanges, lk.attributeClass,
+                   lk.attributeInsertions);
         right = left + x + width + 8;
         x += width + 6;
     }
@@ -252,7 +265,8 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
         p.setBrush(m_window);
         p.drawRect(spanned(left + x, top + 1, left + x + width + 8, bottom - 1));
         p.setFont(m_font);
-        drawRanges(p, fm, left + x + 4, top + 2, s, 0, std::uint32_t(s.size()), lk.textRanges, lk.textClass);
+        drawRanges(p, fm, left + x + 4, top + 2, s, 0, std::uint32_t(s.size()), lk.textRanges, lk.textClass,
+                   lk.textInsertions);
         right = left + x + width + 8;
     }
     return right;
@@ -261,7 +275,7 @@ int PanePainter::paintSingleLine(QPainter& p, const QRect& text, const ElementRe
 int PanePainter::paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop,
                                    int lineWidth, const QRect& clip, std::u16string_view s, std::u16string_view stored,
                                    const std::vector<HighlightRange>& ranges, int blockClass,
-                                   const QPen& framePen) const {
+                                   const QPen& framePen, const std::vector<std::uint32_t>& insertions) const {
     p.setPen(framePen);
     p.setBrush(m_window);
     p.drawRect(frame);
@@ -273,7 +287,8 @@ int PanePainter::paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QR
         const int y = firstLineTop + run.line * m_lineHeight;
         if (y + m_lineHeight < clip.top() || y > clip.bottom()) continue;
         const int x = frame.left() + kBlockMargin + run.x;
-        right = std::max(right, x + drawRanges(p, fm, x, y, s, run.start, run.length, ranges, blockClass));
+        right =
+            std::max(right, x + drawRanges(p, fm, x, y, s, run.start, run.length, ranges, blockClass, insertions));
     }
     return right;
 }
@@ -291,8 +306,8 @@ int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& cli
         p.setFont(m_bold);
         const std::u16string_view stored = r.attributesString().utf16(scratch);
         right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_bold), frame, blockTop, lines.lineWidth, clip,
-                                                  DisplayString(stored), stored,
-                                                  lk.attributeRanges, lk.attributeClass, framePen));
+                                                  DisplayString(stored), stored, lk.attributeRanges,
+                                                  lk.attributeClass, framePen, lk.attributeInsertions));
         blockTop = blockBottom;
     }
     if (r.text && lines.textLines > 0) {
@@ -301,7 +316,7 @@ int PanePainter::paintMultiLine(QPainter& p, const QRect& text, const QRect& cli
         p.setFont(m_font);
         right = std::max(right, paintWrappedBlock(p, QFontMetrics(m_font), frame, blockTop, lines.lineWidth, clip,
                                                   r.textString().utf16(scratch), {}, lk.textRanges, lk.textClass,
-                                                  framePen));
+                                                  framePen, lk.textInsertions));
     }
     return right;
 }

@@ -24,9 +24,12 @@ class TreePane;
 
 // The element the selection handling made current, and the partner it
 // selected in the other pane; both are painted with the selected colours.
+// With AutoSelect the partner takes the other pane's selection; the element
+// the user chose there before stays the edit commands' source, framed apart.
 struct PaneSelection {
     const ElementRecord* current = nullptr;
     const ElementRecord* partner = nullptr;
+    const ElementRecord* source = nullptr;
 };
 
 // The picture an item shows: its comparison state, children, expansion and
@@ -103,6 +106,10 @@ public:
         bool selectedAside = false;
         std::vector<HighlightRange> attributeRanges;
         std::vector<HighlightRange> textRanges;
+        // Character highlighting: where the partner has characters this
+        // element's value lacks, marked between the characters around them.
+        std::vector<std::uint32_t> attributeInsertions;
+        std::vector<std::uint32_t> textInsertions;
     };
     ItemLook look(const TreePane& tree, const ElementRecord& r) const;
 
@@ -122,7 +129,8 @@ public:
 
 private:
     int drawRanges(QPainter& p, const QFontMetrics& fm, int x, int y, std::u16string_view s, std::uint32_t from,
-                   std::uint32_t length, const std::vector<HighlightRange>& ranges, int blockClass) const;
+                   std::uint32_t length, const std::vector<HighlightRange>& ranges, int blockClass,
+                   const std::vector<std::uint32_t>& insertions = {}) const;
     void paintEndOfDocument(QPainter& p, const QRect& text, const ElementRecord& r) const;
     int paintSingleLine(QPainter& p, const QRect& text, const ElementRecord& r, const ItemLook& look,
                         const QPen& framePen) const;
@@ -134,7 +142,8 @@ private:
                      const QPen& framePen) const;
     int paintWrappedBlock(QPainter& p, const QFontMetrics& fm, const QRect& frame, int firstLineTop, int lineWidth,
                           const QRect& clip, std::u16string_view s, std::u16string_view stored,
-                          const std::vector<HighlightRange>& ranges, int blockClass, const QPen& framePen) const;
+                          const std::vector<HighlightRange>& ranges, int blockClass, const QPen& framePen,
+                          const std::vector<std::uint32_t>& insertions) const;
 
     const PaneSelection& m_selection;
     DifferenceColors m_colors;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/path_box.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -13,6 +15,12 @@ PathBox::PathBox(QWidget* parent) : QComboBox(parent) {
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(8);
     lineEdit()->installEventFilter(this);
+    // History entries are offered in a list under the box, never written
+    // into it: Enter loads what was typed, unless an entry was picked.
+    auto* completer = new QCompleter(model(), this);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    setCompleter(completer);
     setToolTip(QStringLiteral("The file to load: type a path and press Enter, or choose a recent one"));
     // Only a choice from the list loads; typing does not.
     connect(this, &QComboBox::activated, this, [this](int) { Q_EMIT loadRequested(); });
@@ -47,11 +55,15 @@ bool PathBox::eventFilter(QObject* watched, QEvent* event) {
     return QComboBox::eventFilter(watched, event);
 }
 
-void PathBox::showHistory(const std::vector<std::u16string>& history) {
+void PathBox::showHistory(const std::vector<std::u16string>& history, bool shown) {
     const QSignalBlocker block(this);
     clear();
     for (const std::u16string& entry : history) addItem(QString::fromStdU16String(entry));
-    if (!history.empty()) setCurrentIndex(0);
+    if (!history.empty() && shown)
+        setCurrentIndex(0);
+    else
+        setCurrentIndex(-1);
+    if (!shown) clearEditText();
 }
 
 std::vector<std::u16string> PathBox::entries() const {

@@ -2,6 +2,7 @@
 #include "ui/status_parts.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -10,9 +11,42 @@
 namespace quillon {
 namespace {
 
-constexpr int kMessageWidth = 120;  // the least width of the message part
+// The width the two position parts take when the bar has room.
+constexpr int kPositionWidth = 236;
+// Below this a part shows at least the start of its text.
+constexpr int kLeastWidth = 48;
 
 }  // namespace
+
+// A part that never pushes into its neighbours: what does not fit ends in
+// "...", and the whole text is its tooltip.
+class StatusLabel : public QLabel {
+public:
+    StatusLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), m_mode(mode) {
+        setTextFormat(Qt::PlainText);
+        setIndent(4);
+        setMinimumWidth(kLeastWidth);
+    }
+    QSize minimumSizeHint() const override { return {kLeastWidth, QLabel::minimumSizeHint().height()}; }
+    void setFullText(const QString& text) {
+        setText(text);
+        updateGeometry();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect room = contentsRect().adjusted(indent(), 0, 0, 0);
+        const QString shown = fontMetrics().elidedText(text(), m_mode, room.width());
+        setToolTip(shown == text() ? QString() : text());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, shown);
+    }
+
+private:
+    Qt::TextElideMode m_mode;
+};
 
 QString SourcePositionText(unsigned line, unsigned column) {
     return QStringLiteral("Line %1  Col %2").arg(line).arg(column);
@@ -20,36 +54,32 @@ QString SourcePositionText(unsigned line, unsigned column) {
 
 StatusParts::StatusParts(QStatusBar* bar) : QObject(bar) {
     bar->setSizeGripEnabled(true);
-    for (auto& label : m_labels) {
-        label = new QLabel(bar);
-        label->setTextFormat(Qt::PlainText);
-        label->setIndent(4);
-    }
+    // A saved file's path keeps its file name; a long message its start.
+    m_labels[0] = new StatusLabel(Qt::ElideRight, bar);
+    m_labels[1] = new StatusLabel(Qt::ElideMiddle, bar);
+    m_labels[2] = new StatusLabel(Qt::ElideRight, bar);
     m_first = new QStackedWidget(bar);
-    m_first->setFixedWidth(236);
+    m_first->setMinimumWidth(kLeastWidth);
+    m_first->setMaximumWidth(kPositionWidth);
     m_progress = new QProgressBar(m_first);
     m_progress->setRange(0, 100);
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(16);
     m_first->addWidget(m_labels[0]);
     m_first->addWidget(m_progress);
-    m_labels[1]->setFixedWidth(kMessageWidth);
-    bar->addWidget(m_first);
-    bar->addWidget(m_labels[1]);
-    bar->addWidget(m_labels[2], 1);
+    m_labels[2]->setMaximumWidth(kPositionWidth);
+    // The parts share out the bar: the positions up to their width, the
+    // outcome of the last load or comparison all the rest.
+    bar->addWidget(m_first, 2);
+    bar->addWidget(m_labels[1], 3);
+    bar->addWidget(m_labels[2], 2);
 }
 
 void StatusParts::setText(int part, const QString& text) {
     if (part < 0 || part > 2) return;
-    QLabel* label = m_labels[std::size_t(part)];
+    auto* label = static_cast<StatusLabel*>(m_labels[std::size_t(part)]);
     if (label->text() == text) return;
-    label->setText(text);
-    // The message part grows to its text (a saved file's path) and shrinks
-    // back; the right part takes what is left.
-    if (part == 1) {
-        const int margins = label->indent() + label->contentsMargins().left() + label->contentsMargins().right() + 8;
-        label->setFixedWidth(std::max(kMessageWidth, label->fontMetrics().horizontalAdvance(text) + margins));
-    }
+    label->setFullText(text);
     label->repaint();
 }
 

@@ -12,10 +12,11 @@ class QStatusBar;
 
 namespace quillon {
 
-// The status bar's three parts: the left pane's source position (right edge
-// at 240), the outcome of the last load or comparison (right edge at 360)
-// and the right pane's source position. The progress bar covers part 0
-// while a document loads.
+// The status bar's three parts: the left pane's source position, the
+// outcome of the last load or comparison, and the right pane's source
+// position. They share the bar's width and never overlap: a text too long
+// for its part is cut with "..." and shown whole as its tooltip. The
+// progress bar covers part 0 while a document loads.
 class StatusParts : public QObject {
     Q_OBJECT
 public:

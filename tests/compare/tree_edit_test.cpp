@@ -9,6 +9,7 @@
 #include <string>
 
 #include "compare/edit_commands.h"
+#include "compare/edit_history.h"
 #include "compare/navigation.h"
 #include "compare_fixture.h"
 #include "rules/key_elements.h"
@@ -23,6 +24,8 @@ struct RecordingHost : EditHost {
         if (autoCompare) autoCompare();
     }
     void NavigationReset() override { ++navigationResets; }
+    EditHistory* History() override { return history; }
+    EditHistory* history = nullptr;
     std::function<void()> autoCompare;
     int refreshes = 0;
     int navigationResets = 0;
@@ -358,6 +361,90 @@ TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplaced
     EXPECT_EQ(ToUtf8(leafOf(copy)->textUtf16()), "2");
     EXPECT_NE(Replace(Find(right, "d"), Find(left, "d")), nullptr);
     EXPECT_EQ(Compare(), kIdentical);
+}
+
+// Every element in document order with its text, attributes and table of
+// child names, and the element count the end-of-document line shows.
+std::string Dump(const DocumentPane& pane) {
+    std::string out;
+    const ElementRecord* end = EndOfDocumentRecord(pane);
+    for (const ElementRecord* r = RootRecord(pane); r && r != end; r = NextInDocumentOrder(r))
+        out += ToUtf8(r->name()->view()) + "(" + ToUtf8(r->textUtf16()) + ")[" + ToUtf8(r->attributesUtf16()) +
+               "]{" + std::to_string(r->distinctChildNameCount()) + "} ";
+    return out + std::to_string(end ? end->descendantCount() : 0u);
+}
+
+// Each edit taken back gives the tree as it was, and done again gives the
+// very records it made, so that edits after it can be taken back too.
+TEST_F(TreeEditTest, UndoAndRedoGiveBackTheTreesOfEachEdit) {
+    struct Case {
+        const char* what;
+        Command command;
+        const char* target;  // on the right
+        const char* source;  // on the left
+    };
+    const Case cases[] = {
+        {"replace", ReplaceElementCommand, "a", "a"},
+        {"replace under another name", ReplaceElementCommand, "b", "a"},
+        {"insert", InsertElementCommand, "b", "a"},
+        {"synchronize", SynchronizeElementsCommand, "a", "a"},
+    };
+    for (const Case& c : cases) {
+        Compare("<r><a x='1'><c>1</c><e/></a><b/></r>", "<r><a x='2'><d>2</d></a><b y='3'/></r>");
+        EditHistory history;
+        host.history = &history;
+        const std::string before = Dump(right), leftBefore = Dump(left);
+        ASSERT_TRUE(Run(c.command, Find(right, c.target), Find(left, c.source))) << c.what;
+        const std::string after = Dump(right);
+        EXPECT_NE(after, before) << c.what;
+        EXPECT_TRUE(history.Edited(&right)) << c.what;
+        EXPECT_FALSE(history.Edited(&left)) << c.what;
+        // A second edit on top, whose records the first undo must not disturb.
+        ASSERT_TRUE(Run(InsertElementCommand, Find(right, "a"), Find(left, "b")));
+        const std::string second = Dump(right);
+        ASSERT_TRUE(history.Undo());
+        EXPECT_EQ(Dump(right), after) << c.what;
+        ASSERT_TRUE(history.Undo());
+        EXPECT_EQ(Dump(right), before) << c.what;
+        EXPECT_FALSE(history.Edited(&right)) << c.what;
+        EXPECT_FALSE(history.Undo());
+        ExpectSoundTree(right);
+        ASSERT_TRUE(history.Redo());
+        ASSERT_TRUE(history.Redo());
+        EXPECT_EQ(Dump(right), second) << c.what;
+        EXPECT_EQ(Dump(left), leftBefore) << c.what;
+        ExpectSoundTree(right);
+        ExpectSoundTree(left);
+        Compare();  // nothing dangles
+        ClearPane(left);
+        ClearPane(right);
+    }
+    host.history = nullptr;
+}
+
+TEST_F(TreeEditTest, TheHistoryKnowsWhatDiffersFromTheFile) {
+    Compare("<r><a x='1'/><b/></r>", "<r><a x='2'/><b/></r>");
+    EditHistory history;
+    host.history = &history;
+    ASSERT_TRUE(Sync(Find(right, "a"), Find(left, "a")));
+    history.MarkSaved(&right);  // written to a file as it stands
+    EXPECT_FALSE(history.Edited(&right));
+    ASSERT_TRUE(history.Undo());
+    EXPECT_TRUE(history.Edited(&right));  // the file holds the edit
+    // A new edit after an undo forgets what could have been done again;
+    // the saved state is then out of reach.
+    ASSERT_TRUE(Insert(Find(right, "b"), Find(left, "b")));
+    EXPECT_FALSE(history.CanRedo());
+    EXPECT_EQ(history.UndoName(), u"Insert");
+    ASSERT_TRUE(history.Undo());
+    EXPECT_TRUE(history.Edited(&right));
+    ASSERT_TRUE(history.Redo());
+    // Loading the left tree again forgets every step; the right stays edited.
+    history.Forget(&left);
+    EXPECT_FALSE(history.CanUndo());
+    EXPECT_TRUE(history.Edited(&right));
+    EXPECT_FALSE(history.Edited(&left));
+    host.history = nullptr;
 }
 
 }  // namespace

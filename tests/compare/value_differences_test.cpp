@@ -41,6 +41,37 @@ TEST(MatchCharacters, ProbesInTheirOrderAndConfirmByWhatFollows) {
     EXPECT_EQ(Marks(u"ABC", u"abc", 2), (std::vector<int>{1, 1, 1}));  // the folding mode
 }
 
+// Where the partner has characters that own lacks: the side without them
+// gets a mark between its characters, never where own differs itself.
+TEST(MatchCharacters, InsertionsOppositeAreFoundBetweenOwnCharacters) {
+    struct Case {
+        std::u16string_view own, partner;
+        std::vector<std::uint32_t> at;
+    };
+    const Case cases[] = {
+        {u"Science", u"Sciences", {7}},  // at the end
+        {u"color", u"colour", {4}},      // in the middle
+        {u"bc", u"abc", {0}},            // at the start
+        {u"Sciences", u"Science", {}},   // own has more: it is marked itself
+        {u"a1c", u"a2c", {}},            // replaced, not inserted
+        {u"", u"abc", {0}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> at;
+        MatchCharacters(c.own, c.partner, 0, std::size_t(-1), &at);
+        EXPECT_EQ(at, c.at) << std::string(c.own.begin(), c.own.end());
+    }
+    // Text ranges pass them on; attribute values give them in the whole string.
+    HighlightSettings st;
+    st.highlightChars = true;
+    std::vector<std::uint32_t> at;
+    EXPECT_TRUE(TextRanges(u"Science", u"Sciences", st, &at).empty());
+    EXPECT_EQ(at, std::vector<std::uint32_t>{7});
+    at.clear();
+    AttributeRanges(Attrs("a=|ab^"), Attrs("a=|abc^"), st, &at);
+    EXPECT_EQ(at, std::vector<std::uint32_t>{5});
+}
+
 TEST(MatchCharacters, PastTheWindowTheSearchStillEnds) {
     const std::vector<int> m = Marks(std::u16string(100, u'a') + u"Z", std::u16string(100, u'b') + u"Z");
     EXPECT_EQ(m.back(), 1);

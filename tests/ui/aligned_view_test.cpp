@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: MIT
+// The window as a diff tool, driven through the top-level window as the
+// keyboard and the mouse drive it: partners on one row with gaps opposite
+// the rest, what screen readers are told of each row, both panes scrolling
+// as one, the overview strip, the next change of any kind, edits taken back
+// and done again with the marks of unsaved edits, path boxes that load what
+// was typed, a window that stays true to its panes after a failed load, the
+// edit's source kept with AutoSelect, and Find moving off what it found.
+#include <QAccessible>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <fstream>
+
+#include "platform/utf8.h"
+#include "ui/difference_overview.h"
+#include "ui/dialogs/find_dialog.h"
+#include "ui/main_window_fixture.h"
+#include "ui/message_box_notifier.h"
+#include "ui/modal.h"
+
+using namespace quillon;
+using test::Program;
+using test::qpath;
+using test::S;
+
+namespace {
+
+// A key pressed as the keyboard presses it: to the widget with the focus,
+// in the active window (accelerators included).
+void press(Program& p, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    p.activate();
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : p.window.get(), key, modifiers);
+}
+
+// A subtree deleted in the middle.
+const char* kLeft = "<r><a>1</a><b k='x'><c/><d>old</d></b><e>2</e><f>3</f></r>";
+const char* kRight = "<r><a>1</a><e>2</e><f>three</f></r>";
+
+// What a screen reader is told of each row of the pane, name | description.
+QStringList spoken(PaneView* view) {
+    QStringList out;
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(view);
+    for (int i = 0; pane && i < pane->childCount(); ++i)
+        out << pane->child(i)->text(QAccessible::Name) + QStringLiteral(" | ") +
+                   pane->child(i)->text(QAccessible::Description);
+    return out;
+}
+
+std::string manyItems(int n, int changedEvery) {
+    std::string xml = "<list>";
+    for (int i = 0; i < n; ++i)
+        xml += "<item n='" + std::to_string(i) + "'>" + std::to_string(changedEvery && i % changedEvery == 0 ? -i : i) +
+               "</item>";
+    return xml + "</list>";
+}
+
+}  // namespace
+
+class AlignedViewTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { options() = Options{}; }
+
+    void partnersStandOnOneRowWithGapsOppositeTheRest() {
+        Program p(Program::pair(kLeft, kRight));
+        QVERIFY(p.window->alignedView());
+        PaneView* left = p.window->paneView(PaneSide::Left);
+        PaneView* right = p.window->paneView(PaneSide::Right);
+        left->setFocus();
+        press(p, Qt::Key_E, Qt::ControlModifier);  // from the root: every element
+        QCOMPARE(spoken(left), (QStringList{S("r | changed"), S("a: 1 | equal"), S("b k=\"x\" | deleted"),
+                                            S("c | deleted"), S("d: old | deleted"), S("e: 2 | equal"),
+                                            S("f: 3 | changed"), S("7 (elements) | end of document")}));
+        QCOMPARE(spoken(right), (QStringList{S("r | changed"), S("a: 1 | equal"), S("gap | no partner"),
+                                             S("gap | no partner"), S("gap | no partner"), S("e: 2 | equal"),
+                                             S("f: three | changed"), S("4 (elements) | end of document")}));
+        // Partners at one height in both panes, whatever lies between.
+        for (const char* path : {"a", "e", "f"}) {
+            const QRect l = left->itemRect(p.find(PaneSide::Left, path)->item());
+            const QRect r = right->itemRect(p.find(PaneSide::Right, path)->item());
+            QVERIFY(l.isValid());
+            QCOMPARE(l.top(), r.top());
+            QCOMPARE(l.height(), r.height());
+        }
+        // Closing b in the left pane closes its gaps on the right.
+        p.select(PaneSide::Left, "b");
+        press(p, Qt::Key_Left);
+        QCOMPARE(spoken(right).size(), 6);
+        QCOMPARE(left->itemRect(p.find(PaneSide::Left, "e")->item()).top(),
+                 right->itemRect(p.find(PaneSide::Right, "e")->item()).top());
+        // The two trees each on their own, before a comparison and as an option.
+        p.window->executeCommand(cmd::AlignedRows);
+        QCOMPARE(spoken(right).size(), 5);
+        QVERIFY(left->itemRect(p.find(PaneSide::Left, "e")->item()).top() >
+                right->itemRect(p.find(PaneSide::Right, "e")->item()).top());
+    }
+
+    void bothPanesScrollAsOneAndTheStripMarksEveryDifference() {
+        Program p(Program::pair(manyItems(400, 0), manyItems(400, 50)));
+        p.window->resize(700, 400);
+        QTRY_COMPARE(p.window->height(), 400);
+        p.window->paneView(PaneSide::Left)->setFocus();
+        press(p, Qt::Key_E, Qt::ControlModifier);
+        QScrollBar* left = p.window->paneView(PaneSide::Left)->verticalScrollBar();
+        QScrollBar* right = p.window->paneView(PaneSide::Right)->verticalScrollBar();
+        press(p, Qt::Key_End);
+        QVERIFY(left->value() > 300);
+        QCOMPARE(right->value(), left->value());
+        press(p, Qt::Key_Home);
+        QCOMPARE(left->value(), 0);
+        QCOMPARE(right->value(), 0);
+        // F12 goes to the next change of any kind, and the rows follow.
+        p.select(PaneSide::Left, "item");
+        press(p, Qt::Key_PageDown);
+        press(p, Qt::Key_PageDown);
+        const int before = left->value();
+        const int from = std::stoi(ToUtf8(p.current()->textUtf16()));
+        press(p, Qt::Key_F12);
+        // Every 50th item changed: the next one after where the selection was.
+        QCOMPARE(ToUtf8(p.current()->textUtf16()), std::to_string((from / 50 + 1) * 50));
+        QVERIFY(p.window->paneView(PaneSide::Left)->itemRect(p.current()->item()).isValid());
+        QCOMPARE(right->value(), left->value());
+        QVERIFY(left->value() >= before);
+        // The strip: a mark per changed item, the root's joined to the first.
+        PaneRows* rows = p.window->paneView(PaneSide::Left)->paneRows();
+        QTRY_VERIFY(rows->marksComplete());
+        QCOMPARE(int(rows->marks().size()), 8);
+        DifferenceOverview* strip = p.window->paneView(PaneSide::Right)->overview();
+        QVERIFY(strip->isVisible());
+        // A click on the strip's lower end shows the last rows.
+        QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, QPoint(4, strip->height() - 2));
+        QCOMPARE(left->value(), left->maximum());
+        QCOMPARE(right->value(), left->value());
+    }
+
+    void editsAreTakenBackAndDoneAgainWithTheirMarks() {
+        Program p(Program::pair(kLeft, kRight));
+        p.window->autoCompareBox()->setChecked(false);
+        p.pickSourceAndTarget("b", "e");
+        p.messages.answer = MessageAnswer::Yes;
+        p.trigger(cmd::ReplaceElement);
+        QCOMPARE(p.count(u"Warning!"), 1);  // another name: asked, and answered Yes
+        QVERIFY(!p.find(PaneSide::Right, "e"));
+        QVERIFY(p.window->paneView(PaneSide::Right)->edited());
+        QVERIFY(!p.window->paneView(PaneSide::Left)->edited());
+        QVERIFY(p.window->windowTitle().startsWith(QLatin1Char('*')));
+        QVERIFY(p.enabled(cmd::Undo));
+        p.window->paneView(PaneSide::Right)->setFocus();  // where the target was clicked
+        press(p, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(p.find(PaneSide::Right, "e"));
+        QVERIFY(!p.find(PaneSide::Right, "b"));
+        QVERIFY(!p.window->paneView(PaneSide::Right)->edited());
+        QVERIFY(!p.window->windowTitle().startsWith(QLatin1Char('*')));
+        QCOMPARE(p.current(), p.find(PaneSide::Right, "e"));
+        press(p, Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(p.find(PaneSide::Right, "b/d"));
+        QVERIFY(p.window->paneView(PaneSide::Right)->edited());
+        // Closing asks; No keeps the window and the edit.
+        p.messages.answer = MessageAnswer::No;
+        QVERIFY(!p.window->close());
+        QVERIFY(p.lastText().find(u"The right tree was edited and not saved") != std::u16string::npos);
+        p.messages.answer = MessageAnswer::Yes;
+        press(p, Qt::Key_X, Qt::AltModifier);
+        QVERIFY(!p.window->isVisible());
+    }
+
+    void aPathBoxLoadsWhatWasTyped() {
+        const std::string typed = test::WriteTempFile("<typed/>");
+        std::ofstream(typed + ".orig") << "<orig/>";
+        Program p;
+        p.typeAndEnter(PaneSide::Left, qpath(typed + ".orig"));
+        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->nameView(), std::u16string_view(u"orig"));
+        // The history's longer entry is offered, not taken.
+        p.typeAndEnter(PaneSide::Left, qpath(typed));
+        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->nameView(), std::u16string_view(u"typed"));
+        // A folder is said to be one; the box names the document in the pane again.
+        p.typeAndEnter(PaneSide::Left, QDir::tempPath());
+        QVERIFY(p.lastText().find(u"is a folder") != std::u16string::npos);
+        QCOMPARE(p.window->pathBox(PaneSide::Left)->currentText(), qpath(typed));
+        QCOMPARE(RootRecord(p.pane(PaneSide::Left))->nameView(), std::u16string_view(u"typed"));
+    }
+
+    void afterAFailedLoadTitleStatusBoxAndPaneAgree() {
+        const std::string l = test::WriteTempFile(kLeft), r = test::WriteTempFile(kRight);
+        Program p({QStringLiteral("quillon"), qpath(l), qpath(r)});
+        QVERIFY(p.window->windowTitle().contains(qpath(r)));
+        // Missing: nothing changes, and the box names the loaded file again,
+        // so that Shift+F5 reloads what the panes show.
+        p.typeAndEnter(PaneSide::Right, QStringLiteral("/nonexistent/quillon/x.xml"));
+        QCOMPARE(p.window->pathBox(PaneSide::Right)->currentText(), qpath(r));
+        press(p, Qt::Key_F5, Qt::ShiftModifier);
+        QVERIFY(compareCommandState().Compared);
+        // Not well-formed: the pane is empty, and so are its box and the title's names.
+        p.typeAndEnter(PaneSide::Right, qpath(test::WriteTempFile("<a><b></a>")));
+        QVERIFY(!p.pane(PaneSide::Right).HasDocument());
+        QCOMPARE(p.window->windowTitle(), QStringLiteral("Quillon"));
+        QCOMPARE(p.window->pathBox(PaneSide::Right)->currentText(), QString());
+        QCOMPARE(p.window->status()->text(1), QStringLiteral("Fatal error(s)"));
+        p.typeAndEnter(PaneSide::Right, qpath(r));
+        QVERIFY(p.window->status()->text(1).startsWith(QStringLiteral("Compared")));
+        QVERIFY(p.window->windowTitle().contains(qpath(r)));
+    }
+
+    void withAutoSelectTheChosenSourceStaysTheSource() {
+        Program p(Program::pair(kLeft, kRight));
+        QVERIFY(p.window->autoSelectBox()->isChecked());
+        p.select(PaneSide::Left, "a");   // the source; its partner is selected on the right
+        p.select(PaneSide::Right, "e");  // the target; its partner is selected on the left
+        QCOMPARE(SelectedRecord(p.pane(PaneSide::Left)), p.find(PaneSide::Left, "e"));
+        // Shown as the source.
+        QVERIFY(p.window->painter()->look(p.pane(PaneSide::Left).tree, *p.find(PaneSide::Left, "a")).selectedAside);
+        p.trigger(cmd::InsertElement);
+        const ElementRecord* copy = NextSiblingRecord(p.find(PaneSide::Right, "e"));
+        QVERIFY(copy);
+        QCOMPARE(copy->nameView(), std::u16string_view(u"a"));
+    }
+
+    void findMovesOffWhatItFound() {
+        Program p(Program::pair(kLeft, kRight));
+        p.activate();
+        FindDialog* dialog = OpenFindDialog(p.window.get());
+        QTRY_VERIFY(dialog->isVisible());
+        PaneView* left = p.window->paneView(PaneSide::Left);
+        left->setFocus();
+        press(p, Qt::Key_E, Qt::ControlModifier);
+        // Over the row of the element to be found.
+        const QRect row = left->itemRect(p.find(PaneSide::Left, "f")->item());
+        dialog->move(left->viewport()->mapToGlobal(row.topLeft()) - QPoint(0, 10));
+        QTRY_VERIFY(dialog->frameGeometry().top() <= left->viewport()->mapToGlobal(row.topLeft()).y());
+        p.window->findNext({QStringLiteral("3"), true, false});
+        QCOMPARE(p.current(), p.find(PaneSide::Left, "f"));
+        const QRect found(left->viewport()->mapToGlobal(row.topLeft()), row.size());
+        QTRY_VERIFY(!dialog->frameGeometry().intersects(found));
+        dialog->close();
+    }
+
+    void aLongTitleKeepsItsFileName() {
+        const QString path = QStringLiteral("/home/someone/with/a/long/path/to/the/documents/of/the/week/report.xml");
+        MessageBoxNotifier notifier(nullptr);
+        QString title, text;
+        test::WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        });
+        notifier.show(u"Error during parsing: " + path.toStdU16String(), u"Exception message is:\nno", MessageIcon::Error,
+                      MessageButtons::Ok);
+        QCOMPARE(title, QStringLiteral("Error during parsing: report.xml"));
+        QVERIFY(text.startsWith(QStringLiteral("Error during parsing: ") + path));
+    }
+};
+
+QTEST_MAIN(AlignedViewTest)
+#include "aligned_view_test.moc"
