@@ -11,6 +11,15 @@
       month/day/year and its prices without trailing zeros and with a
       thousands separator, so the pair differs in notation only where no
       record changed.
+  gen_catalog.py triple --mb 100 --out DIR [--changed 0.01] [--removed 0.005]
+                 [--added 0.005] [--seed N]
+      writes DIR/base.xml, DIR/ours.xml, DIR/theirs.xml and DIR/merged.xml:
+      a catalog and two edits of it, each changing, removing and adding the
+      given shares of records (ours the name and price, theirs the stock, so
+      that a record both change merges cleanly), and the merge a person
+      would make: each side's changes, ours added before theirs where both
+      add behind the same record. No record is removed on one side and
+      changed on the other.
   gen_catalog.py deep --depth 100000 --out FILE   one chain of nested elements
   gen_catalog.py wide --names 5000 --out FILE     one element with that many distinct child names
 
@@ -62,7 +71,7 @@ def price_text(cents, renotate):
     return "{:,}".format(whole) + "." + ("%02d" % frac).rstrip("0")
 
 
-def record(seed, i, renotate=False, change=False):
+def record(seed, i, renotate=False, change=False, restock=False):
     rng = Rng(seed, i)
     name = " ".join(rng.choice(WORDS) for _ in range(3))
     maker = rng.choice(MAKERS)
@@ -75,6 +84,8 @@ def record(seed, i, renotate=False, change=False):
     if change:
         cents += 1
         name += " mk2"
+    if restock:
+        stock += 1
     date = "%d/%d/%04d" % (m, d, y) if renotate else "%04d-%02d-%02d" % (y, m, d)
     return ('  <product sku="P%08d" stock="%d">\n'
             "    <name>%s</name>\n    <maker>%s</maker>\n"
@@ -107,6 +118,47 @@ def catalog(args):
     for name, records in (("left.xml", left), ("right.xml", right)):
         with open(os.path.join(args.out, name), "w", encoding="utf-8", newline="\n") as f:
             f.write('<?xml version="1.0" encoding="UTF-8"?>\n<catalog>\n')
+            f.writelines(records)
+            f.write("</catalog>\n")
+
+
+def triple(args):
+    os.makedirs(args.out, exist_ok=True)
+    target = int(args.mb * 1024 * 1024)
+    docs = {"base.xml": [], "ours.xml": [], "theirs.xml": [], "merged.xml": []}
+    size, i = 0, 0
+
+    def fate(roll):
+        if roll < args.removed:
+            return "removed"
+        return "changed" if roll < args.removed + args.changed else "kept"
+
+    while size < target:
+        text = record(args.seed, i)
+        docs["base.xml"].append(text)
+        size += len(text)
+        ours = fate(Rng(args.seed, i, 0x0A5).fraction())
+        theirs = fate(Rng(args.seed, i, 0x7E1).fraction())
+        # Removed on one side and changed on the other would be a conflict.
+        if ours == "removed" and theirs == "changed":
+            theirs = "kept"
+        if theirs == "removed" and ours == "changed":
+            ours = "kept"
+        if ours != "removed":
+            docs["ours.xml"].append(record(args.seed, i, change=ours == "changed"))
+        if theirs != "removed":
+            docs["theirs.xml"].append(record(args.seed, i, restock=theirs == "changed"))
+        if "removed" not in (ours, theirs):
+            docs["merged.xml"].append(record(args.seed, i, change=ours == "changed", restock=theirs == "changed"))
+        for side, seed, base in (("ours.xml", 0x0A6, 60_000_000), ("theirs.xml", 0x7E2, 70_000_000)):
+            if Rng(args.seed, i, seed).fraction() < args.added:
+                added = record(args.seed + 1, base + i)
+                docs[side].append(added)
+                docs["merged.xml"].append(added)
+        i += 1
+    for name, records in docs.items():
+        with open(os.path.join(args.out, name), "w", encoding="utf-8", newline="\n") as f:
+            f.write('<?xml version="1.0" encoding="UTF-8"?>\n<!-- a generated catalog -->\n<catalog>\n')
             f.writelines(records)
             f.write("</catalog>\n")
 
@@ -147,6 +199,13 @@ def main():
     c.add_argument("--shuffle", action="store_true")
     c.add_argument("--renotate", action="store_true")
     c.add_argument("--seed", type=int, default=1)
+    t = sub.add_parser("triple")
+    t.add_argument("--mb", type=float, default=10)
+    t.add_argument("--out", required=True)
+    t.add_argument("--changed", type=share, default=0.01, help="share of records each side changes")
+    t.add_argument("--removed", type=share, default=0.005, help="share of records each side removes")
+    t.add_argument("--added", type=share, default=0.005, help="share of records behind which each side adds one")
+    t.add_argument("--seed", type=int, default=1)
     d = sub.add_parser("deep")
     d.add_argument("--depth", type=int, default=100000)
     d.add_argument("--out", required=True)
@@ -154,9 +213,9 @@ def main():
     w.add_argument("--names", type=int, default=5000)
     w.add_argument("--out", required=True)
     args = p.parse_args()
-    if args.kind == "catalog" and args.removed + args.changed + args.added > 1.0:
+    if args.kind in ("catalog", "triple") and args.removed + args.changed + args.added > 1.0:
         p.error("--removed, --changed and --added together exceed 1")
-    {"catalog": catalog, "deep": deep, "wide": wide}[args.kind](args)
+    {"catalog": catalog, "triple": triple, "deep": deep, "wide": wide}[args.kind](args)
 
 
 if __name__ == "__main__":

@@ -13,9 +13,10 @@ set(CPACK_PACKAGE_DESCRIPTION
     "the differences, a merge with markers, or the common, changed or deleted\n"
     "parts.\n"
     "\n"
-    "The package holds the desktop program, quillon, and the console program,\n"
+    "The package holds the desktop program, quillon; the console program,\n"
     "quillon-diff, which also compares folders of XML files and serves as git's\n"
-    "external diff for XML files.")
+    "external diff for XML files; and quillon-merge, a three-way merge of XML\n"
+    "documents element by element that serves as git's merge driver.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/console_notifier.h"
 #include "app/folder_compare.h"
 #include "app/git_diff.h"
@@ -59,80 +60,22 @@ constexpr int kExitDifferent = 1;
 constexpr int kExitTrouble = 2;
 
 // Everything the command line chose.
-struct DiffRun {
+struct DiffRun : CompareSetup {
     std::vector<std::string> files;  // LEFT, RIGHT, SETTINGS
     bool stats = false;
     bool progress = false;
     bool quiet = false;
     bool help = false;
     bool version = false;
-    // Ignore-rule and key list files, read once the options are final,
-    // since names and attribute hashes depend on the case options.
-    std::vector<std::string> ruleFiles;
-    std::vector<std::string> keyFiles;
     // Documents to write after the comparison: save command and file.
     std::vector<std::pair<std::uint32_t, std::string>> outputs;
     bool fromRight = false;  // the right document is the saved side
     ReportRequest report;
     std::string color = "auto";
-    // Changes to the options record, applied in order after the defaults and
-    // the settings file.
-    std::vector<std::function<void(Options&)>> optionEdits;
     FolderRun folders;  // when LEFT and RIGHT are folders
 };
 
-enum class ValueKind { None, Required, Optional };
-
-struct CliOption {
-    const char* name;   // "--level"; a row without a name is a section title
-    const char* alias;  // "-h" or null
-    ValueKind valueKind;
-    const char* value;  // placeholder shown in the help
-    const char* help;
-    // Applies the flag; value is empty for a switch. Returns false with a message.
-    bool (*apply)(DiffRun& run, std::string_view value, std::string& error);
-};
-
-// Queues a change of the options record.
-template <class Edit>
-bool edit(DiffRun& run, Edit e) {
-    run.optionEdits.emplace_back(e);
-    return true;
-}
-
-bool parseLevel(std::string_view v, std::uint32_t& level) {
-    static const char* const names[] = {"strict", "fast", "normal", "full"};
-    std::string lower(v);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    for (std::uint32_t i = 0; i < 4; ++i) {
-        if (lower == names[i] || lower == std::to_string(i)) {
-            level = i;
-            return true;
-        }
-    }
-    return false;
-}
-
-// The value of a word from a fixed list.
-bool pick(std::string_view v, std::initializer_list<std::pair<std::string_view, std::uint32_t>> words,
-          std::uint32_t& out) {
-    for (const auto& [word, value] : words) {
-        if (v != word) continue;
-        out = value;
-        return true;
-    }
-    return false;
-}
-
-bool parseInt(std::string_view v, int low, int high, int& out) {
-    const std::string s(v);
-    char* end = nullptr;
-    errno = 0;
-    const long n = std::strtol(s.c_str(), &end, 10);
-    if (s.empty() || *end || errno || n < low || n > high) return false;
-    out = int(n);
-    return true;
-}
+using CliOption = quillon::CliOption<DiffRun>;
 
 // Queues a document to write after the comparison.
 bool output(DiffRun& run, std::uint32_t command, std::string_view file) {
@@ -162,136 +105,6 @@ bool parseEncoding(std::string_view v, std::uint32_t& family, std::u16string& na
 }
 
 const CliOption kOptions[] = {
-    {nullptr, nullptr, ValueKind::None, nullptr, "Comparison:", nullptr},
-    {"--level", "-l", ValueKind::Required, "LEVEL",
-     "strict, fast, normal or full (default): how hard\n"
-     "leftover elements are matched by similarity",
-     [](DiffRun& r, std::string_view v, std::string& error) {
-         std::uint32_t level = 0;
-         if (!parseLevel(v, level)) {
-             error = "--level takes strict, fast, normal or full, not '" + std::string(v) + "'";
-             return false;
-         }
-         return edit(r, [level](Options& o) { o.CompareLevel = level; });
-     }},
-    {"--ignore-order", nullptr, ValueKind::None, nullptr, "pair repeated elements in any order (default)",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreOrderElements = 1; }); }},
-    {"--keep-order", nullptr, ValueKind::None, nullptr, "pair repeated elements in document order",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreOrderElements = 0; }); }},
-    {"--ignore-case", "-i", ValueKind::None, nullptr, "values compare without regard to case",
-     [](DiffRun& r, std::string_view, std::string&) {
-         return edit(r, [](Options& o) { o.FlagComparsion |= kIgnoreCaseBit; });
-     }},
-    {"--ignore-space", "-w", ValueKind::None, nullptr, "white space in values does not count",
-     [](DiffRun& r, std::string_view, std::string&) {
-         return edit(r, [](Options& o) { o.FlagComparsion |= kIgnoreWhiteSpaceBit; });
-     }},
-    {"--ignore-attributes", nullptr, ValueKind::None, nullptr, "attributes never make elements differ",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreAttributes = 1; }); }},
-    {"--ignore-values", nullptr, ValueKind::None, nullptr, "element text never makes elements differ",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreValues = 1; }); }},
-    {"--rules", nullptr, ValueKind::Required, "FILE", "ignore rules and common attributes from a list file",
-     [](DiffRun& r, std::string_view v, std::string&) {
-         r.ruleFiles.emplace_back(v);
-         return true;
-     }},
-    {"--keys", nullptr, ValueKind::Required, "FILE", "key elements and the key attribute from a list file",
-     [](DiffRun& r, std::string_view v, std::string&) {
-         r.keyFiles.emplace_back(v);
-         return true;
-     }},
-    {"--unique-attributes", nullptr, ValueKind::None, nullptr, "equal non-empty attributes make the same element",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.UniqueAttributes = 1; }); }},
-    {"--pair-related-only", nullptr, ValueKind::None, nullptr,
-     "leftovers pair only with related elements, and repeated\n"
-     "elements pair by a key attribute found in them (default)",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.PairRelatedOnly = 1; }); }},
-    {"--pair-unrelated", nullptr, ValueKind::None, nullptr,
-     "the last pass pairs leftovers in order, whatever they\n"
-     "hold; no key attribute is looked for",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.PairRelatedOnly = 0; }); }},
-
-    {nullptr, nullptr, ValueKind::None, nullptr, "Loading (these decide how values are read):", nullptr},
-    {"--ignore-namespaces", nullptr, ValueKind::None, nullptr, "compare names without namespace prefixes",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.IgnoreNamespaces = 1; }); }},
-    {"--element-names-ignore-case", nullptr, ValueKind::None, nullptr, "element names ignore case",
-     [](DiffRun& r, std::string_view, std::string&) {
-         return edit(r, [](Options& o) { o.XMLElementCaseSensitive = 0; });
-     }},
-    {"--attribute-names-ignore-case", nullptr, ValueKind::None, nullptr, "attribute names ignore case",
-     [](DiffRun& r, std::string_view, std::string&) {
-         return edit(r, [](Options& o) { o.XMLAttributeCaseSensitive = 0; });
-     }},
-    {"--normalize-dates", nullptr, ValueKind::Optional, "WHAT",
-     "equal dates compare equal however written; WHAT\n"
-     "is both (default), date (no time of day) or time",
-     [](DiffRun& r, std::string_view v, std::string& error) {
-         std::uint32_t code = 1;
-         if (!v.empty() && !pick(v, {{"both", 1}, {"date", 2}, {"time", 3}}, code)) {
-             error = "--normalize-dates takes both, date or time, not '" + std::string(v) + "'";
-             return false;
-         }
-         return edit(r, [code](Options& o) { SetDateCode(o, code); });
-     }},
-    {"--normalize-numbers", nullptr, ValueKind::None, nullptr, "1,500.0 compares equal to 1500",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.NormalizeNumber = 1; }); }},
-    {"--decimal-places", nullptr, ValueKind::Required, "N", "numbers compare cut to N decimal places (0-10)",
-     [](DiffRun& r, std::string_view v, std::string& error) {
-         int places = 0;
-         if (!parseInt(v, -1, 10, places)) {
-             error = "--decimal-places takes a number from -1 to 10, not '" + std::string(v) + "'";
-             return false;
-         }
-         return edit(r, [places](Options& o) { o.DecimalPlaces = places; });
-     }},
-    {"--validate", nullptr, ValueKind::Required, "WHEN", "schema validation: auto, never (default), always",
-     [](DiffRun& r, std::string_view v, std::string& error) {
-         std::uint32_t scheme = 0;
-         if (!pick(v, {{"auto", 0}, {"never", 1}, {"always", 2}}, scheme)) {
-             error = "--validate takes auto, never or always, not '" + std::string(v) + "'";
-             return false;
-         }
-         return edit(r, [scheme](Options& o) { o.SchemaValidation = scheme; });
-     }},
-    {"--no-namespaces", nullptr, ValueKind::None, nullptr, "no namespace processing in the parser",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.DoNamespaces = 0; }); }},
-    {"--no-schema", nullptr, ValueKind::None, nullptr, "no schema processing in the parser",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.DoSchema = 0; }); }},
-    {"--full-schema-checking", nullptr, ValueKind::None, nullptr, "full schema constraint checking",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.SchemaFullChecking = 1; }); }},
-    {"--validation-errors-fatal", nullptr, ValueKind::None, nullptr, "a validation error fails the load",
-     [](DiffRun& r, std::string_view, std::string&) {
-         return edit(r, [](Options& o) { o.ValidationErrorAsFatal = 1; });
-     }},
-    {"--continue-after-fatal-error", nullptr, ValueKind::None, nullptr, "keep parsing after a fatal error",
-     [](DiffRun& r, std::string_view, std::string&) {
-         return edit(r, [](Options& o) { o.ContinueAfterFatalError = 1; });
-     }},
-
-    {"--resolve-entities", nullptr, ValueKind::None, nullptr,
-     "read the local files external entities name\n"
-     "(off: their references stay in the text as written)",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.ResolveEntities = 1; }); }},
-    {"--max-depth", nullptr, ValueKind::Required, "N", "refuse documents nested deeper than N elements\n(default 10000)",
-     [](DiffRun& r, std::string_view v, std::string& error) {
-         int depth = 0;
-         if (!parseInt(v, 1, 100000000, depth)) {
-             error = "--max-depth takes a number from 1 to 100000000, not '" + std::string(v) + "'";
-             return false;
-         }
-         return edit(r, [depth](Options& o) { o.MaxDepth = std::uint32_t(depth); });
-     }},
-    {"--network-timeout", nullptr, ValueKind::Required, "S",
-     "seconds a network fetch waits to connect or for data\n(default 30)",
-     [](DiffRun& r, std::string_view v, std::string& error) {
-         int seconds = 0;
-         if (!parseInt(v, 1, 86400, seconds)) {
-             error = "--network-timeout takes a number of seconds from 1 to 86400, not '" + std::string(v) + "'";
-             return false;
-         }
-         return edit(r, [seconds](Options& o) { o.NetworkTimeout = std::uint32_t(seconds); });
-     }},
-
     {nullptr, nullptr, ValueKind::None, nullptr, "Output documents (written after the comparison; - is standard output):", nullptr},
     {"--diff", nullptr, ValueKind::Required, "FILE", "the differences: what is not equal",
      [](DiffRun& r, std::string_view v, std::string&) { return output(r, kModeDifferences, v); }},
@@ -310,7 +123,7 @@ const CliOption kOptions[] = {
      "documents are written from",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t side = 0;
-         if (!pick(v, {{"left", 0}, {"right", 1}}, side)) {
+         if (!PickWord(v, {{"left", 0}, {"right", 1}}, side)) {
              error = "--from takes left or right, not '" + std::string(v) + "'";
              return false;
          }
@@ -327,7 +140,7 @@ const CliOption kOptions[] = {
              error = "--encoding: unknown encoding '" + std::string(v) + "'";
              return false;
          }
-         return edit(r, [family, name](Options& o) {
+         return QueueEdit(r, [family, name](Options& o) {
              o.Encoding = family;
              o.EncodingString = name;
              o.EncodingLocked = true;  // a document's declaration does not override it
@@ -336,16 +149,16 @@ const CliOption kOptions[] = {
     {"--eol", nullptr, ValueKind::Required, "STYLE", "line ends: lf (default), crlf, cr or none",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t style = 2;
-         if (!pick(v, {{"none", 0}, {"crlf", 1}, {"lf", 2}, {"cr", 3}}, style)) {
+         if (!PickWord(v, {{"none", 0}, {"crlf", 1}, {"lf", 2}, {"cr", 3}}, style)) {
              error = "--eol takes crlf, lf, cr or none, not '" + std::string(v) + "'";
              return false;
          }
-         return edit(r, [style](Options& o) { o.EndOfLine = style; });
+         return QueueEdit(r, [style](Options& o) { o.EndOfLine = style; });
      }},
     {"--markers", nullptr, ValueKind::None, nullptr, "mark differences with processing instructions",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.InsertPI = 1; }); }},
+     [](DiffRun& r, std::string_view, std::string&) { return QueueEdit(r, [](Options& o) { o.InsertPI = 1; }); }},
     {"--log", nullptr, ValueKind::None, nullptr, "write parse problems to DOCUMENT.log",
-     [](DiffRun& r, std::string_view, std::string&) { return edit(r, [](Options& o) { o.WriteMessages = 1; }); }},
+     [](DiffRun& r, std::string_view, std::string&) { return QueueEdit(r, [](Options& o) { o.WriteMessages = 1; }); }},
 
     {nullptr, nullptr, ValueKind::None, nullptr, "Folders (LEFT and RIGHT are folders):", nullptr},
     {"--include", nullptr, ValueKind::Required, "PATTERN",
@@ -374,7 +187,7 @@ const CliOption kOptions[] = {
     {"--format", nullptr, ValueKind::Required, "FORMAT", "text (default) or json (also for folder entries)",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t json = 0;
-         if (!pick(v, {{"text", 0}, {"json", 1}}, json)) {
+         if (!PickWord(v, {{"text", 0}, {"json", 1}}, json)) {
              error = "--format takes text or json, not '" + std::string(v) + "'";
              return false;
          }
@@ -391,7 +204,7 @@ const CliOption kOptions[] = {
      "is set), always or never",
      [](DiffRun& r, std::string_view v, std::string& error) {
          std::uint32_t when = 0;
-         if (!v.empty() && !pick(v, {{"auto", 0}, {"always", 1}, {"never", 2}}, when)) {
+         if (!v.empty() && !PickWord(v, {{"auto", 0}, {"always", 1}, {"never", 2}}, when)) {
              error = "--color takes auto, always or never, not '" + std::string(v) + "'";
              return false;
          }
@@ -430,25 +243,8 @@ void printHelp(std::FILE* out) {
         "the same relative path is compared, recursively. Called by git as an external\n"
         "diff (seven arguments), it prints the repository path and the result.\n",
         out);
-    for (const CliOption& opt : kOptions) {
-        if (!opt.name) {
-            std::fprintf(out, "\n%s\n", opt.help);
-            continue;
-        }
-        std::string left = "  ";
-        if (opt.alias) left += std::string(opt.alias) + ", ";
-        left += opt.name;
-        if (opt.valueKind == ValueKind::Required) left += std::string(" ") + opt.value;
-        if (opt.valueKind == ValueKind::Optional) left += std::string("[=") + opt.value + "]";
-        const std::string indent(32, ' ');
-        std::string help = opt.help;
-        for (std::size_t p = help.find('\n'); p != std::string::npos; p = help.find('\n', p + 1 + indent.size()))
-            help.insert(p + 1, indent);
-        if (left.size() >= indent.size())
-            std::fprintf(out, "%s\n%s%s\n", left.c_str(), indent.c_str(), help.c_str());
-        else
-            std::fprintf(out, "%-32s%s\n", left.c_str(), help.c_str());
-    }
+    PrintOptions(out, CompareOptions());
+    PrintOptions(out, std::span<const CliOption>(kOptions));
     std::fputs(
         "\n"
         "Exit status: 0 the documents are identical, 1 they differ, 2 trouble (a\n"
@@ -465,49 +261,8 @@ void printHelp(std::FILE* out) {
         out);
 }
 
-const CliOption* findOption(std::string_view name) {
-    for (const CliOption& opt : kOptions)
-        if (opt.name && (name == opt.name || (opt.alias && name == opt.alias))) return &opt;
-    return nullptr;
-}
-
 bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
-    bool onlyFiles = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        if (onlyFiles || a.size() < 2 || a[0] != '-') {
-            run.files.emplace_back(a);
-            continue;
-        }
-        if (a == "--") {
-            onlyFiles = true;
-            continue;
-        }
-        std::string_view name = a, value;
-        bool hasValue = false;
-        if (const std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string_view::npos) {
-            name = a.substr(0, eq);
-            value = a.substr(eq + 1);
-            hasValue = true;
-        }
-        const CliOption* opt = findOption(name);
-        if (!opt) {
-            error = "unknown option '" + std::string(name) + "'";
-            return false;
-        }
-        if (opt->valueKind == ValueKind::None && hasValue) {
-            error = std::string(opt->name) + " takes no value";
-            return false;
-        }
-        if (opt->valueKind == ValueKind::Required && !hasValue) {
-            if (i + 1 >= argc) {
-                error = std::string(opt->name) + " needs a value (" + opt->value + ")";
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (!opt->apply(run, value, error)) return false;
-    }
+    if (!ParseCommandLine(argc, argv, std::span<const CliOption>(kOptions), run, run.files, error)) return false;
     if (run.help || run.version) return true;
     if (run.files.empty()) {
         error = "no documents given";
@@ -516,47 +271,6 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
     if (GitDiffArguments git; run.files.size() > 3 && !ParseGitDiffArguments(run.files, git)) {
         error = "too many arguments: LEFT RIGHT [SETTINGS] expected";
         return false;
-    }
-    return true;
-}
-
-// Reads a settings or list file with the chosen sections; false with the
-// system's reason when it cannot be read. lines counts what was recognised.
-bool readSettings(const std::string& file, unsigned sections, unsigned& lines) {
-    SettingsFileReport report;
-    const bool read = ReadSettingsFile(FileNameFromBytes(file), sections, &report);
-    if (!read)
-        std::fprintf(stderr, "quillon-diff: %s: cannot be read: %s\n", TerminalText(file).c_str(),
-                     report.error.c_str());
-    lines += report.recognisedLines;
-    return read;
-}
-
-// The settings file (its options first), the flags, then every list: names
-// are interned with the case options in force, so the flags that change
-// them must hold before any list is read, whichever file it comes from.
-bool applySettingsAndLists(const DiffRun& run) {
-    Options& o = options();
-    // git's seven arguments hold no settings file.
-    const std::string* settings = run.files.size() == 3 ? &run.files[2] : nullptr;
-    unsigned settingsLines = 0;
-    if (settings && !readSettings(*settings, kOptionsSection, settingsLines)) return false;
-    for (const auto& e : run.optionEdits) e(o);
-    // Nothing is drawn here: the heights of the multi-line display would
-    // only cost a line count and a byte or more for every element.
-    o.DisplayFullMode = 0;
-    if (!o.NormalizeNumber) o.DecimalPlaces = -1;
-    ApplyCompareLevel(o);
-    std::vector<std::pair<const std::string*, unsigned>> lists;
-    if (settings) lists.emplace_back(settings, kEverySettingsSection & ~kOptionsSection);
-    for (const std::string& f : run.ruleFiles) lists.emplace_back(&f, kIgnoreRulesSection);
-    for (const std::string& f : run.keyFiles) lists.emplace_back(&f, kKeysSection);
-    for (const auto& [file, sections] : lists) {
-        unsigned lines = file == settings ? settingsLines : 0;
-        if (!readSettings(*file, sections, lines)) return false;
-        if (lines == 0)
-            std::fprintf(stderr, "quillon-diff: %s: warning: no line of it was recognised\n",
-                         TerminalText(*file).c_str());
     }
     return true;
 }
@@ -678,7 +392,9 @@ int main(int argc, char** argv) {
     ResetOptions(options(), false);
     RegisterRuleListReaders();
     RegisterEntireElementReader();
-    if (!applySettingsAndLists(run)) return kExitTrouble;
+    // git's seven arguments hold no settings file.
+    if (!ApplySettingsAndLists(run, run.files.size() == 3 ? &run.files[2] : nullptr, "quillon-diff"))
+        return kExitTrouble;
 
     if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) {
         HandOverToExternalDiff(git);  // returns only when there is no one to hand over to

@@ -13,7 +13,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected="bin/quillon-diff share/man/man1/quillon-diff.1.gz
-    share/bash-completion/completions/quillon-diff share/doc/quillon/copyright"
+    share/bash-completion/completions/quillon-diff share/doc/quillon/copyright
+    bin/quillon-merge share/man/man1/quillon-merge.1.gz share/bash-completion/completions/quillon-merge"
 if [ "$gui" = 1 ]; then
     expected="$expected bin/quillon share/man/man1/quillon.1.gz share/applications/quillon.desktop
         share/icons/hicolor/scalable/apps/quillon.svg"
@@ -26,10 +27,12 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
     [ -z "$warnings" ] || fail "$page: $warnings"
 done
 
-# The manual page keeps up with the program's own list of flags.
-page=$(zcat "$prefix/share/man/man1/quillon-diff.1.gz" | sed 's/\\-/-/g')
-for flag in $("$prefix/bin/quillon-diff" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-    echo "$page" | grep -qe "$flag" || fail "quillon-diff.1 does not describe $flag"
+# The manual pages keep up with the programs' own lists of flags.
+for program in quillon-diff quillon-merge; do
+    page=$(zcat "$prefix/share/man/man1/$program.1.gz" | sed 's/\\-/-/g')
+    for flag in $("$prefix/bin/$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+        echo "$page" | grep -qe "$flag" || fail "$program.1 does not describe $flag"
+    done
 done
 
 # Completing a flag offers it; completing a value offers the words it takes.
@@ -38,6 +41,9 @@ bash -c '. "$1/share/bash-completion/completions/quillon-diff"
          [ "${COMPREPLY[*]}" = --level ] || exit 1
          COMP_WORDS=("$1/bin/quillon-diff" --format j); COMP_CWORD=2; _quillon_diff
          [ "${COMPREPLY[*]}" = json ]' _ "$prefix" || fail "bash completion"
+bash -c '. "$1/share/bash-completion/completions/quillon-merge"
+         COMP_WORDS=("$1/bin/quillon-merge" --sett); COMP_CWORD=1; _quillon_merge
+         [ "${COMPREPLY[*]}" = --settings ]' _ "$prefix" || fail "bash completion of quillon-merge"
 
 [ "$gui" = 1 ] || exit 0
 

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+// The three-way merge on inline triples: BASE, OURS, THEIRS in, the merged
+// text (byte for byte) and the conflicts out.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "merge/element_spans.h"
+#include "merge/merged_text.h"
+#include "merge/source_text.h"
+#include "merge/three_way_links.h"
+#include "merge/three_way_merge.h"
+#include "model/document_pane.h"
+#include "platform/utf8.h"
+#include "rules/ignore_rules.h"
+#include "rules/key_elements.h"
+#include "rules/rule_list_files.h"
+#include "settings/options.h"
+#include "settings/settings_file.h"
+#include "support/load_xml.h"
+
+namespace quillon::test {
+namespace {
+
+struct Triple {
+    const char* name;
+    std::string base, ours, theirs;
+    std::string merged;
+    std::vector<std::string> conflicts;  // "PATH: WHAT"
+    std::string rules = {};              // lines of a list file, read before loading
+};
+
+void PrintTo(const Triple& t, std::ostream* os) { *os << t.name; }
+
+struct Merge {
+    std::string text;
+    std::vector<std::string> conflicts;
+    std::string error;
+};
+
+Merge RunMerge(const Triple& c) {
+    ResetOptions(options(), false);
+    ApplyCompareLevel(options());
+    ResetIgnoreRules();
+    ResetKeys();
+    if (!c.rules.empty()) {
+        RegisterRuleListReaders();
+        ReadSettingsFile(FileNameFromBytes(WriteTempFile(c.rules, ".txt")), kIgnoreRulesSection | kKeysSection);
+    }
+    Merge m;
+    DocumentPane panes[3];
+    SourceText texts[3];
+    ElementSpans spans[3];
+    const std::string* xml[3] = {&c.base, &c.ours, &c.theirs};
+    for (int i = 0; i < 3; ++i) {
+        if (!LoadXml(panes[i], *xml[i]).ok || !texts[i].Assign(*xml[i], m.error) ||
+            !spans[i].Map(texts[i].text(), panes[i], m.error))
+            return m.error += " (document " + std::to_string(i) + ")", m;
+    }
+    ThreeWayLinks links;
+    links.Pair(panes[0], panes[1], panes[2]);
+    MergedText merged(texts[1].text(), texts[1].lineEnd());
+    std::vector<MergeConflict> conflicts;
+    const MergeSources sources{spans[1], spans[2], [&](std::string&) { return &spans[0]; }};
+    if (!MergeThreeWay(links, panes[1], sources, merged, conflicts, m.error)) return m;
+    if (!merged.Render([&](std::string_view b) { m.text.append(b); }, true)) m.error = "edits overlap";
+    for (const MergeConflict& k : conflicts)
+        m.conflicts.push_back(k.path + ": " + k.what + " (line " + std::to_string(merged.LineOf(k.edit)) + ")");
+    ResetIgnoreRules();
+    ResetKeys();
+    return m;
+}
+
+class ThreeWayMergeTest : public ::testing::TestWithParam<Triple> {};
+
+TEST_P(ThreeWayMergeTest, MergesAsAPersonWould) {
+    const Triple& c = GetParam();
+    const Merge m = RunMerge(c);
+    ASSERT_EQ(m.error, "");
+    EXPECT_EQ(m.text, c.merged);
+    EXPECT_EQ(m.conflicts, c.conflicts);
+    // Whatever happened, the result is XML again.
+    DocumentPane back;
+    EXPECT_TRUE(LoadXml(back, m.text).ok) << m.text;
+}
+
+const Triple kTriples[] = {
+    {"EachSideChangesItsOwnElement",
+     "<r>\n  <a id=\"1\" v=\"x\"/>\n  <b id=\"2\">t</b>\n</r>\n",
+     "<!-- ours --><r>\n  <a  id=\"1\"   v=\"x\" />\n  <b id=\"2\" k=\"o\">t</b><!-- note -->\n</r>\n",
+     "<r>\n  <a id=\"1\" v='y' w=\"new\"/>\n  <b id=\"2\">t</b>\n</r>\n",
+     "<!-- ours --><r>\n  <a  id=\"1\"   v='y' w=\"new\" />\n  <b id=\"2\" k=\"o\">t</b><!-- note -->\n</r>\n",
+     {}},
+    {"TheirsRemovesAnAttributeAndChangesText",
+     "<r>\n  <a id=\"1\" old=\"o\">one</a>\n</r>",
+     "<r>\n  <a id=\"1\" old=\"o\">one</a>\n  <c/>\n</r>",
+     "<r>\n  <a id=\"1\">one &amp; two</a>\n</r>",
+     "<r>\n  <a id=\"1\">one &amp; two</a>\n  <c/>\n</r>",
+     {}},
+    {"BothAddAtOnePlaceOursFirst",
+     "<deps>\n  <dep id=\"a\"/>\n  <dep id=\"z\"/>\n</deps>",
+     "<deps>\n  <dep id=\"a\"/>\n  <dep id=\"o\"/>\n  <dep id=\"z\"/>\n</deps>",
+     "<deps>\n  <dep id=\"a\"/>\n  <dep id=\"t\"/>\n  <dep id=\"u\"/>\n  <dep id=\"z\"/>\n</deps>",
+     "<deps>\n  <dep id=\"a\"/>\n  <dep id=\"o\"/>\n  <dep id=\"t\"/>\n  <dep id=\"u\"/>\n  <dep id=\"z\"/>\n</deps>",
+     {}},
+    {"RemovalsTakeTheirLines",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"2\"/>\n  <i id=\"3\"/>\n</r>",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"2\"/>\n  <i id=\"3\" x=\"1\"/>\n  <!-- c -->\n</r>",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"3\"/>\n</r>",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"3\" x=\"1\"/>\n  <!-- c -->\n</r>",
+     {}},
+    {"TheSameChangeOnBothSidesOnce",
+     "<r>\n  <v>1</v>\n</r>",
+     "<r>\n  <v>2</v>\n  <n>x</n>\n</r>",
+     "<r>\n  <v>2</v>\n  <n>x</n>\n</r>",
+     "<r>\n  <v>2</v>\n  <n>x</n>\n</r>",
+     {}},
+    {"OrderAloneIsNoChange",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"2\"/>\n</r>",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"2\"/> <!-- two -->\n</r>",
+     "<r>\n  <i id=\"2\"/>\n  <i id=\"1\"/>\n</r>",
+     "<r>\n  <i id=\"1\"/>\n  <i id=\"2\"/> <!-- two -->\n</r>",
+     {}},
+    {"TextChangedTwoWays",
+     "<r>\n  <v>1</v>\n</r>",
+     "<r>\n  <v>2</v>\n</r>",
+     "<r>\n  <v>3</v>\n</r>",
+     "<r>\n  <?start_conflict text changed in ours and in theirs?>\n  <v>2</v>\n  <?theirs_version <v>3</v>?>\n"
+     "  <?base_version <v>1</v>?>\n  <?end_conflict?>\n</r>",
+     {"/r[1]/v[1]: text changed in ours and in theirs (line 2)"}},
+    {"OneAttributeChangedTwoWaysTheOtherTaken",
+     "<r>\n  <e a=\"1\" b=\"1\"/>\n</r>",
+     "<r>\n  <e a=\"2\" b=\"1\"/>\n</r>",
+     "<r>\n  <e a=\"3\" b=\"2\"/>\n</r>",
+     "<r>\n  <?start_conflict attribute a changed in ours and in theirs?>\n  <e a=\"2\" b=\"2\"/>\n"
+     "  <?theirs_version <e a=\"3\" b=\"2\"/>?>\n  <?base_version <e a=\"1\" b=\"1\"/>?>\n  <?end_conflict?>\n</r>",
+     {"/r[1]/e[1]: attribute a changed in ours and in theirs (line 2)"}},
+    {"RemovedInTheirsChangedInOurs",
+     "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">b</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">B</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <?start_conflict removed in theirs, changed in ours?>\n  <i id=\"2\">B</i>\n"
+     "  <?theirs_removed?>\n  <?base_version <i id=\"2\">b</i>?>\n  <?end_conflict?>\n</r>",
+     {"/r[1]/i[2]: removed in theirs, changed in ours (line 3)"}},
+    {"RemovedInOursChangedInTheirs",
+     "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">b</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">B?></i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <?start_conflict removed in ours, changed in theirs?>\n"
+     "  <?theirs_version <i id=\"2\">B?&gt;</i>?>\n  <?base_version <i id=\"2\">b</i>?>\n  <?end_conflict?>\n</r>",
+     {"/r[1]/i[2]: removed in ours, changed in theirs (line 3)"}},
+    {"AddedTwiceWithTheSameKey",
+     "<r>\n  <i id=\"1\">a</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">o</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">t</i>\n  <i id=\"3\">t</i>\n</r>",
+     "<r>\n  <i id=\"1\">a</i>\n  <?start_conflict added in ours and in theirs with the same key?>\n  <i id=\"2\">o</i>\n"
+     "  <?theirs_version <i id=\"2\">t</i>?>\n  <?end_conflict?>\n  <i id=\"3\">t</i>\n</r>",
+     {"/r[1]/i[2]: added in ours and in theirs with the same key (line 3)"},
+     "KeyAttribute=r>i|id\n"},
+    {"AddedIntoAnEmptyTag",
+     "<p>\n  <deps/>\n</p>",
+     "<p>\n  <deps />\n  <x/>\n</p>",
+     "<p>\n  <deps>\n    <dep>a</dep>\n  </deps>\n</p>",
+     "<p>\n  <deps >\n    <dep>a</dep>\n  </deps>\n  <x/>\n</p>",
+     {}},
+    {"TextAmongChildElementsTakenWhole",
+     "<doc>\n  <p>Run the <b>setup</b> as root.</p>\n</doc>",
+     "<doc>\n  <p>Run the <b>setup</b> as root.</p>\n  <p>New.</p>\n</doc>",
+     "<doc>\n  <p>Run the <b>setup</b> as an administrator.</p>\n</doc>",
+     "<doc>\n  <p>Run the <b>setup</b> as an administrator.</p>\n  <p>New.</p>\n</doc>",
+     {}},
+    {"MarkupInsideDeclarationsAndValuesIsNoElement",
+     "<r>\n  <c><![CDATA[<not-an-element/>]]></c>\n  <v a=\"x>y\">1</v>\n</r>",
+     "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n  <!ENTITY e \"a]>b\">\n  <!-- <x> -->\n]>\n<?pi <y>?>\n"
+     "<r>\n  <c><![CDATA[<not-an-element/>]]></c>\n  <v a=\"x>y\">1</v>\n</r>\n<!-- end -->\n",
+     "<r>\n  <c><![CDATA[<not-an-element/>]]></c>\n  <v a=\"x>y\">2</v>\n</r>",
+     "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n  <!ENTITY e \"a]>b\">\n  <!-- <x> -->\n]>\n<?pi <y>?>\n"
+     "<r>\n  <c><![CDATA[<not-an-element/>]]></c>\n  <v a=\"x>y\">2</v>\n</r>\n<!-- end -->\n",
+     {}},
+    {"InsertedLinesTakeOursLineEnds",
+     "<r>\n  <a/>\n</r>",
+     "<r>\r\n  <a/>\r\n</r>",
+     "<r>\n  <a/>\n  <b>\n    <c/>\n  </b>\n</r>",
+     "<r>\r\n  <a/>\r\n  <b>\r\n    <c/>\r\n  </b>\r\n</r>",
+     {}},
+    {"IgnoredElementsStayAsOursHasThem",
+     "<r>\n  <stamp>1</stamp>\n  <v>1</v>\n</r>",
+     "<r>\n  <stamp>2</stamp>\n  <v>1</v>\n</r>",
+     "<r>\n  <v>2</v>\n  <stamp>3</stamp>\n</r>",
+     "<r>\n  <stamp>2</stamp>\n  <v>2</v>\n</r>",
+     {},
+     "IgnoreElement=stamp\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Triples, ThreeWayMergeTest, ::testing::ValuesIn(kTriples),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ElementSpansTest, RefusesATextWhoseEntitiesStandForElements) {
+    const std::string xml = "<!DOCTYPE r [<!ENTITY two \"<a/><a/>\">]><r>&two;</r>";
+    DocumentPane pane;
+    ASSERT_TRUE(LoadXml(pane, xml).ok);
+    SourceText text;
+    std::string error;
+    ASSERT_TRUE(text.Assign(xml, error));
+    ElementSpans spans;
+    EXPECT_FALSE(spans.Map(text.text(), pane, error));
+    EXPECT_NE(error.find("entity references that stand for elements"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace quillon::test
