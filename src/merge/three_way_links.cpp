@@ -45,6 +45,20 @@ void ThreeWayLinks::Pair(DocumentPane& base, DocumentPane& ours, DocumentPane& t
     }
 }
 
+namespace {
+
+// Two elements whose keys, as the user set them, differ are two elements,
+// whatever the pairing made of them (it pairs the last one left on each
+// side whatever they hold): merging one into the other would put THEIRS's
+// element in the place of another.
+bool keysDiffer(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
+    if (KeyAttrSignatureOf(a) && KeyAttrSignatureOf(b) && !KeyAttributesEqual(a, b, s)) return true;
+    const std::uint32_t x = a.subtree().keySum, y = b.subtree().keySum;
+    return x != 0 && y != 0 && x != y;
+}
+
+}  // namespace
+
 void ThreeWayLinks::capture(Side side) {
     const int s = int(side);
     const DocumentPane& base = *m_panes[0];
@@ -53,7 +67,7 @@ void ThreeWayLinks::capture(Side side) {
     for (TreeItem it = base.tree.Root(); it; it = base.tree.NextInOrder(it)) {
         const ElementRecord& b = *base.record(it);
         const ElementRecord* p = b.partner();
-        if (!p) continue;
+        if (!p || keysDiffer(b, *p, snapshot)) continue;
         m_baseTo[s][it] = p->item();
         m_toBase[s][p->item()] = it;
         std::uint8_t change = 0;

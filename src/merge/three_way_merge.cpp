@@ -79,6 +79,15 @@ bool sameContent(const ElementRecord& a, const ElementRecord& b, const CompareSn
            a.descendantCount() == b.descendantCount() && TextEqual(a, b, s) && AttributesEqual(a, b, s);
 }
 
+// How many children of that name the element has.
+std::uint32_t childrenNamed(const ElementRecord& parent, std::uint32_t nameId) {
+    const std::uint32_t* ids = parent.childNameIds();
+    const std::uint32_t* counts = parent.childNameCounts();
+    for (std::uint32_t k = 0; k < parent.distinctChildNameCount(); ++k)
+        if (ids[k] == nameId) return counts[k];
+    return 0;
+}
+
 class Merger {
 public:
     Merger(const ThreeWayLinks& links, const MergeSources& sources, MergedText& out,
@@ -266,7 +275,12 @@ private:
         }
     }
 
+    // Two added elements, a of OURS and b of THEIRS, stand for one: their
+    // keys agree, or each is the only child of its name on its side (one
+    // setting of a configuration, one <version> of a dependency).
     bool sameIdentity(const ElementRecord& a, const ElementRecord& b) const {
+        const std::uint32_t name = NameIdOf(a);
+        if (childrenNamed(*ParentRecord(&a), name) == 1 && childrenNamed(*ParentRecord(&b), name) == 1) return true;
         if (KeyAttributesEqual(a, b, m_snapshot)) return true;
         if (a.subtree().keySum != 0 && a.subtree().keySum == b.subtree().keySum) return true;
         for (const auto& [element, attribute] : m_links.InferredKeys()) {
@@ -311,7 +325,7 @@ private:
                 return NameIdOf(*x) == NameIdOf(*c) && sameIdentity(*x, *c);
             });
             if (rival != oursAdded.end()) {
-                wrapConflict(**rival, c, nullptr, true, "added in ours and in theirs with the same key");
+                wrapConflict(**rival, c, nullptr, true, "added differently in ours and in theirs");
                 oursAdded.erase(rival);
                 continue;
             }
@@ -380,10 +394,15 @@ private:
         return b ? m_links.Partner(*b, Side::Ours) : nullptr;
     }
 
+    // Past OURS's element and what OURS added behind it, up to the next
+    // element THEIRS still has: what THEIRS removed there is no boundary.
     std::uint64_t afterOursAdditions(const ElementRecord& mine) const {
         std::uint64_t at = ours()[mine].end;
-        for (const ElementRecord* x = NextSiblingRecord(&mine); x; x = NextSiblingRecord(x)) {
-            if (m_links.Base(*x, Side::Ours) || x->ignoreState != 0) break;
+        for (const ElementRecord* x = NextSiblingRecord(&mine); x && x->ignoreState == 0; x = NextSiblingRecord(x)) {
+            if (const ElementRecord* b = m_links.Base(*x, Side::Ours)) {
+                if (m_links.Partner(*b, Side::Theirs)) break;
+                continue;
+            }
             at = ours()[*x].end;
         }
         return at;

@@ -155,10 +155,17 @@ const Triple kTriples[] = {
      "<r>\n  <i id=\"1\">a</i>\n</r>",
      "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">o</i>\n</r>",
      "<r>\n  <i id=\"1\">a</i>\n  <i id=\"2\">t</i>\n  <i id=\"3\">t</i>\n</r>",
-     "<r>\n  <i id=\"1\">a</i>\n  <?start_conflict added in ours and in theirs with the same key?>\n  <i id=\"2\">o</i>\n"
+     "<r>\n  <i id=\"1\">a</i>\n  <?start_conflict added differently in ours and in theirs?>\n  <i id=\"2\">o</i>\n"
      "  <?theirs_version <i id=\"2\">t</i>?>\n  <?end_conflict?>\n  <i id=\"3\">t</i>\n</r>",
-     {"/r[1]/i[2]: added in ours and in theirs with the same key (line 3)"},
+     {"/r[1]/i[2]: added differently in ours and in theirs (line 3)"},
      "KeyAttribute=r>i|id\n"},
+    {"OneSettingAddedTwoWays",
+     "<c>\n  <a>1</a>\n</c>",
+     "<c>\n  <a>1</a>\n  <b>1</b>\n</c>",
+     "<c>\n  <a>1</a>\n  <b>2</b>\n</c>",
+     "<c>\n  <a>1</a>\n  <?start_conflict added differently in ours and in theirs?>\n  <b>1</b>\n"
+     "  <?theirs_version <b>2</b>?>\n  <?end_conflict?>\n</c>",
+     {"/c[1]/b[1]: added differently in ours and in theirs (line 3)"}},
     {"AddedIntoAnEmptyTag",
      "<p>\n  <deps/>\n</p>",
      "<p>\n  <deps />\n  <x/>\n</p>",
