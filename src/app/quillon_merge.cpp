@@ -8,9 +8,14 @@
 // text with THEIRS's changes put in, so whatever the comparison does not see
 // (comments, white space, the prolog) stays as OURS has it.
 
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -117,7 +122,9 @@ void printHelp(std::FILE* out) {
         "\n"
         "Exit status: 0 merged cleanly, 1 conflicts (the result is written all the\n"
         "same), 2 trouble (a document failed to load, bad arguments); the reason goes\n"
-        "to stderr and nothing is written.\n"
+        "to stderr and nothing is written. Where the result replaces OURS, as for\n"
+        "git, versions that cannot be merged as XML are merged line by line instead\n"
+        "(git merge-file, with its conflict markers).\n"
         "\n"
         "As git's merge driver (git config, then a line in .gitattributes):\n"
         "  git config merge.quillon.name \"Quillon XML merge\"\n"
@@ -166,12 +173,42 @@ bool checkLocalFile(const std::string& path, std::string& error) {
     return true;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+// A step's wall time and the processor time of all threads, for --stats:
+// on a busy machine only the second says what the step costs.
+struct StepClock {
+    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+    std::clock_t processor = std::clock();
+
+    std::string Took() const {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.3f s (processor %.3f s)",
+                      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count(),
+                      double(std::clock() - processor) / CLOCKS_PER_SEC);
+        return text;
+    }
+};
 
 void trouble(const std::string& file, const std::string& why) {
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, TerminalText(file).c_str(), TerminalText(why).c_str());
+}
+
+// As git's merge driver, a version that is no XML (or none this program can
+// merge) must not leave OURS standing as if it were the merge: THEIRS's
+// changes would be lost from sight. Its lines are merged as git merges
+// them, with git's conflict markers. The exit status follows: 0 merged,
+// 1 conflicts, 2 when git could not run.
+int mergeLines(const MergeRun& run, const std::string& name) {
+    const char* argv[] = {"git",  "merge-file",         "-L",   "ours", "-L", "base", "-L", "theirs",
+                          run.files[1].c_str(), run.files[0].c_str(), run.files[2].c_str(), nullptr};
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "git", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) return kExitTrouble;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > 127) return kExitTrouble;
+    std::fprintf(stderr, "%s: %s: merged line by line instead (git merge-file)%s\n", kProgram,
+                 TerminalText(name).c_str(), WEXITSTATUS(status) ? ", with conflicts" : "");
+    return WEXITSTATUS(status) ? kExitConflicts : kExitMerged;
 }
 
 // Everything is written and the process ends: the system takes the trees
@@ -230,6 +267,10 @@ int main(int argc, char** argv) {
         }
     }
     const std::string& name = run.name.empty() ? run.files[1] : run.name;
+    // What cannot be merged as XML is merged as lines where the result
+    // replaces OURS (git's merge driver).
+    const bool replacesOurs = run.output != OutputFile::kStandardOutput && SameFile(run.output, run.files[1]);
+    const auto cannotMerge = [&]() { return replacesOurs ? mergeLines(run, name) : kExitTrouble; };
 
     ResetOptions(options(), false);
     RegisterRuleListReaders();
@@ -241,7 +282,7 @@ int main(int argc, char** argv) {
     XmlParser parser;
     Document documents[3];  // base, ours, theirs
     std::uint64_t elements = 0;
-    const auto start = std::chrono::steady_clock::now();
+    const StepClock start;
     for (int i = 0; i < 3; ++i) {
         const std::string& file = run.files[i];
         std::function<bool(std::uint64_t)> progress;
@@ -259,27 +300,27 @@ int main(int argc, char** argv) {
         if (run.progress) std::fprintf(stderr, "\r%*s\r", int(TerminalText(file).size() + 16), "");
         if (!r.ok) {
             trouble(file, ToUtf8(r.message));
-            return kExitTrouble;
+            return cannotMerge();
         }
         if (r.fatalSeen) {
             trouble(file, "the document has fatal errors and cannot be merged");
-            return kExitTrouble;
+            return cannotMerge();
         }
         elements += r.elementCount;
         if (run.stats)
             std::fprintf(stderr, "%s: %u elements, loaded in %.3f s\n", TerminalText(file).c_str(), r.elementCount,
                          r.seconds);
     }
-    auto step = std::chrono::steady_clock::now();
+    StepClock step;
     for (int i : {1, 2}) {
         if (!documents[i].Map(run.files[i], error)) {
             std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-            return kExitTrouble;
+            return cannotMerge();
         }
     }
-    if (run.stats) std::fprintf(stderr, "texts read in %.3f s\n", secondsSince(step));
+    if (run.stats) std::fprintf(stderr, "texts read in %s\n", step.Took().c_str());
 
-    step = std::chrono::steady_clock::now();
+    step = StepClock();
     ThreeWayLinks links;
     std::function<void(std::uint64_t)> pairing;
     if (run.progress && elements > 0) {
@@ -289,9 +330,9 @@ int main(int argc, char** argv) {
     }
     links.Pair(documents[0].pane, documents[1].pane, documents[2].pane, pairing);
     if (run.progress) std::fprintf(stderr, "\r%16s\r", "");
-    if (run.stats) std::fprintf(stderr, "compared with BASE in %.3f s\n", secondsSince(step));
+    if (run.stats) std::fprintf(stderr, "compared with BASE in %s\n", step.Took().c_str());
 
-    step = std::chrono::steady_clock::now();
+    step = StepClock();
     MergedText merged(documents[1].source.text(), documents[1].source.lineEnd());
     std::vector<MergeConflict> conflicts;
     const MergeSources sources{documents[1].spans, documents[2].spans, [&](std::string& why) -> const ElementSpans* {
@@ -299,11 +340,11 @@ int main(int argc, char** argv) {
                                }};
     if (!MergeThreeWay(links, documents[1].pane, sources, merged, conflicts, error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return kExitTrouble;
+        return cannotMerge();
     }
-    if (run.stats) std::fprintf(stderr, "merged in %.3f s\n", secondsSince(step));
+    if (run.stats) std::fprintf(stderr, "merged in %s\n", step.Took().c_str());
 
-    step = std::chrono::steady_clock::now();
+    step = StepClock();
     OutputFile out(run.output);
     const std::string& encoding = documents[1].source.encoding();
     std::string converted;
@@ -320,7 +361,7 @@ int main(int argc, char** argv) {
         if (!EncodeUtf8As(converted, encoding, bytes)) {
             out.Discard();
             trouble(run.output, "the result cannot be written in " + encoding);
-            return kExitTrouble;
+            return cannotMerge();
         }
         out.Write(bytes.data(), bytes.size());
     }
@@ -328,13 +369,13 @@ int main(int argc, char** argv) {
         out.Discard();
         std::fprintf(stderr, "%s: %s: the changes of the two sides overlap in the text; nothing was written\n",
                      kProgram, TerminalText(name).c_str());
-        return kExitTrouble;
+        return cannotMerge();
     }
     if (!out.Commit()) {
         trouble(run.output, "could not be written: " + out.error());
         return kExitTrouble;
     }
-    if (run.stats) std::fprintf(stderr, "written in %.3f s\ntotal %.3f s\n", secondsSince(step), secondsSince(start));
+    if (run.stats) std::fprintf(stderr, "written in %s\ntotal %s\n", step.Took().c_str(), start.Took().c_str());
     if (!run.quiet) {
         for (const MergeConflict& c : conflicts)
             std::fprintf(stderr, "%s:%llu: conflict: %s: %s\n", TerminalText(name).c_str(),

@@ -2,6 +2,7 @@
 #include "merge/three_way_merge.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 
@@ -77,6 +78,12 @@ bool ownTextAlike(const ElementRecord& a, const ElementRecord& b, const CompareS
 bool sameContent(const ElementRecord& a, const ElementRecord& b, const CompareSnapshot& s) {
     return NameIdOf(a) == NameIdOf(b) && a.subtree().nameSum == b.subtree().nameSum &&
            a.descendantCount() == b.descendantCount() && TextEqual(a, b, s) && AttributesEqual(a, b, s);
+}
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t a, std::uint64_t b = 0) {
+    h = (h ^ a) * 0x9E3779B97F4A7C15ull;
+    h = (h ^ (h >> 29) ^ b) * 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 32);
 }
 
 // How many children of that name the element has.
@@ -275,32 +282,75 @@ private:
         }
     }
 
-    // Two added elements, a of OURS and b of THEIRS, stand for one: their
-    // keys agree, or each is the only child of its name on its side (one
-    // setting of a configuration, one <version> of a dependency).
-    bool sameIdentity(const ElementRecord& a, const ElementRecord& b) const {
-        const std::uint32_t name = NameIdOf(a);
-        if (childrenNamed(*ParentRecord(&a), name) == 1 && childrenNamed(*ParentRecord(&b), name) == 1) return true;
-        if (KeyAttributesEqual(a, b, m_snapshot)) return true;
-        if (a.subtree().keySum != 0 && a.subtree().keySum == b.subtree().keySum) return true;
+    // What makes an added element the same as one the other side added:
+    // its user keys, an inferred key attribute's value, or being the only
+    // child of its name (one setting of a configuration, one <version> of a
+    // dependency). Two added elements that share a token stand for one.
+    std::vector<std::uint64_t> identityTokens(const ElementRecord& r, const ElementRecord& parent) const {
+        const std::uint32_t name = NameIdOf(r);
+        std::vector<std::uint64_t> tokens;
+        if (childrenNamed(parent, name) == 1) tokens.push_back(mix(1, name));
+        const unsigned m = m_snapshot.mode;
+        if (const KeyAttrSignature* k = KeyAttrSignatureOf(r)) tokens.push_back(mix(mix(2, name), k->hash[m], k->hash16[m]));
+        if (const std::uint32_t sum = r.subtree().keySum) tokens.push_back(mix(mix(3, name), sum));
         for (const auto& [element, attribute] : m_links.InferredKeys()) {
-            if (a.nameView() != element) continue;
-            const AttributeList x = attributesOf(a), y = attributesOf(b);
-            const std::u16string* u = find(x, attribute);
-            const std::u16string* v = find(y, attribute);
-            if (u && v && sameValue(u, v, AttributeNameHash(attribute, m_caseSensitive), attribute)) return true;
+            if (r.nameView() != element) continue;
+            const AttributeList list = attributesOf(r);
+            if (const std::u16string* value = find(list, attribute)) {
+                const std::uint16_t nameHash = AttributeNameHash(attribute, m_caseSensitive);
+                const AttributeFold fold = FoldAttribute(options(), nameHash, attribute, *value);
+                tokens.push_back(mix(mix(4, name), fold.part.hash[m], fold.part.hash16[m]));
+            }
         }
-        return false;
+        return tokens;
+    }
+
+    // Equal for elements sameContent may call the same; it decides.
+    std::uint64_t contentToken(const ElementRecord& r) const {
+        const SubtreeDigest& d = r.subtree();
+        std::uint64_t h = mix(mix(5, NameIdOf(r)), d.nameSum, r.descendantCount());
+        if (!m_snapshot.ignoreValues && !(r.ruleFlags & kRuleTextNotCompared)) h = mix(h, r.textHash, d.textSum);
+        if (!m_snapshot.ignoreAttributes && !(r.ruleFlags & kRuleAttributesNotCompared))
+            h = mix(h, r.attrHash, d.attrSum);
+        return h;
+    }
+
+    // OURS's children that BASE lacks, found by content and by identity for
+    // THEIRS's additions under the same parent; each is found once.
+    struct OursAdditions {
+        std::vector<const ElementRecord*> elements;
+        std::unordered_multimap<std::uint64_t, std::size_t> byContent, byIdentity;
+        std::vector<bool> taken;
+    };
+
+    void indexAdditions(const ElementRecord& o, OursAdditions& a) const {
+        a.taken.assign(a.elements.size(), false);
+        for (std::size_t i = 0; i < a.elements.size(); ++i) {
+            a.byContent.emplace(contentToken(*a.elements[i]), i);
+            for (const std::uint64_t token : identityTokens(*a.elements[i], o)) a.byIdentity.emplace(token, i);
+        }
+    }
+
+    const ElementRecord* take(OursAdditions& a, const std::unordered_multimap<std::uint64_t, std::size_t>& index,
+                              std::uint64_t token, const std::function<bool(const ElementRecord&)>& accept) const {
+        const auto [from, to] = index.equal_range(token);
+        for (auto it = from; it != to; ++it) {
+            if (a.taken[it->second] || !accept(*a.elements[it->second])) continue;
+            a.taken[it->second] = true;
+            return a.elements[it->second];
+        }
+        return nullptr;
     }
 
     void mergeChildren(const ElementRecord& o, const ElementRecord& t) {
-        std::vector<const ElementRecord*> oursAdded;
+        OursAdditions oursAdded;
         for (ElementRecord* c = FirstChildRecord(&o); c; c = NextSiblingRecord(c)) {
             if (m_links.Base(*c, Side::Ours))
                 m_stack.push_back(c);
             else if (c->ignoreState == 0)
-                oursAdded.push_back(c);
+                oursAdded.elements.push_back(c);
         }
+        bool indexed = false;
         std::vector<Addition> additions;
         std::unordered_map<TreeItem, std::uint64_t> placed;  // THEIRS's children put in, by where
         for (const ElementRecord* c = FirstChildRecord(&t); c; c = NextSiblingRecord(c)) {
@@ -314,19 +364,20 @@ private:
                 continue;
             }
             if (c->ignoreState != 0) continue;
-            const auto twin = std::find_if(oursAdded.begin(), oursAdded.end(), [&](const ElementRecord* x) {
-                return sameContent(*x, *c, m_snapshot);
-            });
-            if (twin != oursAdded.end()) {
-                oursAdded.erase(twin);  // the same addition, taken once
+            if (!indexed) indexAdditions(o, oursAdded);
+            indexed = true;
+            // The same addition on both sides is taken once.
+            if (take(oursAdded, oursAdded.byContent, contentToken(*c),
+                     [&](const ElementRecord& x) { return sameContent(x, *c, m_snapshot); }))
                 continue;
+            const ElementRecord* rival = nullptr;
+            for (const std::uint64_t token : identityTokens(*c, t)) {
+                rival = take(oursAdded, oursAdded.byIdentity, token,
+                             [&](const ElementRecord& x) { return NameIdOf(x) == NameIdOf(*c); });
+                if (rival) break;
             }
-            const auto rival = std::find_if(oursAdded.begin(), oursAdded.end(), [&](const ElementRecord* x) {
-                return NameIdOf(*x) == NameIdOf(*c) && sameIdentity(*x, *c);
-            });
-            if (rival != oursAdded.end()) {
-                wrapConflict(**rival, c, nullptr, true, "added differently in ours and in theirs");
-                oursAdded.erase(rival);
+            if (rival) {
+                wrapConflict(*rival, c, nullptr, true, "added differently in ours and in theirs");
                 continue;
             }
             Addition a;

@@ -168,5 +168,17 @@ TEST_F(GitMergeDriverTest, ATrueConflictIsReportedAndStaysXml) {
     EXPECT_TRUE(LoadFile(pane, (repo / "pom.xml").string()).ok) << merged;
 }
 
+TEST_F(GitMergeDriverTest, AVersionThatIsNoXmlIsMergedAsLines) {
+    useDriver();
+    git("add .gitattributes");
+    git("commit -q -m attributes");
+    const std::string ours = pom(dependency("junit", "junit", "4.13"));
+    const std::string broken = "<!-- work in progress\n" + pom(kJunit);
+    const Outcome r = mergeBranches(ours, broken);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("merged line by line instead"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadBytes((repo / "pom.xml").string()), "<!-- work in progress\n" + ours);
+}
+
 }  // namespace
 }  // namespace quillon::test
