@@ -151,7 +151,8 @@ private:
     }
 
     // The element's own name, attributes and text; true when THEIRS's whole
-    // element replaced OURS's and nothing below is left to merge.
+    // element replaced OURS's, or was recorded in a conflict, and nothing
+    // below is left to merge.
     bool mergeOwn(const ElementRecord& o, const ElementRecord& b, const ElementRecord& t, std::uint8_t mine,
                   std::uint8_t their) {
         std::vector<std::string> clashes;
@@ -189,12 +190,13 @@ private:
             }
         }
         if (takeText) takeLeafText(o, t, tag);
-        if (!clashes.empty()) {
-            std::string what = clashes[0];
-            for (std::size_t i = 1; i < clashes.size(); ++i) what += "; " + clashes[i];
-            wrapConflict(o, &t, &b, wholeElements, what);
-        }
-        return false;
+        if (clashes.empty()) return false;
+        std::string what = clashes[0];
+        for (std::size_t i = 1; i < clashes.size(); ++i) what += "; " + clashes[i];
+        wrapConflict(o, &t, &b, wholeElements, what);
+        // THEIRS's whole element is on record; what lies below it is settled
+        // with the conflict, not merged into OURS's as well.
+        return wholeElements;
     }
 
     void rename(const ElementRecord& o, const ElementRecord& t, const WrittenStartTag& tag) {

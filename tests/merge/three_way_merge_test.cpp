@@ -178,6 +178,13 @@ const Triple kTriples[] = {
      "<doc>\n  <p>Run the <b>setup</b> as an administrator.</p>\n</doc>",
      "<doc>\n  <p>Run the <b>setup</b> as an administrator.</p>\n  <p>New.</p>\n</doc>",
      {}},
+    {"TextAmongChildElementsAgainstAChangedChild",
+     "<d>\n  <p>A <b>x</b> B</p>\n</d>",
+     "<d>\n  <p>A <b>y</b> B</p>\n</d>",
+     "<d>\n  <p>A2 <b>x</b> B<i/></p>\n</d>",
+     "<d>\n  <?start_conflict text changed in theirs among child elements that ours changed?>\n  <p>A <b>y</b> B</p>\n"
+     "  <?theirs_version <p>A2 <b>x</b> B<i/></p>?>\n  <?base_version <p>A <b>x</b> B</p>?>\n  <?end_conflict?>\n</d>",
+     {"/d[1]/p[1]: text changed in theirs among child elements that ours changed (line 2)"}},
     {"MarkupInsideDeclarationsAndValuesIsNoElement",
      "<r>\n  <c><![CDATA[<not-an-element/>]]></c>\n  <v a=\"x>y\">1</v>\n</r>",
      "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n  <!ENTITY e \"a]>b\">\n  <!-- <x> -->\n]>\n<?pi <y>?>\n"
