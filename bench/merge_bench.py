@@ -13,6 +13,8 @@ prints the medians of:
   diffs s       the two comparison runs together
   write s       the merge's writing of the result (its --stats)
   ratio         merge / (diffs + write); the target is at most 1
+  cpu ratio     the same for processor time (user + system), which a busy
+                machine disturbs less than wall time
   RSS/in        the merge's peak resident size / the three inputs' size
   same          whether the result is byte for byte the person's merge
 """
@@ -27,11 +29,11 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from load_bench import find_generator, parse_seconds, timed  # noqa: E402
+from load_bench import find_generator, parse_seconds  # noqa: E402
 
 
 def timed_stats(cmd):
-    """Wall time, peak RSS (KiB) and stderr, where --stats goes."""
+    """Wall time, processor time, peak RSS (KiB) and stderr, where --stats goes."""
     with tempfile.TemporaryFile() as err_file:
         start = time.perf_counter()
         proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=err_file)
@@ -41,7 +43,7 @@ def timed_stats(cmd):
         err = err_file.read().decode(errors="replace")
     if os.waitstatus_to_exitcode(status) not in (0, 1):
         sys.exit("failed: %s\n%s" % (" ".join(cmd), err))
-    return wall, usage.ru_maxrss, err
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, err
 
 
 def main():
@@ -66,23 +68,32 @@ def main():
     out = os.path.join(folder, "result.xml")
     inputs = sum(os.path.getsize(files[n]) for n in ("base", "ours", "theirs"))
 
-    rows = {"merge": [], "diffs": [], "write": [], "ratio": [], "rss": []}
+    rows = {"merge": [], "diffs": [], "write": [], "ratio": [], "cpu": [], "rss": []}
     same = True
     for _ in range(args.runs):
-        wall, rss, stats = timed_stats([merge, "--stats", files["base"], files["ours"], files["theirs"], "-o", out])
+        wall, cpu, rss, stats = timed_stats([merge, "--stats", files["base"], files["ours"], files["theirs"],
+                                             "-o", out])
         write = parse_seconds(stats, r"written in ([0-9.]+) s") or 0.0
+        write_cpu = parse_seconds(stats, r"written in [0-9.]+ s \(processor ([0-9.]+) s\)") or 0.0
         same = same and filecmp.cmp(out, files["merged"], shallow=False)
-        diffs = sum(timed([diff, "--stats", files["base"], files[side]])[0] for side in ("ours", "theirs"))
+        diffs = diffs_cpu = 0.0
+        for side in ("ours", "theirs"):
+            d_wall, d_cpu, _, _ = timed_stats([diff, "--stats", files["base"], files[side]])
+            diffs += d_wall
+            diffs_cpu += d_cpu
         rows["merge"].append(wall)
         rows["diffs"].append(diffs)
         rows["write"].append(write)
         rows["ratio"].append(wall / (diffs + write))
+        rows["cpu"].append(cpu / (diffs_cpu + write_cpu))
         rows["rss"].append(rss * 1024.0 / inputs)
     med = {k: statistics.median(v) for k, v in rows.items()}
-    print("%-10s %9s %9s %9s %8s %8s %6s" % ("input MB", "merge s", "diffs s", "write s", "ratio", "RSS/in", "same"))
-    print("%-10.1f %9.2f %9.2f %9.2f %8.2f %8.2f %6s" % (
-        inputs / 1048576.0 / 3, med["merge"], med["diffs"], med["write"], med["ratio"], med["rss"],
+    print("%-10s %9s %9s %9s %8s %10s %8s %6s" % ("input MB", "merge s", "diffs s", "write s", "ratio",
+                                                 "cpu ratio", "RSS/in", "same"))
+    print("%-10.1f %9.2f %9.2f %9.2f %8.2f %10.2f %8.2f %6s" % (
+        inputs / 1048576.0 / 3, med["merge"], med["diffs"], med["write"], med["ratio"], med["cpu"], med["rss"],
         "yes" if same else "NO"))
+    print(stats.rstrip())
     if not same:
         sys.exit("the merge differs from %s" % files["merged"])
 
