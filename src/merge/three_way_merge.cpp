@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "compare/identity.h"
+#include "compare/key_inference.h"
 #include "load/record_values.h"
 #include "merge/start_tag.h"
 #include "model/document_pane.h"
@@ -325,11 +326,53 @@ private:
         std::vector<bool> taken;
     };
 
-    void indexAdditions(const ElementRecord& o, OursAdditions& a) const {
+    void indexAdditions(const ElementRecord& o, const std::unordered_map<const ElementRecord*, std::uint64_t>& keyed,
+                        OursAdditions& a) const {
         a.taken.assign(a.elements.size(), false);
         for (std::size_t i = 0; i < a.elements.size(); ++i) {
             a.byContent.emplace(contentToken(*a.elements[i]), i);
             for (const std::uint64_t token : identityTokens(*a.elements[i], o)) a.byIdentity.emplace(token, i);
+            if (const auto it = keyed.find(a.elements[i]); it != keyed.end()) a.byIdentity.emplace(it->second, i);
+        }
+    }
+
+    // Where both sides added elements of one name, the key their whole
+    // groups show, found as the comparison finds keys (an attribute, or the
+    // texts of child elements such as a dependency's groupId and
+    // artifactId): the comparisons with BASE pair what BASE holds before
+    // they look for keys, so they find none for additions alone. An added
+    // element's value of it, by element.
+    void keysOfAdditions(const ElementRecord& o, const ElementRecord& t, const OursAdditions& a,
+                         std::unordered_map<const ElementRecord*, std::uint64_t>& keyed) const {
+        std::unordered_map<std::uint32_t, int> names;  // 1 added in ours, 3 in both
+        for (const ElementRecord* x : a.elements) names[NameIdOf(*x)] = 1;
+        for (const ElementRecord* c = FirstChildRecord(&t); c; c = NextSiblingRecord(c)) {
+            if (m_links.Base(*c, Side::Theirs) || c->ignoreState != 0) continue;
+            if (const auto it = names.find(NameIdOf(*c)); it != names.end()) it->second = 3;
+        }
+        for (const auto& [name, sides] : names) {
+            if (sides != 3) continue;
+            std::vector<ElementRecord*> all[2], left[2];
+            const auto group = [&](const ElementRecord& parent, Side side) {
+                const int s = int(side);
+                for (ElementRecord* c = FirstChildRecord(&parent); c; c = NextSiblingRecord(c)) {
+                    if (NameIdOf(*c) != name || c->ignoreState != 0) continue;
+                    all[s].push_back(c);
+                    left[s].push_back(m_links.Base(*c, side) ? nullptr : c);
+                }
+            };
+            group(o, Side::Ours);
+            group(t, Side::Theirs);
+            if (all[0].size() < 2 || all[1].size() < 2) continue;
+            const InferredKey key = InferKey({all[0].data(), left[0].data(), std::uint32_t(all[0].size()),
+                                              all[1].data(), left[1].data(), std::uint32_t(all[1].size())},
+                                             m_snapshot);
+            if (key.fields.empty()) continue;
+            for (int s = 0; s < 2; ++s) {
+                const std::vector<std::uint64_t>& values = s == 0 ? key.valuesX : key.valuesY;
+                for (std::size_t i = 0; i < left[s].size() && i < values.size(); ++i)
+                    if (left[s][i] && values[i]) keyed[left[s][i]] = mix(mix(6, name), values[i]);
+            }
         }
     }
 
@@ -353,6 +396,7 @@ private:
                 oursAdded.elements.push_back(c);
         }
         bool indexed = false;
+        std::unordered_map<const ElementRecord*, std::uint64_t> keyed;
         std::vector<Addition> additions;
         std::unordered_map<TreeItem, std::uint64_t> placed;  // THEIRS's children put in, by where
         for (const ElementRecord* c = FirstChildRecord(&t); c; c = NextSiblingRecord(c)) {
@@ -366,14 +410,19 @@ private:
                 continue;
             }
             if (c->ignoreState != 0) continue;
-            if (!indexed) indexAdditions(o, oursAdded);
+            if (!indexed) {
+                keysOfAdditions(o, t, oursAdded, keyed);
+                indexAdditions(o, keyed, oursAdded);
+            }
             indexed = true;
             // The same addition on both sides is taken once.
             if (take(oursAdded, oursAdded.byContent, contentToken(*c),
                      [&](const ElementRecord& x) { return sameContent(x, *c, m_snapshot); }))
                 continue;
             const ElementRecord* rival = nullptr;
-            for (const std::uint64_t token : identityTokens(*c, t)) {
+            std::vector<std::uint64_t> tokens = identityTokens(*c, t);
+            if (const auto it = keyed.find(c); it != keyed.end()) tokens.push_back(it->second);
+            for (const std::uint64_t token : tokens) {
                 rival = take(oursAdded, oursAdded.byIdentity, token,
                              [&](const ElementRecord& x) { return NameIdOf(x) == NameIdOf(*c); });
                 if (rival) break;

@@ -159,6 +159,13 @@ const Triple kTriples[] = {
      "  <?theirs_version <i id=\"2\">t</i>?>\n  <?end_conflict?>\n  <i id=\"3\">t</i>\n</r>",
      {"/r[1]/i[2]: added differently in ours and in theirs (line 3)"},
      "KeyAttribute=r>i|id\n"},
+    {"AddedTwiceWithTheSameKeyInChildElements",
+     "<d>\n  <p><a>x</a><v>1</v></p>\n  <p><a>y</a><v>1</v></p>\n</d>",
+     "<d>\n  <p><a>x</a><v>1</v></p>\n  <p><a>y</a><v>1</v></p>\n  <p><a>z</a><v>1</v></p>\n</d>",
+     "<d>\n  <p><a>x</a><v>1</v></p>\n  <p><a>y</a><v>1</v></p>\n  <p><a>z</a><v>2</v></p>\n  <p><a>w</a><v>2</v></p>\n</d>",
+     "<d>\n  <p><a>x</a><v>1</v></p>\n  <p><a>y</a><v>1</v></p>\n  <?start_conflict added differently in ours and in theirs?>\n"
+     "  <p><a>z</a><v>1</v></p>\n  <?theirs_version <p><a>z</a><v>2</v></p>?>\n  <?end_conflict?>\n  <p><a>w</a><v>2</v></p>\n</d>",
+     {"/d[1]/p[3]: added differently in ours and in theirs (line 4)"}},
     {"OneSettingAddedTwoWays",
      "<c>\n  <a>1</a>\n</c>",
      "<c>\n  <a>1</a>\n  <b>1</b>\n</c>",
