@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "compare/identity.h"
 #include "compare/key_inference.h"
@@ -336,6 +337,72 @@ private:
         }
     }
 
+    // The members of each side's group of one name, by name.
+    using Groups = std::unordered_map<std::uint32_t, std::vector<ElementRecord*>[2]>;
+
+    // A name people give an identity: id, key, name, alone or at the end
+    // (artifactId, groupId, xml:id, userName); version or scope is none.
+    static bool identityName(std::u16string_view n) {
+        for (const std::u16string_view end : {u"id", u"key", u"name"}) {
+            if (n.size() < end.size()) continue;
+            bool same = true;
+            for (std::size_t i = 0; i < end.size() && same; ++i) {
+                char16_t ch = n[n.size() - end.size() + i];
+                if (ch >= u'A' && ch <= u'Z') ch = char16_t(ch + 32);
+                same = ch == end[i];
+            }
+            if (same) return true;
+        }
+        return false;
+    }
+
+    // The element's fields named as identities, with a digest of each value:
+    // its attributes and the children it has once.
+    std::vector<std::pair<std::u16string, std::uint64_t>> identityFields(const ElementRecord& r) const {
+        std::vector<std::pair<std::u16string, std::uint64_t>> fields;
+        const unsigned m = m_snapshot.mode;
+        if (!m_snapshot.ignoreAttributes && !(r.ruleFlags & kRuleAttributesNotCompared)) {
+            for (const auto& [n, v] : attributesOf(r)) {
+                const std::uint16_t nameHash = AttributeNameHash(n, m_caseSensitive);
+                if (!identityName(n) || AttributeNotCompared(r, nameHash)) continue;
+                std::u16string field = u"@" + n;
+                if (!m_caseSensitive)
+                    for (char16_t& ch : field) ch = ch >= u'A' && ch <= u'Z' ? char16_t(ch + 32) : ch;
+                const AttributeFold fold = FoldAttribute(options(), nameHash, n, v);
+                fields.emplace_back(std::move(field), mix(7, fold.part.hash[m], fold.part.hash16[m]));
+            }
+        }
+        for (const ElementRecord* c = FirstChildRecord(&r); c; c = NextSiblingRecord(c)) {
+            if (c->ignoreState != 0 || !identityName(c->nameView()) || childrenNamed(r, NameIdOf(*c)) != 1) continue;
+            fields.emplace_back(u"/" + std::u16string(c->nameView()), contentToken(*c));
+        }
+        return fields;
+    }
+
+    // Two additions that share a key found from the data are still two
+    // elements where they differ in another field named as an identity
+    // that tells the members apart on both sides: the same groupId with
+    // another artifactId. The key found may be one field of two.
+    bool toldApart(const ElementRecord& a, const ElementRecord& b, const Groups& groups) const {
+        const auto group = groups.find(NameIdOf(a));
+        if (group == groups.end()) return false;
+        const auto theirs = identityFields(b);
+        for (const auto& [field, value] : identityFields(a)) {
+            const auto other = std::find_if(theirs.begin(), theirs.end(), [&](const auto& f) { return f.first == field; });
+            if (other == theirs.end() || other->second == value) continue;
+            bool unique = true;
+            for (int s = 0; s < 2 && unique; ++s) {
+                std::unordered_set<std::uint64_t> seen;
+                for (const ElementRecord* x : group->second[s])
+                    for (const auto& [f, v] : identityFields(*x))
+                        if (f == field && !seen.insert(v).second) unique = false;
+                unique = unique && seen.size() >= 2;
+            }
+            if (unique) return true;
+        }
+        return false;
+    }
+
     // Where both sides added elements of one name, the key their whole
     // groups show, found as the comparison finds keys (an attribute, or the
     // texts of child elements such as a dependency's groupId and
@@ -343,7 +410,7 @@ private:
     // they look for keys, so they find none for additions alone. An added
     // element's value of it, by element.
     void keysOfAdditions(const ElementRecord& o, const ElementRecord& t, const OursAdditions& a,
-                         std::unordered_map<const ElementRecord*, std::uint64_t>& keyed) const {
+                         std::unordered_map<const ElementRecord*, std::uint64_t>& keyed, Groups& groups) const {
         std::unordered_map<std::uint32_t, int> names;  // 1 added in ours, 3 in both
         for (const ElementRecord* x : a.elements) names[NameIdOf(*x)] = 1;
         for (const ElementRecord* c = FirstChildRecord(&t); c; c = NextSiblingRecord(c)) {
@@ -352,7 +419,8 @@ private:
         }
         for (const auto& [name, sides] : names) {
             if (sides != 3) continue;
-            std::vector<ElementRecord*> all[2], left[2];
+            std::vector<ElementRecord*>(&all)[2] = groups[name];
+            std::vector<ElementRecord*> left[2];
             const auto group = [&](const ElementRecord& parent, Side side) {
                 const int s = int(side);
                 for (ElementRecord* c = FirstChildRecord(&parent); c; c = NextSiblingRecord(c)) {
@@ -397,6 +465,7 @@ private:
         }
         bool indexed = false;
         std::unordered_map<const ElementRecord*, std::uint64_t> keyed;
+        Groups groups;
         std::vector<Addition> additions;
         std::unordered_map<TreeItem, std::uint64_t> placed;  // THEIRS's children put in, by where
         for (const ElementRecord* c = FirstChildRecord(&t); c; c = NextSiblingRecord(c)) {
@@ -411,7 +480,7 @@ private:
             }
             if (c->ignoreState != 0) continue;
             if (!indexed) {
-                keysOfAdditions(o, t, oursAdded, keyed);
+                keysOfAdditions(o, t, oursAdded, keyed, groups);
                 indexAdditions(o, keyed, oursAdded);
             }
             indexed = true;
@@ -424,7 +493,13 @@ private:
             if (const auto it = keyed.find(c); it != keyed.end()) tokens.push_back(it->second);
             for (const std::uint64_t token : tokens) {
                 rival = take(oursAdded, oursAdded.byIdentity, token,
-                             [&](const ElementRecord& x) { return NameIdOf(x) == NameIdOf(*c); });
+                             [&](const ElementRecord& x) {
+                                 if (NameIdOf(x) != NameIdOf(*c)) return false;
+                                 // Keys the user set decide alone.
+                                 const bool userKeys = (KeyAttrSignatureOf(x) && KeyAttrSignatureOf(*c)) ||
+                                                       (x.subtree().keySum && c->subtree().keySum);
+                                 return userKeys || !toldApart(x, *c, groups);
+                             });
                 if (rival) break;
             }
             if (rival) {

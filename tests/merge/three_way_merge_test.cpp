@@ -166,6 +166,15 @@ const Triple kTriples[] = {
      "<d>\n  <p><a>x</a><v>1</v></p>\n  <p><a>y</a><v>1</v></p>\n  <?start_conflict added differently in ours and in theirs?>\n"
      "  <p><a>z</a><v>1</v></p>\n  <?theirs_version <p><a>z</a><v>2</v></p>?>\n  <?end_conflict?>\n  <p><a>w</a><v>2</v></p>\n</d>",
      {"/d[1]/p[3]: added differently in ours and in theirs (line 4)"}},
+    {"AddedTwiceDifferingInAnotherIdentity",
+     "<d>\n  <p><groupId>a</groupId><artifactId>x</artifactId></p>\n  <p><groupId>b</groupId><artifactId>y</artifactId></p>\n</d>",
+     "<d>\n  <p><groupId>a</groupId><artifactId>x</artifactId></p>\n  <p><groupId>b</groupId><artifactId>y</artifactId></p>\n"
+     "  <p><groupId>c</groupId><artifactId>z</artifactId></p>\n</d>",
+     "<d>\n  <p><groupId>a</groupId><artifactId>x</artifactId></p>\n  <p><groupId>b</groupId><artifactId>y</artifactId></p>\n"
+     "  <p><groupId>c</groupId><artifactId>w</artifactId></p>\n</d>",
+     "<d>\n  <p><groupId>a</groupId><artifactId>x</artifactId></p>\n  <p><groupId>b</groupId><artifactId>y</artifactId></p>\n"
+     "  <p><groupId>c</groupId><artifactId>z</artifactId></p>\n  <p><groupId>c</groupId><artifactId>w</artifactId></p>\n</d>",
+     {}},
     {"OneSettingAddedTwoWays",
      "<c>\n  <a>1</a>\n</c>",
      "<c>\n  <a>1</a>\n  <b>1</b>\n</c>",
