@@ -15,9 +15,11 @@
 #include <system_error>
 #include <utility>
 
+#include "load/load_aborted.h"
 #include "load/sax_handlers.h"
 #include "platform/interrupted_writes.h"
 #include "platform/side_by_side.h"
+#include "settings/options.h"
 
 namespace quillon {
 namespace {
@@ -265,6 +267,8 @@ void EventRelay::startRelaying() {
     }
     m_relaying = m_relayedOnce = true;
     m_tapPending = true;
+    m_depth = 1;  // the root
+    m_maxDepth = options().MaxDepth ? options().MaxDepth : UINT32_MAX;
     m_sinceProgress = 0;
     m_builder.SetRelayed(true);
     m_builder.setDocumentLocator(m_recordedLocator.get());
@@ -459,6 +463,10 @@ void EventRelay::characters(const XMLCh* chars, XMLSize_t length) {
 
 void EventRelay::tapStart(const xercesc::XMLElementDecl& decl, const XMLCh* prefix,
                           const xercesc::RefVectorOf<xercesc::XMLAttr>& attrs, XMLSize_t count, bool isEmpty) {
+    // The builder stops at the limit too, but only once it gets there;
+    // meanwhile the parser would read on through a document that grows
+    // dearer with every level.
+    if (++m_depth > m_maxDepth) throw LoadAborted{DepthLimitMessage(m_maxDepth)};
     // The names as the reader's content handler would have had them.
     const xercesc::QName& name = *decl.getElementName();
     const XMLCh* local = name.getLocalPart();
@@ -544,6 +552,7 @@ void EventRelay::relayStart(XMLSize_t count) {
 }
 
 void EventRelay::relayEnd() {
+    if (m_depth) --m_depth;
     *room(1) = kEnd;
     ++m_filling.size;
     maybeHandOver();
@@ -600,9 +609,25 @@ void EventRelay::endEntity(const XMLCh* name) {
     m_builder.endEntity(name);
 }
 
+void EventRelay::elementDecl(const XMLCh* name, const XMLCh* model) {
+    catchUp();
+    m_builder.elementDecl(name, model);
+}
+
+void EventRelay::attributeDecl(const XMLCh* element, const XMLCh* attribute, const XMLCh* type, const XMLCh* mode,
+                               const XMLCh* value) {
+    catchUp();
+    m_builder.attributeDecl(element, attribute, type, mode, value);
+}
+
 void EventRelay::internalEntityDecl(const XMLCh* name, const XMLCh* value) {
     catchUp();
     m_builder.internalEntityDecl(name, value);
+}
+
+void EventRelay::externalEntityDecl(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) {
+    catchUp();
+    m_builder.externalEntityDecl(name, publicId, systemId);
 }
 
 }  // namespace quillon

@@ -78,7 +78,11 @@ public:
     void startEntity(const XMLCh* name) override;
     void endEntity(const XMLCh* name) override;
     // DeclHandler
+    void elementDecl(const XMLCh* name, const XMLCh* model) override;
+    void attributeDecl(const XMLCh* element, const XMLCh* attribute, const XMLCh* type, const XMLCh* mode,
+                       const XMLCh* value) override;
     void internalEntityDecl(const XMLCh* name, const XMLCh* value) override;
+    void externalEntityDecl(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) override;
 
     // Whether the last parse was built on the second thread (for tests).
     bool relayedLastParse() const { return m_relayedOnce; }
@@ -158,6 +162,9 @@ private:
     Batch m_filling;
     std::size_t m_batchUnits = 0;  // handed over at this size
     std::vector<Lengths> m_lengths;  // the element being relayed and its attributes
+    // Elements open while relaying, and the most the options allow.
+    std::uint32_t m_depth = 0;
+    std::uint32_t m_maxDepth = 0;
 
     std::mutex m_mutex;
     std::condition_variable m_wakeBuilder;

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "load/external_entities.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/internal/ReaderMgr.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
 #include <xercesc/util/XMLURL.hpp>
 
@@ -106,12 +109,25 @@ std::vector<std::u16string> ReferencedEntityNamesOfFile(const std::string& path,
     // References past the first 256 MB of a huge document are not looked
     // for: reading it all again into memory would cost more than they are worth.
     constexpr std::size_t kMaxScannedBytes = std::size_t(256) << 20;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    std::ifstream in(path, std::ios::binary);
+    // A pipe is read once, by the parser: reading it here would take its text away.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
     std::string bytes(std::min<std::size_t>(std::size_t(st.st_size), kMaxScannedBytes), '\0');
-    in.read(bytes.data(), std::streamsize(bytes.size()));
-    bytes.resize(std::size_t(in.gcount()));
+    std::size_t got = 0;
+    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        got += std::size_t(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
     return ReferencedEntityNames(bytes, limit);
 }
 
@@ -123,6 +139,28 @@ void ExternalEntityGate::Reset(ExternalReadPolicy policy) {
     m_subsetGiven = false;
     m_lastRefused = false;
     m_buffers.clear();
+    m_openReads.clear();
+    m_tainted = false;
+}
+
+void ExternalEntityGate::noteEntityRead(const XMLResourceIdentifier& resource) {
+    // The locator the parser passes with an entity is its stack of readers.
+    if (const auto* readers = dynamic_cast<const ReaderMgr*>(resource.getLocator())) m_readers = readers;
+    m_openReads.push_back(m_readers ? m_readers->getReaderDepth() : 0);
+}
+
+void ExternalEntityGate::NoteDeclaration(bool entityValue) {
+    if (m_openReads.empty()) return;
+    const std::size_t depth = m_readers ? m_readers->getReaderDepth() : 0;
+    for (const std::size_t read : m_openReads) {
+        // Deeper than where the entity was read: the declaration comes from
+        // the entity's text, which is declarations (a module of the DTD).
+        if (depth > read) continue;
+        // The entity ended before the declaration did: its text is in the
+        // declared value, or it held no declaration at all.
+        if (entityValue) m_tainted = true;
+    }
+    m_openReads.clear();
 }
 
 InputSource* ExternalEntityGate::refuse(const XMLCh* systemId) {
@@ -132,13 +170,22 @@ InputSource* ExternalEntityGate::refuse(const XMLCh* systemId) {
     return new MemBufInputSource(nothing, 0, systemId ? systemId : u"", false);
 }
 
-InputSource* ExternalEntityGate::fetch(const std::u16string& address, const XMLCh* systemId) {
-    std::string body, error;
-    if (!FetchAddress(ToUtf8(address), m_policy.timeoutSeconds, &body, &error)) throw LoadAborted{FromUtf8(error)};
+InputSource* ExternalEntityGate::fetch(const std::u16string& address, std::string* error) {
+    std::string body, why;
+    if (!FetchAddress(ToUtf8(address), m_policy.timeoutSeconds, m_fetchLimit, &body, &why)) {
+        if (error) *error = why;
+        return nullptr;
+    }
     m_buffers.push_back(std::move(body));
     const std::string& kept = m_buffers.back();
-    (void)systemId;
     return new MemBufInputSource(reinterpret_cast<const XMLByte*>(kept.data()), kept.size(), address.c_str(), false);
+}
+
+bool ExternalEntityGate::outsideConfinement(const std::u16string& where) const {
+    if (m_policy.onlyUnder.empty()) return false;
+    if (isNetwork(where)) return true;
+    const std::string inside = std::filesystem::path(FileNameBytes(where)).lexically_normal().string();
+    return !WideStartsWith(FileNameFromBytes(inside), m_policy.onlyUnder + u"/");
 }
 
 InputSource* ExternalEntityGate::declaringSubset(const XMLCh* systemId) {
@@ -159,39 +206,70 @@ InputSource* ExternalEntityGate::declaringSubset(const XMLCh* systemId) {
                                  systemId ? systemId : u"", false);
 }
 
+InputSource* ExternalEntityGate::schema(const std::u16string& where) {
+    // The parser is told not to read schemas unless it validates; should it
+    // ask anyway, it gets none.
+    if (!m_policy.validating || m_tainted || where.empty() || outsideConfinement(where)) throw SchemaUnavailable{};
+    if (isNetwork(where)) {
+        if (!m_policy.documentFromNetwork) throw SchemaUnavailable{};
+        if (InputSource* source = fetch(where, nullptr)) return source;
+        throw SchemaUnavailable{};
+    }
+    if (fileKind(where) != FileKind::Regular) throw SchemaUnavailable{};
+    return new LocalFileSource(where);
+}
+
+InputSource* ExternalEntityGate::dtdSubset(const std::u16string& where, const XMLCh* systemId) {
+    if (!m_policy.validating) return declaringSubset(systemId);
+    if (m_tainted || where.empty() || outsideConfinement(where)) return refuse(systemId);
+    if (isNetwork(where)) {
+        std::string error;
+        if (InputSource* source = fetch(where, &error)) return source;
+        throw LoadAborted{FromUtf8(error)};
+    }
+    switch (fileKind(where)) {
+        case FileKind::Regular: return new LocalFileSource(where);
+        case FileKind::Missing: return nullptr;  // the parser says it is missing
+        case FileKind::Other: break;             // a FIFO or device would block or never end
+    }
+    return refuse(systemId);
+}
+
+InputSource* ExternalEntityGate::entity(const XMLResourceIdentifier& resource, const std::u16string& where) {
+    const XMLCh* systemId = resource.getSystemId();
+    if (!m_policy.resolveEntities || m_tainted || where.empty() || outsideConfinement(where)) return refuse(systemId);
+    InputSource* source = nullptr;
+    if (isNetwork(where)) {
+        if (!m_policy.documentFromNetwork) return refuse(systemId);
+        // One that cannot be fetched stays a reference, as a refused one does:
+        // a message would quote its address.
+        source = fetch(where, nullptr);
+    } else if (fileKind(where) == FileKind::Regular) {  // not missing, a FIFO, a device
+        source = new LocalFileSource(where);
+    }
+    if (!source) return refuse(systemId);
+    noteEntityRead(resource);
+    return source;
+}
+
 InputSource* ExternalEntityGate::resolveEntity(XMLResourceIdentifier* resource) {
     m_lastRefused = false;
     if (!resource) return nullptr;
     const XMLCh* systemId = resource->getSystemId();
     const std::u16string_view id = view(systemId);
     const std::u16string where = locate(id, view(resource->getBaseURI()));
-
-    bool trusted = resource->getResourceIdentifierType() != XMLResourceIdentifier::ExternalEntity;
-    if (!trusted && !m_subsetGiven && m_dtdDepth == 0 && id == m_doctypeSystemId) {
-        // The external DTD subset.
+    switch (resource->getResourceIdentifierType()) {
+        case XMLResourceIdentifier::SchemaGrammar:
+        case XMLResourceIdentifier::SchemaImport:
+        case XMLResourceIdentifier::SchemaInclude:
+        case XMLResourceIdentifier::SchemaRedefine: return schema(where);
+        default: break;
+    }
+    if (!m_subsetGiven && m_dtdDepth == 0 && id == m_doctypeSystemId) {
         m_subsetGiven = true;
-        if (!m_policy.loadExternalDtd) return declaringSubset(systemId);
-        trusted = true;
-    } else if (!trusted && m_dtdDepth > 0 && m_policy.loadExternalDtd) {
-        trusted = true;  // a parameter entity of the external DTD belongs to it
+        return dtdSubset(where, systemId);
     }
-    if (where.empty()) return refuse(systemId);
-    if (!m_policy.onlyUnder.empty()) {
-        const std::string inside = std::filesystem::path(FileNameBytes(where)).lexically_normal().string();
-        if (isNetwork(where) || !WideStartsWith(FileNameFromBytes(inside), m_policy.onlyUnder + u"/"))
-            return refuse(systemId);
-    }
-    if (isNetwork(where)) {
-        if (trusted || (m_policy.resolveEntities && m_policy.documentFromNetwork)) return fetch(where, systemId);
-        return refuse(systemId);
-    }
-    if (!trusted && !m_policy.resolveEntities) return refuse(systemId);
-    switch (fileKind(where)) {
-        case FileKind::Regular: return new LocalFileSource(where);
-        case FileKind::Missing: return trusted ? nullptr : refuse(systemId);  // the parser says it is missing
-        case FileKind::Other: return refuse(systemId);  // a FIFO or device would block or never end
-    }
-    return refuse(systemId);
+    return entity(*resource, where);
 }
 
 }  // namespace quillon

@@ -9,6 +9,10 @@
 
 #include <xercesc/util/XMLEntityResolver.hpp>
 
+XERCES_CPP_NAMESPACE_BEGIN
+class ReaderMgr;
+XERCES_CPP_NAMESPACE_END
+
 namespace quillon {
 
 // What a document may read besides itself, decided for one load.
@@ -16,7 +20,7 @@ struct ExternalReadPolicy {
     std::u16string documentId;      // the path or address being loaded
     bool documentFromNetwork = false;
     bool resolveEntities = false;   // the ResolveEntities option
-    bool loadExternalDtd = false;   // the validation options ask for the DTD
+    bool validating = false;        // the validation options ask for the DTD and schemas
     unsigned timeoutSeconds = 30;
     // When set, nothing is read but regular files below this folder, and
     // nothing from the network (the fuzzer's scratch folder).
@@ -29,16 +33,21 @@ struct ExternalReadPolicy {
 // Every external resource the parser wants passes through here, so that a
 // document cannot read local files it names (external entities), hang on a
 // FIFO or a silent server, or reach the network from a local document.
-// The external DTD subset, the parameter entities inside it and schemas
-// follow the validation options as before; external entities and external
-// parameter entities are read only with ResolveEntities on, and then only
-// regular local files (or network ones when the document came from there).
-// A refused entity reads as empty; its reference is kept in the text.
+// The external DTD subset is read when validating. Schemas are read only
+// when validating, and then only regular local files, or network ones when
+// the document came from there; a schema that cannot be had throws
+// SchemaUnavailable, and the parse starts again without schemas. External
+// entities, general or parameter (also those of the external DTD), are
+// read only with ResolveEntities on, and then only regular local files (or
+// network ones when the document came from there). A refused entity reads
+// as empty; its reference is kept in the text.
 class ExternalEntityGate : public xercesc::XMLEntityResolver {
 public:
     static constexpr std::size_t kMaxDeclaredNames = 10000;
 
     void Reset(ExternalReadPolicy policy);
+    // The most bytes one fetch may bring (kept across Reset).
+    void SetFetchLimit(std::uint64_t bytes) { m_fetchLimit = bytes; }
     // The DOCTYPE's system identifier, from the lexical handler.
     void NoteDoctype(std::u16string_view systemId) { m_doctypeSystemId = systemId; }
     // The parser enters or leaves the external DTD subset.
@@ -48,6 +57,15 @@ public:
     }
 
     xercesc::InputSource* resolveEntity(xercesc::XMLResourceIdentifier* resource) override;
+
+    // A declaration of the document type was reported; entityValue when it
+    // declared an internal entity. An external entity read since the last
+    // declaration and ended before this one was included in a literal:
+    // when that literal is an entity's value, text of another resource now
+    // stands in the document type, where it could make up an address, so
+    // from here on nothing more is read (see m_tainted).
+    void NoteDeclaration(bool entityValue);
+    bool tainted() const { return m_tainted; }
 
     // True once when the entity resolved last was refused.
     bool TakeRefused() {
@@ -59,10 +77,28 @@ public:
 
 private:
     xercesc::InputSource* refuse(const XMLCh* systemId);
-    xercesc::InputSource* fetch(const std::u16string& address, const XMLCh* systemId);
+    // The text at a network address; null when it could not be fetched (why in *error).
+    xercesc::InputSource* fetch(const std::u16string& address, std::string* error);
     xercesc::InputSource* declaringSubset(const XMLCh* systemId);
+    xercesc::InputSource* schema(const std::u16string& where);
+    xercesc::InputSource* dtdSubset(const std::u16string& where, const XMLCh* systemId);
+    xercesc::InputSource* entity(const xercesc::XMLResourceIdentifier& resource, const std::u16string& where);
+    // Outside the folder reads are confined to, if any.
+    bool outsideConfinement(const std::u16string& where) const;
+
+    // Notes an entity whose text was handed to the parser.
+    void noteEntityRead(const xercesc::XMLResourceIdentifier& resource);
 
     ExternalReadPolicy m_policy;
+    std::uint64_t m_fetchLimit = 0;
+    // The parser's stack of readers, which says how deep in entities it is
+    // (from the first resource asked for), and the depths at which entities
+    // were read that no declaration was reported from yet.
+    const xercesc::ReaderMgr* m_readers = nullptr;
+    std::vector<std::size_t> m_openReads;
+    // Text read from another resource may have become part of an entity
+    // value: no address is built from it, so nothing more is read.
+    bool m_tainted = false;
     std::u16string m_doctypeSystemId;
     std::uint32_t m_dtdDepth = 0;
     std::uint32_t m_refused = 0;
@@ -79,6 +115,13 @@ std::vector<std::u16string> ReferencedEntityNames(std::string_view bytes, std::s
 
 // Reads the referenced entity names of a local file (its first 256 MB).
 std::vector<std::u16string> ReferencedEntityNamesOfFile(const std::string& path, std::size_t limit);
+
+// A notice for a document that loaded without the schema it names, under
+// validation: the schema could not be read (not a regular local file, or on
+// the network for a local document). Every way of loading shows this one.
+inline constexpr std::u16string_view kSchemaNotRead =
+    u"A schema the document names could not be read, so the document was not validated against it "
+    u"(set \"Schema validation\" to \"Never\" or use --validate never to compare without validation)";
 
 // A message for loads that refused external entities.
 inline constexpr std::u16string_view kEntitiesNotLoaded =

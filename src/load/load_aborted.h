@@ -19,4 +19,8 @@ struct ParseRestart {
     std::uint64_t expansionLimit = 0;
 };
 
+// Thrown when validation needs a schema that cannot be read: the parse
+// starts again without reading schemas, and the load says so.
+struct SchemaUnavailable {};
+
 }  // namespace quillon

@@ -2,6 +2,7 @@
 #include "load/load_document.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,26 @@
 #include "settings/options.h"
 
 namespace quillon {
+
+std::u16string UnreadableDocument(std::u16string_view path) {
+    // Not blocking, so that opening a named pipe does not wait for a writer.
+    const int fd = ::open(FileNameBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return u"The file cannot be read: " + FromUtf8(std::strerror(errno));
+    struct stat st {};
+    bool readable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!readable && S_ISFIFO(st.st_mode)) {
+        // A pipe the shell made (<(command), /dev/stdin) has a writer; a
+        // named pipe may have none and would wait for one for ever.
+        char link[64] = {};
+        const std::string fdPath = "/proc/self/fd/" + std::to_string(fd);
+        readable = ::readlink(fdPath.c_str(), link, sizeof link - 1) > 0 && std::string_view(link).starts_with("pipe:");
+    }
+    ::close(fd);
+    if (readable) return {};
+    return u"This is not a regular file but a named pipe, a device or a socket, which could block the program or "
+           u"never end; it is not read";
+}
+
 LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doctype, std::u16string_view path,
                         std::function<bool(std::uint64_t)> progress) {
     const auto start = std::chrono::steady_clock::now();
@@ -26,14 +47,12 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     ClearPane(pane);
     // The parser words every unreadable file as "unable to open primary
     // document entity"; the system's reason ("Permission denied") says more.
-    // Non-blocking, so that probing a pipe does not wait for a writer.
     if (path.find(u"://") == std::u16string_view::npos) {
-        const int fd = ::open(FileNameBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            result.message = u"The file cannot be read: " + FromUtf8(std::strerror(errno));
+        const std::u16string why = UnreadableDocument(path);
+        if (!why.empty()) {
+            result.message = why;
             return result;
         }
-        ::close(fd);
     }
     SAX2CountHandlers& h = parser.handlers();
     h.ResetForPane(&pane, &doctype, std::move(progress));
@@ -73,7 +92,11 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     } else if (failure.empty()) {
         failure = h.cancelled() ? u"Loading was cancelled" : u"The document could not be parsed";
     }
-    if (result.ok && parser.entitiesNotRead() > 0) result.notice = std::u16string(kEntitiesNotLoaded);
+    if (result.ok) {
+        if (parser.schemasNotRead()) result.notice = std::u16string(kSchemaNotRead);
+        if (parser.entitiesNotRead() > 0)
+            result.notice += (result.notice.empty() ? u"" : u"; ") + std::u16string(kEntitiesNotLoaded);
+    }
     if (!result.ok) {
         result.message = failure;
         ClearPane(pane);

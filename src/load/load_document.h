@@ -30,6 +30,10 @@ struct LoadResult {
     std::u16string notice;
 };
 
+// Why a local document is not read, or empty when it may be: it cannot be
+// opened, or it is not a regular file nor a pipe given on the command line.
+std::u16string UnreadableDocument(std::u16string_view path);
+
 // Clears the pane and loads the document named by path or address into it.
 // A fatal parse error (kept only with ContinueAfterFatalError on), a missing
 // or unreadable file or a document without a root element fails the load;

@@ -88,7 +88,8 @@ std::optional<int> LoadProgress::Advance(std::uint64_t chars) {
 
 bool LoadPipeline::checkFile(std::u16string_view path) {
     const std::string name = FileNameBytes(path);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe without a writer would hold the window.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         if (fd >= 0) ::close(fd);

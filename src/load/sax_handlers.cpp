@@ -11,6 +11,7 @@
 
 #include "load/external_entities.h"
 #include "load/load_aborted.h"
+#include "load/parser_memory.h"
 #include "load/record_values.h"
 #include "model/child_name_table.h"
 #include "model/document_pane.h"
@@ -70,6 +71,20 @@ void SAX2CountHandlers::ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, P
     m_problems.clear();
     m_problemCount = 0;
     m_fatalCount = 0;
+}
+
+std::u16string DepthLimitMessage(std::uint32_t limit) {
+    return u"The document nests elements more than " + DecimalText(limit) +
+           u" levels deep and is not loaded (deep nesting makes loading and comparing very slow). To load it, "
+           u"raise the limit with --max-depth or the MaxDepth option.";
+}
+
+void SAX2CountHandlers::ForgetDocument() {
+    if (m_pane) ClearPane(*m_pane);
+    m_open.clear();
+    m_pending.clear();
+    m_elementCount = 0;
+    m_documentEnded = false;
 }
 
 bool SAX2CountHandlers::stopsAtFatalErrors() { return !options().ContinueAfterFatalError; }
@@ -182,15 +197,7 @@ void SAX2CountHandlers::showTooManyChildNames() {
 void SAX2CountHandlers::startElement(const XMLCh*, const XMLCh* localname, const XMLCh* qname,
                                      const xercesc::Attributes& attrs) {
     if (parserHalted() || !m_pane) return;
-    // The parser's namespace look-up walks its element stack for every
-    // element, so deep nesting costs the square of the depth; without
-    // namespaces it stays linear and needs no limit.
-    if (options().DoNamespaces && options().MaxDepth && m_open.size() >= options().MaxDepth) {
-        abortLoad(u"The document nests elements more than " + DecimalText(options().MaxDepth) +
-                  u" levels deep and is not loaded (with name spaces on, deep nesting makes loading very "
-                  u"slow). To load it, raise the limit with --max-depth or the MaxDepth option, or turn name "
-                  u"spaces off (--no-namespaces).");
-    }
+    if (options().MaxDepth && m_open.size() >= options().MaxDepth) abortLoad(DepthLimitMessage(options().MaxDepth));
     if (!m_relayed) BeforeElement();
     flushText();
     const std::u16string_view name = nameOf(localname, qname);
@@ -336,9 +343,10 @@ void SAX2CountHandlers::endDocument() {
     m_documentEnded = true;
 }
 
-void SAX2CountHandlers::PrepareEntities(ExternalEntityGate* gate, std::uint64_t documentBytes,
+void SAX2CountHandlers::PrepareEntities(ExternalEntityGate* gate, ParserMemory* memory, std::uint64_t documentBytes,
                                         std::uint64_t expansionLimit) {
     m_gate = gate;
+    m_memory = memory;
     m_expansion.Reset(documentBytes);
     m_expansionLimit = expansionLimit;
     m_entityDepth = 0;
@@ -346,6 +354,7 @@ void SAX2CountHandlers::PrepareEntities(ExternalEntityGate* gate, std::uint64_t 
 }
 
 void SAX2CountHandlers::endDTD() {
+    if (m_memory) m_memory->EndOfDocumentType();
     if (m_gate) m_gate->TakeRefused();
     if (m_entitiesChecked) return;
     m_entitiesChecked = true;
@@ -357,8 +366,21 @@ void SAX2CountHandlers::endDTD() {
     if (limit < m_expansionLimit) throw ParseRestart{limit};
 }
 
+void SAX2CountHandlers::elementDecl(const XMLCh*, const XMLCh*) {
+    if (m_gate) m_gate->NoteDeclaration(false);
+}
+
+void SAX2CountHandlers::attributeDecl(const XMLCh*, const XMLCh*, const XMLCh*, const XMLCh*, const XMLCh*) {
+    if (m_gate) m_gate->NoteDeclaration(false);
+}
+
 void SAX2CountHandlers::internalEntityDecl(const XMLCh* name, const XMLCh* value) {
+    if (m_gate) m_gate->NoteDeclaration(true);
     m_expansion.Declare(view(name), view(value));
+}
+
+void SAX2CountHandlers::externalEntityDecl(const XMLCh*, const XMLCh*, const XMLCh*) {
+    if (m_gate) m_gate->NoteDeclaration(false);
 }
 
 void SAX2CountHandlers::startEntity(const XMLCh* name) {

@@ -21,6 +21,7 @@ namespace quillon {
 
 struct DocumentPane;
 class ExternalEntityGate;
+class ParserMemory;
 
 // Thrown from a handler to stop the parser at once (the user cancelled).
 struct LoadCancelled {};
@@ -34,6 +35,8 @@ public:
 
     // Prepares for a parse into the pane; empties the pane's document type.
     void ResetForPane(DocumentPane* pane, DoctypeInfo* doctype, ProgressFn progress = {});
+    // Before the same document is parsed again: what was built of it goes.
+    void ForgetDocument();
     // Where the parser counts the bytes it reads of a document of `total`
     // bytes: near the end the memory blocks are no longer prepared ahead.
     std::uint64_t* WatchBytesRead(std::uint64_t total) {
@@ -61,14 +64,20 @@ public:
     void startEntity(const XMLCh* name) override;
     void endEntity(const XMLCh* name) override;
     // DeclHandler
+    void elementDecl(const XMLCh* name, const XMLCh* model) override;
+    void attributeDecl(const XMLCh* element, const XMLCh* attribute, const XMLCh* type, const XMLCh* mode,
+                       const XMLCh* value) override;
     void internalEntityDecl(const XMLCh* name, const XMLCh* value) override;
+    void externalEntityDecl(const XMLCh* name, const XMLCh* publicId, const XMLCh* systemId) override;
 
     // Before a parse: the gate that refuses external entities (its refusals
     // leave the reference in the text) and the document's size, which sets
     // how much entity expansion may produce.
     // expansionLimit is the parser's count of entity expansions for this
     // parse: once the entities are measured, a lower one restarts the parse.
-    void PrepareEntities(ExternalEntityGate* gate, std::uint64_t documentBytes, std::uint64_t expansionLimit);
+    // memory, when given, is told where the document type ends.
+    void PrepareEntities(ExternalEntityGate* gate, ParserMemory* memory, std::uint64_t documentBytes,
+                         std::uint64_t expansionLimit);
 
     bool errorSeen() const { return m_errorSeen; }
     bool fatalSeen() const { return m_fatalSeen; }
@@ -165,6 +174,7 @@ private:
     std::size_t m_fatalCount = 0;
     ParseMessages m_messages;
     ExternalEntityGate* m_gate = nullptr;
+    ParserMemory* m_memory = nullptr;
     EntityExpansionGuard m_expansion;
     std::uint64_t m_expansionLimit = 0;
     // General entities being expanded in content (their text is counted).
@@ -173,6 +183,12 @@ private:
     bool m_relayed = false;
     bool m_tooManyChildNamesHeld = false;
 };
+
+// Why a document nested deeper than the MaxDepth option is not loaded. The
+// parser's namespace look-up walks its element stack for every element, and
+// the comparison and the window walk the tree, so deep nesting costs far
+// more than its size.
+std::u16string DepthLimitMessage(std::uint32_t limit);
 
 // The distinct child names an element may list.
 constexpr std::uint32_t kMaxDistinctChildNames = 2048;

@@ -38,6 +38,11 @@ XmlParser::XmlParser() {
     // entity in every record load some thirty times slower.
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
     mallopt(M_TOP_PAD, 1 << 20);
+    // Setting those fixes the size from which blocks are mapped one by one
+    // at its default, 128 KB, below the reader the parser makes for each
+    // entity it expands: mapping and unmapping that cost a hundred
+    // microseconds a reference.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
     // English parser messages.
     XMLPlatformUtils::Initialize("en_US");
@@ -45,7 +50,7 @@ XmlParser::XmlParser() {
     // must never reach the network on its own.
     delete XMLPlatformUtils::fgNetAccessor;
     XMLPlatformUtils::fgNetAccessor = nullptr;
-    m_reader = XMLReaderFactory::createXMLReader();
+    m_reader = XMLReaderFactory::createXMLReader(&m_memory);
     m_relay.AttachReader(*m_reader);
     m_reader->setErrorHandler(&m_relay);
     m_reader->setLexicalHandler(&m_relay);
@@ -76,33 +81,37 @@ void XmlParser::ConfigureParser(const Options& o) {
     m_reader->setFeature(XMLUni::fgXercesLoadExternalDTD, true);
     switch (o.SchemaValidation) {
         case 0:
-            m_loadExternalDtd = true;
+            m_validating = true;
             m_reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
             m_reader->setFeature(XMLUni::fgXercesDynamic, true);
             break;
         case 1:
             // Dynamic validation keeps whatever an earlier configuration set.
-            m_loadExternalDtd = false;
+            m_validating = false;
             m_reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
             break;
         case 2:
-            m_loadExternalDtd = true;
+            m_validating = true;
             m_reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
             m_reader->setFeature(XMLUni::fgXercesDynamic, false);
             break;
         default: break;
     }
+    // Schema hints (xsi:schemaLocation) are followed only to validate: a
+    // comparison never waits for a schema server or fails without one.
+    m_reader->setFeature(XMLUni::fgXercesLoadSchema, m_validating);
 }
 
 bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
     const std::u16string id(systemId);
     const Options& o = options();
     m_aborted = false;
+    m_schemasNotRead = false;
     ExternalReadPolicy policy;
     policy.documentId = id;
     policy.documentFromNetwork = IsAddress(id);
     policy.resolveEntities = o.ResolveEntities != 0;
-    policy.loadExternalDtd = m_loadExternalDtd;
+    policy.validating = m_validating;
     policy.timeoutSeconds = o.NetworkTimeout;
     policy.onlyUnder = m_confinedTo;
     std::string body;
@@ -114,7 +123,7 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
     }
     if (policy.documentFromNetwork) {
         std::string error;
-        if (!FetchAddress(ToUtf8(id), o.NetworkTimeout, &body, &error)) {
+        if (!FetchAddress(ToUtf8(id), o.NetworkTimeout, kMaxNetworkDocumentBytes, &body, &error)) {
             m_gate.Reset({});
             m_aborted = true;
             if (failure) *failure = FromUtf8(error);
@@ -126,14 +135,37 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
         struct stat st {};
         if (::stat(FileNameBytes(id).c_str(), &st) == 0) bytes = std::uint64_t(st.st_size);
     }
+    // What the document reads besides itself holds no more than its
+    // entities may produce.
+    m_gate.SetFetchLimit(std::max(EntityExpansionGuard::kFloorChars, bytes * EntityExpansionGuard::kBytesFactor));
     // No document has more plain references than a third of its bytes; the
     // handlers restart the parse with a tighter count once they have measured
     // the entities, if it needs one.
     std::uint64_t limit = std::max<std::uint64_t>(bytes / 3 + 1000, 100000);
+    bool entitiesMeasured = false;
+    // A schema that cannot be read restarts the parse without schemas,
+    // validating only what the document type gives.
+    struct SchemaFeatures {
+        SAX2XMLReader* reader;
+        bool load, dynamic;
+        ~SchemaFeatures() {
+            reader->setFeature(XMLUni::fgXercesLoadSchema, load);
+            reader->setFeature(XMLUni::fgXercesDynamic, dynamic);
+        }
+    } restore{m_reader, m_reader->getFeature(XMLUni::fgXercesLoadSchema), m_reader->getFeature(XMLUni::fgXercesDynamic)};
+    struct Unbound {
+        ParserMemory& memory;
+        ~Unbound() { memory.Stop(); }
+    } unbound{m_memory};
+    // No buffer of the parser holds more than twice what expansions may
+    // produce (a buffer doubles as it grows), in two bytes a character.
+    const std::uint64_t maxBlock =
+        4 * std::max(EntityExpansionGuard::kFloorChars, bytes * EntityExpansionGuard::kBytesFactor) + (1 << 20);
     try {
-        for (int attempt = 0;; ++attempt) {
+        for (;;) {
             m_gate.Reset(policy);
-            m_handlers.PrepareEntities(&m_gate, bytes, attempt == 0 ? limit : 0);
+            m_handlers.PrepareEntities(&m_gate, &m_memory, bytes, entitiesMeasured ? 0 : limit);
+            m_memory.Start(maxBlock);
             m_security->setEntityExpansionLimit(XMLSize_t(limit));
             // Setting the manager again also resets the parser's count.
             m_reader->setProperty(XMLUni::fgXercesSecurityManager, m_security.get());
@@ -152,8 +184,15 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
                 });
                 return true;
             } catch (const ParseRestart& restart) {
-                if (attempt > 0) throw LoadAborted{u"The document's entities could not be measured"};
+                if (entitiesMeasured) throw LoadAborted{u"The document's entities could not be measured"};
+                entitiesMeasured = true;
                 limit = std::max<std::uint64_t>(restart.expansionLimit, 1);
+            } catch (const SchemaUnavailable&) {
+                if (m_schemasNotRead) throw LoadAborted{std::u16string(kSchemaNotRead)};
+                m_schemasNotRead = true;
+                m_handlers.ForgetDocument();
+                m_reader->setFeature(XMLUni::fgXercesLoadSchema, false);
+                m_reader->setFeature(XMLUni::fgXercesDynamic, true);
             }
         }
     } catch (const LoadAborted& e) {

@@ -8,6 +8,7 @@
 
 #include "load/event_relay.h"
 #include "load/external_entities.h"
+#include "load/parser_memory.h"
 #include "load/sax_handlers.h"
 
 #include <xercesc/util/XercesDefs.hpp>
@@ -54,15 +55,20 @@ public:
     bool relayedLastParse() const { return m_relay.relayedLastParse(); }
     // External entities the last parse did not read.
     std::uint32_t entitiesNotRead() const { return m_gate.refusedCount(); }
+    // The last parse validated without the schemas the document names: one
+    // could not be read.
+    bool schemasNotRead() const { return m_schemasNotRead; }
 
 private:
+    ParserMemory m_memory;
     SAX2CountHandlers m_handlers;
     EventRelay m_relay{m_handlers};
     std::uint64_t m_relayFromBytes = kRelayFromBytes;
     std::unique_ptr<xercesc::SecurityManager> m_security;
     ExternalEntityGate m_gate;
     xercesc::SAX2XMLReader* m_reader = nullptr;
-    bool m_loadExternalDtd = false;
+    bool m_validating = false;
+    bool m_schemasNotRead = false;
     bool m_aborted = false;
     std::u16string m_confinedTo;
 };

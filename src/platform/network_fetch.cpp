@@ -3,25 +3,36 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <mutex>
 
 namespace quillon {
 namespace {
 
-// A document larger than this is not taken from the network into memory.
-constexpr std::size_t kMaxFetchBytes = std::size_t(1) << 31;
+struct Received {
+    std::string* body;
+    std::uint64_t maxBytes;
+    bool tooLarge = false;
+};
 
 std::size_t append(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* body = static_cast<std::string*>(user);
+    auto* received = static_cast<Received*>(user);
     const std::size_t n = size * count;
-    if (body->size() + n > kMaxFetchBytes) return 0;  // curl then fails the transfer
-    body->append(data, n);
+    if (received->body->size() + n > received->maxBytes) {
+        received->tooLarge = true;
+        return 0;  // curl then fails the transfer
+    }
+    received->body->append(data, n);
     return n;
 }
 
+std::string megabytes(std::uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
 }  // namespace
 
-bool FetchAddress(std::string_view address, unsigned timeoutSeconds, std::string* body, std::string* error) {
+bool FetchAddress(std::string_view address, unsigned timeoutSeconds, std::uint64_t maxBytes, std::string* body,
+                  std::string* error) {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     if (timeoutSeconds == 0) timeoutSeconds = 30;
@@ -39,15 +50,16 @@ bool FetchAddress(std::string_view address, unsigned timeoutSeconds, std::string
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // A deadline for the whole transfer: a server that trickles a few bytes
+    // a second would pass any test of speed over a while.
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, long(timeoutSeconds));
-    // "Less than one byte a second for the timeout" is a read timeout: a
-    // slow but living server still gets through.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(timeoutSeconds));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, long(timeoutSeconds));
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(std::min<std::uint64_t>(maxBytes, INT64_MAX)));
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, reason);
+    Received received{body, maxBytes};
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, append);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, body);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
@@ -56,8 +68,11 @@ bool FetchAddress(std::string_view address, unsigned timeoutSeconds, std::string
     body->clear();
     if (code == CURLE_HTTP_RETURNED_ERROR) {
         *error = "the server answered with HTTP status " + std::to_string(status);
+    } else if (received.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+        *error = "it is larger than " + megabytes(maxBytes);
     } else if (code == CURLE_OPERATION_TIMEDOUT) {
-        *error = "no answer within " + std::to_string(timeoutSeconds) + " seconds";
+        *error = "no complete answer within " + std::to_string(timeoutSeconds) +
+                 " seconds (the NetworkTimeout option, --network-timeout)";
     } else {
         *error = reason[0] ? reason : curl_easy_strerror(code);
     }

@@ -348,6 +348,7 @@ TEST_F(TreeEditTest, HundredThousandDeepSubtreesAreCopiedSynchronizedAndReplaced
         return e;
     };
     options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic in depth
+    options().MaxDepth = 0;      // no depth limit
     Compare("<r>" + open + "1" + close + "</r>", "<r><d>0</d></r>");
     ElementRecord* copy = Replace(Find(right, "d"), Find(left, "d"));
     ExpectSoundTree(right);  // kDepth copies under the root

@@ -192,6 +192,7 @@ TEST_F(DifferenceDocumentsTest, ElementsFromTheOtherSideDeclareTheirNamespaces) 
 
 TEST_F(DifferenceDocumentsTest, DeepMergesNeedNoRecursion) {
     options().DoNamespaces = 0;
+    options().MaxDepth = 0;  // no depth limit
     constexpr int kDepth = 100000;
     std::string a, b;
     for (int i = 0; i < kDepth; ++i) a += "<d>";

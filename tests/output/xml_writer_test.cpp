@@ -242,6 +242,7 @@ TEST_F(XmlWriterTest, TextAmongChildrenKeepsItsOrder) {
 
 TEST_F(XmlWriterTest, DeepDocumentIsWrittenWithoutRecursion) {
     options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic at this depth
+    options().MaxDepth = 0;      // no depth limit
     constexpr int kDepth = 100000;
     std::string xml;
     for (int i = 0; i < kDepth; ++i) xml += "<d>";

