@@ -158,7 +158,7 @@ const CliOption<CompareSetup> kCompareOptions[] = {
          return QueueEdit(r, [depth](Options& o) { o.MaxDepth = std::uint32_t(depth); });
      }},
     {"--network-timeout", nullptr, ValueKind::Required, "S",
-     "seconds a network fetch waits to connect or for data\n(default 30)",
+     "seconds a network fetch may take in all (default 30)",
      [](CompareSetup& r, std::string_view v, std::string& error) {
          int seconds = 0;
          if (!parseInt(v, 1, 86400, seconds)) {

@@ -275,10 +275,23 @@ bool parseArguments(int argc, char** argv, DiffRun& run, std::string& error) {
     return true;
 }
 
+// The status to end with once standard output is flushed: a listing that
+// could not be written (a full disk, /dev/full) is trouble, not a result.
+int flushedStatus(int status) {
+    errno = 0;
+    std::cout.flush();
+    std::fflush(stdout);
+    const int reason = errno;  // of the last write, when it failed now
+    if (!std::ferror(stdout) && std::cout) return status;
+    std::fprintf(stderr, "quillon-diff: standard output could not be written%s%s\n", reason ? ": " : "",
+                 reason ? std::strerror(reason) : "");
+    return kExitTrouble;
+}
+
 // Everything is written and the process ends: the system takes the trees
 // back at once, where freeing them would walk every record.
 [[noreturn]] void endWithoutTeardown(int status) {
-    std::cout.flush();
+    status = flushedStatus(status);
     std::cerr.flush();
     std::fflush(nullptr);
     std::_Exit(status);
@@ -366,11 +379,11 @@ int main(int argc, char** argv) {
     }
     if (run.help) {
         printHelp(stdout);
-        return 0;
+        return flushedStatus(0);
     }
     if (run.version) {
         std::puts("quillon-diff " QUILLON_VERSION);
-        return 0;
+        return flushedStatus(0);
     }
 
     if (!run.outputs.empty() && run.files.size() < 2) {
@@ -398,14 +411,14 @@ int main(int argc, char** argv) {
 
     if (GitDiffArguments git; ParseGitDiffArguments(run.files, git)) {
         HandOverToExternalDiff(git);  // returns only when there is no one to hand over to
-        return RunGitDiff(git, run.color);
+        return flushedStatus(RunGitDiff(git, run.color));
     }
     if (run.files.size() >= 2 && AreFolders(run.files[0], run.files[1])) {
         if (!run.outputs.empty()) {
             std::fprintf(stderr, "quillon-diff: output documents are written for two documents, not folders\n");
             return kExitTrouble;
         }
-        return CompareFolders(run.files[0], run.files[1], run.folders);
+        return flushedStatus(CompareFolders(run.files[0], run.files[1], run.folders));
     }
 
     const std::size_t documents = run.files.size() >= 2 ? 2 : 1;

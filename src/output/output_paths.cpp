@@ -9,7 +9,9 @@
 
 namespace quillon {
 
-bool SameFile(const std::string& a, const std::string& b) {
+bool SameFile(const std::string& first, const std::string& second) {
+    // A link that does not lead to a file yet is the file it will create.
+    const std::string a = FollowLinks(first), b = FollowLinks(second);
     struct stat sa {
     }, sb{};
     const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;

@@ -8,7 +8,8 @@ namespace quillon {
 
 // True when a and b name one file: the same device and inode when both
 // exist, otherwise the same absolute path once the links along it are
-// followed (two outputs that do not exist yet).
+// followed (two outputs that do not exist yet, or a link to an output that
+// does not exist yet).
 bool SameFile(const std::string& a, const std::string& b);
 
 // Why this set of outputs must not be written, or empty when it may: an

@@ -1,23 +1,64 @@
 // SPDX-License-Identifier: MIT
 #include "platform/output_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "platform/interrupted_writes.h"
 
 namespace quillon {
 namespace {
 
+// Temporary files are named TARGET.quillon-XXXXXX: the name says whose they are.
+constexpr std::string_view kTemporaryInfix = ".quillon-";
+constexpr std::size_t kTemporaryRandom = 6;  // mkstemp's XXXXXX
+
+bool isRandomPart(std::string_view s) {
+    if (s.size() != kTemporaryRandom) return false;
+    for (const char c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// Removes the temporaries that earlier writes to this target left when they
+// were killed before they could (SIGKILL, a crash, a power cut): ours by
+// name and owner, and no longer locked by the writer that made them.
+void removeStaleTemporaries(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string prefix = target.substr(slash == std::string::npos ? 0 : slash + 1) + std::string(kTemporaryInfix);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (!name.starts_with(prefix) || !isRandomPart(name.substr(prefix.size()))) continue;
+        const std::string path = folder + "/" + std::string(name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
 // The file a chain of symbolic links ends at (the path itself when it is no
 // link); a dangling link yields the missing file it names, which then gets
 // created there.
-std::string followLinks(std::string path) {
+std::string FollowLinks(std::string path) {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
@@ -33,8 +74,6 @@ std::string followLinks(std::string path) {
     }
     return path;
 }
-
-}  // namespace
 
 OutputFile::~OutputFile() {
     if (m_fd >= 0) {
@@ -65,7 +104,7 @@ bool OutputFile::Open(const std::string& path, Mode mode) {
         m_direct = true;
         return true;
     }
-    m_target = followLinks(path);
+    m_target = FollowLinks(path);
     struct stat st {};
     const bool exists = ::stat(m_target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return fail(EISDIR);
@@ -91,7 +130,8 @@ bool OutputFile::Open(const std::string& path, Mode mode) {
 // The temporary file lives in the target's folder so the rename stays on one
 // file system and is atomic.
 bool OutputFile::openTemporary(const std::string& target) {
-    m_tempPath = target + ".XXXXXX";
+    removeStaleTemporaries(target);
+    m_tempPath = target + std::string(kTemporaryInfix) + std::string(kTemporaryRandom, 'X');
     std::vector<char> name(m_tempPath.begin(), m_tempPath.end());
     name.push_back('\0');
     m_fd = MakePendingFile(name.data(), &m_pendingSlot);
@@ -100,6 +140,8 @@ bool OutputFile::openTemporary(const std::string& target) {
         return fail(errno);
     }
     m_tempPath = name.data();
+    // Held while the file is written; a temporary nobody holds is stale.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     // mkstemp creates 0600; give the file the permissions a plain create would.
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0)

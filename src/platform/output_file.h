@@ -9,6 +9,10 @@
 
 namespace quillon {
 
+// The file a chain of symbolic links ends at (the path itself when it is no
+// link); for a dangling link, the missing file it names.
+std::string FollowLinks(std::string path);
+
 // A file the writer appends bytes to, buffered. Mode Replace writes to a
 // temporary file beside the target and puts it in place only on Commit(), so
 // a failure never leaves a half-written file where the user's file was; mode
@@ -17,7 +21,9 @@ namespace quillon {
 // A symbolic link is followed: its target is what gets replaced. A target
 // that is no plain file (/dev/null, a pipe) is written straight through, and
 // the path "-" stands for standard output. A file without write permission
-// is refused, as cp and editors refuse it, rather than replaced.
+// is refused, as cp and editors refuse it, rather than replaced. The
+// temporary file is TARGET.quillon-XXXXXX; ones that a killed run left
+// beside the target are removed at the next write to it.
 class OutputFile {
 public:
     enum class Mode { Replace, Append };

@@ -58,6 +58,7 @@ TEST_F(FilesTest, AnOutputNeverReplacesAnInputOrAnotherOutput) {
     std::ofstream(settings) << "InsertPI=1\n";
     std::ofstream(rules) << "IgnoreElement=stamp\n";
     fs::create_symlink(left, at("link.xml"));
+    fs::create_symlink(at("o.xml"), at("dangling.xml"));  // to an output not written yet
     const std::string cases[] = {
         "--diff " + left + " " + left + " " + right,
         "--merge " + at("left") + " " + left + " " + right,  // ".xml" is added
@@ -67,6 +68,7 @@ TEST_F(FilesTest, AnOutputNeverReplacesAnInputOrAnotherOutput) {
         "--rules " + rules + " --diff " + rules + " " + left + " " + right,
         "--diff " + at("out.xml") + " --merge " + at("out") + " " + left + " " + right,
         "--diff - --merge - " + left + " " + right,
+        "--merge " + at("o.xml") + " --diff " + at("dangling.xml") + " " + left + " " + right,
     };
     for (const std::string& arguments : cases) {
         const Outcome r = Diff(arguments);
@@ -77,7 +79,8 @@ TEST_F(FilesTest, AnOutputNeverReplacesAnInputOrAnotherOutput) {
     EXPECT_EQ(ReadBytes(settings), "InsertPI=1\n");
     EXPECT_EQ(ReadBytes(rules), "IgnoreElement=stamp\n");
     EXPECT_FALSE(fs::exists(at("out.xml")));
-    EXPECT_EQ(entries(), 5u);
+    EXPECT_FALSE(fs::exists(at("o.xml")));
+    EXPECT_EQ(entries(), 6u);
 }
 
 TEST_F(FilesTest, AWriteProtectedOutputIsKeptWithTheReason) {
@@ -149,6 +152,64 @@ TEST_F(FilesTest, ASignalDuringAWriteLeavesNoTemporaryFile) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     for (const auto& e : fs::directory_iterator(dir)) EXPECT_TRUE(e.path() == left || e.path() == right) << e.path();
     EXPECT_FALSE(fs::exists(out));
+}
+
+// What the files around the documents may do to a run: a killed write left
+// its temporary file, standard output is full, a document is a named pipe
+// nobody writes to.
+TEST_F(FilesTest, LeftoversFullOutputAndPipesAreHandled) {
+    {
+        std::ofstream big(left);
+        big << "<r>";
+        for (int i = 0; i < 400000; ++i) big << "<item n='" << i << "'>some text of the item " << i << "</item>";
+        big << "</r>";
+    }
+    const std::string out = at("out.xml"), backup = at("out.xml.backup");
+    std::ofstream(backup) << "mine";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(QUILLON_DIFF, QUILLON_DIFF, "-q", "--merge", out.c_str(), left.c_str(), right.c_str(), nullptr);
+        ::_exit(127);
+    }
+    // Killed outright once its temporary file is there: nothing can clean up.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::string leftover;
+    while (leftover.empty() && std::chrono::steady_clock::now() < deadline) {
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename().string().rfind("out.xml.quillon-", 0) == 0) leftover = e.path().string();
+        if (leftover.empty()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_FALSE(leftover.empty());
+    ASSERT_TRUE(fs::exists(leftover));
+    // The next write to the same target removes it, and nothing else.
+    std::ofstream(left, std::ios::trunc) << "<r><a>1</a><stamp>1</stamp></r>";
+    EXPECT_EQ(Diff("-q --merge " + out + " " + left + " " + right).status, 1);
+    EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_EQ(ReadBytes(backup), "mine");
+    EXPECT_TRUE(fs::exists(out));
+    EXPECT_EQ(entries(), 4u);
+
+    // Output that cannot be written is trouble, and said.
+    for (const char* report : {"", "--format json", "--brief", "--stats"}) {
+        const Outcome r =
+            RunProgram("{", std::string(QUILLON_DIFF) + " " + report + " " + left + " " + right + " >/dev/full; }");
+        EXPECT_EQ(r.status, 2) << report;
+        EXPECT_NE(r.out.find("quillon-diff: standard output could not be written"), std::string::npos)
+            << report << ": " << r.out;
+    }
+
+    // A named pipe nobody writes to is refused at once; a pipe the shell
+    // makes is read.
+    const std::string fifo = at("fifo.xml");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Outcome r = RunProgram("timeout", "20 " + std::string(QUILLON_DIFF) + " " + fifo + " " + right);
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("not a regular file"), std::string::npos) << r.out;
+    r = RunProgram("bash", "-c '" + std::string(QUILLON_DIFF) + " -q <(cat " + left + ") " + right + "'");
+    EXPECT_EQ(r.status, 1) << r.out;
 }
 
 TEST_F(FilesTest, ListFilesAreReadOneWayWithTheFlagsAlreadyInForce) {
