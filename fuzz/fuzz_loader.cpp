@@ -3,7 +3,9 @@
 // DOCTYPEs, SYSTEM and PUBLIC identifiers and entities included. The first
 // byte picks the mode: continue after fatal errors, read external entities
 // (confined to a scratch folder that holds a few entity files; the network
-// is never reached), and write the output documents. A document that loads
+// is never reached), write the output documents, build the tree on the
+// relay's second thread (which otherwise starts only at a megabyte), and
+// validate (reading the external DTD and schemas). A document that loads
 // is then compared with a second load of itself, which must come out
 // identical under every order setting.
 
@@ -74,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeFile(state.path, data + 1, size - 1);
     options().ContinueAfterFatalError = (mode & 1) != 0;
     options().ResolveEntities = (mode & 2) != 0;
+    options().SchemaValidation = (mode & 128) ? 0 : 1;
+    state.parser.SetRelayFromBytes((mode & 64) ? 0 : XmlParser::kRelayFromBytes);
 
     DocumentPane left, right;
     DoctypeInfo d1, d2;
