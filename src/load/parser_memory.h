@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <xercesc/framework/MemoryManager.hpp>
 
@@ -23,6 +24,11 @@ public:
     // thousands, an expansion bomb millions. Each costs a few microseconds.
     static constexpr std::uint64_t kDtdReaders = 50000;
 
+    ParserMemory() = default;
+    ~ParserMemory() override;
+    ParserMemory(const ParserMemory&) = delete;
+    ParserMemory& operator=(const ParserMemory&) = delete;
+
     // Bounds the next parse: blocks of at most maxBlockBytes, and
     // kDtdReaders readers until EndOfDocumentType.
     void Start(std::uint64_t maxBlockBytes);
@@ -42,6 +48,7 @@ private:
     std::uint64_t m_maxBlock = UINT64_MAX;
     std::uint64_t m_readerLimit = UINT64_MAX;
     std::uint64_t m_readers = 0;
+    std::vector<void*> m_spareReaders;
 };
 
 }  // namespace quillon

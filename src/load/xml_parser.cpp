@@ -157,10 +157,10 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
         ParserMemory& memory;
         ~Unbound() { memory.Stop(); }
     } unbound{m_memory};
-    // No buffer of the parser holds more than twice what expansions may
-    // produce (a buffer doubles as it grows), in two bytes a character.
+    // No buffer of the parser is larger than all that expansions may
+    // produce, two bytes a character.
     const std::uint64_t maxBlock =
-        4 * std::max(EntityExpansionGuard::kFloorChars, bytes * EntityExpansionGuard::kBytesFactor) + (1 << 20);
+        2 * std::max(EntityExpansionGuard::kFloorChars, bytes * EntityExpansionGuard::kBytesFactor) + (1 << 20);
     try {
         for (;;) {
             m_gate.Reset(policy);

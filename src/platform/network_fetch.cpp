@@ -54,7 +54,6 @@ bool FetchAddress(std::string_view address, unsigned timeoutSeconds, std::uint64
     // a second would pass any test of speed over a while.
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, long(timeoutSeconds));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, long(timeoutSeconds));
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(std::min<std::uint64_t>(maxBytes, INT64_MAX)));
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, reason);
     Received received{body, maxBytes};
@@ -68,7 +67,7 @@ bool FetchAddress(std::string_view address, unsigned timeoutSeconds, std::uint64
     body->clear();
     if (code == CURLE_HTTP_RETURNED_ERROR) {
         *error = "the server answered with HTTP status " + std::to_string(status);
-    } else if (received.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+    } else if (received.tooLarge) {
         *error = "it is larger than " + megabytes(maxBytes);
     } else if (code == CURLE_OPERATION_TIMEDOUT) {
         *error = "no complete answer within " + std::to_string(timeoutSeconds) +

@@ -49,8 +49,8 @@ TEST_F(NetworkLoad, ErrorStatusFailsAndAGoodAnswerLoads) {
 // A server may answer a few bytes a second, or more than may be taken: the
 // whole fetch has a deadline, and what it brings a bound.
 TEST_F(NetworkLoad, ATricklingServerIsLeftAtTheDeadlineAndTooMuchAtItsBound) {
-    Reply trickle;
-    trickle.bytes = "HTTP/1.0 200 OK\r\n\r\n<r>" + std::string(20, 'x') + "</r>";
+    Reply trickle = HttpReply("<r>" + std::string(20, 'x') + "</r>");
+    trickle.atOnce = trickle.bytes.find("<r>");  // the headers
     trickle.bytesPerSecond = 4;
     LocalServer slow(trickle);
     options().NetworkTimeout = 2;

@@ -299,6 +299,13 @@ TEST_F(XmlWriterTest, OutputFileReplacesOnlyOnCommit) {
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_TRUE(f.Commit());
     EXPECT_EQ(ReadBytes(path), "new");
+    // A write going on is no leftover for the next one to the same file.
+    OutputFile first(path), second(path);
+    first.Write("1", 1);
+    second.Write("2", 1);
+    EXPECT_TRUE(first.Commit());
+    EXPECT_TRUE(second.Commit());
+    EXPECT_EQ(ReadBytes(path), "2");
     OutputFile bad("/nonexistent-folder/x.xml");
     EXPECT_FALSE(bad.ok());
     EXPECT_FALSE(bad.Commit());

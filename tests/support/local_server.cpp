@@ -68,7 +68,9 @@ void LocalServer::serve() {
         if (reply.bytesPerSecond == 0) {
             (void)::send(fd, reply.bytes.data(), reply.bytes.size(), MSG_NOSIGNAL);
         } else {
-            for (std::size_t sent = 0; sent < reply.bytes.size() && !m_stop; sent += reply.bytesPerSecond) {
+            const std::size_t first = std::min(reply.atOnce, reply.bytes.size());
+            (void)::send(fd, reply.bytes.data(), first, MSG_NOSIGNAL);
+            for (std::size_t sent = first; sent < reply.bytes.size() && !m_stop; sent += reply.bytesPerSecond) {
                 const std::size_t chunk = std::min<std::size_t>(reply.bytesPerSecond, reply.bytes.size() - sent);
                 if (::send(fd, reply.bytes.data() + sent, chunk, MSG_NOSIGNAL) < 0) break;
                 for (int i = 0; i < 10 && !m_stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -15,6 +15,7 @@ struct Reply {
     std::string bytes;           // the whole answer, status line and headers included
     bool silent = false;         // accept, read the request and never answer
     unsigned bytesPerSecond = 0; // trickle the answer; 0 sends it at once
+    std::size_t atOnce = 0;      // bytes sent before the trickle starts
 };
 
 // An HTTP answer with status 200 (or `status`) and the body.
