@@ -204,55 +204,39 @@ TEST_F(Records, LineCountWrapsLongContent) {
     EXPECT_EQ(LineCount(*RootRecord(pane), true), 3u);  // 61: a name line and a line for each block
 }
 
-// A text is kept one byte a character until a piece needs more; then all of
-// it is widened. A wide text takes Latin-1 pieces as they are. The child's
-// text between the pieces keeps the text from growing in place.
-TEST_F(Records, TextIsWidenedOnlyWhenAPieceNeedsIt) {
-    ElementRecord* n = make(u"n");
-    AppendText(n, u"caf\u00e9");
-    AppendText(n, u"x");
-    EXPECT_TRUE(n->textString().isNarrow());
-    AppendText(make(u"c", n), u"between");
-    AppendText(n, u"y");
-    EXPECT_TRUE(n->textString().isNarrow());
-    AppendText(n, u"\u4e2d");
-    EXPECT_FALSE(n->textString().isNarrow());
-    EXPECT_EQ(n->textUtf16(), u"caf\u00e9 x y \u4e2d");
-    EXPECT_EQ(n->textLength(), 10u);
-
-    ElementRecord* w = make(u"w");
-    AppendText(w, u"\U0001F600");
-    AppendText(w, u"\u00e9");
-    AppendText(make(u"c", w), u"between");
-    AppendText(w, u"z");
-    EXPECT_FALSE(w->textString().isNarrow());
-    EXPECT_EQ(w->textUtf16(), u"\U0001F600 \u00e9 z");
-    EXPECT_EQ(make(u"c", w)->textUtf16(), u"");
-}
-
-// Each string takes the narrowest form that holds it, anew on every store;
-// an empty one is none at all.
+// A string is kept one byte a character while every character fits, anew on
+// every store; appending a piece that does not fit widens the whole text,
+// and pieces after it are taken as they are. An empty string is none at all.
 TEST_F(Records, StoredFormFollowsTheCharacters) {
     ElementRecord* r = make(u"r");
-    const std::u16string values[] = {u"a=\u0001\u00e9\u0002", u"a=\u0001\u4e2d\u0002", u"a=\u0001\U0001F600\u0002",
-                                     u"a=\u0001\u00ff\u0002"};
-    const bool narrow[] = {true, false, false, true};
-    for (int i = 0; i < 4; ++i) {
-        SetAttributesText(r, values[i]);
-        SetRecordText(r, values[i]);
-        EXPECT_EQ(r->attributesString().isNarrow(), narrow[i]) << i;
-        EXPECT_EQ(r->textString().isNarrow(), narrow[i]) << i;
-        EXPECT_EQ(r->attributesUtf16(), values[i]);
-        EXPECT_EQ(r->textUtf16(), values[i]);
-        EXPECT_EQ(r->attributesLength(), values[i].size());
+    const std::pair<std::u16string, bool> values[] = {{u"a=\u0001\u00e9\u0002", true},
+                                                      {u"a=\u0001\u4e2d\u0002", false},
+                                                      {u"a=\u0001\U0001F600\u0002", false},
+                                                      {u"a=\u0001\u00ff\u0002", true}};
+    for (const auto& [value, narrow] : values) {
+        SetAttributesText(r, value);
+        SetRecordText(r, value);
+        EXPECT_EQ(r->attributesString().isNarrow(), narrow) << value.size();
+        EXPECT_EQ(r->textString().isNarrow(), narrow) << value.size();
+        EXPECT_EQ(r->attributesUtf16(), value);
+        EXPECT_EQ(r->textUtf16(), value);
+        EXPECT_EQ(r->attributesLength(), value.size());
     }
     SetAttributesText(r, u"");
     SetRecordText(r, u"");
-    EXPECT_EQ(r->attributes, 0u);
-    EXPECT_EQ(r->text, 0u);
+    EXPECT_EQ(r->attributes + r->text, 0u);
     EXPECT_EQ(r->attributesLength() + r->textLength(), 0u);
-    EXPECT_TRUE(r->attributesString().empty());
-    EXPECT_EQ(r->textUtf16(), u"");
+
+    ElementRecord* n = make(u"n");
+    AppendText(n, u"caf\u00e9");
+    AppendText(make(u"c", n), u"between");  // keeps the text from growing in place
+    AppendText(n, u"y");
+    EXPECT_TRUE(n->textString().isNarrow());
+    AppendText(n, u"\u4e2d");
+    AppendText(n, u"\u00e9");
+    EXPECT_FALSE(n->textString().isNarrow());
+    EXPECT_EQ(n->textUtf16(), u"caf\u00e9 y \u4e2d \u00e9");
+    EXPECT_EQ(n->textLength(), 10u);
 }
 
 // Either form reads the same, so a Latin-1 string and its UTF-16 form compare

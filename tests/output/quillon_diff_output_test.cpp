@@ -74,28 +74,24 @@ TEST_F(QuillonDiffOutputTest, CharactersTheCodePageLacks) {
     EXPECT_EQ(ReadBytes(out).find("\xE6"), std::string::npos);  // the earlier file stays
 }
 
+// The third argument is a settings file with all its sections: its options
+// and its entire elements (written with their unchanged children) reach the
+// comparison and the writer.
 TEST_F(QuillonDiffOutputTest, TheThirdArgumentIsASettingsFileWithAllItsSections) {
     const std::string settings =
-        WriteTempFile("IgnoreValues=1\r\nEntireElement=r>a\r\nInsertPI=0\r\nEncoding=UTF-8\r\n", ".ini");
-    Outcome r = Diff("-q " + left + " " + right + " " + settings);
-    EXPECT_EQ(r.status, 1);  // text ignored, but gone and new still differ
-    r = Diff("-q --eol none --diff " + out + " " + left + " " + right + " " + settings);
-    EXPECT_EQ(ReadBytes(out).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
-    r = Diff(left + " " + right + " /nonexistent/settings.ini");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.out.find("settings"), std::string::npos);
-}
-
-// The settings file's entire-element section reaches the writer: the element
-// is written with its unchanged children.
-TEST_F(QuillonDiffOutputTest, AnEntireElementOfTheSettingsFileIsWrittenWhole) {
+        WriteTempFile("IgnoreValues=1\r\nEntireElement=r>x\r\nInsertPI=0\r\nEncoding=UTF-8\r\n", ".ini");
+    EXPECT_EQ(Diff("-q " + left + " " + right + " " + settings).status, 1);  // text ignored, but gone and new differ
     const std::string before = WriteTempFile("<r><x><k>1</k><c>1</c></x><y>1</y></r>");
     const std::string after = WriteTempFile("<r><x><k>1</k><c>2</c></x><y>1</y></r>");
-    const std::string settings = WriteTempFile("EntireElement=r>x\r\n", ".ini");
     Diff("-q --eol none --diff " + out + " " + before + " " + after);
     EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><x><c>1</c><c>2</c></x></r>");
-    Diff("-q --eol none --diff " + out + " " + before + " " + after + " " + settings);
-    EXPECT_EQ(ReadBytes(out), "<?xml version=\"1.0\"?><r><x><k>1</k><c>1</c><c>2</c></x></r>");
+    const std::string entire = WriteTempFile("EntireElement=r>x\r\nEncoding=UTF-8\r\n", ".ini");
+    Diff("-q --eol none --diff " + out + " " + before + " " + after + " " + entire);
+    EXPECT_EQ(ReadBytes(out),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><x><k>1</k><c>1</c><c>2</c></x></r>");
+    const Outcome r = Diff(left + " " + right + " /nonexistent/settings.ini");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("settings"), std::string::npos);
 }
 
 TEST_F(QuillonDiffOutputTest, LogAndProblemsOnOneLine) {

@@ -23,13 +23,6 @@ bool Have(const char* program) {
     return RunProgram("command -v", program).status == 0;
 }
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -65,7 +58,7 @@ void CheckPaths(const std::string& json, const std::string& leftFile, const std:
         EXPECT_EQ(count.out, "1\n") << path;
         Outcome order = RunProgram(
             "xmllint", "--xpath " + Quote("count(" + path + "/ancestor::*) + count(" + path + "/preceding::*)") + " " + file);
-        EXPECT_EQ(StartTagEndLine(Read(file), std::atol(order.out.c_str())), std::stoi((*it)[3])) << path;
+        EXPECT_EQ(StartTagEndLine(ReadBytes(file), std::atol(order.out.c_str())), std::stoi((*it)[3])) << path;
         ++checked;
     }
     EXPECT_GT(checked, 0);
@@ -112,7 +105,7 @@ TEST_F(ReportTest, ColourOnlyWhenAskedOrOnATerminalWithoutNoColor) {
 TEST_F(ReportTest, JsonKeepsItsFieldNames) {
     const std::string out = WriteTempFile("", ".json");
     EXPECT_EQ(Diff("--format json --output " + out + " " + a + " " + b).status, 1);
-    EXPECT_EQ(Read(out),
+    EXPECT_EQ(ReadBytes(out),
               "{\n  \"left\": \"" + a + "\",\n  \"right\": \"" + b +
                   "\",\n  \"identical\": false,\n"
                   "  \"message\": \"3 element(s) were deleted\\n2 element(s) were changed\\n0 element(s) were "
@@ -130,7 +123,7 @@ TEST_F(ReportTest, JsonKeepsItsFieldNames) {
                   "  \"counts\": {\"equalPairs\": 1, \"changedPairs\": 2, \"ignoredElements\": 0, \"ownChangedPairs\": "
                   "1, \"changed\": 1, \"deleted\": 1, \"added\": 1, \"deletedElements\": 1, \"addedElements\": 2}\n}\n");
     EXPECT_EQ(Diff("--output " + a + " " + a + " " + b).status, 2);  // never replaces a document
-    EXPECT_EQ(Read(a).rfind("<r>", 0), 0u);
+    EXPECT_EQ(ReadBytes(a).rfind("<r>", 0), 0u);
 
     // Statistics go to stderr, in front of nothing; a change of attributes
     // alone has "text": null; a document that does not load still gives
@@ -170,7 +163,7 @@ TEST_F(ReportTest, RecordsAreNamedByTheirKeyInEveryReport) {
                   .out.find("\"name\": \"customer\", \"identity\": [{\"kind\": \"attribute\", \"name\": \"id\", "
                             "\"value\": \"c7\"}], \"elements\": 3}"),
               std::string::npos);
-    const std::string html = Read(page);
+    const std::string html = ReadBytes(page);
     EXPECT_NE(html.find("<b>customer</b> <q>@id=c2</q>"), std::string::npos) << html;  // the changed mail's parent
     EXPECT_NE(html.find("<b>customer</b> id=&quot;c7&quot;"), std::string::npos) << html;
 }
@@ -207,7 +200,7 @@ TEST_F(ReportTest, EveryJsonPathSelectsItsElementInItsDocument) {
 TEST_F(ReportTest, HtmlReportRendersEveryDifferenceFromItselfAlone) {
     const std::string page = WriteTempFile("", ".html");
     EXPECT_EQ(Diff("--brief --html " + page + " " + a + " " + b).status, 1);
-    const std::string html = Read(page);
+    const std::string html = ReadBytes(page);
     // Nothing outside the file: no links, sources or addresses.
     for (const char* outside : {"src=", "href=", "http:", "https:", "url(", "@import"})
         EXPECT_EQ(html.find(outside), std::string::npos) << outside;
@@ -223,7 +216,7 @@ TEST_F(ReportTest, HtmlReportRendersEveryDifferenceFromItselfAlone) {
     const std::string shot = WriteTempFile("", ".png");
     RunProgram("chromium", "--headless --no-sandbox --disable-gpu --window-size=1000,500 --screenshot=" + shot +
                                " file://" + page + " >/dev/null 2>&1");
-    EXPECT_GT(Read(shot).size(), 1000u);
+    EXPECT_GT(ReadBytes(shot).size(), 1000u);
 }
 
 }  // namespace

@@ -224,16 +224,23 @@ TEST_F(ConditionTest, OpsValuesAndTextConditions) {
     auto eval = [&](std::uint8_t op, const char* cond, const char* value) {
         IgnoreRule r;
         SetCondition(r, u"a", 0, op, 0, U(cond));
-        return EvaluateCondition(*r.condition, r.condition->attributeId, U(value));
+        return EvaluateCondition(*r.condition, r.condition->attributeId, U(value)) == kConditionTrue;
     };
-    EXPECT_EQ(eval(kLengthLess, "3", "ab"), kConditionTrue);
-    EXPECT_EQ(eval(kLengthGreater, "3", "ab"), kConditionFalse);
-    EXPECT_EQ(eval(kEquals, "ABC", "abc"), kConditionFalse);
-    EXPECT_EQ(eval(kEqualsNoCase, "ABC", "abc"), kConditionTrue);
-    EXPECT_EQ(eval(kContains, "ABC", "xabcx"), kConditionFalse);
-    // "Contains" with "Case sensitive" off does what it says.
-    EXPECT_EQ(eval(kContainsNoCase, "ABC", "xabcx"), kConditionTrue);
-    EXPECT_EQ(eval(kLengthEquals, "99999999999999999999", "a"), kConditionFalse);
+    // Lengths on both sides of the limit; "Contains" with "Case sensitive" off
+    // does what it says, also when the value is all of it.
+    const struct {
+        std::uint8_t op;
+        const char *condition, *value;
+        bool holds;
+    } cases[] = {
+        {kLengthLess, "3", "ab", true},       {kLengthLess, "3", "abc", false},   {kLengthGreater, "3", "abc", false},
+        {kLengthGreater, "3", "abcd", true},  {kLengthEquals, "3", "abc", true},  {kLengthEquals, "3", "abcd", false},
+        {kEquals, "ABC", "abc", false},       {kEquals, "abc", "abc", true},      {kEqualsNoCase, "ABC", "abc", true},
+        {kEqualsNoCase, "ABC", "abcd", false}, {kContains, "ABC", "xabcx", false}, {kContains, "abc", "xabcx", true},
+        {kContainsNoCase, "ABC", "xabcx", true}, {kContainsNoCase, "ABC", "abc", true},
+        {kContainsNoCase, "ABC", "ab", false}, {kLengthEquals, "99999999999999999999", "a", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(eval(c.op, c.condition, c.value), c.holds) << int(c.op) << " " << c.value;
     // The value loses its blanks and is cut; a text condition ignores attributes.
     IgnoreRule r;
     EXPECT_FALSE(SetCondition(r, u"a", 0, kEquals, 0, u" a b\tc"));

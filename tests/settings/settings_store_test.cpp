@@ -115,24 +115,32 @@ auto StoredFields(const Options& o) {
         o.ApplicationVersion, o.LeftDir, o.RightDir, o.SaveDir, o.OptionsDir);
 }
 
-TEST_F(SettingsStoreTest, EmptyStoreKeepsTheDefaultsAndTheFullSaveStoresVersion471) {
+// An empty store leaves the defaults and no version, so start-up resets; the
+// save at exit stores every option and version 471, the options dialog's save
+// only what the dialog shows.
+TEST_F(SettingsStoreTest, ExitSaveRoundTripsEveryOptionAndTheDialogsSaveItsOwn) {
     Options o;
     store->LoadSettings(o);
     EXPECT_EQ(StoredFields(o), StoredFields(Options{}));
-    EXPECT_NE(o.ApplicationVersion, kSettingsVersion);  // so start-up resets
+    EXPECT_NE(o.ApplicationVersion, kSettingsVersion);
     EXPECT_EQ(store->LoadRecentFiles().count, 0u);
 
-    store->SaveSettings(o, true);
-    EXPECT_EQ(o.ApplicationVersion, kSettingsVersion);
+    Options saved = Unusual();
+    store->SaveSettings(saved, false);
+    EXPECT_EQ(saved.ApplicationVersion, 0);
     Options back;
     store->LoadSettings(back);
-    EXPECT_EQ(back.ApplicationVersion, 471);
-}
+    const Options defaults;
+    // Kept only at exit: window rectangle, folders, toolbar states, ignore switches.
+    EXPECT_EQ(std::tie(back.TopMainPos, back.LeftDir, back.AutoCompare, back.IgnoreElementsByFullName,
+                       back.DisplayConfirmation, back.ExternalApplication, back.ApplicationVersion),
+              std::tie(defaults.TopMainPos, defaults.LeftDir, defaults.AutoCompare, defaults.IgnoreElementsByFullName,
+                       defaults.DisplayConfirmation, defaults.ExternalApplication, defaults.ApplicationVersion));
+    EXPECT_EQ(std::tie(back.CompareLevel, back.EncodingString, back.XMLElementCaseSensitive),
+              std::tie(saved.CompareLevel, saved.EncodingString, saved.XMLElementCaseSensitive));
 
-TEST_F(SettingsStoreTest, FullSaveRoundTripsEveryOption) {
-    Options saved = Unusual();
     store->SaveSettings(saved, true);
-    Options back;
+    EXPECT_EQ(saved.ApplicationVersion, 471);
     store->LoadSettings(back);
     EXPECT_EQ(StoredFields(back), StoredFields(saved));
     EXPECT_EQ(back.PairSumLimit, 11u);  // ApplyCompareLevel ran for level 1
@@ -147,36 +155,12 @@ TEST_F(SettingsStoreTest, SwitchesAreWrittenAsZeroOrOneAndNumbersUnchanged) {
     o.TopMainPos = -111;
     store->SaveSettings(o, true);
     const std::string ini = IniText();
-    EXPECT_NE(ini.find("HighlightChars=1\n"), std::string::npos);
-    EXPECT_NE(ini.find("DoSchema=0\n"), std::string::npos);
-    EXPECT_NE(ini.find("NormalizeDate=1\n"), std::string::npos);
-    EXPECT_NE(ini.find("FlagNormalizeDate=2\n"), std::string::npos);
-    EXPECT_NE(ini.find("DecimalPlaces=-1\n"), std::string::npos);
-    EXPECT_NE(ini.find("TopMainPos=-111\n"), std::string::npos);
+    for (const char* line : {"HighlightChars=1\n", "DoSchema=0\n", "NormalizeDate=1\n", "FlagNormalizeDate=2\n",
+                             "DecimalPlaces=-1\n", "TopMainPos=-111\n"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line;
     Options back;
     store->LoadSettings(back);
     EXPECT_EQ(GetDateCode(back), 2u);
-}
-
-TEST_F(SettingsStoreTest, OptionsDialogSaveLeavesTheExitOnlyValuesAlone) {
-    Options o = Unusual();
-    store->SaveSettings(o, false);
-    EXPECT_EQ(o.ApplicationVersion, 0);
-    Options back;
-    store->LoadSettings(back);
-    const Options defaults;
-    // Kept only at exit: window rectangle, folders, toolbar states, ignore switches.
-    EXPECT_EQ(back.TopMainPos, defaults.TopMainPos);
-    EXPECT_EQ(back.LeftDir, defaults.LeftDir);
-    EXPECT_EQ(back.AutoCompare, defaults.AutoCompare);
-    EXPECT_EQ(back.IgnoreElementsByFullName, defaults.IgnoreElementsByFullName);
-    EXPECT_EQ(back.DisplayConfirmation, defaults.DisplayConfirmation);
-    EXPECT_EQ(back.ExternalApplication, defaults.ExternalApplication);
-    EXPECT_EQ(back.ApplicationVersion, 0);
-    // Written by both saves.
-    EXPECT_EQ(back.CompareLevel, 1u);
-    EXPECT_EQ(back.EncodingString, u"CP866");
-    EXPECT_EQ(back.XMLElementCaseSensitive, 0u);
 }
 
 TEST_F(SettingsStoreTest, ValuesOfAnotherKindEmptyOrTooLongTextsKeepTheField) {
@@ -210,34 +194,23 @@ TEST_F(SettingsStoreTest, ValuesOfAnotherKindEmptyOrTooLongTextsKeepTheField) {
     EXPECT_EQ(o.SchemaValidation, 9u);  // numbers are taken without a range check
 }
 
-TEST_F(SettingsStoreTest, ColoursStartFromTheDefaultsAndRoundTrip) {
+// Colours and fonts start from the defaults; only entries stored as numbers
+// replace theirs, and a face name too long for the field leaves the stock one.
+TEST_F(SettingsStoreTest, ColoursAndFontsRoundTripOverTheDefaults) {
     Palette p = DefaultPalette();
-    store->LoadColors(p);  // nothing stored: unchanged
+    store->LoadColors(p);
     EXPECT_EQ(p, DefaultPalette());
-
     p[3] = Rgb(1, 2, 3);
     p[9] = Rgb(250, 251, 252);
     store->SaveColors(p);
     Palette back = DefaultPalette();
     store->LoadColors(back);
     EXPECT_EQ(back, p);
-    EXPECT_NE(IniText().find("[Colors]"), std::string::npos);
-}
 
-TEST_F(SettingsStoreTest, OnlyColoursPresentAsNumbersReplaceTheirEntry) {
-    WriteIni("[Colors]\nHeader_2=255\nBk_1=red\n");
-    Palette p = DefaultPalette();
-    store->LoadColors(p);
-    EXPECT_EQ(p[1], Rgb(255, 0, 0));
-    EXPECT_EQ(p[6], Rgb(230, 255, 230));
-}
-
-TEST_F(SettingsStoreTest, FontsAreLaidOverTheStockFont) {
     LogicalFont stock;
     stock.FaceName = u"Monospace";
     stock.Height = -13;
     EXPECT_FALSE(store->LoadFont(FontSlot::Tree, stock));
-
     LogicalFont chosen;
     chosen.Height = -16;
     chosen.Weight = 700;
@@ -246,22 +219,22 @@ TEST_F(SettingsStoreTest, FontsAreLaidOverTheStockFont) {
     chosen.PitchAndFamily = 49;
     chosen.FaceName = std::u16string(31, u'F');
     store->SaveFont(FontSlot::ElementWindow, chosen, 240);
-    const auto back = store->LoadFont(FontSlot::ElementWindow, stock);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->font, chosen);
-    EXPECT_EQ(back->itemHeight, 240);
+    const auto font = store->LoadFont(FontSlot::ElementWindow, stock);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->font, chosen);
+    EXPECT_EQ(font->itemHeight, 240);
     EXPECT_FALSE(store->LoadFont(FontSlot::Tree, stock));
-}
 
-TEST_F(SettingsStoreTest, AFaceNameThatDoesNotFitLeavesTheStockFace) {
-    WriteIni("[Font1]\nFaceName=" + std::string(32, 'F') + "\nWeight=300\n");
-    LogicalFont stock;
-    stock.FaceName = u"Monospace";
-    const auto back = store->LoadFont(FontSlot::Tree, stock);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->font.FaceName, u"Monospace");
-    EXPECT_EQ(back->font.Weight, 300);
-    EXPECT_FALSE(back->itemHeight);
+    WriteIni("[Colors]\nHeader_2=255\nBk_1=red\n[Font1]\nFaceName=" + std::string(32, 'F') + "\nWeight=300\n");
+    p = DefaultPalette();
+    store->LoadColors(p);
+    EXPECT_EQ(p[1], Rgb(255, 0, 0));
+    EXPECT_EQ(p[6], Rgb(230, 255, 230));
+    const auto stored = store->LoadFont(FontSlot::Tree, stock);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->font.FaceName, u"Monospace");
+    EXPECT_EQ(stored->font.Weight, 300);
+    EXPECT_FALSE(stored->itemHeight);
 }
 
 TEST(RecentFileList, AFullListReplacesItsEntriesInTurn) {
@@ -305,19 +278,16 @@ TEST_F(SettingsStoreTest, StoredRecentFilesStopAtTheFirstGapAndABadLastReadsAsZe
     EXPECT_EQ(SettingsStore(FromUtf8(path.string())).LoadRecentFiles().last, 5u);
 }
 
-TEST_F(SettingsStoreTest, HistoriesRoundTripAndAShorterListLosesTheOldTail) {
+// A shorter history loses the old tail; missing entries are skipped.
+TEST_F(SettingsStoreTest, HistoriesRoundTrip) {
     std::vector<std::u16string> left;
     for (int i = 0; i < 12; ++i) left.push_back(u"/l" + std::u16string(1, char16_t(u'a' + i)));
     store->SaveHistory(PaneSide::Left, left);
     store->SaveHistory(PaneSide::Right, {u"/r1"});
     EXPECT_EQ(store->LoadHistory(PaneSide::Left), left);
     EXPECT_EQ(store->LoadHistory(PaneSide::Right), std::vector<std::u16string>{u"/r1"});
-
     store->SaveHistory(PaneSide::Left, {u"/new", u"/la"});
     EXPECT_EQ(store->LoadHistory(PaneSide::Left), (std::vector<std::u16string>{u"/new", u"/la"}));
-}
-
-TEST_F(SettingsStoreTest, MissingHistoryValuesAreSkipped) {
     WriteIni("[LIST2]\nFile2=/two\nFile5=/five\n");
     EXPECT_EQ(store->LoadHistory(PaneSide::Right), (std::vector<std::u16string>{u"/two", u"/five"}));
     EXPECT_TRUE(store->LoadHistory(PaneSide::Left).empty());
