@@ -91,16 +91,6 @@ TEST_F(DifferenceDocumentsTest, SelectedElementsWithDifferentOwnDataStayOneDocum
     ExpectWellFormed();
 }
 
-TEST_F(DifferenceDocumentsTest, MergingADocumentWithItselfGivesTheDocument) {
-    const std::string_view xml = "<r a='1'><x>t</x><y><z k='v'>u</z><z/></y>tail</r>";
-    Compare(xml, xml);
-    options().InsertPI = 1;
-    const std::string plain = SaveRoot(left, kSaveElementCommand);
-    EXPECT_EQ(SaveRoot(left, kModeMerge), plain);
-    options().InsertPI = 0;
-    EXPECT_EQ(SaveRoot(left, kModeMerge), plain);
-}
-
 TEST_F(DifferenceDocumentsTest, DifferencesKeepWhatIsNotEqualAndTheOtherSidesExtras) {
     Compare("<r><same>1</same><changed>1</changed><gone/></r>", "<r><same>1</same><changed>2</changed><new/></r>");
     options().EndOfLine = 0;

@@ -279,6 +279,7 @@ TEST_F(RuleSetCapacityTest, FullSetRefusesAndNeverGrows) {
     EXPECT_EQ(ignoreRules().rules.size(), kMaxIgnoreRules);
     Load("<extra/>", "<extra/>");
     EXPECT_EQ(AddRuleFor(*RootRecord(left), false), nullptr);
+    EXPECT_FALSE(AppendRule(std::make_unique<IgnoreRule>()));
     EXPECT_EQ(ignoreRules().rules.size(), kMaxIgnoreRules);
 }
 
