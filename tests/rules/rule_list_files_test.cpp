@@ -103,6 +103,8 @@ TEST_F(ListFileTest, MalformedLinesAreSkippedNothingElseLost) {
     EXPECT_EQ(keyElements().size(), 1u);
     ReadIgnoreElementLine(u"a 261");  // the kind is taken modulo 256
     EXPECT_EQ(ignoreRules().rules.back()->kind, 5);
+    ReadIgnoreElementLine(U(std::string(kMaxRuleText + 5, 'n')));  // a name too long for the field is cut
+    EXPECT_EQ(ignoreRules().rules.back()->text.size(), kMaxRuleText);
 }
 
 TEST_F(ListFileTest, AConditionWithoutItsRuleTouchesNoOtherRule) {
