@@ -11,8 +11,10 @@ state, the gap rows opposite the deleted ones say "no partner", and each
 partner stands at the height of its partner. Exits 77 (skipped) where Xvfb,
 the accessibility bus or pyatspi is missing.
 """
+import importlib.util
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -68,11 +70,11 @@ def rows(pane):
 
 
 def check(program):
-    left, right = panes()
-    if not left:
+    found = panes()
+    if not found:
         print("the panes never reached the accessibility tree")
         return 1
-    l, r = rows(left), rows(right)
+    l, r = rows(found[0]), rows(found[1])
     faults = []
     said = {name: state for name, state, _, _ in l}
     for name, state in (("b k=\"x\"", "deleted"), ("d: old", "deleted"), ("f: 3", "changed"), ("a: 1", "equal")):
@@ -97,9 +99,8 @@ def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     program = sys.argv[1]
-    try:
-        import pyatspi  # noqa: F401
-    except ImportError:
+    # Only looked for here: imported, it would bind to a bus before ours exists.
+    if not importlib.util.find_spec("pyatspi"):
         skip("no pyatspi")
     for tool in ("Xvfb", "dbus-run-session"):
         if not shutil.which(tool):
@@ -124,23 +125,27 @@ def main():
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
                                 pass_fds=(write,), stderr=subprocess.DEVNULL)
         os.close(write)
+        # Kept open: Xvfb writes to it again later and ends if nobody reads.
         display = os.read(read, 16).decode().strip()
-        os.close(read)
         started = [xvfb]
         try:
             env = dict(os.environ, DISPLAY=":" + display, HOME=tmp, QUILLON_SETTINGS_FILE=settings,
                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=tmp)
             env.pop("QT_QPA_PLATFORM", None)
-            started.append(subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], env=env,
+            # A group of its own: the bus daemon and the registry it starts end with it.
+            started.append(subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], env=env, start_new_session=True,
                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
             time.sleep(1)
             os.environ.update(DISPLAY=":" + display)
-            started.append(subprocess.Popen([program] + paths, env=env, stderr=subprocess.DEVNULL))
+            started.append(subprocess.Popen([program] + paths, env=env))
             return check(program)
         finally:
             for p in reversed(started):
+                if p is started[1]:
+                    os.killpg(p.pid, signal.SIGKILL)
                 p.kill()
                 p.wait()
+            os.close(read)
 
 
 if __name__ == "__main__":
