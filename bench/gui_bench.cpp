@@ -3,7 +3,7 @@
 // paint, scrolling through the top level, expanding everything and jumping
 // through the expanded tree, resizing the window. Run by gui_bench.py, which
 // makes the documents.
-//   gui_bench [--multiline] LEFT [RIGHT]
+//   gui_bench [--multiline] [--trees] LEFT [RIGHT]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -29,7 +29,7 @@ namespace {
 // Nothing is read from or written to the user's settings.
 class NoSettings final : public WindowSettings {
 public:
-    explicit NoSettings(bool multiLine) : m_multiLine(multiLine) {}
+    NoSettings(bool multiLine, bool aligned) : m_multiLine(multiLine), m_aligned(aligned) {}
     void SetUpStore() override {}
     void LoadSettings() override {
         options().ApplicationVersion = kSettingsVersion;
@@ -53,9 +53,11 @@ public:
     void LoadColors(DifferenceColors&) override {}
     void SaveColors(const DifferenceColors&) override {}
     bool ReadSettingsFile(std::u16string_view, unsigned) override { return false; }
+    bool LoadAlignedRows() override { return m_aligned; }
 
 private:
     bool m_multiLine;
+    bool m_aligned;
 };
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -152,13 +154,16 @@ std::pair<int, double> resizeThrough(MainWindow& w) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int first = 1;
-    const bool multiLine = argc > 1 && std::strcmp(argv[1], "--multiline") == 0;
-    if (multiLine) ++first;
+    bool multiLine = false, trees = false;
+    for (; first < argc && argv[first][0] == '-'; ++first) {
+        multiLine |= std::strcmp(argv[first], "--multiline") == 0;
+        trees |= std::strcmp(argv[first], "--trees") == 0;
+    }
     if (argc <= first) {
-        std::fprintf(stderr, "usage: gui_bench [--multiline] LEFT [RIGHT]\n");
+        std::fprintf(stderr, "usage: gui_bench [--multiline] [--trees] LEFT [RIGHT]\n");
         return 2;
     }
-    NoSettings settings(multiLine);
+    NoSettings settings(multiLine, !trees);
     RecordingNotifier messages;  // the result box would wait for a click
     ShellServices services;
     services.settings = &settings;
@@ -180,8 +185,8 @@ int main(int argc, char** argv) {
     const double firstPaint = ms(t);
     const std::size_t elements = w->pipeline().pane(PaneSide::Left).pane.tree.Count();
     std::printf("elements in the left pane: %zu\n", elements);
-    std::printf("start, load%s and view reset%s: %.0f ms\n", argc > first + 1 ? ", compare" : "",
-                multiLine ? " (multi-line view)" : "", loaded);
+    std::printf("start, load%s and view reset%s%s: %.0f ms\n", argc > first + 1 ? ", compare" : "",
+                multiLine ? " (multi-line view)" : "", trees ? " (two trees)" : " (aligned rows)", loaded);
     std::printf("first paint after it: %.1f ms (start to first paint %.0f ms)\n", firstPaint, loaded + firstPaint);
 
     const QWidget* pane = w->paneView(PaneSide::Left)->viewport();
@@ -203,6 +208,7 @@ int main(int argc, char** argv) {
     if (argc > first + 1) {
         timeRepeated("next difference (F10)", 20, [&] { return runCommand(*w, cmd::NextDifference); });
         timeRepeated("next deleted (F11)", 20, [&] { return runCommand(*w, cmd::NextDeleted); });
+        timeRepeated("next change of any kind (F12)", 20, [&] { return runCommand(*w, cmd::NextChange); });
         std::printf("End, then previous difference: %.1f ms\n",
                     pressKey(*w, Qt::Key_End) + runCommand(*w, cmd::PreviousDifference));
     }

@@ -2,12 +2,13 @@
 # SPDX-License-Identifier: MIT
 """Times the window with a document of about a million elements.
 
-  gui_bench.py --build BUILD_DIR [--mb 38] [--pair] [--multiline] [--xvfb]
+  gui_bench.py --build BUILD_DIR [--mb 38] [--pair] [--multiline] [--trees] [--xvfb]
 
 Makes a catalog document with bench/gen_catalog.py in a temporary folder
 (nothing large is kept), then runs gui_bench on it: load, first paint,
 scrolling, expanding everything, resizing the window. --pair loads and
-compares both documents; --multiline shows them in the multi-line view.
+compares both documents; --multiline shows them in the multi-line view;
+--trees shows the two trees each on its own instead of aligned rows.
 A bare Xerces parse of the same files is timed in the same run, and the time
 to the first paint is printed as a ratio of it.
 --xvfb paints on a virtual X display instead of the offscreen platform.
@@ -29,6 +30,7 @@ def main():
     ap.add_argument("--mb", type=int, default=38, help="document size; 38 MB is about a million elements")
     ap.add_argument("--pair", action="store_true", help="load both documents and compare them")
     ap.add_argument("--multiline", action="store_true", help="the multi-line view (wrapped attributes and text)")
+    ap.add_argument("--trees", action="store_true", help="the two trees each on its own, not aligned rows")
     ap.add_argument("--xvfb", action="store_true", help="run under xvfb-run")
     ap.add_argument("--generator", default=GENERATOR)
     a = ap.parse_args()
@@ -42,13 +44,14 @@ def main():
             files.append(os.path.join(tmp, "right.xml"))
         env = dict(os.environ)
         env["HOME"] = tmp  # never the user's own settings
-        cmd = [binary] + (["--multiline"] if a.multiline else []) + files
+        cmd = [binary] + (["--multiline"] if a.multiline else []) + (["--trees"] if a.trees else []) + files
         if a.xvfb:
             cmd = ["xvfb-run", "-a", "-s", "-screen 0 1280x900x24"] + cmd
         else:
             env["QT_QPA_PLATFORM"] = "offscreen"
-        print("document: %d MB, %s%s" % (a.mb, "a compared pair" if a.pair else "one pane",
-                                          ", multi-line view" if a.multiline else ""))
+        print("document: %d MB, %s%s%s" % (a.mb, "a compared pair" if a.pair else "one pane",
+                                          ", multi-line view" if a.multiline else "",
+                                          ", two trees" if a.trees else ""))
         sys.stdout.flush()
         bare_s = 0.0
         bare = os.path.join(a.build, "bench", "bare_parse")

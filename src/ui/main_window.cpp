@@ -836,6 +836,8 @@ void MainWindow::setAlignedView(bool on) {
 void MainWindow::SetWindowTitle(std::u16string_view title) {
     // Bytes of a name that is not UTF-8 would show as unpaired surrogates.
     setWindowTitle(qs(ReadableFileName(title)));
+    // A comparison run after an edit names the files again: the mark stays.
+    showEdits();
 }
 
 // ---- LoadHost ---------------------------------------------------------------

@@ -71,13 +71,14 @@ PaneView::PaneView(PaneSide side, QWidget* parent)
             [this](int action) { mirror(Qt::Horizontal, action); });
     connect(m_vertical, &QAbstractSlider::valueChanged, this, &PaneView::followPartner);
     m_editedLine->setObjectName(QStringLiteral("EditedLine"));
-    m_editedLine->setText(QStringLiteral("Edited, not saved \u2014 Ctrl+Z undoes"));
+    m_editedLine->setText(editedText());
     m_editedLine->setIndent(6);
-    m_editedLine->setAutoFillBackground(true);
     QPalette warn = m_editedLine->palette();
     warn.setColor(QPalette::Window, QColor(255, 243, 205));
     warn.setColor(QPalette::WindowText, QColor(102, 77, 3));
     m_editedLine->setPalette(warn);
+    // Measured with its text: the unedited pane keeps the same room blank.
+    m_editedLineHeight = m_editedLine->sizeHint().height();
     m_editedLine->hide();
     m_overview->hide();
     m_overview->setSource([this] {
@@ -167,20 +168,30 @@ void PaneView::rowsChanged() {
 void PaneView::setEdited(bool edited) {
     if (edited == m_edited) return;
     m_edited = edited;
-    m_editedLine->setVisible(edited);
-    setAccessibleDescription(edited ? m_editedLine->text() : QString());
+    setAccessibleDescription(edited ? editedText() : QString());
     placeOverview();
+    if (m_partner) m_partner->placeOverview();
+}
+
+QString PaneView::editedText() {
+    return QStringLiteral("Edited, not saved \u2014 Ctrl+Z undoes");
 }
 
 void PaneView::placeOverview() {
     // The strip shows while the rows carry marks: after a comparison.
     const bool shown = m_documentShown && m_rows && m_rows->marking();
-    const int top = m_edited ? m_editedLine->sizeHint().height() : 0;
+    // Aligned rows stay side by side: while either pane is edited both keep
+    // the line's room, the unedited one blank.
+    const bool line = m_edited || (sharesRows() && m_partner->m_edited);
+    const int top = line ? m_editedLineHeight : 0;
+    m_editedLine->setText(m_edited ? editedText() : QString());
+    m_editedLine->setAutoFillBackground(m_edited);
+    m_editedLine->setVisible(line);
     const QMargins margins(0, top, shown ? DifferenceOverview::kWidth : 0, 0);
     if (viewportMargins() != margins) setViewportMargins(margins);
     m_overview->setVisible(shown);
     const QRect v = viewport()->geometry();
-    if (m_edited) m_editedLine->setGeometry(v.left(), v.top() - top, v.width() + margins.right(), top);
+    if (line) m_editedLine->setGeometry(v.left(), v.top() - top, v.width() + margins.right(), top);
     if (!shown) return;
     m_overview->setGeometry(v.right() + 1, v.top(), DifferenceOverview::kWidth, v.height());
     m_overview->setColors({m_painter ? m_painter->nameColors(4).background : QColor(0, 127, 0),

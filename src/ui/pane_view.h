@@ -166,6 +166,7 @@ private:
     std::size_t lastTopRow() const;
     void widenTo(int width);
     void placeOverview();
+    static QString editedText();
     void showPage();
     void overviewClicked(double fraction);
 
@@ -179,6 +180,7 @@ private:
     PaneScrollBar* m_horizontal;
     DifferenceOverview* m_overview;
     QLabel* m_editedLine;
+    int m_editedLineHeight = 0;
     bool m_edited = false;
     bool m_mirroring = false;
     bool m_following = false;

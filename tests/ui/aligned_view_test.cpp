@@ -136,7 +136,6 @@ private Q_SLOTS:
 
     void editsAreTakenBackAndDoneAgainWithTheirMarks() {
         Program p(Program::pair(kLeft, kRight));
-        p.window->autoCompareBox()->setChecked(false);
         p.pickSourceAndTarget("b", "e");
         p.messages.answer = MessageAnswer::Yes;
         p.trigger(cmd::ReplaceElement);
@@ -144,7 +143,12 @@ private Q_SLOTS:
         QVERIFY(!p.find(PaneSide::Right, "e"));
         QVERIFY(p.window->paneView(PaneSide::Right)->edited());
         QVERIFY(!p.window->paneView(PaneSide::Left)->edited());
+        // Compared again at once (AutoCompare): the title names the files, marked.
         QVERIFY(p.window->windowTitle().startsWith(QLatin1Char('*')));
+        QVERIFY(p.window->windowTitle().contains(QLatin1String(".xml")));
+        // Partners stay on one row while only one pane says it was edited.
+        QCOMPARE(p.window->paneView(PaneSide::Left)->itemRect(p.find(PaneSide::Left, "a")->item()).top(),
+                 p.window->paneView(PaneSide::Right)->itemRect(p.find(PaneSide::Right, "a")->item()).top());
         QVERIFY(p.enabled(cmd::Undo));
         p.window->paneView(PaneSide::Right)->setFocus();  // where the target was clicked
         press(p, Qt::Key_Z, Qt::ControlModifier);
