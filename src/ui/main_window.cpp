@@ -338,7 +338,8 @@ void MainWindow::executeCommand(int id) {
         case cmd::SaveDeleted:
         case cmd::SaveDeletedAndChanged:
             if (const std::optional<QString> written = m_saveCommands->save(
-                    id, m_selection.current, m_currentPane ? &m_pipeline->pane(*m_currentPane).doctype : nullptr))
+                    id, m_selection.current, m_currentPane ? &m_pipeline->pane(*m_currentPane).doctype : nullptr,
+                    {loadedFile(PaneSide::Left), loadedFile(PaneSide::Right)}))
                 m_status->setText(1, QStringLiteral("Saved to ") + *written);
             break;
         case cmd::SaveReport:
@@ -465,6 +466,10 @@ void MainWindow::openFile(PaneSide side) {
     PaneDocument& doc = m_pipeline->pane(side);
     doc.loaded = m_pipeline->LoadDocument(side, std::nullopt, doc.loaded ? 1 : 0, folderOf(side), true) != 0;
     refreshAfterLoad();
+}
+
+QString MainWindow::loadedFile(PaneSide side) const {
+    return m_pipeline->pane(side).loaded ? m_pathBoxes[int(side)]->currentText() : QString();
 }
 
 void MainWindow::loadFromPathBox(PaneSide side) {

@@ -169,6 +169,8 @@ private:
     void createPainter();
     void openFile(PaneSide side);
     void loadFromPathBox(PaneSide side);
+    // The file in the pane, as its path box names it; empty without one.
+    QString loadedFile(PaneSide side) const;
     std::u16string loadedName(PaneSide side) const;
     void loadDropped(PaneSide side, const QString& path);
     void openRecent(int index);

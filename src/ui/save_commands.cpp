@@ -2,6 +2,7 @@
 #include "ui/save_commands.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 
@@ -28,6 +29,21 @@ void showError(const QString& text) {
     notifier().show(u"Error", text.toStdU16String(), MessageIcon::Error, MessageButtons::Ok);
 }
 
+// Asks before an existing file is replaced; a document loaded in a pane is
+// named as such, since its tree in the window no longer matches the file after.
+bool mayWriteOver(const QString& path, const std::array<QString, 2>& loaded) {
+    const QFileInfo target(path);
+    if (!target.exists()) return true;
+    QString text = path + QStringLiteral(" already exists. Replace it?");
+    for (int i = 0; i < 2; ++i)
+        if (!loaded[std::size_t(i)].isEmpty() &&
+            QFileInfo(loaded[std::size_t(i)]).canonicalFilePath() == target.canonicalFilePath())
+            text = path + (i == 0 ? QStringLiteral(" is the left") : QStringLiteral(" is the right")) +
+                   QStringLiteral(" document as loaded. Save over it?");
+    return notifier().show(u"Save XML file", text.toStdU16String(), MessageIcon::Question, MessageButtons::YesNo) ==
+           MessageAnswer::Yes;
+}
+
 // File names are bytes on Linux, not always UTF-8; the core's mapping keeps
 // them whole both ways, where Qt's codec would replace what is not UTF-8.
 std::string nativePath(const QString& path) {
@@ -48,7 +64,8 @@ bool OpenWithDesktop(const QString& program, const QString& file) {
 SaveCommands::SaveCommands(QWidget* owner, SavedFileOpener opener)
     : m_owner(owner), m_opener(opener ? std::move(opener) : SavedFileOpener(OpenWithDesktop)) {}
 
-std::optional<QString> SaveCommands::save(int command, const ElementRecord* selected, const DoctypeInfo* doctype) {
+std::optional<QString> SaveCommands::save(int command, const ElementRecord* selected, const DoctypeInfo* doctype,
+                                          const std::array<QString, 2>& loaded) {
     if (!IsNamedElement(selected)) {
         showError(QStringLiteral("Select the element you want to save"));
         return std::nullopt;
@@ -65,12 +82,15 @@ std::optional<QString> SaveCommands::save(int command, const ElementRecord* sele
         path = fromNativePath(MakeTempFileName());
     } else {
         path = AskFileName(m_owner, FileDialogMode::Save, QStringLiteral("Save XML file"),
-                           QStringLiteral("XML files (*.xml);;") + AllFilesFilter(), &o.SaveDir, o.LoadSeparate != 0);
+                           QStringLiteral("XML files (*.xml);;") + AllFilesFilter(), &o.SaveDir, o.LoadSeparate != 0,
+                           false);
     }
     if (path.isEmpty()) {
         showError(QStringLiteral("You must specify a file!"));
         return std::nullopt;
     }
+    // The name the file is written under, ".xml" added where it has no extension.
+    if (!openAfter && !mayWriteOver(fromNativePath(WithXmlExtension(nativePath(path))), loaded)) return std::nullopt;
     const SaveResult result = SaveXml(nativePath(path), std::uint32_t(command), *selected, doctype, o);
     const QString written = fromNativePath(result.path);
     if (!result.written) {

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <functional>
+#include <array>
 #include <optional>
 
 #include "settings/settings_store.h"
@@ -34,8 +35,11 @@ public:
 
     // Saves with the command number as the mode, from selected (null: none
     // selected) whose pane has the document type doctype (may be null).
-    // Returns the file written, or nothing when no file was written.
-    std::optional<QString> save(int command, const ElementRecord* selected, const DoctypeInfo* doctype);
+    // Returns the file written, or nothing when no file was written. loaded
+    // names the files in the left and right panes (empty: none), so that
+    // writing over one of them is asked as such.
+    std::optional<QString> save(int command, const ElementRecord* selected, const DoctypeInfo* doctype,
+                                const std::array<QString, 2>& loaded = {});
 
     // Adds the element to, or removes it from, the entire-element list;
     // false without an element.

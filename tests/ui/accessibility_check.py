@@ -31,11 +31,11 @@ def skip(why):
     sys.exit(SKIP)
 
 
-def panes(timeout=30):
+def panes(app_process, timeout=30):
     """The two panes of the running program, by their accessible names."""
     import pyatspi
     deadline = time.time() + timeout
-    while time.time() < deadline:
+    while time.time() < deadline and app_process.poll() is None:
         desktop = pyatspi.Registry.getDesktop(0)
         for i in range(desktop.childCount):
             app = desktop.getChildAtIndex(i)
@@ -69,10 +69,11 @@ def rows(pane):
     return out
 
 
-def check(program):
-    found = panes()
+def check(app_process):
+    found = panes(app_process)
     if not found:
-        print("the panes never reached the accessibility tree")
+        print("the panes never reached the accessibility tree (program %s)"
+              % ("running" if app_process.poll() is None else "ended with %s" % app_process.returncode))
         return 1
     l, r = rows(found[0]), rows(found[1])
     faults = []
@@ -122,8 +123,11 @@ def main():
         with open(settings, "w") as f:
             f.write("[General]\nApplicationVersion=471\nTipOfTheDay=0\nExpandDiff=1\n")
         read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                                pass_fds=(write,), stderr=subprocess.DEVNULL)
+        xvfb_log = open(os.path.join(tmp, "xvfb.log"), "w")
+        # -noreset: a client arriving while the bus launcher's connection
+        # closes would otherwise meet a server in its reset and be turned away.
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x900x24", "-nolisten", "tcp",
+                                 "-noreset"], pass_fds=(write,), stdout=xvfb_log, stderr=xvfb_log)
         os.close(write)
         # Kept open: Xvfb writes to it again later and ends if nobody reads.
         display = os.read(read, 16).decode().strip()
@@ -138,7 +142,11 @@ def main():
             time.sleep(1)
             os.environ.update(DISPLAY=":" + display)
             started.append(subprocess.Popen([program] + paths, env=env))
-            return check(program)
+            status = check(started[-1])
+            if status:
+                print("Xvfb on :%s %s" % (display, "running" if xvfb.poll() is None else "ended (%s)" % xvfb.returncode))
+                print(open(os.path.join(tmp, "xvfb.log")).read())
+            return status
         finally:
             for p in reversed(started):
                 if p is started[1]:

@@ -81,6 +81,27 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdU16String(options().SaveDir),
                  QDir::toNativeSeparators(m_dir.path()) + QDir::separator());
     }
+    void writingOverAFileAsksFirstAndNamesALoadedDocument() {
+        struct Row {
+            bool loaded;
+            MessageAnswer answer;
+            const char16_t* asked;
+        };
+        for (const Row& row : {Row{false, MessageAnswer::No, u" already exists. Replace it?"},
+                               Row{true, MessageAnswer::No, u" is the left document as loaded. Save over it?"},
+                               Row{true, MessageAnswer::Yes, u" is the left document as loaded. Save over it?"}}) {
+            SavingProgram p;
+            const QString target = row.loaded ? p.window->pathBox(PaneSide::Left)->currentText() : at("other.xml");
+            if (!row.loaded) std::ofstream(QFile::encodeName(target).toStdString()) << "<other/>";
+            const std::string before = readBytes(target);
+            p.select(PaneSide::Left, "a");
+            p.messages.answer = row.answer;
+            p.runWithFile(cmd::SaveElement, target);
+            QVERIFY(!p.asked.back().confirmOverwrite);  // asked once, by the window
+            QCOMPARE(p.lastText(), target.toStdU16String() + row.asked);
+            QCOMPARE(readBytes(target) == before, row.answer == MessageAnswer::No);
+        }
+    }
     void aNameThatIsNotUtf8IsWrittenUnderItsOwnBytes() {
         // Qt's codec would turn the Latin-1 byte into U+FFFD; the name comes
         // as the core holds it (a folder from the command line, TMPDIR).
@@ -163,6 +184,7 @@ private Q_SLOTS:
                                                         {cmd::SaveDeleted, "<r><gone/></r>"},
                                                         {cmd::SaveDeletedAndChanged, "<r><a>1</a><gone/></r>"}};
         for (const auto& [command, body] : filtered) {
+            QFile::remove(at("filtered.xml"));  // else each save asks before it replaces
             p.runWithFile(command, at("filtered.xml"));
             saved = readBytes(at("filtered.xml"));
             QVERIFY2(saved.ends_with(body), (std::to_string(command) + ": " + saved).c_str());
@@ -209,12 +231,13 @@ private Q_SLOTS:
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         options().OpenAfterSave = 0;
+        p.messages.answer = MessageAnswer::Yes;  // replace it
         p.runWithFile(cmd::MergeFiles, at("keep.xml"));
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QCOMPARE(readBytes(at("keep.xml")), std::string("precious"));
-        QCOMPARE(p.messages.messages.size(), std::size_t(1));
-        QCOMPARE(p.messages.messages[0].title, std::u16string(u"Error"));
+        QCOMPARE(p.messages.messages.size(), std::size_t(2));
+        QCOMPARE(p.messages.messages[1].title, std::u16string(u"Error"));
         QCOMPARE(p.lastText(),
                  (QStringLiteral("Cannot write the file ") + at("keep.xml") + QStringLiteral(": File too large"))
                      .toStdU16String());

@@ -16,7 +16,9 @@ FileNameAsker& asker() {
 }
 
 QString platformAsk(QWidget* owner, const FileRequest& r) {
-    if (r.mode == FileDialogMode::Save) return QFileDialog::getSaveFileName(owner, r.title, r.startFolder, r.filter);
+    if (r.mode == FileDialogMode::Save)
+        return QFileDialog::getSaveFileName(owner, r.title, r.startFolder, r.filter, nullptr,
+                                            r.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
     return QFileDialog::getOpenFileName(owner, r.title, r.startFolder, r.filter);
 }
 
@@ -31,9 +33,10 @@ void SetFileNameAsker(FileNameAsker a) {
 }
 
 QString AskFileName(QWidget* owner, FileDialogMode mode, const QString& title, const QString& filter,
-                    std::u16string* folderOption, bool loadSeparate) {
+                    std::u16string* folderOption, bool loadSeparate, bool confirmOverwrite) {
     const bool remember = folderOption && loadSeparate;
-    FileRequest request{mode, title, filter, remember ? QString::fromStdU16String(*folderOption) : QString()};
+    FileRequest request{mode, title, filter, remember ? QString::fromStdU16String(*folderOption) : QString(),
+                        confirmOverwrite};
     const QString path = asker() ? asker()(owner, request) : platformAsk(owner, request);
     if (path.isEmpty()) return {};
     if (remember) {

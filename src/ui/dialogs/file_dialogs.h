@@ -18,6 +18,8 @@ struct FileRequest {
     QString title;
     QString filter;
     QString startFolder;  // empty: wherever the platform starts
+    // Off: the caller asks itself before it writes over an existing file.
+    bool confirmOverwrite = true;
 };
 
 // "All files": on Linux a file need not have an extension, so the pattern
@@ -35,7 +37,7 @@ void SetFileNameAsker(FileNameAsker asker);
 // confirmed file's folder (ending in a separator) is stored back into it;
 // with it off, or without a folder option, no folder is given or remembered.
 QString AskFileName(QWidget* owner, FileDialogMode mode, const QString& title, const QString& filter,
-                    std::u16string* folderOption, bool loadSeparate);
+                    std::u16string* folderOption, bool loadSeparate, bool confirmOverwrite = true);
 
 // The same for the list and settings files: all files, with the folder
 // option OptionsDir of the given options.
