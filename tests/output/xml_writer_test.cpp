@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gmock/gmock.h>
 
+#include "compare/tree_edit.h"
 #include "output/output_fixture.h"
 
 namespace quillon::test {
@@ -229,6 +230,10 @@ TEST_F(XmlWriterTest, TextAmongChildrenKeepsItsOrder) {
         ASSERT_TRUE(LoadXml(left, c.xml).ok) << c.xml;
         EXPECT_EQ(SaveRoot(left), std::string("<?xml version=\"1.0\"?>\n") + c.written) << c.xml;
     }
+    // A copy inserted into the other document keeps its order too.
+    Compare("<d><p>a <b>x</b> c</p></d>", "<d><q/></d>");
+    ASSERT_NE(InsertElementCopy(Find(right, "q"), Find(left, "p")), nullptr);
+    EXPECT_EQ(SaveRoot(right), "<?xml version=\"1.0\"?>\n<d>\n<q/>\n<p>a <b>x</b> c</p>\n</d>\n");
     // Markers inside prose add no line ends either; the merge loads back.
     options().InsertPI = 1;
     Compare("<p>One <b>two</b> three</p>", "<p>One <b>2</b> three <i>four</i></p>");
