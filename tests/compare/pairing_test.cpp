@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "compare/pairing.h"
 #include "compare_fixture.h"
 
 namespace quillon::test {
@@ -156,6 +157,27 @@ TEST_F(PairingTest, SimilarityRunsUpToTenAgainstTenAtNormal) {
     Compare();
     EXPECT_EQ(counters().ChangedPairs, 23u);
     EXPECT_EQ(counters().EqualPairs, 11u);  // the keys
+}
+
+// The level's limits on leftovers, at each boundary: unmatched on both sides
+// summed and multiplied, and at Fast enough already matched.
+TEST_F(PairingTest, SimilarityLimitsHoldAtTheirBoundaries) {
+    const struct {
+        int level;
+        std::uint32_t nX, nY, matched;
+        bool allowed;
+    } cases[] = {
+        {2, 1, 19, 0, true},   {2, 1, 20, 0, false},  // the sum reaches 21
+        {2, 10, 10, 0, true},  {2, 11, 20, 10, true}, {2, 0x80000000u, 0x80000000u, 0, false},
+        {1, 2, 10, 1, true},   {1, 2, 11, 1, false},  // the sum reaches 11
+        {1, 4, 6, 1, false},                          // fewer matched than either side's leftovers
+        {3, 0xFFFFFFFFu, 0xFFFFFFFFu, 0, true},       {0, 1, 1, 0, false},
+    };
+    for (const auto& c : cases) {
+        SetLevel(c.level);
+        EXPECT_EQ(SimilarityAllowed(c.nX, c.nY, c.matched), c.allowed)
+            << "level " << c.level << ": " << c.nX << " against " << c.nY << ", " << c.matched << " matched";
+    }
 }
 
 // Who a leftover pairs with: the earlier of equal scores; one sharing

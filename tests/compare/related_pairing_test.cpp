@@ -131,11 +131,17 @@ TEST_F(RelatedPairingTest, WhatACarefulPersonPairs) {
         {"an attribute a rule leaves out is no key",
          Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn"}, " c='1'"), Rows({"Zoe:Kiev", "Alice:Oslo", "Bob:Rome", "Carl:Bonn"}, " c='1'"),
          "Alice>Alice Bob>Bob Carl>Carl", "", [] { ReadIgnoreElementLine(u"row 4 n"); }},
-        {"nor is a common ignored attribute",
-         Rows({"Alice:Oslo", "Bob:Rome", "Carl:Bonn"}), Rows({"Zoe:Kiev", "Alice:Oslo", "Bob:Rome", "Carl:Bonn"}),
-         "Alice>Alice Bob>Bob Carl>Carl", "", [] { ReadCommonAttributesLine(u"n"); }},
-        {"attributes not compared at all still leave the children's key",
-         Items({"A-1:Bolt", "A-2:Nut", "A-3:Screw"}), Items({"B-1:Screw", "B-2:Bolt", "B-3:Rivet"}),
+        {"nor is a common ignored attribute, though its values are shared and unique",
+         "<t><row tid='7'><name>Alice</name><city>Oslo</city></row><row tid='8'><name>Bob</name><city>Rome</city>"
+         "</row><row tid='9'><name>Carl</name><city>Bonn</city></row></t>",
+         "<t><row tid='9'><name>Alice</name><city>Paris</city></row><row tid='7'><name>Bob</name><city>Milan</city>"
+         "</row><row tid='8'><name>Carl</name><city>Berlin</city></row></t>",
+         "Alice>Alice Bob>Bob Carl>Carl", "Inferred keys: row/name", [] { ReadCommonAttributesLine(u"tid"); }},
+        {"attributes not compared at all are no key either, and leave the children's",
+         "<r><item sku='A-1'><name>Bolt</name><qty>5</qty></item><item sku='A-2'><name>Nut</name><qty>6</qty></item>"
+         "<item sku='A-3'><name>Screw</name><qty>7</qty></item></r>",
+         "<r><item sku='A-2'><name>Bolt</name><qty>8</qty></item><item sku='A-3'><name>Screw</name><qty>9</qty></item>"
+         "<item sku='A-1'><name>Rivet</name><qty>4</qty></item></r>",
          "Bolt>Bolt Nut>- Screw>Screw", "Inferred keys: item/name", [] { options().IgnoreAttributes = 1; }},
         {"values compare as the mode compares them: case folded relates",
          "<r><t s='Open'><v>a</v><w>1</w></t><t s='Closed'><v>b</v><w>2</w></t><t s='New'><v>c</v><w>3</w></t></r>",
