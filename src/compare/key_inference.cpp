@@ -474,8 +474,10 @@ void judge(Candidate& c, const KeyGroup& g, const LeftoverContent& content, cons
         }
     }
     // A counter is taken only on evidence and without contradiction; any
-    // other candidate unless content contradicts it more than it agrees.
-    if (c.positionLike)
+    // other candidate unless content contradicts it more than it agrees. A
+    // field named as an identity is one even where its values run 1, 2, 3:
+    // database rows keep their ids in that order.
+    if (c.positionLike && !namedAsIdentity(c))
         c.accepted = c.agree > 0 && c.disagree == 0;
     else
         c.accepted = c.disagree * 2 <= c.agree;

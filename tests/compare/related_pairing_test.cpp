@@ -124,6 +124,10 @@ TEST_F(RelatedPairingTest, WhatACarefulPersonPairs) {
          "<u><user id='u1'><n>Ann</n><m>ann@x</m></user><user id='u9'><n>Bob</n><m>bob@x</m></user>"
          "<user id='u3'><n>Cy</n><m>cy@x</m></user></u>",
          "Ann>Ann Bob>Bob Cy>Cy", "Inferred keys: user/m"},
+        {"ids that run 1, 2, 3 and are named so stay the identity when every record changed",
+         "<r><e id='1'><v>a</v></e><e id='2'><v>c</v></e><e id='3'><v>e</v></e></r>",
+         "<r><e id='1'><v>b</v></e><e id='2'><v>d</v></e><e id='3'><v>f</v></e></r>", "a>b c>d e>f",
+         "Inferred keys: e@id"},
         {"namespace declarations on every record relate nothing",
          "<r><e xmlns:m='urn:m'><m:a>one</m:a></e><e xmlns:m='urn:m'><m:a>two</m:a></e><e xmlns:m='urn:m'><m:a>k</m:a></e></r>",
          "<r><e xmlns:m='urn:m'><m:a>four</m:a></e><e xmlns:m='urn:m'><m:a>five</m:a></e><e xmlns:m='urn:m'><m:a>k</m:a></e></r>",
