@@ -20,6 +20,7 @@
 #include <functional>
 #include <initializer_list>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,6 +42,7 @@
 #include "output/entire_elements.h"
 #include "output/output_paths.h"
 #include "output/save_document.h"
+#include "platform/file_address.h"
 #include "platform/notifier.h"
 #include "platform/output_file.h"
 #include "platform/terminal_text.h"
@@ -323,8 +325,13 @@ bool isAddress(const std::string& s) {
 // input, nor another output.
 bool checkOutputPaths(const DiffRun& run, std::string& error) {
     std::vector<std::string> inputs, outputs;
-    for (const std::string& f : run.files)
-        if (!isAddress(f)) inputs.push_back(f);
+    for (const std::string& f : run.files) {
+        // A file:// address is an input like its path.
+        if (const std::optional<std::string> local = LocalPathOfFileAddress(f))
+            inputs.push_back(*local);
+        else if (!isAddress(f))
+            inputs.push_back(f);
+    }
     inputs.insert(inputs.end(), run.ruleFiles.begin(), run.ruleFiles.end());
     inputs.insert(inputs.end(), run.keyFiles.begin(), run.keyFiles.end());
     for (const auto& [command, file] : run.outputs) outputs.push_back(WithXmlExtension(file));

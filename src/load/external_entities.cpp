@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include <xercesc/framework/MemBufInputSource.hpp>
@@ -18,6 +19,7 @@
 #include "load/load_aborted.h"
 #include "load/local_file_source.h"
 #include "model/wide_string.h"
+#include "platform/file_address.h"
 #include "platform/network_fetch.h"
 #include "platform/utf8.h"
 
@@ -36,11 +38,8 @@ bool isNetwork(std::u16string_view s) {
 // something that cannot be read (another scheme, a malformed address).
 std::u16string locate(std::u16string_view systemId, std::u16string_view base) {
     if (isNetwork(systemId)) return std::u16string(systemId);
-    if (WideStartsWith(systemId, u"file://")) {
-        std::u16string_view rest = systemId.substr(7);
-        if (WideStartsWith(rest, u"localhost/")) rest.remove_prefix(9);
-        return rest.empty() || rest.front() != u'/' ? std::u16string() : std::u16string(rest);
-    }
+    if (const std::optional<std::string> local = LocalPathOfFileAddress(FileNameBytes(systemId)))
+        return FileNameFromBytes(*local);
     if (systemId.find(u"://") != std::u16string_view::npos) return {};
     if (isNetwork(base)) {
         try {
@@ -52,6 +51,10 @@ std::u16string locate(std::u16string_view systemId, std::u16string_view base) {
         }
     }
     if (!systemId.empty() && systemId.front() == u'/') return std::u16string(systemId);
+    // Relative to a document given as a file:// address: to its file.
+    std::u16string localBase;
+    if (const std::optional<std::string> local = LocalPathOfFileAddress(FileNameBytes(base)))
+        base = localBase = FileNameFromBytes(*local);
     const std::size_t slash = base.rfind(u'/');
     return (slash == std::u16string_view::npos ? std::u16string() : std::u16string(base.substr(0, slash + 1))) +
            std::u16string(systemId);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "load/external_entities.h"
@@ -16,18 +17,29 @@
 #include "model/document_pane.h"
 #include "model/element_record.h"
 #include "model/wide_string.h"
+#include "platform/file_address.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
 
 namespace quillon {
 
 std::u16string UnreadableDocument(std::u16string_view path) {
+    std::string name = FileNameBytes(path);
+    if (path.find(u"://") != std::u16string_view::npos) {
+        // A file:// address reads a local file like its path; the parser
+        // has the last word on the others.
+        const std::optional<std::string> local = LocalPathOfFileAddress(name);
+        if (!local) return {};
+        if (local->empty()) return u"The address names no local file";
+        name = *local;
+    }
     // Not blocking, so that opening a named pipe does not wait for a writer.
-    const int fd = ::open(FileNameBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return u"The file cannot be read: " + FromUtf8(std::strerror(errno));
     struct stat st {};
-    bool readable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (!readable && S_ISFIFO(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) st.st_mode = 0;
+    bool readable = S_ISREG(st.st_mode);
+    if (S_ISFIFO(st.st_mode)) {
         // A pipe the shell made (<(command), /dev/stdin) has a writer; a
         // named pipe may have none and would wait for one for ever.
         char link[64] = {};
@@ -36,8 +48,13 @@ std::u16string UnreadableDocument(std::u16string_view path) {
     }
     ::close(fd);
     if (readable) return {};
-    return u"This is not a regular file but a named pipe, a device or a socket, which could block the program or "
-           u"never end; it is not read";
+    if (S_ISDIR(st.st_mode)) return u"This is a folder, not a file";
+    const std::u16string_view kind = S_ISFIFO(st.st_mode)                         ? u"a named pipe"
+                                     : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? u"a device"
+                                     : S_ISSOCK(st.st_mode)                       ? u"a socket"
+                                                                                  : u"a special file";
+    return u"This is " + std::u16string(kind) +
+           u", not a regular file: reading it could block the program or never end, so it is not read";
 }
 
 LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doctype, std::u16string_view path,
@@ -47,12 +64,9 @@ LoadResult LoadDocument(XmlParser& parser, DocumentPane& pane, DoctypeInfo& doct
     ClearPane(pane);
     // The parser words every unreadable file as "unable to open primary
     // document entity"; the system's reason ("Permission denied") says more.
-    if (path.find(u"://") == std::u16string_view::npos) {
-        const std::u16string why = UnreadableDocument(path);
-        if (!why.empty()) {
-            result.message = why;
-            return result;
-        }
+    if (const std::u16string why = UnreadableDocument(path); !why.empty()) {
+        result.message = why;
+        return result;
     }
     SAX2CountHandlers& h = parser.handlers();
     h.ResetForPane(&pane, &doctype, std::move(progress));

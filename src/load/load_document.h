@@ -30,8 +30,9 @@ struct LoadResult {
     std::u16string notice;
 };
 
-// Why a local document is not read, or empty when it may be: it cannot be
-// opened, or it is not a regular file nor a pipe given on the command line.
+// Why a local document (a path or a file:// address) is not read, or empty
+// when it may be: it cannot be opened, or it is not a regular file nor a
+// pipe given on the command line.
 std::u16string UnreadableDocument(std::u16string_view path);
 
 // Clears the pane and loads the document named by path or address into it.

@@ -22,6 +22,7 @@
 #include "load/load_aborted.h"
 #include "load/load_pipeline.h"
 #include "load/local_file_source.h"
+#include "platform/file_address.h"
 #include "platform/network_fetch.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
@@ -132,8 +133,10 @@ bool XmlParser::Parse(std::u16string_view systemId, std::u16string* failure) {
         bytes = body.size();
         policy.referencedNames = ReferencedEntityNames(body, ExternalEntityGate::kMaxDeclaredNames);
     } else {
+        // A file:// address measures as the file it names.
+        const std::optional<std::string> local = LocalPathOfFileAddress(FileNameBytes(id));
         struct stat st {};
-        if (::stat(FileNameBytes(id).c_str(), &st) == 0) bytes = std::uint64_t(st.st_size);
+        if (::stat(local ? local->c_str() : FileNameBytes(id).c_str(), &st) == 0) bytes = std::uint64_t(st.st_size);
     }
     // What the document reads besides itself holds no more than its
     // entities may produce.

@@ -69,6 +69,7 @@ TEST_F(FilesTest, AnOutputNeverReplacesAnInputOrAnotherOutput) {
         "--diff " + at("out.xml") + " --merge " + at("out") + " " + left + " " + right,
         "--diff - --merge - " + left + " " + right,
         "--merge " + at("o.xml") + " --diff " + at("dangling.xml") + " " + left + " " + right,
+        "--merge " + left + " file://" + left + " " + right,  // an input given as its address
     };
     for (const std::string& arguments : cases) {
         const Outcome r = Diff(arguments);
@@ -182,12 +183,14 @@ TEST_F(FilesTest, LeftoversFullOutputAndPipesAreHandled) {
 
     // A named pipe nobody writes to is refused at once; a pipe the shell
     // makes is read.
-    const std::string fifo = at("fifo.xml");
+    const std::string fifo = at("fi fo.xml");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    Outcome r = RunProgram("timeout", "20 " + std::string(QUILLON_DIFF) + " " + fifo + " " + right);
-    EXPECT_EQ(r.status, 2) << r.out;
-    EXPECT_NE(r.out.find("not a regular file"), std::string::npos) << r.out;
-    r = RunProgram("bash", "-c '" + std::string(QUILLON_DIFF) + " -q <(cat " + left + ") " + right + "'");
+    for (const std::string& document : {"'" + fifo + "'", "file://" + at("fi%20fo.xml")}) {
+        const Outcome r = RunProgram("timeout", "20 " + std::string(QUILLON_DIFF) + " " + document + " " + right);
+        EXPECT_EQ(r.status, 2) << r.out;
+        EXPECT_NE(r.out.find("a named pipe, not a regular file"), std::string::npos) << r.out;
+    }
+    const Outcome r = RunProgram("bash", "-c '" + std::string(QUILLON_DIFF) + " -q <(cat " + left + ") " + right + "'");
     EXPECT_EQ(r.status, 1) << r.out;
 }
 
