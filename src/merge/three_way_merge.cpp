@@ -387,7 +387,11 @@ private:
         const auto group = groups.find(NameIdOf(a));
         if (group == groups.end()) return false;
         const auto theirs = identityFields(b);
-        for (const auto& [field, value] : identityFields(a)) {
+        for (const auto& entry : identityFields(a)) {
+            // Named, not bound: lambdas may not capture structured bindings
+            // on every compiler this builds with.
+            const auto& field = entry.first;
+            const auto& value = entry.second;
             const auto other = std::find_if(theirs.begin(), theirs.end(), [&](const auto& f) { return f.first == field; });
             if (other == theirs.end() || other->second == value) continue;
             bool unique = true;
@@ -417,8 +421,9 @@ private:
             if (m_links.Base(*c, Side::Theirs) || c->ignoreState != 0) continue;
             if (const auto it = names.find(NameIdOf(*c)); it != names.end()) it->second = 3;
         }
-        for (const auto& [name, sides] : names) {
-            if (sides != 3) continue;
+        for (const auto& entry : names) {
+            const auto name = entry.first;
+            if (entry.second != 3) continue;
             std::vector<ElementRecord*>(&all)[2] = groups[name];
             std::vector<ElementRecord*> left[2];
             const auto group = [&](const ElementRecord& parent, Side side) {
