@@ -10,7 +10,7 @@ HashLongIndex::HashLongIndex(ElementRecord* const* items, std::uint32_t count, c
     : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
     const std::uint32_t buckets = std::bit_ceil(std::max<std::uint32_t>(count / 2, 256));
     m_mask = buckets - 1;
-    m_block.reset(new std::uint32_t[std::size_t(buckets) + 1 + 2 * std::size_t(count)]());
+    m_block.reset(new std::uint32_t[std::size_t(buckets) + 1 + 3 * std::size_t(count)]());
     std::uint32_t* start = m_block.get();
     std::uint32_t* positions = start + buckets + 1;
     std::uint32_t* keys = positions + count;
@@ -26,6 +26,8 @@ HashLongIndex::HashLongIndex(ElementRecord* const* items, std::uint32_t count, c
     }
     for (std::uint32_t b = buckets; b > 0; --b) start[b] = start[b - 1];
     start[0] = 0;
+    std::uint32_t* next = keys + count;
+    for (std::uint32_t slot = 0; slot < count; ++slot) next[slot] = slot + 1;
 }
 
 std::uint32_t HashLongIndex::Find(const ElementRecord* probe) const {
@@ -33,13 +35,21 @@ std::uint32_t HashLongIndex::Find(const ElementRecord* probe) const {
     const std::uint32_t* start = m_block.get();
     const std::uint32_t* positions = start + m_mask + 2;
     const std::uint32_t* keys = positions + m_count;
+    std::uint32_t* next = m_block.get() + (m_mask + 2) + 2 * std::size_t(m_count);
     const std::uint32_t k = key(*probe);
     const std::uint32_t b = mix(k) & m_mask;
-    for (std::uint32_t slot = start[b]; slot < start[b + 1]; ++slot) {
-        if (keys[slot] != k) continue;
-        const std::uint32_t i = positions[slot];
-        const ElementRecord* candidate = m_items[i];
-        if (candidate && IsIdentical(*candidate, probe, *m_snapshot)) return i;
+    const std::uint32_t end = start[b + 1];
+    const auto taken = [&](std::uint32_t slot) { return m_items[positions[slot]] == nullptr; };
+    for (std::uint32_t slot = start[b]; slot < end;) {
+        if (keys[slot] != k) {
+            ++slot;
+        } else if (taken(slot)) {
+            slot = detail::SkipTaken(next, slot, end, taken);
+        } else if (IsIdentical(*m_items[positions[slot]], probe, *m_snapshot)) {
+            return positions[slot];
+        } else {
+            ++slot;
+        }
     }
     return NotFound;
 }

@@ -14,7 +14,8 @@
 // a counting sort into buckets: two linear passes and one allocation. Within
 // a bucket positions ascend, so a probe always returns the lowest match, the
 // same answer as a linear scan. The caller owns the indexed array and marks
-// an element as taken by setting its slot to null.
+// an element as taken by setting its slot to null; a taken element never
+// comes back while the index lives.
 
 namespace quillon {
 
@@ -84,6 +85,23 @@ void BuildBuckets(Pos (&bucketStart)[Buckets], Pos* positions, std::uint32_t* ke
     }
 }
 
+// Where the slot a probe reached is taken, the first untaken slot after it
+// (or `end`). `next` links each slot to one further up its bucket; the links
+// walked are pointed at the answer, so that a run of identical siblings, each
+// probe taking the lowest, costs linear time instead of a walk over every
+// slot taken before it.
+template <class Pos, class Taken>
+std::uint32_t SkipTaken(Pos* next, std::uint32_t slot, std::uint32_t end, Taken taken) {
+    std::uint32_t found = next[slot];
+    while (found < end && taken(found)) found = next[found];
+    while (slot < found) {
+        const std::uint32_t after = next[slot];
+        next[slot] = Pos(found);
+        slot = after;
+    }
+    return found;
+}
+
 // An element index keeps each slot's full bucket key next to its position
 // (in the same allocation), so that a probe only looks at the elements whose
 // key matches its own: identical elements always have equal keys.
@@ -92,7 +110,7 @@ class ElementIndex : public HashIndex {
 public:
     ElementIndex(ElementRecord* const* items, std::uint32_t count, const CompareSnapshot& s, ElementKeyTerms terms)
         : m_count(count), m_items(items), m_snapshot(&s), m_terms(terms) {
-        m_block.reset(new std::uint32_t[count + (std::size_t(count) * sizeof(Pos) + 3) / 4]);
+        m_block.reset(new std::uint32_t[count + (2 * std::size_t(count) * sizeof(Pos) + 3) / 4]);
         // Each key once, asking for the records a few ahead: on a large group
         // they are no longer in the cache, and bucketing reads every key twice.
         std::vector<std::uint32_t> keyAt(count);
@@ -101,6 +119,8 @@ public:
             keyAt[i] = items[i] ? key(*items[i]) : 0u;
         }
         BuildBuckets(m_bucketStart, positions(), m_block.get(), count, [&](std::uint32_t i) { return keyAt[i]; });
+        Pos* next = positions() + count;
+        for (std::uint32_t slot = 0; slot < count; ++slot) next[slot] = Pos(slot + 1);
     }
     ElementIndex(ElementRecord* const* items, std::uint32_t count)
         : ElementIndex(items, count, compareSnapshot(), DefaultKeyTerms(compareSnapshot())) {}
@@ -112,11 +132,18 @@ public:
         const std::uint32_t end = b + 1 < Buckets ? m_bucketStart[b + 1] : m_count;
         const std::uint32_t* keys = m_block.get();
         const Pos* pos = positions();
-        for (std::uint32_t slot = m_bucketStart[b]; slot < end; ++slot) {
-            if (keys[slot] != k) continue;
-            const std::uint32_t i = pos[slot];
-            const ElementRecord* candidate = m_items[i];
-            if (candidate && IsIdentical(*candidate, probe, *m_snapshot)) return i;
+        const auto taken = [&](std::uint32_t slot) { return m_items[pos[slot]] == nullptr; };
+        for (std::uint32_t slot = m_bucketStart[b]; slot < end;) {
+            if (keys[slot] != k) {
+                ++slot;
+            } else if (taken(slot)) {
+                // The links change, not what the index finds.
+                slot = SkipTaken(positions() + m_count, slot, end, taken);
+            } else if (IsIdentical(*m_items[pos[slot]], probe, *m_snapshot)) {
+                return pos[slot];
+            } else {
+                ++slot;
+            }
         }
         return NotFound;
     }
@@ -127,7 +154,7 @@ private:
     Pos* positions() const { return reinterpret_cast<Pos*>(m_block.get() + m_count); }
 
     Pos m_bucketStart[Buckets];
-    std::unique_ptr<std::uint32_t[]> m_block;  // keys, then positions
+    std::unique_ptr<std::uint32_t[]> m_block;  // keys, then positions, then the links past taken slots
     std::uint32_t m_count;
     ElementRecord* const* m_items;
     const CompareSnapshot* m_snapshot;
@@ -200,7 +227,8 @@ private:
         return k;
     }
 
-    // bucketStart (buckets + 1), then positions, then each slot's key
+    // bucketStart (buckets + 1), then positions, then each slot's key, then
+    // the links past taken slots
     std::unique_ptr<std::uint32_t[]> m_block;
     std::uint32_t m_mask = 0;
     std::uint32_t m_count;
