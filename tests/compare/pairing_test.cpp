@@ -36,7 +36,7 @@ TEST_F(PairingTest, PairsAndStatesOfSmallDocuments) {
         std::string result;
         const char *leftStates, *rightStates;
         int ownChanged;
-        std::uint32_t ignoreOrder = 1, ignoreNamespaces = 0;
+        std::uint32_t ignoreOrder = 1, ignoreNamespaces = 0, doNamespaces = 1;
     } cases[] = {
         // Added: counted as deleted, and the root changed.
         {"<r><a/><b/></r>", "<r><a/><b/><c/></r>", Changed(1, 1, 0), "r=1 a=0 b=0", "r=1 a=0 b=0 c=2", 0},
@@ -59,11 +59,17 @@ TEST_F(PairingTest, PairsAndStatesOfSmallDocuments) {
          "r=1 p:a=2", "", -1},
         {"<r xmlns:p='urn:x' xmlns:q='urn:x'><p:a/></r>", "<r xmlns:p='urn:x' xmlns:q='urn:x'><q:a/></r>", kIdentical,
          "", "", -1, 1, 1},
+        // Without namespace processing, ignoring namespaces drops prefixes.
+        {"<a><b>1</b></a>", "<x><y>2</y></x>", Changed(2, 1, 0), "a=1 b(1)=2", "", -1, 1, 1, 0},
+        {"<r><p:a p:k='1'/></r>", "<r><q:a k='1'/></r>", kIdentical, "", "", -1, 1, 1, 0},
+        {"<r><p:a k='1'/></r>", "<r><p:a k='2'/></r>", Changed(0, 2, 0), "", "", -1, 1, 1, 0},
+        {"<r><a><b>1</b><b>2</b></a><c/><c/></r>", "<r><a><b>2</b></a><c/><d/></r>", "", "", "", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.left << " " << c.right << " order " << c.ignoreOrder);
         options().IgnoreOrderElements = c.ignoreOrder;
         options().IgnoreNamespaces = c.ignoreNamespaces;
+        options().DoNamespaces = c.doNamespaces;
         const std::string result = Compare(c.left, c.right);
         if (!c.result.empty()) {
             EXPECT_EQ(result, c.result);
@@ -77,7 +83,14 @@ TEST_F(PairingTest, PairsAndStatesOfSmallDocuments) {
         if (c.ownChanged >= 0) {
             EXPECT_EQ(counters().OwnChangedPairs, std::uint64_t(c.ownChanged));
         }
+        // Each pair covers two elements, one on each side.
+        std::uint64_t paired = 0;
+        for (DocumentPane* pane : {&left, &right})
+            for (ElementRecord* e = RootRecord(*pane); e != EndOfDocumentRecord(*pane); e = NextInDocumentOrder(e))
+                paired += e->partner() ? 1 : 0;
+        EXPECT_EQ(paired, 2 * (counters().EqualPairs + counters().ChangedPairs));
     }
+    options().DoNamespaces = 1;
     // What is below an element: the added c, the removed b.
     Compare("<r><a/><b/></r>", "<r><a/><b/><c/></r>");
     EXPECT_EQ(RootRecord(right)->diffFlags, kIdenticalBelow | kUnpairedBelow);
@@ -98,65 +111,44 @@ TEST_F(PairingTest, PairsAndStatesOfSmallDocuments) {
     EXPECT_EQ(counters().EqualPairs, 12u);
 }
 
-TEST_F(PairingTest, OrderedPairingSkipsIgnoredChildren) {
-    options().IgnoreOrderElements = 0;
-    Load("<r><i>a</i><i>b</i></r>", "<r><i>x</i><i>a</i><i>b</i></r>");
-    Find(right, "i")->ignoreState = 3;  // "ignore this element" mark
-    EXPECT_EQ(Compare(), kIdentical);
-    EXPECT_EQ(counters().IgnoredElements, 1u);
-    EXPECT_EQ(counters().EqualPairs, 3u);
-    EXPECT_EQ(States(right), "r=0 i(x)=0 i(a)=0 i(b)=0");
-    EXPECT_EQ(Find(right, "i")->ignoreState, 4);
-}
-
-TEST_F(PairingTest, ThreeAgainstThreeWithOneChangedAtEachLevel) {
-    const char* l = "<r><i>a</i><i>b</i><i>c</i></r>";
-    const char* r = "<r><i>c</i><i>a</i><i>z</i></r>";
-    Load(l, r);
-    SetLevel(0);
-    EXPECT_EQ(Compare(), Changed(2, 1, 0));
-    EXPECT_EQ(States(left), "r=1 i(a)=0 i(b)=2 i(c)=0");
-    EXPECT_EQ(States(right), "r=1 i(c)=0 i(a)=0 i(z)=2");
-    for (std::uint32_t level : {1u, 2u, 3u}) {
-        SetLevel(level);
-        EXPECT_EQ(Compare(), Changed(0, 2, 0)) << "level " << level;
-        EXPECT_EQ(States(right), "r=1 i(c)=0 i(a)=0 i(z)=1");
-        EXPECT_EQ(PartnerText(NextSiblingRecord(Find(left, "i"))), "z");
-        EXPECT_EQ(counters().OwnChangedPairs, 1u);
+// How far each level pairs what identity left over: Strict not at all, Fast
+// only beside enough matched ones, Normal up to ten against ten, Full all.
+// Counters: equal, changed, changed in their own data.
+TEST_F(PairingTest, LevelsDecideHowFarLeftoversPair) {
+    const std::string threeL = "<r><i>a</i><i>b</i><i>c</i></r>", threeR = "<r><i>c</i><i>a</i><i>z</i></r>";
+    const std::string twoL = "<r><i><k>1</k><v>a</v></i><i><k>2</k><v>b</v></i></r>";
+    const std::string twoR = "<r><i><k>3</k><v>z</v></i><i><k>2</k><v>c</v></i><i><k>1</k><v>d</v></i></r>";
+    const char* twoPaired = "r=1 i=2 k(3)=2 v(z)=2 i=1 k(2)=0 v(c)=1 i=1 k(1)=0 v(d)=1";
+    const struct {
+        std::uint32_t level;
+        std::string left, right;
+        const char *rightStates, *counters;
+    } cases[] = {
+        {0, threeL, threeR, "r=1 i(c)=0 i(a)=0 i(z)=2", "2 1 0"},
+        {1, threeL, threeR, "r=1 i(c)=0 i(a)=0 i(z)=1", "2 2 1"},
+        {2, threeL, threeR, "r=1 i(c)=0 i(a)=0 i(z)=1", "2 2 1"},
+        {3, threeL, threeR, "r=1 i(c)=0 i(a)=0 i(z)=1", "2 2 1"},
+        {1, twoL, twoR, "r=1 i=2 k(3)=2 v(z)=2 i=2 k(2)=2 v(c)=2 i=2 k(1)=2 v(d)=2", ""},
+        {2, twoL, twoR, twoPaired, "2 5 2"},
+        {3, twoL, twoR, twoPaired, "2 5 2"},
+        // Ten items, their ten values and the root changed; the keys found.
+        {2, Items(10, "L", false), Items(10, "R", true), "", "10 21 10"},
+        {2, Items(11, "L", false), Items(11, "R", true), "", "0 1 0"},
+        {3, Items(11, "L", false), Items(11, "R", true), "", "11 23 11"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "level " << c.level << ": " << c.left << " " << c.right);
+        SetLevel(c.level);
+        Compare(c.left, c.right);
+        if (*c.rightStates) {
+            EXPECT_EQ(States(right), c.rightStates);
+        }
+        if (*c.counters) {
+            EXPECT_EQ(std::to_string(counters().EqualPairs) + " " + std::to_string(counters().ChangedPairs) + " " +
+                          std::to_string(counters().OwnChangedPairs),
+                      c.counters);
+        }
     }
-}
-
-TEST_F(PairingTest, TwoAgainstThreeWithoutIdenticalElements) {
-    Load("<r><i><k>1</k><v>a</v></i><i><k>2</k><v>b</v></i></r>",
-         "<r><i><k>3</k><v>z</v></i><i><k>2</k><v>c</v></i><i><k>1</k><v>d</v></i></r>");
-    SetLevel(1);  // nothing paired yet: Fast does not look for similar ones
-    Compare();
-    EXPECT_EQ(States(right), "r=1 i=2 k(3)=2 v(z)=2 i=2 k(2)=2 v(c)=2 i=2 k(1)=2 v(d)=2");
-    for (std::uint32_t level : {2u, 3u}) {
-        SetLevel(level);
-        EXPECT_EQ(Compare(), Changed(3, 5, 0)) << "level " << level;
-        EXPECT_EQ(States(right), "r=1 i=2 k(3)=2 v(z)=2 i=1 k(2)=0 v(c)=1 i=1 k(1)=0 v(d)=1");
-        EXPECT_EQ(PartnerText(Find(left, "i/v")), "d");
-    }
-}
-
-TEST_F(PairingTest, SimilarityRunsUpToTenAgainstTenAtNormal) {
-    SetLevel(2);
-    Compare(Items(10, "L", false), Items(10, "R", true));
-    EXPECT_EQ(counters().ChangedPairs, 21u);  // ten items, their ten values, the root
-    for (ElementRecord* i = Find(left, "i"); i; i = NextSiblingRecord(i))
-        EXPECT_EQ(FirstChildRecord(i)->partner(), FirstChildRecord(i->partner()))
-            << ToUtf8(FirstChildRecord(i)->textUtf16());
-
-    Compare(Items(11, "L", false), Items(11, "R", true));
-    EXPECT_EQ(counters().ChangedPairs, 1u);
-    EXPECT_EQ(counters().EqualPairs, 0u);
-    EXPECT_EQ(CompareState(*Find(left, "i")), 2);
-
-    SetLevel(3);
-    Compare();
-    EXPECT_EQ(counters().ChangedPairs, 23u);
-    EXPECT_EQ(counters().EqualPairs, 11u);  // the keys
 }
 
 // The level's limits on leftovers, at each boundary: unmatched on both sides
@@ -205,43 +197,50 @@ TEST_F(PairingTest, SimilarCandidatesChosen) {
     }
 }
 
-TEST_F(PairingTest, ElementIgnoredAloneTakesItsSubtreeAlong) {
+// An element marked to be ignored is left out with its subtree, ordered
+// pairing steps over it, and its mark becomes "ignored".
+TEST_F(PairingTest, ElementsMarkedIgnoredAreLeftOutWithTheirSubtrees) {
+    options().IgnoreOrderElements = 0;
+    Load("<r><i>a</i><i>b</i></r>", "<r><i>x</i><i>a</i><i>b</i></r>");
+    Find(right, "i")->ignoreState = 3;  // "ignore this element" mark
+    EXPECT_EQ(Compare(), kIdentical);
+    EXPECT_EQ(counters().IgnoredElements, 1u);
+    EXPECT_EQ(counters().EqualPairs, 3u);
+    EXPECT_EQ(States(right), "r=0 i(x)=0 i(a)=0 i(b)=0");
+    EXPECT_EQ(Find(right, "i")->ignoreState, 4);
+
+    options().IgnoreOrderElements = 1;
     Load("<r><a><b/><c/></a><d/></r>", "<r><a><b/><c/></a><d/></r>");
     Find(left, "a")->ignoreState = 3;
     EXPECT_EQ(Compare(), Changed(3, 1, 3));
-    EXPECT_EQ(Find(left, "a")->ignoreState, 4);
     EXPECT_EQ(Find(left, "a/c")->ignoreState, 4);
     EXPECT_EQ(States(left), "r=1 a=0 b=0 c=0 d=0");
     EXPECT_EQ(States(right), "r=1 a=2 b=2 c=2 d=0");
 }
 
-TEST_F(PairingTest, PairsCoverTwiceTheirCount) {
-    Compare("<r><a><b>1</b><b>2</b></a><c/><c/></r>", "<r><a><b>2</b></a><c/><d/></r>");
-    std::uint64_t unpaired = 0, elements = 0;
-    for (DocumentPane* pane : {&left, &right})
-        for (ElementRecord* e = RootRecord(*pane); e != EndOfDocumentRecord(*pane); e = NextInDocumentOrder(e))
-            ++elements, unpaired += e->partner() ? 0 : 1;
-    EXPECT_EQ(elements - unpaired, 2 * (counters().EqualPairs + counters().ChangedPairs));
-}
-
-TEST_F(PairingTest, NamesSurviveIgnoredNamespacesWithoutNamespaceProcessing) {
-    options().DoNamespaces = 0;
-    options().IgnoreNamespaces = 1;
-    EXPECT_EQ(Compare("<a><b>1</b></a>", "<x><y>2</y></x>"), Changed(2, 1, 0));
-    EXPECT_EQ(States(left), "a=1 b(1)=2");
-    EXPECT_EQ(Compare("<r><p:a p:k='1'/></r>", "<r><q:a k='1'/></r>"), kIdentical);
-    EXPECT_EQ(Compare("<r><p:a k='1'/></r>", "<r><p:a k='2'/></r>"), Changed(0, 2, 0));
-}
-
-// The comparison modes decide case and blanks; the pieces of an element's
-// text around its children count in their order in every mode.
-TEST_F(PairingTest, CaseBlanksAndTextPiecesInEachMode) {
+// What makes two elements equal in each comparison mode (bit 1 leaves
+// blanks out, bit 2 case): names, attribute names and values in any order,
+// the pieces of the text around children in their order. Loaded under any
+// mode, documents compare as the mode in force says.
+TEST_F(PairingTest, WhatIsEqualInEachMode) {
+    using Set = void (*)(Options&);
+    const Set elementNamesIgnoreCase = [](Options& o) { o.XMLElementCaseSensitive = 0; };
+    const Set attributeNamesIgnoreCase = [](Options& o) { o.XMLAttributeCaseSensitive = 0; };
     const struct {
         const char *left, *right;
         bool identicalInMode[4];
+        Set set = nullptr;
     } cases[] = {
-        {"<r><t>Hello World</t><u a='X'/></r>", "<r><t>HELLO WORLD</t><u a='x'/></r>", {false, false, true, true}},
-        {"<r><t>a b c</t><u a='1 2'/></r>", "<r><t>abc</t><u a='12'/></r>", {false, true, false, true}},
+        {"<r><t>Hello World</t></r>", "<r><t>HELLO WORLD</t></r>", {false, false, true, true}},
+        {"<r><t>a b c</t></r>", "<r><t>abc</t></r>", {false, true, false, true}},
+        {"<r><t>Hello World</t></r>", "<r><t>helloworld</t></r>", {false, false, false, true}},
+        {"<r><u a='X'/></r>", "<r><u a='x'/></r>", {false, false, true, true}},
+        {"<r><u a='1 2'/></r>", "<r><u a='12'/></r>", {false, true, false, true}},
+        {"<r><u a='1' b='2'/></r>", "<r><u b='2' a='1'/></r>", {true, true, true, true}},
+        {"<r><u A='1'/></r>", "<r><u a='1'/></r>", {false, false, false, false}, elementNamesIgnoreCase},
+        {"<r><u A='1'/></r>", "<r><u a='1'/></r>", {true, true, true, true}, attributeNamesIgnoreCase},
+        {"<r><Item/></r>", "<r><item/></r>", {false, false, false, false}, attributeNamesIgnoreCase},
+        {"<r><Item/></r>", "<r><item/></r>", {true, true, true, true}, elementNamesIgnoreCase},
         // Characters that mark where a stored value ends, inside the value.
         {"<?xml version='1.1'?><r><u a='x&#x2;Y'/></r>", "<?xml version='1.1'?><r><u a='x&#x2;y'/></r>",
          {false, false, true, true}},
@@ -253,14 +252,20 @@ TEST_F(PairingTest, CaseBlanksAndTextPiecesInEachMode) {
         {"<r><li>red<sep/>blue</li></r>", "<r><li>red<sep/>blue</li></r>", {true, true, true, true}},
     };
     for (const auto& c : cases) {
-        Load(c.left, c.right);
-        for (unsigned mode = 0; mode < 4; ++mode) {
-            options().FlagComparsion = mode;
-            EXPECT_EQ(Compare() == kIdentical, c.identicalInMode[mode]) << c.left << " mode " << mode;
+        for (std::uint32_t loadedIn = 0; loadedIn < 4; ++loadedIn) {
+            ResetOptions(options(), false);
+            if (c.set) c.set(options());
+            options().FlagComparsion = loadedIn;
+            Load(c.left, c.right);
+            for (std::uint32_t mode = 0; mode < 4; ++mode) {
+                options().FlagComparsion = mode;
+                EXPECT_EQ(Compare() == kIdentical, c.identicalInMode[mode])
+                    << c.left << " " << c.right << " loaded in mode " << loadedIn << ", compared in " << mode;
+            }
         }
     }
-    options().FlagComparsion = 0;
-    Compare(cases[3].left, cases[3].right);
+    ResetOptions(options(), false);
+    Compare(cases[11].left, cases[11].right);
     EXPECT_EQ(States(left), "r=1 li(red blue)=1 sep=0");
     EXPECT_EQ(counters().OwnChangedPairs, 1u);
 }
