@@ -119,32 +119,6 @@ TEST_F(NavigationTest, SameLevelTargetsSkipDeeperElementsAndClimbPastTheParent) 
     EXPECT_EQ(Label(NavigationTarget(At(Find(right, "c")), kPreviousDeletedSameLevel, false)), "y");
 }
 
-TEST_F(NavigationTest, ReusesWhatTheLastSearchFound) {
-    Compare(kLeft, kRight);
-    NavigationState s;
-    UpdateNavigation(s, RootRecord(left));
-    ASSERT_EQ(Label(s.nextDifferent), "b(x)");
-    // Stepping onto b keeps f as the next unpaired element without searching:
-    // made equal meanwhile, f would not be found again.
-    ElementRecord* f = Find(left, "f");
-    f->ignoreState = 4;
-    EXPECT_TRUE(UpdateNavigation(s, Find(left, "b")));
-    EXPECT_EQ(s.nextUnpaired, f);
-    EXPECT_EQ(Label(s.nextChanged), "c");
-    EXPECT_FALSE(UpdateNavigation(s, Find(left, "b")));  // the anchor again
-    EXPECT_FALSE(UpdateNavigation(s, nullptr));
-
-    // A pane without changes: nothing is found, and later selections do not
-    // look for changes again (even though b now looks changed).
-    EXPECT_EQ(Compare("<r><a>1</a><b>2</b></r>", "<r><a>1</a><b>2</b></r>"), kIdentical);
-    s = At(Find(left, "a"));
-    for (std::uint32_t command : {kNextDifference, kPreviousDifference, kNextDeleted, kPreviousDeletedSameLevel})
-        EXPECT_EQ(NavigationTarget(s, command, false), nullptr) << command;
-    Find(left, "b")->diffFlags = kChangedBelow;
-    EXPECT_TRUE(UpdateNavigation(s, RootRecord(left)));
-    EXPECT_EQ(s.nextChanged, nullptr);
-}
-
 TEST_F(NavigationTest, SelectionsCountOnlyWhileAComparisonResultIsShown) {
     Load(kLeft, kRight);
     NavigationTables& tables = navigationTables();
