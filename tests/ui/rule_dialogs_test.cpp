@@ -68,19 +68,28 @@ class RuleDialogsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // ---- The ignore commands ----
-    void withConfirmationOnlyAttributeRulesAskForAReload() {
+    void anAttributeRuleAsksForAReloadAndShowsItsListAgain() {
         for (const bool ok : {false, true}) {
             Fixture f;
             WhenModalOpens<IgnoreElementDialog>([ok](IgnoreElementDialog* d) {
                 check(*d, "IgnoreElement")->setChecked(true);
-                radio(*d, "Kind4")->setChecked(true);
-                selectText(child<QListWidget>(*d, "ElementAttributes"), S("rev"));
+                radio(*d, "Kind5")->setChecked(true);
+                selectText(child<QListWidget>(*d, "ElementAttributes"), S("id"));
+                selectText(child<QListWidget>(*d, "ElementAttributes"), S("lang"));
                 click(*d, ok ? "OK" : "Cancel");
             });
             const RuleCommandResult r = f.command(IgnoreCommandKind::Elements, "book");
             QCOMPARE(r.reloadAsked, ok);
             QCOMPARE(f.rules.ruleCount(), std::size_t(ok));
-            if (ok) QVERIFY(f.rule(0).attributes.names() == Names{u"rev"});
+            if (!ok) continue;
+            QCOMPARE(int(f.rule(0).kind), 5);
+            QVERIFY(f.rule(0).attributes.names() == (Names{u"id", u"lang"}));
+            QCOMPARE(f.at("book").ruleFlags & 7, 5);
+            // The second book has only id: lang still shows, selected.
+            IgnoreElementDialog d(*NextSiblingRecord(Find(f.pane, "shelf")), f.rules, f.options);
+            auto* list = child<QListWidget>(d, "ElementAttributes");
+            QCOMPARE(texts(list), (QStringList{S("id"), S("lang")}));
+            QCOMPARE(texts(list, true), (QStringList{S("id"), S("lang")}));
         }
     }
 
@@ -125,23 +134,51 @@ private Q_SLOTS:
     }
 
     // ---- Ignore Element ----
-    void opensUncheckedForAnElementWithoutRules() {
+    void aRuleIsMadeRenamedAndRemovedWithTheMarksBelow() {
         Fixture f;
         f.setCommon(u"xmlns version");
         f.options.IgnoreElementsByFullName = 0;
-        IgnoreElementDialog d(f.at("book"), f.rules, f.options);
-        QCOMPARE(d.windowTitle(), S("Ignore Element: book"));
-        QVERIFY(!check(d, "IgnoreElement")->isChecked());
-        QVERIFY(!radio(d, "Kind0")->isEnabled());
-        QVERIFY(radio(d, "ByShortName")->isChecked());
-        QCOMPARE(texts(child<QListWidget>(d, "ElementAttributes")), (QStringList{S("id"), S("rev"), S("lang")}));
-        QCOMPARE(texts(child<QListWidget>(d, "CommonAttributes")), (QStringList{S("xmlns"), S("version")}));
-        QCOMPARE(child<QComboBox>(d, "ConditionAttribute")->count(), 4);  // the content and three attributes
-        check(d, "IgnoreElement")->setChecked(true);
-        QVERIFY(radio(d, "Kind0")->isEnabled());
-        QVERIFY(!child<QLineEdit>(d, "Value")->isEnabled());
-        check(d, "Condition")->setChecked(true);
-        QVERIFY(child<QLineEdit>(d, "Value")->isEnabled());
+        ElementRecord& book = f.at("book");
+        {
+            IgnoreElementDialog d(book, f.rules, f.options);
+            QCOMPARE(d.windowTitle(), S("Ignore Element: book"));
+            QVERIFY(!check(d, "IgnoreElement")->isChecked());
+            QVERIFY(!radio(d, "Kind0")->isEnabled());
+            QVERIFY(radio(d, "ByShortName")->isChecked());
+            QCOMPARE(texts(child<QListWidget>(d, "ElementAttributes")), (QStringList{S("id"), S("rev"), S("lang")}));
+            QCOMPARE(texts(child<QListWidget>(d, "CommonAttributes")), (QStringList{S("xmlns"), S("version")}));
+            QCOMPARE(child<QComboBox>(d, "ConditionAttribute")->count(), 4);  // the content and three attributes
+            check(d, "IgnoreElement")->setChecked(true);
+            QVERIFY(radio(d, "Kind0")->isEnabled());
+            QVERIFY(!child<QLineEdit>(d, "Value")->isEnabled());
+            check(d, "Condition")->setChecked(true);
+            QVERIFY(child<QLineEdit>(d, "Value")->isEnabled());
+            check(d, "Condition")->setChecked(false);
+            click(d, "OK");
+        }
+        QVERIFY(f.rules.ruleText(0) == u"book");
+        QCOMPARE(int(f.rule(0).kind), 0);
+        QCOMPARE(int(book.ignoreState), 1);
+        QVERIFY(!f.changed());  // kinds 0 to 3 act at the next comparison
+        {
+            // The other name mode replaces the rule rather than adding one.
+            IgnoreElementDialog d(book, f.rules, f.options);
+            QVERIFY(check(d, "IgnoreElement")->isChecked());
+            radio(d, "ByFullName")->setChecked(true);
+            click(d, "OK");
+        }
+        QCOMPARE(f.rules.ruleCount(), std::size_t(1));
+        QVERIFY(f.rules.ruleText(0) == u"catalog>book");
+        // Unchecked: the rule goes, and with it the marks below.
+        f.at("book/item").ignoreState = 2;
+        f.at("book/item/sub").ruleFlags = 3;
+        IgnoreElementDialog d(book, f.rules, f.options);
+        check(d, "IgnoreElement")->setChecked(false);
+        click(d, "OK");
+        QCOMPARE(f.rules.ruleCount(), std::size_t(0));
+        QCOMPARE(int(book.ignoreState), 0);
+        QCOMPARE(int(f.at("book/item").ignoreState), 0);
+        QCOMPARE(int(f.at("book/item/sub").ruleFlags), 0);
     }
 
     void onlyThisElementMarksItAndMakesNoRule() {
@@ -165,26 +202,6 @@ private Q_SLOTS:
             click(again, "OK");
             QCOMPARE(int(book.ignoreState), state);
         }
-    }
-
-    void aRuleByFullNameAndSwitchedToTheShortName() {
-        Fixture f;
-        ElementRecord& item = f.at("book/item");
-        {
-            IgnoreElementDialog d(item, f.rules, f.options);
-            check(d, "IgnoreElement")->setChecked(true);
-            click(d, "OK");
-        }
-        QVERIFY(f.rules.ruleText(0) == u"catalog>book>item");
-        QCOMPARE(int(f.rule(0).kind), 0);
-        QCOMPARE(int(item.ignoreState), 1);
-        QVERIFY(!f.changed());  // kinds 0 to 3 act at the next comparison
-        // The other name mode replaces the rule rather than adding one.
-        IgnoreElementDialog d(item, f.rules, f.options);
-        radio(d, "ByShortName")->setChecked(true);
-        click(d, "OK");
-        QCOMPARE(f.rules.ruleCount(), std::size_t(1));
-        QVERIFY(f.rules.ruleText(0) == u"item");
     }
 
     void aConditionIsStoredAsShownAndShownAgain() {
@@ -251,44 +268,6 @@ private Q_SLOTS:
         QVERIFY(f.rules.commonAttributes() == (Names{u"version", u"id", u"lang"}));
         QVERIFY(f.changed());
         QCOMPARE(f.rules.ruleCount(), std::size_t(0));  // "Ignore Element" stayed unchecked
-    }
-
-    void specifiedAttributesBecomeTheRulesListAndShowSelectedAgain() {
-        Fixture f;
-        ElementRecord& book = f.at("book");
-        {
-            IgnoreElementDialog d(book, f.rules, f.options);
-            check(d, "IgnoreElement")->setChecked(true);
-            radio(d, "Kind5")->setChecked(true);
-            selectText(child<QListWidget>(d, "ElementAttributes"), S("id"));
-            selectText(child<QListWidget>(d, "ElementAttributes"), S("lang"));
-            click(d, "OK");
-        }
-        QCOMPARE(int(f.rule(0).kind), 5);
-        QVERIFY(f.rule(0).attributes.names() == (Names{u"id", u"lang"}));
-        QCOMPARE(book.ruleFlags & 7, 5);
-        // The second book has only id: lang still shows, selected.
-        IgnoreElementDialog d(*NextSiblingRecord(Find(f.pane, "shelf")), f.rules, f.options);
-        auto* list = child<QListWidget>(d, "ElementAttributes");
-        QCOMPARE(texts(list), (QStringList{S("id"), S("lang")}));
-        QCOMPARE(texts(list, true), (QStringList{S("id"), S("lang")}));
-    }
-
-    void uncheckingIgnoreRemovesTheRuleAndClearsTheMarksBelow() {
-        Fixture f;
-        ElementRecord& book = f.at("book");
-        f.rules.addRuleFor(book, true);
-        book.ignoreState = 2;
-        f.at("book/item").ignoreState = 2;
-        f.at("book/item/sub").ruleFlags = 3;
-        IgnoreElementDialog d(book, f.rules, f.options);
-        QVERIFY(check(d, "IgnoreElement")->isChecked());
-        check(d, "IgnoreElement")->setChecked(false);
-        click(d, "OK");
-        QCOMPARE(f.rules.ruleCount(), std::size_t(0));
-        QCOMPARE(int(book.ignoreState), 0);
-        QCOMPARE(int(f.at("book/item").ignoreState), 0);
-        QCOMPARE(int(f.at("book/item/sub").ruleFlags), 0);
     }
 
     // ---- The list of ignored elements ----
