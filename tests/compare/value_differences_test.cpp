@@ -100,19 +100,14 @@ TEST(AttributeRanges, ChangedValueGreenOrItsCharactersRedAndLoneOnesRed) {
     EXPECT_EQ(AttributeRanges(Attrs("stamp=|1^"), Attrs("stamp=|2^"), st), (Ranges{{0, 9, 3}}));
 }
 
-TEST(TextRanges, DifferingWordsOrCharactersAndWordsMatchedByLengthAndHash) {
+// Words match by length and hash; with highlightChars, characters do.
+TEST(TextRanges, DifferingWordsOrCharacters) {
     HighlightSettings st;
     EXPECT_EQ(TextRanges(u"in stock today, with", u"in stock now, with", st), (Ranges{{9, 6, 2}}));
+    EXPECT_EQ(TextRanges(u"a cat sat", u"a cot sat", st), (Ranges{{2, 3, 2}}));
     EXPECT_EQ(TextRanges(u"two words", u"", st), (Ranges{{0, 3, 2}, {4, 5, 2}}));
     st.highlightChars = true;
     EXPECT_EQ(TextRanges(u"abcd", u"abxd", st), (Ranges{{2, 1, 2}}));
-    // Words match by length and hash.
-    std::vector<WordEntry> own = SplitWords(u"in stock today, with", 0);
-    std::vector<WordEntry> partner = SplitWords(u"in stock now, with", 0);
-    MatchWords(own, partner);
-    ASSERT_EQ(own.size(), 4u);
-    EXPECT_TRUE(own[0].matched && own[1].matched && !own[2].matched && own[3].matched);
-    EXPECT_FALSE(partner[2].matched);
 }
 
 TEST(ValueDifferences, StopAtTheirLimitsAndNeverOverrun) {
