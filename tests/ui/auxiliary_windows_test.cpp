@@ -8,8 +8,6 @@
 #include "platform/notifier.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
-#include "ui/dialogs/about_dialog.h"
-#include "ui/dialogs/centre_on_parent.h"
 #include "ui/dialogs/element_font.h"
 #include "ui/dialogs/element_viewer.h"
 #include "ui/dialogs/find_dialog.h"
@@ -102,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE(viewers.viewer(PaneSide::Right), nullptr);
     }
 
-    void fontChoosersStartFromTheCurrentFontAndCountTwentiethsOfAPoint() {
+    void theElementFontChooserCountsTwentiethsOfAPoint() {
         WhenModalOpens<QFontDialog>([](QFontDialog* d) {
             QFont big(S("Sans"));
             big.setPointSize(14);
@@ -114,18 +112,6 @@ private Q_SLOTS:
         QCOMPARE(chosen->textHeight, 280);  // twentieths of a point
         WhenModalOpens<QFontDialog>([](QFontDialog* d) { d->reject(); });
         QVERIFY(!ChooseElementFont(nullptr, *chosen));
-
-        QFont current(S("Serif"));
-        current.setPointSize(17);
-        QFont offered;
-        WhenModalOpens<QFontDialog>([&](QFontDialog* d) {
-            offered = d->currentFont();
-            d->accept();
-        });
-        const std::optional<QFont> tree = ChooseTreeFont(nullptr, current);
-        QVERIFY(tree);
-        QCOMPARE(offered.pointSize(), 17);
-        QCOMPARE(tree->pointSize(), 17);
     }
 
     // ---- Tip of the Day ----
@@ -159,27 +145,7 @@ private Q_SLOTS:
         QCOMPARE(tip, 1801);
     }
 
-    // ---- About and help ----
-
-    void dialogsCentreOverTheirOwner() {
-        QCOMPARE(CentredPosition(QRect(100, 50, 801, 600), QSize(300, 201)), QPoint(350, 249));
-        QWidget owner;
-        owner.setGeometry(200, 100, 800, 600);
-        owner.show();
-        AboutDialog d(&owner);
-        d.show();
-        const QPoint centre = d.frameGeometry().center();
-        QVERIFY(qAbs(centre.x() - owner.frameGeometry().center().x()) <= 1);
-        d.close();
-    }
-
-    void everyTopicTheProgramNamesHasAPage() {
-        for (const char* topic :
-             {"htm/validat.htm", "htm/autoload.htm", "htm/autosel.htm", "htm/autocomp.htm", "htm/valopt.htm",
-              "htm/compopt.htm", "htm/normal.htm", "htm/openout.htm", "htm/view.htm", "htm/colors.htm",
-              "htm/advanced.htm", "htm/igndlg.htm", "htm/cmpkeyat.htm", "htm/list.htm"})
-            QVERIFY2(HelpTopicExists(S(topic)), topic);
-    }
+    // ---- Help ----
 
     void everyLinkOfTheContentsLeadsToAPage() {
         ShowHelpTopic(nullptr, DefaultHelpTopic());
