@@ -1,23 +1,25 @@
 // SPDX-License-Identifier: MIT
 // What a document may make the loader read besides itself: schemas only to
 // validate, and then only where the document may read; nothing ever sent to
-// a server that the document built from another file's content. The
-// servers are local ones the tests start; they count what reaches them.
+// a server that the document built from another file's content; and what a
+// server may do to a load of a document at an address. The servers are local
+// ones the tests start; they count what reaches them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "load/external_entities.h"
 #include "model/element_record.h"
+#include "model/wide_string.h"
 #include "platform/notifier.h"
+#include "platform/utf8.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 #include "support/local_server.h"
 
 namespace quillon::test {
 namespace {
-
-std::string A(const std::u16string& s) { return std::string(s.begin(), s.end()); }
 
 constexpr const char* kSchema =
     "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:p' elementFormDefault='qualified'>"
@@ -65,9 +67,9 @@ TEST_F(ExternalReads, SchemasAreReadOnlyToValidateAndAMissingOneIsANotice) {
         options().SchemaValidation = c.validation;
         const LoadResult r = LoadXml(pane, project(c.schema, c.version));
         const std::string what = std::to_string(c.validation) + " " + c.schema;
-        ASSERT_TRUE(r.ok) << what << ": " << A(r.message);
+        ASSERT_TRUE(r.ok) << what << ": " << ToUtf8(r.message);
         EXPECT_EQ(r.elementCount, 2u) << what;
-        EXPECT_EQ(r.notice.find(kSchemaNotRead) != std::u16string::npos, c.notice) << what << ": " << A(r.notice);
+        EXPECT_EQ(r.notice.find(kSchemaNotRead) != std::u16string::npos, c.notice) << what << ": " << ToUtf8(r.notice);
         EXPECT_EQ(r.errorSeen, c.errors) << what;
     }
     EXPECT_TRUE(server.requests().empty());
@@ -84,15 +86,10 @@ TEST_F(ExternalReads, SchemasAreReadOnlyToValidateAndAMissingOneIsANotice) {
     site = server2.address("");
     for (const bool found : {true, false}) {
         const LoadResult r = LoadFile(pane, server2.address(found ? "/p.xml" : "/q.xml"));
-        ASSERT_TRUE(r.ok) << A(r.message);
+        ASSERT_TRUE(r.ok) << ToUtf8(r.message);
         EXPECT_EQ(r.errorSeen, found);  // "x" is no decimal
-        EXPECT_EQ(r.notice.empty(), found) << A(r.notice);
+        EXPECT_EQ(r.notice.empty(), found) << ToUtf8(r.notice);
     }
-}
-
-std::string textOf(const DocumentPane& pane) {
-    const ElementRecord* r = Find(pane, "");
-    return r ? A(std::u16string(r->textUtf16())) : "<none>";
 }
 
 // The document type's parameter entities follow the rules of entities,
@@ -130,9 +127,9 @@ TEST_F(ExternalReads, ParameterEntitiesAreEntitiesAndNoAddressIsMadeOfReadText) 
         options().SchemaValidation = c.validation;
         const LoadResult r = LoadXml(pane, "<!DOCTYPE r SYSTEM '" + c.dtd + "'><r>x &a;&b;</r>");
         const std::string what = c.dtd + " resolve " + std::to_string(c.resolve);
-        ASSERT_TRUE(r.ok) << what << ": " << A(r.message);
-        EXPECT_EQ(textOf(pane).substr(0, c.text.size()), c.text) << what;
-        EXPECT_EQ(textOf(pane).find("TOPSECRET"), std::string::npos);
+        ASSERT_TRUE(r.ok) << what << ": " << ToUtf8(r.message);
+        EXPECT_EQ(TextOf(pane).substr(0, c.text.size()), c.text) << what;
+        EXPECT_EQ(TextOf(pane).find("TOPSECRET"), std::string::npos);
     }
     // A document from the network may read local files with ResolveEntities
     // on, but not send them anywhere.
@@ -144,10 +141,54 @@ TEST_F(ExternalReads, ParameterEntitiesAreEntitiesAndNoAddressIsMadeOfReadText) 
     options().ResolveEntities = 1;
     options().SchemaValidation = 0;
     const LoadResult r = LoadFile(pane, origin.address("/doc.xml"));
-    EXPECT_TRUE(r.ok) << A(r.message);
+    EXPECT_TRUE(r.ok) << ToUtf8(r.message);
     EXPECT_EQ(r.notice.find(u"TOPSECRET"), std::u16string::npos);
     EXPECT_EQ(origin.requests().size(), 2u);
     EXPECT_TRUE(server.requests().empty());
+}
+
+// A server may never answer, or answer a few bytes a second: the whole fetch
+// has a deadline.
+TEST_F(ExternalReads, SilentAndTricklingServersAreLeftAtTheDeadline) {
+    Reply silent, trickle = HttpReply("<r>" + std::string(20, 'x') + "</r>");
+    silent.silent = true;
+    trickle.atOnce = trickle.bytes.find("<r>");  // the headers
+    trickle.bytesPerSecond = 4;
+    for (const auto& [reply, seconds] : {std::pair{silent, 1u}, std::pair{trickle, 2u}}) {
+        LocalServer server(reply);
+        options().NetworkTimeout = seconds;
+        const auto start = std::chrono::steady_clock::now();
+        const LoadResult r = LoadFile(pane, server.address("/doc.xml"));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(seconds + 3));
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(u"no complete answer within " + DecimalText(seconds) + u" seconds"),
+                  std::u16string::npos)
+            << ToUtf8(r.message);
+    }
+}
+
+// An error status fails the load; what a fetch brings has a bound: the
+// document type of a 60-byte document holds no more than the least any
+// document's entities may produce.
+TEST_F(ExternalReads, AnErrorStatusFailsAndTooMuchStopsAtItsBound) {
+    std::string site;
+    LocalServer server([&](const std::string& path) {
+        if (path == "/missing.xml") return HttpReply("<error>no such page</error>", "404 Not Found");
+        if (path == "/doc.xml") return HttpReply("<r><a>x</a></r>");
+        return path == "/big.xml" ? HttpReply("<!DOCTYPE r SYSTEM '" + site + "/big.dtd'><r/>")
+                                  : HttpReply("<!--" + std::string(9 << 20, 'x') + "-->");
+    });
+    site = server.address("");
+    LoadResult r = LoadFile(pane, server.address("/missing.xml"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(u"404"), std::u16string::npos);
+    r = LoadFile(pane, server.address("/doc.xml"));
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.elementCount, 2u);
+    options().SchemaValidation = 0;
+    r = LoadFile(pane, server.address("/big.xml"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(u"larger than 8 MB"), std::u16string::npos);
 }
 
 }  // namespace

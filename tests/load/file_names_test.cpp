@@ -2,12 +2,9 @@
 // File names that are not UTF-8: held as UTF-16, they must come back to
 // the very bytes the system gave, and documents so named must load.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "model/document_pane.h"
@@ -15,6 +12,7 @@
 #include "platform/utf8.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -49,52 +47,32 @@ TEST(FileNames, EveryNameComesBackToItsBytesAndUtf8StaysPlain) {
     EXPECT_EQ(ValidUtf8("a\xFF\xC3\xA9\xED\xA0\x80"), "a\xEF\xBF\xBD\xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-// A folder and a document whose names are Latin-1, with an entity beside it.
-class OddNames : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetOptions(options(), false);
-        char tmpl[] = "/tmp/quillon-names-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root = tmpl;
-        folder = root / "d\xE9j\xE0";
-        fs::create_directory(folder);
-        document = (folder / "r\xE9sum\xE9.xml").string();
-        std::ofstream(folder / "part.txt") << "from the entity";
-        std::ofstream(document) << "<!DOCTYPE r [<!ENTITY p SYSTEM 'part.txt'>]><r>&p;</r>";
-    }
-    void TearDown() override {
-        ResetOptions(options(), false);
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    std::string text() const {
-        const ElementRecord* r = RootRecord(pane);
-        return r ? ToUtf8(r->textUtf16()) : "<none>";
-    }
-    fs::path root, folder;
-    std::string document;
-    DocumentPane pane;
-};
-
-TEST_F(OddNames, ADocumentLoadsAndReadsItsRelativeEntityByAbsoluteOrRelativePath) {
+// A folder and a document whose names are Latin-1, with an entity beside
+// it, loaded by its absolute path and relative to the current folder, whose
+// name is no more UTF-8.
+TEST(OddNames, ADocumentLoadsAndReadsItsRelativeEntityByAbsoluteOrRelativePath) {
+    ResetOptions(options(), false);
     options().ResolveEntities = 1;
+    const TempFolder root;
+    const fs::path folder = root.path() / "d\xE9j\xE0";
+    root.write("d\xE9j\xE0/part.txt", "from the entity");
+    const std::string document =
+        root.write("d\xE9j\xE0/r\xE9sum\xE9.xml", "<!DOCTYPE r [<!ENTITY p SYSTEM 'part.txt'>]><r>&p;</r>");
+    DocumentPane pane;
     LoadResult r = LoadFile(pane, document);
     ASSERT_TRUE(r.ok) << ToUtf8(r.message);
-    EXPECT_EQ(text(), "from the entity");
-    // Relative to the current folder, whose name is no more UTF-8.
-    char here[4096];
-    ASSERT_NE(::getcwd(here, sizeof here), nullptr);
-    ASSERT_EQ(::chdir(folder.c_str()), 0);
+    EXPECT_EQ(TextOf(pane), "from the entity");
+    const fs::path here = fs::current_path();
+    fs::current_path(folder);
     r = LoadFile(pane, "r\xE9sum\xE9.xml");
-    const int back = ::chdir(here);
-    ASSERT_EQ(back, 0);
+    fs::current_path(here);
     ASSERT_TRUE(r.ok) << ToUtf8(r.message);
-    EXPECT_EQ(text(), "from the entity");
+    EXPECT_EQ(TextOf(pane), "from the entity");
     // A name that is not there is still told as missing.
     r = LoadFile(pane, (folder / "r\xE9sum\xE8.xml").string());
     EXPECT_FALSE(r.ok);
     EXPECT_NE(ToUtf8(r.message).find("No such file"), std::string::npos) << ToUtf8(r.message);
+    ResetOptions(options(), false);
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
+// The tree a document loads into: records, their text, attributes and child
+// names, the end-of-document item, and the document type.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "model/child_name_table.h"
+#include "model/doctype_info.h"
 #include "model/document_pane.h"
 #include "model/name_table.h"
 #include "platform/notifier.h"
+#include "platform/utf8.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
 
@@ -21,10 +25,7 @@ struct TreeBuilder : ::testing::Test {
         ResetOptions(options(), false);
         options().EncodingLocked = false;
     }
-    void TearDown() override {
-        ResetOptions(options(), false);
-        options().EncodingLocked = false;
-    }
+    void TearDown() override { SetUp(); }
     DocumentPane pane;
 };
 
@@ -33,10 +34,7 @@ TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     const TreeItem end = pane.tree.NextSibling(pane.tree.Root());
     ASSERT_NE(end, kNoItem);
     EXPECT_EQ(pane.tree.NextSibling(end), kNoItem);
-    const ElementRecord* endRecord = pane.record(end);
-    EXPECT_EQ(endRecord->name()->length, 0u);
-    EXPECT_EQ(endRecord->name()->hash, 0u);
-    EXPECT_EQ(endRecord->descendantCount(), 0u);
+    EXPECT_EQ(pane.record(end)->descendantCount(), 0u);
     // The selection ends on the end-of-document item.
     EXPECT_EQ(pane.tree.Selected(), end);
 
@@ -66,31 +64,31 @@ TEST_F(TreeBuilder, TextOfAnElement) {
     }
 }
 
-// The pieces of a text, and the values of the attributes, decide together
-// whether a string is kept one byte a character.
-TEST_F(TreeBuilder, StringsAreKeptLatin1OnlyWhenEveryCharacterFits) {
+// Attributes are kept as name, \1, value, \2 in the document's order, and
+// the pieces of a text join with a blank, whatever characters they hold.
+// The pieces decide together whether a string is kept one byte a character.
+TEST_F(TreeBuilder, AttributesAndTextPiecesKeepEveryCharacter) {
     ASSERT_TRUE(LoadXml(pane,
-                        "<r><a e='caf\xC3\xA9'>caf\xC3\xA9<x/>\xE4\xB8\xAD</a>"
-                        "<b z='\xE4\xB8\xAD' s='\xF0\x9F\x98\x80'>\xF0\x9F\x98\x80<x/>t\xC3\xA9</b>"
-                        "<c e=''><x/> </c></r>")
+                        "<r><a e='caf\u00E9'>caf\u00E9<x/>\u4E2D</a>"
+                        "<b z='\u4E2D' s='\U0001F600'>\U0001F600<x/>t\u00E9</b>"
+                        "<c e=''><x/> </c><d a=\"1\" b='2'/></r>")
                     .ok);
-    const ElementRecord* a = Find(pane, "a");
-    EXPECT_TRUE(a->attributesString().isNarrow());
-    EXPECT_EQ(a->attributesUtf16(), u"e=\u0001caf\u00e9\u0002");
-    EXPECT_FALSE(a->textString().isNarrow());
-    EXPECT_EQ(a->textUtf16(), u"caf\u00e9 \u4e2d");
-    const ElementRecord* b = Find(pane, "b");
-    EXPECT_FALSE(b->attributesString().isNarrow());
-    EXPECT_EQ(b->attributesUtf16(), u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002");
-    EXPECT_FALSE(b->textString().isNarrow());
-    EXPECT_EQ(b->textUtf16(), u"\U0001F600 t\u00e9");
-    const ElementRecord* c = Find(pane, "c");
-    EXPECT_EQ(c->attributesUtf16(), u"e=\u0001\u0002");
-    EXPECT_EQ(c->text, 0u);
-    EXPECT_EQ(Find(pane, "")->attributes, 0u);
-    ASSERT_TRUE(LoadXml(pane, "<a a=\"1\" b='2'/>").ok);
-    EXPECT_EQ(Find(pane, "")->attributesUtf16(), u"a=\u00011\u0002 b=\u00012\u0002");
-    EXPECT_EQ(Find(pane, "")->attributesLength(), 11u);
+    const struct {
+        const char* path;
+        std::u16string attributes, text;
+    } cases[] = {
+        {"", u"", u""},
+        {"a", u"e=\u0001caf\u00e9\u0002", u"caf\u00e9 \u4e2d"},
+        {"b", u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002", u"\U0001F600 t\u00e9"},
+        {"c", u"e=\u0001\u0002", u""},
+        {"d", u"a=\u00011\u0002 b=\u00012\u0002", u""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Find(pane, c.path)->attributesUtf16(), c.attributes) << c.path;
+        EXPECT_EQ(Find(pane, c.path)->textUtf16(), c.text) << c.path;
+    }
+    EXPECT_TRUE(Find(pane, "a")->attributesString().isNarrow());
+    EXPECT_FALSE(Find(pane, "a")->textString().isNarrow());
 }
 
 // Without namespace processing the parser reports no local names; the part
@@ -102,46 +100,27 @@ TEST_F(TreeBuilder, IgnoringNamespacesWithoutNamespaceProcessingKeepsNames) {
     ScopedNotifier scope(messages);
     ASSERT_TRUE(LoadXml(pane, "<r xmlns:p='urn:a'><p:item p:k='1' plain='2'/><other:x/></r>").ok);
     EXPECT_TRUE(messages.messages.empty());
-    ASSERT_NE(Find(pane, ""), nullptr);
     EXPECT_EQ(Find(pane, "")->name()->view(), u"r");
-    const ElementRecord* item = Find(pane, "item");
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->attributesUtf16(), u"k=\u00011\u0002 plain=\u00012\u0002");
+    ASSERT_NE(Find(pane, "item"), nullptr);
+    EXPECT_EQ(Find(pane, "item")->attributesUtf16(), u"k=\u00011\u0002 plain=\u00012\u0002");
     EXPECT_NE(Find(pane, "x"), nullptr);
 }
 
+// Names are counted in the order they first appear. Elements may share a
+// table: counting one more child under one of them leaves the others' alone.
 TEST_F(TreeBuilder, ChildNameTablesCountNamesInFirstAppearanceOrder) {
-    ASSERT_TRUE(LoadXml(pane, "<a><x/><y/><x/><z/><x/></a>").ok);
-    const ElementRecord* a = Find(pane, "");
-    ASSERT_EQ(a->distinctChildNameCount(), 3u);
-    EXPECT_EQ(a->childNameIds()[0], Find(pane, "x")->name()->nameId);
-    EXPECT_EQ(a->childNameIds()[1], Find(pane, "y")->name()->nameId);
-    EXPECT_EQ(a->childNameIds()[2], Find(pane, "z")->name()->nameId);
-    EXPECT_EQ(a->childNameCounts()[0], 3u);
-    EXPECT_EQ(a->childNameCounts()[1], 1u);
-    EXPECT_EQ(a->childNameCounts()[2], 1u);
-    EXPECT_EQ(Find(pane, "x")->childNameIds(), nullptr);
-}
-
-// Elements with the same children share one table; counting one more child
-// under one of them leaves the others' alone.
-TEST_F(TreeBuilder, EqualChildNameTablesAreSharedUntilOneChanges) {
-    ASSERT_TRUE(LoadXml(pane, "<r><a><x/><y/></a><a><x/><y/></a><a><x/><y/><y/></a></r>").ok);
-    ElementRecord* first = FirstChildRecord(RootRecord(pane));
+    ASSERT_TRUE(LoadXml(pane, "<r><a><x/><y/><x/><z/><x/></a><a><x/><y/><x/><z/><x/></a></r>").ok);
+    ElementRecord* first = Find(pane, "a");
     const ElementRecord* second = NextSiblingRecord(first);
-    const ElementRecord* third = NextSiblingRecord(second);
-    ASSERT_NE(third, nullptr);
-    EXPECT_EQ(first->childNameIds(), second->childNameIds());
-    EXPECT_NE(first->childNameIds(), third->childNameIds());
+    ASSERT_EQ(first->distinctChildNameCount(), 3u);
+    for (std::uint32_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(first->childNameIds()[k], Find(pane, std::string("a/") + "xyz"[k])->name()->nameId) << k;
+        EXPECT_EQ(first->childNameCounts()[k], k == 0 ? 3u : 1u) << k;
+    }
+    EXPECT_EQ(Find(pane, "a/x")->childNameIds(), nullptr);
     ASSERT_TRUE(CountChildName(*first, Find(pane, "a/y")->name()->nameId));
     EXPECT_EQ(first->childNameCounts()[1], 2u);
     EXPECT_EQ(second->childNameCounts()[1], 1u);
-}
-
-std::string wideElement(int names) {
-    std::string xml = "<w>";
-    for (int i = 0; i < names; ++i) xml += "<n" + std::to_string(i) + "/><n" + std::to_string(i) + "/>";
-    return xml + "</w>";
 }
 
 // Exactly the capacity is reported once, and names past it are not counted.
@@ -150,7 +129,9 @@ TEST_F(TreeBuilder, ChildNamesPastTheTableCapacity) {
         SCOPED_TRACE(names);
         RecordingNotifier messages;
         ScopedNotifier scope(messages);
-        ASSERT_TRUE(LoadXml(pane, wideElement(names)).ok);
+        std::string xml = "<w>";
+        for (int i = 0; i < names; ++i) xml += "<n" + std::to_string(i) + "/><n" + std::to_string(i) + "/>";
+        ASSERT_TRUE(LoadXml(pane, xml + "</w>").ok);
         ASSERT_EQ(messages.messages.size(), 1u);
         EXPECT_EQ(messages.messages[0].title, u"Application Error");
         EXPECT_EQ(messages.messages[0].text, u"Too many elements");
@@ -188,6 +169,41 @@ TEST_F(TreeBuilder, RecordsKeepTheirPositionAndMultiLineHeights) {
     options().DisplayFullMode = 0;
     ASSERT_TRUE(LoadXml(pane, "<a><b>" + longText + "</b></a>").ok);
     EXPECT_EQ(pane.tree.Height(Find(pane, "b")->item()), 1u);
+}
+
+// The document type is read from the document, each field cut to its room;
+// a new load empties it.
+TEST_F(TreeBuilder, DoctypeIsParsedFromTheDocumentAndCut) {
+    DoctypeInfo info;
+    const std::string longId(400, 'p');
+    ASSERT_TRUE(LoadXml(pane, "<!DOCTYPE r PUBLIC \"" + longId + "\" \"r.dtd\"><r/>", &info).ok);
+    EXPECT_EQ(info.rootName, u"r");
+    EXPECT_EQ(info.publicId.size(), DoctypeInfo::kCapacity);
+    EXPECT_EQ(info.systemId, u"r.dtd");
+    ASSERT_TRUE(LoadXml(pane, "<r/>", &info).ok);
+    EXPECT_TRUE(info.rootName.empty());
+}
+
+// The system form, the public form, or nothing at all (the buffer untouched)
+// without a name, an identifier or room.
+TEST(Doctype, WrittenInTheSystemOrThePublicFormOrNotAtAll) {
+    const struct {
+        DoctypeInfo info;
+        std::size_t room;
+        const char16_t* text;
+    } cases[] = {
+        {{u"root", u"", u"root.dtd"}, 512, u"<!DOCTYPE root SYSTEM \"root.dtd\">"},
+        {{u"html", u"-//W3C//DTD XHTML 1.0//EN", u"x.dtd"}, 512,
+         u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0//EN\" \"x.dtd\">"},
+        {{u"", u"", u"a.dtd"}, 64, nullptr},
+        {{u"root", u"", u""}, 64, nullptr},
+        {{u"root", u"", u"a.dtd"}, 4 + 5 + 41, nullptr},
+    };
+    for (const auto& c : cases) {
+        char16_t buf[512] = {u'k', 0};
+        EXPECT_EQ(DoctypeText(c.info, buf, c.room), c.text != nullptr) << ToUtf8(c.info.systemId);
+        EXPECT_EQ(std::u16string(buf), c.text ? c.text : u"k");
+    }
 }
 
 }  // namespace

@@ -67,59 +67,62 @@ TEST_F(DifferenceDocumentsTest, MergeWithMarkersFollowsTheExample) {
     ExpectWellFormed();
 }
 
-TEST_F(DifferenceDocumentsTest, MergeWithoutMarkersWritesBothVersionsSavedSideFirst) {
-    options().PairRelatedOnly = 0;  // the example pairs the two books that share nothing
-    Compare("<r><a>1</a><gone/></r>", "<r><a>2</a><new/></r>");
-    options().EndOfLine = 0;
-    // A changed leaf twice, then the other side's unmatched child, no markers.
-    EXPECT_EQ(Body(kModeMerge, left), "<r><a>1</a><a>2</a><gone/><new/></r>");
-    EXPECT_EQ(Body(kModeMerge, right), "<r><a>2</a><a>1</a><new/><gone/></r>");
-    // Elements whose own data differ are written whole, each version as it is.
-    Compare(kLeftCatalog, kRightCatalog);
-    EXPECT_EQ(Body(kModeMerge, left),
-              "<catalog><book id=\"7\"><price>10</price></book><book id=\"8\"><price>12</price></book>"
-              "<book id=\"9\"/><book id=\"11\"/></catalog>");
-    ExpectWellFormed();
-}
-
-TEST_F(DifferenceDocumentsTest, SelectedElementsWithDifferentOwnDataStayOneDocumentElement) {
-    Compare("<r v='1'><a>1</a><gone/></r>", "<r v='2'><a>1</a><new/></r>");
-    options().EndOfLine = 0;
-    // Written as two versions side by side, the file would hold two roots.
-    EXPECT_EQ(Body(kModeMerge), "<r v=\"1\"><a>1</a><gone/><new/></r>");
-    EXPECT_EQ(Body(kModeDifferences), "<r v=\"1\"><gone/><new/></r>");
-    ExpectWellFormed();
-}
-
-TEST_F(DifferenceDocumentsTest, DifferencesKeepWhatIsNotEqualAndTheOtherSidesExtras) {
-    Compare("<r><same>1</same><changed>1</changed><gone/></r>", "<r><same>1</same><changed>2</changed><new/></r>");
-    options().EndOfLine = 0;
-    EXPECT_EQ(Body(kModeDifferences), "<r><changed>1</changed><changed>2</changed><gone/><new/></r>");
-    ExpectWellFormed();
+// Each kind of output keeps what it names, with the ancestors that lead
+// there. A merge writes both versions of a change, the saved side's first,
+// then the other side's unmatched elements; elements whose own data differ
+// are written whole, but the selected element stays one document element
+// (two versions side by side would be two roots).
+TEST_F(DifferenceDocumentsTest, EachOutputKeepsWhatItNames) {
+    options().PairRelatedOnly = 0;  // the catalogs pair the two books that share nothing
+    struct Output {
+        std::uint32_t mode;
+        bool fromRight;
+        const char* body;
+    };
+    const struct {
+        std::string_view leftXml, rightXml;
+        std::vector<Output> outputs;
+    } cases[] = {
+        {"<r><a>1</a><gone/></r>",
+         "<r><a>2</a><new/></r>",
+         {{kModeMerge, false, "<r><a>1</a><a>2</a><gone/><new/></r>"},
+          {kModeMerge, true, "<r><a>2</a><a>1</a><new/><gone/></r>"}}},
+        {kLeftCatalog,
+         kRightCatalog,
+         {{kModeMerge, false,
+           "<catalog><book id=\"7\"><price>10</price></book><book id=\"8\"><price>12</price></book>"
+           "<book id=\"9\"/><book id=\"11\"/></catalog>"}}},
+        {"<r v='1'><a>1</a><gone/></r>",
+         "<r v='2'><a>1</a><new/></r>",
+         {{kModeMerge, false, "<r v=\"1\"><a>1</a><gone/><new/></r>"},
+          {kModeDifferences, false, "<r v=\"1\"><gone/><new/></r>"}}},
+        {"<r><same>1</same><changed>1</changed><gone/></r>",
+         "<r><same>1</same><changed>2</changed><new/></r>",
+         {{kModeDifferences, false, "<r><changed>1</changed><changed>2</changed><gone/><new/></r>"}}},
+        {"<r><a>1</a><b>1</b><p><q>1</q></p><s><t>1</t></s><u/></r>",
+         "<r><a>1</a><b>2</b><p><q>1</q><extra/></p><s><t>2</t></s></r>",
+         {{kModeCommon, false, "<r><a>1</a><p><q>1</q></p></r>"}}},
+        {"<r><a>1</a><b>1</b><deep><mid><gone/><stay/></mid><keep/></deep></r>",
+         "<r><a>1</a><b>2</b><deep><mid><stay/></mid><keep/></deep></r>",
+         {{kModeOnlyChanged, false, "<r><b>1</b></r>"},
+          {kModeOnlyDeleted, false, "<r><deep><mid><gone/></mid></deep></r>"},
+          {kModeDeletedAndChanged, false, "<r><b>1</b><deep><mid><gone/></mid></deep></r>"},
+          // Seen from the right, nothing is deleted; the selected element stays.
+          {kModeOnlyDeleted, true, "<r></r>"}}},
+    };
+    for (const auto& c : cases) {
+        Compare(c.leftXml, c.rightXml);
+        options().EndOfLine = 0;
+        for (const auto& [mode, fromRight, body] : c.outputs) {
+            EXPECT_EQ(Body(mode, fromRight ? right : left), body) << c.leftXml << " mode " << mode;
+            ExpectWellFormed();
+        }
+    }
     // Of identical documents, the selected element alone is left (its text
     // stood among children: no line end inside it).
     options().EndOfLine = 1;
     Compare("<r>top<a>1</a><b><c/></b></r>", "<r>top<a>1</a><b><c/></b></r>");
     EXPECT_EQ(Body(kModeDifferences), "<r>top</r>\r\n");
-}
-
-TEST_F(DifferenceDocumentsTest, CommonElementsKeepEqualLeavesAndParentsOfIdenticalChildren) {
-    Compare("<r><a>1</a><b>1</b><p><q>1</q></p><s><t>1</t></s><u/></r>",
-            "<r><a>1</a><b>2</b><p><q>1</q><extra/></p><s><t>2</t></s></r>");
-    options().EndOfLine = 0;
-    EXPECT_EQ(Body(kModeCommon), "<r><a>1</a><p><q>1</q></p></r>");
-    ExpectWellFormed();
-}
-
-TEST_F(DifferenceDocumentsTest, OnlyChangedElementsAndOnlyDeletedOnesWithTheirAncestors) {
-    Compare("<r><a>1</a><b>1</b><deep><mid><gone/><stay/></mid><keep/></deep></r>",
-            "<r><a>1</a><b>2</b><deep><mid><stay/></mid><keep/></deep></r>");
-    options().EndOfLine = 0;
-    EXPECT_EQ(Body(kModeOnlyChanged), "<r><b>1</b></r>");
-    EXPECT_EQ(Body(kModeOnlyDeleted), "<r><deep><mid><gone/></mid></deep></r>");
-    EXPECT_EQ(Body(kModeDeletedAndChanged), "<r><b>1</b><deep><mid><gone/></mid></deep></r>");
-    // Seen from the right, nothing is deleted; the selected element stays.
-    EXPECT_EQ(Body(kModeOnlyDeleted, right), "<r></r>");
 }
 
 TEST_F(DifferenceDocumentsTest, AnEntireElementIsWrittenWholeButItselfStillFiltered) {
@@ -183,17 +186,8 @@ TEST_F(DifferenceDocumentsTest, ElementsFromTheOtherSideDeclareTheirNamespaces) 
 TEST_F(DifferenceDocumentsTest, DeepMergesNeedNoRecursion) {
     options().DoNamespaces = 0;
     options().MaxDepth = 0;  // no depth limit
-    constexpr int kDepth = 100000;
-    std::string a, b;
-    for (int i = 0; i < kDepth; ++i) a += "<d>";
-    b = a;
-    a += "x";
-    b += "y";
-    for (int i = 0; i < kDepth; ++i) {
-        a += "</d>";
-        b += "</d>";
-    }
-    Compare(a, b);
+    const std::string open = Repeat("<d>", 100000), close = Repeat("</d>", 100000);
+    Compare(open + "x" + close, open + "y" + close);
     options().EndOfLine = 0;
     const std::string merged = SaveRoot(left, kModeMerge);
     EXPECT_NE(merged.find("<d>x</d><d>y</d></d>"), std::string::npos);  // both leaves, saved side first

@@ -17,6 +17,7 @@
 #include "platform/terminal_text.h"
 #include "platform/utf8.h"
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -32,31 +33,19 @@ constexpr const char* kDifferences = "<?xml version=\"1.0\"?><r><a>1</a><a>2</a>
 // Two documents in a folder of the test's own.
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/quillon-diff-files-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        left = at("left.xml");
-        right = at("right.xml");
-        std::ofstream(left) << "<r><a>1</a><stamp>1</stamp></r>";
-        std::ofstream(right) << "<r><a>2</a><stamp>2</stamp></r>";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string at(const std::string& name) const { return (dir / name).string(); }
+    std::string at(const std::string& name) const { return folder.at(name); }
     std::size_t entries() const { return std::size_t(std::distance(fs::directory_iterator(dir), {})); }
 
-    fs::path dir;
-    std::string left, right;
+    const TempFolder folder;
+    const fs::path dir = folder.path();
+    std::string left = folder.write("left.xml", "<r><a>1</a><stamp>1</stamp></r>");
+    std::string right = folder.write("right.xml", "<r><a>2</a><stamp>2</stamp></r>");
 };
 
 TEST_F(FilesTest, AnOutputNeverReplacesAnInputOrAnotherOutput) {
     const std::string leftText = ReadBytes(left);
-    const std::string settings = at("s.ini"), rules = at("rules.txt");
-    std::ofstream(settings) << "InsertPI=1\n";
-    std::ofstream(rules) << "IgnoreElement=stamp\n";
+    const std::string settings = folder.write("s.ini", "InsertPI=1\n");
+    const std::string rules = folder.write("rules.txt", "IgnoreElement=stamp\n");
     fs::create_symlink(left, at("link.xml"));
     fs::create_symlink(at("o.xml"), at("dangling.xml"));  // to an output not written yet
     const std::string cases[] = {
@@ -110,8 +99,7 @@ TEST_F(FilesTest, TheAddedExtensionIsToldAndALinkKeepsPointingAtItsTarget) {
     EXPECT_NE(r.out.find("wrote " + at("plain.xml")), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(at("plain.xml")));
 
-    fs::create_directory(at("real"));
-    std::ofstream(at("real/target.xml")) << "old";
+    folder.write("real/target.xml", "old");
     fs::create_symlink("real/target.xml", at("link.xml"));
     r = Diff("-q --eol none --diff " + at("link.xml") + " " + left + " " + right);
     EXPECT_EQ(r.status, 1) << r.out;
@@ -197,10 +185,9 @@ TEST_F(FilesTest, LeftoversFullOutputAndPipesAreHandled) {
 TEST_F(FilesTest, ListFilesAreReadOneWayWithTheFlagsAlreadyInForce) {
     // What only the settings-file reader knew: any case of the key, blanks,
     // a remark, CR line ends.
-    const std::string list = at("list.txt");
-    std::ofstream(list) << "# made by hand\r commonignoredattributes = V # the clock\r";
-    std::ofstream(left, std::ios::trunc) << "<r v='1'/>";
-    std::ofstream(right, std::ios::trunc) << "<r v='2'/>";
+    const std::string list = folder.write("list.txt", "# made by hand\r commonignoredattributes = V # the clock\r");
+    folder.write("left.xml", "<r v='1'/>");
+    folder.write("right.xml", "<r v='2'/>");
     for (const std::string& way : {"--rules " + list + " " + left + " " + right, left + " " + right + " " + list}) {
         EXPECT_EQ(Diff("-q " + way).status, 1) << way;  // V is not v
         EXPECT_EQ(Diff("-q --attribute-names-ignore-case " + way).status, 0) << way;
@@ -229,8 +216,7 @@ TEST(TerminalText, ControlCharactersAreShownNotObeyed) {
 }
 
 TEST_F(FilesTest, ANameThatWouldDriveTheTerminalIsEscaped) {
-    const std::string bad = at("bad\x1B]0;owned\x07.xml");
-    std::ofstream(bad) << "<r><a></r>";
+    const std::string bad = folder.write("bad\x1B]0;owned\x07.xml", "<r><a></r>");
     const Outcome r = Diff(left + " '" + bad + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out.find('\x1B'), std::string::npos) << r.out;
@@ -239,10 +225,10 @@ TEST_F(FilesTest, ANameThatWouldDriveTheTerminalIsEscaped) {
 
 TEST_F(FilesTest, NamesThatAreNotUtf8AreReadWrittenAndListed) {
     // Latin-1 names, as an old archive or another system leaves them.
-    const std::string oldName = at("old\xE9.xml"), newName = at("new\xFF.xml"), rules = at("r\xE8gles.txt");
+    const std::string oldName = at("old\xE9.xml"), newName = at("new\xFF.xml");
     fs::rename(left, oldName);
     fs::rename(right, newName);
-    std::ofstream(rules) << "IgnoreElement=a\nIgnoreElement=stamp\n";
+    const std::string rules = folder.write("r\xE8gles.txt", "IgnoreElement=a\nIgnoreElement=stamp\n");
     const std::string pair = " '" + oldName + "' '" + newName + "'";
     const std::string diffOut = at("diff\xE9.xml"), jsonOut = at("changes\xFF.json"), htmlOut = at("page\xFF.html");
     Outcome r =
@@ -261,7 +247,7 @@ TEST_F(FilesTest, NamesThatAreNotUtf8AreReadWrittenAndListed) {
         << r.out;
     EXPECT_EQ(Diff("-q --rules '" + rules + "'" + pair).status, 0);
     // So is the parser's message, which names the file too.
-    std::ofstream(at("bad\xE9.xml")) << "<r><a></r>";
+    folder.write("bad\xE9.xml", "<r><a></r>");
     r = Diff("'" + at("bad\xE9.xml") + "' '" + newName + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("file '" + at("bad\\xE9.xml") + "'"), std::string::npos) << r.out;

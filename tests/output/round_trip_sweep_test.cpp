@@ -5,12 +5,12 @@
 
 #include <gmock/gmock.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "output/output_fixture.h"
 #include "settings/encoding_names.h"
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -65,17 +65,7 @@ class RoundTripSweepTest : public OutputTest {
 protected:
     void SetUp() override {
         OutputTest::SetUp();
-        // Thousands of files, each synced to disk when put in place: a memory
-        // file system keeps that quick where there is one.
-        std::string name = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-        name += "/quillon-sweep-XXXXXX";
-        ASSERT_NE(::mkdtemp(name.data()), nullptr);
-        dir = name;
-        path = dir + "/self.xml";
-    }
-    void TearDown() override {
-        std::filesystem::remove_all(dir);
-        OutputTest::TearDown();
+        path = folder.at("self.xml");
     }
     void Use(const Encoding& e, std::uint32_t eol, std::uint32_t markers) {
         options().Encoding = e.family;
@@ -84,7 +74,9 @@ protected:
         options().InsertPI = markers;
     }
 
-    std::string dir;
+    // Thousands of files, each synced to disk when put in place: a memory
+    // file system keeps that quick where there is one.
+    const TempFolder folder{std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp"};
 };
 
 TEST_F(RoundTripSweepTest, EveryWrittenDocumentIsXmlThatLoadsBack) {
@@ -102,7 +94,7 @@ TEST_F(RoundTripSweepTest, EveryWrittenDocumentIsXmlThatLoadsBack) {
             for (DocumentPane* side : {&left, &right})
                 for (std::uint32_t mode = kModeDifferences; mode <= kModeDeletedAndChanged; ++mode) {
                     Use(e, ++turn % 4, markers);
-                    const std::string file = dir + "/" + std::to_string(++count) + ".xml";
+                    const std::string file = folder.at(std::to_string(++count) + ".xml");
                     const SaveResult r = SaveXml(file, mode, *RootRecord(*side), nullptr, options());
                     ASSERT_TRUE(r.written) << ToUtf8(r.error);
                     DocumentPane back;

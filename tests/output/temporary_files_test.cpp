@@ -11,8 +11,11 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -28,26 +31,20 @@ class TemporaryFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const char* old = std::getenv("TMPDIR");
-        if (old) m_oldTmp = old;
-        m_hadTmp = old != nullptr;
-        char tmpl[] = "/tmp/quillon-tempfiles-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        m_system = tmpl;
-        ::setenv("TMPDIR", tmpl, 1);
+        m_oldTmp = old ? std::optional<std::string>(old) : std::nullopt;
+        ::setenv("TMPDIR", m_system.c_str(), 1);
     }
     void TearDown() override {
-        if (m_hadTmp)
-            ::setenv("TMPDIR", m_oldTmp.c_str(), 1);
+        if (m_oldTmp)
+            ::setenv("TMPDIR", m_oldTmp->c_str(), 1);
         else
             ::unsetenv("TMPDIR");
-        std::error_code ec;
-        fs::remove_all(m_system, ec);
     }
-    fs::path m_system;
+    const TempFolder m_folder;
+    const fs::path m_system = m_folder.path();
 
 private:
-    std::string m_oldTmp;
-    bool m_hadTmp = false;
+    std::optional<std::string> m_oldTmp;
 };
 
 TEST_F(TemporaryFilesTest, NamesCarryTheTimeAndDifferWithinOneSecond) {

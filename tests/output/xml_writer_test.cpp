@@ -65,11 +65,7 @@ TEST_F(XmlWriterTest, UnicodeFamilyWritesByteOrderMarkAndUtf16) {
 // Names are never escaped: without a declared encoding they are UTF-8.
 TEST_F(XmlWriterTest, NonAsciiNamesAreWrittenAsTheyAre) {
     options().EndOfLine = 0;
-    const std::string xml =
-        "<Stra\xC3\x9F"
-        "e Gr\xC3\xB6\xC3\x9F"
-        "e=\"\xE6\xBC\xA2\">\xC3\xBC</Stra\xC3\x9F"
-        "e>";
+    const std::string xml = "<Stra\u00DFe Gr\u00F6\u00DFe=\"\u6F22\">\u00FC</Stra\u00DFe>";
     ASSERT_TRUE(LoadXml(left, xml).ok);
     EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>" + xml);
     options().Encoding = kEncodingAnsi;
@@ -90,18 +86,8 @@ TEST_F(XmlWriterTest, NameOutsideTheCodePageOrAnUnknownCodePageRefusesTheFile) {
         std::string xml;
         std::vector<std::string> told;
     } cases[] = {
-        {u"ISO-8859-5",
-         "<r><Stra\xC3\x9F"
-         "e/></r>",
-         {"ISO-8859-5",
-          "\xC3\x9F"
-          "e\""}},
-        {u"ISO-8859-5",
-         "<r><s Gr\xC3\xB6\xC3\x9F"
-         "e='1'/></r>",
-         {"ISO-8859-5",
-          "\xC3\x9F"
-          "e\""}},
+        {u"ISO-8859-5", "<r><Stra\u00DFe/></r>", {"ISO-8859-5", "\u00DFe\""}},
+        {u"ISO-8859-5", "<r><s Gr\u00F6\u00DFe='1'/></r>", {"ISO-8859-5", "\u00DFe\""}},
         {u"Klingon-99999", "<a>x</a>", {"Klingon-99999"}},
         {u"Windows-777777777777", "<a>x</a>", {}},
     };
@@ -132,34 +118,29 @@ TEST_F(XmlWriterTest, LineBreaksAndTabsInValuesSurviveReading) {
     EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a v=\"1&#10;2&#9;3&#13;4\">x&#13;y\nz\tw</a>");
 }
 
+// What a code page lacks becomes a character reference, not "?"; a typed
+// name that no digits describe is used as iconv knows it; a declaration
+// without encoding is read as UTF-8, so UTF-8 is written.
 TEST_F(XmlWriterTest, CodePagesComeFromTheEncodingName) {
     options().EndOfLine = 0;
-    ASSERT_TRUE(LoadXml(left, "<a>\xC5\x91\xC3\xA9</a>").ok);  // o double acute, e acute
-    options().Encoding = kEncodingAnsi;
-    options().EncodingString = u"ISO-8859-2";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><a>\xF5\xE9</a>");
-    // What the code page lacks becomes a character reference, not "?".
-    options().EncodingString = u"Windows-1252";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a>&#x151;\xE9</a>");
-    options().Encoding = kEncodingDos;
-    options().EncodingString = u"CP437";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"CP437\"?><a>&#x151;\x82</a>");
-    // A typed name that no digits describe is used as iconv knows it.
-    options().Encoding = kEncodingAnsi;
-    options().EncodingString = u"ISO-8859-15";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?><a>&#x151;\xE9</a>");
-    // A declaration without encoding is read as UTF-8, so UTF-8 is written.
-    options().EncodingString = u"<none>";
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>\xC5\x91\xC3\xA9</a>");
-    options().Encoding = kEncodingDefault;
-    EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?><a>\xC5\x91\xC3\xA9</a>");
-    EXPECT_EQ(DerivedCodePage(u"ISO-8859-5"), 28595u);
-    EXPECT_EQ(DerivedCodePage(u"Windows-1251"), 1251u);
-    EXPECT_EQ(DerivedCodePage(u"CP866"), 866u);
-    EXPECT_EQ(DerivedCodePage(u"<none>"), 0u);
-    EXPECT_EQ(IconvNameOfCodePage(28592), "ISO-8859-2");
-    EXPECT_EQ(IconvNameOfCodePage(0), "CP1252");
-    EXPECT_EQ(IconvNameOfCodePage(1258), "CP1258");
+    ASSERT_TRUE(LoadXml(left, "<a>\u0151\u00E9</a>").ok);  // o double acute, e acute
+    const struct {
+        unsigned family;
+        const char16_t* name;
+        const char* written;
+    } cases[] = {
+        {kEncodingAnsi, u"ISO-8859-2", " encoding=\"ISO-8859-2\"?><a>\xF5\xE9</a>"},
+        {kEncodingAnsi, u"Windows-1252", " encoding=\"Windows-1252\"?><a>&#x151;\xE9</a>"},
+        {kEncodingDos, u"CP437", " encoding=\"CP437\"?><a>&#x151;\x82</a>"},
+        {kEncodingAnsi, u"ISO-8859-15", " encoding=\"ISO-8859-15\"?><a>&#x151;\xE9</a>"},
+        {kEncodingAnsi, u"<none>", "?><a>\u0151\u00E9</a>"},
+        {kEncodingDefault, u"<none>", "?><a>\u0151\u00E9</a>"},
+    };
+    for (const auto& c : cases) {
+        options().Encoding = c.family;
+        options().EncodingString = c.name;
+        EXPECT_EQ(SaveRoot(left), std::string("<?xml version=\"1.0\"") + c.written) << ToUtf8(c.name);
+    }
 }
 
 // Longer than any buffer on the way, and with a character each family
@@ -245,11 +226,7 @@ TEST_F(XmlWriterTest, TextAmongChildrenKeepsItsOrder) {
 TEST_F(XmlWriterTest, DeepDocumentIsWrittenWithoutRecursion) {
     options().DoNamespaces = 0;  // the parser's namespace look-up is quadratic at this depth
     options().MaxDepth = 0;      // no depth limit
-    constexpr int kDepth = 100000;
-    std::string xml;
-    for (int i = 0; i < kDepth; ++i) xml += "<d>";
-    xml += "x";
-    for (int i = 0; i < kDepth; ++i) xml += "</d>";
+    const std::string xml = Repeat("<d>", 100000) + "x" + Repeat("</d>", 100000);
     ASSERT_TRUE(LoadXml(left, xml).ok);
     options().EndOfLine = 0;
     EXPECT_EQ(SaveRoot(left), "<?xml version=\"1.0\"?>" + xml);

@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -13,21 +12,10 @@
 #include "load/xml_parser.h"
 #include "model/name_table.h"
 #include "platform/utf8.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
-
-struct TempFiles {
-    std::vector<std::string> paths;
-    ~TempFiles() {
-        for (const auto& p : paths) std::remove(p.c_str());
-    }
-};
-
-TempFiles& tempFiles() {
-    static TempFiles files;
-    return files;
-}
 
 XmlParser& parser() {
     // One parser per test program, as in the application. With
@@ -48,8 +36,9 @@ XmlParser& parser() {
 XmlParser& Parser() { return parser(); }
 
 std::string WriteTempFile(std::string_view contents, std::string_view suffix) {
-    const char* dir = std::getenv("TMPDIR");
-    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/quillon-test-XXXXXX";
+    // One folder for the program's files, and whatever tests put beside them.
+    static const TempFolder folder;
+    std::string pattern = folder.at("XXXXXX");
     pattern += suffix;
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
@@ -58,7 +47,6 @@ std::string WriteTempFile(std::string_view contents, std::string_view suffix) {
     ::close(fd);
     std::string path(buf.data());
     std::ofstream(path, std::ios::binary) << contents;
-    tempFiles().paths.push_back(path);
     return path;
 }
 
@@ -87,6 +75,18 @@ ElementRecord* Find(const DocumentPane& pane, std::string_view path) {
         r = c;
     }
     return r;
+}
+
+std::string TextOf(const DocumentPane& pane, std::string_view path) {
+    const ElementRecord* r = Find(pane, path);
+    return r ? ToUtf8(r->textUtf16()) : "<none>";
+}
+
+std::string Repeat(std::string_view s, int n) {
+    std::string out;
+    out.reserve(s.size() * std::size_t(n));
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
 }
 
 std::u16string U(std::string_view s) { return FromUtf8(s); }

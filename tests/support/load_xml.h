@@ -33,6 +33,12 @@ LoadResult LoadFile(DocumentPane& pane, const std::string& path, DoctypeInfo* do
 // e.g. "item/b" (first match at each step); "" is the root itself.
 ElementRecord* Find(const DocumentPane& pane, std::string_view path);
 
+// The text of the record at `path` (as for Find) in UTF-8; "<none>" without one.
+std::string TextOf(const DocumentPane& pane, std::string_view path = "");
+
+// `s`, `n` times over.
+std::string Repeat(std::string_view s, int n);
+
 // Converts ASCII/UTF-8 test text to UTF-16.
 std::u16string U(std::string_view s);
 
