@@ -2,13 +2,12 @@
 // quillon-diff on two folder trees, as a script would run it.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -18,25 +17,17 @@ namespace fs = std::filesystem;
 class FolderCompareTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("quillon-folders-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
         fs::create_directories(root / "L");
         fs::create_directories(root / "R");
     }
-    void TearDown() override { fs::remove_all(root); }
-
-    void write(const std::string& relative, const std::string& text) {
-        const fs::path p = root / relative;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p) << text;
-    }
+    void write(const std::string& relative, const std::string& text) { folder.write(relative, text); }
     Outcome diff(const std::string& flags = "") {
         return RunProgram(QUILLON_DIFF, flags + " " + (root / "L").string() + " " + (root / "R").string());
     }
     bool has(const Outcome& r, const std::string& text) { return r.out.find(text) != std::string::npos; }
 
-    fs::path root;
+    const TempFolder folder;
+    const fs::path root = folder.path();
 };
 
 TEST_F(FolderCompareTest, EveryKindOfEntryInANestedTree) {

@@ -5,13 +5,13 @@
 // binary one.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -27,10 +27,6 @@ std::string Pom(const std::string& dependency) {
 class GitDiffTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        repo = fs::temp_directory_path() / ("quillon-git-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(repo);
-        fs::create_directories(repo);
         git("init -q");
         git("config user.email test@example.invalid");
         git("config user.name Test");
@@ -56,9 +52,7 @@ protected:
         git("add -A");
         git("commit -q -m two");
     }
-    void TearDown() override { fs::remove_all(repo); }
-
-    void write(const std::string& name, const std::string& text) { std::ofstream(repo / name, std::ios::binary) << text; }
+    void write(const std::string& name, const std::string& text) { folder.write(name, text); }
     Outcome git(const std::string& arguments, const std::string& environment = "") {
         return RunProgram("cd " + repo.string() + " && " + environment + " git", arguments);
     }
@@ -70,7 +64,8 @@ protected:
     }
     static bool has(const Outcome& r, const std::string& text) { return r.out.find(text) != std::string::npos; }
 
-    fs::path repo;
+    const TempFolder folder;
+    const fs::path repo = folder.path();
 };
 
 // Every file is shown, each under its header line and apart from the next;

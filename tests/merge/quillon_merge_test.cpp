@@ -3,7 +3,6 @@
 // in a scratch repository.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "model/document_pane.h"
 #include "support/load_xml.h"
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace quillon::test {
 namespace {
@@ -95,10 +95,6 @@ TEST(PersonsMergeTest, ComesOutAsThePersonsMerge) {
 class GitMergeDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        repo = fs::temp_directory_path() / ("quillon-merge-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(repo);
-        fs::create_directories(repo);
         git("init -q -b main");
         git("config user.email test@example.invalid");
         git("config user.name Test");
@@ -106,9 +102,7 @@ protected:
         git("add -A");
         git("commit -q -m base");
     }
-    void TearDown() override { fs::remove_all(repo); }
-
-    void write(const std::string& text) { std::ofstream(repo / "pom.xml") << text; }
+    void write(const std::string& text) { folder.write("pom.xml", text); }
     Outcome git(const std::string& arguments) { return RunProgram("git -C " + repo.string(), arguments); }
     // Two branches from the base, each changing pom.xml its own way; main
     // then has the first, and the second is merged into it.
@@ -125,12 +119,13 @@ protected:
     void useDriver() {
         git("config merge.quillon.name 'Quillon XML merge'");
         git("config merge.quillon.driver '" + kMerge + " --name %P %O %A %B -o %A'");
-        std::ofstream(repo / ".gitattributes") << "*.xml merge=quillon\n";
+        folder.write(".gitattributes", "*.xml merge=quillon\n");
         git("add .gitattributes");
         git("commit -q -m attributes");
     }
 
-    fs::path repo;
+    const TempFolder folder;
+    const fs::path repo = folder.path();
 };
 
 // Two dependencies added at one place: a conflict for a merge of lines.

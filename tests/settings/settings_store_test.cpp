@@ -13,6 +13,7 @@
 
 #include "platform/utf8.h"
 #include "settings/options.h"
+#include "support/temp_folder.h"
 
 namespace quillon {
 namespace {
@@ -23,15 +24,6 @@ namespace fs = std::filesystem;
 // never touched.
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "quillon-store-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        path = folder / "Recent.ini";
-        store = std::make_unique<SettingsStore>(FromUtf8(path.string()));
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     // Replaces the store's file with hand-written INI text.
     void WriteIni(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
     std::string IniText() const {
@@ -41,8 +33,9 @@ protected:
         return s.str();
     }
 
-    fs::path folder, path;
-    std::unique_ptr<SettingsStore> store;
+    const test::TempFolder folder;
+    const fs::path path = folder.path() / "Recent.ini";
+    std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(FromUtf8(path.string()));
 };
 
 // Every field moved off its default.
