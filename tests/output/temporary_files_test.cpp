@@ -105,17 +105,17 @@ TEST_F(TemporaryFilesTest, CleanUpLeavesAFolderOfAnotherUserAlone) {
 TEST_F(TemporaryFilesTest, CleanUpRemovesOnlyOurTempFiles) {
     ASSERT_TRUE(PrepareTemporaryFolder());
     const fs::path own = TemporaryFolder();
-    for (const char* n : {"temp1.xml", "tempabc0.xml", "temp5f-2.xml"}) touch(own / n);
-    for (const char* n : {"temp.txt", "mytemp1.xml", "temp1.xml.bak", "notes.xml"}) touch(own / n);
+    const char *ours[] = {"temp1.xml", "tempabc0.xml", "temp5f-2.xml"},
+               *others[] = {"temp.txt", "mytemp1.xml", "temp1.xml.bak", "notes.xml"};
+    for (const char* n : ours) touch(own / n);
+    for (const char* n : others) touch(own / n);
     fs::create_directory(own / "tempdir.xml");
     // Another program's file of the same pattern in the system's folder stays.
     touch(m_system / "temp42.xml");
     RemoveTempFiles();
-    EXPECT_FALSE(fs::exists(own / "temp1.xml"));
-    EXPECT_FALSE(fs::exists(own / "tempabc0.xml"));
-    EXPECT_FALSE(fs::exists(own / "temp5f-2.xml"));
-    for (const char* n : {"temp.txt", "mytemp1.xml", "temp1.xml.bak", "notes.xml", "tempdir.xml"})
-        EXPECT_TRUE(fs::exists(own / n)) << n;
+    for (const char* n : ours) EXPECT_FALSE(fs::exists(own / n)) << n;
+    for (const char* n : others) EXPECT_TRUE(fs::exists(own / n)) << n;
+    EXPECT_TRUE(fs::is_directory(own / "tempdir.xml"));
     EXPECT_TRUE(fs::exists(m_system / "temp42.xml"));
     // Without the folder there is nothing to do.
     fs::remove_all(own);
