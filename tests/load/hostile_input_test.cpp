@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Documents people did not write: they may be broken or unreadable, and they
-// may not read local files, expand without bound, flood with problems or
-// nest without end.
+// may not read local files (nor the console program show them), expand
+// without bound, flood with problems or nest without end.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,6 +16,7 @@
 #include "platform/utf8.h"
 #include "settings/options.h"
 #include "support/load_xml.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
 
 namespace quillon::test {
@@ -259,6 +260,25 @@ TEST_F(HostileInput, ManyProblemsOrDeepNestingStopTheLoadWhateverContinueAfterFa
     }
     options().MaxDepth = 100000;
     EXPECT_TRUE(LoadXml(pane, large).ok);
+}
+
+// quillon-diff on a document whose entity names a local secret: the secret
+// never reaches any output, and the exit status does not tell a right guess
+// of it from a wrong one. The tests above hold every way an entity may name
+// it; here one is enough to see what the program makes of the notice.
+TEST_F(HostileInput, QuillonDiffNeverShowsTheSecretAndItsStatusTellsNothing) {
+    const std::string doc = folder.write("doc.xml", "<!DOCTYPE r [<!ENTITY x SYSTEM 'secret.txt'>]><r>&x;</r>");
+    const std::string right = folder.write("right.xml", "<r>TOPSECRET-41</r>");
+    const std::string wrong = folder.write("wrong.xml", "<r>guess</r>");
+    const std::string out = folder.at("out.xml");
+    for (const char* mode : {"--diff", "--merge"}) {
+        const Outcome r = RunProgram(QUILLON_DIFF, std::string(mode) + " " + out + " " + doc + " " + wrong);
+        EXPECT_EQ(r.out.find("TOPSECRET"), std::string::npos) << r.out;
+        EXPECT_EQ(ReadBytes(out).find("TOPSECRET"), std::string::npos) << ReadBytes(out);
+        EXPECT_NE(r.out.find("External entities were not loaded"), std::string::npos) << r.out;
+    }
+    const int status = RunProgram(QUILLON_DIFF, "-q " + doc + " " + right).status;
+    EXPECT_EQ(status, RunProgram(QUILLON_DIFF, "-q " + doc + " " + wrong).status);
 }
 
 }  // namespace
