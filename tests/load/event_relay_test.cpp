@@ -20,10 +20,8 @@
 #include "settings/options.h"
 #include "support/load_xml.h"
 
-namespace quillon {
+namespace quillon::test {
 namespace {
-
-using test::Parser;
 
 // More elements than the relay reports progress for, so that it waits for
 // the builder at progress points.
@@ -101,10 +99,10 @@ TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
     // catches up.
     const std::string big(1100000, 'v');
     const std::string tail = "<long a='" + big + "' b='" + big + "'>" + big + "</long>" +
-                             test::Repeat("<text>" + std::string(1000000, 'w') + "</text>", 18);
+                             Repeat("<text>" + std::string(1000000, 'w') + "</text>", 18);
     // Checked against a schema, an element is named after the schema's
     // declaration, which has no prefix: the document's own prefix must stay.
-    const std::string xsd = test::WriteTempFile(
+    const std::string xsd = WriteTempFile(
         "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
         "elementFormDefault='qualified'><xs:element name='root'><xs:complexType><xs:sequence>"
         "<xs:element name='item' maxOccurs='unbounded' type='xs:string'/>"
@@ -123,7 +121,7 @@ TEST_F(EventRelayTest, BuildsTheSameTreeAsWithoutIt) {
     };
     for (const std::string& xml : documents) {
         SCOPED_TRACE(xml.substr(0, 60));
-        const std::string path = test::WriteTempFile(xml);
+        const std::string path = WriteTempFile(xml);
         Loaded direct, relayed;
         Load(direct, path, false);
         Load(relayed, path, true);
@@ -148,14 +146,14 @@ TEST_F(EventRelayTest, ProblemsAndBoundsEndTheLoadAsWithoutIt) {
         unsigned maxDepth;
     } cases[] = {
         {"a fatal error", "<broken></catalog>", 0},
-        {"nesting past the bound, met by the builder", test::Repeat("<d>", 40) + test::Repeat("</d>", 40), 30},
+        {"nesting past the bound, met by the builder", Repeat("<d>", 40) + Repeat("</d>", 40), 30},
     };
     const auto outcome = [](const LoadResult& r) {
         return std::tuple(r.ok, r.fatalSeen, r.cancelled, r.message, r.line, r.column);
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = test::WriteTempFile(Catalog(kProducts, c.tail));
+        const std::string path = WriteTempFile(Catalog(kProducts, c.tail));
         options().MaxDepth = c.maxDepth;
         Loaded direct, relayed;
         Load(direct, path, false);
@@ -188,30 +186,26 @@ TEST_F(EventRelayTest, ProgressAndMessagesStayOnTheLoadingThread) {
     std::string wide = "<wide>";
     for (int i = 0; i < 2100; ++i) wide += "<n" + std::to_string(i) + "/>";
     wide += "</wide>";
-    const std::string path = test::WriteTempFile(Catalog(kProducts, wide));
-
-    std::vector<std::thread::id> progressThreads;
-    Loaded relayed;
-    Load(relayed, path, true, [&](std::uint64_t) {
-        progressThreads.push_back(std::this_thread::get_id());
-        return true;
-    });
-    ASSERT_TRUE(relayed.result.ok);
-    EXPECT_TRUE(relayed.relayed);
-    ASSERT_FALSE(progressThreads.empty());
-    for (const auto id : progressThreads) EXPECT_EQ(id, std::this_thread::get_id());
-    ASSERT_EQ(notices.messages.size(), 1u);
-    EXPECT_EQ(notices.messages[0].text, u"Too many elements");
-    EXPECT_EQ(notices.threads[0], std::this_thread::get_id());
+    const std::string path = WriteTempFile(Catalog(kProducts, wide));
 
     // With nobody listening for progress the relay never waits for the
     // builder midway; the held message still comes, from this thread.
-    Loaded unwatched;
-    Load(unwatched, path, true);
-    ASSERT_TRUE(unwatched.result.ok);
-    ASSERT_EQ(notices.messages.size(), 2u);
-    EXPECT_EQ(notices.messages[1].text, u"Too many elements");
-    EXPECT_EQ(notices.threads[1], std::this_thread::get_id());
+    std::vector<std::thread::id> progressThreads;
+    const std::function<bool(std::uint64_t)> watch = [&](std::uint64_t) {
+        progressThreads.push_back(std::this_thread::get_id());
+        return true;
+    };
+    for (const bool watched : {true, false}) {
+        Loaded relayed;
+        Load(relayed, path, true, watched ? watch : nullptr);
+        ASSERT_TRUE(relayed.result.ok);
+        EXPECT_TRUE(relayed.relayed);
+        ASSERT_EQ(notices.messages.size(), watched ? 1u : 2u);
+        EXPECT_EQ(notices.messages.back().text, u"Too many elements");
+        EXPECT_EQ(notices.threads.back(), std::this_thread::get_id());
+    }
+    ASSERT_FALSE(progressThreads.empty());
+    for (const auto id : progressThreads) EXPECT_EQ(id, std::this_thread::get_id());
 
     // Cancelling from the callback stops the load and leaves nothing.
     int calls = 0;
@@ -228,13 +222,13 @@ TEST_F(EventRelayTest, ProgressAndMessagesStayOnTheLoadingThread) {
 TEST_F(EventRelayTest, ADocumentTypeKeepsTheBuildOnOneThread) {
     std::string xml = Catalog(10, "<t>&e;</t>");
     xml.insert(xml.find('\n') + 1, "<!DOCTYPE catalog [<!ENTITY e 'expanded'>]>\n");
-    const std::string path = test::WriteTempFile(xml);
+    const std::string path = WriteTempFile(xml);
     Loaded relayed;
     Load(relayed, path, true);
     ASSERT_TRUE(relayed.result.ok);
     EXPECT_FALSE(relayed.relayed);
-    EXPECT_EQ(test::Find(relayed.pane, "t")->textUtf16(), u"expanded");
+    EXPECT_EQ(Find(relayed.pane, "t")->textUtf16(), u"expanded");
 }
 
 }  // namespace
-}  // namespace quillon
+}  // namespace quillon::test

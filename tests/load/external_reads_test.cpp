@@ -11,7 +11,6 @@
 
 #include "load/external_entities.h"
 #include "model/element_record.h"
-#include "model/wide_string.h"
 #include "platform/notifier.h"
 #include "platform/utf8.h"
 #include "settings/options.h"
@@ -73,23 +72,6 @@ TEST_F(ExternalReads, SchemasAreReadOnlyToValidateAndAMissingOneIsANotice) {
         EXPECT_EQ(r.errorSeen, c.errors) << what;
     }
     EXPECT_TRUE(server.requests().empty());
-
-    // A document from the network reads its schema there; one that cannot
-    // be had is a notice again.
-    options().SchemaValidation = kAuto;
-    std::string site;
-    LocalServer server2([&](const std::string& path) {
-        if (path == "/p.xml") return HttpReply(project(site + "/p.xsd", "x"));
-        if (path == "/q.xml") return HttpReply(project(site + "/gone.xsd", "x"));
-        return path == "/p.xsd" ? HttpReply(kSchema) : HttpReply("", "404 Not Found");
-    });
-    site = server2.address("");
-    for (const bool found : {true, false}) {
-        const LoadResult r = LoadFile(pane, server2.address(found ? "/p.xml" : "/q.xml"));
-        ASSERT_TRUE(r.ok) << ToUtf8(r.message);
-        EXPECT_EQ(r.errorSeen, found);  // "x" is no decimal
-        EXPECT_EQ(r.notice.empty(), found) << ToUtf8(r.notice);
-    }
 }
 
 // The document type's parameter entities follow the rules of entities,
@@ -147,48 +129,51 @@ TEST_F(ExternalReads, ParameterEntitiesAreEntitiesAndNoAddressIsMadeOfReadText) 
     EXPECT_TRUE(server.requests().empty());
 }
 
-// A server may never answer, or answer a few bytes a second: the whole fetch
-// has a deadline.
-TEST_F(ExternalReads, SilentAndTricklingServersAreLeftAtTheDeadline) {
+// A document from the network: an error status fails its load; it reads
+// its schema there, and one that cannot be had is a notice; what a fetch
+// brings has a bound: the document type of a 60-byte document holds no more
+// than the least any document's entities may produce; and a server that
+// never answers, or answers a few bytes a second, is left at the deadline of
+// the whole fetch.
+TEST_F(ExternalReads, DocumentsFromTheNetwork) {
     Reply silent, trickle = HttpReply("<r>" + std::string(20, 'x') + "</r>");
     silent.silent = true;
     trickle.atOnce = trickle.bytes.find("<r>");  // the headers
     trickle.bytesPerSecond = 4;
-    for (const auto& [reply, seconds] : {std::pair{silent, 1u}, std::pair{trickle, 2u}}) {
-        LocalServer server(reply);
-        options().NetworkTimeout = seconds;
-        const auto start = std::chrono::steady_clock::now();
-        const LoadResult r = LoadFile(pane, server.address("/doc.xml"));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(seconds + 3));
-        EXPECT_FALSE(r.ok);
-        EXPECT_NE(r.message.find(u"no complete answer within " + DecimalText(seconds) + u" seconds"),
-                  std::u16string::npos)
-            << ToUtf8(r.message);
-    }
-}
-
-// An error status fails the load; what a fetch brings has a bound: the
-// document type of a 60-byte document holds no more than the least any
-// document's entities may produce.
-TEST_F(ExternalReads, AnErrorStatusFailsAndTooMuchStopsAtItsBound) {
     std::string site;
     LocalServer server([&](const std::string& path) {
-        if (path == "/missing.xml") return HttpReply("<error>no such page</error>", "404 Not Found");
-        if (path == "/doc.xml") return HttpReply("<r><a>x</a></r>");
-        return path == "/big.xml" ? HttpReply("<!DOCTYPE r SYSTEM '" + site + "/big.dtd'><r/>")
-                                  : HttpReply("<!--" + std::string(9 << 20, 'x') + "-->");
+        if (path == "/p.xml") return HttpReply(project(site + "/p.xsd", "x"));
+        if (path == "/q.xml") return HttpReply(project(site + "/gone.xsd", "x"));
+        if (path == "/p.xsd") return HttpReply(kSchema);
+        if (path == "/big.xml") return HttpReply("<!DOCTYPE r SYSTEM '" + site + "/big.dtd'><r/>");
+        if (path == "/big.dtd") return HttpReply("<!--" + std::string(9 << 20, 'x') + "-->");
+        if (path == "/silent.xml") return silent;
+        if (path == "/slow.xml") return trickle;
+        return HttpReply("<error>no such page</error>", "404 Not Found");
     });
     site = server.address("");
+    options().SchemaValidation = 0;  // when the document names a schema
     LoadResult r = LoadFile(pane, server.address("/missing.xml"));
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find(u"404"), std::u16string::npos);
-    r = LoadFile(pane, server.address("/doc.xml"));
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.elementCount, 2u);
-    options().SchemaValidation = 0;
+    for (const bool found : {true, false}) {
+        r = LoadFile(pane, server.address(found ? "/p.xml" : "/q.xml"));
+        ASSERT_TRUE(r.ok) << ToUtf8(r.message);
+        EXPECT_EQ(r.elementCount, 2u);
+        EXPECT_EQ(r.errorSeen, found);  // "x" is no decimal
+        EXPECT_EQ(r.notice.empty(), found) << ToUtf8(r.notice);
+    }
     r = LoadFile(pane, server.address("/big.xml"));
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find(u"larger than 8 MB"), std::u16string::npos);
+    options().NetworkTimeout = 1;
+    for (const char* slow : {"/silent.xml", "/slow.xml"}) {
+        const auto start = std::chrono::steady_clock::now();
+        r = LoadFile(pane, server.address(slow));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << slow;
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(u"no complete answer within 1 seconds"), std::u16string::npos) << ToUtf8(r.message);
+    }
 }
 
 }  // namespace

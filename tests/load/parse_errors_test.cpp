@@ -16,13 +16,9 @@
 #include "settings/options.h"
 #include "support/load_xml.h"
 
-namespace quillon {
+namespace quillon::test {
 namespace {
 
-using test::LoadFile;
-using test::ReadBytes;
-using test::U;
-using test::WriteTempFile;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -178,4 +174,4 @@ TEST(ParseMessages, LongTextsAreCutToTheirBuffersAndTheQuestionStays) {
 }
 
 }  // namespace
-}  // namespace quillon
+}  // namespace quillon::test

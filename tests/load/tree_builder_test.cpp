@@ -14,11 +14,8 @@
 #include "settings/options.h"
 #include "support/load_xml.h"
 
-namespace quillon {
+namespace quillon::test {
 namespace {
-
-using test::Find;
-using test::LoadXml;
 
 struct TreeBuilder : ::testing::Test {
     void SetUp() override {
@@ -44,48 +41,35 @@ TEST_F(TreeBuilder, EndOfDocumentItemFollowsTheRootAndCountsEveryElement) {
     EXPECT_EQ(EndOfDocumentRecord(pane)->descendantCount() + 1, 5u);
 }
 
-// Text around a child belongs to the parent; CDATA and references become
-// text; comments, PIs and white space never do.
-TEST_F(TreeBuilder, TextOfAnElement) {
+// Text around a child belongs to the parent, its pieces joined with a
+// blank; CDATA and references become text; comments, PIs and white space
+// never do. Attributes are kept as name, \1, value, \2 in the document's
+// order. Whatever characters they hold, nothing is lost, and the pieces
+// decide together whether a string is kept one byte a character.
+TEST_F(TreeBuilder, TextAndAttributesOfAnElement) {
+    const std::string mixed =
+        "<r><a e='caf\u00E9'>caf\u00E9<x/>\u4E2D</a><b z='\u4E2D' s='\U0001F600'>\U0001F600<x/>t\u00E9</b>"
+        "<c e=''><x/> </c><d a=\"1\" b='2'/></r>";
     const struct {
-        const char *xml, *path;
-        std::u16string text;
+        std::string xml;
+        const char* path;
+        std::u16string text, attributes = u"";
     } cases[] = {
         {"<a> x <b>inner</b>\n y </a>", "", u"x y"},
         {"<a> x <b>inner</b>\n y </a>", "b", u"inner"},
         {"<a><![CDATA[<raw> & stuff]]></a>", "", u"<raw> & stuff"},
         {"<a>fish &amp; chips &#x41;</a>", "", u"fish & chips A"},
         {"<?xml version='1.0'?>\n<!-- c --><a>\n  <?pi data?>\n  <!-- note -->\n  <b/>\n</a>", "", u""},
+        {mixed, "b", u"\U0001F600 t\u00e9", u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002"},
+        {mixed, "c", u"", u"e=\u0001\u0002"},
+        {mixed, "d", u"", u"a=\u00011\u0002 b=\u00012\u0002"},
+        {mixed, "a", u"caf\u00e9 \u4e2d", u"e=\u0001caf\u00e9\u0002"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.xml);
+        SCOPED_TRACE(c.xml + " " + c.path);
         ASSERT_TRUE(LoadXml(pane, c.xml).ok);
         EXPECT_EQ(Find(pane, c.path)->textUtf16(), c.text);
-    }
-}
-
-// Attributes are kept as name, \1, value, \2 in the document's order, and
-// the pieces of a text join with a blank, whatever characters they hold.
-// The pieces decide together whether a string is kept one byte a character.
-TEST_F(TreeBuilder, AttributesAndTextPiecesKeepEveryCharacter) {
-    ASSERT_TRUE(LoadXml(pane,
-                        "<r><a e='caf\u00E9'>caf\u00E9<x/>\u4E2D</a>"
-                        "<b z='\u4E2D' s='\U0001F600'>\U0001F600<x/>t\u00E9</b>"
-                        "<c e=''><x/> </c><d a=\"1\" b='2'/></r>")
-                    .ok);
-    const struct {
-        const char* path;
-        std::u16string attributes, text;
-    } cases[] = {
-        {"", u"", u""},
-        {"a", u"e=\u0001caf\u00e9\u0002", u"caf\u00e9 \u4e2d"},
-        {"b", u"z=\u0001\u4e2d\u0002 s=\u0001\U0001F600\u0002", u"\U0001F600 t\u00e9"},
-        {"c", u"e=\u0001\u0002", u""},
-        {"d", u"a=\u00011\u0002 b=\u00012\u0002", u""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Find(pane, c.path)->attributesUtf16(), c.attributes) << c.path;
-        EXPECT_EQ(Find(pane, c.path)->textUtf16(), c.text) << c.path;
+        EXPECT_EQ(Find(pane, c.path)->attributesUtf16(), c.attributes);
     }
     EXPECT_TRUE(Find(pane, "a")->attributesString().isNarrow());
     EXPECT_FALSE(Find(pane, "a")->textString().isNarrow());
@@ -207,4 +191,4 @@ TEST(Doctype, WrittenInTheSystemOrThePublicFormOrNotAtAll) {
 }
 
 }  // namespace
-}  // namespace quillon
+}  // namespace quillon::test
