@@ -256,6 +256,10 @@ TEST_F(HostileInput, ManyProblemsOrDeepNestingStopTheLoadWhateverContinueAfterFa
     }
     options().MaxDepth = 100000;
     EXPECT_TRUE(LoadXml(pane, large).ok);
+    // The limit itself: as deep as it says loads, one level more does not.
+    options().MaxDepth = 3;
+    EXPECT_TRUE(LoadXml(pane, "<a><b><c/></b></a>").ok);
+    EXPECT_FALSE(LoadXml(pane, "<a><b><c><d/></c></b></a>").ok);
 }
 
 // quillon-diff on a document whose entity names a local secret: the secret

@@ -99,7 +99,6 @@ TEST_F(Pipeline, GoodFileLoadsWithStatusHistoryAndRecentFileByItsFullPath) {
     const std::string path = folder.write("a.xml", "<a><b/></a>");
     compareCommandState().Compared = true;  // a new document ends the comparison
     EXPECT_EQ(load(PaneSide::Left, path), 1);
-    EXPECT_TRUE(pipeline.pane(PaneSide::Left).loaded);
     EXPECT_TRUE(pipeline.pane(PaneSide::Left).pane.HasDocument());
     EXPECT_EQ(host.statuses, (std::vector<std::u16string>{u"Loading...", u"Loaded successfully"}));
     EXPECT_TRUE(messages.messages.empty()) << texts();
@@ -376,7 +375,6 @@ TEST(OddNames, ADocumentLoadsAndReadsItsRelativeEntityByAbsoluteOrRelativePath) 
     r = LoadFile(pane, (folder / "r\xE9sum\xE8.xml").string());
     EXPECT_FALSE(r.ok);
     EXPECT_NE(ToUtf8(r.message).find("No such file"), std::string::npos) << ToUtf8(r.message);
-    ResetOptions(options(), false);
 }
 
 }  // namespace
