@@ -54,7 +54,7 @@ protected:
 const char* kLeft = "<r><a>1</a><b>x</b><c><d>1</d><e>2</e></c><f/><g><h>1</h></g><k>1</k></r>";
 const char* kRight = "<r><a>1</a><b>y</b><c><d>1</d><e>3</e></c><g><h>1</h></g><k>2</k><n/></r>";
 
-TEST_F(NavigationTest, StepsThroughEveryDifferenceInBothDirectionsWithoutWrapping) {
+TEST_F(NavigationTest, StepsThroughEveryDifferenceWithoutWrappingOrStoppingInsideEqualOnes) {
     Compare(kLeft, kRight);
     ASSERT_EQ(States(left), "r=1 a(1)=0 b(x)=1 c=1 d(1)=0 e(2)=1 f=2 g=0 h(1)=0 k(1)=1");
     EXPECT_EQ(Follow(RootRecord(left), kNextDifference), "b(x) c e(2) k(1)");
@@ -69,9 +69,7 @@ TEST_F(NavigationTest, StepsThroughEveryDifferenceInBothDirectionsWithoutWrappin
     // On the right, "deleted" are the added elements.
     EXPECT_EQ(Follow(RootRecord(right), kNextDeleted), "n");
     EXPECT_EQ(Follow(Find(right, "n"), kPreviousDifference), "k(2) e(3) c b(y) r");
-}
 
-TEST_F(NavigationTest, WalksSkipEverythingBelowEqualOrIgnoredElements) {
     // The equal g and the ignored m hold nothing the walk may stop at.
     Load("<r><g><h><i>1</i></h></g><m><z>1</z></m><k>1</k></r>",
          "<r><g><h><i>1</i></h></g><m><z>2</z></m><k>2</k></r>");

@@ -41,9 +41,7 @@ std::vector<std::pair<int, int>> ReferencePairs(const DocumentPane& leftPane, co
     std::vector<ChildGroups*> gx, gy;
     for (ElementRecord* e : x) gx.push_back(BuildChildGroups(e, arena));
     for (ElementRecord* e : y) gy.push_back(BuildChildGroups(e, arena));
-    if (x.size() == y.size() && matched + 1 == x.size()) {
-        // One left on each side.
-    } else {
+    if (x.size() != y.size() || matched + 1 != x.size()) {  // not one left on each side
         for (std::size_t i = 0; i < x.size(); ++i) {
             if (partner[i] >= 0) continue;
             std::uint32_t best = 0;

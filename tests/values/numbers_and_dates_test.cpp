@@ -24,7 +24,7 @@ std::string Number(const char* value, int places = -1) {
 // A separator is decimal or grouping by its position: a first one after
 // three digits groups, after four it is decimal, and one seen before needs
 // exactly three digits since it. Decimal places cut without rounding.
-TEST(Numbers, NotationsSeparatorsAndPlaces) {
+TEST(Numbers, NotationsSeparatorsPlacesAndSize) {
     for (const char* v : {"1,234.50", "1234.5", " 1234.50 ", "1.2345e3", "+1234.5", "1 234.5", "1234,5", "1.234,5"})
         EXPECT_EQ(Number(v), "1.2345E3") << v;
     const struct {
@@ -46,10 +46,8 @@ TEST(Numbers, NotationsSeparatorsAndPlaces) {
     for (const char* v : {"", "   ", "1,23,456", "1.", "1,000.", "E5", "1E", "1E+", "--1", "1-", "12a", "1\t2",
                           "1.2.3,4", "1.5,6.7", "0x10", "1e5e6", "1,2.3,4", "1234,567.8", "1,2345,678", "123,45,678"})
         EXPECT_EQ(Number(v), "not a number") << '"' << v << '"';
-}
-
-TEST(Numbers, HugeInputsStayBounded) {
-    std::string many(100000, '7');
+    // Huge inputs stay bounded.
+    const std::string many(100000, '7');
     EXPECT_EQ(Number(many.c_str()).size(), 100000u + 1 + 6);  // digits, point, "E99999"
     EXPECT_EQ(Number("1E99999999999999999999"), "1.0E1000000000000");
     EXPECT_EQ(Number("1E-99999999999999999999"), "1.0E-1000000000000");
@@ -60,18 +58,16 @@ double Date(const std::string& value, std::uint32_t flags = kDateAndTime) {
     return ParseDateString(U(value), flags, d) ? d : std::nan("");
 }
 
-TEST(Dates, FormsOfOneMomentGiveTheSameDouble) {
+// Days count from 30 December 1899, and every form of one moment gives the
+// same day. Leap years every fourth year but centuries, every fourth
+// century; months end where the calendar says.
+TEST(Dates, FormsDaysTimesAndTheirEdges) {
     const double expected = 37623 + (10 * 60 + 30) / 1440.0;  // 2 Jan 2003, 10:30
     for (const char* v : {"1/2/2003 10:30", "01/02/03 10:30 AM", "1-2-2003 10:30:00", "2003-01-02T10:30",
                           "2003-01-02 10:30:00.000", "2003-01-02T12:30+02:00", "2003-01-02T05:30:00-0500",
                           "Jan 2, 2003 10:30 a.m.", "January 2 2003, 10:30", "Thu, 02 Jan 2003 10:30:00 GMT",
                           "2-Jan-2003 10:30", "2003/1/2 10:30", "2003-01-02T10:30Z", " 1/2/2003   10:30 "})
         EXPECT_EQ(Date(v), expected) << v;
-}
-
-// Days count from 30 December 1899. Leap years every fourth year but
-// centuries, every fourth century; months end where the calendar says.
-TEST(Dates, DaysTimesAndTheirEdges) {
     const struct {
         std::string value;
         double days;
