@@ -196,6 +196,7 @@ TEST_F(PairingTest, ElementsMarkedIgnoredAreLeftOutWithTheirSubtrees) {
     EXPECT_EQ(counters().EqualPairs, 3u);
     EXPECT_EQ(States(right), "r=0 i(x)=0 i(a)=0 i(b)=0");
     EXPECT_EQ(Find(right, "i")->ignoreState, 4);
+    EXPECT_EQ(Compare(), kIdentical);  // and again, now marked as ignored
 
     options().IgnoreOrderElements = 1;
     Load("<r><a><b/><c/></a><d/></r>", "<r><a><b/><c/></a><d/></r>");

@@ -47,7 +47,7 @@ std::string Catalog(bool right) {
 }
 
 struct Outcome {
-    std::vector<std::string> records;  // per element: partner position, bits, state
+    std::vector<std::string> records;     // per element: partner position, bits, state
     std::vector<std::uint64_t> counters;  // equal, changed, own changed, ignored
     std::vector<std::string> keys;
     std::uint64_t capped = 0;

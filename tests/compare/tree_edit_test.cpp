@@ -179,19 +179,15 @@ TEST_F(TreeEditTest, CopiesLiveInTheDestinationPaneAndLinkOnlyWithTheirSources) 
 }
 
 TEST_F(TreeEditTest, ReplacingUnderAnotherNameAsksAndKeepsTheParentsNameTableRightAlsoForTheRoot) {
-    struct Case {
-        const char* leftXml;
-        const char* table;
-    };
-    for (const Case& c : {Case{"<r><a><b/><d/></a></r>", "c:1 d:1"},          // b's entry becomes c
-                          Case{"<r><a><b/><d/><b/></a></r>", "b:1 d:1 c:1"},  // one b fewer, c appended
-                          Case{"<r><a><b/><c/></a></r>", "c:2"}}) {           // b gone, c counted again
-        Load(c.leftXml, "<r><a><c>1</c></a></r>");
+    for (const auto& [leftXml, table] : {std::pair{"<r><a><b/><d/></a></r>", "c:1 d:1"},          // b's entry becomes c
+                                         std::pair{"<r><a><b/><d/><b/></a></r>", "b:1 d:1 c:1"},  // one b fewer
+                                         std::pair{"<r><a><b/><c/></a></r>", "c:2"}}) {  // b gone, c counted again
+        Load(leftXml, "<r><a><c>1</c></a></r>");
         ElementRecord* copy = Replace(Find(left, "a/b"), Find(right, "a/c"));
-        ASSERT_NE(copy, nullptr) << c.leftXml;
+        ASSERT_NE(copy, nullptr) << leftXml;
         EXPECT_EQ(Messages(), "Warning!: The names of elements are not equal\nReplace anywhere?!");
         EXPECT_EQ(notes.messages[0].buttons, MessageButtons::YesNo);
-        EXPECT_EQ(Table(Find(left, "a")), c.table) << c.leftXml;
+        EXPECT_EQ(Table(Find(left, "a")), table) << leftXml;
         ExpectSoundTree(left);
         Compare();  // the engine groups children by the edited table
         EXPECT_EQ(PartnerText(copy), "1");
@@ -406,7 +402,6 @@ TEST_F(TreeEditTest, UndoAndRedoGiveBackTheTreesOfEachEdit) {
         ClearPane(left);
         ClearPane(right);
     }
-    host.history = nullptr;
 }
 
 TEST_F(TreeEditTest, TheHistoryKnowsWhatDiffersFromTheFile) {
@@ -431,7 +426,6 @@ TEST_F(TreeEditTest, TheHistoryKnowsWhatDiffersFromTheFile) {
     EXPECT_FALSE(history.CanUndo());
     EXPECT_TRUE(history.Edited(&right));
     EXPECT_FALSE(history.Edited(&left));
-    host.history = nullptr;
 }
 
 }  // namespace
