@@ -75,13 +75,6 @@ struct Pipeline : ::testing::Test {
         pipeline.pane(side).loaded = r != 0;
         return r;
     }
-    // Folders a/ and b/ as the two panes' folders, for partner files.
-    void partnerFolders() {
-        std::filesystem::create_directory(folder.at("a"));
-        std::filesystem::create_directory(folder.at("b"));
-        options().LeftDir = U(folder.at("a/"));
-        options().RightDir = U(folder.at("b/"));
-    }
     std::string texts() const {
         std::string all;
         for (const auto& m : messages.messages) all += ToUtf8(m.title) + " | ";
@@ -231,7 +224,9 @@ TEST_F(Pipeline, UnreachableAddressFailsWithItsOwnReason) {
 }
 
 TEST_F(Pipeline, PartnerFileComesOnlyWithAutoLoadFromTheOtherFolderAndDoesNotChain) {
-    partnerFolders();
+    // Folders a/ and b/ as the two panes' folders.
+    options().LeftDir = U(folder.at("a/"));
+    options().RightDir = U(folder.at("b/"));
     const std::string left = folder.write("a/x.xml", "<x><y/></x>");
     folder.write("b/x.xml", "<x><z/></x>");
     load(PaneSide::Left, left);  // AutoLoad unchecked
