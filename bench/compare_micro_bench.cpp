@@ -56,6 +56,28 @@ void BM_ElementIndexPairing(benchmark::State& state) {
 }
 BENCHMARK(BM_ElementIndexPairing)->Arg(11)->Arg(64)->Arg(255)->Arg(256)->Arg(4096)->Arg(65535)->Arg(262144);
 
+// A group of identical siblings (empty rows, repeated <br/>): each probe takes
+// the lowest untaken one. Items per second must not fall as the group grows.
+void BM_IdenticalSiblingsPairing(benchmark::State& state) {
+    const auto n = std::uint32_t(state.range(0));
+    Group items(n, 0);
+    for (ElementRecord* r : items.pointers) r->textHash = 7, r->attrHash = 0;
+    const CompareSnapshot s;
+    for (auto _ : state) {
+        std::vector<ElementRecord*> slots = items.pointers;
+        std::uint32_t found = 0;
+        WithElementIndex(slots.data(), n, s, DefaultKeyTerms(s), [&](const HashIndex& index) {
+            for (ElementRecord* p : items.pointers) {
+                const std::uint32_t j = index.Find(p);
+                if (j != NotFound) slots[j] = nullptr, ++found;
+            }
+        });
+        benchmark::DoNotOptimize(found);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_IdenticalSiblingsPairing)->Arg(255)->Arg(65535)->Arg(262144);
+
 void BM_LinearScanPairing(benchmark::State& state) {
     const auto n = std::uint32_t(state.range(0));
     Group items(n, 0);
