@@ -6,14 +6,12 @@
 // and done again with the marks of unsaved edits, the edit's source kept
 // with AutoSelect, and Find moving off what it found.
 #include <QAccessible>
-#include <QMessageBox>
 #include <QScrollBar>
 
 #include "platform/utf8.h"
 #include "ui/difference_overview.h"
 #include "ui/dialogs/find_dialog.h"
 #include "ui/main_window_fixture.h"
-#include "ui/message_box_notifier.h"
 #include "ui/modal.h"
 
 using namespace quillon;
@@ -216,21 +214,6 @@ private Q_SLOTS:
         const QRect found(left->viewport()->mapToGlobal(row.topLeft()), row.size());
         QTRY_VERIFY(!dialog->frameGeometry().intersects(found));
         dialog->close();
-    }
-
-    void aLongTitleKeepsItsFileName() {
-        const QString path = QStringLiteral("/home/someone/with/a/long/path/to/the/documents/of/the/week/report.xml");
-        MessageBoxNotifier notifier(nullptr);
-        QString title, text;
-        test::WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
-            title = box->windowTitle();
-            text = box->text();
-            box->accept();
-        });
-        notifier.show(u"Error during parsing: " + path.toStdU16String(), u"Exception message is:\nno", MessageIcon::Error,
-                      MessageButtons::Ok);
-        QCOMPARE(title, QStringLiteral("Error during parsing: report.xml"));
-        QVERIFY(text.startsWith(QStringLiteral("Error during parsing: ") + path));
     }
 };
 

@@ -161,23 +161,6 @@ private Q_SLOTS:
         QVERIFY(links >= 14);
     }
 
-    void helpRequestsGoToTheirTopics() {
-        ShowHelp(nullptr, true, 0x85F50409u);
-        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/validat.htm")));
-        ShowHelp(nullptr, false, 0x85F50409u);
-        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(S("htm/autoload.htm")));
-        ShowHelp(nullptr, false, 12345u);
-        QCOMPARE(ExistingHelpWindow()->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
-        ShowHelpTopic(nullptr, S("htm/nosuchpage.htm"));
-        HelpWindow* w = ExistingHelpWindow();
-        QCOMPARE(w->browser()->source(), HelpTopicUrl(DefaultHelpTopic()));
-        QVERIFY(!w->browser()->toPlainText().isEmpty());
-        QVERIFY(QTest::qWaitForWindowActive(w));
-        QVERIFY(!w->windowTitle().startsWith(S("Quillon Help - Quillon Help")));  // named once
-        QTest::keyClick(w->browser(), Qt::Key_Escape);
-        QTRY_VERIFY(!w->isVisible());
-    }
-
     // ---- The web pages ----
 
     void addressesCarryTheVersionAndAMessageCannotBreakTheQuery() {

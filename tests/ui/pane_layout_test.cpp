@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The panes at the window's size, driven as a user does (clicks, keys, the
-// mouse wheel, a window resized): wrapped items stay inside their pane and
-// their row at every width, a closing quote stays with its value, and
-// scrolling stops at the last item.
+// The panes at the window's size, driven as a user does (clicks, keys, a
+// window resized): wrapped items stay inside their pane and their row at
+// every width, and a closing quote stays with its value.
 #include <QAbstractButton>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QScrollBar>
-#include <QWheelEvent>
 #include <map>
 
 #include "ui/dialogs/options_dialog.h"
@@ -95,18 +93,9 @@ std::string feed(int items) {
     return xml + "</channel></rss>";
 }
 
-void wheelDown(PaneView* view, int notches) {
-    const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
-    for (int i = 0; i < notches; ++i) {
-        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(view->viewport(), &wheel);
-    }
-}
-
-// A click on the pane's first item, then Ctrl+E (or Ctrl+S): every element
-// below it expanded (collapsed).
-void expandFromTheTop(Program& p, PaneSide side, bool expand = true) {
+// A click on the pane's first item, then Ctrl+E: every element below it
+// expanded.
+void expandFromTheTop(Program& p, PaneSide side) {
     PaneView* view = p.window->paneView(side);
     p.window->activateWindow();
     (void)QTest::qWaitForWindowActive(p.window.get());
@@ -114,7 +103,7 @@ void expandFromTheTop(Program& p, PaneSide side, bool expand = true) {
     const QRect first = view->cellRect(0);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, first.topLeft() + QPoint(PanePainter::kIconArea + 8, 8));
     QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : p.window.get(), expand ? Qt::Key_E : Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(focus ? focus : p.window.get(), Qt::Key_E, Qt::ControlModifier);
     QCoreApplication::processEvents();
 }
 
@@ -175,28 +164,6 @@ QString layoutFault(Program& p, PaneSide side) {
     return {};
 }
 
-// After scrolling down as far as the wheel goes: the end-of-document item
-// is the last line on screen, one line high, and no further row would have
-// fitted above the rows shown (the pane did not scroll into empty space).
-QString endFault(Program& p, PaneSide side) {
-    PaneView* view = p.window->paneView(side);
-    wheelDown(view, 400);
-    QCoreApplication::processEvents();
-    const QRect last = view->rowRect(view->rows()->size() - 1);
-    if (last.isEmpty()) return QStringLiteral("the last item is not on screen");
-    const int line = p.window->itemHeight();
-    if (last.height() != line) return QStringLiteral("the last item is %1 pixels high").arg(last.height());
-    const int below = view->viewport()->height() - last.bottom() - 1;
-    if (below < 0) return QStringLiteral("the last item is not wholly on screen");
-    const std::size_t top = view->topRow();
-    const int room = top > 0 ? view->rowHeight(top - 1) : 1 << 20;
-    if (below >= room)
-        return QStringLiteral("%1 empty pixels below the last item, room for the %2 pixel row above")
-            .arg(below)
-            .arg(room);
-    return {};
-}
-
 }  // namespace
 
 class PaneLayoutTest : public QObject {
@@ -233,29 +200,6 @@ private Q_SLOTS:
         }
         // Narrower, the same text takes more lines.
         QVERIFY(view->itemRect(description).height() > wideRow);
-    }
-
-    void scrollingStopsAtTheLastItem() {
-        const std::string doc = test::WriteTempFile(feed(12));
-        for (unsigned fullMode : {1u, 0u}) {
-            Program p({QStringLiteral("quillon"), qpath(doc), qpath(doc)},
-                      [fullMode](Options& o) { o.DisplayFullMode = fullMode; });
-            const QString mode = fullMode ? QStringLiteral("multi-line: ") : QStringLiteral("one line: ");
-            expandFromTheTop(p, PaneSide::Left);
-            QVERIFY2(endFault(p, PaneSide::Left).isEmpty(), qPrintable(mode + endFault(p, PaneSide::Left)));
-            p.window->resize(p.window->width() - 180, p.window->height() - 60);
-            QTRY_VERIFY(p.window->paneView(PaneSide::Left)->viewport()->height() > 0);
-            QVERIFY2(endFault(p, PaneSide::Left).isEmpty(), qPrintable(mode + endFault(p, PaneSide::Left)));
-            expandFromTheTop(p, PaneSide::Left, false);
-            expandFromTheTop(p, PaneSide::Left);
-            QVERIFY2(endFault(p, PaneSide::Left).isEmpty(), qPrintable(mode + endFault(p, PaneSide::Left)));
-        }
-        // A document shorter than the pane does not scroll at all.
-        Program p({QStringLiteral("quillon"), qpath(test::WriteTempFile("<a><b x='1'/><c>text</c></a>"))});
-        PaneView* view = p.window->paneView(PaneSide::Left);
-        wheelDown(view, 10);
-        QCOMPARE(view->verticalScrollBar()->value(), 0);
-        QCOMPARE(view->rowRect(0).top(), 0);
     }
 };
 

@@ -153,16 +153,6 @@ private Q_SLOTS:
                                                                               .arg(wrapFault(attrs(s), width))));
     }
     // ---- Icons, states and colours ----
-    void iconsFollowStateChildrenExpansionAndKeys() {
-        ElementRecord r;
-        QCOMPARE(IconIndex(r, false, true, false, false), 0);
-        QCOMPARE(IconIndex(r, false, true, true, false), 2);
-        QCOMPARE(IconIndex(r, false, false, false, false), 12);
-        QCOMPARE(IconIndex(r, true, true, false, false), 8);  // compared, no partner
-        QCOMPARE(IconIndex(r, true, false, false, true), 16 + 22);
-        r.ignoreState = 3;
-        QCOMPARE(IconIndex(r, true, true, true, true), 20);  // ignored: no additions
-    }
     void looksOfAKnownPair() {
         const char* left = "<a><b x='1' y='k'/><c z='1'>t</c><d/></a>";
         const char* right = "<a><b x='2' y='k'/><d/></a>";

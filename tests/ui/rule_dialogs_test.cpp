@@ -120,19 +120,6 @@ private Q_SLOTS:
         QCOMPARE(int(book.ignoreState), 3);
     }
 
-    void removeAllAsksFirst() {
-        Fixture f;
-        f.rules.addRuleFor(f.at("book"), false);
-        f.messages.answer = MessageAnswer::No;
-        QVERIFY(!RemoveAllRulesAfterAsking(f.rules));
-        QCOMPARE(f.rules.ruleCount(), std::size_t(1));
-        f.messages.answer = MessageAnswer::Yes;
-        QVERIFY(RemoveAllRulesAfterAsking(f.rules));
-        QCOMPARE(f.rules.ruleCount(), std::size_t(0));
-        QVERIFY(!RemoveAllRulesAfterAsking(f.rules));  // nothing left: no question
-        QCOMPARE(f.messages.messages.size(), std::size_t(2));
-    }
-
     // ---- Ignore Element ----
     void aRuleIsMadeRenamedAndRemovedWithTheMarksBelow() {
         Fixture f;
@@ -364,33 +351,36 @@ private Q_SLOTS:
         Fixture f;
         f.rules.setKeyAttribute(f.at("book"), u"rev");
         ignoreRules().rulesChanged = true;  // the command starts afresh
-        auto run = [&](std::function<void(KeyAttributeDialog*)> act) {
-            WhenModalOpens<KeyAttributeDialog>(std::move(act));
-            return RunKeyAttributeCommand(&f.at("book"), f.rules, nullptr).reloadAsked;
+        {
+            KeyAttributeDialog d(f.at("book"), f.rules);
+            QVERIFY(check(d, "KeyAttribute")->isChecked());
+            QCOMPARE(texts(child<QListWidget>(d, "Attributes")), (QStringList{S("id"), S("rev"), S("lang")}));
+            QCOMPARE(texts(child<QListWidget>(d, "Attributes"), true), (QStringList{S("rev")}));
+        }
+        // One run of the command a row: the box, another attribute chosen
+        // or none, the button; then whether a reload was asked, and the key.
+        struct Row {
+            bool checked;
+            const char* chosen;
+            const char* button;
+            bool reload;
+            std::u16string_view key;
         };
-        QVERIFY(!run([](KeyAttributeDialog* d) {
-            QVERIFY(check(*d, "KeyAttribute")->isChecked());
-            QCOMPARE(texts(child<QListWidget>(*d, "Attributes")), (QStringList{S("id"), S("rev"), S("lang")}));
-            QCOMPARE(texts(child<QListWidget>(*d, "Attributes"), true), (QStringList{S("rev")}));
-            click(*d, "OK");
-        }));
-        QVERIFY(!run([](KeyAttributeDialog* d) {
-            check(*d, "KeyAttribute")->setChecked(false);
-            click(*d, "Cancel");
-        }));
-        QVERIFY(keyAttribute().present());
-        QVERIFY(run([](KeyAttributeDialog* d) {
-            auto* list = child<QListWidget>(*d, "Attributes");
-            list->clearSelection();
-            selectText(list, S("id"));
-            click(*d, "OK");
-        }));
-        QVERIFY(keyAttribute().text == u"catalog>book|id");
-        QVERIFY(run([](KeyAttributeDialog* d) {
-            check(*d, "KeyAttribute")->setChecked(false);
-            click(*d, "OK");
-        }));
-        QVERIFY(!keyAttribute().present());
+        for (const Row& r : {Row{true, nullptr, "OK", false, u"catalog>book|rev"},
+                             Row{false, nullptr, "Cancel", false, u"catalog>book|rev"},
+                             Row{true, "id", "OK", true, u"catalog>book|id"}, Row{false, nullptr, "OK", true, u""}}) {
+            WhenModalOpens<KeyAttributeDialog>([&r](KeyAttributeDialog* d) {
+                check(*d, "KeyAttribute")->setChecked(r.checked);
+                if (r.chosen) {
+                    child<QListWidget>(*d, "Attributes")->clearSelection();
+                    selectText(child<QListWidget>(*d, "Attributes"), S(r.chosen));
+                }
+                click(*d, r.button);
+            });
+            QCOMPARE(RunKeyAttributeCommand(&f.at("book"), f.rules, nullptr).reloadAsked, r.reload);
+            QCOMPARE(keyAttribute().present(), !r.key.empty());
+            if (keyAttribute().present()) QVERIFY(keyAttribute().text == r.key);
+        }
         // An element of another name: nothing checked, nothing selected.
         KeyAttributeDialog other(f.at("shelf/item"), f.rules);
         QVERIFY(!check(other, "KeyAttribute")->isChecked());
