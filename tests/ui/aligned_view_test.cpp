@@ -4,13 +4,12 @@
 // the rest, what screen readers are told of each row, both panes scrolling
 // as one, the overview strip, the next change of any kind, edits taken back
 // and done again with the marks of unsaved edits, the edit's source kept
-// with AutoSelect, and Find moving off what it found.
+// with AutoSelect.
 #include <QAccessible>
 #include <QScrollBar>
 
 #include "platform/utf8.h"
 #include "ui/difference_overview.h"
-#include "ui/dialogs/find_dialog.h"
 #include "ui/main_window_fixture.h"
 #include "ui/modal.h"
 
@@ -195,25 +194,6 @@ private Q_SLOTS:
         QCOMPARE(copy->nameView(), std::u16string_view(u"a"));
         // The view shows the copy too, not only the tree.
         QCOMPARE(spoken(p.window->paneView(PaneSide::Right)).filter(S("a: 1 |")).size(), 2);
-    }
-
-    void findMovesOffWhatItFound() {
-        Program p(Program::pair(kLeft, kRight));
-        p.activate();
-        FindDialog* dialog = OpenFindDialog(p.window.get());
-        QTRY_VERIFY(dialog->isVisible());
-        PaneView* left = p.window->paneView(PaneSide::Left);
-        left->setFocus();
-        press(p, Qt::Key_E, Qt::ControlModifier);
-        // Over the row of the element to be found.
-        const QRect row = left->itemRect(p.find(PaneSide::Left, "f")->item());
-        dialog->move(left->viewport()->mapToGlobal(row.topLeft()) - QPoint(0, 10));
-        QTRY_VERIFY(dialog->frameGeometry().top() <= left->viewport()->mapToGlobal(row.topLeft()).y());
-        p.window->findNext({QStringLiteral("3"), true, false});
-        QCOMPARE(p.current(), p.find(PaneSide::Left, "f"));
-        const QRect found(left->viewport()->mapToGlobal(row.topLeft()), row.size());
-        QTRY_VERIFY(!dialog->frameGeometry().intersects(found));
-        dialog->close();
     }
 };
 

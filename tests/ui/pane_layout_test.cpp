@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The panes at the window's size, driven as a user does (clicks, keys, a
 // window resized): wrapped items stay inside their pane and their row at
-// every width, and a closing quote stays with its value.
+// every width.
 #include <QAbstractButton>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QScrollBar>
-#include <map>
 
 #include "ui/dialogs/options_dialog.h"
 #include "ui/main_window_fixture.h"
@@ -26,7 +25,6 @@ public:
         QPointF at;
         qreal width;
         QString text;
-        bool bold;
     };
     std::vector<Text> texts;
     std::vector<QRectF> rects;
@@ -41,7 +39,7 @@ public:
         for (int i = 0; i < n; ++i) rects.push_back(QRectF(r[i]));
     }
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
-        texts.push_back({p, item.width(), item.text(), item.font().bold()});
+        texts.push_back({p, item.width(), item.text()});
     }
     Type type() const override { return QPaintEngine::User; }
 };
@@ -108,9 +106,8 @@ void expandFromTheTop(Program& p, PaneSide side) {
 }
 
 // Paints each row on screen as the view does and says what went wrong:
-// something drawn past the pane's right edge, below its row (a row that
-// kept the height of another width), or a line of attributes begun by a
-// closing quote.
+// something drawn past the pane's right edge, or below its row (a row that
+// kept the height of another width).
 QString layoutFault(Program& p, PaneSide side) {
     PaneView* view = p.window->paneView(side);
     QCoreApplication::processEvents();  // the rows laid out again after a resize
@@ -144,21 +141,6 @@ QString layoutFault(Program& p, PaneSide side) {
         for (const QRectF& r : drawn.rects)
             if (r.right() > paneRight + 0.5 || r.bottom() > cell.bottom() + 1.5)
                 return where + QStringLiteral(": a frame outside the pane or the row");
-        // The bold lines after the name line are the attribute lines.
-        std::map<qreal, std::vector<RecordingEngine::Text>> lines;
-        for (const RecordingEngine::Text& t : drawn.texts)
-            if (t.bold) lines[t.at.y()].push_back(t);
-        QString previous;
-        bool first = true;
-        for (auto& [y, parts] : lines) {
-            std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.at.x() < b.at.x(); });
-            QString line;
-            for (const auto& t : parts) line += t.text;
-            if (!first && line.startsWith(QLatin1Char('"')) && !previous.trimmed().endsWith(QLatin1Char('=')))
-                return where + QStringLiteral(": a line begins with a closing quote: %1 / %2").arg(previous, line);
-            first = false;
-            previous = line;
-        }
     }
     if (rows == 0) return QStringLiteral("no rows on screen");
     return {};

@@ -51,6 +51,12 @@ struct Fixture {
         SetCommonAttributes(names);
         ignoreRules().rulesChanged = false;
     }
+    // Opens Ignore Element on the element at path, lets act work it, then OK.
+    void ok(const char* path, const std::function<void(IgnoreElementDialog&)>& act) {
+        IgnoreElementDialog d(at(path), rules, options);
+        act(d);
+        click(d, "OK");
+    }
     RuleCommandResult command(IgnoreCommandKind kind, const char* path) {
         return RunIgnoreCommand(kind, path ? &at(path) : nullptr, rules, options, nullptr);
     }
@@ -147,21 +153,17 @@ private Q_SLOTS:
         QCOMPARE(int(f.rule(0).kind), 0);
         QCOMPARE(int(book.ignoreState), 1);
         QVERIFY(!f.changed());  // kinds 0 to 3 act at the next comparison
-        {
-            // The other name mode replaces the rule rather than adding one.
-            IgnoreElementDialog d(book, f.rules, f.options);
+        // The other name mode replaces the rule rather than adding one.
+        f.ok("book", [](IgnoreElementDialog& d) {
             QVERIFY(check(d, "IgnoreElement")->isChecked());
             radio(d, "ByFullName")->setChecked(true);
-            click(d, "OK");
-        }
+        });
         QCOMPARE(f.rules.ruleCount(), std::size_t(1));
         QVERIFY(f.rules.ruleText(0) == u"catalog>book");
         // Unchecked: the rule goes, and with it the marks below.
         f.at("book/item").ignoreState = 2;
         f.at("book/item/sub").ruleFlags = 3;
-        IgnoreElementDialog d(book, f.rules, f.options);
-        check(d, "IgnoreElement")->setChecked(false);
-        click(d, "OK");
+        f.ok("book", [](IgnoreElementDialog& d) { check(d, "IgnoreElement")->setChecked(false); });
         QCOMPARE(f.rules.ruleCount(), std::size_t(0));
         QCOMPARE(int(book.ignoreState), 0);
         QCOMPARE(int(f.at("book/item").ignoreState), 0);
@@ -173,13 +175,11 @@ private Q_SLOTS:
         for (const auto& [kind, state] : {std::pair{"Kind0", 3}, std::pair{"Kind1", 0}}) {
             Fixture f;
             ElementRecord& book = f.at("book");
-            {
-                IgnoreElementDialog d(book, f.rules, f.options);
+            f.ok("book", [kind](IgnoreElementDialog& d) {
                 check(d, "IgnoreElement")->setChecked(true);
                 radio(d, "OnlySelected")->setChecked(true);
                 radio(d, kind)->setChecked(true);
-                click(d, "OK");
-            }
+            });
             QCOMPARE(f.rules.ruleCount(), std::size_t(0));
             QCOMPARE(int(book.ignoreState), state);
             // Opened again it shows the mark, and OK keeps it as it is.
@@ -194,8 +194,7 @@ private Q_SLOTS:
     void aConditionIsStoredAsShownAndShownAgain() {
         Fixture f;
         ElementRecord& book = f.at("book");
-        {
-            IgnoreElementDialog d(book, f.rules, f.options);
+        f.ok("book", [](IgnoreElementDialog& d) {
             check(d, "IgnoreElement")->setChecked(true);
             radio(d, "ByShortName")->setChecked(true);
             radio(d, "Kind1")->setChecked(true);
@@ -205,8 +204,7 @@ private Q_SLOTS:
             check(d, "CaseSensitive")->setChecked(false);
             check(d, "IfNotExist")->setChecked(true);
             child<QLineEdit>(d, "Value")->setText(S("e n"));
-            click(d, "OK");
-        }
+        });
         const IgnoreCondition& c = *f.rule(0).condition;
         QCOMPARE(int(c.op), 6);  // "contains" without case
         QVERIFY(c.ifNotExist);
