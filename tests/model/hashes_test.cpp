@@ -23,20 +23,5 @@ TEST(UpperFold, FollowsTheFixedTableNotUnicode) {
     for (const auto& [from, to] : folds) EXPECT_EQ(UpperFold(from), to) << std::hex << int(from);
 }
 
-// Which variant of a value's signature serves which comparison mode; the
-// hash functions themselves are pinned by the signature pins.
-TEST(ValueSignature, ModesDecideWhatCountsAsEqual) {
-    const auto plain = ValueSignature(u"Hello World"), spaced = ValueSignature(u"Hello  World"),
-               upper = ValueSignature(u"HELLO WORLD");
-    EXPECT_NE(plain.h[0], spaced.h[0]);
-    EXPECT_EQ(plain.h[1], spaced.h[1]);
-    EXPECT_EQ(plain.w[1], spaced.w[1]);
-    EXPECT_NE(plain.h[0], upper.h[0]);
-    EXPECT_EQ(plain.h[2], upper.h[2]);
-    EXPECT_EQ(plain.w[2], upper.w[2]);
-    EXPECT_EQ(plain.weight, 10u);
-    EXPECT_EQ(ValueSignature(u"").weight, 0u);
-}
-
 }  // namespace
 }  // namespace quillon

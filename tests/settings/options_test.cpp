@@ -54,19 +54,5 @@ TEST(Options, EncodingByNameUsesTheListsForm) {
     EXPECT_FALSE(SetEncodingByName(o, u"<none>", false));
 }
 
-TEST(Options, DateCodeRoundTrips) {
-    Options o;
-    for (std::uint32_t code = 0; code < 4; ++code) {
-        SetDateCode(o, code);
-        EXPECT_EQ(GetDateCode(o), code);
-    }
-    SetDateCode(o, 3);
-    EXPECT_EQ(o.FlagNormalizeDate, 1u);
-    SetDateCode(o, 0);
-    EXPECT_EQ(o.FlagNormalizeDate, 0u);
-    o.FlagNormalizeDate = 2;
-    EXPECT_EQ(GetDateCode(o), 0u);  // off wins whatever the flags hold
-}
-
 }  // namespace
 }  // namespace quillon
