@@ -38,20 +38,7 @@ std::uint32_t HashLongIndex::Find(const ElementRecord* probe) const {
     std::uint32_t* next = m_block.get() + (m_mask + 2) + 2 * std::size_t(m_count);
     const std::uint32_t k = key(*probe);
     const std::uint32_t b = mix(k) & m_mask;
-    const std::uint32_t end = start[b + 1];
-    const auto taken = [&](std::uint32_t slot) { return m_items[positions[slot]] == nullptr; };
-    for (std::uint32_t slot = start[b]; slot < end;) {
-        if (keys[slot] != k) {
-            ++slot;
-        } else if (taken(slot)) {
-            slot = detail::SkipTaken(next, slot, end, taken);
-        } else if (IsIdentical(*m_items[positions[slot]], probe, *m_snapshot)) {
-            return positions[slot];
-        } else {
-            ++slot;
-        }
-    }
-    return NotFound;
+    return detail::FindInBucket(keys, positions, next, start[b], start[b + 1], k, m_items, probe, *m_snapshot);
 }
 
 void HashLongIndex::Release() {

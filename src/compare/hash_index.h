@@ -102,6 +102,28 @@ std::uint32_t SkipTaken(Pos* next, std::uint32_t slot, std::uint32_t end, Taken 
     return found;
 }
 
+// The first untaken element in slots [slot, end) whose key is k and which is
+// identical to the probe, or NotFound: the probe of every element index.
+template <class Pos>
+std::uint32_t FindInBucket(const std::uint32_t* keys, const Pos* pos, Pos* next, std::uint32_t slot, std::uint32_t end,
+                           std::uint32_t k, ElementRecord* const* items, const ElementRecord* probe,
+                           const CompareSnapshot& s) {
+    const auto taken = [&](std::uint32_t at) { return items[pos[at]] == nullptr; };
+    while (slot < end) {
+        if (keys[slot] != k) {
+            ++slot;
+        } else if (taken(slot)) {
+            // The links change, not what the index finds.
+            slot = SkipTaken(next, slot, end, taken);
+        } else if (IsIdentical(*items[pos[slot]], probe, s)) {
+            return pos[slot];
+        } else {
+            ++slot;
+        }
+    }
+    return NotFound;
+}
+
 // An element index keeps each slot's full bucket key next to its position
 // (in the same allocation), so that a probe only looks at the elements whose
 // key matches its own: identical elements always have equal keys.
@@ -130,22 +152,8 @@ public:
         const std::uint32_t k = key(*probe);
         const std::uint32_t b = k & (Buckets - 1);
         const std::uint32_t end = b + 1 < Buckets ? m_bucketStart[b + 1] : m_count;
-        const std::uint32_t* keys = m_block.get();
-        const Pos* pos = positions();
-        const auto taken = [&](std::uint32_t slot) { return m_items[pos[slot]] == nullptr; };
-        for (std::uint32_t slot = m_bucketStart[b]; slot < end;) {
-            if (keys[slot] != k) {
-                ++slot;
-            } else if (taken(slot)) {
-                // The links change, not what the index finds.
-                slot = SkipTaken(positions() + m_count, slot, end, taken);
-            } else if (IsIdentical(*m_items[pos[slot]], probe, *m_snapshot)) {
-                return pos[slot];
-            } else {
-                ++slot;
-            }
-        }
-        return NotFound;
+        return FindInBucket(m_block.get(), positions(), positions() + m_count, m_bucketStart[b], end, k, m_items, probe,
+                            *m_snapshot);
     }
     void Release() final { m_block.reset(); }
 
