@@ -231,7 +231,7 @@ TEST_F(FilesTest, LeftoversFullOutputAndPipesAreHandled) {
     // unlocked beside the target; the next write to that target removes it,
     // and nothing that only looks alike.
     const std::string out = at("out.xml");
-    const std::string stale = out + ".quillon-a1B2c3", others[] = {out + ".backup", out + ".quillon-toolong7",
+    const std::string stale = out + ".quillon-a1B2c3", others[] = {out + ".backup", out + ".quillon-toolong7", out + ".quillon-v1.xml",
                                                                     at("other.xml.quillon-a1B2c3")};
     for (const std::string& name : others) std::ofstream(name) << "mine";
     std::ofstream(stale) << "<r>half";

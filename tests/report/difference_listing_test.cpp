@@ -158,6 +158,10 @@ TEST_F(ListingTest, ValuesAndSubtreesStayReadable) {
     WriteDifferenceListing(out, left, right, "", style);
     EXPECT_EQ(out.str(), "+ /r[1]/e[1] @id=1  line 1 (added, 5 elements)\n    <e id=\"1\">\n      <f>1</f>\n"
                          "    ... (3 more elements)\n");
+    style.subtreeLines = 4;
+    out.str("");
+    WriteDifferenceListing(out, left, right, "", style);
+    EXPECT_THAT(out.str(), ::testing::EndsWith("        <h/>\n    ... (1 more element)\n"));
     style.subtreeLines = 20;
     out.str("");
     WriteDifferenceListing(out, left, right, "", style);
