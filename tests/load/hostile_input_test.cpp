@@ -203,6 +203,9 @@ TEST(EntityExpansionBounds, EachBoundHoldsToTheCharacter) {
     EXPECT_EQ(guard.Check(chain(u"ok", EntityExpansionGuard::kMaxNesting)), u"");
     EXPECT_NE(guard.Check(chain(u"deep", EntityExpansionGuard::kMaxNesting + 1)).find(u"levels deep"),
               std::u16string::npos);
+    // The same depth reached through a chain measured before.
+    guard.Declare(u"past", u"&ok" + DecimalText(EntityExpansionGuard::kMaxNesting - 1) + u";");
+    EXPECT_NE(guard.Check(u"past").find(u"levels deep"), std::u16string::npos);
 
     // Delivered text: the budget in all, and not one character more.
     guard.Reset(1000);
