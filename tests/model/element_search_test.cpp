@@ -19,7 +19,9 @@ struct FindText : ::testing::Test {
     DocumentPane pane;
 };
 
-TEST_F(FindText, SearchesDownInDocumentOrderAndUpBackwards) {
+// Down in document order, up backwards; neither the current element nor a
+// wrap-around at either end is a match.
+TEST_F(FindText, SearchesEitherWayFromTheCurrentElementWithoutWrapping) {
     ASSERT_TRUE(LoadXml(pane, "<a><b><hit/></b><c>hit</c><d hit='1'/></a>").ok);
     const ElementRecord* root = Find(pane, "");
     const ElementRecord* first = FindElement(root, u"hit", true, true);
@@ -30,10 +32,7 @@ TEST_F(FindText, SearchesDownInDocumentOrderAndUpBackwards) {
 
     EXPECT_EQ(FindElement(Find(pane, "d"), u"hit", false, true), Find(pane, "c"));
     EXPECT_EQ(FindElement(Find(pane, "c"), u"hit", false, true), Find(pane, "b/hit"));
-}
 
-// Neither the current element nor a wrap-around at either end is a match.
-TEST_F(FindText, NeverFindsTheCurrentElementOrWrapsAround) {
     ASSERT_TRUE(LoadXml(pane, "<word><only>unique</only><x>word</x><last>word</last></word>").ok);
     EXPECT_EQ(FindElement(Find(pane, "last"), u"word", true, true), nullptr);
     EXPECT_EQ(FindElement(Find(pane, ""), u"word", false, true), nullptr);
@@ -46,18 +45,18 @@ TEST_F(FindText, NeverFindsTheCurrentElementOrWrapsAround) {
     EXPECT_EQ(FindElement(nullptr, u"a", true, false), nullptr);
 }
 
-TEST_F(FindText, WithoutMatchCaseFoldsBothSides) {
+// Without match case both sides fold; the quotes around values are not part
+// of the searched text.
+TEST_F(FindText, CaseFoldsOnBothSidesAndQuotesAreNoText) {
     ASSERT_TRUE(LoadXml(pane, "<r><t>PRICE LIST</t><PriceTag/><y>price</y></r>").ok);
     const ElementRecord* root = Find(pane, "");
     EXPECT_EQ(FindElement(root, u"price", true, false), Find(pane, "t"));
     EXPECT_EQ(FindElement(Find(pane, "t"), u"pRICE", true, false), Find(pane, "PriceTag"));
     // With match case only the exact spelling counts.
     EXPECT_EQ(FindElement(root, u"price", true, true), Find(pane, "y"));
-}
 
-TEST_F(FindText, QuotesAroundValuesAreNotPartOfTheSearchedText) {
     ASSERT_TRUE(LoadXml(pane, "<r><x/><e id=\"42\"/></r>").ok);
-    const ElementRecord* root = Find(pane, "");
+    root = Find(pane, "");
     EXPECT_EQ(FindElement(root, u"id=\"", true, true), nullptr);
     EXPECT_EQ(FindElement(root, u"42", true, true), Find(pane, "e"));
     EXPECT_EQ(FindElement(root, u"id=", true, true), Find(pane, "e"));

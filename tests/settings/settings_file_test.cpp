@@ -48,7 +48,7 @@ protected:
 
 // Letter case, blanks and bytes above 127 in keys do not count; an
 // out-of-range level keeps the last one.
-TEST_F(SettingsFileTest, KeyInLowerCaseWithBlanksAroundTheEqualsSign) {
+TEST_F(SettingsFileTest, KeysNumbersRemarksAndSwitches) {
     Read("compare level = 2\r\nINSERT\xC3\xA9pi=1\n");
     EXPECT_EQ(options().InsertPI, 1u);
     EXPECT_EQ(options().CompareLevel, 2u);
@@ -58,27 +58,25 @@ TEST_F(SettingsFileTest, KeyInLowerCaseWithBlanksAroundTheEqualsSign) {
     EXPECT_EQ(options().CompareLevel, 2u);
     EXPECT_EQ(options().PairSumLimit, 21u);
     EXPECT_EQ(options().SchemaValidation, 1u);
-}
 
-TEST_F(SettingsFileTest, NumbersSignsRemarksAndComments) {
+    // Numbers, signs, remarks and comments.
     Read(
         "DecimalPlaces=-1\n"
-        "InsertPI=1 # show the markers\n"
+        "PrintDoctype=1 # with the document type\n"
         "#HighlightChars=1\n"
         "ExpandDiff=\n"
         "AutoScroll=x7\n"
         "NormalizeDate=  3\n"
         "IncludeIgnoredElements=99999999999999999999\n");
     EXPECT_EQ(options().DecimalPlaces, -1);
-    EXPECT_EQ(options().InsertPI, 1u);
+    EXPECT_EQ(options().PrintDoctype, 1u);
     EXPECT_EQ(options().HighlightChars, 0u);  // a line beginning with "#" has no key
     EXPECT_EQ(options().ExpandDiff, 0u);      // no digits read as 0
     EXPECT_EQ(options().AutoScroll, 0u);
     EXPECT_EQ(GetDateCode(options()), 3u);
     EXPECT_EQ(options().IncludeIgnoredElements, 2147483647u);  // held within 32 bits
-}
 
-TEST_F(SettingsFileTest, SwitchesAndTheComparisonFlagBits) {
+    // Switches and the comparison flag bits.
     Read("DoSchema=0\nContinueAfterFatalError=5\nCaseSensitive=0\nIgnoreWhitespaces=1\n");
     EXPECT_EQ(options().DoSchema, 0u);
     EXPECT_EQ(options().ContinueAfterFatalError, 1u);

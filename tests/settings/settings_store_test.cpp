@@ -244,7 +244,8 @@ TEST(RecentFileList, AFullListReplacesItsEntriesInTurn) {
     EXPECT_EQ(list.Add(std::u16string(259, u'p')), 0);
 }
 
-TEST_F(SettingsStoreTest, RecentFilesRoundTripAndLastIsStoredOnlyWhenFull) {
+// Last is stored only when the list is full.
+TEST_F(SettingsStoreTest, RecentFilesRoundTrip) {
     RecentFileList list;
     list.Add(u"/a.xml");
     list.Add(u"/b, c.xml");
@@ -260,13 +261,12 @@ TEST_F(SettingsStoreTest, RecentFilesRoundTripAndLastIsStoredOnlyWhenFull) {
     EXPECT_EQ(back.count, 8u);
     EXPECT_EQ(back.last, 1u);
     EXPECT_EQ(back.paths, list.paths);
-}
 
-TEST_F(SettingsStoreTest, StoredRecentFilesStopAtTheFirstGapAndABadLastReadsAsZero) {
+    // A stored list stops at its first gap; a Last out of range reads as 0.
     WriteIni("[General]\nFile1=/one\nFile2=/two\nFile4=/four\nLast=9\n");
-    const RecentFileList list = store->LoadRecentFiles();
-    EXPECT_EQ(list.count, 2u);
-    EXPECT_EQ(list.last, 0u);
+    back = store->LoadRecentFiles();
+    EXPECT_EQ(back.count, 2u);
+    EXPECT_EQ(back.last, 0u);
     WriteIni("[General]\nFile1=/one\nLast=5\n");
     EXPECT_EQ(SettingsStore(FromUtf8(path.string())).LoadRecentFiles().last, 5u);
 }
