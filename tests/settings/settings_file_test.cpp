@@ -62,14 +62,14 @@ TEST_F(SettingsFileTest, KeysNumbersRemarksAndSwitches) {
     // Numbers, signs, remarks and comments.
     Read(
         "DecimalPlaces=-1\n"
-        "PrintDoctype=1 # with the document type\n"
+        "IgnoreValues=1 # compare names only\n"
         "#HighlightChars=1\n"
         "ExpandDiff=\n"
         "AutoScroll=x7\n"
         "NormalizeDate=  3\n"
         "IncludeIgnoredElements=99999999999999999999\n");
     EXPECT_EQ(options().DecimalPlaces, -1);
-    EXPECT_EQ(options().PrintDoctype, 1u);
+    EXPECT_EQ(options().IgnoreValues, 1u);
     EXPECT_EQ(options().HighlightChars, 0u);  // a line beginning with "#" has no key
     EXPECT_EQ(options().ExpandDiff, 0u);      // no digits read as 0
     EXPECT_EQ(options().AutoScroll, 0u);
