@@ -57,6 +57,10 @@ TEST(QuillonMergeTest, ExitStatusSaysMergedConflictsOrTrouble) {
     r = RunProgram(kMerge, base + " " + mine + " " + clean + " -o " + base);
     EXPECT_EQ(r.status, 2) << r.out;
     EXPECT_NE(r.out.find("nothing was written"), std::string::npos) << r.out;
+    // Over ours, as git's driver writes, a version that is no XML is merged as lines, conflicts and all.
+    r = RunProgram(kMerge, base + " " + mine + " " + broken + " -o " + mine);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(ReadBytes(mine).find("<<<<<<< ours\n  <v>2</v>\n"), std::string::npos) << ReadBytes(mine);
 }
 
 TEST(QuillonMergeTest, WritesInOursEncodingWithReferencesWhereItCannot) {
