@@ -269,6 +269,7 @@ TEST_F(XmlWriterTest, Latin1StringsAreWrittenAsTheirUtf16Form) {
 
 TEST_F(XmlWriterTest, OutputFileReplacesOnlyOnCommit) {
     { std::ofstream(path, std::ios::binary) << "old"; }
+    std::filesystem::permissions(path, std::filesystem::perms(0754));
     {
         OutputFile f(path);
         f.Write("new", 3);
@@ -279,6 +280,7 @@ TEST_F(XmlWriterTest, OutputFileReplacesOnlyOnCommit) {
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_TRUE(f.Commit());
     EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0754));  // the file's own mode
     // A write going on is no leftover for the next one to the same file.
     OutputFile first(path), second(path);
     first.Write("1", 1);
