@@ -144,8 +144,8 @@ TEST_F(ReportTest, JsonKeepsItsFieldNames) {
     const Outcome stats = RunProgram("sh -c", Quote(std::string(QUILLON_DIFF) + " --format json --stats " + a + " " + b +
                                                     " 2>/dev/null"));
     EXPECT_EQ(stats.out.rfind("{\n", 0), 0u) << stats.out;
-    const std::string attributesOnly = WriteTempFile("<?xml version='1.1'?><r>\n  <a x='2' y='3&#9;4&#x1F;'><n>1</n>old text</a>\n  <b/>\n</r>\n");
-    EXPECT_NE(Diff("--format json " + a + " " + attributesOnly).out.find("\"right\": \"3\\t4\\u001f\"}], \"text\": null}"),
+    const std::string attributesOnly = WriteTempFile("<?xml version='1.1'?><r>\n  <a x='2' y='3&#9;4&#x1F;\\'><n>1</n>old text</a>\n  <b/>\n</r>\n");
+    EXPECT_NE(Diff("--format json " + a + " " + attributesOnly).out.find("\"right\": \"3\\t4\\u001f\\\\\"}], \"text\": null}"),
               std::string::npos);
     const std::string broken = WriteTempFile("<r><x>");
     const Outcome failed = RunProgram("sh -c", Quote(std::string(QUILLON_DIFF) + " --format json " + a + " " + broken +

@@ -94,7 +94,7 @@ TEST_F(SettingsFileTest, EncodingFromAFileLocksItAgainstDocuments) {
     EXPECT_EQ(options().Encoding, 4u);
 }
 
-TEST_F(SettingsFileTest, OnlyTheChosenSectionsApply) {
+TEST_F(SettingsFileTest, OnlyTheChosenSectionsOfAReadableFileApply) {
     Read("CompareLevel=0\nIgnoreElement=a>b\nEntireElement=root>part\n", kKeysSection);
     EXPECT_EQ(options().CompareLevel, 3u);
     EXPECT_EQ(entireElements().count, 0u);
@@ -103,6 +103,12 @@ TEST_F(SettingsFileTest, OnlyTheChosenSectionsApply) {
     EXPECT_EQ(entireElements().count, 1u);
     Read("CompareLevel=0\n", kOptionsSection);
     EXPECT_EQ(options().CompareLevel, 0u);
+    // A file that cannot be opened changes nothing.
+    EXPECT_FALSE(ReadSettingsFile(u"/nonexistent/settings.ini", kEverySettingsSection));
+    EXPECT_EQ(options().CompareLevel, 0u);
+    const std::string path = WriteTempFile("CompareLevel=1\n", ".ini");
+    EXPECT_TRUE(ReadSettingsFile(FromUtf8(path), kEverySettingsSection));
+    EXPECT_EQ(options().CompareLevel, 1u);
 }
 
 TEST_F(SettingsFileTest, LineScanningEdgeCases) {
@@ -127,14 +133,6 @@ TEST_F(SettingsFileTest, OverLongTextValuesAreLeftOutWholeAndNothingOverflows) {
     Read("Encoding=" + std::string(100000, ' ') + "UTF-8\nCompareLevel=" + std::string(5000, '0') + "2\n");
     EXPECT_EQ(options().EncodingString, u"<none>");
     EXPECT_EQ(options().CompareLevel, 2u);
-}
-
-TEST_F(SettingsFileTest, AFileThatCannotBeOpenedChangesNothing) {
-    EXPECT_FALSE(ReadSettingsFile(u"/nonexistent/settings.ini", kEverySettingsSection));
-    EXPECT_EQ(options().CompareLevel, 3u);
-    const std::string path = WriteTempFile("CompareLevel=1\n", ".ini");
-    EXPECT_TRUE(ReadSettingsFile(FromUtf8(path), kEverySettingsSection));
-    EXPECT_EQ(options().CompareLevel, 1u);
 }
 
 TEST_F(SettingsFileTest, WrittenFileHoldsTheOptionLinesInOrder) {
