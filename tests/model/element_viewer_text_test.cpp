@@ -37,9 +37,8 @@ TEST_F(ViewerText, ShowsTheElementAsATag) {
     const std::u16string text = ElementViewerText(*Find(pane, ""));
     EXPECT_EQ(text.size(), kViewerAttributeLimit + std::u16string(u">t</r>").size());
     EXPECT_EQ(text.substr(text.size() - 6), u">t</r>");
-}
 
-TEST_F(ViewerText, AttributeNamesInDocumentOrderEvenWhenValuesHoldEqualsAndBlanks) {
+    // Attribute names in document order, even when values hold "=" and blanks.
     ASSERT_TRUE(LoadXml(pane, "<r zeta='a=b c' alpha='' mid='x y=z'><e/></r>").ok);
     EXPECT_EQ(AttributeNames(*Find(pane, "")), (std::vector<std::u16string>{u"zeta", u"alpha", u"mid"}));
     EXPECT_TRUE(AttributeNames(*Find(pane, "e")).empty());

@@ -191,9 +191,9 @@ TEST_F(XmlWriterTest, IgnoredElementsAreLeftOutUnlessIncluded) {
 TEST_F(XmlWriterTest, CommentsNeverHoldDoubleHyphens) {
     OutputFile file(path);
     XmlWriter w(file, options());
-    w.WriteComment(u"a--b-");
+    w.WriteComment(u"--a--b-");
     ASSERT_TRUE(file.Commit());
-    EXPECT_EQ(ReadBytes(path), "<!-- a- -b-  -->\n");  // the platform's line end by default
+    EXPECT_EQ(ReadBytes(path), "<!-- - -a- -b-  -->\n");  // the platform's line end by default
 }
 
 // Text among children is prose: it is written back in its order, with one

@@ -175,6 +175,8 @@ TEST(ShortenedValueTest, LongValuesAreCutAroundTheirChanges) {
     ASSERT_EQ(e.marks.size(), 1u);
     EXPECT_EQ(e.text.substr(e.marks[0].first, e.marks[0].second - e.marks[0].first), "changed");
     EXPECT_EQ(ShortenedValue(u"short", {}, 80).text, "short");
+    EXPECT_EQ(CutAtWord(u"abc", 3), u"abc");
+    EXPECT_EQ(CutAtWord(u"ab\U0001F600cd", 3), u"ab...");  // never half a surrogate pair
     // Where words meet near the cut, the cut moves there.
     EXPECT_EQ(ShortenedValue(u"the quick brown fox jumps over", {}, 12).text, "the quick...");
 }
